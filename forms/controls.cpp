@@ -1,0 +1,192 @@
+#include "forms/controls.h"
+
+#include <cstring>
+
+#include "forms/fonts.h"
+#include "forms/heap_blocks.h"
+#include "forms/link_control.h"
+#include "forms/window_helpers.h"
+
+namespace trelk {
+
+namespace {
+
+constexpr UINT kDateTimeSetCalendarFont = 0x1009;  // DTM_SETMCFONT
+
+void setTag(HWND window, const char* property, std::string_view text) {
+    if (!IsWindow(window)) return;
+    freeBlock(GetPropA(window, property));
+    const size_t length = text.find('\0') == std::string_view::npos ? text.size() : text.find('\0');
+    char* block = static_cast<char*>(allocateZeroed(length + 1));
+    if (block) std::memcpy(block, text.data(), length);
+    if (block) SetPropA(window, property, block);
+    else RemovePropA(window, property);
+}
+
+std::string getTag(HWND window, const char* property) {
+    const char* block = static_cast<const char*>(GetPropA(window, property));
+    return block ? std::string(block) : std::string();
+}
+
+void giveFont(HWND control, WindowRecord& record, const char* fontSpec) {
+    const std::string className = upperCaseClassName(control);
+    const std::string_view spec = fontSpec ? fontSpec : "";
+    HFONT font;
+    if (className == "SYSIPADDRESS32") {
+        // The IP address control keeps a font of its own rather than one from the cache.
+        const FontSpec fields = parseFontSpec(spec);
+        font = makeFont(fields.faceName.c_str(), fields.height, fields.weight, fields.italic, fields.underline,
+                        fields.strikeOut);
+    } else {
+        font = fontFromSpec(spec);
+    }
+    record.font = font;
+    if (!font) return;
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (className == "SYSDATETIMEPICK32") {
+        SendMessageA(control, kDateTimeSetCalendarFont, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+}
+
+// The form whose lastFocus a control updates: its parent, or the parent's parent when the
+// control sits in a child panel.
+HWND formOfControl(HWND control) {
+    HWND parent = GetParent(control);
+    if (parent && (GetWindowLongPtrA(parent, GWL_STYLE) & WS_CHILD)) parent = GetParent(parent);
+    return parent;
+}
+
+}  // namespace
+
+WindowRecord* setupControl(HWND control, int subclass, int setFont, const char* fontSpec, int controlIndex,
+                           int useColors, int fgIsSystem, int bgIsSystem, COLORREF fgColor, COLORREF bgColor,
+                           HBRUSH brush, WNDPROC subclassProc, const char* anchorSpec) {
+    // A record on a window that does not exist could never be released.
+    if (!IsWindow(control)) return nullptr;
+    auto* record = static_cast<WindowRecord*>(allocateZeroed(sizeof(WindowRecord)));
+    if (!record) return nullptr;
+    SetPropA(control, kRecordProperty, record);
+
+    if (subclass == 1 && subclassProc) {
+        record->previousProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
+    }
+    if (setFont == 1) giveFont(control, *record, fontSpec);
+
+    record->controlIndex = controlIndex;
+    record->isForm = 0;
+    record->window = control;
+    if (anchorSpec) {
+        std::strncpy(record->anchor, anchorSpec, sizeof record->anchor - 1);
+        record->anchor[sizeof record->anchor - 1] = '\0';
+    }
+
+    record->useColors = useColors;
+    if (useColors) {
+        record->fgIsSystem = fgIsSystem;
+        record->bgIsSystem = bgIsSystem;
+        record->fgColor = fgColor;
+        record->bgColor = bgColor;
+        if (brush != kMakeBrush) record->brush = brush;
+        else if (bgIsSystem) record->brush = GetSysColorBrush(static_cast<int>(bgColor));
+        else record->brush = CreateSolidBrush(bgColor);
+    }
+    return record;
+}
+
+LRESULT CALLBACK controlSubclassProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    WindowRecord* record = windowRecord(control);
+    if (message == WM_DESTROY) {
+        if (!record) return 0;
+        if (record->brush) DeleteObject(record->brush);
+        const WNDPROC previous = record->previousProc;
+        freeBlock(record);
+        RemovePropA(control, kRecordProperty);
+        releaseTagProperties(control);
+        if (!previous) return DefWindowProcA(control, message, wParam, lParam);
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        CallWindowProcA(previous, control, message, wParam, lParam);
+        return 0;
+    }
+    if (message == WM_SETFOCUS && record) {
+        if (record->selectAllOnFocus) SendMessageA(control, EM_SETSEL, 0, -1);
+        else SendMessageA(control, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+        HWND form = formOfControl(control);
+        if (WindowRecord* formRecord = form ? windowRecord(form) : nullptr) formRecord->lastFocus = control;
+    }
+    if (!record || !record->previousProc) return DefWindowProcA(control, message, wParam, lParam);
+    return CallWindowProcA(record->previousProc, control, message, wParam, lParam);
+}
+
+LRESULT colorControl(HWND form, UINT message, WPARAM deviceContext, LPARAM control) {
+    HWND controlWindow = reinterpret_cast<HWND>(control);
+    const WindowRecord* record = windowRecord(controlWindow);
+    if (!record) {
+        HWND focus = GetFocus();
+        record = focus ? windowRecord(focus) : nullptr;
+    }
+    if (!record || !record->useColors) return DefWindowProcA(form, message, deviceContext, control);
+
+    HDC dc = reinterpret_cast<HDC>(deviceContext);
+    SetTextColor(dc, record->fgIsSystem ? GetSysColor(static_cast<int>(record->fgColor)) : record->fgColor);
+    SetBkColor(dc, record->bgIsSystem ? GetSysColor(static_cast<int>(record->bgColor)) : record->bgColor);
+    HBRUSH result = record->brush;
+    if (upperCaseClassName(record->window) == "EDIT") {
+        SetBkMode(dc, OPAQUE);
+        if (!IsWindowEnabled(controlWindow)) {
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            result = GetSysColorBrush(COLOR_BTNFACE);
+        }
+    } else {
+        SetBkMode(dc, TRANSPARENT);
+    }
+    return reinterpret_cast<LRESULT>(result);
+}
+
+BOOL CALLBACK refreshSystemColors(HWND window, LPARAM) {
+    WindowRecord* record = windowRecord(window);
+    if (record && record->useColors && record->bgIsSystem) {
+        if (record->brush) DeleteObject(record->brush);
+        record->brush = GetSysColorBrush(static_cast<int>(record->bgColor));
+    }
+    return TRUE;
+}
+
+HWND createControl(HWND form, const ControlRow& row, WindowRecord** record, WNDPROC subclassProc,
+                   int controlIndex) {
+    if (record) *record = nullptr;
+    HWND control;
+    if (std::strcmp(row.className, kLinkControlClass) == 0) {
+        control = FIRELINK(form, row.id, row.text, row.x, row.y, row.width, row.height, row.style, row.exStyle);
+    } else {
+        control = CreateWindowExA(row.exStyle, row.className, row.text, row.style, row.x, row.y, row.width,
+                                  row.height, form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
+                                  moduleInstance(), nullptr);
+    }
+    if (!control) return nullptr;
+    const bool hasFont = row.fontSpec && *row.fontSpec;
+    const HBRUSH brush = row.brush == kBrushFromBackground ? kMakeBrush : GetSysColorBrush(row.brush);
+    WindowRecord* created = setupControl(control, 1, hasFont ? 1 : 0, row.fontSpec, controlIndex, row.useColors,
+                                         row.fgIsSystem, row.bgIsSystem, row.fgColor, row.bgColor, brush,
+                                         subclassProc, row.anchor);
+    setTagProperty(control, "");
+    setTagProperty2(control, "");
+    if (record) *record = created;
+    return control;
+}
+
+void setTagProperty(HWND window, std::string_view text) { setTag(window, kTagProperty, text); }
+void setTagProperty2(HWND window, std::string_view text) { setTag(window, kTagProperty2, text); }
+std::string getTagProperty(HWND window) { return getTag(window, kTagProperty); }
+std::string getTagProperty2(HWND window) { return getTag(window, kTagProperty2); }
+
+void releaseTagProperties(HWND window) {
+    for (const char* property : {kTagProperty, kTagProperty2}) {
+        void* block = GetPropA(window, property);
+        if (!block) continue;
+        freeBlock(block);
+        RemovePropA(window, property);
+    }
+}
+
+}  // namespace trelk

@@ -1,0 +1,57 @@
+// Fonts named by a specification text, "MS Sans Serif,-13,0,0,0,400,0,0,0,0,1,2,1,34": the
+// fields of a LOGFONT in order. Fonts are made once per distinct text and shared by every
+// control through the process-wide font cache; they live until the process ends.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trelk {
+
+// The fourteen fields of a font specification. The text is split at every comma (no quoting,
+// no trimming); a numeric field is read like a leading decimal number rounded to the nearest
+// integer, and an empty, missing or non-numeric one reads as 0.
+struct FontSpec {
+    std::string faceName;
+    int32_t height = 0;  // <= 0: character height in pixels; > 0: size in points
+    int32_t width = 0;
+    int32_t escapement = 0;
+    int32_t orientation = 0;
+    int32_t weight = 0;
+    int32_t italic = 0;
+    int32_t underline = 0;
+    int32_t strikeOut = 0;
+    int32_t charSet = 0;
+    int32_t outPrecision = 0;
+    int32_t clipPrecision = 0;
+    int32_t quality = 0;
+    int32_t pitchAndFamily = 0;
+};
+FontSpec parseFontSpec(std::string_view text);
+
+// A new font; the character set is the one the installed family reports. A positive size is
+// in points (converted with the screen's vertical resolution, truncating). nullptr for an
+// empty face name. The caller owns the font.
+HFONT makeFont(const char* faceName, int32_t size, int32_t weight, int32_t italic, int32_t underline,
+               int32_t strikeOut);
+
+// The cache's font for a specification: the first entry with exactly this text, or a new font
+// appended as a new entry when there is none or that entry holds no font. Only the face name,
+// height, weight, italic, underline and strike-out fields are used.
+HFONT fontFromSpec(std::string_view spec);
+
+// Two parallel arrays, appended to and never shrunk; entry 0 is the empty text without a font.
+struct FontCache {
+    std::vector<std::string> specs;
+    std::vector<HFONT> fonts;
+};
+const FontCache& fontCache();
+
+// Back to the single empty entry; the program calls it once at start-up.
+void resetFontCache();
+
+}  // namespace trelk

@@ -1,0 +1,144 @@
+// The BOM export as the analysis sees it: the line table, the line grammar and the result tables.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/text_rules.h"
+
+namespace trelk {
+
+// The four parser keywords; the members carry the names of their settings keys.
+struct KeywordSet {
+    std::string contains = "contains:";
+    std::string SubAssembly = "Sub-Assembly";
+    std::string Part = "Part";
+    std::string SummaryOfParts = "Summary of parts for assembly";
+};
+
+// One flag per report section, in report order; the members carry the names of their settings keys.
+struct SectionSelection {
+    bool Include_BOMAssyBreakdown = false;
+    bool Include_SummaryOfAssys = true;
+    bool Include_SummaryOfParts = true;
+    bool Include_AssyInAssys = true;
+    bool Include_PartsInAssys = true;
+
+    static SectionSelection all() { return {true, true, true, true, true}; }
+    static SectionSelection none() { return {false, false, false, false, false}; }
+    bool operator==(const SectionSelection& o) const {
+        return Include_BOMAssyBreakdown == o.Include_BOMAssyBreakdown &&
+               Include_SummaryOfAssys == o.Include_SummaryOfAssys &&
+               Include_SummaryOfParts == o.Include_SummaryOfParts &&
+               Include_AssyInAssys == o.Include_AssyInAssys &&
+               Include_PartsInAssys == o.Include_PartsInAssys;
+    }
+};
+
+// The lines of a BOM file, numbered from 1. The texts are views into one buffer that the table
+// owns; reading line count() + 1 gives the empty line that ends a block running to the end.
+class BomLineTable {
+public:
+    BomLineTable() = default;
+    // Takes the file's bytes and cuts them into lines.
+    explicit BomLineTable(std::string bytes);
+
+    size_t count() const { return lines_.size(); }
+    std::string_view line(size_t number) const {
+        return number >= 1 && number <= lines_.size() ? lines_[number - 1] : std::string_view();
+    }
+    const std::vector<std::string_view>& lines() const { return lines_; }
+
+    // Normalises every line in place (normaliseLine never makes a line longer).
+    void normaliseAll();
+
+private:
+    std::unique_ptr<std::string> bytes_ = std::make_unique<std::string>();
+    std::vector<std::string_view> lines_;
+};
+
+// Reads the whole file into a line table; a file that cannot be read gives an empty table.
+BomLineTable readBomLines(const std::string& fileName);
+
+// Leading and trailing blanks removed, every run of blanks made one blank (blank = byte 32 only).
+std::string normaliseLine(std::string_view line);
+// The same, written over the line's own bytes; returns the new length.
+size_t normaliseInPlace(char* line, size_t length);
+
+// The n-th piece of the line cut at every blank; n = -1 is the last piece, -2 the one before.
+// A piece that does not exist is empty.
+std::string_view field(std::string_view line, int n);
+
+// The line ends with the `contains` keyword.
+bool isBlockHeader(std::string_view line, std::string_view containsKeyword);
+std::string_view headerAssemblyName(std::string_view headerLine);
+// The assembly name of the first header line of a normalised table, or empty.
+std::string_view findMainAssembly(const BomLineTable& table, std::string_view containsKeyword);
+
+enum class ItemKind : uint8_t { None, SubAssembly, Part };
+// What field 2 of a normalised line makes of it: sub-assembly, part or neither.
+ItemKind itemKind(std::string_view line, const KeywordSet& keywords);
+
+// Field 1 as a quantity. A value outside the 32-bit range is reported as such and counts 0.
+struct Quantity {
+    int32_t value = 0;
+    bool outOfRange = false;
+};
+Quantity readQuantity(std::string_view line);
+
+// A count that remembers when it left the 64-bit range. It is then held at the nearest end of
+// the range and stays marked; a product with 0 is 0 again, as it is exactly.
+struct Tally {
+    int64_t value = 0;
+    bool outOfRange = false;
+
+    bool operator==(const Tally& o) const { return value == o.value && outOfRange == o.outOfRange; }
+};
+Tally tallyTimes(Tally multiplier, int32_t quantity);
+Tally tallyPlus(Tally a, Tally b);
+
+// Copies of names at stable addresses, so that the result tables can outlive the file's bytes.
+class NameArena {
+public:
+    std::string_view copy(std::string_view name);
+
+private:
+    std::vector<std::unique_ptr<char[]>> chunks_;
+    size_t chunkUsed_ = 0;
+    size_t chunkSize_ = 0;
+};
+
+// Totals of sub-assemblies or of parts, one row per distinct name.
+struct TotalsTable {
+    std::vector<std::string_view> names;
+    std::vector<Tally> totals;
+
+    size_t count() const { return names.size(); }
+};
+
+// One where-used entry: the quantity named in the block of `assembly`.
+struct WhereUsedEntry {
+    int32_t quantity;
+    std::string_view assembly;
+};
+
+// Where each sub-assembly or part is named: one row per distinct name, each with its entries in
+// the order they stand in the file. Row r owns entries[entryStart[r]] up to entries[entryStart[r + 1]].
+struct WhereUsedTable {
+    std::vector<std::string_view> names;
+    std::vector<uint32_t> entryStart{0};
+    std::vector<WhereUsedEntry> entries;
+
+    size_t count() const { return names.size(); }
+    // The row's entries as one text, each "#####x in &" followed by ";".
+    std::string entriesText(size_t row) const;
+};
+
+// The count field: right-aligned in five positions, widened to its own length when longer.
+std::string formatCount(int64_t value);
+void appendCount(std::string& out, int64_t value);
+
+}  // namespace trelk

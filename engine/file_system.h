@@ -1,0 +1,63 @@
+// What the processing run needs of the platform's file layer. One implementation per platform
+// (file_system_posix.cpp, file_system_win32.cpp); failures come back as the run's error numbers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace trelk {
+
+// Error numbers of the file layer, as the log lines show them.
+enum FileError : int {
+    kNoError = 0,
+    kOutOfMemory = 7,
+    kFileNotFound = 53,
+    kDiskFull = 61,
+    kTooManyFiles = 67,
+    kDeviceUnavailable = 68,
+    kAccessDenied = 70,
+    kDriveNotReady = 71,
+    kOtherFailure = 75,
+    kPathNotFound = 76,
+};
+
+// The separator between a folder and a file name on this platform.
+extern const char kPathSeparator;
+
+// A name that is not empty, has no "?" or "*", does not end in ":" and names an existing entry
+// that is not a folder.
+bool isExistingFile(const std::string& name);
+
+// Opens the file for reading, without sharing, and closes it again: the error number, or 0.
+// Anything that is not a plain file (a device, a pipe) fails with kDeviceUnavailable, since
+// reading it could block or never end.
+int tryOpenForReading(const std::string& name);
+
+// Reads the whole file; the error number, or 0.
+int readWholeFile(const std::string& name, std::string& bytes);
+
+// The file is listed as a plain, visible entry: not a folder, not hidden, not a system file.
+bool isListedFile(const std::string& name);
+
+// A file opened for writing without sharing; an existing file is reused and emptied.
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // The error number, or 0 when the file is open.
+    int create(const std::string& path);
+    // Writes all bytes; the error number, or 0.
+    int write(const char* data, size_t size);
+    // The error number of a failed flush or close, or 0.
+    int close();
+
+private:
+    intptr_t handle_ = -1;  // the platform's handle; -1 when closed (on both platforms)
+};
+
+}  // namespace trelk

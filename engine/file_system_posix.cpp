@@ -1,0 +1,150 @@
+// The file layer on POSIX systems. There is no sharing mode here: another program's open handle
+// does not make these opens fail.
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <new>
+
+#include "engine/file_system.h"
+
+namespace trelk {
+
+const char kPathSeparator = '/';
+
+namespace {
+
+bool parentFolderExists(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return true;  // the current directory
+    const std::string parent = slash == 0 ? "/" : path.substr(0, slash);
+    struct stat info;
+    return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int errorNumber(int err, const std::string& path) {
+    switch (err) {
+        case ENOENT: return parentFolderExists(path) ? kFileNotFound : kPathNotFound;
+        case ENOTDIR: return kPathNotFound;
+        case EACCES: case EPERM: case EROFS: case EBUSY: case ETXTBSY: return kAccessDenied;
+        case EMFILE: case ENFILE: return kTooManyFiles;
+        case ENODEV: case ENXIO: return kDeviceUnavailable;
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return kDiskFull;
+        case ENOMEM: return kOutOfMemory;
+        default: return kOtherFailure;
+    }
+}
+
+int openPlainFileForReading(const std::string& name, int& fd) {
+    // O_NONBLOCK so that a FIFO cannot hang the open; it is refused right after.
+    fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errorNumber(errno, name);
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        fd = -1;
+        return kDeviceUnavailable;
+    }
+    return kNoError;
+}
+
+}  // namespace
+
+bool isExistingFile(const std::string& name) {
+    if (name.empty() || name.find_first_of("?*") != std::string::npos || name.back() == ':') return false;
+    struct stat info;
+    return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+int tryOpenForReading(const std::string& name) {
+    int fd = -1;
+    const int error = openPlainFileForReading(name, fd);
+    if (fd >= 0) ::close(fd);
+    return error;
+}
+
+int readWholeFile(const std::string& name, std::string& bytes) {
+    bytes.clear();
+    int fd = -1;
+    if (const int error = openPlainFileForReading(name, fd)) return error;
+    struct stat info;
+    int error = kNoError;
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+        try {
+            bytes.reserve(static_cast<size_t>(info.st_size));
+        } catch (const std::exception&) {
+            error = kOutOfMemory;
+        }
+    }
+    // Read to the end, whatever the size said: the file may grow or shrink meanwhile.
+    while (error == kNoError) {
+        size_t room = bytes.capacity() - bytes.size();
+        if (room < 65536) {
+            try {
+                bytes.reserve(bytes.capacity() + bytes.capacity() / 2 + 65536);
+            } catch (const std::exception&) {
+                error = kOutOfMemory;
+                break;
+            }
+            room = bytes.capacity() - bytes.size();
+        }
+        const size_t before = bytes.size();
+        bytes.resize(before + room);
+        const ssize_t got = ::read(fd, &bytes[before], room);
+        if (got < 0) {
+            bytes.resize(before);
+            if (errno == EINTR) continue;
+            error = errorNumber(errno, name);
+            break;
+        }
+        bytes.resize(before + static_cast<size_t>(got));
+        if (got == 0) break;
+    }
+    ::close(fd);
+    if (error != kNoError) bytes.clear();
+    return error;
+}
+
+bool isListedFile(const std::string& name) {
+    struct stat info;
+    return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+OutputFile::~OutputFile() { close(); }
+
+int OutputFile::create(const std::string& path) {
+    close();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return errorNumber(errno, path);
+    handle_ = fd;
+    return kNoError;
+}
+
+int OutputFile::write(const char* data, size_t size) {
+    if (handle_ < 0) return kOtherFailure;
+    const int fd = static_cast<int>(handle_);
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return errorNumber(errno, std::string());
+        }
+        data += put;
+        size -= static_cast<size_t>(put);
+    }
+    return kNoError;
+}
+
+int OutputFile::close() {
+    if (handle_ < 0) return kNoError;
+    const int fd = static_cast<int>(handle_);
+    handle_ = -1;
+    return ::close(fd) == 0 ? kNoError : errorNumber(errno, std::string());
+}
+
+}  // namespace trelk

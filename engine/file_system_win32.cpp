@@ -1,0 +1,144 @@
+// The file layer on Windows: every open asks for no sharing, so a file that another program holds
+// open fails with the access-denied number, as a locked report file should.
+#include <windows.h>
+
+#include <cstdint>
+
+#include "engine/file_system.h"
+
+namespace trelk {
+
+const char kPathSeparator = '\\';
+
+namespace {
+
+int errorNumber(DWORD err) {
+    switch (err) {
+        case ERROR_FILE_NOT_FOUND: return kFileNotFound;
+        case ERROR_PATH_NOT_FOUND: case ERROR_BAD_NETPATH: case ERROR_BAD_NET_NAME: return kPathNotFound;
+        case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION:
+        case ERROR_WRITE_PROTECT: return kAccessDenied;
+        case ERROR_TOO_MANY_OPEN_FILES: return kTooManyFiles;
+        case ERROR_INVALID_DRIVE: case ERROR_DEV_NOT_EXIST: case ERROR_BAD_UNIT: return kDeviceUnavailable;
+        case ERROR_NOT_READY: return kDriveNotReady;
+        case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return kDiskFull;
+        case ERROR_NOT_ENOUGH_MEMORY: case ERROR_OUTOFMEMORY: return kOutOfMemory;
+        default: return kOtherFailure;
+    }
+}
+
+int openPlainFileForReading(const std::string& name, HANDLE& file) {
+    file = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return errorNumber(GetLastError());
+    if (GetFileType(file) != FILE_TYPE_DISK) {  // a device such as CON could block or never end
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+        return kDeviceUnavailable;
+    }
+    return kNoError;
+}
+
+}  // namespace
+
+bool isExistingFile(const std::string& name) {
+    if (name.empty() || name.find_first_of("?*") != std::string::npos || name.back() == ':') return false;
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int tryOpenForReading(const std::string& name) {
+    HANDLE file;
+    const int error = openPlainFileForReading(name, file);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return error;
+}
+
+int readWholeFile(const std::string& name, std::string& bytes) {
+    bytes.clear();
+    HANDLE file;
+    if (const int error = openPlainFileForReading(name, file)) return error;
+    int error = kNoError;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
+        if (static_cast<unsigned long long>(size.QuadPart) >= SIZE_MAX / 2) error = kOutOfMemory;
+        else {
+            try {
+                bytes.reserve(static_cast<size_t>(size.QuadPart));
+            } catch (const std::exception&) {
+                error = kOutOfMemory;
+            }
+        }
+    }
+    // Read to the end, whatever the size said: the file may grow or shrink meanwhile.
+    while (error == kNoError) {
+        size_t room = bytes.capacity() - bytes.size();
+        if (room < 65536) {
+            try {
+                bytes.reserve(bytes.capacity() + bytes.capacity() / 2 + 65536);
+            } catch (const std::exception&) {
+                error = kOutOfMemory;
+                break;
+            }
+            room = bytes.capacity() - bytes.size();
+        }
+        if (room > (1u << 30)) room = 1u << 30;
+        const size_t before = bytes.size();
+        bytes.resize(before + room);
+        DWORD got = 0;
+        if (!ReadFile(file, &bytes[before], static_cast<DWORD>(room), &got, nullptr)) {
+            bytes.resize(before);
+            error = errorNumber(GetLastError());
+            break;
+        }
+        bytes.resize(before + got);
+        if (got == 0) break;
+    }
+    CloseHandle(file);
+    if (error != kNoError) bytes.clear();
+    return error;
+}
+
+bool isListedFile(const std::string& name) {
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+}
+
+OutputFile::~OutputFile() { close(); }
+
+int OutputFile::create(const std::string& path) {
+    close();
+    // OPEN_ALWAYS and then cutting the file to 0 reuses an existing report, hidden or not.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return errorNumber(GetLastError());
+    if (!SetEndOfFile(file)) {
+        const int error = errorNumber(GetLastError());
+        CloseHandle(file);
+        return error;
+    }
+    handle_ = reinterpret_cast<intptr_t>(file);
+    return kNoError;
+}
+
+int OutputFile::write(const char* data, size_t size) {
+    if (handle_ == -1) return kOtherFailure;
+    HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    while (size > 0) {
+        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD put = 0;
+        if (!WriteFile(file, data, chunk, &put, nullptr)) return errorNumber(GetLastError());
+        if (put == 0) return kDiskFull;
+        data += put;
+        size -= put;
+    }
+    return kNoError;
+}
+
+int OutputFile::close() {
+    if (handle_ == -1) return kNoError;
+    HANDLE file = reinterpret_cast<HANDLE>(handle_);
+    handle_ = -1;
+    return CloseHandle(file) ? kNoError : errorNumber(GetLastError());
+}
+
+}  // namespace trelk

@@ -1,0 +1,83 @@
+#include "text_rules.h"
+
+#include <limits>
+
+namespace trelk {
+
+std::string_view cutAtEndOfFileMark(std::string_view bytes) {
+    const void* mark = std::memchr(bytes.data(), 26, bytes.size());
+    if (!mark) return bytes;
+    return bytes.substr(0, static_cast<size_t>(static_cast<const char*>(mark) - bytes.data()));
+}
+
+std::vector<std::string_view> splitLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    forEachLine(bytes, [&](std::string_view line) { lines.push_back(line); });
+    return lines;
+}
+
+namespace {
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+}  // namespace
+
+LeadingNumber readLeadingNumber(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Magnitude in 64 unsigned bits; anything wider is out of range whatever the fraction says.
+    uint64_t magnitude = 0;
+    bool tooWide = false;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        const uint64_t digit = static_cast<uint64_t>(text[i] - '0');
+        if (magnitude > (std::numeric_limits<uint64_t>::max() - digit) / 10) tooWide = true;
+        else magnitude = magnitude * 10 + digit;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        int firstFractionDigit = -1;
+        bool restNonZero = false;
+        for (; i < text.size() && isDigit(text[i]); ++i) {
+            if (firstFractionDigit < 0) firstFractionDigit = text[i] - '0';
+            else if (text[i] != '0') restNonZero = true;
+        }
+        const bool roundUp = firstFractionDigit > 5 ||
+                             (firstFractionDigit == 5 && (restNonZero || (magnitude & 1) != 0));
+        if (roundUp) {
+            if (magnitude == std::numeric_limits<uint64_t>::max()) tooWide = true;
+            else ++magnitude;
+        }
+    }
+    LeadingNumber result;
+    const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
+    if (tooWide || magnitude > limit) {
+        result.outOfRange = true;
+        return result;
+    }
+    result.value = negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+    return result;
+}
+
+int32_t readLeadingInt32(std::string_view text) {
+    const LeadingNumber n = readLeadingNumber(text);
+    if (n.outOfRange) {
+        // Only the sign survives an overflow; find it again to clamp to the right end.
+        const size_t first = text.find_first_not_of(" \t\n");
+        const bool negative = first != std::string_view::npos && text[first] == '-';
+        return negative ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+    }
+    if (n.value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    if (n.value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(n.value);
+}
+
+std::string formatSignedDecimal(int64_t value) {
+    std::string text = std::to_string(value);
+    if (value >= 0) text.insert(text.begin(), ' ');
+    return text;
+}
+
+}  // namespace trelk

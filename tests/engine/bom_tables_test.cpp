@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "engine/bom_tables.h"
+
+namespace trelk {
+namespace {
+
+TEST(Normalise, TrimsBlanksAndCollapsesRuns) {
+    const struct {
+        std::string_view line, normalised;
+    } cases[] = {
+        {"", ""},
+        {"   ", ""},
+        {"  Assembly TOP contains:   ", "Assembly TOP contains:"},
+        {"   1      Sub-Assembly  FRAME", "1 Sub-Assembly FRAME"},
+        {"a     b", "a b"},
+        {"\t1  Part\tX ", "\t1 Part\tX"},  // only blanks count
+    };
+    for (const auto& c : cases) EXPECT_EQ(normaliseLine(c.line), c.normalised) << "'" << c.line << "'";
+}
+
+TEST(Field, CountsFromEitherEnd) {
+    const struct {
+        std::string_view line;
+        int n;
+        std::string_view piece;
+    } cases[] = {
+        {"2 Part HEX NUT M6", 1, "2"},      {"2 Part HEX NUT M6", 2, "Part"}, {"2 Part HEX NUT M6", -1, "M6"},
+        {"2 Part HEX NUT M6", -2, "NUT"},   {"2 Part HEX NUT M6", 5, "M6"},   {"2 Part HEX NUT M6", 6, ""},
+        {"2 Part HEX NUT M6", -6, ""},      {"contains:", -2, ""},            {"contains:", -1, "contains:"},
+        {"", 1, ""},                        {"", -1, ""},                     {"a  b", 2, ""},
+        {"a  b", 3, "b"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(field(c.line, c.n), c.piece) << "'" << c.line << "' " << c.n;
+}
+
+TEST(Grammar, RecognisesHeadersAndItems) {
+    const KeywordSet kw;
+    EXPECT_TRUE(isBlockHeader(normaliseLine("Assembly TOP contains:   "), kw.contains));
+    EXPECT_EQ(headerAssemblyName(normaliseLine("Assembly TOP contains:   ")), "TOP");
+    EXPECT_FALSE(isBlockHeader("Assembly TOP Contains:", kw.contains));
+    EXPECT_TRUE(isBlockHeader("contains:", kw.contains));
+    EXPECT_EQ(headerAssemblyName("contains:"), "");
+    EXPECT_FALSE(isBlockHeader("ains:", kw.contains));
+    EXPECT_TRUE(isBlockHeader("", ""));  // an empty keyword ends every line
+
+    EXPECT_EQ(itemKind("3 part BOLT", kw), ItemKind::None);
+    EXPECT_EQ(itemKind(normaliseLine("3  Part   BOLT"), kw), ItemKind::Part);
+    EXPECT_EQ(itemKind("1 Sub-Assembly FRAME", kw), ItemKind::SubAssembly);
+    EXPECT_EQ(itemKind("3\tPart\tBOLT", kw), ItemKind::None);
+    EXPECT_EQ(field("2 Part HEX NUT M6", -1), "M6");
+}
+
+TEST(Quantity, RoundsHalvesToEvenAndRefusesWhatDoesNotFit) {
+    const struct {
+        std::string_view line;
+        int32_t value;
+        bool outOfRange;
+    } cases[] = {
+        {"2.5 Part A", 2, false},          {"3.5 Part A", 4, false},       {"X Part A", 0, false},
+        {"2147483647 Part A", 2147483647, false}, {"-2147483648 Part A", std::numeric_limits<int32_t>::min(), false},
+        {"2147483648 Part A", 0, true},    {"2147483647.5 Part A", 0, true}, {"99999999999999999999 Part A", 0, true},
+    };
+    for (const auto& c : cases) {
+        const Quantity q = readQuantity(c.line);
+        EXPECT_EQ(q.value, c.value) << c.line;
+        EXPECT_EQ(q.outOfRange, c.outOfRange) << c.line;
+    }
+}
+
+TEST(CountField, IsFivePositionsWideOrItsOwnLength) {
+    const struct {
+        int64_t value;
+        std::string_view text;
+    } cases[] = {
+        {7, "    7"},     {0, "    0"},        {12345, "12345"}, {123456, "123456"}, {-12, "  -12"},
+        {-1234, "-1234"}, {-12345, "-12345"}, {std::numeric_limits<int64_t>::max(), "9223372036854775807"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(formatCount(c.value), c.text) << c.value;
+}
+
+TEST(Tally, MarksAndHoldsValuesBeyond64Bits) {
+    const int64_t max = std::numeric_limits<int64_t>::max();
+    EXPECT_EQ(tallyTimes({6, false}, 7), (Tally{42, false}));
+    EXPECT_EQ(tallyTimes({max / 2 + 1, false}, 2), (Tally{max, true}));
+    EXPECT_EQ(tallyTimes({max / 2 + 1, false}, -2), (Tally{std::numeric_limits<int64_t>::min(), false}));  // fits exactly
+    EXPECT_EQ(tallyTimes({max / 2 + 1, false}, -3), (Tally{std::numeric_limits<int64_t>::min(), true}));
+    EXPECT_EQ(tallyTimes({max, true}, 0), (Tally{0, false}));  // zero of anything is zero
+    EXPECT_EQ(tallyTimes({max, true}, 3), (Tally{max, true}));
+    EXPECT_EQ(tallyPlus({max, false}, {1, false}), (Tally{max, true}));
+    EXPECT_EQ(tallyPlus({5, false}, {max, true}), (Tally{max, true}));
+    EXPECT_EQ(tallyPlus({max, false}, {-1, false}), (Tally{max - 1, false}));
+}
+
+TEST(LineTable, NumbersFromOneWithAnEmptySlotAfterTheLast) {
+    BomLineTable table(std::string("  A  B \r\nC\r\n"));
+    ASSERT_EQ(table.count(), 2u);
+    EXPECT_EQ(table.line(1), "  A  B ");
+    EXPECT_EQ(table.line(3), "");
+    table.normaliseAll();
+    EXPECT_EQ(table.line(1), "A B");
+    EXPECT_EQ(table.line(2), "C");
+    EXPECT_EQ(findMainAssembly(table, "contains:"), "");
+}
+
+}  // namespace
+}  // namespace trelk

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "engine/file_system.h"
+#include "engine/processing_run.h"
+#include "support/recording_host.h"
+#include "support/temp_folder.h"
+
+namespace trelk {
+namespace {
+
+using testing::RecordingHost;
+using testing::TempFolder;
+using Lines = std::vector<std::string>;
+
+const std::string kTopAsm =
+    "Assembly TOP_ASM contains:\r\n1 Sub-Assembly FRAME\r\n4 Part BOLT_M6\r\n\r\n"
+    "Sub-Assembly FRAME contains:\r\n2 Part RAIL\r\n1 Sub-Assembly GONE\r\n";
+
+RecordingHost run(const std::string& bomFileName, const std::string& folder) {
+    RunRequest request;
+    request.bomFileName = bomFileName;
+    request.applicationFolder = folder;
+    RecordingHost host;
+    runProcessing(request, host);
+    return host;
+}
+
+TEST(ProcessingRun, EndsAtEachProblemWithItsLogLines) {
+    TempFolder folder;
+    const std::string report = folder.file("Trelk.txt");
+    const struct {
+        const char* what;
+        std::function<std::string()> bomFile;  // makes the input, gives its name
+        Lines log;                             // "{bom}" stands for the name
+    } cases[] = {
+        {"a name of blanks", [] { return std::string("   "); },
+         {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
+        {"a missing file", [&] { return folder.file("missing.bom"); },
+         {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
+        {"a folder", [&] { return folder.path(); }, {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
+        {"wildcards", [&] { folder.write("a.bom", kTopAsm); return folder.file("?.bom"); },
+         {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
+        {"a name ending in a colon", [&] { return folder.write("top.bom:", kTopAsm); },
+         {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
+        {"an empty file", [&] { return folder.write("empty.bom", ""); },
+         {"Trying to read BOM file:", "{bom}", "Nr of lines read of BOM input file: 0", "BOM input file seems to be empty!"}},
+        {"lines ending in LF alone", [&] { return folder.write("unix.bom", "Assembly T contains:\n1 Part P\n"); },
+         {"Trying to read BOM file:", "{bom}", "Nr of lines read of BOM input file: 1", "BOM input file seems to be empty!"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string bom = c.bomFile();
+        const RecordingHost host = run(bom, folder.path());
+        Lines expected = c.log;
+        for (std::string& line : expected)
+            if (line == "{bom}") line = bom;
+        EXPECT_EQ(host.log, expected);
+        EXPECT_TRUE(host.errorBoxes.empty());
+        EXPECT_TRUE(host.opened.empty());
+        EXPECT_FALSE(testing::fileExists(report));
+    }
+}
+
+TEST(ProcessingRun, AnEmptyNameGivesOnlyTheErrorBox) {
+    TempFolder folder;
+    const RecordingHost host = run("", folder.path());
+    EXPECT_EQ(host.errorBoxes, Lines{"Trelk: No BOM file specified as input!"});
+    EXPECT_TRUE(host.log.empty());
+}
+
+TEST(ProcessingRun, LogsASuccessfulRunInOrderAndOpensTheReport) {
+    TempFolder folder;
+    const std::string bom = folder.write("top.bom", kTopAsm);
+    const std::string report = folder.path() + kPathSeparator + "Trelk.txt";
+    const RecordingHost host = run(bom, folder.path());
+    EXPECT_EQ(host.log, (Lines{"Trying to read BOM file:", bom, "Nr of lines read of BOM input file: 7",
+                               "Main assembly name: TOP_ASM", "Assembly name not found: abnormal error! - GONE",
+                               "Results stored in file:", report}));
+    EXPECT_EQ(host.opened, Lines{report});
+}
+
+TEST(ProcessingRun, ASecondRunReplacesTheReport) {
+    TempFolder folder;
+    const std::string bom = folder.write("top.bom", kTopAsm);
+    run(bom, folder.path());
+    const std::string first = testing::readFile(folder.file("Trelk.txt"));
+    folder.write("top.bom", "Assembly OTHER contains:\r\n1 Part P\r\n");
+    run(bom, folder.path());
+    const std::string second = testing::readFile(folder.file("Trelk.txt"));
+    EXPECT_NE(first, second);
+    EXPECT_NE(second.find("Summary of parts for assembly OTHER"), std::string::npos);
+    EXPECT_EQ(second.find("TOP_ASM"), std::string::npos);
+}
+
+TEST(ProcessingRun, AReportThatCannotBeCreatedLeavesAMessageAndNothingElse) {
+    TempFolder folder;
+    const std::string bom = folder.write("top.bom", kTopAsm);
+    const std::string missingFolder = folder.file("no") + kPathSeparator + "such";
+    const RecordingHost host = run(bom, missingFolder);
+    ASSERT_GE(host.log.size(), 2u);
+    EXPECT_EQ(host.log[host.log.size() - 2], "Error 76 creating output file: ");
+    EXPECT_EQ(host.log.back(), missingFolder + kPathSeparator + "Trelk.txt");
+    EXPECT_TRUE(host.opened.empty());
+}
+
+TEST(ProcessingRun, AnExplicitReportPathIsUsed) {
+    TempFolder folder;
+    RunRequest request;
+    request.bomFileName = folder.write("top.bom", kTopAsm);
+    request.applicationFolder = folder.file("unused");
+    request.reportPath = folder.file("elsewhere.txt");
+    RecordingHost host;
+    runProcessing(request, host);
+    EXPECT_EQ(host.opened, Lines{request.reportPath});
+    EXPECT_TRUE(testing::fileExists(request.reportPath));
+}
+
+}  // namespace
+}  // namespace trelk

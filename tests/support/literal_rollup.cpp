@@ -1,0 +1,238 @@
+#include "support/literal_rollup.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace trelk::literal {
+
+namespace {
+
+class Limiter {
+public:
+    Limiter(std::vector<std::string>& log, size_t limit) : log_(log), left_(limit) {}
+    void say(const std::string& line) {
+        if (stopped_) return;
+        if (left_ == 0) {
+            log_.emplace_back(messages::kTooManyMessages);
+            stopped_ = true;
+            return;
+        }
+        --left_;
+        log_.push_back(line);
+    }
+
+private:
+    std::vector<std::string>& log_;
+    size_t left_;
+    bool stopped_ = false;
+};
+
+size_t findOrAdd(std::vector<std::string>& names, std::string_view name) {
+    for (size_t row = 0; row < names.size(); ++row)
+        if (names[row] == name) return row;
+    names.emplace_back(name);
+    return names.size() - 1;
+}
+
+size_t findOrAdd(Totals& table, std::string_view name) {
+    const size_t row = findOrAdd(table.names, name);
+    if (row == table.totals.size()) table.totals.push_back(Tally{});
+    return row;
+}
+
+size_t findOrAdd(WhereUsed& table, std::string_view name) {
+    const size_t row = findOrAdd(table.names, name);
+    if (row == table.entries.size()) table.entries.emplace_back();
+    return row;
+}
+
+class Reading {
+public:
+    Reading(const BomLineTable& table, const KeywordSet& keywords, Analysis& out, Limiter& say)
+        : table_(table), keywords_(keywords), out_(out), say_(say) {}
+
+    void expandAssembly(std::string_view name, Tally multiplier) {
+        if (std::find(path_.begin(), path_.end(), name) != path_.end()) {
+            say_.say(std::string(messages::kContainsItself) + std::string(name));
+            return;
+        }
+        size_t header = 0;
+        for (size_t i = 1; i <= table_.count(); ++i)
+            if (isBlockHeader(table_.line(i), keywords_.contains) && headerAssemblyName(table_.line(i)) == name) {
+                header = i;
+                break;
+            }
+        if (header == 0) {
+            say_.say(std::string(messages::kAssemblyNotFound) + std::string(name));
+            return;
+        }
+        path_.push_back(name);
+        for (size_t i = header + 1; !table_.line(i).empty(); ++i) {
+            const std::string_view line = table_.line(i);
+            const std::string_view type = field(line, 2);
+            const Tally product = tallyTimes(multiplier, readQuantity(line).value);
+            const std::string_view item = field(line, -1);
+            if (type == keywords_.SubAssembly) {
+                const size_t row = findOrAdd(out_.assemblyTotals, item);
+                out_.assemblyTotals.totals[row] = tallyPlus(out_.assemblyTotals.totals[row], product);
+                expandAssembly(item, product);
+            } else if (type == keywords_.Part) {
+                const size_t row = findOrAdd(out_.partTotals, item);
+                out_.partTotals.totals[row] = tallyPlus(out_.partTotals.totals[row], product);
+            }
+        }
+        path_.pop_back();
+    }
+
+    // Calls onItem(line number, line, parent) for every item line of every block, in file order.
+    template <class OnItem>
+    void forEachBlockItem(OnItem&& onItem) const {
+        size_t i = 1;
+        for (;;) {
+            while (i <= table_.count() && !isBlockHeader(table_.line(i), keywords_.contains)) ++i;
+            if (i > table_.count()) return;
+            const std::string_view parent = headerAssemblyName(table_.line(i));
+            size_t j = i + 1;
+            for (; !table_.line(j).empty(); ++j) {
+                const std::string_view type = field(table_.line(j), 2);
+                if (type == keywords_.SubAssembly || type == keywords_.Part) onItem(j, table_.line(j), parent);
+            }
+            i = j + 1;
+        }
+    }
+
+    void buildWhereUsed() {
+        forEachBlockItem([&](size_t, std::string_view line, std::string_view parent) {
+            WhereUsed& table =
+                field(line, 2) == keywords_.SubAssembly ? out_.assemblyWhereUsed : out_.partWhereUsed;
+            const size_t row = findOrAdd(table, field(line, -1));
+            table.entries[row] += formatCount(readQuantity(line).value) + "x in " + std::string(parent) + ";";
+        });
+    }
+
+private:
+    const BomLineTable& table_;
+    const KeywordSet& keywords_;
+    Analysis& out_;
+    Limiter& say_;
+    std::vector<std::string_view> path_;
+};
+
+void sortTotals(Totals& table) {
+    std::vector<size_t> order(table.names.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return table.names[a] < table.names[b]; });
+    Totals sorted;
+    for (const size_t row : order) {
+        sorted.names.push_back(table.names[row]);
+        sorted.totals.push_back(table.totals[row]);
+    }
+    table = sorted;
+}
+
+void sortWhereUsed(WhereUsed& table) {
+    std::vector<size_t> order(table.names.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return table.names[a] < table.names[b]; });
+    WhereUsed sorted;
+    for (const size_t row : order) {
+        sorted.names.push_back(table.names[row]);
+        sorted.entries.push_back(table.entries[row]);
+    }
+    table = sorted;
+}
+
+}  // namespace
+
+Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits) {
+    table.normaliseAll();
+    Analysis out;
+    out.mainAssemblyName = std::string(findMainAssembly(table, keywords.contains));
+
+    Limiter quantitySay(out.log, limits.maxMessages);
+    Limiter rollupSay(out.log, limits.maxMessages);
+    Reading reading(table, keywords, out, rollupSay);
+    reading.forEachBlockItem([&](size_t number, std::string_view line, std::string_view) {
+        if (readQuantity(line).outOfRange)
+            quantitySay.say(messages::quantityOutOfRange(static_cast<uint32_t>(number), field(line, -1)));
+    });
+    reading.expandAssembly(out.mainAssemblyName, Tally{1, false});
+    reading.buildWhereUsed();
+    sortTotals(out.assemblyTotals);
+    sortTotals(out.partTotals);
+    sortWhereUsed(out.assemblyWhereUsed);
+    sortWhereUsed(out.partWhereUsed);
+
+    Limiter totalSay(out.log, limits.maxMessages);
+    for (const Totals* totals : {&out.assemblyTotals, &out.partTotals})
+        for (size_t row = 0; row < totals->names.size(); ++row)
+            if (totals->totals[row].outOfRange)
+                totalSay.say(std::string(messages::kTotalOutOfRange) + totals->names[row]);
+    return out;
+}
+
+}  // namespace trelk::literal
+
+namespace trelk::testing {
+
+literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, const RollupLimits& limits) {
+    literal::Analysis out;
+    const LogSink log = [&out](std::string_view line) { out.log.emplace_back(line); };
+    const BomStructure bom(std::move(bytes), keywords);
+    logQuantityProblems(bom, log);
+    const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally{1, false}, log, limits);
+    const ResultTables tables = sortTables(bom, totals, buildWhereUsed(bom));
+    logOutOfRangeTotals(tables, log);
+    out.mainAssemblyName = tables.mainAssemblyName;
+    for (const auto& [from, to] : {std::pair{&tables.assemblyTotals, &out.assemblyTotals},
+                                   std::pair{&tables.partTotals, &out.partTotals}}) {
+        to->names.assign(from->names.begin(), from->names.end());
+        to->totals = from->totals;
+    }
+    for (const auto& [from, to] : {std::pair{&tables.assemblyWhereUsed, &out.assemblyWhereUsed},
+                                   std::pair{&tables.partWhereUsed, &out.partWhereUsed}}) {
+        to->names.assign(from->names.begin(), from->names.end());
+        for (size_t row = 0; row < from->count(); ++row) to->entries.push_back(from->entriesText(row));
+    }
+    return out;
+}
+
+literal::Analysis literalAnalysis(std::string bytes, const KeywordSet& keywords, const RollupLimits& limits) {
+    return literal::analyse(BomLineTable(std::move(bytes)), keywords, limits);
+}
+
+namespace {
+std::string show(const Tally& t) { return std::to_string(t.value) + (t.outOfRange ? " (out of range)" : ""); }
+
+template <class T>
+void compareColumn(std::string& diff, const std::string& what, const std::vector<T>& expected,
+                   const std::vector<T>& actual, std::string (*text)(const T&)) {
+    for (size_t i = 0; i < std::max(expected.size(), actual.size()); ++i) {
+        const std::string e = i < expected.size() ? text(expected[i]) : "<none>";
+        const std::string a = i < actual.size() ? text(actual[i]) : "<none>";
+        if (e != a) {
+            diff += what + " row " + std::to_string(i + 1) + ": expected '" + e + "', got '" + a + "'\n";
+            return;
+        }
+    }
+}
+std::string same(const std::string& s) { return s; }
+}  // namespace
+
+std::string difference(const literal::Analysis& expected, const literal::Analysis& actual) {
+    std::string diff;
+    if (expected.mainAssemblyName != actual.mainAssemblyName)
+        diff += "main assembly: '" + expected.mainAssemblyName + "' vs '" + actual.mainAssemblyName + "'\n";
+    compareColumn(diff, "assembly totals name", expected.assemblyTotals.names, actual.assemblyTotals.names, same);
+    compareColumn(diff, "assembly totals total", expected.assemblyTotals.totals, actual.assemblyTotals.totals, show);
+    compareColumn(diff, "part totals name", expected.partTotals.names, actual.partTotals.names, same);
+    compareColumn(diff, "part totals total", expected.partTotals.totals, actual.partTotals.totals, show);
+    compareColumn(diff, "assembly where-used name", expected.assemblyWhereUsed.names, actual.assemblyWhereUsed.names, same);
+    compareColumn(diff, "assembly where-used entries", expected.assemblyWhereUsed.entries, actual.assemblyWhereUsed.entries, same);
+    compareColumn(diff, "part where-used name", expected.partWhereUsed.names, actual.partWhereUsed.names, same);
+    compareColumn(diff, "part where-used entries", expected.partWhereUsed.entries, actual.partWhereUsed.entries, same);
+    compareColumn(diff, "log line", expected.log, actual.log, same);
+    return diff;
+}
+
+}  // namespace trelk::testing

@@ -1,0 +1,144 @@
+#include "support/random_bom.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace trelk::testing {
+
+namespace {
+
+class Dice {
+public:
+    explicit Dice(uint64_t seed) : rng_(seed) {}
+    int upTo(int n) { return std::uniform_int_distribution<int>(0, n)(rng_); }  // 0..n
+    bool chance(int percent) { return upTo(99) < percent; }
+    template <class T>
+    const T& pick(const std::vector<T>& from) { return from[static_cast<size_t>(upTo(static_cast<int>(from.size()) - 1))]; }
+
+private:
+    std::mt19937_64 rng_;
+};
+
+std::string blanks(Dice& dice, int least) { return std::string(static_cast<size_t>(least + dice.upTo(3)), ' '); }
+
+}  // namespace
+
+RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
+    Dice dice(seed);
+    RandomBom bom;
+    if (dice.chance(10)) bom.keywords = {"enthält:", "Baugruppe", "Teil", "Stückliste"};
+    const KeywordSet& kw = bom.keywords;
+
+    static const std::vector<std::string> assemblyPool = {
+        "TOP",  "FRAME", "frame", "FRAME2", "ARM",   "BASE", "JOINT", "X;Y", "GEAR_BOX",
+        "\xC4XLE", "A-1", "A",   "Bolt", "HUB",  "W\tHEEL"};
+    static const std::vector<std::string> partPool = {
+        "BOLT", "Bolt", "bolt", "BOLT2", "RAIL", "NUT_M6", "PIN", "\xE9TRIER", "W;ASHER", "A-1", "Z", "SPRING"};
+    std::vector<std::string> assemblies = assemblyPool, parts = partPool;
+    std::shuffle(assemblies.begin(), assemblies.end(), std::mt19937_64(seed));
+    std::shuffle(parts.begin(), parts.end(), std::mt19937_64(seed + 1));
+    assemblies.resize(static_cast<size_t>(1 + dice.upTo(std::min<int>(shape.maxAssemblies, static_cast<int>(assemblies.size())) - 1)));
+    parts.resize(static_cast<size_t>(1 + dice.upTo(std::min<int>(shape.maxParts, static_cast<int>(parts.size())) - 1)));
+
+    auto quantity = [&]() -> std::string {
+        if (shape.hugeQuantities) {
+            static const std::vector<std::string> big = {"2147483647", "65536", "3037000500", "1000000", "0", "2", "99999999999", "2147483647.4"};
+            return dice.pick(big);
+        }
+        static const std::vector<std::string> usual = {"1", "2", "3", "4", "0", "2.5", "3.5", "X", "-1", "+2", "1.49", "007"};
+        return dice.chance(75) ? std::to_string(1 + dice.upTo(4)) : dice.pick(usual);
+    };
+
+    std::string& out = bom.text;
+    auto endLine = [&]() {
+        const int r = dice.upTo(99);
+        out += r < 85 ? "\r\n" : r < 97 ? "\r" : "\n";
+    };
+    if (dice.chance(30)) {
+        out += "Pro/ENGINEER  BOM export";
+        endLine();
+        endLine();
+    }
+    // Blocks in a random order, some left out, some twice.
+    std::vector<size_t> order;
+    for (size_t i = 0; i < assemblies.size(); ++i) {
+        if (i > 0 && dice.chance(12)) continue;
+        order.push_back(i);
+        if (dice.chance(8)) order.push_back(i);
+    }
+    std::shuffle(order.begin() + (order.empty() || dice.chance(80) ? 1 : 0), order.end(), std::mt19937_64(seed + 2));
+    for (size_t b = 0; b < order.size(); ++b) {
+        const size_t a = order[b];
+        out += blanks(dice, 0) + (a == 0 ? "Assembly" : kw.SubAssembly) + blanks(dice, 1) + assemblies[a] + blanks(dice, 1) + kw.contains;
+        if (dice.chance(10)) out += "  ";
+        endLine();
+        if (dice.chance(50)) {
+            out += "Quantity" + blanks(dice, 2) + "Type" + blanks(dice, 2) + "Name";
+            endLine();
+        }
+        const int items = dice.upTo(shape.maxItemsPerBlock);
+        for (int i = 0; i < items; ++i) {
+            const int kind = dice.upTo(99);
+            std::string type, name;
+            if (kind < 40) {
+                // Mostly below this assembly, which keeps the tree acyclic unless cycles are wanted.
+                const int lowest = shape.cycles && dice.chance(15) ? 0 : static_cast<int>(a) + 1;
+                const int index = lowest + dice.upTo(static_cast<int>(assemblies.size()) - lowest);
+                if (index >= static_cast<int>(assemblies.size())) continue;
+                type = kw.SubAssembly;
+                name = assemblies[static_cast<size_t>(index)];
+            } else if (kind < 90) {
+                type = kw.Part;
+                name = dice.pick(parts);
+                if (dice.chance(5)) name = "HEX NUT " + name;
+            } else {
+                type = dice.chance(50) ? "part" : "Drawing";
+                name = dice.pick(parts);
+            }
+            out += blanks(dice, dice.chance(50) ? 1 : 0) + quantity() + blanks(dice, 1) + type + blanks(dice, 1) + name;
+            if (dice.chance(10)) out += blanks(dice, 1);
+            endLine();
+        }
+        // The block ends with an empty line, a line of blanks, or not at all.
+        const int end = dice.upTo(99);
+        if (end < 75) endLine();
+        else if (end < 85) {
+            out += "   ";
+            endLine();
+        } else if (end < 92) {
+            endLine();
+            endLine();
+        }
+        if (dice.chance(5)) {
+            out += "Some text between blocks";
+            endLine();
+        }
+    }
+    if (dice.chance(50)) {
+        out += kw.SummaryOfParts + " " + assemblies[0] + ":";
+        endLine();
+        for (const std::string& part : parts) {
+            out += "   " + std::to_string(dice.upTo(20)) + "   " + kw.Part + "   " + part;
+            endLine();
+        }
+    }
+    if (dice.chance(3)) out += "\x1a" "1 Part AFTER_EOF\r\n";
+    return bom;
+}
+
+std::string visible(std::string_view text) {
+    static const char* const hex = "0123456789ABCDEF";
+    std::string shown;
+    for (const unsigned char c : text) {
+        if (c == '\n') shown += "\\n\n";
+        else if (c == '\r') shown += "\\r";
+        else if (c < 32 || c >= 127) {
+            shown += "\\x";
+            shown += hex[c >> 4];
+            shown += hex[c & 15];
+        } else shown += static_cast<char>(c);
+    }
+    return shown;
+}
+
+}  // namespace trelk::testing

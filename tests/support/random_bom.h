@@ -1,0 +1,32 @@
+// Random BOM exports for the differential tests: real-looking blocks mixed with the awkward
+// cases (shared and missing blocks, blocks listed twice, headers inside blocks, cycles, odd
+// spacing and line ends, quantities that round or overflow).
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "engine/bom_tables.h"
+
+namespace trelk::testing {
+
+struct RandomBom {
+    std::string text;
+    KeywordSet keywords;
+};
+
+struct RandomBomShape {
+    int maxAssemblies = 10;
+    int maxParts = 8;
+    int maxItemsPerBlock = 6;
+    bool cycles = true;       // blocks may name assemblies above them
+    bool hugeQuantities = false;  // quantities near the 32-bit limit (then none negative)
+};
+
+RandomBom randomBom(uint64_t seed, const RandomBomShape& shape = RandomBomShape());
+
+// The text with control and high bytes made visible, for failure messages.
+std::string visible(std::string_view text);
+
+}  // namespace trelk::testing

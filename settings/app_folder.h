@@ -1,0 +1,37 @@
+// The per-user application folder that holds the settings file and the report.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace trelk {
+
+// Shows a folder problem to the user and returns when it has been seen.
+using FolderMessageSink = std::function<void(const std::string& text)>;
+
+// Finds the application-data folder (the current user's when perUser is non-zero, else the one
+// shared by all users), creates companyName/productName below it with every missing parent, and
+// returns that path without a trailing separator. Problems go to `show`; the path is returned in
+// every case, so the caller's own file access reports what follows.
+std::string ensureAppFolder(std::string companyName, std::string productName, const int& perUser,
+                            const FolderMessageSink& show);
+
+// "Could not create Folder '<folder>' for INI file, Error <code> "
+std::string folderCreationMessage(const std::string& folder, long code);
+
+// What the platform offers for ensureAppFolder (app_folder_posix.cpp, app_folder_win32.cpp).
+namespace platform {
+struct BaseFolder {
+    std::string path;
+    long code = 0;  // 0 on success
+};
+BaseFolder applicationDataFolder(bool perUser);
+// Creates the folder and every missing parent: 0 when it exists afterwards, else the error code.
+long createFolderTree(const std::string& path);
+// Texts of a failed base-folder query.
+std::string baseFolderFailureText(long code);
+extern const char kFolderSeparator;
+extern const size_t kMaxPathLength;
+}  // namespace platform
+
+}  // namespace trelk

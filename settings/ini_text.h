@@ -1,0 +1,34 @@
+// The profile rules on a file's text, shared by the portable profile layer and the key scan.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trelk::ini {
+
+// One line of the file and the line end that followed it ("\r\n", "\n", "\r" or "").
+struct Line {
+    std::string_view text;
+    std::string_view end;
+};
+// Lines end at CR LF, LF or CR: a settings file may have been edited anywhere.
+std::vector<Line> splitLines(std::string_view bytes);
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+std::string_view trimBlanks(std::string_view text);
+
+// The section name of a header line ("[name]"), or false when the line is no header.
+bool sectionName(std::string_view line, std::string_view& name);
+// The key and raw value of a "key=value" line, or false when the line has no "=".
+bool keyAndValue(std::string_view line, std::string_view& key, std::string_view& value);
+// A raw value as it is read: blanks trimmed, one pair of enclosing quotes removed, cut to 511.
+std::string readValue(std::string_view rawValue);
+
+// The value of the key in the first section of that name, or false.
+bool findValue(std::string_view bytes, std::string_view section, std::string_view key, std::string& value);
+
+// The file's text with the key set to the value (see iniWrite).
+std::string withValue(std::string_view bytes, std::string_view section, std::string_view key, std::string_view value);
+
+}  // namespace trelk::ini

@@ -1,0 +1,79 @@
+// The profile layer where the system has none. A write replaces the file in one step (a new file
+// in the same folder, then a rename), so a crash or a full disk leaves the previous file whole.
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engine/file_system.h"
+#include "settings/ini_text.h"
+#include "settings/profile.h"
+
+namespace trelk {
+
+namespace {
+
+bool readSettingsFile(const std::string& file, std::string& bytes) {
+    return isExistingFile(file) && readWholeFile(file, bytes) == kNoError;
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+mode_t newFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+bool replaceFile(const std::string& file, const std::string& bytes) {
+    std::string temporary = file + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return false;
+    mode_t mode = newFileMode();
+    struct stat existing;
+    if (::stat(file.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
+    const bool written = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !written || ::rename(temporary.c_str(), file.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string iniRead(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& defaultValue) {
+    std::string bytes, value;
+    if (readSettingsFile(file, bytes) && ini::findValue(bytes, section, key, value)) return value;
+    return defaultValue.substr(0, 511);
+}
+
+bool iniWrite(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
+    // A settings file that is a link is written where the link points, so the link survives.
+    std::string target = file;
+    if (char* real = ::realpath(file.c_str(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
+    std::string bytes;
+    struct stat info;
+    // A settings "file" that is a folder or a device is not replaced.
+    if (::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
+    if (!readSettingsFile(target, bytes) && ::access(target.c_str(), F_OK) == 0) return false;
+    return replaceFile(target, ini::withValue(bytes, section, key, value));
+}
+
+}  // namespace trelk

@@ -1,0 +1,75 @@
+#include "settings/settings_model.h"
+
+#include "engine/file_system.h"
+#include "engine/text_rules.h"
+#include "settings/profile.h"
+
+namespace trelk {
+
+namespace {
+
+const char* const kKeywords = "Keywords";
+const char* const kSettings = "Settings";
+
+struct KeywordKey {
+    const char* key;
+    std::string KeywordSet::*member;
+};
+const KeywordKey kKeywordKeys[] = {
+    {"contains", &KeywordSet::contains},
+    {"SubAssembly", &KeywordSet::SubAssembly},
+    {"Part", &KeywordSet::Part},
+    {"SummaryOfParts", &KeywordSet::SummaryOfParts},
+};
+
+struct SectionKey {
+    const char* key;
+    bool SectionSelection::*member;
+};
+const SectionKey kSectionKeys[] = {
+    {"Include_BOMAssyBreakdown", &SectionSelection::Include_BOMAssyBreakdown},
+    {"Include_SummaryOfAssys", &SectionSelection::Include_SummaryOfAssys},
+    {"Include_SummaryOfParts", &SectionSelection::Include_SummaryOfParts},
+    {"Include_AssyInAssys", &SectionSelection::Include_AssyInAssys},
+    {"Include_PartsInAssys", &SectionSelection::Include_PartsInAssys},
+};
+
+std::string flagText(bool on) { return on ? "1" : "0"; }
+
+}  // namespace
+
+std::string settingsFilePathIn(const std::string& applicationFolder) {
+    return applicationFolder + kPathSeparator + "Trelk.ini";
+}
+
+StoredSettings loadSettings(const std::string& path) {
+    StoredSettings stored;
+    const KeywordSet defaults;
+    const SectionSelection defaultSections;
+    if (!isExistingFile(path)) return stored;
+    stored.fileFound = true;
+    for (const KeywordKey& k : kKeywordKeys) stored.keywords.*k.member = iniRead(path, kKeywords, k.key, defaults.*k.member);
+    for (const SectionKey& s : kSectionKeys)
+        stored.sections.*s.member = iniReadInt(path, kSettings, s.key, flagText(defaultSections.*s.member)) != 0;
+    stored.bomFileName = iniRead(path, kSettings, "BOM_filename", "");
+    stored.x = iniReadInt(path, kSettings, "X_MainForm", "0");
+    stored.y = iniReadInt(path, kSettings, "Y_MainForm", "0");
+    stored.width = iniReadInt(path, kSettings, "Width_MainForm", "0");
+    stored.height = iniReadInt(path, kSettings, "Height_MainForm", "0");
+    return stored;
+}
+
+void saveSettings(const std::string& path, const SettingsToSave& settings) {
+    const KeywordSet defaults;
+    for (const KeywordKey& k : kKeywordKeys)
+        if (!iniKeyExists(path, kKeywords, k.key)) iniWrite(path, kKeywords, k.key, defaults.*k.member);
+    for (const SectionKey& s : kSectionKeys)
+        iniWrite(path, kSettings, s.key, formatSignedDecimal(settings.sections.*s.member ? 1 : 0));
+    iniWrite(path, kSettings, "BOM_filename", settings.bomFileName);
+    iniWrite(path, kSettings, "Width_MainForm", formatSignedDecimal(settings.width));
+    iniWrite(path, kSettings, "Height_MainForm", formatSignedDecimal(settings.height));
+    iniWrite(path, kSettings, "X_MainForm", formatSignedDecimal(settings.x));
+    iniWrite(path, kSettings, "Y_MainForm", formatSignedDecimal(settings.y));
+}
+
+}  // namespace trelk

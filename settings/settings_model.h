@@ -1,0 +1,40 @@
+// The remembered settings as plain values, and how they are loaded from and saved to Trelk.ini.
+// The window program binds these values to its controls; the console program only loads them.
+#pragma once
+
+#include <string>
+
+#include "engine/bom_tables.h"
+
+namespace trelk {
+
+// The settings file in the application folder.
+std::string settingsFilePathIn(const std::string& applicationFolder);
+
+struct StoredSettings {
+    bool fileFound = false;  // without a file only the keywords and sections below are set
+    KeywordSet keywords;
+    SectionSelection sections;
+    std::string bomFileName;
+    int x = 0, y = 0;           // the main window's top-left corner, screen coordinates
+    int width = 0, height = 0;  // its outer size
+};
+
+// Reads the keywords, the section flags, the BOM file name and the window's place. Without a
+// settings file: the default keywords and sections. Missing keys take their defaults; a value that
+// is no number reads 0; any non-zero flag selects its section.
+StoredSettings loadSettings(const std::string& path);
+
+// What the main window holds at its close.
+struct SettingsToSave {
+    std::string bomFileName;
+    SectionSelection sections;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Adds any keyword key that is missing (with its default; a present key, even empty, is left as
+// the user wrote it), then writes the section flags, the BOM file name and the window's size and
+// place. Write failures are not reported: the previous file stays as it was.
+void saveSettings(const std::string& path, const SettingsToSave& settings);
+
+}  // namespace trelk

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "settings/profile.h"
+#include "settings/settings_model.h"
+#include "support/platform.h"
+#include "support/temp_folder.h"
+
+namespace trelk {
+namespace {
+
+using testing::TempFolder;
+
+std::string asWritten(const std::string& expected) {
+    return testing::runningUnderWine() ? testing::asWineWritesIt(expected) : expected;
+}
+
+TEST(SettingsModel, WithoutAFileGivesTheDefaults) {
+    TempFolder folder;
+    const StoredSettings s = loadSettings(folder.file("Trelk.ini"));
+    EXPECT_FALSE(s.fileFound);
+    EXPECT_EQ(s.sections, SectionSelection());
+    EXPECT_FALSE(s.sections.Include_BOMAssyBreakdown);
+    EXPECT_TRUE(s.sections.Include_PartsInAssys);
+    EXPECT_EQ(s.keywords.contains, "contains:");
+    EXPECT_EQ(s.keywords.SummaryOfParts, "Summary of parts for assembly");
+    EXPECT_EQ(loadSettings(folder.path()).fileFound, false);  // a folder of that name does not count
+}
+
+TEST(SettingsModel, TheFirstCloseWritesEveryKey) {
+    TempFolder folder;
+    const std::string file = settingsFilePathIn(folder.path());
+    SettingsToSave save;
+    save.bomFileName = "C:\\data\\top.bom.3";
+    save.x = -4;
+    save.y = 50;
+    save.width = 689;
+    save.height = 508;
+    saveSettings(file, save);
+    EXPECT_EQ(testing::readFile(file), asWritten("[Keywords]\r\ncontains=contains:\r\nSubAssembly=Sub-Assembly\r\nPart=Part\r\n"
+                                                 "SummaryOfParts=Summary of parts for assembly\r\n[Settings]\r\n"
+                                                 "Include_BOMAssyBreakdown= 0\r\nInclude_SummaryOfAssys= 1\r\n"
+                                                 "Include_SummaryOfParts= 1\r\nInclude_AssyInAssys= 1\r\n"
+                                                 "Include_PartsInAssys= 1\r\nBOM_filename=C:\\data\\top.bom.3\r\n"
+                                                 "Width_MainForm= 689\r\nHeight_MainForm= 508\r\nX_MainForm=-4\r\n"
+                                                 "Y_MainForm= 50\r\n"));
+    const StoredSettings back = loadSettings(file);
+    EXPECT_TRUE(back.fileFound);
+    EXPECT_EQ(back.bomFileName, save.bomFileName);
+    EXPECT_EQ(back.sections, save.sections);
+    EXPECT_EQ(back.x, -4);
+    EXPECT_EQ(back.y, 50);
+    EXPECT_EQ(back.width, 689);
+    EXPECT_EQ(back.height, 508);
+    // A second close changes nothing of a file that already says the same.
+    const std::string first = testing::readFile(file);
+    saveSettings(file, save);
+    EXPECT_EQ(testing::readFile(file), first);
+}
+
+TEST(SettingsModel, KeepsTheUsersKeywordsAndReadsLooseValues) {
+    TempFolder folder;
+    const std::string file = folder.write("Trelk.ini",
+                                          "[Keywords]\r\nCONTAINS=enth\xE4lt:\r\nPart=\r\n"
+                                          "[Settings]\r\nInclude_BOMAssyBreakdown= 2\r\nInclude_SummaryOfAssys=-1\r\n"
+                                          "Include_SummaryOfParts=0\r\nInclude_AssyInAssys=yes\r\n"
+                                          "BOM_filename=   spaced.bom   \r\nX_MainForm=12.5\r\n");
+    const StoredSettings s = loadSettings(file);
+    EXPECT_EQ(s.keywords.contains, "enth\xE4lt:");
+    EXPECT_EQ(s.keywords.Part, "");
+    EXPECT_EQ(s.keywords.SubAssembly, "Sub-Assembly");
+    EXPECT_TRUE(s.sections.Include_BOMAssyBreakdown);
+    EXPECT_TRUE(s.sections.Include_SummaryOfAssys);
+    EXPECT_FALSE(s.sections.Include_SummaryOfParts);
+    EXPECT_FALSE(s.sections.Include_AssyInAssys);  // no number reads 0
+    EXPECT_TRUE(s.sections.Include_PartsInAssys);  // missing: its default
+    EXPECT_EQ(s.bomFileName, "spaced.bom");
+    EXPECT_EQ(s.x, 12);
+    EXPECT_EQ(s.width, 0);
+
+    SettingsToSave save;
+    save.sections = s.sections;
+    saveSettings(file, save);
+    const StoredSettings after = loadSettings(file);
+    EXPECT_EQ(after.keywords.contains, "enth\xE4lt:");  // present in another letter case: left alone
+    EXPECT_EQ(after.keywords.Part, "");                 // present but empty: left empty
+    EXPECT_EQ(iniRead(file, "Settings", "Include_BOMAssyBreakdown", ""), "1");
+    EXPECT_EQ(iniKeyExists(file, "Keywords", "SubAssembly"), 1);  // the missing ones are added
+}
+
+}  // namespace
+}  // namespace trelk

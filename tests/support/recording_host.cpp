@@ -1,1 +1,0 @@
-#include "support/recording_host.h"

@@ -1,0 +1,92 @@
+// trelk-cli: the Trelk report from a terminal. It reads the same settings file as the window
+// program (only reads it) and prints the run's log lines.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/console_host.h"
+#include "cli/section_list.h"
+#include "engine/file_system.h"
+#include "engine/processing_run.h"
+#include "settings/app_folder.h"
+#include "settings/settings_model.h"
+
+namespace {
+
+constexpr int kExitReportStored = 0;
+constexpr int kExitRunProblem = 1;
+constexpr int kExitUsage = 2;
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "trelk-cli: %s. Try 'trelk-cli --help'.\n", message.c_str());
+    return kExitUsage;
+}
+
+std::string applicationFolder() {
+    const int perUser = 1;
+    return trelk::ensureAppFolder("Halvorn", "Trelk", perUser, [](const std::string& text) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app("Multiplies the quantities of a Pro/E BOM export out through the assembly tree, lists where\n"
+                 "every part and sub-assembly is used and writes the Trelk report.",
+                 "trelk-cli");
+    std::string bomFile, output, sections, settingsFile;
+    bool openReport = false, quiet = false;
+    app.add_option("BOMFILE", bomFile, "The BOM file exported by the CAD system")->required();
+    app.add_option("-o,--output", output, "Report path; default: Trelk.txt in the application folder")
+        ->type_name("FILE");
+    app.add_option("-s,--sections", sections,
+                   "Comma-separated from: breakdown, assemblies, parts, assemblies-where-used,\n"
+                   "parts-where-used; or all, or none. Default: the flags of the settings file")
+        ->type_name("LIST");
+    app.add_option("--settings", settingsFile, "Settings file for keywords and flags (only read);\n"
+                                               "default: Trelk.ini in the application folder")
+        ->type_name("FILE");
+    app.add_flag("--open", openReport, "Open the report with the desktop's default application");
+    app.add_flag("-q,--quiet", quiet, "No log lines");
+    app.set_version_flag("--version", "trelk-cli 1.0.0.0");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        std::printf("%s\n", e.what());
+        return kExitReportStored;
+    } catch (const CLI::ParseError& e) {
+        return usageError(e.what());
+    }
+
+    std::optional<trelk::SectionSelection> chosenSections;
+    if (!sections.empty() || app.count("--sections")) {
+        std::string error;
+        chosenSections = trelk::parseSectionList(sections, error);
+        if (!chosenSections) return usageError(error);
+    }
+    if (!settingsFile.empty() && !trelk::isExistingFile(settingsFile))
+        return usageError("settings file '" + settingsFile + "' not found");
+
+    std::string folder;
+    if (settingsFile.empty() || output.empty()) folder = applicationFolder();
+    if (settingsFile.empty()) settingsFile = trelk::settingsFilePathIn(folder);
+    const trelk::StoredSettings stored = trelk::loadSettings(settingsFile);
+
+    trelk::RunRequest request;
+    request.bomFileName = bomFile;
+    request.keywords = stored.keywords;
+    request.sections = chosenSections ? *chosenSections : stored.sections;
+    request.applicationFolder = folder;
+    request.reportPath = output;
+
+    static char outputBuffer[1 << 16];
+    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
+    trelk::ConsoleHost host(quiet, openReport);
+    trelk::runProcessing(request, host);
+    std::fflush(stdout);
+    return host.reportStored() ? kExitReportStored : kExitRunProblem;
+}

@@ -1,0 +1,42 @@
+#include "cli/section_list.h"
+
+namespace trelk {
+
+std::optional<SectionSelection> parseSectionList(const std::string& list, std::string& error) {
+    static const struct {
+        const char* name;
+        bool SectionSelection::*flag;
+    } kNames[] = {
+        {"breakdown", &SectionSelection::Include_BOMAssyBreakdown},
+        {"assemblies", &SectionSelection::Include_SummaryOfAssys},
+        {"parts", &SectionSelection::Include_SummaryOfParts},
+        {"assemblies-where-used", &SectionSelection::Include_AssyInAssys},
+        {"parts-where-used", &SectionSelection::Include_PartsInAssys},
+    };
+    SectionSelection selection = SectionSelection::none();
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = list.find(',', start);
+        std::string name = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        name.erase(0, name.find_first_not_of(' '));
+        name.erase(name.find_last_not_of(' ') + 1);
+        if (name == "all") selection = SectionSelection::all();
+        else if (name != "none") {
+            bool known = false;
+            for (const auto& n : kNames)
+                if (name == n.name) {
+                    selection.*n.flag = true;
+                    known = true;
+                }
+            if (!known) {
+                error = "unknown section '" + name +
+                        "' (use breakdown, assemblies, parts, assemblies-where-used, parts-where-used, all or none)";
+                return std::nullopt;
+            }
+        }
+        if (comma == std::string::npos) return selection;
+        start = comma + 1;
+    }
+}
+
+}  // namespace trelk

@@ -1,0 +1,15 @@
+// The --sections option: report sections named on the command line.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "engine/bom_tables.h"
+
+namespace trelk {
+
+// "breakdown", "assemblies", "parts", "assemblies-where-used", "parts-where-used", separated by
+// commas, or "all" or "none". Gives nothing for an unknown name and says which in `error`.
+std::optional<SectionSelection> parseSectionList(const std::string& list, std::string& error);
+
+}  // namespace trelk

@@ -1,0 +1,135 @@
+// trelk-cli end to end: the built program, its output streams and its exit status.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "engine/file_system.h"
+#include "support/platform.h"
+#include "support/temp_folder.h"
+
+namespace trelk {
+namespace {
+
+using testing::readFile;
+using testing::TempFolder;
+
+// A path the program's own system can open: under Wine the Unix paths of the build are on Z:.
+std::string nativePath(std::string path) {
+    if (kPathSeparator == '\\' && !path.empty() && path[0] == '/') {
+        for (char& c : path)
+            if (c == '/') c = '\\';
+        path = "Z:" + path;
+    }
+    return path;
+}
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+// Runs trelk-cli with the arguments (each quoted) and collects what it printed.
+Result runCli(const std::vector<std::string>& args) {
+    TempFolder streams;
+    std::string command = "\"" + nativePath(TRELK_CLI) + "\"";
+    for (const std::string& arg : args) command += " \"" + arg + "\"";
+    command += " >\"" + streams.file("out") + "\" 2>\"" + streams.file("err") + "\"";
+#ifdef _WIN32
+    command = "\"" + command + "\"";  // cmd.exe drops the outer quotes of the whole line
+    const int status = std::system(command.c_str());
+#else
+    const int raw = std::system(command.c_str());
+    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+    std::string out = readFile(streams.file("out")), err = readFile(streams.file("err"));
+    for (std::string* text : {&out, &err})  // the console of Windows ends lines with CR LF
+        for (size_t cr; (cr = text->find("\r\n")) != std::string::npos;) text->erase(cr, 1);
+    return {status, out, err};
+}
+
+const std::string kTopAsm = nativePath(TRELK_TEST_DATA "/top_asm.bom");
+
+TEST(Cli, WritesTheReportAndLogsTheRun) {
+    TempFolder folder;
+    const std::string report = folder.file("report.txt");
+    const Result r = runCli({"-s", "all", "-o", report, kTopAsm});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Trying to read BOM file:\n" + kTopAsm + "\nNr of lines read of BOM input file: 8\n"
+                     "Main assembly name: TOP_ASM\nResults stored in file:\n" + report + "\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(readFile(report), readFile(TRELK_TEST_DATA "/top_asm_report.txt"));
+}
+
+TEST(Cli, ExitStatusSaysHowTheRunEnded) {
+    TempFolder folder;
+    const std::string report = folder.file("report.txt");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string lastOut, err;
+    } cases[] = {
+        {{"-o", report, folder.file("missing.bom")}, 1, "BOM input file not found!", ""},
+        {{"-o", report, folder.write("one.bom", "only one line")}, 1, "BOM input file seems to be empty!", ""},
+        {{"-o", report, ""}, 1, "", "No BOM file specified as input!\n"},
+        {{"-q", "-o", report, kTopAsm}, 0, "", ""},
+    };
+    for (const auto& c : cases) {
+        const Result r = runCli(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.back();
+        const size_t lastLine = r.out.rfind('\n', r.out.size() < 2 ? 0 : r.out.size() - 2);
+        EXPECT_EQ(r.out.empty() ? "" : r.out.substr(lastLine == std::string::npos ? 0 : lastLine + 1),
+                  c.lastOut.empty() ? "" : c.lastOut + "\n");
+        EXPECT_EQ(r.err, c.err);
+    }
+}
+
+TEST(Cli, UsageErrorsGiveOneLineAndStatus2) {
+    TempFolder folder;
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"--no-such-option", kTopAsm},
+        {"-s", "parts,bogus", kTopAsm},
+        {"--settings", folder.file("missing.ini"), kTopAsm},
+    };
+    for (const auto& args : cases) {
+        const Result r = runCli(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.find("trelk-cli: "), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        EXPECT_NE(r.err.find("--help"), std::string::npos);
+    }
+    EXPECT_EQ(runCli({"--version"}).out, "trelk-cli 1.0.0.0\n");
+    EXPECT_NE(runCli({"--help"}).out.find("--sections"), std::string::npos);
+}
+
+TEST(Cli, TakesKeywordsAndSectionsFromTheSettingsFile) {
+    TempFolder folder;
+    const std::string settings = folder.write("my.ini",
+                                              "[Keywords]\r\ncontains=enth\xE4lt:\r\nPart=Teil\r\n"
+                                              "[Settings]\r\nInclude_SummaryOfAssys=0\r\nInclude_AssyInAssys=0\r\n"
+                                              "Include_PartsInAssys=0\r\n");
+    const std::string bom = folder.write("de.bom", "Baugruppe TOP enth\xE4lt:\r\n3 Teil SCHRAUBE\r\n");
+    const std::string report = folder.file("r.txt");
+    const std::string separator(86, '-');
+    ASSERT_EQ(runCli({"--settings", settings, "-o", report, bom}).status, 0);
+    EXPECT_EQ(readFile(report), separator + "\r\nSummary of parts for assembly TOP\r\n    3   SCHRAUBE\r\n" + separator + "\r\n\r\n\r\n");
+    // Sections named on the command line win over the file's flags.
+    ASSERT_EQ(runCli({"--settings", settings, "-s", "none", "-o", report, bom}).status, 0);
+    EXPECT_EQ(readFile(report), "");
+}
+
+#ifndef _WIN32
+TEST(Cli, WritesIntoTheApplicationFolderByDefault) {
+    TempFolder home;
+    testing::setEnvironment("XDG_CONFIG_HOME", home.path());
+    const Result r = runCli({kTopAsm});
+    testing::setEnvironment("XDG_CONFIG_HOME", "");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(testing::fileExists(home.path() + "/Halvorn/Trelk/Trelk.txt"));
+    EXPECT_FALSE(testing::fileExists(home.path() + "/Halvorn/Trelk/Trelk.ini"));  // the console only reads it
+}
+#endif
+
+}  // namespace
+}  // namespace trelk

@@ -1,0 +1,46 @@
+// Trelk.exe: start-up and shutdown of the window program. The main window's modal loop is the
+// program's message loop; everything runs on this one thread.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include "forms/fonts.h"
+#include "forms/form.h"
+#include "ui/app_info.h"
+#include "ui/main_form.h"
+
+namespace {
+
+// The first rich-edit library found decides which class the modal loops treat like an edit box.
+void chooseRichEdit() {
+    if (LoadLibraryA("RICHED20.Dll")) trelk::setRichEditClassName("RICHEDIT20A");
+    else if (LoadLibraryA("RICHED32.Dll")) trelk::setRichEditClassName("RICHEDIT");
+    else trelk::setRichEditClassName("");
+}
+
+int runProgram(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX classes = {sizeof classes, 0x7FFF};  // every class up to ICC_STANDARD_CLASSES
+    InitCommonControlsEx(&classes);
+    chooseRichEdit();
+
+    trelk::ui::AppInfo& info = trelk::ui::appInfo();
+    info.instanceHandle = instance;
+    info.fileVersion[0] = 1;
+    info.fileVersion[1] = info.fileVersion[2] = info.fileVersion[3] = 0;
+    trelk::setModuleInstance(instance);
+    trelk::resetFontCache();
+
+    // The result of the loop is not the exit code: modalResult is, and the loop leaves it at 0.
+    trelk::ui::showMainForm(nullptr, 1, 0);
+    return static_cast<int>(trelk::modalResult());
+}
+
+}  // namespace
+
+// Command-line arguments and the show command are not used.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    CoInitialize(nullptr);  // the shell calls that open documents and addresses need COM
+    const int exitCode = runProgram(instance);
+    CoUninitialize();
+    return exitCode;
+}

@@ -1,0 +1,10 @@
+#include "ui/app_info.h"
+
+namespace trelk::ui {
+
+AppInfo& appInfo() {
+    static AppInfo info;
+    return info;
+}
+
+}  // namespace trelk::ui

@@ -1,0 +1,42 @@
+// The main window: the BOM file box, the section check boxes, the log box, "&Do it!" and the menu.
+#pragma once
+
+#include <windows.h>
+
+namespace trelk::ui {
+
+// Control and menu identifiers of the main window.
+constexpr int MAIN_BOMFILE = 1000;
+constexpr int MAIN_BROWSE = 1001;
+constexpr int MAIN_DOIT = 1002;
+constexpr int MAIN_EXIT = 1003;
+constexpr int MAIN_BREAKDOWN = 1004;
+constexpr int MAIN_PARTSSUMMARY = 1005;
+constexpr int MAIN_ASSYSUMMARY = 1006;
+constexpr int MAIN_ASSYINASSYS = 1007;
+constexpr int MAIN_PARTSINASSYS = 1008;
+constexpr int MAIN_SECTIONS = 1009;
+constexpr int MAIN_LOG = 1010;
+constexpr int MAIN_BOMFILELABEL = 1011;
+constexpr int MAIN_STATUSBAR = 4999;
+constexpr int MAIN_TOPMENU_EXIT = 6000;
+constexpr int MAIN_TOPMENU_ABOUT = 6001;
+constexpr int MAIN_TOPMENU_HELP = 6002;
+
+// Posted by the settings load: wParam is the outer width, lParam the outer height to restore.
+constexpr UINT WMU_RESTORE_SIZE = WM_USER + 1000;
+
+// Shows the main window; modal (showModal 1) it runs the program's message loop until the window
+// is gone. See showForm.
+INT_PTR showMainForm(HWND parent, int showModal, LPARAM userData);
+
+// The main window while it exists, else nullptr.
+HWND mainForm();
+// A child of the main window by identifier, or nullptr.
+HWND mainControl(int id);
+
+// Gives the control with the identifier (0: the form itself) a tooltip; one tooltip control
+// serves the whole process. Non-zero on success, 0 when there is no tooltip control.
+LRESULT addTooltip(HWND form, int controlId, const char* text);
+
+}  // namespace trelk::ui

@@ -1,0 +1,60 @@
+#include "ui/main_host.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "forms/window_helpers.h"
+#include "settings/app_folder.h"
+#include "ui/main_form.h"
+#include "ui/settings_binding.h"
+
+namespace trelk::ui {
+
+void appendLineToEdit(HWND edit, std::string_view text) {
+    if (!IsWindow(edit)) return;
+    std::string line(text);
+    line += "\r\n";
+    // Select the empty end, replace it: the new text lands at the end with the caret after it.
+    const LRESULT end = GetWindowTextLengthA(edit);
+    SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
+    SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+    const LRESULT newEnd = GetWindowTextLengthA(edit);
+    SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(newEnd), newEnd);
+    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+}
+
+void MainWindowHost::appendLogLine(std::string_view text) { appendLineToEdit(GetDlgItem(mainForm_, MAIN_LOG), text); }
+
+void MainWindowHost::showErrorBox(std::string_view text, std::string_view caption) {
+    MessageBoxA(nullptr, std::string(text).c_str(), std::string(caption).c_str(), MB_OK | MB_ICONERROR);
+}
+
+void MainWindowHost::openDocument(const std::string& path) {
+    ShellExecuteA(mainForm_, "Open", path.c_str(), "", "", SW_SHOWNORMAL);
+}
+
+SectionSelection sectionsFromCheckBoxes() {
+    SectionSelection s;
+    s.Include_BOMAssyBreakdown = getCheckState(mainControl(MAIN_BREAKDOWN)) == 1;
+    s.Include_SummaryOfAssys = getCheckState(mainControl(MAIN_ASSYSUMMARY)) == 1;
+    s.Include_SummaryOfParts = getCheckState(mainControl(MAIN_PARTSSUMMARY)) == 1;
+    s.Include_AssyInAssys = getCheckState(mainControl(MAIN_ASSYINASSYS)) == 1;
+    s.Include_PartsInAssys = getCheckState(mainControl(MAIN_PARTSINASSYS)) == 1;
+    return s;
+}
+
+void runProcessingFromWindow() {
+    RunRequest request;
+    request.bomFileName = getControlText(mainControl(MAIN_BOMFILE));
+    request.sections = sectionsFromCheckBoxes();
+    request.keywords = keywords();
+    // Asked anew for every run, so that a folder removed meanwhile is made again (and a failure
+    // is shown before anything of the run).
+    const int perUser = 1;
+    request.applicationFolder = ensureAppFolder("Halvorn", "Trelk", perUser, showFolderMessage);
+    MainWindowHost host(mainForm());
+    runProcessing(request, host);
+}
+
+}  // namespace trelk::ui

@@ -1,0 +1,27 @@
+// The main window's settings: loaded into its controls at creation, saved from them at close.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "engine/bom_tables.h"
+
+namespace trelk::ui {
+
+// Finds the settings file, loads it, fills the BOM file box and the check boxes, moves the
+// window to its stored place and posts its stored size (applied once the message loop runs).
+void restoreSettings(HWND mainForm);
+
+// Stores the BOM file box, the check boxes and the window's size and place as they are now.
+void saveSettings(const std::string& path);
+
+// The settings file found at the main window's creation.
+const std::string& settingsFilePath();
+// The parser keywords as loaded; edits of the file take effect at the next start.
+const KeywordSet& keywords();
+
+// A folder problem, shown the way the folder service shows it: a task-modal box without icon.
+void showFolderMessage(const std::string& text);
+
+}  // namespace trelk::ui

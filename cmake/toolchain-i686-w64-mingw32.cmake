@@ -4,8 +4,10 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 
 set(TRELK_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TRELK_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${TRELK_MINGW_TRIPLE}-g++)
+# The posix thread model: GoogleTest needs std::mutex, which the win32 model lacks in GCC 12.
+# The program is linked -static, so no winpthread DLL is needed at run time.
+set(CMAKE_C_COMPILER ${TRELK_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TRELK_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${TRELK_MINGW_TRIPLE}-windres)
 
 # Headers and libraries come from the mingw sysroot only; build tools from the host.

@@ -65,7 +65,9 @@ bool focusIsMultiLineEdit() {
 
 void runModalLoop(HWND form) {
     MSG msg;
-    while (true) {
+    // A form closed by a message this loop dispatched ends the loop before the next fetch, so
+    // no message meant for another window is taken from the queue and lost.
+    while (IsWindow(form)) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) {
             // A quit request seen by a nested loop belongs to the outermost loop as well.
@@ -73,8 +75,14 @@ void runModalLoop(HWND form) {
             break;
         }
         if (got == -1) break;
-        // The loop ends with the first message after the form is gone; that message is dropped.
-        if (!IsWindow(form)) break;
+        if (!IsWindow(form)) {
+            // Closed while GetMessageA handled a sent message: this loop ends here, but the
+            // message it fetched still reaches its window (the form's WM_DESTROY posted a
+            // WM_NULL so that the fetch returns at all).
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            break;
+        }
         if (pumpHook(&msg)) continue;
 
         HWND target = findOwningForm(activeFormWindow);
@@ -149,6 +157,7 @@ LRESULT onFormDestroy(HWND window, WindowRecord* record, const FormDescription* 
     // would leak the record and leave FLY_PTR and the handle variable pointing at a dead window.
     const LRESULT handlerResult = form && form->onDestroy ? form->onDestroy(window) : 0;
     if (form && form->handleVariable && *form->handleVariable == window) *form->handleVariable = nullptr;
+    const bool wasModal = record && record->isModal;
     if (record) {
         if (record->brush) DeleteObject(record->brush);
         if (record->accelerators) DestroyAcceleratorTable(record->accelerators);
@@ -158,6 +167,8 @@ LRESULT onFormDestroy(HWND window, WindowRecord* record, const FormDescription* 
     releaseTagProperties(window);
     RemovePropA(window, kRecordProperty);
     if (form && form->postQuitOnDestroy) PostQuitMessage(0);
+    // Wakes the form's modal loop should it be waiting in GetMessageA.
+    if (wasModal) PostMessageA(nullptr, WM_NULL, 0, 0);
     return handlerResult;
 }
 

@@ -88,7 +88,8 @@ struct FormDescription {
 
 // Registers the form's class on first use, creates the form centred on the screen and either
 // returns its handle at once (showModal 0) or runs its message loop until it is destroyed and
-// returns modalResult (showModal 1). -1 when the window cannot be created.
+// returns modalResult (showModal 1). -1 when the window cannot be created. The window keeps a
+// pointer to `form`, so the description must outlive it (forms describe themselves in statics).
 INT_PTR showForm(const FormDescription& form, HWND parent, int showModal, LPARAM userData);
 
 // Ends a form; result becomes modalResult. Does nothing when form is not a window.

@@ -38,5 +38,7 @@ HWND mainControl(int id);
 // Gives the control with the identifier (0: the form itself) a tooltip; one tooltip control
 // serves the whole process. Non-zero on success, 0 when there is no tooltip control.
 LRESULT addTooltip(HWND form, int controlId, const char* text);
+// The tooltip control, once the first tooltip has been added.
+HWND tooltipControl();
 
 }  // namespace trelk::ui

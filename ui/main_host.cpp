@@ -11,26 +11,34 @@
 
 namespace trelk::ui {
 
-void appendLineToEdit(HWND edit, std::string_view text) {
-    if (!IsWindow(edit)) return;
-    std::string line(text);
-    line += "\r\n";
-    // Select the empty end, replace it: the new text lands at the end with the caret after it.
+void appendToEdit(HWND edit, const std::string& text) {
+    if (!IsWindow(edit) || text.empty()) return;
+    // Select the empty end and replace it: the text lands at the end with the caret after it.
     const LRESULT end = GetWindowTextLengthA(edit);
     SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
-    SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+    SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
     const LRESULT newEnd = GetWindowTextLengthA(edit);
     SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(newEnd), newEnd);
     SendMessageA(edit, EM_SCROLLCARET, 0, 0);
 }
 
-void MainWindowHost::appendLogLine(std::string_view text) { appendLineToEdit(GetDlgItem(mainForm_, MAIN_LOG), text); }
+void MainWindowHost::appendLogLine(std::string_view text) {
+    pending_.append(text.data(), text.size());
+    pending_ += "\r\n";
+}
+
+void MainWindowHost::flush() {
+    appendToEdit(GetDlgItem(mainForm_, MAIN_LOG), pending_);
+    pending_.clear();
+}
 
 void MainWindowHost::showErrorBox(std::string_view text, std::string_view caption) {
+    flush();
     MessageBoxA(nullptr, std::string(text).c_str(), std::string(caption).c_str(), MB_OK | MB_ICONERROR);
 }
 
 void MainWindowHost::openDocument(const std::string& path) {
+    flush();
     ShellExecuteA(mainForm_, "Open", path.c_str(), "", "", SW_SHOWNORMAL);
 }
 

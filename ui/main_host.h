@@ -10,21 +10,32 @@
 
 namespace trelk::ui {
 
-// The log box shows the lines of every run, each at the end with the caret after it.
+// The log box shows the lines of every run, each at the end with the caret after it. The lines
+// of a run reach the box together: an edit box re-lays its whole text at every change, so a run
+// that logs thousands of lines would otherwise take minutes. Nothing can watch the box while the
+// run holds the thread, and the lines are in place before anything else is shown.
 class MainWindowHost : public ProcessingHost {
 public:
     explicit MainWindowHost(HWND mainForm) : mainForm_(mainForm) {}
+    ~MainWindowHost() override { flush(); }
+    MainWindowHost(const MainWindowHost&) = delete;
+    MainWindowHost& operator=(const MainWindowHost&) = delete;
 
     void appendLogLine(std::string_view text) override;
     void showErrorBox(std::string_view text, std::string_view caption) override;
     void openDocument(const std::string& path) override;
 
+    // Puts the lines logged so far into the log box.
+    void flush();
+
 private:
     HWND mainForm_;
+    std::string pending_;
 };
 
-// Appends one line to a multi-line edit box without copying what it already holds.
-void appendLineToEdit(HWND edit, std::string_view text);
+// Appends text at the end of a multi-line edit box, caret after it and scrolled into view,
+// without copying what the box already holds.
+void appendToEdit(HWND edit, const std::string& text);
 
 // "&Do it!": one run with the window's current BOM file name and check boxes.
 void runProcessingFromWindow();

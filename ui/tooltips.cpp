@@ -55,4 +55,6 @@ LRESULT addTooltip(HWND form, int controlId, const char* text) {
     return SendMessageA(g_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+HWND tooltipControl() { return g_tooltip && IsWindow(g_tooltip) ? g_tooltip : nullptr; }
+
 }  // namespace trelk::ui

@@ -1,0 +1,89 @@
+// The About box: modal over the main window, closed by "Close" or its close box, never by Escape.
+#include <functional>
+
+#include "forms/window_helpers.h"
+#include "ui/about_form.h"
+#include "ui/main_form.h"
+#include "ui_fixture.h"
+
+namespace trelk::ui::testing {
+namespace {
+
+// Steps run one after the other from a timer while the About box's own loop runs.
+std::vector<std::function<void()>> g_steps;
+size_t g_nextStep = 0;
+
+void CALLBACK runNextStep(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (g_nextStep >= g_steps.size()) {
+        KillTimer(nullptr, timer);
+        return;
+    }
+    g_steps[g_nextStep++]();
+}
+
+void openAboutWhile(HWND main, std::vector<std::function<void()>> steps) {
+    g_steps = std::move(steps);
+    g_nextStep = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, runNextStep);
+    // Any notification code opens it: the menu identifier alone counts.
+    SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_ABOUT, 1), 0);
+    KillTimer(nullptr, timer);
+}
+
+int countWindowsOfClass(const char* className) {
+    int count = 0;
+    for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w; w = FindWindowExA(nullptr, w, className, nullptr))
+        ++count;
+    return count;
+}
+
+TEST_F(MainWindowTest, AboutBoxIsModalShowsTheVersionAndIgnoresEscape) {
+    openMainWindow();
+    SetFocus(control(MAIN_DOIT));
+    bool mainWasDisabled = false, openAfterEscape = false;
+    std::string version, caption, credit;
+    openAboutWhile(main_, {
+        [&] {
+            const HWND about = aboutForm();
+            ASSERT_TRUE(IsWindow(about));
+            mainWasDisabled = !IsWindowEnabled(main_);
+            version = getControlText(GetDlgItem(about, ABOUT_VERSION));
+            caption = getControlText(about);
+            credit = getControlText(GetDlgItem(about, ABOUT_CREDIT));
+            PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+            PostMessageA(GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0010001);
+        },
+        [&] {
+            openAfterEscape = IsWindow(aboutForm()) != 0;
+            const HWND close = GetDlgItem(aboutForm(), ABOUT_CLOSE);
+            SendMessageA(aboutForm(), WM_COMMAND, MAKEWPARAM(ABOUT_CLOSE, BN_CLICKED), reinterpret_cast<LPARAM>(close));
+        },
+    });
+    EXPECT_TRUE(mainWasDisabled);
+    EXPECT_TRUE(openAfterEscape);
+    EXPECT_EQ(version, "V.1.0.0.0");
+    EXPECT_EQ(caption, "About Trelk");
+    EXPECT_EQ(credit, "by Halvorn");
+    EXPECT_EQ(aboutForm(), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(main_));
+    pumpMessages();
+    EXPECT_EQ(GetFocus(), control(MAIN_DOIT));  // back where it was
+}
+
+TEST_F(MainWindowTest, AboutBoxClosesByItsCloseBoxAndLeavesNothingBehind) {
+    openMainWindow();
+    for (int time = 0; time < 3; ++time) {
+        openAboutWhile(main_, {[] { SendMessageA(aboutForm(), WM_SYSCOMMAND, SC_CLOSE, 0); }});
+        EXPECT_EQ(aboutForm(), nullptr);
+        EXPECT_TRUE(IsWindowEnabled(main_));
+    }
+    EXPECT_EQ(countWindowsOfClass("FORM_TRELK_ABOUT_CLASS"), 0);
+}
+
+TEST(AboutBox, VersionLabelKeepsNineteenCharacters) {
+    EXPECT_EQ(versionLabelText({1, 0, 0, 0}), "V.1.0.0.0");
+    EXPECT_EQ(versionLabelText({12345, 67890, 12345, 67890}), "V.12345.67890.12345");
+}
+
+}  // namespace
+}  // namespace trelk::ui::testing

@@ -1,0 +1,68 @@
+// Trelk.exe as a process of its own: it starts, ignores its arguments, saves at close, exits 0.
+#include "forms/window_helpers.h"
+#include "support/temp_folder.h"
+#include "ui/file_and_help.h"
+#include "ui_fixture.h"
+
+namespace trelk::ui::testing {
+namespace {
+
+HWND waitForWindow(const char* className, DWORD processId) {
+    for (int i = 0; i < 200; ++i) {
+        for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w; w = FindWindowExA(nullptr, w, className, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == processId) return w;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+TEST(Program, StartsIgnoresItsArgumentsAndEndsWithExitCode0) {
+    DeleteFileA(settingsFile().c_str());
+    std::string command = "\"" + nativePath(TRELK_EXE) + "\" --sections none whatever.bom";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    const HWND main = waitForWindow("FORM_TRELK_MAIN_CLASS", process.dwProcessId);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(getControlText(main), "Trelk");
+    char box[256] = {};
+    GetWindowTextA(GetDlgItem(main, 1000), box, sizeof box);
+    EXPECT_STREQ(box, "");  // the arguments named no file
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD exitCode = 99;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    EXPECT_TRUE(trelk::testing::fileExists(settingsFile()));
+}
+
+TEST(Program, LooksForItsHelpBesideTheProgramFile) {
+    const std::string help = helpFilePath();
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    std::string folder = module;
+    folder.erase(folder.find_last_of('\\') + 1);
+    EXPECT_EQ(help, folder + "Trelk.chm");
+}
+
+TEST(Program, BrowsingStartsInTheBoxsFolder) {
+    const struct {
+        std::string box, folder;
+    } cases[] = {
+        {"", ""},
+        {"C:\\data\\top.bom.3", "C:\\data\\"},
+        {"D:top.bom", "D:"},
+        {"top.bom", ""},
+        {std::string(300, 'x') + "\\a.bom", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(initialFolderFor(c.box), c.folder) << c.box;
+}
+
+}  // namespace
+}  // namespace trelk::ui::testing

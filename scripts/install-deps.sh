@@ -16,7 +16,7 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
           libbenchmark-dev libcli11-dev time)
 if [ "$want_windows" = 1 ]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 wine32:i386
-             xvfb xauth xdotool imagemagick fp-utils)
+             xvfb xauth xdotool imagemagick fp-utils fonts-wine)
 fi
 
 sudo_cmd=()

@@ -92,35 +92,75 @@ ItemKind itemKind(std::string_view line, const KeywordSet& keywords) {
     return ItemKind::None;
 }
 
-Quantity readQuantity(std::string_view line) {
-    const LeadingNumber n = readLeadingNumber(field(line, 1));
+LineFields splitFields(std::string_view line) {
+    LineFields f;
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* p = begin;
+    while (p < end && *p == ' ') ++p;
+    if (p == end) return f;
+    const char* q = p;
+    while (q < end && *q != ' ') ++q;
+    f.first = std::string_view(p, static_cast<size_t>(q - p));
+    while (q < end && *q == ' ') ++q;
+    if (q == end) {
+        f.last = f.first;
+        return f;
+    }
+    p = q;
+    while (q < end && *q != ' ') ++q;
+    f.second = std::string_view(p, static_cast<size_t>(q - p));
+    // The last two fields from the back, so that a long middle is never read.
+    const char* lastEnd = end;
+    while (lastEnd[-1] == ' ') --lastEnd;
+    const char* lastBegin = lastEnd;
+    while (lastBegin[-1] != ' ') --lastBegin;  // the first field lies before, with a blank after it
+    f.last = std::string_view(lastBegin, static_cast<size_t>(lastEnd - lastBegin));
+    if (lastBegin == p) {
+        f.beforeLast = f.first;
+        return f;
+    }
+    const char* beforeEnd = lastBegin - 1;
+    while (beforeEnd[-1] == ' ') --beforeEnd;
+    const char* beforeBegin = beforeEnd;
+    while (beforeBegin > begin && beforeBegin[-1] != ' ') --beforeBegin;
+    f.beforeLast = std::string_view(beforeBegin, static_cast<size_t>(beforeEnd - beforeBegin));
+    return f;
+}
+
+LineClassifier::LineClassifier(const KeywordSet& keywords)
+    : keywords_(keywords), containsHasBlank_(keywords.contains.find(' ') != std::string::npos) {}
+
+LineClass LineClassifier::classify(std::string_view line) {
+    const LineFields f = splitFields(line);
+    LineClass c;
+    c.empty = f.last.empty();
+    if (containsHasBlank_) {
+        normalised_.assign(line.data(), line.size());
+        normalised_.resize(normaliseInPlace(normalised_.data(), normalised_.size()));
+        c.header = isBlockHeader(normalised_, keywords_.contains);
+    } else {
+        // Without a blank the keyword can only be the end of the last field.
+        c.header = isBlockHeader(f.last, keywords_.contains);
+    }
+    if (!c.empty) {
+        if (f.second == keywords_.SubAssembly) c.kind = ItemKind::SubAssembly;
+        else if (f.second == keywords_.Part) c.kind = ItemKind::Part;
+    }
+    c.quantity = f.first;
+    c.headerName = f.beforeLast;
+    c.item = f.last;
+    return c;
+}
+
+Quantity readQuantity(std::string_view line) { return readQuantityField(field(line, 1)); }
+
+Quantity readQuantityField(std::string_view firstField) {
+    const LeadingNumber n = readLeadingNumber(firstField);
     if (n.outOfRange || n.value < std::numeric_limits<int32_t>::min() ||
         n.value > std::numeric_limits<int32_t>::max())
         return {0, true};
     return {static_cast<int32_t>(n.value), false};
-}
-
-namespace {
-constexpr int64_t kTallyMax = std::numeric_limits<int64_t>::max();
-constexpr int64_t kTallyMin = std::numeric_limits<int64_t>::min();
-}  // namespace
-
-Tally tallyTimes(Tally multiplier, int32_t quantity) {
-    if (quantity == 0) return {};
-    const bool negative = (multiplier.value < 0) != (quantity < 0);
-    if (multiplier.outOfRange) return {negative ? kTallyMin : kTallyMax, true};
-    int64_t product;
-    if (__builtin_mul_overflow(multiplier.value, static_cast<int64_t>(quantity), &product))
-        return {negative ? kTallyMin : kTallyMax, true};
-    return {product, false};
-}
-
-Tally tallyPlus(Tally a, Tally b) {
-    if (a.outOfRange) return a;
-    if (b.outOfRange) return b;
-    int64_t sum;
-    if (__builtin_add_overflow(a.value, b.value, &sum)) return {a.value < 0 ? kTallyMin : kTallyMax, true};
-    return {sum, false};
 }
 
 std::string_view NameArena::copy(std::string_view name) {
@@ -138,22 +178,36 @@ std::string_view NameArena::copy(std::string_view name) {
 
 std::string WhereUsedTable::entriesText(size_t row) const {
     std::string text;
-    for (size_t i = entryStart[row]; i < entryStart[row + 1]; ++i) {
+    for (size_t i = entryBegin[row]; i < entryEnd[row]; ++i) {
         const WhereUsedEntry& entry = entries[i];
         appendCount(text, entry.quantity);
         text += "x in ";
-        text += entry.assembly;
+        text += assemblyOf(entry);
         text += ';';
     }
     return text;
 }
 
-void appendCount(std::string& out, int64_t value) {
-    char digits[24];
+char* putCount(char* out, int64_t value) {
+    if (value >= 0 && value <= 99999) {
+        // The usual case: digits from the right, blanks in front.
+        for (int i = 4; i >= 0; --i) {
+            out[i] = value > 0 || i == 4 ? static_cast<char>('0' + value % 10) : ' ';
+            value /= 10;
+        }
+        return out + 5;
+    }
+    char digits[20];
     const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     const size_t length = static_cast<size_t>(end - digits);
-    if (length < 5) out.append(5 - length, ' ');
-    out.append(digits, length);
+    for (size_t i = length; i < 5; ++i) *out++ = ' ';
+    std::memcpy(out, digits, length);
+    return out + length;
+}
+
+void appendCount(std::string& out, int64_t value) {
+    char field[20];
+    out.append(field, static_cast<size_t>(putCount(field, value) - field));
 }
 
 std::string formatCount(int64_t value) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -82,12 +83,41 @@ enum class ItemKind : uint8_t { None, SubAssembly, Part };
 // What field 2 of a normalised line makes of it: sub-assembly, part or neither.
 ItemKind itemKind(std::string_view line, const KeywordSet& keywords);
 
+// Fields 1, 2, -2 and -1 of a line as field() gives them once the line is normalised, taken
+// straight from the line as read. A line without fields (empty once normalised) has all four empty.
+struct LineFields {
+    std::string_view first, second, beforeLast, last;
+};
+LineFields splitFields(std::string_view line);
+
+// What the analysis makes of one line as read: the same as normalising it and then asking
+// isBlockHeader, itemKind and field, without writing to the line or copying it.
+struct LineClass {
+    bool empty = true;   // empty once normalised: ends a block
+    bool header = false;  // a block header
+    ItemKind kind = ItemKind::None;  // None for empty lines
+    std::string_view quantity, headerName, item;  // fields 1, -2 and -1
+};
+class LineClassifier {
+public:
+    explicit LineClassifier(const KeywordSet& keywords);
+    LineClass classify(std::string_view line);
+
+private:
+    const KeywordSet& keywords_;
+    // A `contains` keyword with a blank in it can reach over several fields; such lines are
+    // normalised into this buffer to be compared.
+    bool containsHasBlank_;
+    std::string normalised_;
+};
+
 // Field 1 as a quantity. A value outside the 32-bit range is reported as such and counts 0.
 struct Quantity {
     int32_t value = 0;
     bool outOfRange = false;
 };
 Quantity readQuantity(std::string_view line);
+Quantity readQuantityField(std::string_view firstField);
 
 // A count that remembers when it left the 64-bit range. It is then held at the nearest end of
 // the range and stays marked; a product with 0 is 0 again, as it is exactly.
@@ -97,8 +127,25 @@ struct Tally {
 
     bool operator==(const Tally& o) const { return value == o.value && outOfRange == o.outOfRange; }
 };
-Tally tallyTimes(Tally multiplier, int32_t quantity);
-Tally tallyPlus(Tally a, Tally b);
+// Inline: the roll-up does both for every item line it walks.
+inline Tally tallyTimes(Tally multiplier, int32_t quantity) {
+    constexpr int64_t max = std::numeric_limits<int64_t>::max(), min = std::numeric_limits<int64_t>::min();
+    if (quantity == 0) return {};
+    const bool negative = (multiplier.value < 0) != (quantity < 0);
+    if (multiplier.outOfRange) return {negative ? min : max, true};
+    int64_t product;
+    if (__builtin_mul_overflow(multiplier.value, static_cast<int64_t>(quantity), &product))
+        return {negative ? min : max, true};
+    return {product, false};
+}
+inline Tally tallyPlus(Tally a, Tally b) {
+    constexpr int64_t max = std::numeric_limits<int64_t>::max(), min = std::numeric_limits<int64_t>::min();
+    if (a.outOfRange) return a;
+    if (b.outOfRange) return b;
+    int64_t sum;
+    if (__builtin_add_overflow(a.value, b.value, &sum)) return {a.value < 0 ? min : max, true};
+    return {sum, false};
+}
 
 // Copies of names at stable addresses, so that the result tables can outlive the file's bytes.
 class NameArena {
@@ -119,20 +166,22 @@ struct TotalsTable {
     size_t count() const { return names.size(); }
 };
 
-// One where-used entry: the quantity named in the block of `assembly`.
+// One where-used entry: the quantity named in the block of an assembly.
 struct WhereUsedEntry {
     int32_t quantity;
-    std::string_view assembly;
+    uint32_t assembly;  // in a WhereUsedTable: index into its `assemblies`
 };
 
 // Where each sub-assembly or part is named: one row per distinct name, each with its entries in
-// the order they stand in the file. Row r owns entries[entryStart[r]] up to entries[entryStart[r + 1]].
+// the order they stand in the file. Row r owns entries[entryBegin[r]] up to entries[entryEnd[r]].
 struct WhereUsedTable {
     std::vector<std::string_view> names;
-    std::vector<uint32_t> entryStart{0};
+    std::vector<uint32_t> entryBegin, entryEnd;
     std::vector<WhereUsedEntry> entries;
+    std::vector<std::string_view> assemblies;  // the assembly names the entries refer to
 
     size_t count() const { return names.size(); }
+    std::string_view assemblyOf(const WhereUsedEntry& entry) const { return assemblies[entry.assembly]; }
     // The row's entries as one text, each "#####x in &" followed by ";".
     std::string entriesText(size_t row) const;
 };
@@ -140,5 +189,7 @@ struct WhereUsedTable {
 // The count field: right-aligned in five positions, widened to its own length when longer.
 std::string formatCount(int64_t value);
 void appendCount(std::string& out, int64_t value);
+// Writes the count field at `out`, which has room for 20 bytes; returns its end.
+char* putCount(char* out, int64_t value);
 
 }  // namespace trelk

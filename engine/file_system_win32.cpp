@@ -62,8 +62,13 @@ int readWholeFile(const std::string& name, std::string& bytes) {
     if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
         if (static_cast<unsigned long long>(size.QuadPart) >= SIZE_MAX / 2) error = kOutOfMemory;
         else {
+            // Room for one more read after the last byte, which finds the end without a reallocation.
             try {
-                bytes.reserve(static_cast<size_t>(size.QuadPart));
+                const size_t wanted = static_cast<size_t>(size.QuadPart) + 65536;
+                if (bytes.capacity() < wanted) {
+                    std::string().swap(bytes);  // the old buffer is not copied
+                    bytes.reserve(wanted);
+                }
             } catch (const std::exception&) {
                 error = kOutOfMemory;
             }

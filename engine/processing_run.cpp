@@ -21,19 +21,18 @@ void logNumbered(ProcessingHost& host, std::string_view text, int64_t number) {
 
 // The analysis of the read bytes, up to the sorted tables. Returns false when the file is too
 // large for the memory at hand.
-bool analyse(std::string bytes, const RunRequest& request, ProcessingHost& host, size_t& lineCount,
+bool analyse(const std::string& bytes, const RunRequest& request, ProcessingHost& host, size_t& lineCount,
              ResultTables& tables) {
     const LogSink log = [&host](std::string_view line) { host.appendLogLine(line); };
     try {
-        const BomStructure bom(std::move(bytes), request.keywords);
+        const BomStructure bom(bytes, request.keywords);
         lineCount = bom.lineCount();
         logNumbered(host, "Nr of lines read of BOM input file:", static_cast<int64_t>(lineCount));
         if (lineCount <= 1) return true;
         if (bom.hasMainAssembly()) host.appendLogLine("Main assembly name: " + std::string(bom.mainAssemblyName()));
         logQuantityProblems(bom, log);
         const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally{1, false}, log);
-        const WhereUsedById whereUsed = buildWhereUsed(bom);
-        tables = sortTables(bom, totals, whereUsed);
+        tables = sortTables(bom, totals, buildWhereUsed(bom));
         logOutOfRangeTotals(tables, log);
         return true;
     } catch (const std::bad_alloc&) {
@@ -70,7 +69,7 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
     }
     size_t lineCount = 0;
     ResultTables tables;
-    if (!analyse(std::move(bytes), request, host, lineCount, tables)) {
+    if (!analyse(bytes, request, host, lineCount, tables)) {
         logNumbered(host, "Error reading BOM input file! Error #:", kOutOfMemory);
         return;
     }
@@ -85,7 +84,8 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
         host.appendLogLine(reportPath);
         return;
     }
-    int error = writeReport(report, request.sections, bomFile, request.keywords, tables);
+    // The breakdown section reads the file again into the same memory.
+    int error = writeReport(report, request.sections, bomFile, request.keywords, tables, bytes);
     const int closeError = report.close();
     if (error == kNoError) error = closeError;
     // A report cut short by a full disk must not be announced as stored.

@@ -1,44 +1,80 @@
 #include "engine/report.h"
 
+#include <cstring>
+#include <memory>
+
 namespace trelk {
 
 namespace {
 
-// Collects the report in one large buffer and hands it to the file in big pieces.
+// Collects the report in one large buffer and hands it to the file in big pieces; a text larger
+// than the buffer goes to the file directly.
 class ReportWriter {
 public:
-    explicit ReportWriter(OutputFile& file) : file_(file) { buffer_.reserve(kFlushAt + 4096); }
+    explicit ReportWriter(OutputFile& file) : file_(file), buffer_(new char[kSize]) {}
 
+    void put(std::string_view text) {
+        if (text.size() > kSize - used_) {
+            flush();
+            if (text.size() > kSize) {
+                write(text.data(), text.size());
+                return;
+            }
+        }
+        std::memcpy(buffer_.get() + used_, text.data(), text.size());
+        used_ += text.size();
+    }
+    void endLine() { put("\r\n"); }
     void line(std::string_view text) {
-        buffer_.append(text.data(), text.size());
+        put(text);
         endLine();
     }
-    void endLine() {
-        buffer_ += "\r\n";
-        if (buffer_.size() >= kFlushAt) flush();
+    void count(int64_t value) {
+        if (kSize - used_ < 20) flush();
+        used_ = static_cast<size_t>(putCount(buffer_.get() + used_, value) - buffer_.get());
     }
-    std::string& buffer() { return buffer_; }
     int finish() {
         flush();
         return error_;
     }
 
 private:
-    static constexpr size_t kFlushAt = 1 << 20;
+    static constexpr size_t kSize = 1 << 20;
 
+    void write(const char* data, size_t size) {
+        if (error_ == kNoError) error_ = file_.write(data, size);
+    }
     void flush() {
-        if (error_ == kNoError && !buffer_.empty()) error_ = file_.write(buffer_.data(), buffer_.size());
-        buffer_.clear();
+        if (used_ > 0) write(buffer_.get(), used_);
+        used_ = 0;
     }
 
     OutputFile& file_;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    size_t used_ = 0;
     int error_ = kNoError;
 };
 
-void writeBreakdown(ReportWriter& out, const std::string& bomFileName, const KeywordSet& keywords) {
+// The text's lines, each ended with CR LF. Lines that end in CR LF already are passed on as they
+// stand, many at a time; only a CR alone and a last line without a line end need more.
+void writeLines(ReportWriter& out, std::string_view text) {
+    size_t unwritten = 0, next = 0;
+    for (size_t cr; (cr = text.find('\r', next)) != std::string_view::npos;) {
+        next = cr + 1;
+        if (next < text.size() && text[next] == '\n') {
+            ++next;
+        } else {
+            out.put(text.substr(unwritten, next - unwritten));
+            out.put("\n");
+            unwritten = next;
+        }
+    }
+    out.put(text.substr(unwritten, next - unwritten));
+    if (next < text.size()) out.line(text.substr(next));
+}
+
+void writeBreakdown(ReportWriter& out, const std::string& bomFileName, const KeywordSet& keywords, std::string& bytes) {
     // The file as it is now; one that has gone (or is hidden) gives an empty section.
-    std::string bytes;
     if (!isListedFile(bomFileName) || readWholeFile(bomFileName, bytes) != kNoError) bytes.clear();
     std::string_view text = cutAtEndOfFileMark(bytes);
     // Keywords hold no line ends, so the first match lies in the first line that contains one;
@@ -53,7 +89,7 @@ void writeBreakdown(ReportWriter& out, const std::string& bomFileName, const Key
         text = text.substr(0, lineStart);
     }
     out.line(kSeparatorLine);
-    forEachLine(text, [&](std::string_view line) { out.line(line); });
+    writeLines(out, text);
     out.line(kSeparatorLine);
     out.endLine();
     out.endLine();
@@ -61,11 +97,11 @@ void writeBreakdown(ReportWriter& out, const std::string& bomFileName, const Key
 
 void writeSummary(ReportWriter& out, std::string_view title, std::string_view mainAssembly, const TotalsTable& table) {
     out.line(kSeparatorLine);
-    out.buffer().append(title.data(), title.size());
+    out.put(title);
     out.line(mainAssembly);
     for (size_t row = 0; row < table.count(); ++row) {
-        appendCount(out.buffer(), table.totals[row].value);
-        out.buffer() += "   ";
+        out.count(table.totals[row].value);
+        out.put("   ");
         out.line(table.names[row]);
     }
     out.line(kSeparatorLine);
@@ -73,24 +109,43 @@ void writeSummary(ReportWriter& out, std::string_view title, std::string_view ma
     out.endLine();
 }
 
-// An assembly name holding ";" falls on two lines, as the stored entry text is cut at every ";".
-void writeEntryAssembly(ReportWriter& out, std::string_view assembly) {
-    for (size_t cut; (cut = assembly.find(';')) != std::string_view::npos; assembly.remove_prefix(cut + 1))
-        out.line(assembly.substr(0, cut));
-    out.line(assembly);
-}
+// What follows the count in every entry of one assembly: "x in ", the name and the line end. An
+// assembly name holding ";" falls on several lines, as the stored entry text is cut at every ";".
+class EntryEndings {
+public:
+    explicit EntryEndings(const WhereUsedTable& table) {
+        start_.reserve(table.assemblies.size() + 1);
+        for (const std::string_view name : table.assemblies) {
+            start_.push_back(text_.size());
+            text_ += "x in ";
+            for (const char c : name) {
+                if (c == ';') text_ += "\r\n";
+                else text_ += c;
+            }
+            text_ += "\r\n";
+        }
+        start_.push_back(text_.size());
+    }
+    std::string_view operator[](uint32_t assembly) const {
+        return std::string_view(text_).substr(start_[assembly], start_[assembly + 1] - start_[assembly]);
+    }
+
+private:
+    std::string text_;
+    std::vector<size_t> start_;
+};
 
 void writeWhereUsed(ReportWriter& out, std::string_view title, std::string_view mainAssembly,
                     const WhereUsedTable& table, bool emptyLinesAfter) {
+    const EntryEndings endings(table);
     out.line(kSeparatorLine);
-    out.buffer().append(title.data(), title.size());
+    out.put(title);
     out.line(mainAssembly);
     for (size_t row = 0; row < table.count(); ++row) {
         out.line(table.names[row]);
-        for (uint32_t i = table.entryStart[row]; i < table.entryStart[row + 1]; ++i) {
-            appendCount(out.buffer(), table.entries[i].quantity);
-            out.buffer() += "x in ";
-            writeEntryAssembly(out, table.entries[i].assembly);
+        for (uint32_t i = table.entryBegin[row]; i < table.entryEnd[row]; ++i) {
+            out.count(table.entries[i].quantity);
+            out.put(endings[table.entries[i].assembly]);
         }
         out.endLine();
     }
@@ -105,9 +160,15 @@ void writeWhereUsed(ReportWriter& out, std::string_view title, std::string_view 
 
 int writeReport(OutputFile& file, const SectionSelection& sections, const std::string& bomFileName,
                 const KeywordSet& keywords, const ResultTables& tables) {
+    std::string readBuffer;
+    return writeReport(file, sections, bomFileName, keywords, tables, readBuffer);
+}
+
+int writeReport(OutputFile& file, const SectionSelection& sections, const std::string& bomFileName,
+                const KeywordSet& keywords, const ResultTables& tables, std::string& readBuffer) {
     ReportWriter out(file);
     const std::string_view main = tables.mainAssemblyName;
-    if (sections.Include_BOMAssyBreakdown) writeBreakdown(out, bomFileName, keywords);
+    if (sections.Include_BOMAssyBreakdown) writeBreakdown(out, bomFileName, keywords, readBuffer);
     if (sections.Include_SummaryOfAssys)
         writeSummary(out, "Summary of assemblies for assembly ", main, tables.assemblyTotals);
     if (sections.Include_SummaryOfParts) writeSummary(out, "Summary of parts for assembly ", main, tables.partTotals);

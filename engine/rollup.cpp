@@ -1,81 +1,98 @@
 #include "engine/rollup.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace trelk {
 
 // ---------------------------------------------------------------------------------------------
 // Reading the structure
 
-struct BomStructure::NameIndex {
-    std::unordered_map<std::string_view, NameId> ids;
-};
-
-BomStructure::~BomStructure() = default;
-
-NameId BomStructure::nameId(std::string_view name) {
-    const auto [it, added] = index_->ids.emplace(name, static_cast<NameId>(names_.size()));
-    if (added) {
-        names_.push_back(name);
-        firstHeader_.push_back(kNone);
-    }
-    return it->second;
-}
-
-NameId BomStructure::findName(std::string_view name) const {
-    const auto it = index_->ids.find(name);
-    return it == index_->ids.end() ? kNone : it->second;
-}
-
-BomStructure::BomStructure(std::string bytes, const KeywordSet& keywords)
-    : bytes_(std::make_unique<std::string>(std::move(bytes))), index_(std::make_unique<NameIndex>()) {
-    std::string& text = *bytes_;
-    char* const base = text.data();
+BomStructure::BomStructure(std::string_view bytes, const KeywordSet& keywords) {
+    LineClassifier classifier(keywords);
     // Where-used blocks are found in the same pass: a header outside a block opens one, the next
     // empty line closes it, and a header inside a block is an ordinary line of that block.
     bool inBlock = false;
-    NameId blockAssembly = kNone;
-    forEachLine(std::string_view(text), [&](std::string_view raw) {
-        ++lineCount_;
-        char* const start = base + (raw.data() - base);
-        const std::string_view line(start, normaliseInPlace(start, raw.size()));
-        const bool empty = line.empty();
-        const bool header = isBlockHeader(line, keywords.contains);
-        // An empty line ends a block before it could count as an item.
-        const ItemKind kind = empty ? ItemKind::None : itemKind(line, keywords);
-        if (!empty && !header && kind == ItemKind::None) return;
+    // Assemblies whose first header has been met and whose walk has not yet reached an empty line.
+    std::vector<NameId> openWalks;
+    auto itemCount = [this] { return static_cast<uint32_t>(items_.size()); };
+    auto numberOf = [this](std::string_view name, uint64_t hash) {
+        const NameId id = names_.number(name, hash);
+        if (id == walkBegin_.size()) {
+            walkBegin_.push_back(kNone);
+            walkEnd_.push_back(kNone);
+        }
+        return id;
+    };
 
-        BomEntry entry{};
-        entry.line = static_cast<uint32_t>(lineCount_);
-        entry.item = entry.header = entry.parent = kNone;
-        entry.kind = kind;
-        if (header) {
-            entry.flags |= BomEntry::kHeader;
-            entry.header = nameId(headerAssemblyName(line));
-            if (firstHeader_[entry.header] == kNone) firstHeader_[entry.header] = static_cast<uint32_t>(entries_.size());
-            if (mainAssembly_ == kNone) mainAssembly_ = entry.header;
+    struct Line {
+        LineClass is;
+        uint32_t number;
+        uint64_t itemHash, headerHash;
+    };
+    auto take = [&](const Line& line) {
+        if (line.is.empty) {
+            for (const NameId id : openWalks) walkEnd_[id] = itemCount();
+            openWalks.clear();
         }
-        if (empty) entry.flags |= BomEntry::kEmpty;
-        if (kind != ItemKind::None) {
-            entry.item = nameId(field(line, -1));
-            const Quantity quantity = readQuantity(line);
-            entry.quantity = quantity.value;
-            entry.quantityOutOfRange = quantity.outOfRange;
+        const bool opensBlock = !inBlock && line.is.header;
+        // Item lines outside blocks are read by nothing, except a header line that is an item too:
+        // the walk from a header that is an empty line (an empty `contains` keyword) runs over it.
+        if (line.is.kind != ItemKind::None && (inBlock || opensBlock)) {
+            const Quantity quantity = readQuantityField(line.is.quantity);
+            const NameId item = numberOf(line.is.item, line.itemHash);
+            if (inBlock && quantity.outOfRange) quantityProblems_.push_back({line.number, item});
+            items_.push_back({item, quantity.value, line.is.kind});
         }
-        if (!inBlock) {
-            if (header) {
-                inBlock = true;
-                blockAssembly = entry.header;
+        if (line.is.header) {
+            const NameId id = numberOf(line.is.headerName, line.headerHash);
+            if (walkBegin_[id] == kNone) {
+                walkBegin_[id] = itemCount();
+                openWalks.push_back(id);
             }
-        } else if (empty) {
-            inBlock = false;
-        } else if (kind != ItemKind::None) {
-            entry.flags |= BomEntry::kInBlock;
-            entry.parent = blockAssembly;
+            if (mainAssembly_ == kNone) mainAssembly_ = id;
+            if (opensBlock) blocks_.push_back({id, itemCount(), kNone});
         }
-        entries_.push_back(entry);
+        if (opensBlock) {
+            inBlock = true;
+        } else if (inBlock && line.is.empty) {
+            inBlock = false;
+            blocks_.back().end = itemCount();
+        }
+    };
+
+    // The lines that matter are taken in batches, their names looked up only after the processor
+    // has been asked for the slots and the stored names they need: the cache misses of a batch
+    // then overlap instead of coming one after the other.
+    Line batch[64];
+    size_t batched = 0;
+    auto takeBatch = [&] {
+        for (size_t i = 0; i < batched; ++i) {
+            if (batch[i].is.kind != ItemKind::None) names_.prefetchName(batch[i].itemHash);
+            if (batch[i].is.header) names_.prefetchName(batch[i].headerHash);
+        }
+        for (size_t i = 0; i < batched; ++i) take(batch[i]);
+        batched = 0;
+    };
+    forEachLine(bytes, [&](std::string_view raw) {
+        ++lineCount_;
+        const LineClass is = classifier.classify(raw);
+        if (!is.empty && !is.header && is.kind == ItemKind::None) return;
+        Line& line = batch[batched++];
+        line.is = is;
+        line.number = static_cast<uint32_t>(lineCount_);
+        if (is.kind != ItemKind::None) {
+            line.itemHash = NameIndex::hash(is.item);
+            names_.prefetchSlot(line.itemHash);
+        }
+        if (is.header) {
+            line.headerHash = NameIndex::hash(is.headerName);
+            names_.prefetchSlot(line.headerHash);
+        }
+        if (batched == std::size(batch)) takeBatch();
     });
+    takeBatch();
+    for (const NameId id : openWalks) walkEnd_[id] = itemCount();
+    if (inBlock) blocks_.back().end = itemCount();
 }
 
 namespace messages {
@@ -129,18 +146,23 @@ private:
     std::string line_;
 };
 
-// The assemblies reached from the main assembly, as a graph over name numbers.
+// The assemblies reached from the main assembly, as a graph over name numbers. Its edges are the
+// sub-assembly lines of each reached walk, listed once, so that the passes over the structure
+// need not go over the part lines again.
 class AssemblyGraph {
 public:
     explicit AssemblyGraph(const BomStructure& bom)
-        : bom_(bom), entries_(bom.entries()), n_(bom.nameCount()), blockEnd_(n_, kNone) {}
+        : bom_(bom), items_(bom.items()), n_(bom.nameCount()), edgeBegin_(n_, 0), edgeEnd_(n_, 0) {}
 
-    bool hasBlock(NameId id) const { return bom_.firstHeader(id) != kNone; }
-    uint32_t blockBegin(NameId id) const { return bom_.firstHeader(id) + 1; }
-    uint32_t blockEnd(NameId id) const { return blockEnd_[id]; }
-    const std::vector<NameId>& reached() const { return reached_; }
+    bool hasBlock(NameId id) const { return bom_.hasBlock(id); }
+    uint32_t blockBegin(NameId id) const { return bom_.walkBegin(id); }
+    uint32_t blockEnd(NameId id) const { return bom_.walkEnd(id); }
+    // The item numbers of the sub-assembly lines in the assembly's walk, in walk order.
+    const uint32_t* edgesBegin(NameId id) const { return edges_.data() + edgeBegin_[id]; }
+    const uint32_t* edgesEnd(NameId id) const { return edges_.data() + edgeEnd_[id]; }
+    NameId child(uint32_t edge) const { return items_[edge].item; }
 
-    // Everything with a block that the main assembly reaches; records where each block ends.
+    // Lists the edges of everything with a block that the main assembly reaches.
     void discover(NameId main) {
         std::vector<uint8_t> seen(n_, 0);
         std::vector<NameId> stack{main};
@@ -148,16 +170,17 @@ public:
         while (!stack.empty()) {
             const NameId v = stack.back();
             stack.pop_back();
-            reached_.push_back(v);
-            uint32_t e = blockBegin(v);
-            for (; e < entries_.size() && !(entries_[e].flags & BomEntry::kEmpty); ++e) {
-                const BomEntry& entry = entries_[e];
-                if (entry.kind == ItemKind::SubAssembly && hasBlock(entry.item) && !seen[entry.item]) {
-                    seen[entry.item] = 1;
-                    stack.push_back(entry.item);
+            edgeBegin_[v] = static_cast<uint32_t>(edges_.size());
+            for (uint32_t e = blockBegin(v); e < blockEnd(v); ++e) {
+                const BomItem& item = items_[e];
+                if (item.kind != ItemKind::SubAssembly) continue;
+                edges_.push_back(e);
+                if (hasBlock(item.item) && !seen[item.item]) {
+                    seen[item.item] = 1;
+                    stack.push_back(item.item);
                 }
             }
-            blockEnd_[v] = e;
+            edgeEnd_[v] = static_cast<uint32_t>(edges_.size());
         }
     }
 
@@ -170,7 +193,7 @@ public:
         std::vector<NameId> component;
         struct Frame {
             NameId v;
-            uint32_t next;
+            const uint32_t* next;
         };
         std::vector<Frame> frames;
         uint32_t counter = 0;
@@ -178,7 +201,7 @@ public:
             index[v] = low[v] = counter++;
             component.push_back(v);
             onStack[v] = 1;
-            frames.push_back({v, blockBegin(v)});
+            frames.push_back({v, edgesBegin(v)});
         };
         inCycle.assign(n_, 0);
         enter(main);
@@ -186,10 +209,9 @@ public:
             Frame& frame = frames.back();
             const NameId v = frame.v;
             bool descended = false;
-            while (frame.next < blockEnd(v)) {
-                const BomEntry& entry = entries_[frame.next++];
-                if (entry.kind != ItemKind::SubAssembly || !hasBlock(entry.item)) continue;
-                const NameId w = entry.item;
+            while (frame.next != edgesEnd(v)) {
+                const NameId w = child(*frame.next++);
+                if (!hasBlock(w)) continue;
                 if (w == v) inCycle[v] = 1;
                 if (index[w] == kNone) {
                     enter(w);  // invalidates `frame`
@@ -216,16 +238,15 @@ public:
 
 private:
     const BomStructure& bom_;
-    const std::vector<BomEntry>& entries_;
+    const std::vector<BomItem>& items_;
     size_t n_;
-    std::vector<uint32_t> blockEnd_;
-    std::vector<NameId> reached_;
+    std::vector<uint32_t> edges_, edgeBegin_, edgeEnd_;
 };
 
 class Rollup {
 public:
     Rollup(const BomStructure& bom, const LogSink& log, const RollupLimits& limits)
-        : bom_(bom), entries_(bom.entries()), graph_(bom), say_(log, limits.maxMessages), limits_(limits) {
+        : bom_(bom), items_(bom.items()), graph_(bom), say_(log, limits.maxMessages), limits_(limits) {
         const size_t n = bom.nameCount();
         totals_.assembly.assign(n, Tally{});
         totals_.part.assign(n, Tally{});
@@ -260,8 +281,7 @@ public:
             if (pathDependent_[v]) continue;
             const Tally m = multiplier_[v];
             for (uint32_t e = graph_.blockBegin(v); e < graph_.blockEnd(v); ++e) {
-                const BomEntry& entry = entries_[e];
-                if (entry.kind == ItemKind::None) continue;
+                const BomItem& entry = items_[e];
                 const Tally product = tallyTimes(m, entry.quantity);
                 add(entry, product);
                 if (entry.kind == ItemKind::SubAssembly && graph_.hasBlock(entry.item))
@@ -272,7 +292,7 @@ public:
     }
 
 private:
-    void add(const BomEntry& entry, Tally product) {
+    void add(const BomItem& entry, Tally product) {
         if (entry.kind == ItemKind::SubAssembly) {
             if (!hasAssemblyRow_[entry.item]) {
                 hasAssemblyRow_[entry.item] = 1;
@@ -297,9 +317,9 @@ private:
                 pathDependent_[v] = 1;
                 continue;
             }
-            for (uint32_t e = graph_.blockBegin(v); e < graph_.blockEnd(v); ++e) {
-                const BomEntry& entry = entries_[e];
-                if (entry.kind == ItemKind::SubAssembly && graph_.hasBlock(entry.item) && pathDependent_[entry.item]) {
+            for (const uint32_t* e = graph_.edgesBegin(v); e != graph_.edgesEnd(v); ++e) {
+                const NameId child = graph_.child(*e);
+                if (graph_.hasBlock(child) && pathDependent_[child]) {
                     pathDependent_[v] = 1;
                     break;
                 }
@@ -317,10 +337,9 @@ private:
         for (const NameId v : childrenFirst) {
             if (pathDependent_[v]) continue;
             replayStart_[v] = static_cast<uint32_t>(replayEntries_.size());
-            for (uint32_t e = graph_.blockBegin(v); e < graph_.blockEnd(v); ++e) {
-                const BomEntry& entry = entries_[e];
-                if (entry.kind != ItemKind::SubAssembly) continue;
-                if (!graph_.hasBlock(entry.item) || hasMessages[entry.item]) replayEntries_.push_back(e);
+            for (const uint32_t* e = graph_.edgesBegin(v); e != graph_.edgesEnd(v); ++e) {
+                const NameId child = graph_.child(*e);
+                if (!graph_.hasBlock(child) || hasMessages[child]) replayEntries_.push_back(*e);
             }
             replayEnd_[v] = static_cast<uint32_t>(replayEntries_.size());
             hasMessages[v] = replayEnd_[v] > replayStart_[v];
@@ -341,7 +360,7 @@ private:
                 frames.pop_back();
                 continue;
             }
-            const NameId child = entries_[replayEntries_[frame.next++]].item;
+            const NameId child = items_[replayEntries_[frame.next++]].item;
             if (!graph_.hasBlock(child)) say_.say(messages::kAssemblyNotFound, bom_.name(child));
             else frames.push_back({replayStart_[child], replayEnd_[child]});
         }
@@ -367,8 +386,7 @@ private:
                 frames.pop_back();
                 continue;
             }
-            const BomEntry& entry = entries_[frame.next++];
-            if (entry.kind == ItemKind::None) continue;
+            const BomItem& entry = items_[frame.next++];
             if (++steps > limits_.maxCycleSteps) {
                 say_.sayAlways(messages::kTooComplex, bom_.name(frame.v));
                 return;
@@ -392,7 +410,7 @@ private:
     }
 
     const BomStructure& bom_;
-    const std::vector<BomEntry>& entries_;
+    const std::vector<BomItem>& items_;
     AssemblyGraph graph_;
     MessageLimiter say_;
     RollupLimits limits_;
@@ -406,9 +424,8 @@ private:
 
 void logQuantityProblems(const BomStructure& bom, const LogSink& log) {
     MessageLimiter say(log, RollupLimits().maxMessages);
-    for (const BomEntry& entry : bom.entries())
-        if ((entry.flags & BomEntry::kInBlock) && entry.quantityOutOfRange)
-            say.sayWhole(messages::quantityOutOfRange(entry.line, bom.name(entry.item)));
+    for (const QuantityProblem& problem : bom.quantityProblems())
+        say.sayWhole(messages::quantityOutOfRange(problem.line, bom.name(problem.item)));
 }
 
 RollupTotals expandAssembly(const BomStructure& bom, std::string_view assemblyName, Tally multiplier,
@@ -418,17 +435,19 @@ RollupTotals expandAssembly(const BomStructure& bom, std::string_view assemblyNa
 
 WhereUsedById buildWhereUsed(const BomStructure& bom) {
     const size_t n = bom.nameCount();
+    const std::vector<BomItem>& items = bom.items();
     WhereUsedById w;
     w.assemblyCount.assign(n, 0);
     w.partCount.assign(n, 0);
-    for (const BomEntry& entry : bom.entries()) {
-        if (!(entry.flags & BomEntry::kInBlock)) continue;
-        std::vector<uint32_t>& count = entry.kind == ItemKind::SubAssembly ? w.assemblyCount : w.partCount;
-        std::vector<NameId>& rows = entry.kind == ItemKind::SubAssembly ? w.assemblies : w.parts;
-        if (count[entry.item]++ == 0) rows.push_back(entry.item);
-    }
+    for (const BomBlock& block : bom.blocks())
+        for (uint32_t i = block.begin; i < block.end; ++i) {
+            const BomItem& item = items[i];
+            const bool assembly = item.kind == ItemKind::SubAssembly;
+            if ((assembly ? w.assemblyCount : w.partCount)[item.item]++ == 0)
+                (assembly ? w.assemblies : w.parts).push_back(item.item);
+        }
     auto layOut = [n](const std::vector<uint32_t>& count, std::vector<uint32_t>& start,
-                      std::vector<WhereUsedById::Entry>& entries) {
+                      std::vector<WhereUsedEntry>& entries) {
         start.assign(n, kNone);
         uint32_t next = 0;
         for (size_t id = 0; id < n; ++id)
@@ -440,69 +459,117 @@ WhereUsedById buildWhereUsed(const BomStructure& bom) {
     };
     layOut(w.assemblyCount, w.assemblyStart, w.assemblyEntries);
     layOut(w.partCount, w.partStart, w.partEntries);
-    std::vector<uint32_t> filledA(n, 0), filledP(n, 0);
-    for (const BomEntry& entry : bom.entries()) {
-        if (!(entry.flags & BomEntry::kInBlock)) continue;
-        if (entry.kind == ItemKind::SubAssembly)
-            w.assemblyEntries[w.assemblyStart[entry.item] + filledA[entry.item]++] = {entry.quantity, entry.parent};
-        else
-            w.partEntries[w.partStart[entry.item] + filledP[entry.item]++] = {entry.quantity, entry.parent};
-    }
+    // Each start moves on as its entries are placed, and is put back afterwards.
+    for (const BomBlock& block : bom.blocks())
+        for (uint32_t i = block.begin; i < block.end; ++i) {
+            const BomItem& item = items[i];
+            if (item.kind == ItemKind::SubAssembly)
+                w.assemblyEntries[w.assemblyStart[item.item]++] = {item.quantity, block.assembly};
+            else
+                w.partEntries[w.partStart[item.item]++] = {item.quantity, block.assembly};
+        }
+    for (const NameId id : w.assemblies) w.assemblyStart[id] -= w.assemblyCount[id];
+    for (const NameId id : w.parts) w.partStart[id] -= w.partCount[id];
     return w;
 }
 
 namespace {
 
-// Names compare as unsigned bytes, and a name that begins another comes first.
-std::vector<NameId> inNameOrder(const BomStructure& bom, std::vector<NameId> ids) {
-    std::sort(ids.begin(), ids.end(), [&](NameId a, NameId b) { return bom.name(a) < bom.name(b); });
-    return ids;
+// Every name number in ascending byte order of the names: names compare as unsigned bytes, and a
+// name that begins another comes first. The sort runs on the first sixteen bytes of every name,
+// read as two big-endian numbers with zeros after the end; only names alike in all sixteen are
+// compared in full.
+std::vector<NameId> allInNameOrder(const BomStructure& bom) {
+    struct Key {
+        uint64_t high, low;
+        NameId id;
+    };
+    auto prefix = [](std::string_view name, size_t from) {
+        uint64_t value = 0;
+        for (size_t i = from; i < from + 8; ++i)
+            value = value << 8 | (i < name.size() ? static_cast<unsigned char>(name[i]) : 0u);
+        return value;
+    };
+    std::vector<Key> keys(bom.nameCount());
+    for (NameId id = 0; id < keys.size(); ++id) {
+        const std::string_view name = bom.name(id);
+        keys[id] = {prefix(name, 0), prefix(name, 8), id};
+    }
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (a.high != b.high) return a.high < b.high;
+        if (a.low != b.low) return a.low < b.low;
+        return bom.name(a.id) < bom.name(b.id);
+    });
+    std::vector<NameId> order(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) order[i] = keys[i].id;
+    return order;
 }
 
-class NameCopies {
+// The rows of one table in name order: the names of `ids`, picked from the whole order.
+class RowOrder {
 public:
-    NameCopies(const BomStructure& bom, NameArena& arena) : bom_(bom), arena_(arena), copies_(bom.nameCount()), done_(bom.nameCount(), 0) {}
-    std::string_view operator()(NameId id) {
-        if (!done_[id]) {
-            copies_[id] = arena_.copy(bom_.name(id));
-            done_[id] = 1;
-        }
-        return copies_[id];
+    explicit RowOrder(const BomStructure& bom) : order_(allInNameOrder(bom)), present_(bom.nameCount(), 0) {}
+    std::vector<NameId> operator()(const std::vector<NameId>& ids) {
+        for (const NameId id : ids) present_[id] = 1;
+        std::vector<NameId> rows;
+        rows.reserve(ids.size());
+        for (const NameId id : order_)
+            if (present_[id]) {
+                rows.push_back(id);
+                present_[id] = 0;
+            }
+        return rows;
     }
 
 private:
-    const BomStructure& bom_;
-    NameArena& arena_;
-    std::vector<std::string_view> copies_;
-    std::vector<uint8_t> done_;
+    std::vector<NameId> order_;
+    std::vector<uint8_t> present_;
 };
 
 }  // namespace
 
-ResultTables sortTables(const BomStructure& bom, const RollupTotals& totals, const WhereUsedById& whereUsed) {
+ResultTables sortTables(const BomStructure& bom, const RollupTotals& totals, WhereUsedById whereUsed) {
     ResultTables tables;
-    NameCopies copy(bom, tables.names);
+    // The names stay where the structure keeps them; the tables hold on to that store.
+    tables.nameStore = bom.nameStore();
     tables.mainAssemblyName = std::string(bom.mainAssemblyName());
+    RowOrder inNameOrder(bom);
 
     auto fillTotals = [&](const std::vector<NameId>& ids, const std::vector<Tally>& byId, TotalsTable& table) {
-        for (const NameId id : inNameOrder(bom, ids)) {
-            table.names.push_back(copy(id));
+        table.names.reserve(ids.size());
+        table.totals.reserve(ids.size());
+        for (const NameId id : inNameOrder(ids)) {
+            table.names.push_back(bom.name(id));
             table.totals.push_back(byId[id]);
         }
     };
     fillTotals(totals.assemblies, totals.assembly, tables.assemblyTotals);
     fillTotals(totals.parts, totals.part, tables.partTotals);
 
+    // The rows point into the entries where they lie; the assemblies they name are numbered anew
+    // per table, in place.
+    std::vector<uint32_t> assemblyIndex(bom.nameCount(), kNone);
     auto fillWhereUsed = [&](const std::vector<NameId>& ids, const std::vector<uint32_t>& start,
-                             const std::vector<uint32_t>& count,
-                             const std::vector<WhereUsedById::Entry>& entries, WhereUsedTable& table) {
-        table.entries.reserve(entries.size());
-        for (const NameId id : inNameOrder(bom, ids)) {
-            table.names.push_back(copy(id));
-            for (uint32_t i = start[id]; i < start[id] + count[id]; ++i)
-                table.entries.push_back({entries[i].quantity, copy(entries[i].assembly)});
-            table.entryStart.push_back(static_cast<uint32_t>(table.entries.size()));
+                             const std::vector<uint32_t>& count, std::vector<WhereUsedEntry>& entries,
+                             WhereUsedTable& table) {
+        table.names.reserve(ids.size());
+        table.entryBegin.reserve(ids.size());
+        table.entryEnd.reserve(ids.size());
+        for (const NameId id : inNameOrder(ids)) {
+            table.names.push_back(bom.name(id));
+            table.entryBegin.push_back(start[id]);
+            table.entryEnd.push_back(start[id] + count[id]);
         }
+        std::fill(assemblyIndex.begin(), assemblyIndex.end(), kNone);
+        for (WhereUsedEntry& entry : entries) {
+            uint32_t& index = assemblyIndex[entry.assembly];
+            if (index == kNone) {
+                index = static_cast<uint32_t>(table.assemblies.size());
+                table.assemblies.push_back(bom.name(entry.assembly));
+            }
+            entry.assembly = index;
+        }
+        table.entries = std::move(entries);
     };
     fillWhereUsed(whereUsed.assemblies, whereUsed.assemblyStart, whereUsed.assemblyCount, whereUsed.assemblyEntries,
                   tables.assemblyWhereUsed);

@@ -18,58 +18,69 @@
 #include <vector>
 
 #include "engine/bom_tables.h"
+#include "engine/name_index.h"
 
 namespace trelk {
 
-using NameId = uint32_t;
-constexpr uint32_t kNone = 0xFFFFFFFFu;
-
-// A line that the analysis looks at: a block header, an item line or an empty line.
-struct BomEntry {
-    enum : uint8_t { kHeader = 1, kEmpty = 2, kInBlock = 4 };
-    uint32_t line;       // line number in the file, from 1
-    int32_t quantity;    // item lines
-    NameId item;         // item lines: field -1
-    NameId header;       // header lines: field -2
-    NameId parent;       // item lines inside a block: the assembly whose block lists them
-    uint8_t flags;
-    ItemKind kind;       // None for headers and empty lines that are not also items
-    bool quantityOutOfRange;
+// An item line that a roll-up walk or the where-used lists can meet.
+struct BomItem {
+    NameId item;        // field -1
+    int32_t quantity;   // 0 when out of range
+    ItemKind kind;      // SubAssembly or Part
 };
 
-// The normalised, classified lines of one BOM file, with every name numbered once.
+// A block as the where-used lists see it: opened by a header line outside a block, closed by the
+// next empty line. Its item lines are items()[begin] up to items()[end].
+struct BomBlock {
+    NameId assembly;
+    uint32_t begin, end;
+};
+
+// An item line inside a block whose quantity does not fit in 32 bits.
+struct QuantityProblem {
+    uint32_t line;  // from 1
+    NameId item;
+};
+
+// The classified lines of one BOM file, with every name numbered once. Only what the analysis
+// can reach is kept: item lines inside blocks (and block headers that are item lines too), the
+// blocks, and for every assembly the items its roll-up walk goes over. The file's bytes are not
+// needed afterwards.
 class BomStructure {
 public:
-    // Cuts the bytes into lines, normalises them and classifies each one.
-    BomStructure(std::string bytes, const KeywordSet& keywords);
+    // Cuts the bytes into lines and classifies each one, as it would be once normalised.
+    BomStructure(std::string_view bytes, const KeywordSet& keywords);
     BomStructure(const BomStructure&) = delete;
     BomStructure& operator=(const BomStructure&) = delete;
 
     size_t lineCount() const { return lineCount_; }
-    const std::vector<BomEntry>& entries() const { return entries_; }
-    std::string_view name(NameId id) const { return names_[id]; }
+    const std::vector<BomItem>& items() const { return items_; }
+    const std::vector<BomBlock>& blocks() const { return blocks_; }
+    const std::vector<QuantityProblem>& quantityProblems() const { return quantityProblems_; }
+    std::string_view name(NameId id) const { return names_.name(id); }
     size_t nameCount() const { return names_.size(); }
-    NameId findName(std::string_view name) const;
-    // Entry index of the name's first header line, or kNone when the name has no block.
-    uint32_t firstHeader(NameId id) const { return firstHeader_[id]; }
+    NameId findName(std::string_view name) const { return names_.find(name); }
+    // Where the names lie; it may outlive the structure.
+    std::shared_ptr<const NameStore> nameStore() const { return names_.store(); }
+
+    // The walk of an assembly starts after its first header line and ends at the next empty
+    // line: items()[walkBegin] up to items()[walkEnd]. An assembly without a header has none.
+    bool hasBlock(NameId id) const { return walkBegin_[id] != kNone; }
+    uint32_t walkBegin(NameId id) const { return walkBegin_[id]; }
+    uint32_t walkEnd(NameId id) const { return walkEnd_[id]; }
+
     bool hasMainAssembly() const { return mainAssembly_ != kNone; }
     // The name of the first header line, or empty when the file has none.
     std::string_view mainAssemblyName() const { return mainAssembly_ == kNone ? std::string_view() : name(mainAssembly_); }
 
 private:
-    NameId nameId(std::string_view name);
-
-    std::unique_ptr<std::string> bytes_;
     size_t lineCount_ = 0;
-    std::vector<BomEntry> entries_;
-    std::vector<std::string_view> names_;
-    std::vector<uint32_t> firstHeader_;
+    std::vector<BomItem> items_;
+    std::vector<BomBlock> blocks_;
+    std::vector<QuantityProblem> quantityProblems_;
+    NameIndex names_;
+    std::vector<uint32_t> walkBegin_, walkEnd_;  // by name number
     NameId mainAssembly_ = kNone;
-    struct NameIndex;
-    std::unique_ptr<NameIndex> index_;
-
-public:
-    ~BomStructure();
 };
 
 // One line for the log.
@@ -89,16 +100,13 @@ struct RollupTotals {
     std::vector<NameId> assemblies, parts;  // the names that have a row, in order of first use
 };
 
-// Where-used entries by name number, filled by buildWhereUsed.
+// Where-used entries by name number, filled by buildWhereUsed. The entries name the assembly by
+// its number.
 struct WhereUsedById {
-    struct Entry {
-        int32_t quantity;
-        NameId assembly;
-    };
-    std::vector<Entry> assemblyEntries, partEntries;  // grouped by item below
-    std::vector<uint32_t> assemblyStart, partStart;   // by NameId: first entry, or kNone
+    std::vector<WhereUsedEntry> assemblyEntries, partEntries;  // grouped by item below
+    std::vector<uint32_t> assemblyStart, partStart;            // by NameId: first entry, or kNone
     std::vector<uint32_t> assemblyCount, partCount;
-    std::vector<NameId> assemblies, parts;             // the names that have a row
+    std::vector<NameId> assemblies, parts;                     // the names that have a row
 };
 
 // The four result tables, sorted by name, owning their names.
@@ -106,7 +114,7 @@ struct ResultTables {
     std::string mainAssemblyName;
     TotalsTable assemblyTotals, partTotals;
     WhereUsedTable assemblyWhereUsed, partWhereUsed;
-    NameArena names;
+    std::shared_ptr<const NameStore> nameStore;  // where all the names above lie
 };
 
 // Log lines for item lines whose quantity does not fit in 32 bits (they count as 0).
@@ -119,8 +127,9 @@ RollupTotals expandAssembly(const BomStructure& bom, std::string_view assemblyNa
 // Where-used entries from every block of the file.
 WhereUsedById buildWhereUsed(const BomStructure& bom);
 
-// The four tables in ascending byte order of their names, with copies of the names.
-ResultTables sortTables(const BomStructure& bom, const RollupTotals& totals, const WhereUsedById& whereUsed);
+// The four tables in ascending byte order of their names. The where-used entries are taken over,
+// not copied; the names stay valid after the structure is gone.
+ResultTables sortTables(const BomStructure& bom, const RollupTotals& totals, WhereUsedById whereUsed);
 
 // Log lines for totals that left the 64-bit range (they are shown at the nearest end of it).
 void logOutOfRangeTotals(const ResultTables& tables, const LogSink& log);

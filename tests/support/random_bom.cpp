@@ -26,7 +26,14 @@ std::string blanks(Dice& dice, int least) { return std::string(static_cast<size_
 RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
     Dice dice(seed);
     RandomBom bom;
-    if (dice.chance(10)) bom.keywords = {"enthält:", "Baugruppe", "Teil", "Stückliste"};
+    // Now and then other keywords, the odd ones included: blanks inside, or empty.
+    const int keywordChoice = dice.upTo(99);
+    if (keywordChoice < 10) bom.keywords = {"enthält:", "Baugruppe", "Teil", "Stückliste"};
+    else if (keywordChoice < 13) bom.keywords.contains = " contains:";
+    else if (keywordChoice < 15) bom.keywords.contains = "assembly contains:";
+    else if (keywordChoice < 17) bom.keywords.SubAssembly = "Sub Assembly";
+    else if (keywordChoice < 18) bom.keywords.contains = "";
+    else if (keywordChoice < 19) bom.keywords.Part = "";
     const KeywordSet& kw = bom.keywords;
 
     static const std::vector<std::string> assemblyPool = {

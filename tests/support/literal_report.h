@@ -1,0 +1,16 @@
+// The report written line by line from the literal analysis, exactly as the format is stated:
+// the breakdown copied from a fresh unnormalised reading of the file, the where-used texts cut at
+// every ";". The tests and the benchmark compare the engine's report with it byte for byte.
+#pragma once
+
+#include <string>
+
+#include "engine/bom_tables.h"
+#include "support/literal_rollup.h"
+
+namespace trelk::literal {
+
+std::string report(const Analysis& analysis, const SectionSelection& sections, const std::string& bomFileName,
+                   const KeywordSet& keywords);
+
+}  // namespace trelk::literal

@@ -115,7 +115,11 @@ LRESULT CALLBACK controlSubclassProc(HWND control, UINT message, WPARAM wParam, 
         if (WindowRecord* formRecord = form ? windowRecord(form) : nullptr) formRecord->lastFocus = control;
     }
     if (!record || !record->previousProc) return DefWindowProcA(control, message, wParam, lParam);
-    return CallWindowProcA(record->previousProc, control, message, wParam, lParam);
+    const LRESULT result = CallWindowProcA(record->previousProc, control, message, wParam, lParam);
+    // The dialog manager selects the whole text of a control that Tab enters when the control
+    // asks for it; one that clears its selection on focus must not ask, or Tab would undo that.
+    if (message == WM_GETDLGCODE && !record->selectAllOnFocus) return result & ~static_cast<LRESULT>(DLGC_HASSETSEL);
+    return result;
 }
 
 LRESULT colorControl(HWND form, UINT message, WPARAM deviceContext, LPARAM control) {

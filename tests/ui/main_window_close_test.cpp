@@ -1,5 +1,6 @@
 // Every way of closing the main window saves the settings exactly once.
 #include "forms/window_helpers.h"
+#include "settings/profile.h"
 #include "support/platform.h"
 #include "support/temp_folder.h"
 #include "ui/main_form.h"
@@ -77,6 +78,24 @@ TEST_F(MainWindowCloseTest, TheNextStartFindsWhatTheCloseSaved) {
     EXPECT_EQ(getControlText(control(MAIN_BOMFILE)), "C:\\data\\top.bom.3");
     EXPECT_EQ(getCheckState(control(MAIN_BREAKDOWN)), 1);
     EXPECT_EQ(getCheckState(control(MAIN_ASSYINASSYS)), 0);
+}
+
+TEST_F(MainWindowTest, AWindowClosedMinimisedOpensOnTheScreenAgain) {
+    openMainWindow();
+    ShowWindow(main_, SW_MINIMIZE);
+    pumpMessages();
+    RECT minimised;
+    GetWindowRect(main_, &minimised);
+    SendMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    pumpMessages();
+    // What was saved is the rectangle of the minimised window, wherever the system put it...
+    EXPECT_EQ(iniRead(settingsFile(), "Settings", "X_MainForm", ""), std::to_string(minimised.left));
+    // ...but the next start shows the window where the user can reach it.
+    openMainWindow();
+    RECT shown, screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, overlap;
+    GetWindowRect(main_, &shown);
+    EXPECT_TRUE(IntersectRect(&overlap, &shown, &screen));
+    EXPECT_GE(shown.right - shown.left, 650);
 }
 
 }  // namespace

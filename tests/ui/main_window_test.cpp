@@ -226,6 +226,11 @@ TEST_F(MainWindowTest, RestoresTheStoredPlaceAtOnceAndTheSizeFromTheLoop) {
         MapWindowPoints(nullptr, main_, reinterpret_cast<POINT*>(&log), 2);
         EXPECT_EQ(client.right - log.right, 681 - (18 + 654));
         EXPECT_EQ(client.bottom - log.bottom, 453 - (211 + 212));
+        RECT status;  // the status bar spans the bottom edge
+        GetWindowRect(GetDlgItem(main_, MAIN_STATUSBAR), &status);
+        MapWindowPoints(nullptr, main_, reinterpret_cast<POINT*>(&status), 2);
+        EXPECT_EQ(status.right - status.left, client.right);
+        EXPECT_EQ(status.bottom, client.bottom);
         DestroyWindow(main_);
         pumpMessages(10);
     }

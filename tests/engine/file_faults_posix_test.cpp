@@ -52,5 +52,15 @@ TEST(FileFaults, AFullDiskIsNotReportedAsSuccess) {
     EXPECT_TRUE(host.opened.empty());
 }
 
+TEST(FileFaults, AReportThatCannotBeFoundAfterWritingIsNotOpened) {
+    // A name ending in ":" is never taken for an existing file, so the written report is not found.
+    TempFolder folder;
+    const std::string bom = folder.write("top.bom", "Assembly T contains:\r\n1 Part P\r\n");
+    const RecordingHost host = runTo(bom, folder.file("report:"));
+    ASSERT_FALSE(host.log.empty());
+    EXPECT_EQ(host.log.back(), "Output file not found");
+    EXPECT_TRUE(host.opened.empty());
+}
+
 }  // namespace
 }  // namespace trelk

@@ -9,25 +9,11 @@
 namespace trelk::ui::testing {
 namespace {
 
-// Steps run one after the other from a timer while the About box's own loop runs.
-std::vector<std::function<void()>> g_steps;
-size_t g_nextStep = 0;
-
-void CALLBACK runNextStep(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (g_nextStep >= g_steps.size()) {
-        KillTimer(nullptr, timer);
-        return;
-    }
-    g_steps[g_nextStep++]();
-}
-
 void openAboutWhile(HWND main, std::vector<std::function<void()>> steps) {
-    g_steps = std::move(steps);
-    g_nextStep = 0;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, runNextStep);
-    // Any notification code opens it: the menu identifier alone counts.
-    SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_ABOUT, 1), 0);
-    KillTimer(nullptr, timer);
+    whileModal(std::move(steps), [main] {
+        // Any notification code opens it: the menu identifier alone counts.
+        return SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_ABOUT, 1), 0);
+    }, 100);
 }
 
 int countWindowsOfClass(const char* className) {

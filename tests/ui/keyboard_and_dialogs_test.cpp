@@ -12,30 +12,13 @@
 namespace trelk::ui::testing {
 namespace {
 
-// Steps run one after the other from a timer while a modal loop runs; the last one must end it.
-std::vector<std::function<void()>> g_steps;
-size_t g_nextStep = 0;
-
-void CALLBACK runNextStep(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (g_nextStep >= g_steps.size()) {
-        KillTimer(nullptr, timer);
-        return;
-    }
-    g_steps[g_nextStep++]();
-}
-
 // Shows the main window modally, as start-up does, and runs the steps inside its loop.
 INT_PTR runMainWindowWith(std::vector<std::function<void()>> steps) {
-    g_steps = std::move(steps);
-    g_nextStep = 0;
     // Whatever happens, the window closes after the steps, so the loop cannot wait forever.
-    g_steps.push_back([] {
+    steps.push_back([] {
         if (mainForm()) SendMessageA(mainForm(), WM_CLOSE, 0, 0);
     });
-    const UINT_PTR timer = SetTimer(nullptr, 0, 150, runNextStep);
-    const INT_PTR result = showMainForm(nullptr, 1, 0);
-    KillTimer(nullptr, timer);
-    return result;
+    return whileModal(std::move(steps), [] { return showMainForm(nullptr, 1, 0); });
 }
 
 void postKey(HWND window, UINT message, WPARAM key) { PostMessageA(window, message, key, 0x00000001); }

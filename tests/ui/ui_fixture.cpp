@@ -60,6 +60,29 @@ public:
 
 }  // namespace
 
+namespace {
+std::vector<std::function<void()>> g_steps;
+size_t g_nextStep = 0;
+
+void CALLBACK runNextStep(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (g_nextStep >= g_steps.size()) {
+        KillTimer(nullptr, timer);
+        return;
+    }
+    g_steps[g_nextStep++]();
+}
+}  // namespace
+
+INT_PTR whileModal(std::vector<std::function<void()>> steps, const std::function<INT_PTR()>& modalCall,
+                   int milliseconds) {
+    g_steps = std::move(steps);
+    g_nextStep = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, static_cast<UINT>(milliseconds), runNextStep);
+    const INT_PTR result = modalCall();
+    KillTimer(nullptr, timer);
+    return result;
+}
+
 void pumpMessages(int milliseconds) {
     const DWORD until = GetTickCount() + static_cast<DWORD>(milliseconds);
     do {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@ std::string nativePath(std::string path);
 // Documents the shell opened for .txt and .chm files since the last call, in order; waits up to
 // `milliseconds` for the first one.
 std::vector<std::string> openedDocuments(int milliseconds = 2000);
+
+// Runs `steps` one after the other from a timer (every `milliseconds`) while `modalCall` runs
+// a modal loop of its own, and returns what it returns. The steps must end that loop.
+INT_PTR whileModal(std::vector<std::function<void()>> steps, const std::function<INT_PTR()>& modalCall,
+                   int milliseconds = 150);
 
 class MainWindowTest : public ::testing::Test {
 protected:

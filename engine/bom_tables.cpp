@@ -92,39 +92,91 @@ ItemKind itemKind(std::string_view line, const KeywordSet& keywords) {
     return ItemKind::None;
 }
 
+namespace {
+
+// The columns of an export are padded with long runs of blanks, so blanks are looked for eight
+// bytes at a time where the byte order allows.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr bool kWordScan = true;
+#else
+constexpr bool kWordScan = false;
+#endif
+constexpr uint64_t kBlanks = 0x2020202020202020ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
+
+uint64_t load8(const char* p) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+// The high bit of every byte of the word that is a blank, nothing else.
+uint64_t blankBytes(uint64_t w) {
+    const uint64_t x = w ^ kBlanks;
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+int lowestByte(uint64_t bits) { return __builtin_ctzll(bits) / 8; }
+int highestByte(uint64_t bits) { return (63 - __builtin_clzll(bits)) / 8; }
+
+// The first byte at or after p that is not a blank, or end.
+const char* skipBlanks(const char* p, const char* end) {
+    if (kWordScan)
+        for (; end - p >= 8; p += 8)
+            if (const uint64_t other = load8(p) ^ kBlanks) return p + lowestByte(other);
+    while (p < end && *p == ' ') ++p;
+    return p;
+}
+// The first blank at or after p, or end.
+const char* findBlank(const char* p, const char* end) {
+    if (kWordScan)
+        for (; end - p >= 8; p += 8)
+            if (const uint64_t blanks = blankBytes(load8(p))) return p + lowestByte(blanks);
+    while (p < end && *p != ' ') ++p;
+    return p;
+}
+// Going back from end: just after the last byte that is not a blank, or begin.
+const char* skipBlanksBack(const char* begin, const char* end) {
+    if (kWordScan)
+        for (; end - begin >= 8; end -= 8)
+            if (const uint64_t other = load8(end - 8) ^ kBlanks) return end - 8 + highestByte(other) + 1;
+    while (end > begin && end[-1] == ' ') --end;
+    return end;
+}
+// Going back from end: just after the last blank, or begin.
+const char* findBlankBack(const char* begin, const char* end) {
+    if (kWordScan)
+        for (; end - begin >= 8; end -= 8)
+            if (const uint64_t blanks = blankBytes(load8(end - 8))) return end - 8 + highestByte(blanks) + 1;
+    while (end > begin && end[-1] != ' ') --end;
+    return end;
+}
+
+std::string_view between(const char* begin, const char* end) { return std::string_view(begin, static_cast<size_t>(end - begin)); }
+
+}  // namespace
+
 LineFields splitFields(std::string_view line) {
     LineFields f;
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    const char* p = begin;
-    while (p < end && *p == ' ') ++p;
-    if (p == end) return f;
-    const char* q = p;
-    while (q < end && *q != ' ') ++q;
-    f.first = std::string_view(p, static_cast<size_t>(q - p));
-    while (q < end && *q == ' ') ++q;
-    if (q == end) {
+    const char* const end = line.data() + line.size();
+    const char* const first = skipBlanks(line.data(), end);
+    if (first == end) return f;
+    const char* firstEnd = findBlank(first, end);
+    f.first = between(first, firstEnd);
+    const char* const second = skipBlanks(firstEnd, end);
+    if (second == end) {
         f.last = f.first;
         return f;
     }
-    p = q;
-    while (q < end && *q != ' ') ++q;
-    f.second = std::string_view(p, static_cast<size_t>(q - p));
-    // The last two fields from the back, so that a long middle is never read.
-    const char* lastEnd = end;
-    while (lastEnd[-1] == ' ') --lastEnd;
-    const char* lastBegin = lastEnd;
-    while (lastBegin[-1] != ' ') --lastBegin;  // the first field lies before, with a blank after it
-    f.last = std::string_view(lastBegin, static_cast<size_t>(lastEnd - lastBegin));
-    if (lastBegin == p) {
+    f.second = between(second, findBlank(second, end));
+    // The last two fields from the back, so that a long middle is never read; neither begins
+    // before the second field.
+    const char* const lastEnd = skipBlanksBack(second, end);
+    const char* const last = findBlankBack(second, lastEnd);
+    f.last = between(last, lastEnd);
+    if (last == second) {
         f.beforeLast = f.first;
         return f;
     }
-    const char* beforeEnd = lastBegin - 1;
-    while (beforeEnd[-1] == ' ') --beforeEnd;
-    const char* beforeBegin = beforeEnd;
-    while (beforeBegin > begin && beforeBegin[-1] != ' ') --beforeBegin;
-    f.beforeLast = std::string_view(beforeBegin, static_cast<size_t>(beforeEnd - beforeBegin));
+    const char* const beforeLastEnd = skipBlanksBack(second, last);
+    f.beforeLast = between(findBlankBack(second, beforeLastEnd), beforeLastEnd);
     return f;
 }
 
@@ -156,6 +208,14 @@ LineClass LineClassifier::classify(std::string_view line) {
 Quantity readQuantity(std::string_view line) { return readQuantityField(field(line, 1)); }
 
 Quantity readQuantityField(std::string_view firstField) {
+    // Nearly every quantity is a few plain digits.
+    if (!firstField.empty() && firstField.size() <= 9) {
+        int32_t value = 0;
+        size_t i = 0;
+        for (; i < firstField.size() && firstField[i] >= '0' && firstField[i] <= '9'; ++i)
+            value = value * 10 + (firstField[i] - '0');
+        if (i == firstField.size()) return {value, false};
+    }
     const LeadingNumber n = readLeadingNumber(firstField);
     if (n.outOfRange || n.value < std::numeric_limits<int32_t>::min() ||
         n.value > std::numeric_limits<int32_t>::max())

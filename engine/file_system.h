@@ -41,7 +41,8 @@ int readWholeFile(const std::string& name, std::string& bytes);
 // The file is listed as a plain, visible entry: not a folder, not hidden, not a system file.
 bool isListedFile(const std::string& name);
 
-// A file opened for writing without sharing; an existing file is reused and emptied.
+// A file opened for writing without sharing. An existing file is reused: once closed it holds
+// exactly the bytes written, nothing of what it held before.
 class OutputFile {
 public:
     OutputFile() = default;
@@ -58,6 +59,9 @@ public:
 
 private:
     intptr_t handle_ = -1;  // the platform's handle; -1 when closed (on both platforms)
+    // Where the platform writes over an existing file and cuts it when closing: the bytes written
+    // so far, or -1 when the file is not a plain file and is not cut.
+    int64_t written_ = -1;
 };
 
 }  // namespace trelk

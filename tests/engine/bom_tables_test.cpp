@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <random>
 
 #include "engine/bom_tables.h"
 
@@ -60,6 +61,8 @@ TEST(Quantity, RoundsHalvesToEvenAndRefusesWhatDoesNotFit) {
         bool outOfRange;
     } cases[] = {
         {"2.5 Part A", 2, false},          {"3.5 Part A", 4, false},       {"X Part A", 0, false},
+        {"007 Part A", 7, false},          {"+2 Part A", 2, false},        {"4x Part A", 4, false},
+        {"999999999 Part A", 999999999, false}, {"1.49 Part A", 1, false}, {"-0 Part A", 0, false},
         {"2147483647 Part A", 2147483647, false}, {"-2147483648 Part A", std::numeric_limits<int32_t>::min(), false},
         {"2147483648 Part A", 0, true},    {"2147483647.5 Part A", 0, true}, {"99999999999999999999 Part A", 0, true},
     };
@@ -92,6 +95,71 @@ TEST(Tally, MarksAndHoldsValuesBeyond64Bits) {
     EXPECT_EQ(tallyPlus({max, false}, {1, false}), (Tally{max, true}));
     EXPECT_EQ(tallyPlus({5, false}, {max, true}), (Tally{max, true}));
     EXPECT_EQ(tallyPlus({max, false}, {-1, false}), (Tally{max - 1, false}));
+}
+
+// Lines made of runs of blanks (long ones too: the columns of an export are padded) and words
+// of every length, with tabs and high bytes, so that every way a field can lie across the
+// eight-byte words the fields are searched in turns up.
+std::string randomLine(std::mt19937_64& rng) {
+    static const std::string_view alphabet = "abcXYZ019;-\t\xE9:";
+    auto upTo = [&](int n) { return static_cast<int>(rng() % static_cast<uint64_t>(n + 1)); };
+    std::string line;
+    const int pieces = upTo(7);
+    for (int i = 0; i < pieces; ++i) {
+        line.append(static_cast<size_t>(upTo(i == 0 ? 3 : 1) ? upTo(20) : 0), ' ');
+        static const char* const keywords[] = {"Part", "Sub-Assembly", "contains:"};
+        if (upTo(4) == 0) {
+            line += keywords[upTo(2)];
+            continue;
+        }
+        const int length = upTo(3) ? 1 + upTo(12) : 1 + upTo(40);
+        for (int k = 0; k < length; ++k) line += alphabet[static_cast<size_t>(upTo(static_cast<int>(alphabet.size()) - 1))];
+    }
+    line.append(static_cast<size_t>(upTo(2) ? 0 : upTo(20)), ' ');
+    return line;
+}
+
+TEST(SplitFields, GivesTheFieldsOfTheNormalisedLine) {
+    std::vector<std::string> lines = {
+        "", " ", "        ", "                 ", "a", "        a", "a        ", "a b", "  a   b  ",
+        "   4          Part              BOLT_M6X16_ISO4762", "Sub-Assembly GEAR_Z51_ASM contains:",
+        "2 Part HEX NUT M6", "12345678 12345678 12345678", "1234567 123456789 1", std::string(100, 'x'),
+        "x" + std::string(30, ' ') + "y" + std::string(30, ' ') + "z" + std::string(30, ' ')};
+    std::mt19937_64 rng(7);
+    for (int i = 0; i < 20000; ++i) lines.push_back(randomLine(rng));
+    for (const std::string& line : lines) {
+        const std::string normalised = normaliseLine(line);
+        const LineFields f = splitFields(line);
+        EXPECT_EQ(f.first, field(normalised, 1)) << "'" << line << "'";
+        EXPECT_EQ(f.second, field(normalised, 2)) << "'" << line << "'";
+        EXPECT_EQ(f.beforeLast, field(normalised, -2)) << "'" << line << "'";
+        EXPECT_EQ(f.last, field(normalised, -1)) << "'" << line << "'";
+    }
+}
+
+TEST(LineClassifier, AgreesWithNormalisingFirst) {
+    std::vector<KeywordSet> keywordSets(5);
+    keywordSets[1].contains = " contains:";  // a blank: the line is normalised to be compared
+    keywordSets[2].contains = "b contains:";
+    keywordSets[3].contains = "";             // every line a header
+    keywordSets[4].Part = "";                 // a line of fewer than two fields a part
+    keywordSets[4].SubAssembly = "a b";       // never a field
+    std::mt19937_64 rng(11);
+    for (const KeywordSet& keywords : keywordSets) {
+        LineClassifier classifier(keywords);
+        for (int i = 0; i < 5000; ++i) {
+            const std::string line = randomLine(rng);
+            const std::string normalised = normaliseLine(line);
+            const LineClass c = classifier.classify(line);
+            SCOPED_TRACE("'" + line + "' with contains '" + keywords.contains + "'");
+            EXPECT_EQ(c.empty, normalised.empty());
+            EXPECT_EQ(c.header, isBlockHeader(normalised, keywords.contains));
+            EXPECT_EQ(c.kind, normalised.empty() ? ItemKind::None : itemKind(normalised, keywords));
+            EXPECT_EQ(c.quantity, field(normalised, 1));
+            EXPECT_EQ(c.headerName, field(normalised, -2));
+            EXPECT_EQ(c.item, field(normalised, -1));
+        }
+    }
 }
 
 TEST(LineTable, NumbersFromOneWithAnEmptySlotAfterTheLast) {

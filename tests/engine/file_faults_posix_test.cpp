@@ -52,6 +52,14 @@ TEST(FileFaults, AFullDiskIsNotReportedAsSuccess) {
     EXPECT_TRUE(host.opened.empty());
 }
 
+TEST(FileFaults, AReportOnADeviceIsWrittenWithoutBeingCut) {
+    TempFolder folder;
+    const std::string bom = folder.write("top.bom", "Assembly T contains:\r\n1 Part P\r\n");
+    const RecordingHost host = runTo(bom, "/dev/null");
+    ASSERT_GE(host.log.size(), 2u);
+    EXPECT_EQ(host.log[host.log.size() - 2], "Results stored in file:");
+}
+
 TEST(FileFaults, AReportThatCannotBeFoundAfterWritingIsNotOpened) {
     // A name ending in ":" is never taken for an existing file, so the written report is not found.
     TempFolder folder;

@@ -32,6 +32,22 @@ TEST(Report, MatchesTheWorkedExampleByteForByte) {
     EXPECT_EQ(reportFor(bom, SectionSelection::all()), readFile(TRELK_TEST_DATA "/top_asm_report.txt"));
 }
 
+TEST(Report, ReplacesAnEarlierReportWhateverItsLength) {
+    const std::string bom = readFile(TRELK_TEST_DATA "/top_asm.bom");
+    const std::string expected = readFile(TRELK_TEST_DATA "/top_asm_report.txt");
+    for (const size_t earlier : {size_t{0}, size_t{10}, expected.size(), size_t{1} << 20}) {
+        TempFolder folder;
+        RunRequest request;
+        request.bomFileName = folder.write("input.bom", bom);
+        request.applicationFolder = folder.path();
+        request.sections = SectionSelection::all();
+        folder.write("Trelk.txt", std::string(earlier, '#'));
+        testing::RecordingHost host;
+        runProcessing(request, host);
+        EXPECT_EQ(readFile(folder.file("Trelk.txt")), expected) << "earlier report of " << earlier << " bytes";
+    }
+}
+
 TEST(Report, LeavesOutUnselectedSections) {
     const std::string bom = readFile(TRELK_TEST_DATA "/top_asm.bom");
     EXPECT_EQ(reportFor(bom, SectionSelection::none()), "");

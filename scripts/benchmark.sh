@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# The whole-program benchmark: builds Release, generates the four benchmark BOMs (W1 wide, W2 deep
+# and shared, W3 one block, W4 realistic) into a temporary folder and prints one table, every
+# figure measured in this run on the same files:
+#   trelk-cli with all five sections, the literal reading of the algorithm (capped), wc -l, their
+#   ratios, and trelk-cli's peak memory.
+# Where the literal run finishes, its report and log must equal trelk-cli's byte for byte.
+#
+#   scripts/benchmark.sh [-r RUNS] [-c CAP_SECONDS] [-w W1,W2,W3,W4]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+runs=5
+cap=60
+workloads=W1,W2,W3,W4
+while getopts "r:c:w:h" opt; do
+  case "$opt" in
+    r) runs=$OPTARG ;;
+    c) cap=$OPTARG ;;
+    w) workloads=$OPTARG ;;
+    *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+  esac
+done
+
+for tool in cmake ninja awk timeout /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "benchmark: $tool is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
+done
+
+build=build/release-bench
+echo "Building Release in $build ..." >&2
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRELK_BUILD_TESTS=OFF -DTRELK_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j2 --target trelk-cli trelk-bomgen trelk-literal >/dev/null
+cli=$build/cli/trelk-cli
+bomgen=$build/bench/trelk-bomgen
+literal=$build/bench/trelk-literal
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/trelk-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+: >"$work/defaults.ini"  # default keywords, whatever the user's own settings say
+
+# Wall-clock seconds of one run of the command, from bash's own clock (no process of its own).
+elapsed() {
+  local start=$EPOCHREALTIME
+  "$@"
+  awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.6f\n", b - a }'
+}
+# The median of the numbers on standard input.
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ms() { awk -v s="$1" 'BEGIN { v = s * 1000; printf(v < 10 ? "%.2f ms" : v < 100 ? "%.1f ms" : "%.0f ms", v) }'; }
+
+run_trelk() { "$cli" --settings "$work/defaults.ini" -s all -o "$work/$1.trelk.txt" "$work/$1.bom" >"$work/$1.trelk.log"; }
+run_wc() { wc -l "$work/$1.bom" >/dev/null; }
+
+rows=()
+for w in ${workloads//,/ }; do
+  echo "Generating $w ..." >&2
+  "$bomgen" "$w" -o "$work/$w.bom"
+  bytes=$(stat -c %s "$work/$w.bom")
+
+  run_trelk "$w"  # once to warm the page cache, and for its line count and memory below
+  lines=$(awk -F: '/^Nr of lines read/ { print $2 + 0 }' "$work/$w.trelk.log")
+  echo "Timing $w: trelk-cli and wc -l, $runs runs each ..." >&2
+  trelk_s=$(for _ in $(seq "$runs"); do elapsed run_trelk "$w"; done | median)
+  wc_s=$(for _ in $(seq "$runs"); do elapsed run_wc "$w"; done | median)
+  peak_kb=$(/usr/bin/time -f %M "$cli" --settings "$work/defaults.ini" -s all -o "$work/$w.trelk.txt" "$work/$w.bom" 2>&1 >/dev/null | tail -1)
+
+  echo "Timing $w: the literal reading, at most $cap s ..." >&2
+  start=$EPOCHREALTIME
+  status=0
+  timeout "$cap" "$literal" -o "$work/$w.literal.txt" "$work/$w.bom" >"$work/$w.literal.log" || status=$?
+  literal_s=$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.6f\n", b - a }')
+  if [ "$status" = 0 ]; then
+    literal_text=$(ms "$literal_s")
+    ratio_literal=$(awk -v l="$literal_s" -v t="$trelk_s" 'BEGIN { printf "%.0fx", l / t }')
+    # The same report and log lines, or the figures mean nothing.
+    sed "s|$work/$w.literal.txt|REPORT|" "$work/$w.literal.log" >"$work/literal.log"
+    sed "s|$work/$w.trelk.txt|REPORT|" "$work/$w.trelk.log" >"$work/trelk.log"
+    if ! cmp -s "$work/$w.literal.txt" "$work/$w.trelk.txt" || ! cmp -s "$work/literal.log" "$work/trelk.log"; then
+      echo "benchmark: $w: trelk-cli and the literal reading disagree" >&2
+      exit 1
+    fi
+  elif [ "$status" = 124 ]; then
+    literal_text="> $cap s"
+    ratio_literal=$(awk -v l="$cap" -v t="$trelk_s" 'BEGIN { printf "> %.0fx", l / t }')
+  else
+    echo "benchmark: $w: the literal run failed ($status)" >&2
+    exit 1
+  fi
+  ratio_wc=$(awk -v t="$trelk_s" -v c="$wc_s" 'BEGIN { printf "%.1fx", t / c }')
+  mb=$(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
+  peak=$(awk -v k="$peak_kb" -v b="$bytes" 'BEGIN { printf "%.0f MB (%.2fx file)", k * 1024 / 1e6, k * 1024 / b }')
+  rows+=("$w|$lines|$mb|$(ms "$trelk_s")|$literal_text|$(ms "$wc_s")|$ratio_wc|$ratio_literal|$peak")
+  rm -f "$work/$w".*
+done
+
+echo
+echo "Trelk benchmark, $(date -u +%Y-%m-%d), $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo);" \
+     "median of $runs runs (trelk-cli, wc -l), literal run once"
+{
+  echo "workload|lines|MB|trelk-cli -s all|literal|wc -l|trelk/wc|literal/trelk|trelk peak memory"
+  printf '%s\n' "${rows[@]}"
+} | awk -F'|' '
+  { for (i = 1; i <= NF; ++i) { cell[NR, i] = $i; if (length($i) > width[i]) width[i] = length($i) } cols = NF; n = NR }
+  END {
+    for (r = 1; r <= n; ++r) {
+      line = "|"
+      for (i = 1; i <= cols; ++i) line = line sprintf(i <= 1 ? " %-*s |" : " %*s |", width[i], cell[r, i])
+      print line
+      if (r == 1) { line = "|"; for (i = 1; i <= cols; ++i) { d = ""; for (k = 0; k < width[i] + 2; ++k) d = d "-"; line = line d "|" } print line }
+    }
+  }'

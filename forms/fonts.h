@@ -10,28 +10,9 @@
 #include <string_view>
 #include <vector>
 
-namespace trelk {
+#include "forms/font_spec.h"
 
-// The fourteen fields of a font specification. The text is split at every comma (no quoting,
-// no trimming); a numeric field is read like a leading decimal number rounded to the nearest
-// integer, and an empty, missing or non-numeric one reads as 0.
-struct FontSpec {
-    std::string faceName;
-    int32_t height = 0;  // <= 0: character height in pixels; > 0: size in points
-    int32_t width = 0;
-    int32_t escapement = 0;
-    int32_t orientation = 0;
-    int32_t weight = 0;
-    int32_t italic = 0;
-    int32_t underline = 0;
-    int32_t strikeOut = 0;
-    int32_t charSet = 0;
-    int32_t outPrecision = 0;
-    int32_t clipPrecision = 0;
-    int32_t quality = 0;
-    int32_t pitchAndFamily = 0;
-};
-FontSpec parseFontSpec(std::string_view text);
+namespace trelk {
 
 // A new font; the character set is the one the installed family reports. A positive size is
 // in points (converted with the screen's vertical resolution, truncating). nullptr for an

@@ -58,7 +58,9 @@ int openPlainFileForReading(const std::string& name, int& fd) {
 }  // namespace
 
 bool isExistingFile(const std::string& name) {
-    if (name.empty() || name.find_first_of("?*") != std::string::npos || name.back() == ':') return false;
+    // A NUL would end the name the system sees: another file than the one named.
+    if (name.empty() || name.find_first_of(std::string_view("?*\0", 3)) != std::string::npos || name.back() == ':')
+        return false;
     struct stat info;
     return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
@@ -148,8 +150,15 @@ int OutputFile::create(const std::string& path) {
     // An existing report is written over and cut to length when closed, instead of being emptied
     // first: the kernel then reuses the file's blocks and cached pages, which makes writing a large
     // report several times faster than freeing them all and allocating them anew.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    // O_NONBLOCK so that a pipe nobody reads fails (ENXIO) instead of waiting for ever; writes
+    // block as usual once it is open.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return errorNumber(errno, path);
+    if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errorNumber(errno, path);
+        ::close(fd);
+        return error;
+    }
     struct stat info;
     written_ = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? 0 : -1;
     handle_ = fd;

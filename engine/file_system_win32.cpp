@@ -41,7 +41,9 @@ int openPlainFileForReading(const std::string& name, HANDLE& file) {
 }  // namespace
 
 bool isExistingFile(const std::string& name) {
-    if (name.empty() || name.find_first_of("?*") != std::string::npos || name.back() == ':') return false;
+    // A NUL would end the name the system sees: another file than the one named.
+    if (name.empty() || name.find_first_of(std::string_view("?*\0", 3)) != std::string::npos || name.back() == ':')
+        return false;
     const DWORD attributes = GetFileAttributesA(name.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

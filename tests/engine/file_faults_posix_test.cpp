@@ -1,18 +1,37 @@
-// Inputs and outputs that only a POSIX system can offer: devices, pipes, links, a full disk.
+// Inputs and outputs that only a POSIX system can offer: devices, pipes, links, a full disk, a
+// file size limit, a BOM of 2 GB. Every row goes through the whole run.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
 
 #include "engine/processing_run.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TRELK_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TRELK_ASAN 1
+#endif
+#endif
 
 namespace trelk {
 namespace {
 
 using testing::RecordingHost;
 using testing::TempFolder;
+
+const std::string kBom = "Assembly T contains:\r\n1 Part P\r\n";
+const std::string kEarlier = "the earlier report";
 
 RecordingHost runTo(const std::string& bom, const std::string& report) {
     RunRequest request;
@@ -68,6 +87,126 @@ TEST(FileFaults, AReportThatCannotBeFoundAfterWritingIsNotOpened) {
     ASSERT_FALSE(host.log.empty());
     EXPECT_EQ(host.log.back(), "Output file not found");
     EXPECT_TRUE(host.opened.empty());
+}
+
+std::string lastTwo(const RecordingHost& host) {
+    if (host.log.size() < 2) return "<fewer than two log lines>";
+    return host.log[host.log.size() - 2] + " | " + host.log.back();
+}
+
+// Runs `body` under a file size limit, so that writes past it fail as they
+// would on a full disk (EFBIG instead of a signal).
+template <class Body>
+void withFileSizeLimit(rlim_t bytes, Body&& body) {
+    struct rlimit before;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct sigaction ignore = {}, previous;
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previous);
+    struct rlimit limit = before;
+    limit.rlim_cur = bytes;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    body();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::sigaction(SIGXFSZ, &previous, nullptr);
+}
+
+TEST(FileFaults, ABomNameThatNamesNoFileLeavesTheEarlierReport) {
+    TempFolder folder;
+    const std::string bom = folder.write("top.bom", kBom);
+    const struct {
+        std::string bom, lastLine;
+    } cases[] = {
+        {folder.path(), "BOM input file not found!"},                 // a folder
+        {bom + std::string(1, '\0') + "x", "BOM input file not found!"},  // no file has a NUL in its name
+        {folder.file("top.bom/x"), "BOM input file not found!"},     // a file taken for a folder
+    };
+    for (const auto& c : cases) {
+        const std::string report = folder.write("Trelk.txt", kEarlier);
+        const RecordingHost host = runTo(c.bom, report);
+        ASSERT_FALSE(host.log.empty());
+        EXPECT_EQ(host.log.back(), c.lastLine) << c.bom;
+        EXPECT_EQ(testing::readFile(report), kEarlier) << c.bom;
+        EXPECT_TRUE(host.opened.empty());
+    }
+}
+
+TEST(FileFaults, AReportThatCannotBeWrittenIsNeverAnnouncedAsStored) {
+    TempFolder folder;
+    const std::string bom = folder.write("top.bom", kBom);
+    const std::string pipe = folder.file("pipe.txt");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string file = folder.write("file", "a file where a folder should be");
+    const struct {
+        const char* what;
+        std::string report, lastTwo;
+    } cases[] = {
+        // Nobody reads the pipe: opening it for writing would wait for ever.
+        {"a pipe without a reader", pipe, "Error 68 creating output file:  | " + pipe},
+        {"a missing folder", folder.file("gone/Trelk.txt"), "Error 76 creating output file:  | " + folder.file("gone/Trelk.txt")},
+        {"a file for a folder", file + "/Trelk.txt", "Error 76 creating output file:  | " + file + "/Trelk.txt"},
+        {"a folder", folder.path(), "Error 75 creating output file:  | " + folder.path()},
+    };
+    for (const auto& c : cases) {
+        const RecordingHost host = runTo(bom, c.report);
+        EXPECT_EQ(lastTwo(host), c.lastTwo) << c.what;
+        EXPECT_TRUE(host.opened.empty()) << c.what;
+    }
+}
+
+TEST(FileFaults, AReportCutShortByTheFileSizeLimitIsReported) {
+    TempFolder folder;
+    std::string big = "Assembly T contains:\r\n";
+    for (int i = 0; i < 2000; ++i) big += "1 Part PART_" + std::to_string(i) + "\r\n";
+    const std::string bom = folder.write("top.bom", big);
+    const std::string report = folder.file("Trelk.txt");
+    withFileSizeLimit(4096, [&] {
+        const RecordingHost host = runTo(bom, report);
+        EXPECT_EQ(lastTwo(host), "Error 75 writing output file:  | " + report);
+        EXPECT_TRUE(host.opened.empty());
+    });
+}
+
+// scripts/test-all.sh mounts a small full tmpfs when it may and names it here.
+TEST(FileFaults, AReportOnAFullDiskIsReportedAsSuch) {
+    const char* full = std::getenv("TRELK_TEST_FULL_FOLDER");
+    if (!full || !*full) GTEST_SKIP() << "TRELK_TEST_FULL_FOLDER names no full file system";
+    TempFolder folder;
+    const std::string bom = folder.write("top.bom", kBom);
+    const std::string report = std::string(full) + "/Trelk.txt";
+    const RecordingHost host = runTo(bom, report);
+    EXPECT_EQ(lastTwo(host), "Error 61 writing output file:  | " + report);
+    ::unlink(report.c_str());
+}
+
+// A file of 2 GB with no line end: one line, so the run says the file seems empty. It costs
+// memory of the file's size; with less memory than that at hand the run says so instead.
+TEST(FileFaults, ABomOfTwoGigabytesInOneLine) {
+    TempFolder folder;
+    const std::string bom = folder.file("huge.bom");
+    const int fd = ::open(bom.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, off_t{2} << 30), 0);  // sparse: takes no disk space
+    ::close(fd);
+    const std::string report = folder.write("Trelk.txt", kEarlier);
+
+    const RecordingHost host = runTo(bom, report);
+    EXPECT_EQ(lastTwo(host), "Nr of lines read of BOM input file: 1 | BOM input file seems to be empty!");
+    EXPECT_EQ(testing::readFile(report), kEarlier);
+
+#ifndef TRELK_ASAN  // AddressSanitizer needs far more address space than the limit leaves
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const struct rlimit limit = {rlim_t{1} << 30, rlim_t{1} << 30};
+        ::setrlimit(RLIMIT_AS, &limit);
+        const RecordingHost limited = runTo(bom, report);
+        ::_exit(lastTwo(limited) == bom + " | Error reading BOM input file! Error #: 7" ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "with 1 GB of address space";
+#endif
 }
 
 }  // namespace

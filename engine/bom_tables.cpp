@@ -184,24 +184,41 @@ LineClassifier::LineClassifier(const KeywordSet& keywords)
     : keywords_(keywords), containsHasBlank_(keywords.contains.find(' ') != std::string::npos) {}
 
 LineClass LineClassifier::classify(std::string_view line) {
-    const LineFields f = splitFields(line);
     LineClass c;
-    c.empty = f.last.empty();
+    const char* const end = line.data() + line.size();
+    const char* const first = skipBlanks(line.data(), end);
+    if (first == end) {
+        c.header = keywords_.contains.empty();  // only an empty keyword ends an empty line
+        return c;
+    }
+    c.empty = false;
+    // Only the fields that are needed are looked for: the first, the second, the last, and the
+    // one before the last for a header.
+    const char* const firstEnd = findBlank(first, end);
+    const char* const lastEnd = skipBlanksBack(first, end);
+    const char* const last = findBlankBack(first, lastEnd);
+    c.quantity = between(first, firstEnd);
+    c.item = between(last, lastEnd);
+    std::string_view type;  // empty for a line of one field, which an empty keyword matches
+    if (last != first) {
+        const char* const second = skipBlanks(firstEnd, end);
+        type = between(second, findBlank(second, end));
+    }
+    if (sameBytes(type, keywords_.SubAssembly)) c.kind = ItemKind::SubAssembly;
+    else if (sameBytes(type, keywords_.Part)) c.kind = ItemKind::Part;
     if (containsHasBlank_) {
         normalised_.assign(line.data(), line.size());
         normalised_.resize(normaliseInPlace(normalised_.data(), normalised_.size()));
         c.header = isBlockHeader(normalised_, keywords_.contains);
     } else {
         // Without a blank the keyword can only be the end of the last field.
-        c.header = isBlockHeader(f.last, keywords_.contains);
+        const std::string_view keyword = keywords_.contains;
+        c.header = c.item.size() >= keyword.size() && sameBytes(c.item.substr(c.item.size() - keyword.size()), keyword);
     }
-    if (!c.empty) {
-        if (f.second == keywords_.SubAssembly) c.kind = ItemKind::SubAssembly;
-        else if (f.second == keywords_.Part) c.kind = ItemKind::Part;
+    if (c.header && last != first) {
+        const char* const beforeLastEnd = skipBlanksBack(first, last);
+        c.headerName = between(findBlankBack(first, beforeLastEnd), beforeLastEnd);
     }
-    c.quantity = f.first;
-    c.headerName = f.beforeLast;
-    c.item = f.last;
     return c;
 }
 
@@ -248,15 +265,7 @@ std::string WhereUsedTable::entriesText(size_t row) const {
     return text;
 }
 
-char* putCount(char* out, int64_t value) {
-    if (value >= 0 && value <= 99999) {
-        // The usual case: digits from the right, blanks in front.
-        for (int i = 4; i >= 0; --i) {
-            out[i] = value > 0 || i == 4 ? static_cast<char>('0' + value % 10) : ' ';
-            value /= 10;
-        }
-        return out + 5;
-    }
+char* putWideCount(char* out, int64_t value) {
     char digits[20];
     const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     const size_t length = static_cast<size_t>(end - digits);

@@ -96,7 +96,8 @@ struct LineClass {
     bool empty = true;   // empty once normalised: ends a block
     bool header = false;  // a block header
     ItemKind kind = ItemKind::None;  // None for empty lines
-    std::string_view quantity, headerName, item;  // fields 1, -2 and -1
+    std::string_view quantity, item;  // fields 1 and -1
+    std::string_view headerName;      // field -2 of a header; empty for other lines
 };
 class LineClassifier {
 public:
@@ -190,6 +191,15 @@ struct WhereUsedTable {
 std::string formatCount(int64_t value);
 void appendCount(std::string& out, int64_t value);
 // Writes the count field at `out`, which has room for 20 bytes; returns its end.
-char* putCount(char* out, int64_t value);
+char* putWideCount(char* out, int64_t value);
+inline char* putCount(char* out, int64_t value) {
+    if (value < 0 || value > 99999) return putWideCount(out, value);
+    // The usual case, inline for the report's every line: digits from the right, blanks in front.
+    for (int i = 4; i >= 0; --i) {
+        out[i] = value > 0 || i == 4 ? static_cast<char>('0' + value % 10) : ' ';
+        value /= 10;
+    }
+    return out + 5;
+}
 
 }  // namespace trelk

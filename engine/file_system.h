@@ -38,6 +38,27 @@ int tryOpenForReading(const std::string& name);
 // Reads the whole file; the error number, or 0.
 int readWholeFile(const std::string& name, std::string& bytes);
 
+// A plain file opened for reading without sharing, read piece by piece.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // The error number, or 0 when the file is open. What is not a plain file is refused, as by
+    // tryOpenForReading.
+    int open(const std::string& name);
+    // Reads up to `size` bytes: the number read, 0 at the end of the file or after a failure.
+    size_t read(char* data, size_t size);
+    // The error number of a failed read, or 0.
+    int error() const { return error_; }
+
+private:
+    intptr_t handle_ = -1;  // the platform's handle; -1 when closed (on both platforms)
+    int error_ = 0;
+};
+
 // The file is listed as a plain, visible entry: not a folder, not hidden, not a system file.
 bool isListedFile(const std::string& name);
 

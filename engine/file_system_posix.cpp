@@ -138,6 +138,29 @@ int readWholeFile(const std::string& name, std::string& bytes) {
     return error;
 }
 
+InputFile::~InputFile() {
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+int InputFile::open(const std::string& name) {
+    int fd = -1;
+    if (const int error = openPlainFileForReading(name, fd)) return error;
+    handle_ = fd;
+    return kNoError;
+}
+
+size_t InputFile::read(char* data, size_t size) {
+    if (handle_ < 0 || error_ != kNoError) return 0;
+    for (;;) {
+        const ssize_t got = ::read(static_cast<int>(handle_), data, size);
+        if (got >= 0) return static_cast<size_t>(got);
+        if (errno != EINTR) {
+            error_ = errorNumber(errno, std::string());
+            return 0;
+        }
+    }
+}
+
 bool isListedFile(const std::string& name) {
     struct stat info;
     return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode);

@@ -105,6 +105,28 @@ int readWholeFile(const std::string& name, std::string& bytes) {
     return error;
 }
 
+InputFile::~InputFile() {
+    if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+int InputFile::open(const std::string& name) {
+    HANDLE file;
+    if (const int error = openPlainFileForReading(name, file)) return error;
+    handle_ = reinterpret_cast<intptr_t>(file);
+    return kNoError;
+}
+
+size_t InputFile::read(char* data, size_t size) {
+    if (handle_ == -1 || error_ != kNoError) return 0;
+    DWORD got = 0;
+    const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    if (!ReadFile(reinterpret_cast<HANDLE>(handle_), data, chunk, &got, nullptr)) {
+        error_ = errorNumber(GetLastError());
+        return 0;
+    }
+    return got;
+}
+
 bool isListedFile(const std::string& name) {
     const DWORD attributes = GetFileAttributesA(name.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&

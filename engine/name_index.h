@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/text_rules.h"
+
 namespace trelk {
 
 using NameId = uint32_t;
@@ -63,11 +65,12 @@ public:
     const char* at(uint32_t place) const { return bytes_.data() + place; }
 
     uint32_t add(NameId id, std::string_view name) {
-        const uint32_t place = static_cast<uint32_t>(bytes_.size());
+        const size_t place = bytes_.size();
         const uint32_t head[2] = {id, static_cast<uint32_t>(name.size())};
-        bytes_.insert(bytes_.end(), reinterpret_cast<const char*>(head), reinterpret_cast<const char*>(head) + kHead);
-        bytes_.insert(bytes_.end(), name.begin(), name.end());
-        return place;
+        bytes_.resize(place + kHead + name.size());
+        std::memcpy(bytes_.data() + place, head, kHead);
+        if (!name.empty()) std::memcpy(bytes_.data() + place + kHead, name.data(), name.size());
+        return static_cast<uint32_t>(place);
     }
 
 private:
@@ -134,7 +137,7 @@ private:
         const uint32_t tag = tagOf(h);
         for (size_t i = static_cast<size_t>(h) & mask;; i = (i + 1) & mask) {
             const Slot& s = slots_[i];
-            if (s.place == kFree || (s.tag == tag && store_->name(s.place) == name)) return i;
+            if (s.place == kFree || (s.tag == tag && sameBytes(store_->name(s.place), name))) return i;
         }
     }
 

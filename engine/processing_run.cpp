@@ -19,24 +19,26 @@ void logNumbered(ProcessingHost& host, std::string_view text, int64_t number) {
     host.appendLogLine(std::string(text) + formatSignedDecimal(number));
 }
 
-// The analysis of the read bytes, up to the sorted tables. Returns false when the file is too
-// large for the memory at hand.
-bool analyse(const std::string& bytes, const RunRequest& request, ProcessingHost& host, size_t& lineCount,
-             ResultTables& tables) {
+// The analysis of the file as it is read, up to the sorted tables. Returns the error number of a
+// read that failed, or kOutOfMemory when the file is too large for the memory at hand, or 0.
+int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, size_t& lineCount,
+            ResultTables& tables) {
     const LogSink log = [&host](std::string_view line) { host.appendLogLine(line); };
     try {
-        const BomStructure bom(bytes, request.keywords);
+        const BomStructure bom([&input](char* into, size_t room) { return input.read(into, room); }, request.keywords);
+        // A read that fails part way is reported, not taken for the end of the file.
+        if (input.error() != kNoError) return input.error();
         lineCount = bom.lineCount();
         logNumbered(host, "Nr of lines read of BOM input file:", static_cast<int64_t>(lineCount));
-        if (lineCount <= 1) return true;
+        if (lineCount <= 1) return kNoError;
         if (bom.hasMainAssembly()) host.appendLogLine("Main assembly name: " + std::string(bom.mainAssemblyName()));
         logQuantityProblems(bom, log);
         const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally{1, false}, log);
         tables = sortTables(bom, totals, buildWhereUsed(bom));
         logOutOfRangeTotals(tables, log);
-        return true;
+        return kNoError;
     } catch (const std::bad_alloc&) {
-        return false;
+        return kOutOfMemory;
     }
 }
 
@@ -61,16 +63,18 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
         return;
     }
 
+    // The file is read while it is analysed, piece by piece: it is never all in memory at once.
     // A read that fails after the trial open is reported, not taken for an empty file.
-    std::string bytes;
-    if (const int error = readWholeFile(bomFile, bytes)) {
-        logNumbered(host, "Error reading BOM input file! Error #:", error);
-        return;
-    }
     size_t lineCount = 0;
     ResultTables tables;
-    if (!analyse(bytes, request, host, lineCount, tables)) {
-        logNumbered(host, "Error reading BOM input file! Error #:", kOutOfMemory);
+    int error;
+    {
+        InputFile input;  // closed again before the breakdown section opens the file
+        error = input.open(bomFile);
+        if (error == kNoError) error = analyse(input, request, host, lineCount, tables);
+    }
+    if (error != kNoError) {
+        logNumbered(host, "Error reading BOM input file! Error #:", error);
         return;
     }
     if (lineCount <= 1) {
@@ -79,13 +83,13 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
     }
 
     OutputFile report;
-    if (const int error = report.create(reportPath)) {
+    error = report.create(reportPath);
+    if (error != kNoError) {
         host.appendLogLine("Error" + formatSignedDecimal(error) + " creating output file: ");
         host.appendLogLine(reportPath);
         return;
     }
-    // The breakdown section reads the file again into the same memory.
-    int error = writeReport(report, request.sections, bomFile, request.keywords, tables, bytes);
+    error = writeReport(report, request.sections, bomFile, request.keywords, tables);
     const int closeError = report.close();
     if (error == kNoError) error = closeError;
     // A report cut short by a full disk must not be announced as stored.

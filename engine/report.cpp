@@ -55,31 +55,63 @@ private:
     int error_ = kNoError;
 };
 
-// The text's lines, each ended with CR LF. Lines that end in CR LF already are passed on as they
-// stand, many at a time; only a CR alone and a last line without a line end need more.
-void writeLines(ReportWriter& out, std::string_view text) {
-    size_t unwritten = 0, next = 0;
-    for (size_t cr; (cr = text.find('\r', next)) != std::string_view::npos;) {
-        next = cr + 1;
-        if (next < text.size() && text[next] == '\n') {
-            ++next;
-        } else {
-            out.put(text.substr(unwritten, next - unwritten));
-            out.put("\n");
-            unwritten = next;
-        }
-    }
-    out.put(text.substr(unwritten, next - unwritten));
-    if (next < text.size()) out.line(text.substr(next));
-}
+// Writes lines, each ended with CR LF. Lines that stand next to each other with CR LF between
+// them, as the lines of a file that already end so, are written as one piece.
+class LineRun {
+public:
+    explicit LineRun(ReportWriter& out) : out_(out) {}
+    ~LineRun() { flush(); }
 
-void writeBreakdown(ReportWriter& out, const std::string& bomFileName, const KeywordSet& keywords, std::string& bytes) {
-    // The file as it is now; one that has gone (or is hidden) gives an empty section.
-    if (!isListedFile(bomFileName) || readWholeFile(bomFileName, bytes) != kNoError) bytes.clear();
+    void add(std::string_view line) {
+        const char* const end = begin_ + size_;
+        if (pending_ && line.data() == end + 2 && end[0] == '\r' && end[1] == '\n') {
+            size_ += 2 + line.size();
+            return;
+        }
+        flush();
+        begin_ = line.data();
+        size_ = line.size();
+        pending_ = true;
+    }
+    // The lines added so far are about to go out of memory.
+    void flush() {
+        if (pending_) out_.line(std::string_view(begin_, size_));
+        pending_ = false;
+    }
+
+private:
+    ReportWriter& out_;
+    const char* begin_ = nullptr;
+    size_t size_ = 0;
+    bool pending_ = false;
+};
+
+// The file as it is now, up to the line holding the first match of the keyword; a file that has
+// gone (or is hidden) gives nothing.
+void copyBreakdown(ReportWriter& out, const std::string& bomFileName, const std::string& keyword) {
+    if (!isListedFile(bomFileName)) return;
+    LineRun run(out);
+    // Without a CR in it and not starting with an LF, a match lies inside one line: the file can
+    // then be read piece by piece, line by line, and never be all in memory. (A read that fails
+    // part way leaves the lines before it.)
+    if (keyword.find('\r') == std::string::npos && (keyword.empty() || keyword[0] != '\n')) {
+        InputFile file;
+        if (file.open(bomFileName) != kNoError) return;
+        bool found = false;
+        forEachLineRead([&](char* into, size_t room) { return found ? 0 : file.read(into, room); },
+                        [&](std::string_view line) {
+                            found = found || line.find(keyword) != std::string_view::npos;
+                            if (!found) run.add(line);
+                        },
+                        [&] { run.flush(); });
+        return;
+    }
+    // Otherwise a match may reach over a line end; the copy stops where the line of its first
+    // byte begins.
+    std::string bytes;
+    if (readWholeFile(bomFileName, bytes) != kNoError) return;
     std::string_view text = cutAtEndOfFileMark(bytes);
-    // Keywords hold no line ends, so the first match lies in the first line that contains one;
-    // the copy stops where that line begins.
-    const size_t match = text.find(keywords.SummaryOfParts);
+    const size_t match = text.find(keyword);
     if (match != std::string_view::npos) {
         size_t lineStart = 0;
         if (match > 0) {
@@ -88,8 +120,12 @@ void writeBreakdown(ReportWriter& out, const std::string& bomFileName, const Key
         }
         text = text.substr(0, lineStart);
     }
+    forEachLine(text, [&](std::string_view line) { run.add(line); });
+}
+
+void writeBreakdown(ReportWriter& out, const std::string& bomFileName, const KeywordSet& keywords) {
     out.line(kSeparatorLine);
-    writeLines(out, text);
+    copyBreakdown(out, bomFileName, keywords.SummaryOfParts);
     out.line(kSeparatorLine);
     out.endLine();
     out.endLine();
@@ -160,15 +196,9 @@ void writeWhereUsed(ReportWriter& out, std::string_view title, std::string_view 
 
 int writeReport(OutputFile& file, const SectionSelection& sections, const std::string& bomFileName,
                 const KeywordSet& keywords, const ResultTables& tables) {
-    std::string readBuffer;
-    return writeReport(file, sections, bomFileName, keywords, tables, readBuffer);
-}
-
-int writeReport(OutputFile& file, const SectionSelection& sections, const std::string& bomFileName,
-                const KeywordSet& keywords, const ResultTables& tables, std::string& readBuffer) {
     ReportWriter out(file);
     const std::string_view main = tables.mainAssemblyName;
-    if (sections.Include_BOMAssyBreakdown) writeBreakdown(out, bomFileName, keywords, readBuffer);
+    if (sections.Include_BOMAssyBreakdown) writeBreakdown(out, bomFileName, keywords);
     if (sections.Include_SummaryOfAssys)
         writeSummary(out, "Summary of assemblies for assembly ", main, tables.assemblyTotals);
     if (sections.Include_SummaryOfParts) writeSummary(out, "Summary of parts for assembly ", main, tables.partTotals);

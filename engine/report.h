@@ -18,9 +18,5 @@ inline const std::string kSeparatorLine(86, '-');
 // Returns the file layer's error number of a failed write, or 0.
 int writeReport(OutputFile& file, const SectionSelection& sections, const std::string& bomFileName,
                 const KeywordSet& keywords, const ResultTables& tables);
-// The same, reading the BOM file into `readBuffer`: a buffer that held the first reading of the
-// file is filled again without new memory.
-int writeReport(OutputFile& file, const SectionSelection& sections, const std::string& bomFileName,
-                const KeywordSet& keywords, const ResultTables& tables, std::string& readBuffer);
 
 }  // namespace trelk

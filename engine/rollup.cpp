@@ -7,92 +7,121 @@ namespace trelk {
 // ---------------------------------------------------------------------------------------------
 // Reading the structure
 
-BomStructure::BomStructure(std::string_view bytes, const KeywordSet& keywords) {
-    LineClassifier classifier(keywords);
-    // Where-used blocks are found in the same pass: a header outside a block opens one, the next
-    // empty line closes it, and a header inside a block is an ordinary line of that block.
-    bool inBlock = false;
-    // Assemblies whose first header has been met and whose walk has not yet reached an empty line.
-    std::vector<NameId> openWalks;
-    auto itemCount = [this] { return static_cast<uint32_t>(items_.size()); };
-    auto numberOf = [this](std::string_view name, uint64_t hash) {
-        const NameId id = names_.number(name, hash);
-        if (id == walkBegin_.size()) {
-            walkBegin_.push_back(kNone);
-            walkEnd_.push_back(kNone);
-        }
-        return id;
-    };
+// Takes the lines one by one and fills the structure.
+class BomStructure::Builder {
+public:
+    Builder(BomStructure& bom, const KeywordSet& keywords) : bom_(bom), classifier_(keywords) {}
 
+    void line(std::string_view raw) {
+        ++bom_.lineCount_;
+        const LineClass is = classifier_.classify(raw);
+        if (!is.empty && !is.header && is.kind == ItemKind::None) return;
+        Line& line = batch_[batched_++];
+        line.is = is;
+        line.number = static_cast<uint32_t>(bom_.lineCount_);
+        if (is.kind != ItemKind::None) {
+            line.itemHash = NameIndex::hash(is.item);
+            bom_.names_.prefetchSlot(line.itemHash);
+        }
+        if (is.header) {
+            line.headerHash = NameIndex::hash(is.headerName);
+            bom_.names_.prefetchSlot(line.headerHash);
+        }
+        if (batched_ == kBatch) takeBatch();
+    }
+
+    // The lines seen so far are about to go out of memory.
+    void endOfPiece() { takeBatch(); }
+
+    void finish() {
+        takeBatch();
+        for (const NameId id : openWalks_) bom_.walkEnd_[id] = itemCount();
+        if (inBlock_) bom_.blocks_.back().end = itemCount();
+    }
+
+private:
     struct Line {
         LineClass is;
         uint32_t number;
         uint64_t itemHash, headerHash;
     };
-    auto take = [&](const Line& line) {
-        if (line.is.empty) {
-            for (const NameId id : openWalks) walkEnd_[id] = itemCount();
-            openWalks.clear();
+
+    uint32_t itemCount() const { return static_cast<uint32_t>(bom_.items_.size()); }
+
+    NameId numberOf(std::string_view name, uint64_t hash) {
+        const NameId id = bom_.names_.number(name, hash);
+        if (id == bom_.walkBegin_.size()) {
+            bom_.walkBegin_.push_back(kNone);
+            bom_.walkEnd_.push_back(kNone);
         }
-        const bool opensBlock = !inBlock && line.is.header;
-        // Item lines outside blocks are read by nothing, except a header line that is an item too:
-        // the walk from a header that is an empty line (an empty `contains` keyword) runs over it.
-        if (line.is.kind != ItemKind::None && (inBlock || opensBlock)) {
-            const Quantity quantity = readQuantityField(line.is.quantity);
-            const NameId item = numberOf(line.is.item, line.itemHash);
-            if (inBlock && quantity.outOfRange) quantityProblems_.push_back({line.number, item});
-            items_.push_back({item, quantity.value, line.is.kind});
-        }
-        if (line.is.header) {
-            const NameId id = numberOf(line.is.headerName, line.headerHash);
-            if (walkBegin_[id] == kNone) {
-                walkBegin_[id] = itemCount();
-                openWalks.push_back(id);
-            }
-            if (mainAssembly_ == kNone) mainAssembly_ = id;
-            if (opensBlock) blocks_.push_back({id, itemCount(), kNone});
-        }
-        if (opensBlock) {
-            inBlock = true;
-        } else if (inBlock && line.is.empty) {
-            inBlock = false;
-            blocks_.back().end = itemCount();
-        }
-    };
+        return id;
+    }
 
     // The lines that matter are taken in batches, their names looked up only after the processor
     // has been asked for the slots and the stored names they need: the cache misses of a batch
     // then overlap instead of coming one after the other.
-    Line batch[64];
-    size_t batched = 0;
-    auto takeBatch = [&] {
-        for (size_t i = 0; i < batched; ++i) {
-            if (batch[i].is.kind != ItemKind::None) names_.prefetchName(batch[i].itemHash);
-            if (batch[i].is.header) names_.prefetchName(batch[i].headerHash);
+    void takeBatch() {
+        for (size_t i = 0; i < batched_; ++i) {
+            if (batch_[i].is.kind != ItemKind::None) bom_.names_.prefetchName(batch_[i].itemHash);
+            if (batch_[i].is.header) bom_.names_.prefetchName(batch_[i].headerHash);
         }
-        for (size_t i = 0; i < batched; ++i) take(batch[i]);
-        batched = 0;
-    };
-    forEachLine(bytes, [&](std::string_view raw) {
-        ++lineCount_;
-        const LineClass is = classifier.classify(raw);
-        if (!is.empty && !is.header && is.kind == ItemKind::None) return;
-        Line& line = batch[batched++];
-        line.is = is;
-        line.number = static_cast<uint32_t>(lineCount_);
-        if (is.kind != ItemKind::None) {
-            line.itemHash = NameIndex::hash(is.item);
-            names_.prefetchSlot(line.itemHash);
+        for (size_t i = 0; i < batched_; ++i) take(batch_[i]);
+        batched_ = 0;
+    }
+
+    // Where-used blocks are found in the same pass: a header outside a block opens one, the next
+    // empty line closes it, and a header inside a block is an ordinary line of that block.
+    void take(const Line& line) {
+        if (line.is.empty) {
+            for (const NameId id : openWalks_) bom_.walkEnd_[id] = itemCount();
+            openWalks_.clear();
         }
-        if (is.header) {
-            line.headerHash = NameIndex::hash(is.headerName);
-            names_.prefetchSlot(line.headerHash);
+        const bool opensBlock = !inBlock_ && line.is.header;
+        // Item lines outside blocks are read by nothing, except a header line that is an item too:
+        // the walk from a header that is an empty line (an empty `contains` keyword) runs over it.
+        if (line.is.kind != ItemKind::None && (inBlock_ || opensBlock)) {
+            const Quantity quantity = readQuantityField(line.is.quantity);
+            const NameId item = numberOf(line.is.item, line.itemHash);
+            if (inBlock_ && quantity.outOfRange) bom_.quantityProblems_.push_back({line.number, item});
+            bom_.items_.push_back({item, quantity.value, line.is.kind});
         }
-        if (batched == std::size(batch)) takeBatch();
-    });
-    takeBatch();
-    for (const NameId id : openWalks) walkEnd_[id] = itemCount();
-    if (inBlock) blocks_.back().end = itemCount();
+        if (line.is.header) {
+            const NameId id = numberOf(line.is.headerName, line.headerHash);
+            if (bom_.walkBegin_[id] == kNone) {
+                bom_.walkBegin_[id] = itemCount();
+                openWalks_.push_back(id);
+            }
+            if (bom_.mainAssembly_ == kNone) bom_.mainAssembly_ = id;
+            if (opensBlock) bom_.blocks_.push_back({id, itemCount(), kNone});
+        }
+        if (opensBlock) {
+            inBlock_ = true;
+        } else if (inBlock_ && line.is.empty) {
+            inBlock_ = false;
+            bom_.blocks_.back().end = itemCount();
+        }
+    }
+
+    static constexpr size_t kBatch = 64;
+    BomStructure& bom_;
+    LineClassifier classifier_;
+    Line batch_[kBatch];
+    size_t batched_ = 0;
+    bool inBlock_ = false;
+    // Assemblies whose first header has been met and whose walk has not yet reached an empty line.
+    std::vector<NameId> openWalks_;
+};
+
+BomStructure::BomStructure(std::string_view bytes, const KeywordSet& keywords) {
+    Builder builder(*this, keywords);
+    forEachLine(bytes, [&](std::string_view line) { builder.line(line); });
+    builder.finish();
+}
+
+BomStructure::BomStructure(const ReadPiece& read, const KeywordSet& keywords) {
+    Builder builder(*this, keywords);
+    forEachLineRead(read, [&](std::string_view line) { builder.line(line); }, [&] { builder.endOfPiece(); });
+    builder.finish();
 }
 
 namespace messages {

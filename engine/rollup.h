@@ -50,6 +50,10 @@ class BomStructure {
 public:
     // Cuts the bytes into lines and classifies each one, as it would be once normalised.
     BomStructure(std::string_view bytes, const KeywordSet& keywords);
+    // The same for bytes read piece by piece: read(into, room) puts up to `room` bytes at `into`
+    // and gives their number, 0 at the end.
+    using ReadPiece = std::function<size_t(char*, size_t)>;
+    BomStructure(const ReadPiece& read, const KeywordSet& keywords);
     BomStructure(const BomStructure&) = delete;
     BomStructure& operator=(const BomStructure&) = delete;
 
@@ -74,6 +78,8 @@ public:
     std::string_view mainAssemblyName() const { return mainAssembly_ == kNone ? std::string_view() : name(mainAssembly_); }
 
 private:
+    class Builder;
+
     size_t lineCount_ = 0;
     std::vector<BomItem> items_;
     std::vector<BomBlock> blocks_;

@@ -79,6 +79,16 @@ TEST(Report, BreakdownStopsBeforeTheSummaryKeyword) {
     EXPECT_EQ(reportFor(bom, breakdown, keywords), expected);
     keywords.SummaryOfParts = "nowhere";
     EXPECT_EQ(reportFor("a\r\nb", breakdown, keywords), kSeparator + "a\r\nb\r\n" + kSeparator + "\r\n\r\n");
+
+    // A keyword that reaches over a line end matches in the text as a whole; the copy stops
+    // where the line of its first byte begins.
+    const std::string twoLines = "A\r\nB x\r\nSummary\r\nC\r\n";
+    keywords.SummaryOfParts = "x\r\nSumm";
+    EXPECT_EQ(reportFor(twoLines, breakdown, keywords), kSeparator + "A\r\n" + kSeparator + "\r\n\r\n");
+    keywords.SummaryOfParts = "\nSumm";
+    EXPECT_EQ(reportFor(twoLines, breakdown, keywords), kSeparator + "A\r\nB x\r\n" + kSeparator + "\r\n\r\n");
+    keywords.SummaryOfParts = "";
+    EXPECT_EQ(reportFor(twoLines, breakdown, keywords), kSeparator + kSeparator + "\r\n\r\n");
 }
 
 TEST(Report, CutsEntriesAtSemicolonsAndWidensLargeCounts) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <random>
+#include <string>
 
 #include "engine/text_rules.h"
 
@@ -32,6 +35,56 @@ TEST(LineRules, CutsAtCarriageReturnsOnly) {
         {"N\0L\r\n"sv, {"N\0L"sv}},                 // NUL bytes are text like any other
     };
     for (const auto& c : cases) EXPECT_EQ(splitLines(c.bytes), c.lines) << "input: " << c.bytes;
+}
+
+// The lines of the input read in pieces of the given sizes (the last size repeats); the views are
+// copied at endOfPiece, the last moment they must still be valid.
+std::vector<std::string> linesReadInPieces(std::string_view input, const std::vector<size_t>& sizes, size_t& reads) {
+    std::vector<std::string> lines;
+    std::vector<std::string_view> piece;
+    size_t at = 0;
+    reads = 0;
+    forEachLineRead(
+        [&](char* into, size_t room) {
+            const size_t n = std::min({room, sizes[std::min(reads, sizes.size() - 1)], input.size() - at});
+            ++reads;
+            std::copy_n(input.data() + at, n, into);
+            at += n;
+            return n;
+        },
+        [&](std::string_view line) { piece.push_back(line); },
+        [&] {
+            lines.insert(lines.end(), piece.begin(), piece.end());
+            piece.clear();
+        });
+    return lines;
+}
+
+TEST(LineRules, ReadingInPiecesGivesTheSameLines) {
+    // Line ends, Ctrl-Z and LF after CR falling on every side of a piece's end, and lines longer
+    // than the reader's buffer.
+    std::vector<std::string> inputs = {"", "A", "A\r", "A\r\n", "\r\n\n", "A\r\r\nB", "A\nB\r\nC",
+                                       "A\r\n\x1a" "B\r\n", "AB\x1a", std::string(300000, 'L') + "\r\nB\r",
+                                       "A\r\n" + std::string(1 << 20, ' ') + "\r"};
+    std::mt19937_64 rng(3);
+    for (int i = 0; i < 300; ++i) {
+        std::string text;
+        const size_t length = rng() % 2000;
+        for (size_t k = 0; k < length; ++k) text += "ab\r\n\r\n \x1a"[rng() % (rng() % 50 == 0 ? 9 : 8)];
+        inputs.push_back(text);
+    }
+    const std::vector<std::vector<size_t>> pieceSizes = {{1}, {2}, {3, 1, 7}, {64}, {1 << 20}, {5000, 1, 1, 100000}};
+    for (const std::string& input : inputs) {
+        std::vector<std::string> expected;
+        forEachLine(input, [&](std::string_view line) { expected.emplace_back(line); });
+        for (const auto& sizes : pieceSizes) {
+            size_t reads = 0;
+            EXPECT_EQ(linesReadInPieces(input, sizes, reads), expected) << "input of " << input.size() << " bytes, first piece " << sizes[0];
+            // Nothing is read after a Ctrl-Z.
+            const size_t mark = input.find('\x1a');
+            if (mark != std::string::npos && sizes.size() == 1) EXPECT_LE(reads, mark / sizes[0] + 1);
+        }
+    }
 }
 
 TEST(LeadingNumber, ReadsRoundsAndStops) {

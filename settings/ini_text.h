@@ -16,6 +16,8 @@ struct Line {
 std::vector<Line> splitLines(std::string_view bytes);
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+// A text with CR or LF would become several lines of the file: never written.
+bool holdsLineEnd(std::string_view text);
 std::string_view trimBlanks(std::string_view text);
 
 // The section name of a header line ("[name]"), or false when the line is no header.

@@ -14,13 +14,14 @@ std::string iniRead(const std::string& file, const std::string& section, const s
 
 // Sets the key to the value, exactly as given. Creates the file (its folder must exist) and the
 // section when missing; an existing key keeps its place. Returns false when the file could not be
-// written; the previous file is then unchanged.
+// written, or when the section, key or value holds a line end (it would add lines of its own);
+// the previous file is then unchanged.
 bool iniWrite(const std::string& file, const std::string& section, const std::string& key, const std::string& value);
 
 // 1 when the section holds a line for the key, else 0. The program's own scan of the file (it
-// decides which keys are seeded with their defaults): the section header must stand alone on its
-// line; the key is the text before the first "=", compared without regard to letter case, as the
-// profile services compare it, so that a user's spelling is never overwritten by a default.
+// decides which keys are seeded with their defaults). It finds sections and keys as the profile
+// read does (headers with blanks around them, keys in any letter case, only the first section of
+// a name), so that a value the user wrote is never overwritten by a default.
 int iniKeyExists(const std::string& file, const std::string& section, const std::string& key);
 
 // The value read as an integer: leading blanks skipped, the number at the start taken, a

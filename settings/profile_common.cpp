@@ -9,20 +9,20 @@ namespace trelk {
 int iniKeyExists(const std::string& file, const std::string& section, const std::string& key) {
     std::string bytes;
     if (!isExistingFile(file) || readWholeFile(file, bytes) != kNoError) return 0;
-    const std::string header = "[" + section + "]";
+    // Section headers are recognised as the profile read and write recognise them (blanks around
+    // the brackets allowed): a key that the read finds and the scan missed would be overwritten
+    // by its default at the next close.
     bool inSection = false;
-    int found = 0;
     for (const ini::Line& line : ini::splitLines(bytes)) {
-        if (line.text.find_first_not_of(' ') == std::string_view::npos) continue;
-        if (!inSection) {
-            inSection = ini::equalsIgnoringCase(line.text, header);
-            continue;
+        std::string_view name, lineKey, value;
+        if (ini::sectionName(line.text, name)) {
+            if (inSection) break;
+            inSection = ini::equalsIgnoringCase(name, section);
+        } else if (inSection && ini::keyAndValue(line.text, lineKey, value) && ini::equalsIgnoringCase(lineKey, key)) {
+            return 1;
         }
-        if (line.text.front() == '[' && line.text.back() == ']') break;
-        std::string_view lineKey, value;
-        if (ini::keyAndValue(line.text, lineKey, value) && ini::equalsIgnoringCase(lineKey, key)) found = 1;
     }
-    return found;
+    return 0;
 }
 
 int iniReadInt(const std::string& file, const std::string& section, const std::string& key,

@@ -62,6 +62,7 @@ std::string iniRead(const std::string& file, const std::string& section, const s
 }
 
 bool iniWrite(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
+    if (ini::holdsLineEnd(section) || ini::holdsLineEnd(key) || ini::holdsLineEnd(value)) return false;
     // A settings file that is a link is written where the link points, so the link survives.
     std::string target = file;
     if (char* real = ::realpath(file.c_str(), nullptr)) {
@@ -70,8 +71,9 @@ bool iniWrite(const std::string& file, const std::string& section, const std::st
     }
     std::string bytes;
     struct stat info;
-    // A settings "file" that is a folder or a device is not replaced.
-    if (::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
+    // A settings "file" that is a folder or a device is not replaced, nor one made read-only: the
+    // replacing rename would otherwise go past its write protection (for root, past any).
+    if (::stat(target.c_str(), &info) == 0 && (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0)) return false;
     if (!readSettingsFile(target, bytes) && ::access(target.c_str(), F_OK) == 0) return false;
     return replaceFile(target, ini::withValue(bytes, section, key, value));
 }

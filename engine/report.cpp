@@ -121,6 +121,7 @@ void copyBreakdown(ReportWriter& out, const std::string& bomFileName, const std:
         text = text.substr(0, lineStart);
     }
     forEachLine(text, [&](std::string_view line) { run.add(line); });
+    run.flush();  // before `bytes`, which the pending lines point into, is gone
 }
 
 void writeBreakdown(ReportWriter& out, const std::string& bomFileName, const KeywordSet& keywords) {

@@ -2,7 +2,6 @@
 // does not make these opens fail.
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,24 +71,6 @@ int tryOpenForReading(const std::string& name) {
     return error;
 }
 
-namespace {
-
-// A large buffer that is about to be filled in one go: huge pages make hundreds of times fewer
-// page faults, which otherwise cost more than the reading itself. Only a hint to the kernel.
-void preferHugePages(char* data, size_t size) {
-#ifdef MADV_HUGEPAGE
-    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kHugePage - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)data;
-    (void)size;
-#endif
-}
-
-}  // namespace
-
 int readWholeFile(const std::string& name, std::string& bytes) {
     bytes.clear();
     int fd = -1;
@@ -103,7 +84,6 @@ int readWholeFile(const std::string& name, std::string& bytes) {
             if (bytes.capacity() < wanted) {
                 std::string().swap(bytes);  // the old buffer is not copied
                 bytes.reserve(wanted);
-                preferHugePages(bytes.data(), bytes.capacity());
             }
         } catch (const std::exception&) {
             error = kOutOfMemory;

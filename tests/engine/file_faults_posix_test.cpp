@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "engine/processing_run.h"
+#include "support/full_disk.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
 
@@ -167,16 +168,18 @@ TEST(FileFaults, AReportCutShortByTheFileSizeLimitIsReported) {
     });
 }
 
-// scripts/test-all.sh mounts a small full tmpfs when it may and names it here.
 TEST(FileFaults, AReportOnAFullDiskIsReportedAsSuch) {
-    const char* full = std::getenv("TRELK_TEST_FULL_FOLDER");
-    if (!full || !*full) GTEST_SKIP() << "TRELK_TEST_FULL_FOLDER names no full file system";
+    const std::string disk = testing::fullDiskFolder("report");
+    if (disk.empty()) GTEST_SKIP() << "TRELK_TEST_FULL_FOLDER names no small file system to fill";
     TempFolder folder;
     const std::string bom = folder.write("top.bom", kBom);
-    const std::string report = std::string(full) + "/Trelk.txt";
+    const std::string report = disk + "/Trelk.txt";
+    const std::string filler = testing::fillUp(disk);
+    ASSERT_FALSE(filler.empty());
     const RecordingHost host = runTo(bom, report);
-    EXPECT_EQ(lastTwo(host), "Error 61 writing output file:  | " + report);
+    ::unlink(filler.c_str());
     ::unlink(report.c_str());
+    EXPECT_EQ(lastTwo(host), "Error 61 writing output file:  | " + report);
 }
 
 // A file of 2 GB with no line end: one line, so the run says the file seems empty. It costs

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "support/full_disk.h"
 #endif
 
 #include "engine/processing_run.h"
@@ -130,7 +133,8 @@ void withFileSizeLimit(rlim_t bytes, const std::function<void()>& body) {
 // file is left behind.
 TEST(SettingsFaults, AFailedCloseLeavesTheEarlierFileByteForByte) {
     const std::string earlier = "; mine\r\n[Keywords]\r\ncontains=enth\xE4lt:\r\n[Settings]\r\nBOM_filename=old.bom\r\n";
-    const char* fullFolder = std::getenv("TRELK_TEST_FULL_FOLDER");
+    const std::string disk = testing::fullDiskFolder("settings");
+    std::string filler;
     const struct {
         const char* what;
         std::function<std::string(TempFolder&)> prepare;  // returns the settings path
@@ -143,21 +147,18 @@ TEST(SettingsFaults, AFailedCloseLeavesTheEarlierFileByteForByte) {
          }, RLIM_INFINITY},
         {"over the file size limit", [&](TempFolder& f) { return f.write("Trelk.ini", earlier); }, 16},
         {"on a full disk", [&](TempFolder&) {
-             if (!fullFolder || !*fullFolder) return std::string();
-             const std::string file = std::string(fullFolder) + "/Trelk.ini";
-             ::unlink(file.c_str());
-             // The disk is full but for this file, which was written before it filled.
-             FILE* out = std::fopen(file.c_str(), "wb");
-             if (!out) return std::string();
-             const bool written = std::fwrite(earlier.data(), 1, earlier.size(), out) == earlier.size();
-             return std::fclose(out) == 0 && written ? file : std::string();
+             if (disk.empty()) return std::string();
+             const std::string file = disk + "/Trelk.ini";
+             std::ofstream(file, std::ios::binary) << earlier;
+             filler = testing::fillUp(disk);
+             return filler.empty() ? std::string() : file;
          }, RLIM_INFINITY},
     };
     for (const auto& c : cases) {
         TempFolder folder;
         const std::string file = c.prepare(folder);
         if (file.empty()) {
-            std::printf("skipped '%s': TRELK_TEST_FULL_FOLDER names no full file system\n", c.what);
+            std::printf("skipped '%s': TRELK_TEST_FULL_FOLDER names no small file system to fill\n", c.what);
             continue;
         }
         withFileSizeLimit(c.fileSizeLimit, [&] { saveSettings(file, someSettings()); });
@@ -166,6 +167,10 @@ TEST(SettingsFaults, AFailedCloseLeavesTheEarlierFileByteForByte) {
         const std::string folderOfFile = file.substr(0, file.rfind('/'));
         for (const auto& entry : std::filesystem::directory_iterator(folderOfFile))
             EXPECT_EQ(entry.path().filename().string().find("Trelk.ini."), std::string::npos) << c.what;
+    }
+    if (!filler.empty()) {
+        ::unlink(filler.c_str());
+        ::unlink((disk + "/Trelk.ini").c_str());
     }
 }
 

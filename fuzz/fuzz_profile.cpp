@@ -1,0 +1,172 @@
+// The profile layer on arbitrary file text. The input gives a section, a key and a value
+// (FuzzedDataProvider strings) and then the file's text. Checked: the key scan agrees with the
+// profile read about which keys are there; a write of a key and value that the settings file can
+// hold reads back by the read rules (blanks trimmed, one pair of quotes dropped, at most 511
+// characters), is seen by the key scan, changes no other key, and a second identical write
+// changes nothing. Then the settings model: a close saves what it is given and loses none of the
+// user's keywords.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "settings/profile.h"
+#include "settings/settings_model.h"
+
+namespace trelk {
+namespace {
+
+const std::string kAbsent = "\x01<absent>";
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The read rules, written out once more.
+std::string asRead(std::string_view value) {
+    while (!value.empty() && isBlank(value.front())) value.remove_prefix(1);
+    while (!value.empty() && isBlank(value.back())) value.remove_suffix(1);
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+        value = value.substr(1, value.size() - 2);
+    return std::string(value.substr(0, 511));
+}
+
+bool hasLineEnd(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+// Names that a settings file can hold as they are: no line end, nothing trimmed away, and no
+// character that would make the line mean something else.
+bool usableSection(std::string_view s) {
+    return !hasLineEnd(s) && s.find(']') == std::string_view::npos && (s.empty() || (!isBlank(s.front()) && !isBlank(s.back())));
+}
+bool usableKey(std::string_view k) {
+    return !k.empty() && !hasLineEnd(k) && k.find('=') == std::string_view::npos && k.front() != '[' &&
+           !isBlank(k.front()) && !isBlank(k.back());
+}
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// Every (section, key) the text could be naming: a rough scan, only to choose what to probe.
+std::vector<std::pair<std::string, std::string>> probes(std::string_view text) {
+    std::vector<std::pair<std::string, std::string>> found;
+    std::string section;
+    size_t start = 0;
+    while (start <= text.size() && found.size() < 24) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
+        if (!line.empty() && line.front() == '[') {
+            const size_t close = line.find(']');
+            std::string_view name = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+            while (!name.empty() && isBlank(name.front())) name.remove_prefix(1);
+            while (!name.empty() && isBlank(name.back())) name.remove_suffix(1);
+            section = std::string(name);
+        } else if (const size_t equals = line.find('='); equals != std::string_view::npos) {
+            std::string_view key = line.substr(0, equals);
+            while (!key.empty() && isBlank(key.back())) key.remove_suffix(1);
+            found.emplace_back(section, std::string(key));
+        }
+        start = end + 1;
+    }
+    return found;
+}
+
+// Whether the read finds the key: a missing key gives back the default, whatever it is.
+bool readable(const std::string& file, const std::string& section, const std::string& key) {
+    return iniRead(file, section, key, kAbsent) == iniRead(file, section, key, kAbsent + "2");
+}
+
+void checkScanAgreesWithRead(const std::string& file, const std::string& section, const std::string& key) {
+    fuzz::check(readable(file, section, key) == (iniKeyExists(file, section, key) == 1),
+                "key scan and profile read disagree");
+}
+
+void checkProfile(const std::string& file, const std::string& text, const std::string& section, const std::string& key,
+                  const std::string& value) {
+    fuzz::writeFile(file, text);
+    const auto others = probes(text);
+    std::vector<std::string> before;
+    for (const auto& [s, k] : others) {
+        before.push_back(iniRead(file, s, k, kAbsent));
+        checkScanAgreesWithRead(file, s, k);
+    }
+    checkScanAgreesWithRead(file, section, key);
+
+    const bool holdable = usableSection(section) && usableKey(key) && !hasLineEnd(value);
+    const bool written = iniWrite(file, section, key, value);
+    if (hasLineEnd(section) || hasLineEnd(key) || hasLineEnd(value)) {
+        fuzz::check(!written, "a line end was written");
+        fuzz::checkEqual(text, fuzz::readFile(file), "a refused write changed the file");
+    }
+    if (!holdable) return;
+    fuzz::check(written, "a write to a plain file failed");
+    fuzz::check(readable(file, section, key), "a written key is not found");
+    fuzz::checkEqual(asRead(value), iniRead(file, section, key, kAbsent), "a written value does not read back");
+    fuzz::check(iniKeyExists(file, section, key) == 1, "the key scan misses a written key");
+    for (size_t i = 0; i < others.size(); ++i) {
+        const auto& [s, k] = others[i];
+        if (sameIgnoringCase(s, section) && sameIgnoringCase(k, key)) continue;
+        fuzz::checkEqual(before[i], iniRead(file, s, k, kAbsent), "a write changed another key");
+    }
+    const std::string once = fuzz::readFile(file);
+    iniWrite(file, section, key, value);
+    fuzz::checkEqual(once, fuzz::readFile(file), "writing the same value again changed the file");
+}
+
+void checkSettingsModel(const std::string& file, const std::string& text, FuzzedDataProvider& input) {
+    fuzz::writeFile(file, text);
+    const StoredSettings loaded = loadSettings(file);
+    SettingsToSave save;
+    save.bomFileName = input.ConsumeRandomLengthString(64);
+    save.sections.Include_BOMAssyBreakdown = input.ConsumeBool();
+    save.sections.Include_SummaryOfAssys = input.ConsumeBool();
+    save.sections.Include_SummaryOfParts = input.ConsumeBool();
+    save.sections.Include_AssyInAssys = input.ConsumeBool();
+    save.sections.Include_PartsInAssys = input.ConsumeBool();
+    save.x = input.ConsumeIntegral<int>();
+    save.y = input.ConsumeIntegral<int>();
+    save.width = input.ConsumeIntegral<int>();
+    save.height = input.ConsumeIntegral<int>();
+    saveSettings(file, save);
+
+    const StoredSettings again = loadSettings(file);
+    fuzz::check(again.fileFound, "the settings file is gone after a close");
+    // The user's keywords are never overwritten; missing ones get their defaults.
+    fuzz::checkEqual(loaded.keywords.contains, again.keywords.contains, "keyword 'contains' changed by a close");
+    fuzz::checkEqual(loaded.keywords.SubAssembly, again.keywords.SubAssembly, "keyword 'SubAssembly' changed by a close");
+    fuzz::checkEqual(loaded.keywords.Part, again.keywords.Part, "keyword 'Part' changed by a close");
+    fuzz::checkEqual(loaded.keywords.SummaryOfParts, again.keywords.SummaryOfParts,
+                     "keyword 'SummaryOfParts' changed by a close");
+    fuzz::check(again.sections == save.sections, "section flags not saved");
+    fuzz::check(again.x == save.x && again.y == save.y && again.width == save.width && again.height == save.height,
+                "window place not saved");
+    // A name with a line end would add lines of its own to the file: it is not written.
+    fuzz::checkEqual(hasLineEnd(save.bomFileName) ? loaded.bomFileName : asRead(save.bomFileName), again.bomFileName,
+                     "BOM file name not saved");
+}
+
+}  // namespace
+}  // namespace trelk
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace trelk;
+    FuzzedDataProvider input(data, size);
+    const std::string section = input.ConsumeRandomLengthString(64);
+    const std::string key = input.ConsumeRandomLengthString(64);
+    const std::string value = input.ConsumeRandomLengthString(1024);
+    const bool model = input.ConsumeBool();
+    const std::string text = input.ConsumeRandomLengthString(size);
+    const std::string file = fuzz::scratchFolder() + "/Trelk.ini";
+    checkProfile(file, text, section, key, value);
+    if (model) checkSettingsModel(file, text, input);
+    return 0;
+}

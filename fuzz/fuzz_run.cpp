@@ -1,0 +1,134 @@
+// The whole processing run on arbitrary bytes. The first byte picks the report sections and
+// whether the keywords come from the input; keywords are lines ended by LF (settings values can
+// hold no line end); the rest is the BOM file. Checked on every input: the log starts as it
+// must, the report exists exactly when the log says so, and an earlier report survives a run
+// that stops. On inputs small enough for it, the whole log and the report must equal those of
+// the literal reading (tests/support), line by line and byte for byte.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/processing_run.h"
+#include "engine/rollup.h"
+#include "fuzz_support.h"
+#include "support/literal_report.h"
+#include "support/literal_rollup.h"
+#include "support/recording_host.h"
+
+namespace trelk {
+namespace {
+
+constexpr std::string_view kEarlierReport = "an earlier report\r\n";
+
+// Item lines the literal reading walks, counted up to `cap`: it follows every path and searches
+// the file for every block, so only small structures may go to it.
+class WalkCounter {
+public:
+    WalkCounter(const BomStructure& bom, uint64_t cap) : bom_(bom), cap_(cap), onPath_(bom.nameCount(), 0) {}
+    bool within(std::string_view mainName) {
+        const NameId main = bom_.findName(mainName);
+        if (main != kNone && bom_.hasBlock(main)) walk(main);
+        return steps_ <= cap_;
+    }
+
+private:
+    void walk(NameId v) {
+        onPath_[v] = 1;
+        for (uint32_t e = bom_.walkBegin(v); e < bom_.walkEnd(v) && steps_ <= cap_; ++e) {
+            ++steps_;
+            const BomItem& item = bom_.items()[e];
+            if (item.kind == ItemKind::SubAssembly && bom_.hasBlock(item.item) && !onPath_[item.item]) walk(item.item);
+        }
+        onPath_[v] = 0;
+    }
+    const BomStructure& bom_;
+    uint64_t cap_, steps_ = 0;
+    std::vector<uint8_t> onPath_;
+};
+
+bool hasHeaderLine(const std::string& bytes, const KeywordSet& keywords) {
+    BomLineTable table{std::string(bytes)};
+    table.normaliseAll();
+    for (const std::string_view line : table.lines())
+        if (isBlockHeader(line, keywords.contains)) return true;
+    return false;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+}  // namespace
+}  // namespace trelk
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace trelk;
+    if (size == 0) return 0;
+    const uint8_t flags = data[0];
+    std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
+
+    RunRequest request;
+    request.sections.Include_BOMAssyBreakdown = flags & 1;
+    request.sections.Include_SummaryOfAssys = flags & 2;
+    request.sections.Include_SummaryOfParts = flags & 4;
+    request.sections.Include_AssyInAssys = flags & 8;
+    request.sections.Include_PartsInAssys = flags & 16;
+    if (flags & 32) {
+        for (std::string* keyword : {&request.keywords.contains, &request.keywords.SubAssembly, &request.keywords.Part,
+                                     &request.keywords.SummaryOfParts}) {
+            const size_t end = rest.find('\n');
+            std::string_view text = rest.substr(0, end);
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+            keyword->clear();
+            for (const char c : text)
+                if (c != '\r') *keyword += c;
+        }
+    }
+    const std::string bytes(rest);
+    const std::string& folder = fuzz::scratchFolder();
+    request.bomFileName = folder + "/input.bom";
+    request.applicationFolder = folder;
+    const std::string report = reportPathFor(request);
+    fuzz::writeFile(request.bomFileName, bytes);
+    fuzz::writeFile(report, kEarlierReport);
+
+    testing::RecordingHost host;
+    runProcessing(request, host);
+
+    const std::vector<std::string>& log = host.log;
+    fuzz::check(host.errorBoxes.empty(), "an error box for a named file");
+    fuzz::check(log.size() >= 4, "fewer than four log lines");
+    fuzz::checkEqual("Trying to read BOM file:", log[0], "first log line");
+    fuzz::checkEqual(request.bomFileName, log[1], "second log line");
+    const BomLineTable table{std::string(bytes)};
+    fuzz::checkEqual("Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(table.count())),
+                     log[2], "line count");
+    const bool stored = log.size() >= 2 && log[log.size() - 2] == "Results stored in file:" && log.back() == report;
+    fuzz::check(stored == (host.opened.size() == 1), "the report opened without being stored, or the reverse");
+    if (!stored) fuzz::checkEqual(kEarlierReport, fuzz::readFile(report), "an earlier report changed by a run that stopped");
+    if (table.count() <= 1) {
+        fuzz::check(log.size() == 4 && log[3] == "BOM input file seems to be empty!", "an empty file not said to be empty");
+        return 0;
+    }
+    fuzz::check(stored, "a readable BOM without a stored report");
+
+    // The literal reading, where it can finish in a moment.
+    if (bytes.size() > 16384) return 0;
+    {
+        const BomStructure bom(bytes, request.keywords);
+        if (!WalkCounter(bom, 4000).within(bom.mainAssemblyName())) return 0;
+    }
+    const literal::Analysis expected = testing::literalAnalysis(bytes, request.keywords);
+    std::vector<std::string> expectedLog = {log[0], log[1], log[2]};
+    if (hasHeaderLine(bytes, request.keywords)) expectedLog.push_back("Main assembly name: " + expected.mainAssemblyName);
+    expectedLog.insert(expectedLog.end(), expected.log.begin(), expected.log.end());
+    expectedLog.push_back("Results stored in file:");
+    expectedLog.push_back(report);
+    fuzz::checkEqual(joined(expectedLog), joined(log), "log lines differ from the literal reading");
+    fuzz::checkEqual(literal::report(expected, request.sections, request.bomFileName, request.keywords),
+                     fuzz::readFile(report), "report differs from the literal reading");
+    return 0;
+}

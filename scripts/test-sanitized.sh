@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The native tests built with AddressSanitizer and UndefinedBehaviorSanitizer (clang, in
+# build/sanitize), then every libFuzzer target of fuzz/ for a bounded time. Any finding fails.
+#   scripts/test-sanitized.sh                    the tests, then each fuzzer for 60 s
+#   FUZZ_SECONDS=600 scripts/test-sanitized.sh   longer fuzzing
+#   scripts/test-sanitized.sh --fuzz-only        skip the tests
+# A fuzzer's finding is kept in build/sanitize/findings/ and printed in hex.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+run_tests=1
+for arg in "$@"; do
+  case "$arg" in
+    --fuzz-only) run_tests=0 ;;
+    *) echo "usage: $0 [--fuzz-only]" >&2; exit 2 ;;
+  esac
+done
+seconds=${FUZZ_SECONDS:-60}
+
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DTRELK_SANITIZE=ON -DTRELK_FUZZ=ON -DTRELK_BUILD_BENCH=OFF >/dev/null
+cmake --build build/sanitize -j2
+
+# Stop at the first report, leaks included; -fno-sanitize-recover makes UBSan stop too.
+export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:${ASAN_OPTIONS:-}
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:${UBSAN_OPTIONS:-}
+
+if [ "$run_tests" = 1 ]; then
+  ctest --test-dir build/sanitize --output-on-failure -j2 --timeout 600
+fi
+
+findings=build/sanitize/findings
+mkdir -p "$findings"
+work=$(mktemp -d "${TMPDIR:-/tmp}/trelk-fuzz.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+total=0
+failed=0
+for fuzzer in fuzz_run fuzz_profile fuzz_specs fuzz_numbers; do
+  # New inputs go to a scratch corpus; the seeds in the tree are only read.
+  mkdir -p "$work/$fuzzer"
+  log="$work/$fuzzer.log"
+  status=0
+  build/sanitize/fuzz/$fuzzer "$work/$fuzzer" "fuzz/corpus/$fuzzer" \
+    -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -max_len=16384 -print_final_stats=1 \
+    -artifact_prefix="$findings/$fuzzer-" >"$log" 2>&1 || status=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
+  runs=${runs:-0}
+  total=$((total + runs))
+  if [ "$status" -ne 0 ]; then
+    failed=1
+    echo "   $fuzzer: FINDING after $runs executions (exit $status):"
+    grep -v '^#[0-9]' "$log" | tail -n 60
+    for artifact in "$findings/$fuzzer"-*; do
+      [ -f "$artifact" ] && { echo "   input $artifact:"; od -A x -t x1z "$artifact" | head -n 40; }
+    done
+  else
+    echo "   $fuzzer: $runs executions in $seconds s, no finding"
+  fi
+done
+echo "   fuzzers: $total executions in all"
+exit "$failed"

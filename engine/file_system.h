@@ -53,11 +53,19 @@ public:
     size_t read(char* data, size_t size);
     // The error number of a failed read, or 0.
     int error() const { return error_; }
+    // The file's size when it was opened (it may change while it is read).
+    uint64_t size() const { return size_; }
 
 private:
     intptr_t handle_ = -1;  // the platform's handle; -1 when closed (on both platforms)
     int error_ = 0;
+    uint64_t size_ = 0;
 };
+
+// Says that a buffer of several megabytes is about to be filled. On POSIX systems that offer it
+// the buffer is then backed by huge pages, which makes hundreds of times fewer page faults (a
+// fault costs about a microsecond, more in a virtual machine); elsewhere nothing happens.
+void adviseLargeBuffer(void* data, size_t size);
 
 // The file is listed as a plain, visible entry: not a folder, not hidden, not a system file.
 bool isListedFile(const std::string& name);

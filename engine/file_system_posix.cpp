@@ -2,6 +2,7 @@
 // does not make these opens fail.
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,7 +127,22 @@ int InputFile::open(const std::string& name) {
     int fd = -1;
     if (const int error = openPlainFileForReading(name, fd)) return error;
     handle_ = fd;
+    struct stat info;
+    size_ = ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<uint64_t>(info.st_size) : 0;
     return kNoError;
+}
+
+void adviseLargeBuffer(void* data, size_t size) {
+#ifdef MADV_HUGEPAGE
+    // Only whole huge pages inside the buffer can be asked for.
+    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(kHugePage - 1);
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
 }
 
 size_t InputFile::read(char* data, size_t size) {

@@ -113,8 +113,12 @@ int InputFile::open(const std::string& name) {
     HANDLE file;
     if (const int error = openPlainFileForReading(name, file)) return error;
     handle_ = reinterpret_cast<intptr_t>(file);
+    LARGE_INTEGER size;
+    size_ = GetFileSizeEx(file, &size) && size.QuadPart > 0 ? static_cast<uint64_t>(size.QuadPart) : 0;
     return kNoError;
 }
+
+void adviseLargeBuffer(void*, size_t) {}
 
 size_t InputFile::read(char* data, size_t size) {
     if (handle_ == -1 || error_ != kNoError) return 0;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/file_system.h"
+
 namespace trelk {
 
 // ---------------------------------------------------------------------------------------------
@@ -118,7 +120,14 @@ BomStructure::BomStructure(std::string_view bytes, const KeywordSet& keywords) {
     builder.finish();
 }
 
-BomStructure::BomStructure(const ReadPiece& read, const KeywordSet& keywords) {
+BomStructure::BomStructure(const ReadPiece& read, const KeywordSet& keywords, uint64_t expectedBytes) {
+    // An export's item lines are some 50 bytes long; a wrong guess costs only address space, or
+    // the growing the table would have done anyway.
+    const size_t expectedItems = static_cast<size_t>(std::min<uint64_t>(expectedBytes / 48, uint64_t{1} << 24));
+    if (expectedItems > 0) {
+        items_.reserve(expectedItems);
+        adviseLargeBuffer(items_.data(), expectedItems * sizeof(BomItem));
+    }
     Builder builder(*this, keywords);
     forEachLineRead(read, [&](std::string_view line) { builder.line(line); }, [&] { builder.endOfPiece(); });
     builder.finish();
@@ -484,6 +493,8 @@ WhereUsedById buildWhereUsed(const BomStructure& bom) {
                 start[id] = next;
                 next += count[id];
             }
+        entries.reserve(next);
+        adviseLargeBuffer(entries.data(), next * sizeof(WhereUsedEntry));
         entries.resize(next);
     };
     layOut(w.assemblyCount, w.assemblyStart, w.assemblyEntries);

@@ -121,6 +121,7 @@ TEST(FileFaults, ABomNameThatNamesNoFileLeavesTheEarlierReport) {
         {folder.path(), "BOM input file not found!"},                 // a folder
         {bom + std::string(1, '\0') + "x", "BOM input file not found!"},  // no file has a NUL in its name
         {folder.file("top.bom/x"), "BOM input file not found!"},     // a file taken for a folder
+        {folder.file(std::string(5000, 'n')), "BOM input file not found!"},  // longer than any path
     };
     for (const auto& c : cases) {
         const std::string report = folder.write("Trelk.txt", kEarlier);
@@ -147,6 +148,8 @@ TEST(FileFaults, AReportThatCannotBeWrittenIsNeverAnnouncedAsStored) {
         {"a missing folder", folder.file("gone/Trelk.txt"), "Error 76 creating output file:  | " + folder.file("gone/Trelk.txt")},
         {"a file for a folder", file + "/Trelk.txt", "Error 76 creating output file:  | " + file + "/Trelk.txt"},
         {"a folder", folder.path(), "Error 75 creating output file:  | " + folder.path()},
+        {"a name too long", folder.file(std::string(5000, 'n')),
+         "Error 75 creating output file:  | " + folder.file(std::string(5000, 'n'))},
     };
     for (const auto& c : cases) {
         const RecordingHost host = runTo(bom, c.report);

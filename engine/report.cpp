@@ -56,11 +56,11 @@ private:
 };
 
 // Writes lines, each ended with CR LF. Lines that stand next to each other with CR LF between
-// them, as the lines of a file that already end so, are written as one piece.
+// them, as the lines of a file that already end so, are written as one piece. The last lines
+// are written by flush(), which must come while their bytes are still there.
 class LineRun {
 public:
     explicit LineRun(ReportWriter& out) : out_(out) {}
-    ~LineRun() { flush(); }
 
     void add(std::string_view line) {
         const char* const end = begin_ + size_;

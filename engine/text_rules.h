@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,12 +64,18 @@ std::vector<std::string_view> splitLines(std::string_view bytes);
 template <class Read, class OnLine, class EndOfPiece>
 void forEachLineRead(Read&& read, OnLine&& onLine, EndOfPiece&& endOfPiece) {
     constexpr size_t kPiece = 128 * 1024;  // small enough to stay in the processor's caches
-    std::vector<char> buffer(kPiece);
+    size_t capacity = kPiece;
+    std::unique_ptr<char[]> buffer(new char[capacity]);  // not cleared: only read bytes are used
     size_t kept = 0;  // the start of an unfinished line, moved to the front of the buffer
     for (;;) {
-        if (buffer.size() - kept < kPiece / 2) buffer.resize(buffer.size() * 2);  // a long line
-        const size_t got = read(buffer.data() + kept, buffer.size() - kept);
-        const char* const data = buffer.data();
+        if (capacity - kept < kPiece / 2) {  // a long line
+            std::unique_ptr<char[]> larger(new char[capacity * 2]);
+            std::memcpy(larger.get(), buffer.get(), kept);
+            buffer = std::move(larger);
+            capacity *= 2;
+        }
+        const size_t got = read(buffer.get() + kept, capacity - kept);
+        const char* const data = buffer.get();
         const char* end = data + kept + got;
         bool last = got == 0;
         if (const void* mark = std::memchr(data + kept, 26, got)) {
@@ -89,7 +96,7 @@ void forEachLineRead(Read&& read, OnLine&& onLine, EndOfPiece&& endOfPiece) {
         endOfPiece();
         if (last) return;
         kept = static_cast<size_t>(end - p);
-        std::memmove(buffer.data(), p, kept);
+        std::memmove(buffer.get(), p, kept);
     }
 }
 

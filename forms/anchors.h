@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "forms/anchor_spec.h"
+#include "forms/anchor_fields.h"
 
 namespace trelk {
 

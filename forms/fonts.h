@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "forms/font_spec.h"
+#include "forms/font_fields.h"
 
 namespace trelk {
 

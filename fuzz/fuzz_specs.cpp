@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "forms/anchor_spec.h"
-#include "forms/font_spec.h"
+#include "forms/anchor_fields.h"
+#include "forms/font_fields.h"
 #include "fuzz_support.h"
 
 namespace trelk {

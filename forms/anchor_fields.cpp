@@ -1,4 +1,4 @@
-#include "forms/anchor_spec.h"
+#include "forms/anchor_fields.h"
 
 #include <cctype>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "forms/font_spec.h"
+#include "forms/font_fields.h"
 
 #include <vector>
 

@@ -72,53 +72,6 @@ int tryOpenForReading(const std::string& name) {
     return error;
 }
 
-int readWholeFile(const std::string& name, std::string& bytes) {
-    bytes.clear();
-    int fd = -1;
-    if (const int error = openPlainFileForReading(name, fd)) return error;
-    struct stat info;
-    int error = kNoError;
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        // Room for one more read after the last byte, which finds the end without a reallocation.
-        try {
-            const size_t wanted = static_cast<size_t>(info.st_size) + 65536;
-            if (bytes.capacity() < wanted) {
-                std::string().swap(bytes);  // the old buffer is not copied
-                bytes.reserve(wanted);
-            }
-        } catch (const std::exception&) {
-            error = kOutOfMemory;
-        }
-    }
-    // Read to the end, whatever the size said: the file may grow or shrink meanwhile.
-    while (error == kNoError) {
-        size_t room = bytes.capacity() - bytes.size();
-        if (room < 65536) {
-            try {
-                bytes.reserve(bytes.capacity() + bytes.capacity() / 2 + 65536);
-            } catch (const std::exception&) {
-                error = kOutOfMemory;
-                break;
-            }
-            room = bytes.capacity() - bytes.size();
-        }
-        const size_t before = bytes.size();
-        bytes.resize(before + room);
-        const ssize_t got = ::read(fd, &bytes[before], room);
-        if (got < 0) {
-            bytes.resize(before);
-            if (errno == EINTR) continue;
-            error = errorNumber(errno, name);
-            break;
-        }
-        bytes.resize(before + static_cast<size_t>(got));
-        if (got == 0) break;
-    }
-    ::close(fd);
-    if (error != kNoError) bytes.clear();
-    return error;
-}
-
 InputFile::~InputFile() {
     if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }

@@ -55,56 +55,6 @@ int tryOpenForReading(const std::string& name) {
     return error;
 }
 
-int readWholeFile(const std::string& name, std::string& bytes) {
-    bytes.clear();
-    HANDLE file;
-    if (const int error = openPlainFileForReading(name, file)) return error;
-    int error = kNoError;
-    LARGE_INTEGER size;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
-        if (static_cast<unsigned long long>(size.QuadPart) >= SIZE_MAX / 2) error = kOutOfMemory;
-        else {
-            // Room for one more read after the last byte, which finds the end without a reallocation.
-            try {
-                const size_t wanted = static_cast<size_t>(size.QuadPart) + 65536;
-                if (bytes.capacity() < wanted) {
-                    std::string().swap(bytes);  // the old buffer is not copied
-                    bytes.reserve(wanted);
-                }
-            } catch (const std::exception&) {
-                error = kOutOfMemory;
-            }
-        }
-    }
-    // Read to the end, whatever the size said: the file may grow or shrink meanwhile.
-    while (error == kNoError) {
-        size_t room = bytes.capacity() - bytes.size();
-        if (room < 65536) {
-            try {
-                bytes.reserve(bytes.capacity() + bytes.capacity() / 2 + 65536);
-            } catch (const std::exception&) {
-                error = kOutOfMemory;
-                break;
-            }
-            room = bytes.capacity() - bytes.size();
-        }
-        if (room > (1u << 30)) room = 1u << 30;
-        const size_t before = bytes.size();
-        bytes.resize(before + room);
-        DWORD got = 0;
-        if (!ReadFile(file, &bytes[before], static_cast<DWORD>(room), &got, nullptr)) {
-            bytes.resize(before);
-            error = errorNumber(GetLastError());
-            break;
-        }
-        bytes.resize(before + got);
-        if (got == 0) break;
-    }
-    CloseHandle(file);
-    if (error != kNoError) bytes.clear();
-    return error;
-}
-
 InputFile::~InputFile() {
     if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }

@@ -7,12 +7,13 @@
 namespace trelk::ui::testing {
 namespace {
 
+// The process's window of that class once it is shown, that is once its creation is complete.
 HWND waitForWindow(const char* className, DWORD processId) {
     for (int i = 0; i < 200; ++i) {
         for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w; w = FindWindowExA(nullptr, w, className, nullptr)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
-            if (owner == processId) return w;
+            if (owner == processId && IsWindowVisible(w)) return w;
         }
         Sleep(50);
     }
@@ -29,9 +30,9 @@ TEST(Program, StartsIgnoresItsArgumentsAndEndsWithExitCode0) {
     const HWND main = waitForWindow("FORM_TRELK_MAIN_CLASS", process.dwProcessId);
     ASSERT_TRUE(main);
     EXPECT_EQ(getControlText(main), "Trelk");
-    char box[256] = {};
-    GetWindowTextA(GetDlgItem(main, 1000), box, sizeof box);
-    EXPECT_STREQ(box, "");  // the arguments named no file
+    const HWND box = GetDlgItem(main, 1000);
+    ASSERT_TRUE(IsWindow(box));
+    EXPECT_EQ(GetWindowTextLengthA(box), 0);  // the arguments named no file
     PostMessageA(main, WM_CLOSE, 0, 0);
     ASSERT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
     DWORD exitCode = 99;

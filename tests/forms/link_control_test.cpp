@@ -48,17 +48,31 @@ void clickAt(POINT screen, DWORD buttonFlag) {
     SendInput(1, &input, sizeof input);
 }
 
+// Dispatches messages until a command has come, or two seconds have passed: real input can take
+// a while to arrive on a busy machine.
+void pumpUntilACommand() {
+    for (int waited = 0; waited < 2000 && commands.count == 0; waited += 20) pumpMessages(20);
+}
+
 TEST(Firelink, ReportsOnePressAsCommandCodeZero) {
     HWND form = createTestForm(linkForm());
     HWND link = control(form, kLink);
+    // Above every other window, so that the press lands on the link and nowhere else.
+    SetWindowPos(form, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(form);
     pumpMessages(100);
     RECT rect;
     GetWindowRect(link, &rect);
     const POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ASSERT_EQ(WindowFromPoint(middle), link);
+    // No button held and no window holding the mouse from an earlier test.
+    ReleaseCapture();
+    clickAt(middle, MOUSEEVENTF_LEFTUP);
+    pumpMessages(50);
 
     commands = Commands{};
     clickAt(middle, MOUSEEVENTF_LEFTDOWN);
+    pumpUntilACommand();
     pumpMessages(100);
     EXPECT_EQ(commands.count, 1);
     EXPECT_EQ(commands.wParam, MAKEWPARAM(kLink, 0));

@@ -149,16 +149,7 @@ public:
     MessageLimiter(const LogSink& log, size_t limit) : log_(log), left_(limit) {}
     bool open() const { return !stopped_; }
     void say(std::string_view prefix, std::string_view name) {
-        if (stopped_) return;
-        if (left_ == 0) {
-            log_(messages::kTooManyMessages);
-            stopped_ = true;
-            return;
-        }
-        --left_;
-        line_.assign(prefix.data(), prefix.size());
-        line_.append(name.data(), name.size());
-        log_(line_);
+        if (admit()) sayAlways(prefix, name);
     }
     // For the line that says the roll-up stopped: it is never left out.
     void sayAlways(std::string_view prefix, std::string_view name) {
@@ -167,14 +158,7 @@ public:
         log_(line_);
     }
     void sayWhole(const std::string& line) {
-        if (stopped_) return;
-        if (left_ == 0) {
-            log_(messages::kTooManyMessages);
-            stopped_ = true;
-            return;
-        }
-        --left_;
-        log_(line);
+        if (admit()) log_(line);
     }
 
 private:
@@ -182,6 +166,18 @@ private:
     size_t left_;
     bool stopped_ = false;
     std::string line_;
+
+    // Counts one more message; at the limit says once that the rest are left out.
+    bool admit() {
+        if (stopped_) return false;
+        if (left_ == 0) {
+            log_(messages::kTooManyMessages);
+            stopped_ = true;
+            return false;
+        }
+        --left_;
+        return true;
+    }
 };
 
 // The assemblies reached from the main assembly, as a graph over name numbers. Its edges are the

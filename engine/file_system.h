@@ -29,6 +29,8 @@ extern const char kPathSeparator;
 // A name that is not empty, has no "?" or "*", does not end in ":" and names an existing entry
 // that is not a folder.
 bool isExistingFile(const std::string& name);
+// The platform's half of isExistingFile: an entry of that name exists and is not a folder.
+bool isExistingNonFolder(const std::string& name);
 
 // Opens the file for reading, without sharing, and closes it again: the error number, or 0.
 // Anything that is not a plain file (a device, a pipe) fails with kDeviceUnavailable, since

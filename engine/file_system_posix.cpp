@@ -57,10 +57,7 @@ int openPlainFileForReading(const std::string& name, int& fd) {
 
 }  // namespace
 
-bool isExistingFile(const std::string& name) {
-    // A NUL would end the name the system sees: another file than the one named.
-    if (name.empty() || name.find_first_of(std::string_view("?*\0", 3)) != std::string::npos || name.back() == ':')
-        return false;
+bool isExistingNonFolder(const std::string& name) {
     struct stat info;
     return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }

@@ -95,23 +95,6 @@ std::string lastTwo(const RecordingHost& host) {
     return host.log[host.log.size() - 2] + " | " + host.log.back();
 }
 
-// Runs `body` under a file size limit, so that writes past it fail as they
-// would on a full disk (EFBIG instead of a signal).
-template <class Body>
-void withFileSizeLimit(rlim_t bytes, Body&& body) {
-    struct rlimit before;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-    struct sigaction ignore = {}, previous;
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, &previous);
-    struct rlimit limit = before;
-    limit.rlim_cur = bytes;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    body();
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    ::sigaction(SIGXFSZ, &previous, nullptr);
-}
-
 TEST(FileFaults, ABomNameThatNamesNoFileLeavesTheEarlierReport) {
     TempFolder folder;
     const std::string bom = folder.write("top.bom", kBom);
@@ -164,7 +147,7 @@ TEST(FileFaults, AReportCutShortByTheFileSizeLimitIsReported) {
     for (int i = 0; i < 2000; ++i) big += "1 Part PART_" + std::to_string(i) + "\r\n";
     const std::string bom = folder.write("top.bom", big);
     const std::string report = folder.file("Trelk.txt");
-    withFileSizeLimit(4096, [&] {
+    testing::withFileSizeLimit(4096, [&] {
         const RecordingHost host = runTo(bom, report);
         EXPECT_EQ(lastTwo(host), "Error 75 writing output file:  | " + report);
         EXPECT_TRUE(host.opened.empty());

@@ -114,21 +114,6 @@ TEST(SettingsFaults, AValueWithALineEndIsNotWritten) {
 }
 
 #ifndef _WIN32
-// Runs `body` under a file size limit, so that writes past it fail as on a full disk.
-void withFileSizeLimit(rlim_t bytes, const std::function<void()>& body) {
-    struct rlimit before;
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
-    struct sigaction ignore = {}, previous;
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, &previous);
-    struct rlimit limit = before;
-    limit.rlim_cur = bytes;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    body();
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    ::sigaction(SIGXFSZ, &previous, nullptr);
-}
-
 // Every way a close can fail to write: the earlier file stays byte for byte, and no temporary
 // file is left behind.
 TEST(SettingsFaults, AFailedCloseLeavesTheEarlierFileByteForByte) {
@@ -161,7 +146,7 @@ TEST(SettingsFaults, AFailedCloseLeavesTheEarlierFileByteForByte) {
             std::printf("skipped '%s': TRELK_TEST_FULL_FOLDER names no small file system to fill\n", c.what);
             continue;
         }
-        withFileSizeLimit(c.fileSizeLimit, [&] { saveSettings(file, someSettings()); });
+        testing::withFileSizeLimit(c.fileSizeLimit, [&] { saveSettings(file, someSettings()); });
         EXPECT_EQ(testing::readFile(file), earlier) << c.what;
         EXPECT_EQ(loadSettings(file).bomFileName, "old.bom") << c.what;
         const std::string folderOfFile = file.substr(0, file.rfind('/'));

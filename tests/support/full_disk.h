@@ -4,6 +4,9 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,6 +35,23 @@ inline std::string fillUp(const std::string& folder) {
     const bool full = put < 0 && errno == ENOSPC;
     ::close(fd);
     return full ? filler : std::string();
+}
+
+// Runs `body` under a file size limit, so that writes past it fail as they would on a full disk
+// (EFBIG instead of the SIGXFSZ that would end the test).
+template <class Body>
+void withFileSizeLimit(rlim_t bytes, Body&& body) {
+    struct rlimit before;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct sigaction ignore = {}, previous;
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previous);
+    struct rlimit limit = before;
+    limit.rlim_cur = bytes;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    body();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::sigaction(SIGXFSZ, &previous, nullptr);
 }
 
 }  // namespace trelk::testing

@@ -60,7 +60,7 @@ const LogSink kNoLog = [](std::string_view) {};
 
 struct Analysed {
     BomStructure bom{bomBytes(), KeywordSet()};
-    RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally{1, false}, kNoLog);
+    RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), kNoLog);
     WhereUsedById whereUsed = buildWhereUsed(bom);
 };
 const Analysed& analysed() {
@@ -203,7 +203,7 @@ TRELK_BENCHMARK(BM_NameNumbering_NameIndex);
 void BM_Rollup(benchmark::State& state) {
     const BomStructure& bom = analysed().bom;
     for (auto _ : state) {
-        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally{1, false}, kNoLog);
+        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), kNoLog);
         benchmark::DoNotOptimize(totals.parts.size());
     }
 }

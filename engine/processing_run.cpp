@@ -34,7 +34,7 @@ int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, s
         if (lineCount <= 1) return kNoError;
         if (bom.hasMainAssembly()) host.appendLogLine("Main assembly name: " + std::string(bom.mainAssemblyName()));
         logQuantityProblems(bom, log);
-        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally{1, false}, log);
+        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), log);
         tables = sortTables(bom, totals, buildWhereUsed(bom));
         logOutOfRangeTotals(tables, log);
         return kNoError;

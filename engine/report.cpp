@@ -137,7 +137,7 @@ void writeSummary(ReportWriter& out, std::string_view title, std::string_view ma
     out.put(title);
     out.line(mainAssembly);
     for (size_t row = 0; row < table.count(); ++row) {
-        out.count(table.totals[row].value);
+        out.count(table.totals[row].value());
         out.put("   ");
         out.line(table.names[row]);
     }

@@ -618,7 +618,7 @@ void logOutOfRangeTotals(const ResultTables& tables, const LogSink& log) {
     MessageLimiter say(log, RollupLimits().maxMessages);
     for (const TotalsTable* table : {&tables.assemblyTotals, &tables.partTotals})
         for (size_t row = 0; row < table->count(); ++row)
-            if (table->totals[row].outOfRange) say.say(messages::kTotalOutOfRange, table->names[row]);
+            if (table->totals[row].outOfRange()) say.say(messages::kTotalOutOfRange, table->names[row]);
 }
 
 }  // namespace trelk

@@ -49,9 +49,18 @@ for fuzzer in fuzz_run fuzz_profile fuzz_specs fuzz_numbers; do
   if [ "$status" -ne 0 ]; then
     failed=1
     echo "   $fuzzer: FINDING after $runs executions (exit $status):"
-    grep -v '^#[0-9]' "$log" | tail -n 60
+    # A check of ours prints what it expected and what it got; a sanitizer prints its report.
+    if grep -q '^\*\*\* FINDING' "$log"; then
+      sed -n '/^\*\*\* FINDING/,/^==[0-9]*== ERROR/p' "$log" | head -n 80
+    else
+      grep -v '^#[0-9]' "$log" | tail -n 60
+    fi
     for artifact in "$findings/$fuzzer"-*; do
-      [ -f "$artifact" ] && { echo "   input $artifact:"; od -A x -t x1z "$artifact" | head -n 40; }
+      [ -f "$artifact" ] || continue
+      echo "   input $artifact:"
+      od -A x -t x1z "$artifact" | head -n 24
+      # Whole, so that the input can be made again from the log: base64 -d > input
+      [ "$(stat -c %s "$artifact")" -le 8192 ] && { echo "   base64:"; base64 -w 120 "$artifact"; }
     done
   else
     echo "   $fuzzer: $runs executions in $seconds s, no finding"

@@ -85,16 +85,52 @@ TEST(CountField, IsFivePositionsWideOrItsOwnLength) {
 }
 
 TEST(Tally, MarksAndHoldsValuesBeyond64Bits) {
-    const int64_t max = std::numeric_limits<int64_t>::max();
-    EXPECT_EQ(tallyTimes({6, false}, 7), (Tally{42, false}));
-    EXPECT_EQ(tallyTimes({max / 2 + 1, false}, 2), (Tally{max, true}));
-    EXPECT_EQ(tallyTimes({max / 2 + 1, false}, -2), (Tally{std::numeric_limits<int64_t>::min(), false}));  // fits exactly
-    EXPECT_EQ(tallyTimes({max / 2 + 1, false}, -3), (Tally{std::numeric_limits<int64_t>::min(), true}));
-    EXPECT_EQ(tallyTimes({max, true}, 0), (Tally{0, false}));  // zero of anything is zero
-    EXPECT_EQ(tallyTimes({max, true}, 3), (Tally{max, true}));
-    EXPECT_EQ(tallyPlus({max, false}, {1, false}), (Tally{max, true}));
-    EXPECT_EQ(tallyPlus({5, false}, {max, true}), (Tally{max, true}));
-    EXPECT_EQ(tallyPlus({max, false}, {-1, false}), (Tally{max - 1, false}));
+    const int64_t max = std::numeric_limits<int64_t>::max(), min = std::numeric_limits<int64_t>::min();
+    const Tally big = tallyTimes(Tally::of(max), 2);  // positive half 2^64 - 2: still exact
+    const Tally held = tallyTimes(big, 2);             // positive half held
+    const struct {
+        const char* what;
+        Tally tally;
+        int64_t value;
+        bool outOfRange;
+    } cases[] = {
+        {"6 x 7", tallyTimes(Tally::of(6), 7), 42, false},
+        {"min fits", tallyTimes(Tally::of(max / 2 + 1), -2), min, false},
+        {"below min", tallyTimes(Tally::of(max / 2 + 1), -3), min, true},
+        {"above max", tallyTimes(Tally::of(max / 2 + 1), 2), max, true},
+        {"max + 1", tallyPlus(Tally::of(max), Tally::of(1)), max, true},
+        {"max - 1", tallyPlus(Tally::of(max), Tally::of(-1)), max - 1, false},
+        {"back into range", tallyPlus(big, Tally::of(-max)), max, false},
+        {"zero of a held half", tallyTimes(held, 0), 0, false},
+        {"held stays", tallyPlus(tallyTimes(held, 3), Tally::of(-5)), max, true},
+        {"held turned negative", tallyTimes(held, -1), min, true},
+        {"both halves held", tallyPlus(held, tallyTimes(held, -1)), max, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.tally.value(), c.value) << c.what;
+        EXPECT_EQ(c.tally.outOfRange(), c.outOfRange) << c.what;
+    }
+}
+
+// The roll-up adds the multipliers of an assembly before it multiplies them out; the path-by-path
+// reading multiplies first. Both must come to the same tally, whatever the values.
+TEST(Tally, SumsAndProductsDoNotDependOnTheirOrder) {
+    const int32_t quantities[] = {0, 1, -1, 2, -3, 65536, -65536, 2147483647, std::numeric_limits<int32_t>::min()};
+    std::mt19937_64 rng(7);
+    auto anyQuantity = [&] { return quantities[rng() % std::size(quantities)]; };
+    auto anyTally = [&] {
+        Tally t = Tally::of(1);
+        for (uint64_t steps = rng() % 6; steps > 0; --steps) t = tallyTimes(t, anyQuantity());
+        return rng() % 2 ? tallyPlus(t, Tally::of(static_cast<int64_t>(rng()))) : t;
+    };
+    for (int i = 0; i < 100000; ++i) {
+        const Tally a = anyTally(), b = anyTally(), c = anyTally();
+        const int32_t q = anyQuantity(), r = anyQuantity();
+        EXPECT_EQ(tallyTimes(tallyPlus(a, b), q), tallyPlus(tallyTimes(a, q), tallyTimes(b, q)));
+        EXPECT_EQ(tallyPlus(tallyPlus(a, b), c), tallyPlus(a, tallyPlus(c, b)));
+        EXPECT_EQ(tallyTimes(tallyTimes(a, q), r), tallyTimes(tallyTimes(a, r), q));
+        if (HasFailure()) break;
+    }
 }
 
 // Lines made of runs of blanks (long ones too: the columns of an export are padded) and words

@@ -24,7 +24,7 @@ std::string bom(std::initializer_list<std::string_view> lines) {
 
 Rows rows(const literal::Totals& totals) {
     Rows out;
-    for (size_t i = 0; i < totals.names.size(); ++i) out.emplace_back(totals.names[i], totals.totals[i].value);
+    for (size_t i = 0; i < totals.names.size(); ++i) out.emplace_back(totals.names[i], totals.totals[i].value());
     return out;
 }
 

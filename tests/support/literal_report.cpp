@@ -14,7 +14,7 @@ void summary(std::string& out, const std::string& title, const Totals& table) {
     line(out, kSeparator);
     line(out, title);
     for (size_t row = 0; row < table.names.size(); ++row)
-        line(out, formatCount(table.totals[row].value) + "   " + table.names[row]);
+        line(out, formatCount(table.totals[row].value()) + "   " + table.names[row]);
     line(out, kSeparator);
     line(out, "");
     line(out, "");

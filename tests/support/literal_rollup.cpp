@@ -156,7 +156,7 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
         if (readQuantity(line).outOfRange)
             quantitySay.say(messages::quantityOutOfRange(static_cast<uint32_t>(number), field(line, -1)));
     });
-    reading.expandAssembly(out.mainAssemblyName, Tally{1, false});
+    reading.expandAssembly(out.mainAssemblyName, Tally::of(1));
     reading.buildWhereUsed();
     sortTotals(out.assemblyTotals);
     sortTotals(out.partTotals);
@@ -166,7 +166,7 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
     Limiter totalSay(out.log, limits.maxMessages);
     for (const Totals* totals : {&out.assemblyTotals, &out.partTotals})
         for (size_t row = 0; row < totals->names.size(); ++row)
-            if (totals->totals[row].outOfRange)
+            if (totals->totals[row].outOfRange())
                 totalSay.say(std::string(messages::kTotalOutOfRange) + totals->names[row]);
     return out;
 }
@@ -180,7 +180,7 @@ literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, 
     const LogSink log = [&out](std::string_view line) { out.log.emplace_back(line); };
     const BomStructure bom(std::move(bytes), keywords);
     logQuantityProblems(bom, log);
-    const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally{1, false}, log, limits);
+    const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), log, limits);
     const ResultTables tables = sortTables(bom, totals, buildWhereUsed(bom));
     logOutOfRangeTotals(tables, log);
     out.mainAssemblyName = tables.mainAssemblyName;
@@ -202,7 +202,7 @@ literal::Analysis literalAnalysis(std::string bytes, const KeywordSet& keywords,
 }
 
 namespace {
-std::string show(const Tally& t) { return std::to_string(t.value) + (t.outOfRange ? " (out of range)" : ""); }
+std::string show(const Tally& t) { return std::to_string(t.value()) + (t.outOfRange() ? " (out of range)" : ""); }
 
 template <class T>
 void compareColumn(std::string& diff, const std::string& what, const std::vector<T>& expected,

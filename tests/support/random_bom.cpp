@@ -49,7 +49,7 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
 
     auto quantity = [&]() -> std::string {
         if (shape.hugeQuantities) {
-            static const std::vector<std::string> big = {"2147483647", "65536", "3037000500", "1000000", "0", "2", "99999999999", "2147483647.4"};
+            static const std::vector<std::string> big = {"2147483647", "65536", "3037000500", "1000000", "0", "2", "99999999999", "2147483647.4", "-2147483648", "-65536", "-3"};
             return dice.pick(big);
         }
         static const std::vector<std::string> usual = {"1", "2", "3", "4", "0", "2.5", "3.5", "X", "-1", "+2", "1.49", "007"};

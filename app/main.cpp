@@ -25,8 +25,10 @@ int runProgram(HINSTANCE instance) {
 
     trelk::ui::AppInfo& info = trelk::ui::appInfo();
     info.instanceHandle = instance;
-    info.fileVersion[0] = 1;
-    info.fileVersion[1] = info.fileVersion[2] = info.fileVersion[3] = 0;
+    info.fileVersion[0] = TRELK_VERSION_MAJOR;
+    info.fileVersion[1] = TRELK_VERSION_MINOR;
+    info.fileVersion[2] = TRELK_VERSION_PATCH;
+    info.fileVersion[3] = TRELK_VERSION_TWEAK;
     trelk::setModuleInstance(instance);
     trelk::resetFontCache();
 

@@ -4,9 +4,12 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <string>
+
 #include "forms/fonts.h"
 #include "forms/form.h"
 #include "ui/app_info.h"
+#include "ui/file_and_help.h"
 #include "ui/main_form.h"
 
 namespace {
@@ -18,7 +21,7 @@ void chooseRichEdit() {
     else trelk::setRichEditClassName("");
 }
 
-int runProgram(HINSTANCE instance) {
+int runProgram(HINSTANCE instance, const std::string& startFile) {
     INITCOMMONCONTROLSEX classes = {sizeof classes, 0x7FFF};  // every class up to ICC_STANDARD_CLASSES
     InitCommonControlsEx(&classes);
     chooseRichEdit();
@@ -33,16 +36,17 @@ int runProgram(HINSTANCE instance) {
     trelk::resetFontCache();
 
     // The result of the loop is not the exit code: modalResult is, and the loop leaves it at 0.
-    trelk::ui::showMainForm(nullptr, 1, 0);
+    trelk::ui::showMainForm(nullptr, 1, startFile.empty() ? 0 : reinterpret_cast<LPARAM>(startFile.c_str()));
     return static_cast<int>(trelk::modalResult());
 }
 
 }  // namespace
 
-// Command-line arguments and the show command are not used.
+// The first argument, when there is one, is a BOM file ("Open with", a file dropped on the
+// program's icon); further arguments and the show command are not used.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CoInitialize(nullptr);  // the shell calls that open documents and addresses need COM
-    const int exitCode = runProgram(instance);
+    const int exitCode = runProgram(instance, trelk::ui::bomFileFromCommandLine(GetCommandLineW()));
     CoUninitialize();
     return exitCode;
 }

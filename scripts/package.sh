@@ -27,7 +27,7 @@ pack() {
   fi
   cmake --build "$dir" -j2 >/dev/null
   rm -rf "$dir/packages"
-  (cd "$dir" && cpack -B "$dir/packages" >/dev/null)
+  (cd "$dir" && cpack -B "$dir/packages" >/dev/null 2> >(grep -v 'Generating dependency list' >&2))
   find "$dir/packages" -maxdepth 1 -type f \( -name '*.zip' -o -name '*.deb' -o -name '*.tar.gz' \) \
     -exec cp {} "$packages/" \;
 }

@@ -55,7 +55,7 @@ echo "== The Debian package"
 installed=1
 expect "trelk-cli --version from /usr/bin" "trelk-cli $version" "$(/usr/bin/trelk-cli --version)"
 # Its settings and report go below a throw-away configuration folder.
-XDG_CONFIG_HOME=$work/config /usr/bin/trelk-cli -q --sections all -o "$work/linux.txt" "$root/examples/gearbox.bom.1" \
+XDG_CONFIG_HOME=$work/config timeout 60 /usr/bin/trelk-cli -q --sections all -o "$work/linux.txt" "$root/examples/gearbox.bom.1" \
   && status=0 || status=$?
 expect "trelk-cli from /usr/bin writes the report of the example" "0 yes" \
   "$status $([ -s "$work/linux.txt" ] && echo yes || echo no)"
@@ -85,11 +85,11 @@ fi
 export WINEPREFIX="$work/prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i >/dev/null 2>&1
+timeout 300 wineboot -i >/dev/null 2>&1
 # Without a window manager Wine waits for hidden windows; in a virtual desktop it does not.
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
-wineserver -w
+timeout 120 wineserver -w
 
 unpacked="$work/Program Files/Trelk unpacked"
 mkdir -p "$unpacked" "$work/elsewhere"
@@ -100,7 +100,7 @@ expect "the zip holds one folder with the five files" "LICENSE.txt README.txt Tr
 windows_folder=$(winepath -w "$folder")
 
 cd "$work/elsewhere"
-probed=$(wine "$probe" "$windows_folder" 'C:\trelk-help-opened.log' 2>&1 | tr -d '\r') || true
+probed=$(timeout 120 wine "$probe" "$windows_folder" 'C:\trelk-help-opened.log' 2>&1 | tr -d '\r') || true
 expect "Trelk.exe: window, About box, Help, version resources and manifests" \
   "resource Trelk.exe $version
 manifest Trelk.exe asInvoker
@@ -110,8 +110,8 @@ window Trelk
 about V.$version
 help $windows_folder\\Trelk.chm
 exit 0" "$probed"
-expect "trelk-cli.exe --version" "trelk-cli $version" "$(wine "$folder/trelk-cli.exe" --version 2>&1 | tr -d '\r')"
-wine "$folder/trelk-cli.exe" -q --sections all -o "$(winepath -w "$work/windows.txt")" \
+expect "trelk-cli.exe --version" "trelk-cli $version" "$(timeout 60 wine "$folder/trelk-cli.exe" --version 2>&1 | tr -d '\r')"
+timeout 60 wine "$folder/trelk-cli.exe" -q --sections all -o "$(winepath -w "$work/windows.txt")" \
   "$(winepath -w "$root/examples/gearbox.bom.1")" >/dev/null 2>&1 || true
 expect "trelk-cli.exe writes the same report bytes as the Linux program" "same" \
   "$(cmp -s "$work/linux.txt" "$work/windows.txt" && echo same || echo different)"

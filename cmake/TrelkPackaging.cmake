@@ -67,8 +67,8 @@ else()
     VERBATIM)
   find_program(TRELK_HELP2MAN help2man)
   set(man_outputs ${TRELK_PACKAGE_STAGE}/changelog.gz)
-  if(TRELK_HELP2MAN AND NOT CMAKE_CROSSCOMPILING)
-    # The man page is what trelk-cli --help says.
+  # The man page is what trelk-cli --help says; a sanitized trelk-cli is no program to release.
+  if(TRELK_HELP2MAN AND NOT CMAKE_CROSSCOMPILING AND NOT TRELK_SANITIZE)
     set(man ${TRELK_PACKAGE_STAGE}/trelk-cli.1)
     add_custom_command(
       OUTPUT ${man}.gz

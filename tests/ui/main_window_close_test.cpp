@@ -44,9 +44,7 @@ const std::string kExpectedSettings =
     "Include_AssyInAssys= 0\r\nInclude_PartsInAssys= 1\r\nBOM_filename=C:\\data\\top.bom.3\r\n"
     "Width_MainForm= 700\r\nHeight_MainForm= 520\r\nX_MainForm= 40\r\nY_MainForm= 60\r\n";
 
-std::string expectedSettings() {
-    return trelk::testing::runningUnderWine() ? trelk::testing::asWineWritesIt(kExpectedSettings) : kExpectedSettings;
-}
+std::string expectedSettings() { return kExpectedSettings; }
 
 TEST_F(MainWindowCloseTest, TheExitButtonSavesOnce) {
     closeBy([](HWND main) {

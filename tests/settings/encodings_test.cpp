@@ -171,10 +171,13 @@ TEST(SettingsEncodings, ByteOrderMarksAloneAndOddBytes) {
 // what cannot be read, or not replaced, is left as it was: never a default over a keyword.
 TEST(SettingsEncodings, AFileHeldByAnotherProgramAtTheClose) {
     const std::string earlier = asUtf16("[Keywords]\r\ncontains=mine:\r\n[Settings]\r\nBOM_filename=old.bom\r\n");
+    // Whether a file open with every kind of sharing can be replaced depends on the system: Wine
+    // refuses, as older Windows does; Windows 10 and later rename over it. Either way the file is
+    // whole: the earlier one, or the new one with the user's keyword.
     const struct {
         const char* what;
         DWORD access, sharing;
-        bool written;
+        bool mayBeWritten;
     } cases[] = {
         {"held without sharing", GENERIC_READ, 0, false},
         {"read by an editor", GENERIC_READ, FILE_SHARE_READ, false},  // readable, but it cannot be replaced
@@ -185,15 +188,15 @@ TEST(SettingsEncodings, AFileHeldByAnotherProgramAtTheClose) {
         const std::string file = folder.write("Trelk.ini", earlier);
         HANDLE other = CreateFileA(file.c_str(), c.access, c.sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(other, INVALID_HANDLE_VALUE) << c.what;
-        if (!c.written) EXPECT_EQ(loadSettings(file).keywords.contains, c.sharing ? "mine:" : "contains:") << c.what;
+        EXPECT_EQ(loadSettings(file).keywords.contains, c.sharing ? "mine:" : "contains:") << c.what;
         SettingsToSave save;
         save.bomFileName = "new.bom";
         saveSettings(file, save);
         CloseHandle(other);
         const StoredSettings after = loadSettings(file);
         EXPECT_EQ(after.keywords.contains, "mine:") << c.what;
-        EXPECT_EQ(after.bomFileName, c.written ? "new.bom" : "old.bom") << c.what;
-        if (!c.written) EXPECT_EQ(testing::readFile(file), earlier) << c.what;
+        if (!c.mayBeWritten || after.bomFileName == "old.bom") EXPECT_EQ(testing::readFile(file), earlier) << c.what;
+        else EXPECT_EQ(after.bomFileName, "new.bom") << c.what;
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA((folder.path() + "\\tlk*").c_str(), &found);
         EXPECT_EQ(search, INVALID_HANDLE_VALUE) << c.what << ": a temporary file was left behind";

@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     app.add_flag("--open", openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", quiet, "No log lines");
     app.set_version_flag("--version", "trelk-cli 1.0.0.0");
+    app.footer(trelk::kOutputHelp);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

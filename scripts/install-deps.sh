@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing Trelk needs on Debian 12, and nothing that is already there.
 #   scripts/install-deps.sh           native build: compilers, CMake, GoogleTest, CLI11, nlohmann-json,
-#                                     Benchmark (and
-#                                     tsl::robin_map, which the micro-benchmarks compare with)
+#                                     Benchmark (and tsl::robin_map, which the micro-benchmarks
+#                                     compare with)
 #   scripts/install-deps.sh --windows also the mingw-w64 cross compilers, Wine (32- and 64-bit), Xvfb, chmcmd
 set -euo pipefail
 

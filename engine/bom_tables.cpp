@@ -10,7 +10,21 @@
 namespace trelk {
 
 BomLineTable::BomLineTable(std::string bytes) : bytes_(std::make_unique<std::string>(std::move(bytes))) {
-    lines_ = splitLines(*bytes_);
+    lines_ = splitBomLines(*bytes_);
+}
+
+BomLineTable BomLineTable::fromLines(const std::vector<std::string>& lines) {
+    BomLineTable table;
+    size_t size = 0;
+    for (const std::string& line : lines) size += line.size();
+    table.bytes_->reserve(size);
+    for (const std::string& line : lines) *table.bytes_ += line;
+    size_t at = 0;
+    for (const std::string& line : lines) {
+        table.lines_.emplace_back(table.bytes_->data() + at, line.size());
+        at += line.size();
+    }
+    return table;
 }
 
 BomLineTable readBomLines(const std::string& fileName) {

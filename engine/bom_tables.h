@@ -44,8 +44,10 @@ struct SectionSelection {
 class BomLineTable {
 public:
     BomLineTable() = default;
-    // Takes the file's bytes and cuts them into lines.
+    // Takes the file's bytes and cuts them into lines by the rules of a BOM file (forEachBomLine).
     explicit BomLineTable(std::string bytes);
+    // A table of the given lines.
+    static BomLineTable fromLines(const std::vector<std::string>& lines);
 
     size_t count() const { return lines_.size(); }
     std::string_view line(size_t number) const {

@@ -116,11 +116,12 @@ private:
 
 BomStructure::BomStructure(std::string_view bytes, const KeywordSet& keywords) {
     Builder builder(*this, keywords);
-    forEachLine(bytes, [&](std::string_view line) { builder.line(line); });
+    forEachBomLine(bytes, [&](std::string_view line) { builder.line(line); });
     builder.finish();
 }
 
-BomStructure::BomStructure(const ReadPiece& read, const KeywordSet& keywords, uint64_t expectedBytes) {
+BomStructure::BomStructure(const ReadPiece& read, const Rewind& rewind, const KeywordSet& keywords,
+                           uint64_t expectedBytes) {
     // An export's item lines are some 50 bytes long; a wrong guess costs only address space, or
     // the growing the table would have done anyway.
     const size_t expectedItems = static_cast<size_t>(std::min<uint64_t>(expectedBytes / 48, uint64_t{1} << 24));
@@ -129,7 +130,7 @@ BomStructure::BomStructure(const ReadPiece& read, const KeywordSet& keywords, ui
         adviseLargeBuffer(items_.data(), expectedItems * sizeof(BomItem));
     }
     Builder builder(*this, keywords);
-    forEachLineRead(read, [&](std::string_view line) { builder.line(line); }, [&] { builder.endOfPiece(); });
+    forEachBomLineRead(read, rewind, [&](std::string_view line) { builder.line(line); }, [&] { builder.endOfPiece(); });
     builder.finish();
 }
 

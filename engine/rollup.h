@@ -51,10 +51,13 @@ public:
     // Cuts the bytes into lines and classifies each one, as it would be once normalised.
     BomStructure(std::string_view bytes, const KeywordSet& keywords);
     // The same for bytes read piece by piece: read(into, room) puts up to `room` bytes at `into`
-    // and gives their number, 0 at the end. `expectedBytes`, the file's size if known, lets the
-    // item table be made about the right size at once.
+    // and gives their number, 0 at the end. The file is read twice, its start at least: first for
+    // its line ends, then, after rewind() (false when it fails: no lines), for its lines.
+    // `expectedBytes`, the file's size if known, lets the item table be made about the right size
+    // at once.
     using ReadPiece = std::function<size_t(char*, size_t)>;
-    BomStructure(const ReadPiece& read, const KeywordSet& keywords, uint64_t expectedBytes = 0);
+    using Rewind = std::function<bool()>;
+    BomStructure(const ReadPiece& read, const Rewind& rewind, const KeywordSet& keywords, uint64_t expectedBytes = 0);
     BomStructure(const BomStructure&) = delete;
     BomStructure& operator=(const BomStructure&) = delete;
 

@@ -48,7 +48,7 @@ private:
 };
 
 bool hasHeaderLine(const std::string& bytes, const KeywordSet& keywords) {
-    BomLineTable table{std::string(bytes)};
+    BomLineTable table = literal::lineTable(bytes);
     table.normaliseAll();
     for (const std::string_view line : table.lines())
         if (isBlockHeader(line, keywords.contains)) return true;
@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::check(log.size() >= 4, "fewer than four log lines");
     fuzz::checkEqual("Trying to read BOM file:", log[0], "first log line");
     fuzz::checkEqual(request.bomFileName, log[1], "second log line");
-    const BomLineTable table{std::string(bytes)};
+    const BomLineTable table = literal::lineTable(bytes);
     fuzz::checkEqual("Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(table.count())),
                      log[2], "line count");
     const bool stored = log.size() >= 2 && log[log.size() - 2] == "Results stored in file:" && log.back() == report;

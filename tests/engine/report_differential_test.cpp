@@ -18,7 +18,7 @@ using testing::TempFolder;
 std::vector<std::string> literalLog(const std::string& bomFile, const std::string& bytes,
                                     const literal::Analysis& analysis, const KeywordSet& keywords,
                                     const std::string& report) {
-    const BomLineTable table{std::string(bytes)};
+    const BomLineTable table = literal::lineTable(bytes);
     std::vector<std::string> log{"Trying to read BOM file:", bomFile,
                                  "Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(table.count()))};
     if (table.count() <= 1) {

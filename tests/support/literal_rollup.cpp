@@ -144,6 +144,42 @@ void sortWhereUsed(WhereUsed& table) {
 
 }  // namespace
 
+std::vector<std::string> readLines(std::string_view bytes) {
+    const size_t mark = bytes.find('\x1a');
+    if (mark != std::string_view::npos) bytes = bytes.substr(0, mark);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes = bytes.substr(3);
+    bool anyCr = false, anyLf = false, everyLfAfterCrCr = true;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r') anyCr = true;
+        if (bytes[i] == '\n') {
+            anyLf = true;
+            if (i < 2 || bytes[i - 1] != '\r' || bytes[i - 2] != '\r') everyLfAfterCrCr = false;
+        }
+    }
+    const bool lfEnds = !anyCr && anyLf;
+    const bool crCrLfEnds = anyLf && everyLfAfterCrCr;
+    std::vector<std::string> lines;
+    std::string line;
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const char c = bytes[i];
+        if (lfEnds ? c == '\n' : c == '\r') {
+            lines.push_back(line);
+            line.clear();
+            if (crCrLfEnds && bytes.substr(i, 3) == "\r\r\n") i += 3;
+            else if (!lfEnds && bytes.substr(i, 2) == "\r\n") i += 2;
+            else ++i;
+            continue;
+        }
+        line += c;
+        ++i;
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+BomLineTable lineTable(std::string_view bytes) { return BomLineTable::fromLines(readLines(bytes)); }
+
 Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits) {
     table.normaliseAll();
     Analysis out;
@@ -198,7 +234,7 @@ literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, 
 }
 
 literal::Analysis literalAnalysis(std::string bytes, const KeywordSet& keywords, const RollupLimits& limits) {
-    return literal::analyse(BomLineTable(std::move(bytes)), keywords, limits);
+    return literal::analyse(literal::lineTable(bytes), keywords, limits);
 }
 
 namespace {

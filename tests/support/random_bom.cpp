@@ -57,9 +57,15 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
     };
 
     std::string& out = bom.text;
+    // Most files mix CR LF with some CR and LF; others end their lines as UNIX workstations do, or
+    // with the CR CR LF of one text-mode conversion too many (and a stray CR).
+    const int style = dice.upTo(99);
+    if (dice.chance(10)) out += "\xEF\xBB\xBF";
     auto endLine = [&]() {
         const int r = dice.upTo(99);
-        out += r < 85 ? "\r\n" : r < 97 ? "\r" : "\n";
+        if (style < 15) out += "\n";
+        else if (style < 25) out += r < 97 ? "\r\r\n" : "\r";
+        else out += r < 85 ? "\r\n" : r < 97 ? "\r" : "\n";
     };
     if (dice.chance(30)) {
         out += "Pro/ENGINEER  BOM export";

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     CLI::App app("Multiplies the quantities of a Pro/E BOM export out through the assembly tree, lists where\n"
                  "every part and sub-assembly is used and writes the Trelk report.",
                  "trelk-cli");
-    std::string bomFile, output, sections, settingsFile;
+    std::string bomFile, output, sections, settingsFile, columns;
     bool openReport = false, quiet = false;
     app.add_option("BOMFILE", bomFile, "The BOM file exported by the CAD system")->required();
     app.add_option("-o,--output", output, "Report path; default: Trelk.txt in the application folder")
@@ -48,6 +48,10 @@ int main(int argc, char** argv) {
     app.add_option("--settings", settingsFile, "Settings file for keywords and flags (only read);\n"
                                                "default: Trelk.ini in the application folder")
         ->type_name("FILE");
+    app.add_option("--columns", columns,
+                   "Fields of quantity, type and name in item lines, counted from 1 at the start or\n"
+                   "from -1 at the end, for example 1,2,3; default: the settings file's, else 1,2,-1")
+        ->type_name("Q,T,N");
     app.add_flag("--open", openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", quiet, "No log lines");
     app.set_version_flag("--version", "trelk-cli 1.0.0.0");
@@ -68,6 +72,11 @@ int main(int argc, char** argv) {
         chosenSections = trelk::parseSectionList(sections, error);
         if (!chosenSections) return usageError(error);
     }
+    std::optional<trelk::ColumnLayout> chosenColumns;
+    if (app.count("--columns")) {
+        chosenColumns = trelk::parseColumnList(columns);
+        if (!chosenColumns) return usageError("--columns wants three non-zero whole numbers, as 1,2,-1; not '" + columns + "'");
+    }
     if (!settingsFile.empty() && !trelk::isExistingFile(settingsFile))
         return usageError("settings file '" + settingsFile + "' not found");
 
@@ -79,6 +88,7 @@ int main(int argc, char** argv) {
     trelk::RunRequest request;
     request.bomFileName = bomFile;
     request.keywords = stored.keywords;
+    request.columns = chosenColumns ? *chosenColumns : stored.columns;
     request.sections = chosenSections ? *chosenSections : stored.sections;
     request.applicationFolder = folder;
     request.reportPath = output;

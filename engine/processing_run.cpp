@@ -26,7 +26,8 @@ int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, s
     const LogSink log = [&host](std::string_view line) { host.appendLogLine(line); };
     try {
         const BomStructure bom([&input](char* into, size_t room) { return input.read(into, room); },
-                               [&input] { return input.rewind() == kNoError; }, request.keywords, input.size());
+                               [&input] { return input.rewind() == kNoError; }, request.keywords, input.size(),
+                               request.columns);
         // A read that fails part way is reported, not taken for the end of the file.
         if (input.error() != kNoError) return input.error();
         lineCount = bom.lineCount();

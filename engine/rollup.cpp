@@ -12,7 +12,8 @@ namespace trelk {
 // Takes the lines one by one and fills the structure.
 class BomStructure::Builder {
 public:
-    Builder(BomStructure& bom, const KeywordSet& keywords) : bom_(bom), classifier_(keywords) {}
+    Builder(BomStructure& bom, const KeywordSet& keywords, const ColumnLayout& columns)
+        : bom_(bom), classifier_(keywords, columns) {}
 
     void line(std::string_view raw) {
         ++bom_.lineCount_;
@@ -114,14 +115,14 @@ private:
     std::vector<NameId> openWalks_;
 };
 
-BomStructure::BomStructure(std::string_view bytes, const KeywordSet& keywords) {
-    Builder builder(*this, keywords);
+BomStructure::BomStructure(std::string_view bytes, const KeywordSet& keywords, const ColumnLayout& columns) {
+    Builder builder(*this, keywords, columns);
     forEachBomLine(bytes, [&](std::string_view line) { builder.line(line); });
     builder.finish();
 }
 
 BomStructure::BomStructure(const ReadPiece& read, const Rewind& rewind, const KeywordSet& keywords,
-                           uint64_t expectedBytes) {
+                           uint64_t expectedBytes, const ColumnLayout& columns) {
     // An export's item lines are some 50 bytes long; a wrong guess costs only address space, or
     // the growing the table would have done anyway.
     const size_t expectedItems = static_cast<size_t>(std::min<uint64_t>(expectedBytes / 48, uint64_t{1} << 24));
@@ -129,7 +130,7 @@ BomStructure::BomStructure(const ReadPiece& read, const Rewind& rewind, const Ke
         items_.reserve(expectedItems);
         adviseLargeBuffer(items_.data(), expectedItems * sizeof(BomItem));
     }
-    Builder builder(*this, keywords);
+    Builder builder(*this, keywords, columns);
     forEachBomLineRead(read, rewind, [&](std::string_view line) { builder.line(line); }, [&] { builder.endOfPiece(); });
     builder.finish();
 }

@@ -49,7 +49,7 @@ struct QuantityProblem {
 class BomStructure {
 public:
     // Cuts the bytes into lines and classifies each one, as it would be once normalised.
-    BomStructure(std::string_view bytes, const KeywordSet& keywords);
+    BomStructure(std::string_view bytes, const KeywordSet& keywords, const ColumnLayout& columns = ColumnLayout());
     // The same for bytes read piece by piece: read(into, room) puts up to `room` bytes at `into`
     // and gives their number, 0 at the end. The file is read twice, its start at least: first for
     // its line ends, then, after rewind() (false when it fails: no lines), for its lines.
@@ -57,7 +57,8 @@ public:
     // at once.
     using ReadPiece = std::function<size_t(char*, size_t)>;
     using Rewind = std::function<bool()>;
-    BomStructure(const ReadPiece& read, const Rewind& rewind, const KeywordSet& keywords, uint64_t expectedBytes = 0);
+    BomStructure(const ReadPiece& read, const Rewind& rewind, const KeywordSet& keywords, uint64_t expectedBytes = 0,
+                 const ColumnLayout& columns = ColumnLayout());
     BomStructure(const BomStructure&) = delete;
     BomStructure& operator=(const BomStructure&) = delete;
 

@@ -14,13 +14,15 @@ std::string settingsFilePathIn(const std::string& applicationFolder);
 struct StoredSettings {
     bool fileFound = false;  // without a file only the keywords and sections below are set
     KeywordSet keywords;
+    ColumnLayout columns;
     SectionSelection sections;
     std::string bomFileName;
     int x = 0, y = 0;           // the main window's top-left corner, screen coordinates
     int width = 0, height = 0;  // its outer size
 };
 
-// Reads the keywords, the section flags, the BOM file name and the window's place. Without a
+// Reads the keywords, the column layout (a field number that is 0 or no whole number takes its
+// default), the section flags, the BOM file name and the window's place. Without a
 // settings file: the default keywords and sections. Missing keys take their defaults; a value that
 // is no number reads 0; any non-zero flag selects its section.
 StoredSettings loadSettings(const std::string& path);
@@ -34,7 +36,7 @@ struct SettingsToSave {
 
 // Adds any keyword key that is missing (with its default; a present key, even empty, is left as
 // the user wrote it), then writes the section flags, the BOM file name and the window's size and
-// place. Write failures are not reported: the previous file stays as it was.
+// place, and at last adds any missing column key, as the keywords. Write failures are not reported: the previous file stays as it was.
 void saveSettings(const std::string& path, const SettingsToSave& settings);
 
 }  // namespace trelk

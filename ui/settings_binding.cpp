@@ -11,6 +11,7 @@ namespace {
 
 std::string g_settingsFilePath;
 KeywordSet g_keywords;
+ColumnLayout g_columns;
 
 // A window closed while minimised is stored far off the screen; it is shown where it was
 // created instead, so that it never opens out of reach.
@@ -46,6 +47,7 @@ void restoreSettings(HWND mainForm) {
     g_settingsFilePath = settingsFilePathIn(ensureAppFolder("Halvorn", "Trelk", perUser, showFolderMessage));
     const StoredSettings stored = loadSettings(g_settingsFilePath);
     g_keywords = stored.keywords;
+    g_columns = stored.columns;
     if (stored.fileFound) {
         setControlText(GetDlgItem(mainForm, MAIN_BOMFILE), stored.bomFileName.c_str());
         if (onSomeScreen(stored.x, stored.y, stored.width, stored.height))
@@ -73,5 +75,7 @@ void saveSettings(const std::string& path) {
 const std::string& settingsFilePath() { return g_settingsFilePath; }
 
 const KeywordSet& keywords() { return g_keywords; }
+
+const ColumnLayout& columns() { return g_columns; }
 
 }  // namespace trelk::ui

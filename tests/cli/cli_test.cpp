@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "engine/file_system.h"
 #include "support/platform.h"
@@ -90,6 +91,12 @@ TEST(Cli, UsageErrorsGiveOneLineAndStatus2) {
         {"--no-such-option", kTopAsm},
         {"-s", "parts,bogus", kTopAsm},
         {"--settings", folder.file("missing.ini"), kTopAsm},
+        {"--columns", "1,2", kTopAsm},
+        {"--columns", "1,0,3", kTopAsm},
+        {"--columns", "1,2,x", kTopAsm},
+        {"--columns", "1,2,3,4", kTopAsm},
+        {"--columns", "1.0,2,3", kTopAsm},
+        {"--columns", "", kTopAsm},
     };
     for (const auto& args : cases) {
         const Result r = runCli(args);
@@ -117,6 +124,36 @@ TEST(Cli, TakesKeywordsAndSectionsFromTheSettingsFile) {
     // Sections named on the command line win over the file's flags.
     ASSERT_EQ(runCli({"--settings", settings, "-s", "none", "-o", report, bom}).status, 0);
     EXPECT_EQ(readFile(report), "");
+}
+
+// A description column after the name: the layout from the settings file, or from --columns,
+// which wins over the file.
+TEST(Cli, ReadsTheColumnLayoutFromTheSettingsFileOrTheCommandLine) {
+    TempFolder folder;
+    const std::string bom = folder.write("company.bom", "Assembly TOP contains:\r\n"
+                                                        "     4         Part  BOLT_M8  HEX BOLT M8 X 30\r\n"
+                                                        "     1         Part  PLATE    BASE PLATE\r\n");
+    const std::string company = folder.write("company.ini", "[Columns]\r\nName=3\r\n");
+    const std::string plain = folder.write("plain.ini", "[Settings]\r\n");
+    const std::string report = folder.file("r.txt");
+    const std::string separator(86, '-');
+    const std::string right = separator + "\r\nSummary of parts for assembly TOP\r\n    4   BOLT_M8\r\n    1   PLATE\r\n";
+    const struct {
+        std::vector<std::string> args;
+        bool rightTotals;
+    } cases[] = {
+        {{"--settings", company}, true},
+        {{"--settings", plain}, false},
+        {{"--settings", plain, "--columns", "1,2,3"}, true},
+        {{"--settings", company, "--columns", "1,2,-1"}, false},
+        {{"--settings", plain, "--columns", " 1, +2, 3"}, true},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-s", "parts", "-o", report, bom});
+        ASSERT_EQ(runCli(args).status, 0);
+        EXPECT_EQ(readFile(report).rfind(right, 0) == 0, c.rightTotals) << readFile(report);
+    }
 }
 
 #ifndef _WIN32

@@ -48,8 +48,14 @@ size_t findOrAdd(WhereUsed& table, std::string_view name) {
 
 class Reading {
 public:
-    Reading(const BomLineTable& table, const KeywordSet& keywords, Analysis& out, Limiter& say)
-        : table_(table), keywords_(keywords), out_(out), say_(say) {}
+    Reading(const BomLineTable& table, const KeywordSet& keywords, const ColumnLayout& columns, Analysis& out,
+            Limiter& say)
+        : table_(table), keywords_(keywords), columns_(columns), out_(out), say_(say) {}
+
+    // The fields of an item line by the column layout.
+    std::string_view type(std::string_view line) const { return field(line, columns_.Type); }
+    Quantity quantity(std::string_view line) const { return readQuantityField(field(line, columns_.Quantity)); }
+    std::string_view item(std::string_view line) const { return field(line, columns_.Name); }
 
     void expandAssembly(std::string_view name, Tally multiplier) {
         if (std::find(path_.begin(), path_.end(), name) != path_.end()) {
@@ -69,9 +75,9 @@ public:
         path_.push_back(name);
         for (size_t i = header + 1; !table_.line(i).empty(); ++i) {
             const std::string_view line = table_.line(i);
-            const std::string_view type = field(line, 2);
-            const Tally product = tallyTimes(multiplier, readQuantity(line).value);
-            const std::string_view item = field(line, -1);
+            const std::string_view type = this->type(line);
+            const Tally product = tallyTimes(multiplier, quantity(line).value);
+            const std::string_view item = this->item(line);
             if (type == keywords_.SubAssembly) {
                 const size_t row = findOrAdd(out_.assemblyTotals, item);
                 out_.assemblyTotals.totals[row] = tallyPlus(out_.assemblyTotals.totals[row], product);
@@ -94,7 +100,7 @@ public:
             const std::string_view parent = headerAssemblyName(table_.line(i));
             size_t j = i + 1;
             for (; !table_.line(j).empty(); ++j) {
-                const std::string_view type = field(table_.line(j), 2);
+                const std::string_view type = this->type(table_.line(j));
                 if (type == keywords_.SubAssembly || type == keywords_.Part) onItem(j, table_.line(j), parent);
             }
             i = j + 1;
@@ -104,15 +110,16 @@ public:
     void buildWhereUsed() {
         forEachBlockItem([&](size_t, std::string_view line, std::string_view parent) {
             WhereUsed& table =
-                field(line, 2) == keywords_.SubAssembly ? out_.assemblyWhereUsed : out_.partWhereUsed;
-            const size_t row = findOrAdd(table, field(line, -1));
-            table.entries[row] += formatCount(readQuantity(line).value) + "x in " + std::string(parent) + ";";
+                type(line) == keywords_.SubAssembly ? out_.assemblyWhereUsed : out_.partWhereUsed;
+            const size_t row = findOrAdd(table, item(line));
+            table.entries[row] += formatCount(quantity(line).value) + "x in " + std::string(parent) + ";";
         });
     }
 
 private:
     const BomLineTable& table_;
     const KeywordSet& keywords_;
+    const ColumnLayout& columns_;
     Analysis& out_;
     Limiter& say_;
     std::vector<std::string_view> path_;
@@ -180,17 +187,17 @@ std::vector<std::string> readLines(std::string_view bytes) {
 
 BomLineTable lineTable(std::string_view bytes) { return BomLineTable::fromLines(readLines(bytes)); }
 
-Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits) {
+Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits, const ColumnLayout& columns) {
     table.normaliseAll();
     Analysis out;
     out.mainAssemblyName = std::string(findMainAssembly(table, keywords.contains));
 
     Limiter quantitySay(out.log, limits.maxMessages);
     Limiter rollupSay(out.log, limits.maxMessages);
-    Reading reading(table, keywords, out, rollupSay);
+    Reading reading(table, keywords, columns, out, rollupSay);
     reading.forEachBlockItem([&](size_t number, std::string_view line, std::string_view) {
-        if (readQuantity(line).outOfRange)
-            quantitySay.say(messages::quantityOutOfRange(static_cast<uint32_t>(number), field(line, -1)));
+        if (reading.quantity(line).outOfRange)
+            quantitySay.say(messages::quantityOutOfRange(static_cast<uint32_t>(number), reading.item(line)));
     });
     reading.expandAssembly(out.mainAssemblyName, Tally::of(1));
     reading.buildWhereUsed();
@@ -211,10 +218,11 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
 
 namespace trelk::testing {
 
-literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, const RollupLimits& limits) {
+literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, const RollupLimits& limits,
+                                 const ColumnLayout& columns) {
     literal::Analysis out;
     const LogSink log = [&out](std::string_view line) { out.log.emplace_back(line); };
-    const BomStructure bom(std::move(bytes), keywords);
+    const BomStructure bom(std::move(bytes), keywords, columns);
     logQuantityProblems(bom, log);
     const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), log, limits);
     const ResultTables tables = sortTables(bom, totals, buildWhereUsed(bom));
@@ -233,8 +241,9 @@ literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, 
     return out;
 }
 
-literal::Analysis literalAnalysis(std::string bytes, const KeywordSet& keywords, const RollupLimits& limits) {
-    return literal::analyse(literal::lineTable(bytes), keywords, limits);
+literal::Analysis literalAnalysis(std::string bytes, const KeywordSet& keywords, const RollupLimits& limits,
+                                  const ColumnLayout& columns) {
+    return literal::analyse(literal::lineTable(bytes), keywords, limits, columns);
 }
 
 namespace {

@@ -37,7 +37,8 @@ std::vector<std::string> readLines(std::string_view bytes);
 BomLineTable lineTable(std::string_view bytes);
 
 // Normalises the table and runs the analysis on it, from the main assembly with multiplier 1.
-Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits = RollupLimits());
+Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits = RollupLimits(),
+                 const ColumnLayout& columns = ColumnLayout());
 
 }  // namespace trelk::literal
 
@@ -45,10 +46,10 @@ namespace trelk::testing {
 
 // The engine's analysis of the same bytes, in the oracle's terms.
 literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords,
-                                 const RollupLimits& limits = RollupLimits());
+                                 const RollupLimits& limits = RollupLimits(), const ColumnLayout& columns = ColumnLayout());
 // The oracle's analysis of the bytes.
 literal::Analysis literalAnalysis(std::string bytes, const KeywordSet& keywords,
-                                  const RollupLimits& limits = RollupLimits());
+                                  const RollupLimits& limits = RollupLimits(), const ColumnLayout& columns = ColumnLayout());
 
 // A readable difference between two analyses, or empty when they agree.
 std::string difference(const literal::Analysis& expected, const literal::Analysis& actual);

@@ -80,10 +80,15 @@ int main(int argc, char** argv) {
     if (!settingsFile.empty() && !trelk::isExistingFile(settingsFile))
         return usageError("settings file '" + settingsFile + "' not found");
 
+    // The report needs the application folder, made when missing; the settings file alone is
+    // only looked for there.
     std::string folder;
-    if (settingsFile.empty() || output.empty()) folder = applicationFolder();
-    if (settingsFile.empty()) settingsFile = trelk::settingsFilePathIn(folder);
-    const trelk::StoredSettings stored = trelk::loadSettings(settingsFile);
+    if (output.empty()) folder = applicationFolder();
+    if (settingsFile.empty()) {
+        const std::string found = output.empty() ? folder : trelk::findAppFolder("Halvorn", "Trelk", 1);
+        if (!found.empty()) settingsFile = trelk::settingsFilePathIn(found);
+    }
+    const trelk::StoredSettings stored = settingsFile.empty() ? trelk::StoredSettings() : trelk::loadSettings(settingsFile);
 
     trelk::RunRequest request;
     request.bomFileName = bomFile;

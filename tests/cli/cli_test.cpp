@@ -157,6 +157,24 @@ TEST(Cli, ReadsTheColumnLayoutFromTheSettingsFileOrTheCommandLine) {
 }
 
 #ifndef _WIN32
+// With -o the report goes elsewhere: the settings file of the application folder is read when
+// it is there, and no folder is made just to look.
+TEST(Cli, WithAnOutputPathReadsTheApplicationFoldersSettingsWithoutMakingTheFolder) {
+    TempFolder home, out;
+    const std::string report = out.file("r.txt");
+    testing::setEnvironment("XDG_CONFIG_HOME", home.path());
+    EXPECT_EQ(runCli({"-o", report, kTopAsm}).status, 0);
+    const bool madeFolder = testing::fileExists(home.path() + "/Halvorn");
+    std::filesystem::create_directories(home.path() + "/Halvorn/Trelk");
+    home.write("Halvorn/Trelk/Trelk.ini", "[Settings]\r\nInclude_SummaryOfAssys=0\r\nInclude_SummaryOfParts=0\r\n"
+                                          "Include_AssyInAssys=0\r\nInclude_PartsInAssys=0\r\n");
+    const Result r = runCli({"-o", report, kTopAsm});
+    testing::setEnvironment("XDG_CONFIG_HOME", "");
+    EXPECT_FALSE(madeFolder);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(report), "");  // every section switched off by that file
+}
+
 TEST(Cli, WritesIntoTheApplicationFolderByDefault) {
     TempFolder home;
     testing::setEnvironment("XDG_CONFIG_HOME", home.path());

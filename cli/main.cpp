@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
                  "every part and sub-assembly is used and writes the Trelk report.",
                  "trelk-cli");
     std::string bomFile, output, sections, settingsFile, columns;
-    bool openReport = false, quiet = false;
+    bool openReport = false, quiet = false, strict = false;
     app.add_option("BOMFILE", bomFile, "The BOM file exported by the CAD system")->required();
     app.add_option("-o,--output", output, "Report path; default: Trelk.txt in the application folder")
         ->type_name("FILE");
@@ -54,6 +54,8 @@ int main(int argc, char** argv) {
         ->type_name("Q,T,N");
     app.add_flag("--open", openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", quiet, "No log lines");
+    app.add_flag("--strict", strict, "Exit status 1 when the totals differ from the export's own summary\n"
+                                     "of parts (the report is written all the same)");
     app.set_version_flag("--version", "trelk-cli 1.0.0.0");
     try {
         app.parse(argc, argv);
@@ -103,5 +105,6 @@ int main(int argc, char** argv) {
     trelk::ConsoleHost host(quiet, openReport);
     trelk::runProcessing(request, host);
     std::fflush(stdout);
+    if (strict && host.summaryDiffers()) return kExitRunProblem;
     return host.reportStored() ? kExitReportStored : kExitRunProblem;
 }

@@ -256,6 +256,7 @@ LineClass LineClassifier::classify(std::string_view line) {
     const char* const last = findBlankBack(first, lastEnd);
     c.quantity = between(first, firstEnd);
     c.item = between(last, lastEnd);
+    c.lastField = c.item;
     std::string_view type;  // empty for a line of one field, which an empty keyword matches
     if (last != first) {
         const char* const second = skipBlanks(firstEnd, end);

@@ -120,6 +120,7 @@ struct LineClass {
     ItemKind kind = ItemKind::None;  // None for empty lines
     std::string_view quantity, item;  // the quantity and name fields of the column layout
     std::string_view headerName;      // field -2 of a header; empty for other lines
+    std::string_view lastField;       // field -1
 };
 class LineClassifier {
 public:

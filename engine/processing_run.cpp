@@ -5,6 +5,7 @@
 #include "engine/file_system.h"
 #include "engine/report.h"
 #include "engine/rollup.h"
+#include "engine/summary_check.h"
 
 namespace trelk {
 
@@ -38,6 +39,7 @@ int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, s
         const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), log);
         tables = sortTables(bom, totals, buildWhereUsed(bom));
         logOutOfRangeTotals(tables, log);
+        logSummaryDifferences(tables.partTotals, bom, log);
         return kNoError;
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;

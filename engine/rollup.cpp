@@ -13,11 +13,12 @@ namespace trelk {
 class BomStructure::Builder {
 public:
     Builder(BomStructure& bom, const KeywordSet& keywords, const ColumnLayout& columns)
-        : bom_(bom), classifier_(keywords, columns) {}
+        : bom_(bom), classifier_(keywords, columns), summaryKeyword_(keywords.SummaryOfParts) {}
 
     void line(std::string_view raw) {
         ++bom_.lineCount_;
         const LineClass is = classifier_.classify(raw);
+        if (!summaryDone_) lookForSummary(raw, is);
         if (!is.empty && !is.header && is.kind == ItemKind::None) return;
         Line& line = batch_[batched_++];
         line.is = is;
@@ -38,6 +39,7 @@ public:
 
     void finish() {
         takeBatch();
+        if (!mainKnown_) bom_.summaryRows_.clear();  // without a main assembly there is no summary
         for (const NameId id : openWalks_) bom_.walkEnd_[id] = itemCount();
         if (inBlock_) bom_.blocks_.back().end = itemCount();
     }
@@ -105,9 +107,79 @@ private:
         }
     }
 
+    // The summary of parts, found in file order as the lines come. Its line names the main
+    // assembly, which is known from the first header on; lines before that which hold the keyword
+    // are kept as candidates, with their rows, until the first header decides between them. After
+    // it a line is only looked at closely when its last field names the main assembly.
+    void lookForSummary(std::string_view raw, const LineClass& is) {
+        std::vector<SummaryRow>& rows = bom_.summaryRows_;
+        if (rowsOpen_) {
+            if (is.empty) {
+                rowsOpen_ = false;
+                for (Candidate& c : candidates_)
+                    if (c.rowsEnd == kOpen) c.rowsEnd = rows.size();
+                if (bom_.hasSummary_) {
+                    summaryDone_ = true;
+                    return;
+                }
+            } else if (is.kind == ItemKind::Part) {
+                rows.push_back({std::string(is.item), readQuantityField(is.quantity).value});
+            }
+        }
+        if (!mainKnown_ && is.header) {
+            mainKnown_ = true;
+            main_.assign(is.headerName.data(), is.headerName.size());
+            decideBetweenCandidates();
+            if (summaryDone_ || bom_.hasSummary_) return;
+        }
+        std::string_view name = is.lastField;
+        if (!name.empty() && name.back() == ':') name.remove_suffix(1);
+        if (mainKnown_ && (main_.empty() || !sameBytes(name, main_))) return;
+        normalised_.assign(raw.data(), raw.size());
+        normalised_.resize(normaliseInPlace(normalised_.data(), normalised_.size()));
+        if (normalised_.find(summaryKeyword_) == std::string::npos) return;
+        if (mainKnown_) {
+            bom_.hasSummary_ = true;
+            rows.clear();
+        } else {
+            candidates_.push_back({std::string(name), rows.size(), kOpen});
+        }
+        rowsOpen_ = true;
+    }
+
+    // The first candidate that names the main assembly is the summary; its rows are kept.
+    void decideBetweenCandidates() {
+        std::vector<SummaryRow>& rows = bom_.summaryRows_;
+        for (const Candidate& c : candidates_) {
+            if (main_.empty() || c.name != main_) continue;
+            bom_.hasSummary_ = true;
+            const size_t end = c.rowsEnd == kOpen ? rows.size() : c.rowsEnd;
+            rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(end), rows.end());
+            rows.erase(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(c.rowsBegin));
+            rowsOpen_ = c.rowsEnd == kOpen;
+            summaryDone_ = !rowsOpen_;
+            candidates_.clear();
+            return;
+        }
+        candidates_.clear();
+        rows.clear();
+        rowsOpen_ = false;
+    }
+
+    struct Candidate {
+        std::string name;
+        size_t rowsBegin, rowsEnd;
+    };
+    static constexpr size_t kOpen = ~size_t{0};
+
     static constexpr size_t kBatch = 64;
     BomStructure& bom_;
     LineClassifier classifier_;
+    std::string summaryKeyword_;
+    std::string main_;
+    bool mainKnown_ = false, summaryDone_ = false, rowsOpen_ = false;
+    std::vector<Candidate> candidates_;
+    std::string normalised_;
     Line batch_[kBatch];
     size_t batched_ = 0;
     bool inBlock_ = false;

@@ -1,6 +1,7 @@
 // trelk-cli end to end: the built program, its output streams and its exit status.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -124,6 +125,37 @@ TEST(Cli, TakesKeywordsAndSectionsFromTheSettingsFile) {
     // Sections named on the command line win over the file's flags.
     ASSERT_EQ(runCli({"--settings", settings, "-s", "none", "-o", report, bom}).status, 0);
     EXPECT_EQ(readFile(report), "");
+}
+
+// Totals that differ from the export's own summary are logged; --strict makes that exit 1, with
+// the report written all the same.
+TEST(Cli, StrictFailsWhenTheTotalsDifferFromTheSummary) {
+    TempFolder folder;
+    const std::string breakdown = "Assembly TOP contains:\r\n     4         Part  WHEEL_100\r\n\r\n"
+                                  "Summary of parts for assembly TOP:\r\n";
+    const std::string differing = folder.write("differs.bom", breakdown + "    10         Part  WHEEL_100\r\n");
+    const std::string agreeing = folder.write("agrees.bom", breakdown + "     4         Part  WHEEL_100\r\n");
+    const std::string report = folder.file("r.txt");
+    const std::string line = "Total differs from the summary of parts in the BOM file, counted 4, listed 10 - WHEEL_100\n";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        bool logged;
+    } cases[] = {
+        {{differing}, 0, true},
+        {{"--strict", differing}, 1, true},
+        {{"--strict", "-q", differing}, 1, false},
+        {{"--strict", agreeing}, 0, false},
+    };
+    for (const auto& c : cases) {
+        std::remove(report.c_str());
+        std::vector<std::string> args = {"-o", report};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Result r = runCli(args);
+        EXPECT_EQ(r.status, c.status) << c.args[0];
+        EXPECT_EQ(r.out.find(line) != std::string::npos, c.logged) << r.out;
+        EXPECT_TRUE(testing::fileExists(report));
+    }
 }
 
 // A description column after the name: the layout from the settings file, or from --columns,

@@ -1,5 +1,7 @@
 #include "support/literal_rollup.h"
 
+#include "engine/summary_check.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -211,6 +213,49 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
         for (size_t row = 0; row < totals->names.size(); ++row)
             if (totals->totals[row].outOfRange())
                 totalSay.say(std::string(messages::kTotalOutOfRange) + totals->names[row]);
+
+    // The export's own summary of parts against the totals.
+    size_t summary = 0;
+    for (size_t i = 1; i <= table.count() && !out.mainAssemblyName.empty(); ++i) {
+        const std::string_view line = table.line(i);
+        std::string_view last = field(line, -1);
+        if (!last.empty() && last.back() == ':') last.remove_suffix(1);
+        if (line.find(keywords.SummaryOfParts) != std::string_view::npos && last == out.mainAssemblyName) {
+            summary = i;
+            break;
+        }
+    }
+    if (summary == 0) return out;
+    std::vector<std::string> listedNames;
+    std::vector<int64_t> listed;
+    for (size_t j = summary + 1; !table.line(j).empty(); ++j) {
+        const std::string_view line = table.line(j);
+        if (reading.type(line) != keywords.Part || reading.type(line) == keywords.SubAssembly) continue;
+        const size_t row = findOrAdd(listedNames, reading.item(line));
+        if (row == listed.size()) listed.push_back(0);
+        listed[row] += reading.quantity(line).value;
+    }
+    std::vector<std::string> names = listedNames;
+    for (const std::string& name : out.partTotals.names) findOrAdd(names, name);
+    std::sort(names.begin(), names.end());
+    size_t differences = 0;
+    for (const std::string& name : names) {
+        int64_t counted = 0, listedTotal = 0;
+        bool outOfRange = false;
+        for (size_t row = 0; row < out.partTotals.names.size(); ++row)
+            if (out.partTotals.names[row] == name) {
+                counted = out.partTotals.totals[row].value();
+                outOfRange = out.partTotals.totals[row].outOfRange();
+            }
+        for (size_t row = 0; row < listedNames.size(); ++row)
+            if (listedNames[row] == name) listedTotal = listed[row];
+        if (outOfRange || counted == listedTotal) continue;
+        if (++differences <= 100)
+            out.log.push_back("Total differs from the summary of parts in the BOM file, counted" + formatSignedDecimal(counted) +
+                              ", listed" + formatSignedDecimal(listedTotal) + " - " + name);
+        else if (differences == 101)
+            out.log.emplace_back("Further differences from the summary of parts left out!");
+    }
     return out;
 }
 
@@ -227,6 +272,7 @@ literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, 
     const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), log, limits);
     const ResultTables tables = sortTables(bom, totals, buildWhereUsed(bom));
     logOutOfRangeTotals(tables, log);
+    logSummaryDifferences(tables.partTotals, bom, log);
     out.mainAssemblyName = tables.mainAssemblyName;
     for (const auto& [from, to] : {std::pair{&tables.assemblyTotals, &out.assemblyTotals},
                                    std::pair{&tables.partTotals, &out.partTotals}}) {

@@ -44,7 +44,7 @@ struct QuantityProblem {
 
 // A row of the export's own summary of parts: a part line after the summary line.
 struct SummaryRow {
-    std::string name;
+    NameId name;
     int32_t quantity;  // 0 when out of range
 };
 

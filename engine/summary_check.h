@@ -12,13 +12,12 @@
 
 namespace trelk {
 
-// The log lines for the names whose computed total differs from the summary rows, in byte order
+// The log lines for the names whose computed total differs from the summary rows of the structure, in byte order
 // of the names: every part of the totals or of the rows (a name listed twice is summed; a name
 // missing on one side counts 0 there), except those whose total left the range. At most `limit`
 // lines, then one saying that more were left out. Totals is the part totals of one build, sorted
 // by name.
-std::vector<std::string> summaryDifferences(const TotalsTable& partTotals, const std::vector<SummaryRow>& rows,
-                                            size_t limit = 100);
+std::vector<std::string> summaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, size_t limit = 100);
 
 // Logs them; returns whether anything was logged.
 bool logSummaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, const LogSink& log);

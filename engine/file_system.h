@@ -26,8 +26,9 @@ enum FileError : int {
 // The separator between a folder and a file name on this platform.
 extern const char kPathSeparator;
 
-// A name that is not empty, has no "?" or "*", does not end in ":" and names an existing entry
-// that is not a folder.
+// A name that is not empty and names an existing entry that is not a folder, by the system's own
+// name rules: on Windows a name with "?" or "*" or ending in ":" (a pattern, a drive) is none;
+// on POSIX these are ordinary characters of a name.
 bool isExistingFile(const std::string& name);
 // The platform's half of isExistingFile: an entry of that name exists and is not a folder.
 bool isExistingNonFolder(const std::string& name);

@@ -57,6 +57,11 @@ int openPlainFileForReading(const std::string& name, int& fd) {
 
 }  // namespace
 
+bool isExistingFile(const std::string& name) {
+    // A NUL would end the name the system sees: another file than the one named.
+    return !name.empty() && name.find('\0') == std::string::npos && isExistingNonFolder(name);
+}
+
 bool isExistingNonFolder(const std::string& name) {
     struct stat info;
     return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);

@@ -40,6 +40,14 @@ int openPlainFileForReading(const std::string& name, HANDLE& file) {
 
 }  // namespace
 
+bool isExistingFile(const std::string& name) {
+    // A name with "?" or "*" is a pattern and one ending in ":" a drive, not a file; a NUL would
+    // end the name the system sees: another file than the one named.
+    if (name.empty() || name.find_first_of(std::string_view("?*\0", 3)) != std::string::npos || name.back() == ':')
+        return false;
+    return isExistingNonFolder(name);
+}
+
 bool isExistingNonFolder(const std::string& name) {
     const DWORD attributes = GetFileAttributesA(name.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

@@ -93,13 +93,19 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
         host.appendLogLine(reportPath);
         return;
     }
-    error = writeReport(report, request.sections, bomFile, request.keywords, tables);
+    int breakdownReadError = kNoError;
+    error = writeReport(report, request.sections, bomFile, request.keywords, tables, &breakdownReadError);
     const int closeError = report.close();
     if (error == kNoError) error = closeError;
     // A report cut short by a full disk must not be announced as stored.
     if (error != kNoError) {
         host.appendLogLine("Error" + formatSignedDecimal(error) + " writing output file: ");
         host.appendLogLine(reportPath);
+        return;
+    }
+    // Nor one whose breakdown copy is empty or cut short because the BOM file could not be read.
+    if (breakdownReadError != kNoError) {
+        logNumbered(host, "Error reading BOM input file! Error #:", breakdownReadError);
         return;
     }
     if (isExistingFile(reportPath)) {

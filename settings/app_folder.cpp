@@ -34,10 +34,15 @@ std::string findAppFolder(std::string companyName, std::string productName, cons
 std::string ensureAppFolder(std::string companyName, std::string productName, const int& perUser,
                             const FolderMessageSink& show) {
     const platform::BaseFolder base = platform::applicationDataFolder(perUser != 0);
+    const std::string folder = appFolderBelow(base.path, std::move(companyName), std::move(productName));
+    if (base.code != 0 && !platform::kCreatesWithoutBase) {
+        // The path would start at the root of the whole file system: said as a folder that
+        // cannot be made, and never made.
+        show(folderCreationMessage(folder, base.code));
+        return folder;
+    }
     // Without a base the path starts at the separator; creating it then fails and says so.
     if (base.code != 0) show(platform::baseFolderFailureText(base.code));
-
-    const std::string folder = appFolderBelow(base.path, std::move(companyName), std::move(productName));
     if (const long code = platform::createFolderTree(folder)) show(folderCreationMessage(folder, code));
     return folder;
 }

@@ -2,6 +2,7 @@
 // The window program binds these values to its controls; the console program only loads them.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "engine/bom_tables.h"
@@ -17,8 +18,10 @@ struct StoredSettings {
     ColumnLayout columns;
     SectionSelection sections;
     std::string bomFileName;
-    int x = 0, y = 0;           // the main window's top-left corner, screen coordinates
-    int width = 0, height = 0;  // its outer size
+    // The main window's top-left corner in screen coordinates and its outer size, each only when
+    // the file holds it: what it does not hold stays as the window was created.
+    std::optional<int> x, y;
+    std::optional<int> width, height;
 };
 
 // Reads the keywords, the column layout (a field number that is 0 or no whole number takes its
@@ -36,7 +39,8 @@ struct SettingsToSave {
 
 // Adds any keyword key that is missing (with its default; a present key, even empty, is left as
 // the user wrote it), then writes the section flags, the BOM file name and the window's size and
-// place, and at last adds any missing column key, as the keywords. Write failures are not reported: the previous file stays as it was.
+// place, and at last adds any missing column key, as the keywords. A file that is there but
+// cannot be read is left alone. Write failures are not reported: the previous file stays as it was.
 void saveSettings(const std::string& path, const SettingsToSave& settings);
 
 }  // namespace trelk

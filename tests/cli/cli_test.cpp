@@ -216,6 +216,26 @@ TEST(Cli, WritesIntoTheApplicationFolderByDefault) {
     EXPECT_TRUE(testing::fileExists(home.path() + "/Halvorn/Trelk/Trelk.txt"));
     EXPECT_FALSE(testing::fileExists(home.path() + "/Halvorn/Trelk/Trelk.ini"));  // the console only reads it
 }
+// "?", "*" and a final ":" are ordinary characters here: in the BOM's name, the report's, the
+// settings file's and the application folder's.
+TEST(Cli, NamesWithWildcardsAndColonsAreFiles) {
+    TempFolder folder;
+    const std::string bom = folder.write("a*b?.bom:", readFile(TRELK_TEST_DATA "/top_asm.bom"));
+    const std::string settings = folder.write("s*?.ini:", "[Settings]\r\nInclude_SummaryOfAssys=0\r\n"
+                                                          "Include_AssyInAssys=0\r\nInclude_PartsInAssys=0\r\n");
+    const std::string report = folder.file("out?.txt");
+    Result r = runCli({"--settings", settings, "-o", report, bom});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(readFile(report).find("Summary of assemblies"), std::string::npos);  // the file's flags
+    EXPECT_NE(readFile(report).find("Summary of parts for assembly TOP_ASM"), std::string::npos);
+
+    testing::setEnvironment("XDG_CONFIG_HOME", folder.file("config?*:"));
+    r = runCli({bom});
+    testing::setEnvironment("XDG_CONFIG_HOME", "");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(testing::fileExists(folder.file("config?*:/Halvorn/Trelk/Trelk.txt")));
+}
 #endif
 
 }  // namespace

@@ -142,8 +142,8 @@ private:
             mainKnown_ = true;
             main_.assign(is.headerName.data(), is.headerName.size());
             decideBetweenCandidates();
-            if (summaryDone_ || bom_.hasSummary_) return row;
         }
+        if (bom_.hasSummary_) return row;  // only the first summary line counts; its rows go on
         std::string_view name = is.lastField;
         if (!name.empty() && name.back() == ':') name.remove_suffix(1);
         if (mainKnown_ && (main_.empty() || !sameBytes(name, main_))) return row;

@@ -63,6 +63,9 @@ TEST(SummaryCheck, ComparesTheTotalsWithTheRightSection) {
         {"a summary before the breakdown, in the rows its header",
          "Summary of parts for assembly TOP:\r\n    11  Part  BOLT\r\n" + kBreakdown,
          {differs(11, 14, "BOLT"), differs(2, 0, "RAIL")}},
+        {"a second summary line among the rows is a line like any other",
+         kBreakdown + "Summary of parts for assembly TOP:\r\n    11  Part  BOLT\r\n"
+                      "Summary of parts for assembly TOP:\r\n     2  Part  RAIL\r\n", {}},
         {"blanks in the summary line are normalised",
          kBreakdown + "  Summary   of parts for assembly   TOP:  \r\n    11  Part  BOLT\r\n", {differs(2, 0, "RAIL")}},
     };

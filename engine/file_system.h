@@ -73,6 +73,10 @@ private:
 // fault costs about a microsecond, more in a virtual machine); elsewhere nothing happens.
 void adviseLargeBuffer(void* data, size_t size);
 
+// Creates the folder and whatever is missing above it; a folder that is there already is fine.
+// The error number, or 0.
+int createFolder(const std::string& path);
+
 // The file is listed as a plain, visible entry: not a folder, not hidden, not a system file.
 bool isListedFile(const std::string& name);
 
@@ -87,6 +91,8 @@ public:
 
     // The error number, or 0 when the file is open.
     int create(const std::string& path);
+    // Writes go to the process's standard output instead of a file; closing leaves it open.
+    int attachStandardOutput();
     // Writes all bytes; the error number, or 0.
     int write(const char* data, size_t size);
     // The error number of a failed flush or close, or 0.

@@ -145,6 +145,26 @@ int OutputFile::create(const std::string& path) {
     return kNoError;
 }
 
+int OutputFile::attachStandardOutput() {
+    close();
+    const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return errorNumber(errno, std::string());
+    handle_ = fd;
+    written_ = -1;  // never cut: it may be a file that was there before
+    return kNoError;
+}
+
+int createFolder(const std::string& path) {
+    // The folders above are made as needed; a failure there shows in the last step.
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        ::mkdir(path.substr(0, slash).c_str(), 0777);
+    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return errorNumber(errno, path);
+    // mkdir says EEXIST for a file of that name too; only a folder will do.
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) return errorNumber(errno, path);
+    return S_ISDIR(info.st_mode) ? kNoError : kAccessDenied;
+}
+
 int OutputFile::write(const char* data, size_t size) {
     if (handle_ < 0) return kOtherFailure;
     const int fd = static_cast<int>(handle_);

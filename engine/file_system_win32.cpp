@@ -116,6 +116,28 @@ int OutputFile::create(const std::string& path) {
     return kNoError;
 }
 
+int OutputFile::attachStandardOutput() {
+    close();
+    HANDLE copy;
+    if (!DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_OUTPUT_HANDLE), GetCurrentProcess(), &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS))
+        return errorNumber(GetLastError());
+    handle_ = reinterpret_cast<intptr_t>(copy);
+    return kNoError;
+}
+
+int createFolder(const std::string& path) {
+    // The folders above are made as needed; a failure there (a drive, a network share) shows in
+    // the last step.
+    for (size_t sep = path.find_first_of("\\/", 1); sep != std::string::npos; sep = path.find_first_of("\\/", sep + 1))
+        CreateDirectoryA(path.substr(0, sep).c_str(), nullptr);
+    if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return errorNumber(GetLastError());
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return errorNumber(GetLastError());
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? kNoError : kAccessDenied;
+}
+
 int OutputFile::write(const char* data, size_t size) {
     if (handle_ == -1) return kOtherFailure;
     HANDLE file = reinterpret_cast<HANDLE>(handle_);

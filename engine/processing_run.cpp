@@ -4,6 +4,7 @@
 
 #include "engine/file_system.h"
 #include "engine/report.h"
+#include "engine/result_export.h"
 #include "engine/rollup.h"
 #include "engine/summary_check.h"
 
@@ -11,7 +12,8 @@ namespace trelk {
 
 std::string reportPathFor(const RunRequest& request) {
     if (!request.reportPath.empty()) return request.reportPath;
-    return request.applicationFolder + kPathSeparator + "Trelk.txt";
+    if (request.format == ReportFormat::Csv) return request.applicationFolder;
+    return request.applicationFolder + kPathSeparator + (request.format == ReportFormat::Json ? "Trelk.json" : "Trelk.txt");
 }
 
 namespace {
@@ -23,12 +25,24 @@ void logNumbered(ProcessingHost& host, std::string_view text, int64_t number) {
 // The analysis of the file as it is read, up to the sorted tables. Returns the error number of a
 // read that failed, or kOutOfMemory when the file is too large for the memory at hand, or 0.
 int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, size_t& lineCount,
-            ResultTables& tables) {
+            ResultTables& tables, ExportExtras& extras) {
     const LogSink log = [&host](std::string_view line) { host.appendLogLine(line); };
+    const bool exporting = request.format != ReportFormat::Report;
     try {
-        const BomStructure bom([&input](char* into, size_t room) { return input.read(into, room); },
-                               [&input] { return input.rewind() == kNoError; }, request.keywords, input.size(),
-                               request.columns);
+        EncodingCheck encoding;
+        // The start of the file is read twice (its line ends are decided first): the encoding is
+        // checked on the second reading only.
+        const BomStructure bom(
+            [&](char* into, size_t room) {
+                const size_t got = input.read(into, room);
+                if (exporting) encoding.feed(into, got);
+                return got;
+            },
+            [&] {
+                encoding = EncodingCheck();
+                return input.rewind() == kNoError;
+            },
+            request.keywords, input.size(), request.columns);
         // A read that fails part way is reported, not taken for the end of the file.
         if (input.error() != kNoError) return input.error();
         lineCount = bom.lineCount();
@@ -36,10 +50,21 @@ int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, s
         if (lineCount <= 1) return kNoError;
         if (bom.hasMainAssembly()) host.appendLogLine("Main assembly name: " + std::string(bom.mainAssemblyName()));
         logQuantityProblems(bom, log);
-        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), log);
+        const Tally build = Tally::of(request.buildQuantity);
+        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), build, log);
         tables = sortTables(bom, totals, buildWhereUsed(bom));
         logOutOfRangeTotals(tables, log);
-        logSummaryDifferences(tables.partTotals, bom, log);
+        if (exporting) {
+            extras.encoding = encoding.encoding();
+            if (request.sections.Include_BOMAssyBreakdown) extras.tree = buildAssemblyTree(bom, build, log);
+        }
+        // The export's summary lists the parts of one machine.
+        if (request.buildQuantity == 1) {
+            logSummaryDifferences(tables.partTotals, bom, log);
+        } else if (bom.hasSummary()) {
+            const RollupTotals one = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {});
+            logSummaryDifferences(sortTables(bom, one, WhereUsedById()).partTotals, bom, log);
+        }
         return kNoError;
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
@@ -48,7 +73,9 @@ int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, s
 
 }  // namespace
 
-void runProcessing(const RunRequest& request, ProcessingHost& host) {
+void runProcessing(const RunRequest& request, ProcessingHost& caller) {
+    // The JSON document carries the run's log lines: they are kept as they pass.
+    LogKeepingHost host(caller, request.format == ReportFormat::Json);
     const std::string reportPath = reportPathFor(request);
     const std::string& bomFile = request.bomFileName;
 
@@ -71,11 +98,12 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
     // A read that fails after the trial open is reported, not taken for an empty file.
     size_t lineCount = 0;
     ResultTables tables;
+    ExportExtras extras;
     int error;
     {
         InputFile input;  // closed again before the breakdown section opens the file
         error = input.open(bomFile);
-        if (error == kNoError) error = analyse(input, request, host, lineCount, tables);
+        if (error == kNoError) error = analyse(input, request, host, lineCount, tables, extras);
     }
     if (error != kNoError) {
         logNumbered(host, "Error reading BOM input file! Error #:", error);
@@ -83,6 +111,10 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
     }
     if (lineCount <= 1) {
         host.appendLogLine("BOM input file seems to be empty!");
+        return;
+    }
+    if (request.format != ReportFormat::Report || request.toStandardOutput) {
+        writeExport(request, host, tables, extras, host.lines());
         return;
     }
 
@@ -111,6 +143,7 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
     if (isExistingFile(reportPath)) {
         host.appendLogLine("Results stored in file:");
         host.appendLogLine(reportPath);
+        host.resultsWritten(reportPath);
         host.openDocument(reportPath);
     } else {
         host.appendLogLine("Output file not found");

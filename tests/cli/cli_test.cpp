@@ -98,6 +98,13 @@ TEST(Cli, UsageErrorsGiveOneLineAndStatus2) {
         {"--columns", "1,2,3,4", kTopAsm},
         {"--columns", "1.0,2,3", kTopAsm},
         {"--columns", "", kTopAsm},
+        {"-f", "xml", kTopAsm},
+        {"-f", "csv", "-o", "-", kTopAsm},
+        {"--build", "0", kTopAsm},
+        {"--build", "-2", kTopAsm},
+        {"--build", "1.5", kTopAsm},
+        {"--build", "+3", kTopAsm},
+        {"--build", "9223372036854775808", kTopAsm},
     };
     for (const auto& args : cases) {
         const Result r = runCli(args);
@@ -146,6 +153,7 @@ TEST(Cli, StrictFailsWhenTheTotalsDifferFromTheSummary) {
         {{"--strict", differing}, 1, true},
         {{"--strict", "-q", differing}, 1, false},
         {{"--strict", agreeing}, 0, false},
+        {{"--strict", "--build", "3", agreeing}, 0, false},  // the summary lists one machine
     };
     for (const auto& c : cases) {
         std::remove(report.c_str());
@@ -186,6 +194,41 @@ TEST(Cli, ReadsTheColumnLayoutFromTheSettingsFileOrTheCommandLine) {
         ASSERT_EQ(runCli(args).status, 0);
         EXPECT_EQ(readFile(report).rfind(right, 0) == 0, c.rightTotals) << readFile(report);
     }
+}
+
+TEST(Cli, WritesToStandardOutputWithTheLogOnStandardError) {
+    TempFolder folder;
+    const Result r = runCli({"-s", "all", "-o", "-", kTopAsm});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string report = readFile(TRELK_TEST_DATA "/top_asm_report.txt");
+    for (size_t cr; (cr = report.find("\r\n")) != std::string::npos;) report.erase(cr, 1);
+    EXPECT_EQ(r.out, report);
+    EXPECT_EQ(r.err, "Trying to read BOM file:\n" + kTopAsm + "\nNr of lines read of BOM input file: 8\n"
+                     "Main assembly name: TOP_ASM\nResults written to standard output\n");
+    const Result json = runCli({"-q", "-f", "json", "-o", "-", kTopAsm});
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(json.out.substr(0, 30), "{\n  \"format\": \"trelk-results\",");
+    EXPECT_EQ(json.err, "");
+    // A run that fails writes nothing to standard output and ends with status 1.
+    const Result missing = runCli({"-f", "json", "-o", "-", folder.file("missing.bom")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+}
+
+TEST(Cli, BuildQuantityMultipliesTheTotalsOfTheReport) {
+    TempFolder folder;
+    const std::string report = folder.file("r.txt");
+    const std::string separator(86, '-');
+    ASSERT_EQ(runCli({"-s", "parts,parts-where-used", "--build", "250", "-o", report, kTopAsm}).status, 0);
+    EXPECT_EQ(readFile(report), separator + "\r\nSummary of parts for assembly TOP_ASM\r\n 2000   BOLT_M6\r\n  500   RAIL\r\n" +
+                                    separator + "\r\n\r\n\r\n" + separator + "\r\nParts in assembly TOP_ASM\r\nBOLT_M6\r\n"
+                                    "    4x in TOP_ASM\r\n    4x in FRAME\r\n\r\nRAIL\r\n    2x in FRAME\r\n\r\n" + separator + "\r\n");
+    // The largest build quantity takes the totals beyond 64 bits: logged, and held at the end.
+    const Result r = runCli({"-s", "parts", "--build", "9223372036854775807", "-o", report, kTopAsm});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Total out of range: abnormal error! - BOLT_M6\nTotal out of range: abnormal error! - RAIL\n"),
+              std::string::npos) << r.out;
+    EXPECT_NE(readFile(report).find("9223372036854775807   BOLT_M6\r\n"), std::string::npos);
 }
 
 #ifndef _WIN32

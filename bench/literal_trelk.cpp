@@ -31,7 +31,9 @@ int main(int argc, char** argv) {
     const trelk::KeywordSet keywords;
     log("Trying to read BOM file:");
     log(bomFile);
-    trelk::BomLineTable table = trelk::readBomLines(bomFile);
+    std::string bytes;
+    if (trelk::readWholeFile(bomFile, bytes) != trelk::kNoError) bytes.clear();
+    trelk::BomLineTable table = trelk::literal::lineTable(bytes);
     log("Nr of lines read of BOM input file:" + trelk::formatSignedDecimal(static_cast<int64_t>(table.count())));
     if (table.count() <= 1) {
         log("BOM input file seems to be empty!");

@@ -1,10 +1,15 @@
 #include "cli/console_host.h"
 
 #include "cli/desktop_open.h"
+#include "engine/summary_check.h"
 
 namespace trelk {
 
 void ConsoleHost::appendLogLine(std::string_view text) {
+    // The run's only lines that begin so are those of the summary check.
+    if (text.substr(0, messages::kSummaryDiffers.size()) == messages::kSummaryDiffers ||
+        text == messages::kFurtherSummaryDifferences)
+        summaryDiffers_ = true;
     if (quiet_) return;
     std::fwrite(text.data(), 1, text.size(), logStream_);
     std::fputc('\n', logStream_);

@@ -23,12 +23,15 @@ public:
 
     // The run wrote its report and found it afterwards.
     bool reportStored() const { return reportStored_; }
+    // The run logged a difference between its totals and the export's own summary of parts.
+    bool summaryDiffers() const { return summaryDiffers_; }
 
 private:
     bool quiet_;
     bool openReport_;
     std::FILE* logStream_;
     bool reportStored_ = false;
+    bool summaryDiffers_ = false;
 };
 
 }  // namespace trelk

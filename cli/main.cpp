@@ -38,8 +38,8 @@ int main(int argc, char** argv) {
     CLI::App app("Multiplies the quantities of a Pro/E BOM export out through the assembly tree, lists where\n"
                  "every part and sub-assembly is used and writes the Trelk report.",
                  "trelk-cli");
-    std::string bomFile, output, sections, settingsFile, format = "report", build = "1";
-    bool openReport = false, quiet = false;
+    std::string bomFile, output, sections, settingsFile, format = "report", build = "1", columns;
+    bool openReport = false, quiet = false, strict = false;
     app.add_option("BOMFILE", bomFile, "The BOM file exported by the CAD system")->required();
     app.add_option("-o,--output", output,
                    "Report or JSON file, or the folder of the CSV files; - for standard output\n"
@@ -59,8 +59,14 @@ int main(int argc, char** argv) {
     app.add_option("--settings", settingsFile, "Settings file for keywords and flags (only read);\n"
                                                "default: Trelk.ini in the application folder")
         ->type_name("FILE");
+    app.add_option("--columns", columns,
+                   "Fields of quantity, type and name in item lines, counted from 1 at the start or\n"
+                   "from -1 at the end, for example 1,2,3; default: the settings file's, else 1,2,-1")
+        ->type_name("Q,T,N");
     app.add_flag("--open", openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", quiet, "No log lines");
+    app.add_flag("--strict", strict, "Exit status 1 when the totals differ from the export's own summary\n"
+                                     "of parts (the report is written all the same)");
     app.set_version_flag("--version", "trelk-cli " TRELK_VERSION_STRING);
     app.footer(trelk::kOutputHelp);
     try {
@@ -80,6 +86,11 @@ int main(int argc, char** argv) {
         chosenSections = trelk::parseSectionList(sections, error);
         if (!chosenSections) return usageError(error);
     }
+    std::optional<trelk::ColumnLayout> chosenColumns;
+    if (app.count("--columns")) {
+        chosenColumns = trelk::parseColumnList(columns);
+        if (!chosenColumns) return usageError("--columns wants three non-zero whole numbers, as 1,2,-1; not '" + columns + "'");
+    }
     std::string error;
     const std::optional<trelk::ReportFormat> chosenFormat = trelk::parseReportFormat(format, error);
     if (!chosenFormat) return usageError(error);
@@ -92,14 +103,21 @@ int main(int argc, char** argv) {
     if (!settingsFile.empty() && !trelk::isExistingFile(settingsFile))
         return usageError("settings file '" + settingsFile + "' not found");
 
+    // The report needs the application folder, made when missing; the settings file alone is
+    // only looked for there.
     std::string folder;
-    if (settingsFile.empty() || (output.empty() && !toStandardOutput)) folder = applicationFolder();
-    if (settingsFile.empty()) settingsFile = trelk::settingsFilePathIn(folder);
-    const trelk::StoredSettings stored = trelk::loadSettings(settingsFile);
+    const bool folderNeeded = output.empty() && !toStandardOutput;
+    if (folderNeeded) folder = applicationFolder();
+    if (settingsFile.empty()) {
+        const std::string found = folderNeeded ? folder : trelk::findAppFolder("Halvorn", "Trelk", 1);
+        if (!found.empty()) settingsFile = trelk::settingsFilePathIn(found);
+    }
+    const trelk::StoredSettings stored = settingsFile.empty() ? trelk::StoredSettings() : trelk::loadSettings(settingsFile);
 
     trelk::RunRequest request;
     request.bomFileName = bomFile;
     request.keywords = stored.keywords;
+    request.columns = chosenColumns ? *chosenColumns : stored.columns;
     request.sections = chosenSections ? *chosenSections : stored.sections;
     request.applicationFolder = folder;
     request.reportPath = output;
@@ -112,5 +130,6 @@ int main(int argc, char** argv) {
     trelk::ConsoleHost host(quiet, openReport && !toStandardOutput, toStandardOutput);
     trelk::runProcessing(request, host);
     std::fflush(stdout);
+    if (strict && host.summaryDiffers()) return kExitRunProblem;
     return host.reportStored() ? kExitReportStored : kExitRunProblem;
 }

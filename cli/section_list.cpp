@@ -39,4 +39,17 @@ std::optional<SectionSelection> parseSectionList(const std::string& list, std::s
     }
 }
 
+std::optional<ColumnLayout> parseColumnList(const std::string& list) {
+    int numbers[3];
+    size_t start = 0;
+    for (int i = 0; i < 3; ++i) {
+        const size_t comma = list.find(',', start);
+        if ((comma == std::string::npos) != (i == 2)) return std::nullopt;
+        numbers[i] = readFieldNumber(std::string_view(list).substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (numbers[i] == 0) return std::nullopt;
+        start = comma + 1;
+    }
+    return ColumnLayout{numbers[0], numbers[1], numbers[2]};
+}
+
 }  // namespace trelk

@@ -10,7 +10,21 @@
 namespace trelk {
 
 BomLineTable::BomLineTable(std::string bytes) : bytes_(std::make_unique<std::string>(std::move(bytes))) {
-    lines_ = splitLines(*bytes_);
+    lines_ = splitBomLines(*bytes_);
+}
+
+BomLineTable BomLineTable::fromLines(const std::vector<std::string>& lines) {
+    BomLineTable table;
+    size_t size = 0;
+    for (const std::string& line : lines) size += line.size();
+    table.bytes_->reserve(size);
+    for (const std::string& line : lines) *table.bytes_ += line;
+    size_t at = 0;
+    for (const std::string& line : lines) {
+        table.lines_.emplace_back(table.bytes_->data() + at, line.size());
+        at += line.size();
+    }
+    return table;
 }
 
 BomLineTable readBomLines(const std::string& fileName) {
@@ -180,8 +194,51 @@ LineFields splitFields(std::string_view line) {
     return f;
 }
 
-LineClassifier::LineClassifier(const KeywordSet& keywords)
-    : keywords_(keywords), containsHasBlank_(keywords.contains.find(' ') != std::string::npos) {}
+std::string_view fieldOfRawLine(std::string_view line, int n) {
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    if (n > 0) {
+        const char* p = skipBlanks(begin, end);
+        for (int i = 1; i < n && p != end; ++i) p = skipBlanks(findBlank(p, end), end);
+        return between(p, findBlank(p, end));
+    }
+    if (n < 0) {
+        const char* q = skipBlanksBack(begin, end);
+        for (int i = -1; i > n && q != begin; --i) q = skipBlanksBack(begin, findBlankBack(begin, q));
+        return between(findBlankBack(begin, q), q);
+    }
+    return {};
+}
+
+int readFieldNumber(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return 0;
+    text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
+    size_t i = text[0] == '+' || text[0] == '-' ? 1 : 0;
+    if (i == text.size()) return 0;
+    int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return 0;
+        value = value * 10 + (text[i] - '0');
+        if (value > std::numeric_limits<int>::max()) return 0;
+    }
+    return static_cast<int>(text[0] == '-' ? -value : value);
+}
+
+LineClassifier::LineClassifier(const KeywordSet& keywords, const ColumnLayout& columns)
+    : keywords_(keywords),
+      columns_(columns),
+      defaultColumns_(columns.isDefault()),
+      containsHasBlank_(keywords.contains.find(' ') != std::string::npos) {}
+
+void LineClassifier::takeColumns(std::string_view line, LineClass& c) const {
+    c.quantity = fieldOfRawLine(line, columns_.Quantity);
+    c.item = fieldOfRawLine(line, columns_.Name);
+    const std::string_view type = fieldOfRawLine(line, columns_.Type);
+    if (sameBytes(type, keywords_.SubAssembly)) c.kind = ItemKind::SubAssembly;
+    else if (sameBytes(type, keywords_.Part)) c.kind = ItemKind::Part;
+    else c.kind = ItemKind::None;
+}
 
 LineClass LineClassifier::classify(std::string_view line) {
     LineClass c;
@@ -199,6 +256,7 @@ LineClass LineClassifier::classify(std::string_view line) {
     const char* const last = findBlankBack(first, lastEnd);
     c.quantity = between(first, firstEnd);
     c.item = between(last, lastEnd);
+    c.lastField = c.item;
     std::string_view type;  // empty for a line of one field, which an empty keyword matches
     if (last != first) {
         const char* const second = skipBlanks(firstEnd, end);
@@ -219,6 +277,7 @@ LineClass LineClassifier::classify(std::string_view line) {
         const char* const beforeLastEnd = skipBlanksBack(first, last);
         c.headerName = between(findBlankBack(first, beforeLastEnd), beforeLastEnd);
     }
+    if (!defaultColumns_) takeColumns(line, c);
     return c;
 }
 

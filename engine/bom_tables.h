@@ -20,6 +20,22 @@ struct KeywordSet {
     std::string SummaryOfParts = "Summary of parts for assembly";
 };
 
+// Which fields of an item line hold the quantity, the type and the name: 1, 2, ... from the start,
+// -1, -2, ... from the end, as field() counts them. The members carry the names of their settings
+// keys. The CAD system's own layout is the default; companies lay their exports out otherwise.
+struct ColumnLayout {
+    int Quantity = 1;
+    int Type = 2;
+    int Name = -1;
+
+    bool isDefault() const { return Quantity == 1 && Type == 2 && Name == -1; }
+    bool operator==(const ColumnLayout& o) const { return Quantity == o.Quantity && Type == o.Type && Name == o.Name; }
+};
+
+// A field number as a text holds it: an optional sign and digits, blanks around them allowed, not
+// 0 and within the int range; anything else gives 0.
+int readFieldNumber(std::string_view text);
+
 // One flag per report section, in report order; the members carry the names of their settings keys.
 struct SectionSelection {
     bool Include_BOMAssyBreakdown = false;
@@ -44,8 +60,10 @@ struct SectionSelection {
 class BomLineTable {
 public:
     BomLineTable() = default;
-    // Takes the file's bytes and cuts them into lines.
+    // Takes the file's bytes and cuts them into lines by the rules of a BOM file (forEachBomLine).
     explicit BomLineTable(std::string bytes);
+    // A table of the given lines.
+    static BomLineTable fromLines(const std::vector<std::string>& lines);
 
     size_t count() const { return lines_.size(); }
     std::string_view line(size_t number) const {
@@ -83,6 +101,10 @@ enum class ItemKind : uint8_t { None, SubAssembly, Part };
 // What field 2 of a normalised line makes of it: sub-assembly, part or neither.
 ItemKind itemKind(std::string_view line, const KeywordSet& keywords);
 
+// Field n of a line as field() gives it once the line is normalised, taken straight from the line
+// as read.
+std::string_view fieldOfRawLine(std::string_view line, int n);
+
 // Fields 1, 2, -2 and -1 of a line as field() gives them once the line is normalised, taken
 // straight from the line as read. A line without fields (empty once normalised) has all four empty.
 struct LineFields {
@@ -96,16 +118,22 @@ struct LineClass {
     bool empty = true;   // empty once normalised: ends a block
     bool header = false;  // a block header
     ItemKind kind = ItemKind::None;  // None for empty lines
-    std::string_view quantity, item;  // fields 1 and -1
+    std::string_view quantity, item;  // the quantity and name fields of the column layout
     std::string_view headerName;      // field -2 of a header; empty for other lines
+    std::string_view lastField;       // field -1
 };
 class LineClassifier {
 public:
-    explicit LineClassifier(const KeywordSet& keywords);
+    explicit LineClassifier(const KeywordSet& keywords, const ColumnLayout& columns = ColumnLayout());
     LineClass classify(std::string_view line);
 
 private:
+    // The fields of the column layout, for any layout but the default one.
+    void takeColumns(std::string_view line, LineClass& c) const;
+
     const KeywordSet& keywords_;
+    ColumnLayout columns_;
+    bool defaultColumns_;
     // A `contains` keyword with a blank in it can reach over several fields; such lines are
     // normalised into this buffer to be compared.
     bool containsHasBlank_;

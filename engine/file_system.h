@@ -54,6 +54,9 @@ public:
     int open(const std::string& name);
     // Reads up to `size` bytes: the number read, 0 at the end of the file or after a failure.
     size_t read(char* data, size_t size);
+    // Goes back to the start of the file: the error number, or 0. A failure is also kept as the
+    // error of the reading.
+    int rewind();
     // The error number of a failed read, or 0.
     int error() const { return error_; }
     // The file's size when it was opened (it may change while it is read).

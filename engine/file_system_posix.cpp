@@ -112,6 +112,12 @@ size_t InputFile::read(char* data, size_t size) {
     }
 }
 
+int InputFile::rewind() {
+    if (handle_ < 0 || error_ != kNoError) return error_ != kNoError ? error_ : kOtherFailure;
+    if (::lseek(static_cast<int>(handle_), 0, SEEK_SET) != 0) error_ = errorNumber(errno, std::string());
+    return error_;
+}
+
 bool isListedFile(const std::string& name) {
     struct stat info;
     return ::stat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode);

@@ -86,6 +86,14 @@ size_t InputFile::read(char* data, size_t size) {
     return got;
 }
 
+int InputFile::rewind() {
+    if (handle_ == -1 || error_ != kNoError) return error_ != kNoError ? error_ : kOtherFailure;
+    LARGE_INTEGER start;
+    start.QuadPart = 0;
+    if (!SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), start, nullptr, FILE_BEGIN)) error_ = errorNumber(GetLastError());
+    return error_;
+}
+
 bool isListedFile(const std::string& name) {
     const DWORD attributes = GetFileAttributesA(name.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&

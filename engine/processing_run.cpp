@@ -6,6 +6,7 @@
 #include "engine/report.h"
 #include "engine/result_export.h"
 #include "engine/rollup.h"
+#include "engine/summary_check.h"
 
 namespace trelk {
 
@@ -29,13 +30,19 @@ int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, s
     const bool exporting = request.format != ReportFormat::Report;
     try {
         EncodingCheck encoding;
+        // The start of the file is read twice (its line ends are decided first): the encoding is
+        // checked on the second reading only.
         const BomStructure bom(
             [&](char* into, size_t room) {
                 const size_t got = input.read(into, room);
                 if (exporting) encoding.feed(into, got);
                 return got;
             },
-            request.keywords, input.size());
+            [&] {
+                encoding = EncodingCheck();
+                return input.rewind() == kNoError;
+            },
+            request.keywords, input.size(), request.columns);
         // A read that fails part way is reported, not taken for the end of the file.
         if (input.error() != kNoError) return input.error();
         lineCount = bom.lineCount();
@@ -50,6 +57,13 @@ int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, s
         if (exporting) {
             extras.encoding = encoding.encoding();
             if (request.sections.Include_BOMAssyBreakdown) extras.tree = buildAssemblyTree(bom, build, log);
+        }
+        // The export's summary lists the parts of one machine.
+        if (request.buildQuantity == 1) {
+            logSummaryDifferences(tables.partTotals, bom, log);
+        } else if (bom.hasSummary()) {
+            const RollupTotals one = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {});
+            logSummaryDifferences(sortTables(bom, one, WhereUsedById()).partTotals, bom, log);
         }
         return kNoError;
     } catch (const std::bad_alloc&) {

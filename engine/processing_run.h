@@ -16,6 +16,7 @@ enum class ReportFormat : uint8_t { Report, Csv, Json };
 struct RunRequest {
     std::string bomFileName;      // exactly as the user gave it; relative to the current directory
     KeywordSet keywords;
+    ColumnLayout columns;  // where item lines hold quantity, type and name
     SectionSelection sections;
     std::string applicationFolder;  // the report goes there as "Trelk.txt"
     std::string reportPath;         // when not empty, the report goes here instead

@@ -92,36 +92,36 @@ private:
 int copyBreakdown(ReportWriter& out, const std::string& bomFileName, const std::string& keyword) {
     if (!isListedFile(bomFileName)) return kNoError;
     LineRun run(out);
-    // Without a CR in it and not starting with an LF, a match lies inside one line: the file can
-    // then be read piece by piece, line by line, and never be all in memory. (A read that fails
-    // part way leaves the lines before it, and its error.)
-    if (keyword.find('\r') == std::string::npos && (keyword.empty() || keyword[0] != '\n')) {
+    // Without a line-end byte in it, a match lies inside one line: the file can then be read piece
+    // by piece, line by line, and never be all in memory. (A read that fails part way leaves the
+    // lines before it, and its error.)
+    if (keyword.find_first_of("\r\n") == std::string::npos) {
         InputFile file;
         if (const int error = file.open(bomFileName)) return error;
         bool found = false;
-        forEachLineRead([&](char* into, size_t room) { return found ? 0 : file.read(into, room); },
-                        [&](std::string_view line) {
-                            found = found || line.find(keyword) != std::string_view::npos;
-                            if (!found) run.add(line);
-                        },
-                        [&] { run.flush(); });
+        forEachBomLineRead([&](char* into, size_t room) { return found ? 0 : file.read(into, room); },
+                           [&] { return file.rewind() == kNoError; },
+                           [&](std::string_view line) {
+                               found = found || line.find(keyword) != std::string_view::npos;
+                               if (!found) run.add(line);
+                           },
+                           [&] { run.flush(); });
         return file.error();
     }
-    // Otherwise a match may reach over a line end; the copy stops where the line of its first
-    // byte begins.
+    // Otherwise a match may reach over a line end; the copy stops before the line in which the
+    // match begins, a match that begins inside a line end counting for the line after it.
     std::string bytes;
     if (const int error = readWholeFile(bomFileName, bytes)) return error;
+    const TextLayout layout = textLayoutOf(bytes);
     std::string_view text = cutAtEndOfFileMark(bytes);
+    if (layout.byteOrderMark) text.remove_prefix(3);
     const size_t match = text.find(keyword);
-    if (match != std::string_view::npos) {
-        size_t lineStart = 0;
-        if (match > 0) {
-            const size_t cr = text.rfind('\r', match - 1);
-            if (cr != std::string_view::npos) lineStart = cr + 1 < text.size() && text[cr + 1] == '\n' ? cr + 2 : cr + 1;
-        }
-        text = text.substr(0, lineStart);
-    }
-    forEachLine(text, [&](std::string_view line) { run.add(line); });
+    bool stopped = false;
+    forEachLine(text, [&](std::string_view line) {
+        stopped = stopped || (match != std::string_view::npos &&
+                              static_cast<size_t>(line.data() - text.data()) + line.size() >= match);
+        if (!stopped) run.add(line);
+    }, TextLayout{layout.ends, false});
     run.flush();  // before `bytes`, which the pending lines point into, is gone
     return kNoError;
 }

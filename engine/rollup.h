@@ -42,6 +42,12 @@ struct QuantityProblem {
     NameId item;
 };
 
+// A row of the export's own summary of parts: a part line after the summary line.
+struct SummaryRow {
+    NameId name;
+    int32_t quantity;  // 0 when out of range
+};
+
 // The classified lines of one BOM file, with every name numbered once. Only what the analysis
 // can reach is kept: item lines inside blocks (and block headers that are item lines too), the
 // blocks, and for every assembly the items its roll-up walk goes over. The file's bytes are not
@@ -49,12 +55,16 @@ struct QuantityProblem {
 class BomStructure {
 public:
     // Cuts the bytes into lines and classifies each one, as it would be once normalised.
-    BomStructure(std::string_view bytes, const KeywordSet& keywords);
+    BomStructure(std::string_view bytes, const KeywordSet& keywords, const ColumnLayout& columns = ColumnLayout());
     // The same for bytes read piece by piece: read(into, room) puts up to `room` bytes at `into`
-    // and gives their number, 0 at the end. `expectedBytes`, the file's size if known, lets the
-    // item table be made about the right size at once.
+    // and gives their number, 0 at the end. The file is read twice, its start at least: first for
+    // its line ends, then, after rewind() (false when it fails: no lines), for its lines.
+    // `expectedBytes`, the file's size if known, lets the item table be made about the right size
+    // at once.
     using ReadPiece = std::function<size_t(char*, size_t)>;
-    BomStructure(const ReadPiece& read, const KeywordSet& keywords, uint64_t expectedBytes = 0);
+    using Rewind = std::function<bool()>;
+    BomStructure(const ReadPiece& read, const Rewind& rewind, const KeywordSet& keywords, uint64_t expectedBytes = 0,
+                 const ColumnLayout& columns = ColumnLayout());
     BomStructure(const BomStructure&) = delete;
     BomStructure& operator=(const BomStructure&) = delete;
 
@@ -74,6 +84,12 @@ public:
     uint32_t walkBegin(NameId id) const { return walkBegin_[id]; }
     uint32_t walkEnd(NameId id) const { return walkEnd_[id]; }
 
+    // The export's own summary of parts: the first line (normalised) that holds the
+    // `SummaryOfParts` keyword and whose last field, without one trailing ":", is the main
+    // assembly's name (not empty); its rows are the part lines after it up to the next empty line.
+    bool hasSummary() const { return hasSummary_; }
+    const std::vector<SummaryRow>& summaryRows() const { return summaryRows_; }
+
     bool hasMainAssembly() const { return mainAssembly_ != kNone; }
     // The name of the first header line, or empty when the file has none.
     std::string_view mainAssemblyName() const { return mainAssembly_ == kNone ? std::string_view() : name(mainAssembly_); }
@@ -88,6 +104,8 @@ private:
     NameIndex names_;
     std::vector<uint32_t> walkBegin_, walkEnd_;  // by name number
     NameId mainAssembly_ = kNone;
+    bool hasSummary_ = false;
+    std::vector<SummaryRow> summaryRows_;
 };
 
 // One line for the log.

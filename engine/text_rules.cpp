@@ -16,6 +16,46 @@ std::vector<std::string_view> splitLines(std::string_view bytes) {
     return lines;
 }
 
+std::vector<std::string_view> splitBomLines(std::string_view bytes) {
+    std::vector<std::string_view> lines;
+    forEachBomLine(bytes, [&](std::string_view line) { lines.push_back(line); });
+    return lines;
+}
+
+void LineEndScan::add(std::string_view bytes) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    if (p == end || settled()) return;
+    if (!sawCr_) {
+        // Before the first CR only whether an LF is there matters: it cannot follow CR CR.
+        const void* cr = std::memchr(p, '\r', bytes.size());
+        const char* const upTo = cr ? static_cast<const char*>(cr) : end;
+        if (!sawLf_ && std::memchr(p, '\n', static_cast<size_t>(upTo - p))) sawLf_ = lfNotAfterCrCr_ = true;
+        if (cr) sawCr_ = true;
+    }
+    if (sawCr_ && !lfNotAfterCrCr_) {
+        for (const char* q = p; (q = static_cast<const char*>(std::memchr(q, '\n', static_cast<size_t>(end - q))));
+             ++q) {
+            sawLf_ = true;
+            const char b1 = q - p >= 1 ? q[-1] : before1_;
+            const char b2 = q - p >= 2 ? q[-2] : q - p == 1 ? before1_ : before2_;
+            if (b1 != '\r' || b2 != '\r') {
+                lfNotAfterCrCr_ = true;
+                break;
+            }
+        }
+    }
+    before2_ = bytes.size() >= 2 ? end[-2] : before1_;
+    before1_ = end[-1];
+}
+
+TextLayout textLayoutOf(std::string_view bytes) {
+    bytes = cutAtEndOfFileMark(bytes);
+    LineEndScan scan;
+    scan.add(bytes);
+    return {scan.result(), startsWithByteOrderMark(bytes)};
+}
+
 namespace {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 }  // namespace

@@ -48,7 +48,7 @@ private:
 };
 
 bool hasHeaderLine(const std::string& bytes, const KeywordSet& keywords) {
-    BomLineTable table{std::string(bytes)};
+    BomLineTable table = literal::lineTable(bytes);
     table.normaliseAll();
     for (const std::string_view line : table.lines())
         if (isBlockHeader(line, keywords.contains)) return true;
@@ -87,6 +87,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 if (c != '\r') *keyword += c;
         }
     }
+    if (flags & 64) {  // a column layout from the next three bytes, each -3 to 3 (0: its default)
+        const ColumnLayout defaults;
+        int* const fields[] = {&request.columns.Quantity, &request.columns.Type, &request.columns.Name};
+        const int defaultFields[] = {defaults.Quantity, defaults.Type, defaults.Name};
+        for (int i = 0; i < 3 && !rest.empty(); ++i) {
+            const int n = static_cast<unsigned char>(rest[0]) % 7 - 3;
+            *fields[i] = n != 0 ? n : defaultFields[i];
+            rest.remove_prefix(1);
+        }
+    }
     const std::string bytes(rest);
     const std::string& folder = fuzz::scratchFolder();
     request.bomFileName = folder + "/input.bom";
@@ -103,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::check(log.size() >= 4, "fewer than four log lines");
     fuzz::checkEqual("Trying to read BOM file:", log[0], "first log line");
     fuzz::checkEqual(request.bomFileName, log[1], "second log line");
-    const BomLineTable table{std::string(bytes)};
+    const BomLineTable table = literal::lineTable(bytes);
     fuzz::checkEqual("Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(table.count())),
                      log[2], "line count");
     const bool stored = log.size() >= 2 && log[log.size() - 2] == "Results stored in file:" && log.back() == report;
@@ -118,10 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The literal reading, where it can finish in a moment.
     if (bytes.size() > 16384) return 0;
     {
-        const BomStructure bom(bytes, request.keywords);
+        const BomStructure bom(bytes, request.keywords, request.columns);
         if (!WalkCounter(bom, 4000).within(bom.mainAssemblyName())) return 0;
     }
-    const literal::Analysis expected = testing::literalAnalysis(bytes, request.keywords);
+    const literal::Analysis expected = testing::literalAnalysis(bytes, request.keywords, RollupLimits(), request.columns);
     std::vector<std::string> expectedLog = {log[0], log[1], log[2]};
     if (hasHeaderLine(bytes, request.keywords)) expectedLog.push_back("Main assembly name: " + expected.mainAssemblyName);
     expectedLog.insert(expectedLog.end(), expected.log.begin(), expected.log.end());

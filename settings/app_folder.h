@@ -16,6 +16,10 @@ using FolderMessageSink = std::function<void(const std::string& text)>;
 std::string ensureAppFolder(std::string companyName, std::string productName, const int& perUser,
                             const FolderMessageSink& show);
 
+// The same path as ensureAppFolder gives, found without creating anything and without messages:
+// empty when the base folder cannot be found.
+std::string findAppFolder(std::string companyName, std::string productName, const int& perUser);
+
 // "Could not create Folder '<folder>' for INI file, Error <code> "
 std::string folderCreationMessage(const std::string& folder, long code);
 

@@ -22,6 +22,18 @@ const KeywordKey kKeywordKeys[] = {
     {"SummaryOfParts", &KeywordSet::SummaryOfParts},
 };
 
+const char* const kColumns = "Columns";
+
+struct ColumnKey {
+    const char* key;
+    int ColumnLayout::*member;
+};
+const ColumnKey kColumnKeys[] = {
+    {"Quantity", &ColumnLayout::Quantity},
+    {"Type", &ColumnLayout::Type},
+    {"Name", &ColumnLayout::Name},
+};
+
 struct SectionKey {
     const char* key;
     bool SectionSelection::*member;
@@ -55,6 +67,8 @@ StoredSettings loadSettings(const std::string& path) {
     if (!isExistingFile(path)) return stored;
     stored.fileFound = true;
     for (const KeywordKey& k : kKeywordKeys) stored.keywords.*k.member = iniRead(path, kKeywords, k.key, defaults.*k.member);
+    for (const ColumnKey& c : kColumnKeys)
+        if (const int number = readFieldNumber(iniRead(path, kColumns, c.key, ""))) stored.columns.*c.member = number;
     for (const SectionKey& s : kSectionKeys)
         stored.sections.*s.member = iniReadInt(path, kSettings, s.key, flagText(defaultSections.*s.member)) != 0;
     stored.bomFileName = iniReadFileName(path, kSettings, "BOM_filename", "");
@@ -78,6 +92,10 @@ void saveSettings(const std::string& path, const SettingsToSave& settings) {
     iniWrite(path, kSettings, "Height_MainForm", formatSignedDecimal(settings.height));
     iniWrite(path, kSettings, "X_MainForm", formatSignedDecimal(settings.x));
     iniWrite(path, kSettings, "Y_MainForm", formatSignedDecimal(settings.y));
+    // After the other sections, so that a new file keeps them in their usual order.
+    const ColumnLayout defaultColumns;
+    for (const ColumnKey& c : kColumnKeys)
+        if (!iniKeyExists(path, kColumns, c.key)) iniAddKey(path, kColumns, c.key, formatSignedDecimal(defaultColumns.*c.member));
 }
 
 }  // namespace trelk

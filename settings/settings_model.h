@@ -15,6 +15,7 @@ std::string settingsFilePathIn(const std::string& applicationFolder);
 struct StoredSettings {
     bool fileFound = false;  // without a file only the keywords and sections below are set
     KeywordSet keywords;
+    ColumnLayout columns;
     SectionSelection sections;
     std::string bomFileName;
     // The main window's top-left corner in screen coordinates and its outer size, each only when
@@ -23,7 +24,8 @@ struct StoredSettings {
     std::optional<int> width, height;
 };
 
-// Reads the keywords, the section flags, the BOM file name and the window's place. Without a
+// Reads the keywords, the column layout (a field number that is 0 or no whole number takes its
+// default), the section flags, the BOM file name and the window's place. Without a
 // settings file: the default keywords and sections. Missing keys take their defaults; a value that
 // is no number reads 0; any non-zero flag selects its section.
 StoredSettings loadSettings(const std::string& path);
@@ -37,8 +39,8 @@ struct SettingsToSave {
 
 // Adds any keyword key that is missing (with its default; a present key, even empty, is left as
 // the user wrote it), then writes the section flags, the BOM file name and the window's size and
-// place. A file that is there but cannot be read is left alone. Write failures are not reported:
-// the previous file stays as it was.
+// place, and at last adds any missing column key, as the keywords. A file that is there but
+// cannot be read is left alone. Write failures are not reported: the previous file stays as it was.
 void saveSettings(const std::string& path, const SettingsToSave& settings);
 
 }  // namespace trelk

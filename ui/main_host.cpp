@@ -57,6 +57,7 @@ void runProcessingFromWindow() {
     request.bomFileName = getControlText(mainControl(MAIN_BOMFILE));
     request.sections = sectionsFromCheckBoxes();
     request.keywords = keywords();
+    request.columns = columns();
     // Asked anew for every run, so that a folder removed meanwhile is made again (and a failure
     // is shown before anything of the run).
     const int perUser = 1;

@@ -11,6 +11,7 @@ namespace {
 
 std::string g_settingsFilePath;
 KeywordSet g_keywords;
+ColumnLayout g_columns;
 
 // A place off every screen (a monitor since removed, a file edited by hand) is not used: the
 // window is shown where it was created, so that it never opens out of reach.
@@ -68,6 +69,7 @@ void restoreSettings(HWND mainForm) {
     g_settingsFilePath = settingsFilePathIn(ensureAppFolder("Halvorn", "Trelk", perUser, showFolderMessage));
     const StoredSettings stored = loadSettings(g_settingsFilePath);
     g_keywords = stored.keywords;
+    g_columns = stored.columns;
     if (stored.fileFound) {
         setControlText(GetDlgItem(mainForm, MAIN_BOMFILE), stored.bomFileName.c_str());
         // What the file does not hold stays as created: centred, at the designed size. A size of
@@ -100,5 +102,7 @@ void saveSettings(const std::string& path) {
 const std::string& settingsFilePath() { return g_settingsFilePath; }
 
 const KeywordSet& keywords() { return g_keywords; }
+
+const ColumnLayout& columns() { return g_columns; }
 
 }  // namespace trelk::ui

@@ -20,6 +20,8 @@ void saveSettings(const std::string& path);
 const std::string& settingsFilePath();
 // The parser keywords as loaded; edits of the file take effect at the next start.
 const KeywordSet& keywords();
+// The column layout as loaded, likewise.
+const ColumnLayout& columns();
 
 // A folder problem, shown the way the folder service shows it: a task-modal box without icon.
 void showFolderMessage(const std::string& text);

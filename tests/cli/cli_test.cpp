@@ -1,7 +1,9 @@
 // trelk-cli end to end: the built program, its output streams and its exit status.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "engine/file_system.h"
 #include "support/platform.h"
@@ -91,6 +93,12 @@ TEST(Cli, UsageErrorsGiveOneLineAndStatus2) {
         {"--no-such-option", kTopAsm},
         {"-s", "parts,bogus", kTopAsm},
         {"--settings", folder.file("missing.ini"), kTopAsm},
+        {"--columns", "1,2", kTopAsm},
+        {"--columns", "1,0,3", kTopAsm},
+        {"--columns", "1,2,x", kTopAsm},
+        {"--columns", "1,2,3,4", kTopAsm},
+        {"--columns", "1.0,2,3", kTopAsm},
+        {"--columns", "", kTopAsm},
         {"-f", "xml", kTopAsm},
         {"-f", "csv", "-o", "-", kTopAsm},
         {"--build", "0", kTopAsm},
@@ -125,6 +133,68 @@ TEST(Cli, TakesKeywordsAndSectionsFromTheSettingsFile) {
     // Sections named on the command line win over the file's flags.
     ASSERT_EQ(runCli({"--settings", settings, "-s", "none", "-o", report, bom}).status, 0);
     EXPECT_EQ(readFile(report), "");
+}
+
+// Totals that differ from the export's own summary are logged; --strict makes that exit 1, with
+// the report written all the same.
+TEST(Cli, StrictFailsWhenTheTotalsDifferFromTheSummary) {
+    TempFolder folder;
+    const std::string breakdown = "Assembly TOP contains:\r\n     4         Part  WHEEL_100\r\n\r\n"
+                                  "Summary of parts for assembly TOP:\r\n";
+    const std::string differing = folder.write("differs.bom", breakdown + "    10         Part  WHEEL_100\r\n");
+    const std::string agreeing = folder.write("agrees.bom", breakdown + "     4         Part  WHEEL_100\r\n");
+    const std::string report = folder.file("r.txt");
+    const std::string line = "Total differs from the summary of parts in the BOM file, counted 4, listed 10 - WHEEL_100\n";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        bool logged;
+    } cases[] = {
+        {{differing}, 0, true},
+        {{"--strict", differing}, 1, true},
+        {{"--strict", "-q", differing}, 1, false},
+        {{"--strict", agreeing}, 0, false},
+        {{"--strict", "--build", "3", agreeing}, 0, false},  // the summary lists one machine
+    };
+    for (const auto& c : cases) {
+        std::remove(report.c_str());
+        std::vector<std::string> args = {"-o", report};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Result r = runCli(args);
+        EXPECT_EQ(r.status, c.status) << c.args[0];
+        EXPECT_EQ(r.out.find(line) != std::string::npos, c.logged) << r.out;
+        EXPECT_TRUE(testing::fileExists(report));
+    }
+}
+
+// A description column after the name: the layout from the settings file, or from --columns,
+// which wins over the file.
+TEST(Cli, ReadsTheColumnLayoutFromTheSettingsFileOrTheCommandLine) {
+    TempFolder folder;
+    const std::string bom = folder.write("company.bom", "Assembly TOP contains:\r\n"
+                                                        "     4         Part  BOLT_M8  HEX BOLT M8 X 30\r\n"
+                                                        "     1         Part  PLATE    BASE PLATE\r\n");
+    const std::string company = folder.write("company.ini", "[Columns]\r\nName=3\r\n");
+    const std::string plain = folder.write("plain.ini", "[Settings]\r\n");
+    const std::string report = folder.file("r.txt");
+    const std::string separator(86, '-');
+    const std::string right = separator + "\r\nSummary of parts for assembly TOP\r\n    4   BOLT_M8\r\n    1   PLATE\r\n";
+    const struct {
+        std::vector<std::string> args;
+        bool rightTotals;
+    } cases[] = {
+        {{"--settings", company}, true},
+        {{"--settings", plain}, false},
+        {{"--settings", plain, "--columns", "1,2,3"}, true},
+        {{"--settings", company, "--columns", "1,2,-1"}, false},
+        {{"--settings", plain, "--columns", " 1, +2, 3"}, true},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-s", "parts", "-o", report, bom});
+        ASSERT_EQ(runCli(args).status, 0);
+        EXPECT_EQ(readFile(report).rfind(right, 0) == 0, c.rightTotals) << readFile(report);
+    }
 }
 
 TEST(Cli, WritesToStandardOutputWithTheLogOnStandardError) {
@@ -163,6 +233,24 @@ TEST(Cli, BuildQuantityMultipliesTheTotalsOfTheReport) {
 }
 
 #ifndef _WIN32
+// With -o the report goes elsewhere: the settings file of the application folder is read when
+// it is there, and no folder is made just to look.
+TEST(Cli, WithAnOutputPathReadsTheApplicationFoldersSettingsWithoutMakingTheFolder) {
+    TempFolder home, out;
+    const std::string report = out.file("r.txt");
+    testing::setEnvironment("XDG_CONFIG_HOME", home.path());
+    EXPECT_EQ(runCli({"-o", report, kTopAsm}).status, 0);
+    const bool madeFolder = testing::fileExists(home.path() + "/Halvorn");
+    std::filesystem::create_directories(home.path() + "/Halvorn/Trelk");
+    home.write("Halvorn/Trelk/Trelk.ini", "[Settings]\r\nInclude_SummaryOfAssys=0\r\nInclude_SummaryOfParts=0\r\n"
+                                          "Include_AssyInAssys=0\r\nInclude_PartsInAssys=0\r\n");
+    const Result r = runCli({"-o", report, kTopAsm});
+    testing::setEnvironment("XDG_CONFIG_HOME", "");
+    EXPECT_FALSE(madeFolder);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(report), "");  // every section switched off by that file
+}
+
 TEST(Cli, WritesIntoTheApplicationFolderByDefault) {
     TempFolder home;
     testing::setEnvironment("XDG_CONFIG_HOME", home.path());

@@ -198,6 +198,46 @@ TEST(LineClassifier, AgreesWithNormalisingFirst) {
     }
 }
 
+TEST(LineClassifier, TakesTheFieldsOfAColumnLayout) {
+    const KeywordSet keywords;
+    const ColumnLayout layouts[] = {{1, 2, 3}, {-1, 2, 1}, {3, -3, -2}, {7, 1, -6}};
+    std::mt19937_64 rng(13);
+    for (const ColumnLayout& columns : layouts) {
+        LineClassifier classifier(keywords, columns);
+        for (int i = 0; i < 5000; ++i) {
+            const std::string line = randomLine(rng);
+            const std::string normalised = normaliseLine(line);
+            const LineClass c = classifier.classify(line);
+            SCOPED_TRACE("'" + line + "'");
+            EXPECT_EQ(fieldOfRawLine(line, columns.Quantity), field(normalised, columns.Quantity));
+            EXPECT_EQ(c.quantity, field(normalised, columns.Quantity));
+            EXPECT_EQ(c.item, field(normalised, columns.Name));
+            const std::string_view type = field(normalised, columns.Type);
+            EXPECT_EQ(c.kind, normalised.empty()             ? ItemKind::None
+                              : type == keywords.SubAssembly ? ItemKind::SubAssembly
+                              : type == keywords.Part        ? ItemKind::Part
+                                                             : ItemKind::None);
+            // Headers keep their own rule, whatever the layout.
+            EXPECT_EQ(c.header, isBlockHeader(normalised, keywords.contains));
+            EXPECT_EQ(c.headerName, c.header ? field(normalised, -2) : "");
+        }
+    }
+    LineClassifier description(keywords, {1, 2, 3});
+    const LineClass bolt = description.classify("    20         Part  BOLT_M8   HEX BOLT M8 X 30");
+    EXPECT_EQ(bolt.kind, ItemKind::Part);
+    EXPECT_EQ(bolt.item, "BOLT_M8");
+    EXPECT_EQ(bolt.quantity, "20");
+}
+
+TEST(FieldNumber, ReadsOnlyNonZeroWholeNumbers) {
+    const struct {
+        const char* text;
+        int value;
+    } cases[] = {{"1", 1},   {"-1", -1}, {" 3 ", 3}, {"+2", 2}, {"0", 0},     {"", 0},  {"x", 0},
+                 {"1.5", 0}, {"2a", 0},  {"-", 0},   {"1 2", 0}, {"99999999999", 0}, {"2147483647", 2147483647}};
+    for (const auto& c : cases) EXPECT_EQ(readFieldNumber(c.text), c.value) << "'" << c.text << "'";
+}
+
 TEST(LineTable, NumbersFromOneWithAnEmptySlotAfterTheLast) {
     BomLineTable table(std::string("  A  B \r\nC\r\n"));
     ASSERT_EQ(table.count(), 2u);

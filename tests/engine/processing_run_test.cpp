@@ -48,7 +48,7 @@ TEST(ProcessingRun, EndsAtEachProblemWithItsLogLines) {
 #endif
         {"an empty file", [&] { return folder.write("empty.bom", ""); },
          {"Trying to read BOM file:", "{bom}", "Nr of lines read of BOM input file: 0", "BOM input file seems to be empty!"}},
-        {"lines ending in LF alone", [&] { return folder.write("unix.bom", "Assembly T contains:\n1 Part P\n"); },
+        {"one line ended by LF alone", [&] { return folder.write("unix.bom", "Assembly T contains:\n"); },
          {"Trying to read BOM file:", "{bom}", "Nr of lines read of BOM input file: 1", "BOM input file seems to be empty!"}},
     };
     for (const auto& c : cases) {
@@ -63,6 +63,55 @@ TEST(ProcessingRun, EndsAtEachProblemWithItsLogLines) {
         EXPECT_TRUE(host.opened.empty());
         EXPECT_FALSE(testing::fileExists(report));
     }
+}
+
+// The export as its line ends come: every style gives the report of the CR LF file, its breakdown
+// copy included, and the same line count.
+TEST(ProcessingRun, ReadsEveryLineEndStyleAndAByteOrderMarkAlike) {
+    const std::string bom = "\r\n" + kTopAsm + "\r\nSummary of parts for assembly TOP_ASM:\r\n     4  Part  BOLT_M6\r\n";
+    auto withEnds = [&](const std::string& end, const std::string& start = "") {
+        std::string text = start;
+        for (const char c : bom)
+            if (c == '\r') text += end;
+            else if (c != '\n') text += c;
+        return text;
+    };
+    TempFolder folder;
+    auto runOn = [&](const std::string& bytes, std::string& report) {
+        RunRequest request;
+        request.bomFileName = folder.write("input.bom", bytes);
+        request.applicationFolder = folder.path();
+        request.sections = SectionSelection::all();
+        RecordingHost host;
+        runProcessing(request, host);
+        report = testing::readFile(folder.file("Trelk.txt"));
+        return host.log;
+    };
+    std::string expectedReport;
+    const Lines expectedLog = runOn(bom, expectedReport);
+    EXPECT_EQ(expectedLog[2], "Nr of lines read of BOM input file: 11");
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"LF", withEnds("\n")},
+        {"CR", withEnds("\r")},
+        {"CR CR LF", withEnds("\r\r\n")},
+        {"a byte-order mark and CR LF", withEnds("\r\n", "\xEF\xBB\xBF")},
+        {"a byte-order mark and LF", withEnds("\n", "\xEF\xBB\xBF")},
+        {"CR CR LF and a lone CR", withEnds("\r\r\n").replace(0, 3, "\r")},
+        {"LF with a Ctrl-Z and CR after it", withEnds("\n") + "\x1a\r\r"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string report;
+        EXPECT_EQ(runOn(c.bytes, report), expectedLog);
+        EXPECT_EQ(report, expectedReport);
+    }
+    // Mixed line ends keep the rule of CR and CR LF: an LF alone stays in its line.
+    std::string report;
+    EXPECT_EQ(runOn("Assembly T contains:\n1 Part P\r\n", report)[2], "Nr of lines read of BOM input file: 1");
+    EXPECT_EQ(runOn("A\r\r\nAssembly T contains:\r\n1 Part P\r\n", report)[2], "Nr of lines read of BOM input file: 4");
 }
 
 TEST(ProcessingRun, AnEmptyNameGivesOnlyTheErrorBox) {

@@ -18,7 +18,7 @@ using testing::TempFolder;
 std::vector<std::string> literalLog(const std::string& bomFile, const std::string& bytes,
                                     const literal::Analysis& analysis, const KeywordSet& keywords,
                                     const std::string& report) {
-    const BomLineTable table{std::string(bytes)};
+    const BomLineTable table = literal::lineTable(bytes);
     std::vector<std::string> log{"Trying to read BOM file:", bomFile,
                                  "Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(table.count()))};
     if (table.count() <= 1) {
@@ -36,17 +36,18 @@ std::vector<std::string> literalLog(const std::string& bomFile, const std::strin
 }
 
 void expectSameRun(const std::string& bytes, const KeywordSet& keywords, const SectionSelection& sections,
-                   const std::string& what) {
+                   const std::string& what, const ColumnLayout& columns = ColumnLayout()) {
     TempFolder folder;
     RunRequest request;
     request.bomFileName = folder.write("input.bom", bytes);
     request.applicationFolder = folder.path();
     request.keywords = keywords;
     request.sections = sections;
+    request.columns = columns;
     testing::RecordingHost host;
     runProcessing(request, host);
 
-    const literal::Analysis analysis = testing::literalAnalysis(bytes, keywords);
+    const literal::Analysis analysis = testing::literalAnalysis(bytes, keywords, RollupLimits(), columns);
     const std::string report = folder.file("Trelk.txt");
     EXPECT_EQ(host.log, literalLog(request.bomFileName, bytes, analysis, keywords, report)) << what;
     if (host.opened.empty()) return;
@@ -68,7 +69,7 @@ TEST(ReportDifferential, RandomBomsGiveTheLiteralReportAndLog) {
         SectionSelection sections = SectionSelection::all();
         if (seed % 7 == 0) sections = SectionSelection::none(), sections.Include_BOMAssyBreakdown = true;
         if (seed % 11 == 0) sections.Include_PartsInAssys = false;
-        expectSameRun(bom.text, bom.keywords, sections, "seed " + std::to_string(seed));
+        expectSameRun(bom.text, bom.keywords, sections, "seed " + std::to_string(seed), bom.columns);
     }
 }
 

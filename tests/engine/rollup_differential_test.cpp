@@ -11,12 +11,14 @@ using testing::difference;
 using testing::engineAnalysis;
 using testing::literalAnalysis;
 
-bool agree(const std::string& text, const KeywordSet& keywords) {
-    return difference(literalAnalysis(text, keywords), engineAnalysis(text, keywords)).empty();
+bool agree(const std::string& text, const KeywordSet& keywords, const ColumnLayout& columns) {
+    return difference(literalAnalysis(text, keywords, RollupLimits(), columns),
+                      engineAnalysis(text, keywords, RollupLimits(), columns))
+        .empty();
 }
 
 // Drops lines while the two readings still disagree, so a failure shows a small input.
-std::string shrink(std::string text, const KeywordSet& keywords) {
+std::string shrink(std::string text, const KeywordSet& keywords, const ColumnLayout& columns) {
     for (bool smaller = true; smaller;) {
         smaller = false;
         size_t start = 0;
@@ -25,7 +27,7 @@ std::string shrink(std::string text, const KeywordSet& keywords) {
             end = end == std::string::npos ? text.size() : end + 1;
             if (end < text.size() && text[end] == '\n') ++end;
             std::string candidate = text.substr(0, start) + text.substr(end);
-            if (!agree(candidate, keywords)) {
+            if (!agree(candidate, keywords, columns)) {
                 text = candidate;
                 smaller = true;
             } else {
@@ -38,13 +40,15 @@ std::string shrink(std::string text, const KeywordSet& keywords) {
 
 void expectAgreement(uint64_t seed, const testing::RandomBomShape& shape) {
     const testing::RandomBom bom = testing::randomBom(seed, shape);
-    const std::string diff = difference(literalAnalysis(bom.text, bom.keywords), engineAnalysis(bom.text, bom.keywords));
+    const std::string diff = difference(literalAnalysis(bom.text, bom.keywords, RollupLimits(), bom.columns),
+                                        engineAnalysis(bom.text, bom.keywords, RollupLimits(), bom.columns));
     if (diff.empty()) return;
-    const std::string smallest = shrink(bom.text, bom.keywords);
+    const std::string smallest = shrink(bom.text, bom.keywords, bom.columns);
     ADD_FAILURE() << "seed " << seed << ":\n"
                   << diff << "smallest input that disagrees:\n"
                   << testing::visible(smallest) << "\n"
-                  << difference(literalAnalysis(smallest, bom.keywords), engineAnalysis(smallest, bom.keywords));
+                  << difference(literalAnalysis(smallest, bom.keywords, RollupLimits(), bom.columns),
+                                engineAnalysis(smallest, bom.keywords, RollupLimits(), bom.columns));
 }
 
 TEST(RollupDifferential, AgreesWithTheLiteralReadingOnRandomBoms) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/text_rules.h"
+#include "support/literal_rollup.h"
 
 namespace trelk {
 namespace {
@@ -37,26 +38,56 @@ TEST(LineRules, CutsAtCarriageReturnsOnly) {
     for (const auto& c : cases) EXPECT_EQ(splitLines(c.bytes), c.lines) << "input: " << c.bytes;
 }
 
+TEST(LineRules, BomFilesCutByTheirOwnLineEnds) {
+    using namespace std::string_view_literals;
+    const struct {
+        std::string_view bytes;
+        Lines lines;
+    } cases[] = {
+        {"A\nB\n", {"A", "B"}},                       // no CR: each LF ends a line
+        {"A\n\nB", {"A", "", "B"}},
+        {"A\nB\r", {"A\nB"}},                        // one CR anywhere: the rule of CR and CR LF
+        {"A\r\r\nB\r\r\n", {"A", "B"}},             // every LF after CR CR: one line end
+        {"A\r\r\nB\rC\r\r\n", {"A", "B", "C"}},      // a lone CR still ends a line
+        {"A\r\r\r\nB", {"A", "", "B"}},
+        {"A\r\r\nB\r\n", {"A", "", "B"}},            // one CR LF: every CR ends a line
+        {"A\r\r\nB\n", {"A", "", "B\n"}},
+        {"A\nB\x1a\r", {"A", "B"}},                  // after a Ctrl-Z nothing counts
+        {"A\r\r\n\x1a\r\n", {"A"}},
+        {"\xEF\xBB\xBFTOP contains:\r\n", {"TOP contains:"}},  // the byte-order mark is skipped
+        {"\xEF\xBB\xBF", {}},
+        {"\xEF\xBB\xBF\xEF\xBB\xBF\n", {"\xEF\xBB\xBF"}},  // once, at the very start only
+        {"A\r\n\xEF\xBB\xBF", {"A", "\xEF\xBB\xBF"}},
+        {"\xEF\xBB", {"\xEF\xBB"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(splitBomLines(c.bytes), c.lines) << "input: " << ::testing::PrintToString(c.bytes);
+}
+
 // The lines of the input read in pieces of the given sizes (the last size repeats); the views are
-// copied at endOfPiece, the last moment they must still be valid.
-std::vector<std::string> linesReadInPieces(std::string_view input, const std::vector<size_t>& sizes, size_t& reads) {
+// copied at endOfPiece, the last moment they must still be valid. `bom` reads it as a BOM file.
+std::vector<std::string> linesReadInPieces(std::string_view input, const std::vector<size_t>& sizes, size_t& reads,
+                                           bool bom = false) {
     std::vector<std::string> lines;
     std::vector<std::string_view> piece;
     size_t at = 0;
     reads = 0;
-    forEachLineRead(
-        [&](char* into, size_t room) {
-            const size_t n = std::min({room, sizes[std::min(reads, sizes.size() - 1)], input.size() - at});
-            ++reads;
-            std::copy_n(input.data() + at, n, into);
-            at += n;
-            return n;
-        },
-        [&](std::string_view line) { piece.push_back(line); },
-        [&] {
-            lines.insert(lines.end(), piece.begin(), piece.end());
-            piece.clear();
-        });
+    auto read = [&](char* into, size_t room) {
+        const size_t n = std::min({room, sizes[std::min(reads, sizes.size() - 1)], input.size() - at});
+        ++reads;
+        std::copy_n(input.data() + at, n, into);
+        at += n;
+        return n;
+    };
+    auto onLine = [&](std::string_view line) { piece.push_back(line); };
+    auto endOfPiece = [&] {
+        lines.insert(lines.end(), piece.begin(), piece.end());
+        piece.clear();
+    };
+    if (bom) {
+        forEachBomLineRead(read, [&] { at = 0; reads = 0; return true; }, onLine, endOfPiece);
+    } else {
+        forEachLineRead(read, onLine, endOfPiece);
+    }
     return lines;
 }
 
@@ -85,6 +116,40 @@ TEST(LineRules, ReadingInPiecesGivesTheSameLines) {
             if (mark != std::string::npos && sizes.size() == 1) {
                 EXPECT_LE(reads, mark / sizes[0] + 1);
             }
+        }
+    }
+}
+
+// BOM files read whole, read in pieces and read byte by byte as the rule is stated give the same
+// lines, with the line ends, Ctrl-Z and byte-order mark falling on every side of a piece's end.
+TEST(LineRules, BomFilesReadInPiecesGiveTheLinesOfTheStatedRule) {
+    std::vector<std::string> inputs = {"A\r\r", "A\r\r\n", "\xEF\xBB\xBF" "A\n", std::string(300000, 'L') + "\r\r\nB\r\r\n",
+                                       std::string(200000, 'L') + "\nB\r"};
+    std::mt19937_64 rng(5);
+    for (int i = 0; i < 400; ++i) {
+        std::string text = i % 3 == 0 ? "\xEF\xBB\xBF" : "";
+        const size_t length = static_cast<size_t>(rng() % 300);
+        // Mostly one style of line end, sometimes with a stray byte of another.
+        const std::string end[] = {"\n", "\r\n", "\r\r\n", "\r"};
+        const std::string& style = end[rng() % 4];
+        for (size_t k = 0; k < length; ++k) {
+            const uint64_t r = rng() % 100;
+            if (r < 60) text += "ab "[r % 3];
+            else if (r < 95) text += style;
+            else if (r < 99) text += "\r\n\xEF"[r % 3];
+            else text += '\x1a';
+        }
+        inputs.push_back(text);
+    }
+    const std::vector<std::vector<size_t>> pieceSizes = {{1}, {2}, {3, 1, 7}, {64}, {1 << 20}};
+    for (const std::string& input : inputs) {
+        const std::vector<std::string> expected = literal::readLines(input);
+        std::vector<std::string> whole;
+        forEachBomLine(input, [&](std::string_view line) { whole.emplace_back(line); });
+        EXPECT_EQ(whole, expected) << ::testing::PrintToString(input);
+        for (const auto& sizes : pieceSizes) {
+            size_t reads = 0;
+            EXPECT_EQ(linesReadInPieces(input, sizes, reads, true), expected) << ::testing::PrintToString(input) << " in pieces of " << sizes[0];
         }
     }
 }

@@ -130,7 +130,8 @@ TEST(SettingsEncodings, LoadRunAndCloseKeepTheKeywordsAndTheEncoding) {
             "\r\nPart=" + s.keywords.Part + "\r\nSummaryOfParts=Summary of parts for assembly\r\n\r\n[Settings]\r\n" +
             "BOM_filename=" + s.bomFileNameText + "\r\nX_MainForm= 10\r\nInclude_BOMAssyBreakdown= 1\r\n" +
             "Include_SummaryOfAssys= 1\r\nInclude_SummaryOfParts= 1\r\nInclude_AssyInAssys= 1\r\n" +
-            "Include_PartsInAssys= 1\r\nWidth_MainForm= 700\r\nHeight_MainForm= 500\r\nY_MainForm= 20\r\n";
+            "Include_PartsInAssys= 1\r\nWidth_MainForm= 700\r\nHeight_MainForm= 500\r\nY_MainForm= 20\r\n" +
+            "[Columns]\r\nQuantity= 1\r\nType= 2\r\nName=-1\r\n";
         EXPECT_EQ(testing::readFile(file), s.bytes(expected));
         const StoredSettings back = loadSettings(file);
         EXPECT_EQ(back.keywords.contains, s.keywords.contains);

@@ -38,7 +38,7 @@ TEST(SettingsModel, TheFirstCloseWritesEveryKey) {
                                                  "Include_SummaryOfParts= 1\r\nInclude_AssyInAssys= 1\r\n"
                                                  "Include_PartsInAssys= 1\r\nBOM_filename=C:\\data\\top.bom.3\r\n"
                                                  "Width_MainForm= 689\r\nHeight_MainForm= 508\r\nX_MainForm=-4\r\n"
-                                                 "Y_MainForm= 50\r\n"));
+                                                 "Y_MainForm= 50\r\n[Columns]\r\nQuantity= 1\r\nType= 2\r\nName=-1\r\n"));
     const StoredSettings back = loadSettings(file);
     EXPECT_TRUE(back.fileFound);
     EXPECT_EQ(back.bomFileName, save.bomFileName);
@@ -47,10 +47,36 @@ TEST(SettingsModel, TheFirstCloseWritesEveryKey) {
     EXPECT_EQ(back.y, 50);
     EXPECT_EQ(back.width, 689);
     EXPECT_EQ(back.height, 508);
+    EXPECT_TRUE(back.columns.isDefault());
     // A second close changes nothing of a file that already says the same.
     const std::string first = testing::readFile(file);
     saveSettings(file, save);
     EXPECT_EQ(testing::readFile(file), first);
+}
+
+// A company layout stays as the user wrote it; a key that is 0 or no whole number reads its
+// default and is left alone at close, a missing one is added.
+TEST(SettingsModel, ReadsTheColumnLayoutAndAddsOnlyMissingKeys) {
+    TempFolder folder;
+    const struct {
+        const char* text;
+        ColumnLayout columns;
+    } cases[] = {
+        {"[Columns]\r\nQuantity=1\r\nType=2\r\nName=3\r\n", {1, 2, 3}},
+        {"[Columns]\r\nquantity= -1 \r\nName=1\r\n", {-1, 2, 1}},
+        {"[Columns]\r\nQuantity=0\r\nType=2.5\r\nName=last\r\n", {1, 2, -1}},
+        {"[Columns]\r\nType=\r\nName=-2\r\n", {1, 2, -2}},
+        {"[Keywords]\r\nPart=Teil\r\n", {1, 2, -1}},
+    };
+    for (const auto& c : cases) {
+        const std::string file = folder.write("Trelk.ini", c.text);
+        EXPECT_EQ(loadSettings(file).columns, c.columns) << c.text;
+    }
+    const std::string file = folder.write("Trelk.ini", "[Columns]\r\nName=3\r\nType=x\r\n");
+    saveSettings(file, SettingsToSave());
+    EXPECT_EQ(iniRead(file, "Columns", "Quantity", ""), "1");
+    EXPECT_EQ(iniRead(file, "Columns", "Type", ""), "x");
+    EXPECT_EQ(loadSettings(file).columns, (ColumnLayout{1, 2, 3}));
 }
 
 TEST(SettingsModel, KeepsTheUsersKeywordsAndReadsLooseValues) {

@@ -42,7 +42,8 @@ std::string report(const Analysis& analysis, const SectionSelection& sections, c
     const std::string& main = analysis.mainAssemblyName;
     if (sections.Include_BOMAssyBreakdown) {
         BomLineTable table;
-        if (isListedFile(bomFileName)) table = readBomLines(bomFileName);
+        std::string bytes;
+        if (isListedFile(bomFileName) && readWholeFile(bomFileName, bytes) == kNoError) table = lineTable(bytes);
         line(out, kSeparator);
         for (size_t i = 1; i <= table.count(); ++i) {
             if (table.line(i).find(keywords.SummaryOfParts) != std::string_view::npos) break;

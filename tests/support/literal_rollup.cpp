@@ -1,5 +1,7 @@
 #include "support/literal_rollup.h"
 
+#include "engine/summary_check.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -48,8 +50,14 @@ size_t findOrAdd(WhereUsed& table, std::string_view name) {
 
 class Reading {
 public:
-    Reading(const BomLineTable& table, const KeywordSet& keywords, Analysis& out, Limiter& say)
-        : table_(table), keywords_(keywords), out_(out), say_(say) {}
+    Reading(const BomLineTable& table, const KeywordSet& keywords, const ColumnLayout& columns, Analysis& out,
+            Limiter& say)
+        : table_(table), keywords_(keywords), columns_(columns), out_(out), say_(say) {}
+
+    // The fields of an item line by the column layout.
+    std::string_view type(std::string_view line) const { return field(line, columns_.Type); }
+    Quantity quantity(std::string_view line) const { return readQuantityField(field(line, columns_.Quantity)); }
+    std::string_view item(std::string_view line) const { return field(line, columns_.Name); }
 
     void expandAssembly(std::string_view name, Tally multiplier) {
         if (std::find(path_.begin(), path_.end(), name) != path_.end()) {
@@ -69,9 +77,9 @@ public:
         path_.push_back(name);
         for (size_t i = header + 1; !table_.line(i).empty(); ++i) {
             const std::string_view line = table_.line(i);
-            const std::string_view type = field(line, 2);
-            const Tally product = tallyTimes(multiplier, readQuantity(line).value);
-            const std::string_view item = field(line, -1);
+            const std::string_view type = this->type(line);
+            const Tally product = tallyTimes(multiplier, quantity(line).value);
+            const std::string_view item = this->item(line);
             if (type == keywords_.SubAssembly) {
                 const size_t row = findOrAdd(out_.assemblyTotals, item);
                 out_.assemblyTotals.totals[row] = tallyPlus(out_.assemblyTotals.totals[row], product);
@@ -94,7 +102,7 @@ public:
             const std::string_view parent = headerAssemblyName(table_.line(i));
             size_t j = i + 1;
             for (; !table_.line(j).empty(); ++j) {
-                const std::string_view type = field(table_.line(j), 2);
+                const std::string_view type = this->type(table_.line(j));
                 if (type == keywords_.SubAssembly || type == keywords_.Part) onItem(j, table_.line(j), parent);
             }
             i = j + 1;
@@ -104,15 +112,16 @@ public:
     void buildWhereUsed() {
         forEachBlockItem([&](size_t, std::string_view line, std::string_view parent) {
             WhereUsed& table =
-                field(line, 2) == keywords_.SubAssembly ? out_.assemblyWhereUsed : out_.partWhereUsed;
-            const size_t row = findOrAdd(table, field(line, -1));
-            table.entries[row] += formatCount(readQuantity(line).value) + "x in " + std::string(parent) + ";";
+                type(line) == keywords_.SubAssembly ? out_.assemblyWhereUsed : out_.partWhereUsed;
+            const size_t row = findOrAdd(table, item(line));
+            table.entries[row] += formatCount(quantity(line).value) + "x in " + std::string(parent) + ";";
         });
     }
 
 private:
     const BomLineTable& table_;
     const KeywordSet& keywords_;
+    const ColumnLayout& columns_;
     Analysis& out_;
     Limiter& say_;
     std::vector<std::string_view> path_;
@@ -144,17 +153,53 @@ void sortWhereUsed(WhereUsed& table) {
 
 }  // namespace
 
-Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits) {
+std::vector<std::string> readLines(std::string_view bytes) {
+    const size_t mark = bytes.find('\x1a');
+    if (mark != std::string_view::npos) bytes = bytes.substr(0, mark);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes = bytes.substr(3);
+    bool anyCr = false, anyLf = false, everyLfAfterCrCr = true;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r') anyCr = true;
+        if (bytes[i] == '\n') {
+            anyLf = true;
+            if (i < 2 || bytes[i - 1] != '\r' || bytes[i - 2] != '\r') everyLfAfterCrCr = false;
+        }
+    }
+    const bool lfEnds = !anyCr && anyLf;
+    const bool crCrLfEnds = anyLf && everyLfAfterCrCr;
+    std::vector<std::string> lines;
+    std::string line;
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const char c = bytes[i];
+        if (lfEnds ? c == '\n' : c == '\r') {
+            lines.push_back(line);
+            line.clear();
+            if (crCrLfEnds && bytes.substr(i, 3) == "\r\r\n") i += 3;
+            else if (!lfEnds && bytes.substr(i, 2) == "\r\n") i += 2;
+            else ++i;
+            continue;
+        }
+        line += c;
+        ++i;
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+BomLineTable lineTable(std::string_view bytes) { return BomLineTable::fromLines(readLines(bytes)); }
+
+Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits, const ColumnLayout& columns) {
     table.normaliseAll();
     Analysis out;
     out.mainAssemblyName = std::string(findMainAssembly(table, keywords.contains));
 
     Limiter quantitySay(out.log, limits.maxMessages);
     Limiter rollupSay(out.log, limits.maxMessages);
-    Reading reading(table, keywords, out, rollupSay);
+    Reading reading(table, keywords, columns, out, rollupSay);
     reading.forEachBlockItem([&](size_t number, std::string_view line, std::string_view) {
-        if (readQuantity(line).outOfRange)
-            quantitySay.say(messages::quantityOutOfRange(static_cast<uint32_t>(number), field(line, -1)));
+        if (reading.quantity(line).outOfRange)
+            quantitySay.say(messages::quantityOutOfRange(static_cast<uint32_t>(number), reading.item(line)));
     });
     reading.expandAssembly(out.mainAssemblyName, Tally::of(1));
     reading.buildWhereUsed();
@@ -168,6 +213,49 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
         for (size_t row = 0; row < totals->names.size(); ++row)
             if (totals->totals[row].outOfRange())
                 totalSay.say(std::string(messages::kTotalOutOfRange) + totals->names[row]);
+
+    // The export's own summary of parts against the totals.
+    size_t summary = 0;
+    for (size_t i = 1; i <= table.count() && !out.mainAssemblyName.empty(); ++i) {
+        const std::string_view line = table.line(i);
+        std::string_view last = field(line, -1);
+        if (!last.empty() && last.back() == ':') last.remove_suffix(1);
+        if (line.find(keywords.SummaryOfParts) != std::string_view::npos && last == out.mainAssemblyName) {
+            summary = i;
+            break;
+        }
+    }
+    if (summary == 0) return out;
+    std::vector<std::string> listedNames;
+    std::vector<int64_t> listed;
+    for (size_t j = summary + 1; !table.line(j).empty(); ++j) {
+        const std::string_view line = table.line(j);
+        if (reading.type(line) != keywords.Part || reading.type(line) == keywords.SubAssembly) continue;
+        const size_t row = findOrAdd(listedNames, reading.item(line));
+        if (row == listed.size()) listed.push_back(0);
+        listed[row] += reading.quantity(line).value;
+    }
+    std::vector<std::string> names = listedNames;
+    for (const std::string& name : out.partTotals.names) findOrAdd(names, name);
+    std::sort(names.begin(), names.end());
+    size_t differences = 0;
+    for (const std::string& name : names) {
+        int64_t counted = 0, listedTotal = 0;
+        bool outOfRange = false;
+        for (size_t row = 0; row < out.partTotals.names.size(); ++row)
+            if (out.partTotals.names[row] == name) {
+                counted = out.partTotals.totals[row].value();
+                outOfRange = out.partTotals.totals[row].outOfRange();
+            }
+        for (size_t row = 0; row < listedNames.size(); ++row)
+            if (listedNames[row] == name) listedTotal = listed[row];
+        if (outOfRange || counted == listedTotal) continue;
+        if (++differences <= 100)
+            out.log.push_back("Total differs from the summary of parts in the BOM file, counted" + formatSignedDecimal(counted) +
+                              ", listed" + formatSignedDecimal(listedTotal) + " - " + name);
+        else if (differences == 101)
+            out.log.emplace_back("Further differences from the summary of parts left out!");
+    }
     return out;
 }
 
@@ -175,14 +263,16 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
 
 namespace trelk::testing {
 
-literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, const RollupLimits& limits) {
+literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, const RollupLimits& limits,
+                                 const ColumnLayout& columns) {
     literal::Analysis out;
     const LogSink log = [&out](std::string_view line) { out.log.emplace_back(line); };
-    const BomStructure bom(std::move(bytes), keywords);
+    const BomStructure bom(std::move(bytes), keywords, columns);
     logQuantityProblems(bom, log);
     const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), log, limits);
     const ResultTables tables = sortTables(bom, totals, buildWhereUsed(bom));
     logOutOfRangeTotals(tables, log);
+    logSummaryDifferences(tables.partTotals, bom, log);
     out.mainAssemblyName = tables.mainAssemblyName;
     for (const auto& [from, to] : {std::pair{&tables.assemblyTotals, &out.assemblyTotals},
                                    std::pair{&tables.partTotals, &out.partTotals}}) {
@@ -197,8 +287,9 @@ literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, 
     return out;
 }
 
-literal::Analysis literalAnalysis(std::string bytes, const KeywordSet& keywords, const RollupLimits& limits) {
-    return literal::analyse(BomLineTable(std::move(bytes)), keywords, limits);
+literal::Analysis literalAnalysis(std::string bytes, const KeywordSet& keywords, const RollupLimits& limits,
+                                  const ColumnLayout& columns) {
+    return literal::analyse(literal::lineTable(bytes), keywords, limits, columns);
 }
 
 namespace {

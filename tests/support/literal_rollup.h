@@ -29,8 +29,16 @@ struct Analysis {
     std::vector<std::string> log;  // the lines from the analysis, after the main assembly line
 };
 
+// The lines of a BOM file, byte by byte as the reading rule is stated: the input ends at the first
+// Ctrl-Z; a UTF-8 byte-order mark at the start is skipped; with no CR and an LF, each LF ends a
+// line; with LFs that all follow CR CR, CR CR LF is one line end; otherwise CR or CR LF ends a line
+// and a lone LF stays in the line; a lone CR always ends a line.
+std::vector<std::string> readLines(std::string_view bytes);
+BomLineTable lineTable(std::string_view bytes);
+
 // Normalises the table and runs the analysis on it, from the main assembly with multiplier 1.
-Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits = RollupLimits());
+Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits = RollupLimits(),
+                 const ColumnLayout& columns = ColumnLayout());
 
 }  // namespace trelk::literal
 
@@ -38,10 +46,10 @@ namespace trelk::testing {
 
 // The engine's analysis of the same bytes, in the oracle's terms.
 literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords,
-                                 const RollupLimits& limits = RollupLimits());
+                                 const RollupLimits& limits = RollupLimits(), const ColumnLayout& columns = ColumnLayout());
 // The oracle's analysis of the bytes.
 literal::Analysis literalAnalysis(std::string bytes, const KeywordSet& keywords,
-                                  const RollupLimits& limits = RollupLimits());
+                                  const RollupLimits& limits = RollupLimits(), const ColumnLayout& columns = ColumnLayout());
 
 // A readable difference between two analyses, or empty when they agree.
 std::string difference(const literal::Analysis& expected, const literal::Analysis& actual);

@@ -35,6 +35,19 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
     else if (keywordChoice < 18) bom.keywords.contains = "";
     else if (keywordChoice < 19) bom.keywords.Part = "";
     const KeywordSet& kw = bom.keywords;
+    // Now and then a company layout: a description after the name, or the name first.
+    const int layoutChoice = dice.upTo(99);
+    if (layoutChoice < 10) bom.columns = {1, 2, 3};
+    else if (layoutChoice < 15) bom.columns = {-1, 2, 1};
+    else if (layoutChoice < 18) bom.columns = {1, -2, -1};
+    static const std::vector<std::string> descriptions = {"", "HEX BOLT M8 X 30", "WASHER", "Part", "2 Part X", "  "};
+    auto row = [&](const std::string& quantity, const std::string& type, const std::string& name) {
+        const std::string gap = blanks(dice, 1);
+        if (bom.columns == ColumnLayout{-1, 2, 1}) return name + gap + type + blanks(dice, 1) + quantity;
+        std::string text = quantity + gap + type + blanks(dice, 1) + name;
+        if (bom.columns == ColumnLayout{1, 2, 3}) text += blanks(dice, 1) + dice.pick(descriptions);
+        return text;
+    };
 
     static const std::vector<std::string> assemblyPool = {
         "TOP",  "FRAME", "frame", "FRAME2", "ARM",   "BASE", "JOINT", "X;Y", "GEAR_BOX",
@@ -57,9 +70,15 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
     };
 
     std::string& out = bom.text;
+    // Most files mix CR LF with some CR and LF; others end their lines as UNIX workstations do, or
+    // with the CR CR LF of one text-mode conversion too many (and a stray CR).
+    const int style = dice.upTo(99);
+    if (dice.chance(10)) out += "\xEF\xBB\xBF";
     auto endLine = [&]() {
         const int r = dice.upTo(99);
-        out += r < 85 ? "\r\n" : r < 97 ? "\r" : "\n";
+        if (style < 15) out += "\n";
+        else if (style < 25) out += r < 97 ? "\r\r\n" : "\r";
+        else out += r < 85 ? "\r\n" : r < 97 ? "\r" : "\n";
     };
     if (dice.chance(30)) {
         out += "Pro/ENGINEER  BOM export";
@@ -102,7 +121,7 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
                 type = dice.chance(50) ? "part" : "Drawing";
                 name = dice.pick(parts);
             }
-            out += blanks(dice, dice.chance(50) ? 1 : 0) + quantity() + blanks(dice, 1) + type + blanks(dice, 1) + name;
+            out += blanks(dice, dice.chance(50) ? 1 : 0) + row(quantity(), type, name);
             if (dice.chance(10)) out += blanks(dice, 1);
             endLine();
         }
@@ -125,7 +144,7 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
         out += kw.SummaryOfParts + " " + assemblies[0] + ":";
         endLine();
         for (const std::string& part : parts) {
-            out += "   " + std::to_string(dice.upTo(20)) + "   " + kw.Part + "   " + part;
+            out += "   " + row(std::to_string(dice.upTo(20)), kw.Part, part);
             endLine();
         }
     }

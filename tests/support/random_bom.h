@@ -14,6 +14,7 @@ namespace trelk::testing {
 struct RandomBom {
     std::string text;
     KeywordSet keywords;
+    ColumnLayout columns;
 };
 
 struct RandomBomShape {

@@ -44,7 +44,8 @@ const std::string kExpectedSettings =
     "SummaryOfParts=Summary of parts for assembly\r\n"
     "[Settings]\r\nInclude_BOMAssyBreakdown= 1\r\nInclude_SummaryOfAssys= 1\r\nInclude_SummaryOfParts= 1\r\n"
     "Include_AssyInAssys= 0\r\nInclude_PartsInAssys= 1\r\nBOM_filename=C:\\data\\top.bom.3\r\n"
-    "Width_MainForm= 700\r\nHeight_MainForm= 520\r\nX_MainForm= 40\r\nY_MainForm= 60\r\n";
+    "Width_MainForm= 700\r\nHeight_MainForm= 520\r\nX_MainForm= 40\r\nY_MainForm= 60\r\n"
+    "[Columns]\r\nQuantity= 1\r\nType= 2\r\nName=-1\r\n";
 
 std::string expectedSettings() { return kExpectedSettings; }
 

@@ -1,0 +1,31 @@
+// The export's own summary of parts as a check of the computed totals. It never changes the
+// report; where the two disagree, the log says so, name by name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/bom_tables.h"
+#include "engine/rollup.h"
+
+namespace trelk {
+
+// The log lines for the names whose computed total differs from the summary rows of the structure, in byte order
+// of the names: every part of the totals or of the rows (a name listed twice is summed; a name
+// missing on one side counts 0 there), except those whose total left the range. At most `limit`
+// lines, then one saying that more were left out. Totals is the part totals of one build, sorted
+// by name.
+std::vector<std::string> summaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, size_t limit = 100);
+
+// Logs them; returns whether anything was logged.
+bool logSummaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, const LogSink& log);
+
+namespace messages {
+inline constexpr std::string_view kSummaryDiffers = "Total differs from the summary of parts in the BOM file, counted";
+inline constexpr std::string_view kFurtherSummaryDifferences = "Further differences from the summary of parts left out!";
+std::string summaryDiffers(int64_t counted, int64_t listed, std::string_view name);
+}  // namespace messages
+
+}  // namespace trelk

@@ -1,8 +1,8 @@
 // The parts of the profile layer that are the program's own on every platform.
 #include "engine/file_system.h"
-#include "engine/text_rules.h"
 #include "settings/ini_text.h"
 #include "settings/profile.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 

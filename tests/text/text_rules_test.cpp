@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "engine/text_rules.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 namespace {

@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "forms/anchors.h"
 #include "forms/controls.h"
 #include "forms/fonts.h"
 #include "forms/form.h"
@@ -90,6 +91,9 @@ void createMainControls(HWND form) {
         if ((row.style & BS_TYPEMASK) == BS_AUTOCHECKBOX && lstrcmpiA(row.className, "Button") == 0)
             SendMessageA(control, BM_SETCHECK, BST_UNCHECKED, 0);
     }
+    // The anchors work from the places the controls have now, in the designed client area; a
+    // size restored from the settings comes later. Not every system sends WM_SIZE after WM_CREATE.
+    captureAnchorGeometry(form);
     SetFocus(GetDlgItem(form, MAIN_BOMFILE));
 }
 

@@ -34,6 +34,7 @@ static_assert(kFormStyle == 0x96CF0000 && kFormExStyle == 0x00010100 && kFrame =
               kPicture == 0x56010103 && kLink == 0x56010000 && kButton == 0x50014F00 && kLabel == 0x56010101,
               "the About box's designed styles");
 
+// clang-format off
 const ControlRow kAboutControls[] = {
     // name            id              class              text              x    y    w    h   style       ex-style           font                                    colours: use, fg/bg system, fg, bg  brush       anchor
     {"ABOUT_FRAME",    ABOUT_FRAME,    "Button",          "",               8,   0,   439, 108, kFrame,     WS_EX_TRANSPARENT, kFont,                                  1, 1, 1, kText, kFace,              kMade,      ""},
@@ -45,6 +46,7 @@ const ControlRow kAboutControls[] = {
     {"ABOUT_WEBLINK",  ABOUT_WEBLINK,  kLinkControlClass, kWebSiteAddress,  152, 112, 258, 26,  kLink,      0,                 "Tahoma,-17,0,0,0,400,0,0,0,0,3,2,1,34", 0, 0, 0, 0, 0,                      kMade,      "FL,FT,FL,FT"},
     {"ABOUT_VERSION",  ABOUT_VERSION,  "Static",          "V1.0.0.x",       56,  48,  346, 28,  kLabel,     0,                 kBold,                                  1, 1, 1, kText, kFace,              kFaceBrush, ""},
 };
+// clang-format on
 
 HFONT linkFont(int height, bool underlined) {
     return CreateFontA(height, 0, 0, 0, 400, FALSE, underlined, FALSE, 0, 3, 2, 1, 34, "Tahoma");

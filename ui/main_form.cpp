@@ -44,6 +44,7 @@ static_assert(kFormStyle == 0x96CF0000 && kFormExStyle == 0x00010100 && kFileBox
 
 // The controls in creation order, which is also the tab order. The check boxes come before the
 // group box that frames them.
+// clang-format off
 const ControlRow kMainControls[] = {
     // name               id                  class     text                                x    y    w    h    style       ex-style          font   colours: use, fg/bg system, fg, bg          brush  anchor
     {"MAIN_BOMFILE",      MAIN_BOMFILE,       "Edit",   "",                                 118, 12,  510, 28,  kFileBox,   WS_EX_CLIENTEDGE, kFont, 1, 1, 1, kWindowText, kWindow,     kMade, "FL,FT,FR,FT"},
@@ -59,6 +60,7 @@ const ControlRow kMainControls[] = {
     {"MAIN_LOG",          MAIN_LOG,           "Edit",   "",                                 18,  211, 654, 212, kLogBox,    WS_EX_CLIENTEDGE, kFont, 1, 1, 1, kWindowText, kWindow,     kMade, "FL,FT,FR,FB"},
     {"MAIN_BOMFILELABEL", MAIN_BOMFILELABEL,  "Static", "BOM input file:",                  6,   18,  99,  24,  kLabel,     0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
 };
+// clang-format on
 
 // The designed client area, and the outer size the window is created with.
 constexpr int kClientWidth = 681, kClientHeight = 453;

@@ -185,10 +185,15 @@ TEST(Rollup, DeepSharedTreesTakeLinearTime) {
         const literal::Analysis a = engineAnalysis(binaryChain(40, sharedLines), KeywordSet());
         const Rows parts = rows(a.partTotals);
         ASSERT_EQ(parts.size(), 41u);
-        for (const auto& [name, total] : parts)
-            if (name == "LEAF") EXPECT_EQ(total, int64_t{1} << 40);
-            else if (name == "P39") EXPECT_EQ(total, int64_t{1} << 39);
-            else if (name == "P0") EXPECT_EQ(total, 1);
+        for (const auto& [name, total] : parts) {
+            if (name == "LEAF") {
+                EXPECT_EQ(total, int64_t{1} << 40);
+            } else if (name == "P39") {
+                EXPECT_EQ(total, int64_t{1} << 39);
+            } else if (name == "P0") {
+                EXPECT_EQ(total, 1);
+            }
+        }
         EXPECT_TRUE(a.log.empty());
         // The same shape, small enough for the literal reading.
         analyse(binaryChain(12, sharedLines));

@@ -70,7 +70,9 @@ TEST(SettingsFaults, HugeLinesAndOddBytesAreReadAndKept) {
     EXPECT_EQ(loaded.bomFileName, std::string(511, 'x'));
     EXPECT_EQ(loaded.x, 77);
     EXPECT_EQ(iniRead(file, "Keywords", "Long", ""), std::string(511, 'x'));
-    if (!testing::runningUnderWine()) EXPECT_EQ(loaded.keywords.Part, std::string("T") + '\0' + "eil");
+    if (!testing::runningUnderWine()) {
+        EXPECT_EQ(loaded.keywords.Part, std::string("T") + '\0' + "eil");
+    }
 
     saveSettings(file, someSettings());
     const StoredSettings back = loadSettings(file);

@@ -6,8 +6,8 @@ namespace trelk {
 
 void ConsoleHost::appendLogLine(std::string_view text) {
     if (quiet_) return;
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fputc('\n', stdout);
+    std::fwrite(text.data(), 1, text.size(), logStream_);
+    std::fputc('\n', logStream_);
 }
 
 void ConsoleHost::showErrorBox(std::string_view text, std::string_view /*caption*/) {
@@ -15,6 +15,8 @@ void ConsoleHost::showErrorBox(std::string_view text, std::string_view /*caption
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fputc('\n', stderr);
 }
+
+void ConsoleHost::resultsWritten(const std::string& /*where*/) { reportStored_ = true; }
 
 void ConsoleHost::openDocument(const std::string& path) {
     reportStored_ = true;

@@ -1,5 +1,6 @@
-// The processing host of the console: log lines to standard output, the error box to standard
-// error, and the report opened only when asked for.
+// The processing host of the console: log lines to standard output (or to standard error when
+// the results go to standard output), the error box to standard error, and the report opened
+// only when asked for.
 #pragma once
 
 #include <cstdio>
@@ -10,11 +11,15 @@ namespace trelk {
 
 class ConsoleHost : public ProcessingHost {
 public:
-    ConsoleHost(bool quiet, bool openReport) : quiet_(quiet), openReport_(openReport) {}
+    // With `logToStandardError` the log lines go to standard error, leaving standard output to
+    // the results.
+    ConsoleHost(bool quiet, bool openReport, bool logToStandardError = false)
+        : quiet_(quiet), openReport_(openReport), logStream_(logToStandardError ? stderr : stdout) {}
 
     void appendLogLine(std::string_view text) override;
     void showErrorBox(std::string_view text, std::string_view caption) override;
     void openDocument(const std::string& path) override;
+    void resultsWritten(const std::string& where) override;
 
     // The run wrote its report and found it afterwards.
     bool reportStored() const { return reportStored_; }
@@ -22,6 +27,7 @@ public:
 private:
     bool quiet_;
     bool openReport_;
+    std::FILE* logStream_;
     bool reportStored_ = false;
 };
 

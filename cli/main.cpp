@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/console_host.h"
+#include "cli/output_options.h"
 #include "cli/section_list.h"
 #include "engine/file_system.h"
 #include "engine/processing_run.h"
@@ -36,11 +37,20 @@ int main(int argc, char** argv) {
     CLI::App app("Multiplies the quantities of a Pro/E BOM export out through the assembly tree, lists where\n"
                  "every part and sub-assembly is used and writes the Trelk report.",
                  "trelk-cli");
-    std::string bomFile, output, sections, settingsFile;
+    std::string bomFile, output, sections, settingsFile, format = "report", build = "1";
     bool openReport = false, quiet = false;
     app.add_option("BOMFILE", bomFile, "The BOM file exported by the CAD system")->required();
-    app.add_option("-o,--output", output, "Report path; default: Trelk.txt in the application folder")
-        ->type_name("FILE");
+    app.add_option("-o,--output", output,
+                   "Report or JSON file, or the folder of the CSV files; - for standard output\n"
+                   "(report and json). Default: Trelk.txt, Trelk.json or the application folder")
+        ->type_name("PATH");
+    app.add_option("-f,--format", format,
+                   "report (the default), csv (one table per file: assemblies.csv, parts.csv,\n"
+                   "assemblies-where-used.csv, parts-where-used.csv, tree.csv) or json")
+        ->type_name("FORMAT");
+    app.add_option("--build", build, "Machines to build: totals and path quantities are multiplied by N;\n"
+                                     "default 1")
+        ->type_name("N");
     app.add_option("-s,--sections", sections,
                    "Comma-separated from: breakdown, assemblies, parts, assemblies-where-used,\n"
                    "parts-where-used; or all, or none. Default: the flags of the settings file")
@@ -51,6 +61,7 @@ int main(int argc, char** argv) {
     app.add_flag("--open", openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", quiet, "No log lines");
     app.set_version_flag("--version", "trelk-cli 1.0.0.0");
+    app.footer(trelk::kOutputHelp);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -68,11 +79,20 @@ int main(int argc, char** argv) {
         chosenSections = trelk::parseSectionList(sections, error);
         if (!chosenSections) return usageError(error);
     }
+    std::string error;
+    const std::optional<trelk::ReportFormat> chosenFormat = trelk::parseReportFormat(format, error);
+    if (!chosenFormat) return usageError(error);
+    const std::optional<int64_t> buildQuantity = trelk::parseBuildQuantity(build, error);
+    if (!buildQuantity) return usageError(error);
+    const bool toStandardOutput = output == "-";
+    if (toStandardOutput && *chosenFormat == trelk::ReportFormat::Csv)
+        return usageError("CSV files need a folder: -o - works with --format report or json");
+    if (toStandardOutput) output.clear();
     if (!settingsFile.empty() && !trelk::isExistingFile(settingsFile))
         return usageError("settings file '" + settingsFile + "' not found");
 
     std::string folder;
-    if (settingsFile.empty() || output.empty()) folder = applicationFolder();
+    if (settingsFile.empty() || (output.empty() && !toStandardOutput)) folder = applicationFolder();
     if (settingsFile.empty()) settingsFile = trelk::settingsFilePathIn(folder);
     const trelk::StoredSettings stored = trelk::loadSettings(settingsFile);
 
@@ -82,10 +102,13 @@ int main(int argc, char** argv) {
     request.sections = chosenSections ? *chosenSections : stored.sections;
     request.applicationFolder = folder;
     request.reportPath = output;
+    request.format = *chosenFormat;
+    request.buildQuantity = *buildQuantity;
+    request.toStandardOutput = toStandardOutput;
 
     static char outputBuffer[1 << 16];
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
-    trelk::ConsoleHost host(quiet, openReport);
+    trelk::ConsoleHost host(quiet, openReport && !toStandardOutput, toStandardOutput);
     trelk::runProcessing(request, host);
     std::fflush(stdout);
     return host.reportStored() ? kExitReportStored : kExitRunProblem;

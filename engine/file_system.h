@@ -26,8 +26,9 @@ enum FileError : int {
 // The separator between a folder and a file name on this platform.
 extern const char kPathSeparator;
 
-// A name that is not empty, has no "?" or "*", does not end in ":" and names an existing entry
-// that is not a folder.
+// A name that is not empty and names an existing entry that is not a folder, by the system's own
+// name rules: on Windows a name with "?" or "*" or ending in ":" (a pattern, a drive) is none;
+// on POSIX these are ordinary characters of a name.
 bool isExistingFile(const std::string& name);
 // The platform's half of isExistingFile: an entry of that name exists and is not a folder.
 bool isExistingNonFolder(const std::string& name);
@@ -69,6 +70,10 @@ private:
 // fault costs about a microsecond, more in a virtual machine); elsewhere nothing happens.
 void adviseLargeBuffer(void* data, size_t size);
 
+// Creates the folder and whatever is missing above it; a folder that is there already is fine.
+// The error number, or 0.
+int createFolder(const std::string& path);
+
 // The file is listed as a plain, visible entry: not a folder, not hidden, not a system file.
 bool isListedFile(const std::string& name);
 
@@ -83,6 +88,8 @@ public:
 
     // The error number, or 0 when the file is open.
     int create(const std::string& path);
+    // Writes go to the process's standard output instead of a file; closing leaves it open.
+    int attachStandardOutput();
     // Writes all bytes; the error number, or 0.
     int write(const char* data, size_t size);
     // The error number of a failed flush or close, or 0.

@@ -6,13 +6,6 @@
 
 namespace trelk {
 
-bool isExistingFile(const std::string& name) {
-    // A NUL would end the name the system sees: another file than the one named.
-    if (name.empty() || name.find_first_of(std::string_view("?*\0", 3)) != std::string::npos || name.back() == ':')
-        return false;
-    return isExistingNonFolder(name);
-}
-
 int readWholeFile(const std::string& name, std::string& bytes) {
     bytes.clear();
     InputFile file;

@@ -57,6 +57,11 @@ int openPlainFileForReading(const std::string& name, int& fd) {
 
 }  // namespace
 
+bool isExistingFile(const std::string& name) {
+    // A NUL would end the name the system sees: another file than the one named.
+    return !name.empty() && name.find('\0') == std::string::npos && isExistingNonFolder(name);
+}
+
 bool isExistingNonFolder(const std::string& name) {
     struct stat info;
     return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
@@ -130,6 +135,25 @@ int OutputFile::create(const std::string& path) {
     }
     handle_ = fd;
     return kNoError;
+}
+
+int OutputFile::attachStandardOutput() {
+    close();
+    const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return errorNumber(errno, std::string());
+    handle_ = fd;
+    return kNoError;
+}
+
+int createFolder(const std::string& path) {
+    // The folders above are made as needed; a failure there shows in the last step.
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        ::mkdir(path.substr(0, slash).c_str(), 0777);
+    if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return errorNumber(errno, path);
+    // mkdir says EEXIST for a file of that name too; only a folder will do.
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) return errorNumber(errno, path);
+    return S_ISDIR(info.st_mode) ? kNoError : kAccessDenied;
 }
 
 int OutputFile::write(const char* data, size_t size) {

@@ -40,6 +40,14 @@ int openPlainFileForReading(const std::string& name, HANDLE& file) {
 
 }  // namespace
 
+bool isExistingFile(const std::string& name) {
+    // A name with "?" or "*" is a pattern and one ending in ":" a drive, not a file; a NUL would
+    // end the name the system sees: another file than the one named.
+    if (name.empty() || name.find_first_of(std::string_view("?*\0", 3)) != std::string::npos || name.back() == ':')
+        return false;
+    return isExistingNonFolder(name);
+}
+
 bool isExistingNonFolder(const std::string& name) {
     const DWORD attributes = GetFileAttributesA(name.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -98,6 +106,28 @@ int OutputFile::create(const std::string& path) {
     }
     handle_ = reinterpret_cast<intptr_t>(file);
     return kNoError;
+}
+
+int OutputFile::attachStandardOutput() {
+    close();
+    HANDLE copy;
+    if (!DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_OUTPUT_HANDLE), GetCurrentProcess(), &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS))
+        return errorNumber(GetLastError());
+    handle_ = reinterpret_cast<intptr_t>(copy);
+    return kNoError;
+}
+
+int createFolder(const std::string& path) {
+    // The folders above are made as needed; a failure there (a drive, a network share) shows in
+    // the last step.
+    for (size_t sep = path.find_first_of("\\/", 1); sep != std::string::npos; sep = path.find_first_of("\\/", sep + 1))
+        CreateDirectoryA(path.substr(0, sep).c_str(), nullptr);
+    if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return errorNumber(GetLastError());
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return errorNumber(GetLastError());
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? kNoError : kAccessDenied;
 }
 
 int OutputFile::write(const char* data, size_t size) {

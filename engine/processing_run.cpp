@@ -4,13 +4,15 @@
 
 #include "engine/file_system.h"
 #include "engine/report.h"
+#include "engine/result_export.h"
 #include "engine/rollup.h"
 
 namespace trelk {
 
 std::string reportPathFor(const RunRequest& request) {
     if (!request.reportPath.empty()) return request.reportPath;
-    return request.applicationFolder + kPathSeparator + "Trelk.txt";
+    if (request.format == ReportFormat::Csv) return request.applicationFolder;
+    return request.applicationFolder + kPathSeparator + (request.format == ReportFormat::Json ? "Trelk.json" : "Trelk.txt");
 }
 
 namespace {
@@ -22,11 +24,18 @@ void logNumbered(ProcessingHost& host, std::string_view text, int64_t number) {
 // The analysis of the file as it is read, up to the sorted tables. Returns the error number of a
 // read that failed, or kOutOfMemory when the file is too large for the memory at hand, or 0.
 int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, size_t& lineCount,
-            ResultTables& tables) {
+            ResultTables& tables, ExportExtras& extras) {
     const LogSink log = [&host](std::string_view line) { host.appendLogLine(line); };
+    const bool exporting = request.format != ReportFormat::Report;
     try {
-        const BomStructure bom([&input](char* into, size_t room) { return input.read(into, room); }, request.keywords,
-                               input.size());
+        EncodingCheck encoding;
+        const BomStructure bom(
+            [&](char* into, size_t room) {
+                const size_t got = input.read(into, room);
+                if (exporting) encoding.feed(into, got);
+                return got;
+            },
+            request.keywords, input.size());
         // A read that fails part way is reported, not taken for the end of the file.
         if (input.error() != kNoError) return input.error();
         lineCount = bom.lineCount();
@@ -34,9 +43,14 @@ int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, s
         if (lineCount <= 1) return kNoError;
         if (bom.hasMainAssembly()) host.appendLogLine("Main assembly name: " + std::string(bom.mainAssemblyName()));
         logQuantityProblems(bom, log);
-        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), log);
+        const Tally build = Tally::of(request.buildQuantity);
+        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), build, log);
         tables = sortTables(bom, totals, buildWhereUsed(bom));
         logOutOfRangeTotals(tables, log);
+        if (exporting) {
+            extras.encoding = encoding.encoding();
+            if (request.sections.Include_BOMAssyBreakdown) extras.tree = buildAssemblyTree(bom, build, log);
+        }
         return kNoError;
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
@@ -45,7 +59,9 @@ int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, s
 
 }  // namespace
 
-void runProcessing(const RunRequest& request, ProcessingHost& host) {
+void runProcessing(const RunRequest& request, ProcessingHost& caller) {
+    // The JSON document carries the run's log lines: they are kept as they pass.
+    LogKeepingHost host(caller, request.format == ReportFormat::Json);
     const std::string reportPath = reportPathFor(request);
     const std::string& bomFile = request.bomFileName;
 
@@ -68,11 +84,12 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
     // A read that fails after the trial open is reported, not taken for an empty file.
     size_t lineCount = 0;
     ResultTables tables;
+    ExportExtras extras;
     int error;
     {
         InputFile input;  // closed again before the breakdown section opens the file
         error = input.open(bomFile);
-        if (error == kNoError) error = analyse(input, request, host, lineCount, tables);
+        if (error == kNoError) error = analyse(input, request, host, lineCount, tables, extras);
     }
     if (error != kNoError) {
         logNumbered(host, "Error reading BOM input file! Error #:", error);
@@ -80,6 +97,10 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
     }
     if (lineCount <= 1) {
         host.appendLogLine("BOM input file seems to be empty!");
+        return;
+    }
+    if (request.format != ReportFormat::Report || request.toStandardOutput) {
+        writeExport(request, host, tables, extras, host.lines());
         return;
     }
 
@@ -90,7 +111,8 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
         host.appendLogLine(reportPath);
         return;
     }
-    error = writeReport(report, request.sections, bomFile, request.keywords, tables);
+    int breakdownReadError = kNoError;
+    error = writeReport(report, request.sections, bomFile, request.keywords, tables, &breakdownReadError);
     const int closeError = report.close();
     if (error == kNoError) error = closeError;
     // A report cut short by a full disk must not be announced as stored.
@@ -99,9 +121,15 @@ void runProcessing(const RunRequest& request, ProcessingHost& host) {
         host.appendLogLine(reportPath);
         return;
     }
+    // Nor one whose breakdown copy is empty or cut short because the BOM file could not be read.
+    if (breakdownReadError != kNoError) {
+        logNumbered(host, "Error reading BOM input file! Error #:", breakdownReadError);
+        return;
+    }
     if (isExistingFile(reportPath)) {
         host.appendLogLine("Results stored in file:");
         host.appendLogLine(reportPath);
+        host.resultsWritten(reportPath);
         host.openDocument(reportPath);
     } else {
         host.appendLogLine("Output file not found");

@@ -87,16 +87,17 @@ private:
 };
 
 // The file as it is now, up to the line holding the first match of the keyword; a file that has
-// gone (or is hidden) gives nothing.
-void copyBreakdown(ReportWriter& out, const std::string& bomFileName, const std::string& keyword) {
-    if (!isListedFile(bomFileName)) return;
+// gone (or is hidden) gives nothing. Returns the error number of an open or read that failed:
+// the copy is then incomplete.
+int copyBreakdown(ReportWriter& out, const std::string& bomFileName, const std::string& keyword) {
+    if (!isListedFile(bomFileName)) return kNoError;
     LineRun run(out);
     // Without a CR in it and not starting with an LF, a match lies inside one line: the file can
     // then be read piece by piece, line by line, and never be all in memory. (A read that fails
-    // part way leaves the lines before it.)
+    // part way leaves the lines before it, and its error.)
     if (keyword.find('\r') == std::string::npos && (keyword.empty() || keyword[0] != '\n')) {
         InputFile file;
-        if (file.open(bomFileName) != kNoError) return;
+        if (const int error = file.open(bomFileName)) return error;
         bool found = false;
         forEachLineRead([&](char* into, size_t room) { return found ? 0 : file.read(into, room); },
                         [&](std::string_view line) {
@@ -104,12 +105,12 @@ void copyBreakdown(ReportWriter& out, const std::string& bomFileName, const std:
                             if (!found) run.add(line);
                         },
                         [&] { run.flush(); });
-        return;
+        return file.error();
     }
     // Otherwise a match may reach over a line end; the copy stops where the line of its first
     // byte begins.
     std::string bytes;
-    if (readWholeFile(bomFileName, bytes) != kNoError) return;
+    if (const int error = readWholeFile(bomFileName, bytes)) return error;
     std::string_view text = cutAtEndOfFileMark(bytes);
     const size_t match = text.find(keyword);
     if (match != std::string_view::npos) {
@@ -122,14 +123,16 @@ void copyBreakdown(ReportWriter& out, const std::string& bomFileName, const std:
     }
     forEachLine(text, [&](std::string_view line) { run.add(line); });
     run.flush();  // before `bytes`, which the pending lines point into, is gone
+    return kNoError;
 }
 
-void writeBreakdown(ReportWriter& out, const std::string& bomFileName, const KeywordSet& keywords) {
+int writeBreakdown(ReportWriter& out, const std::string& bomFileName, const KeywordSet& keywords) {
     out.line(kSeparatorLine);
-    copyBreakdown(out, bomFileName, keywords.SummaryOfParts);
+    const int readError = copyBreakdown(out, bomFileName, keywords.SummaryOfParts);
     out.line(kSeparatorLine);
     out.endLine();
     out.endLine();
+    return readError;
 }
 
 void writeSummary(ReportWriter& out, std::string_view title, std::string_view mainAssembly, const TotalsTable& table) {
@@ -196,10 +199,13 @@ void writeWhereUsed(ReportWriter& out, std::string_view title, std::string_view 
 }  // namespace
 
 int writeReport(OutputFile& file, const SectionSelection& sections, const std::string& bomFileName,
-                const KeywordSet& keywords, const ResultTables& tables) {
+                const KeywordSet& keywords, const ResultTables& tables, int* breakdownReadError) {
     ReportWriter out(file);
     const std::string_view main = tables.mainAssemblyName;
-    if (sections.Include_BOMAssyBreakdown) writeBreakdown(out, bomFileName, keywords);
+    if (sections.Include_BOMAssyBreakdown) {
+        const int readError = writeBreakdown(out, bomFileName, keywords);
+        if (breakdownReadError) *breakdownReadError = readError;
+    }
     if (sections.Include_SummaryOfAssys)
         writeSummary(out, "Summary of assemblies for assembly ", main, tables.assemblyTotals);
     if (sections.Include_SummaryOfParts) writeSummary(out, "Summary of parts for assembly ", main, tables.partTotals);

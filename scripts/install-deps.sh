@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing Trelk needs on Debian 12, and nothing that is already there.
-#   scripts/install-deps.sh           native build: compilers, CMake, GoogleTest, CLI11, Benchmark (and
-#                                     tsl::robin_map, which the micro-benchmarks compare with)
+#   scripts/install-deps.sh           native build: compilers, CMake, GoogleTest, CLI11, nlohmann-json,
+#                                     Benchmark (and tsl::robin_map, which the micro-benchmarks
+#                                     compare with)
 #   scripts/install-deps.sh --windows also the mingw-w64 cross compilers, Wine (32- and 64-bit), Xvfb, chmcmd
 set -euo pipefail
 
@@ -14,7 +15,7 @@ for arg in "$@"; do
 done
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev time robin-map-dev)
+          libbenchmark-dev libcli11-dev nlohmann-json3-dev time robin-map-dev)
 if [ "$want_windows" = 1 ]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 wine32:i386
              xvfb xauth xdotool imagemagick fp-utils fonts-wine)

@@ -31,6 +31,9 @@ long createFolderTree(const std::string& path);
 // Texts of a failed base-folder query.
 std::string baseFolderFailureText(long code);
 extern const char kFolderSeparator;
+// Whether a failed base-folder query still goes on to make the folder below the root (Windows:
+// the current drive's root); where the root is the whole file system's, it does not.
+extern const bool kCreatesWithoutBase;
 extern const size_t kMaxPathLength;
 }  // namespace platform
 

@@ -12,6 +12,7 @@ namespace trelk::platform {
 
 const char kFolderSeparator = '/';
 const size_t kMaxPathLength = 4095;
+const bool kCreatesWithoutBase = false;
 
 namespace {
 std::string homeFolder() {
@@ -25,13 +26,13 @@ BaseFolder applicationDataFolder(bool perUser) {
 #ifdef __APPLE__
     if (!perUser) return {"/Library/Application Support", 0};
     const std::string home = homeFolder();
-    if (home.empty()) return {{}, 2};
+    if (home.empty()) return {{}, ENOENT};
     return {home + "/Library/Application Support", 0};
 #else
     if (!perUser) return {"/etc/xdg", 0};
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') return {config, 0};
     const std::string home = homeFolder();
-    if (home.empty()) return {{}, 2};
+    if (home.empty()) return {{}, ENOENT};
     return {home + "/.config", 0};
 #endif
 }

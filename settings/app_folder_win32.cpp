@@ -10,6 +10,7 @@ namespace trelk::platform {
 
 const char kFolderSeparator = '\\';
 const size_t kMaxPathLength = MAX_PATH - 1;
+const bool kCreatesWithoutBase = true;
 
 BaseFolder applicationDataFolder(bool perUser) {
     char buffer[MAX_PATH] = {};

@@ -33,4 +33,20 @@ bool findValue(std::string_view bytes, std::string_view section, std::string_vie
 // The file's text with the key set to the value (see iniWrite).
 std::string withValue(std::string_view bytes, std::string_view section, std::string_view key, std::string_view value);
 
+// How a user's editor may have saved the file. ANSI and UTF-8 without a mark are taken byte for
+// byte (both are their own text); the others by their byte-order mark.
+enum class Encoding { kBytes, kUtf8WithMark, kUtf16LittleEndian };
+
+// The file's text, UTF-8 for a file in UTF-8 or UTF-16, and what is needed to write it back
+// in the same form.
+struct FileText {
+    Encoding encoding = Encoding::kBytes;
+    std::string text;
+    std::string oddByte;  // a UTF-16 file of an odd length keeps its last byte
+};
+FileText decode(std::string_view bytes);
+// The bytes of the text in the file's encoding; false when the text cannot be put in UTF-16 (it
+// holds bytes that are no UTF-8).
+bool encode(const FileText& file, std::string& bytes);
+
 }  // namespace trelk::ini

@@ -1,5 +1,6 @@
-// The profile layer where the system has none. A write replaces the file in one step (a new file
-// in the same folder, then a rename), so a crash or a full disk leaves the previous file whole.
+// The settings file's reading and writing on POSIX systems. A write replaces the file in one step
+// (a new file in the same folder, then a rename), so a crash or a full disk leaves the previous
+// file whole.
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -7,16 +8,11 @@
 #include <unistd.h>
 
 #include "engine/file_system.h"
-#include "settings/ini_text.h"
-#include "settings/profile.h"
+#include "settings/profile_file.h"
 
-namespace trelk {
+namespace trelk::platform {
 
 namespace {
-
-bool readSettingsFile(const std::string& file, std::string& bytes) {
-    return isExistingFile(file) && readWholeFile(file, bytes) == kNoError;
-}
 
 bool writeAll(int fd, const std::string& bytes) {
     size_t done = 0;
@@ -54,28 +50,28 @@ bool replaceFile(const std::string& file, const std::string& bytes) {
 
 }  // namespace
 
-std::string iniRead(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& defaultValue) {
-    std::string bytes, value;
-    if (readSettingsFile(file, bytes) && ini::findValue(bytes, section, key, value)) return value;
-    return defaultValue.substr(0, 511);
+SettingsFileState readSettingsFile(const std::string& file, std::string& bytes) {
+    bytes.clear();
+    if (::access(file.c_str(), F_OK) != 0 && errno == ENOENT) return SettingsFileState::kMissing;
+    if (!isExistingFile(file) || readWholeFile(file, bytes) != kNoError) return SettingsFileState::kUnreadable;
+    return SettingsFileState::kRead;
 }
 
-bool iniWrite(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
-    if (ini::holdsLineEnd(section) || ini::holdsLineEnd(key) || ini::holdsLineEnd(value)) return false;
+bool replaceSettingsFile(const std::string& file, const std::string& bytes) {
     // A settings file that is a link is written where the link points, so the link survives.
     std::string target = file;
     if (char* real = ::realpath(file.c_str(), nullptr)) {
         target = real;
         std::free(real);
     }
-    std::string bytes;
     struct stat info;
     // A settings "file" that is a folder or a device is not replaced, nor one made read-only: the
     // replacing rename would otherwise go past its write protection (for root, past any).
     if (::stat(target.c_str(), &info) == 0 && (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0)) return false;
-    if (!readSettingsFile(target, bytes) && ::access(target.c_str(), F_OK) == 0) return false;
-    return replaceFile(target, ini::withValue(bytes, section, key, value));
+    return replaceFile(target, bytes);
 }
 
-}  // namespace trelk
+std::string systemNameFromUtf8(const std::string& text) { return text; }
+std::string utf8FromSystemName(const std::string& name) { return name; }
+
+}  // namespace trelk::platform

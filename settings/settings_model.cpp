@@ -36,6 +36,12 @@ const SectionKey kSectionKeys[] = {
 
 std::string flagText(bool on) { return on ? "1" : "0"; }
 
+// A missing key is no zero: a file of keywords alone must not move the window to the corner.
+std::optional<int> readGeometry(const std::string& path, const char* key) {
+    if (!iniKeyExists(path, kSettings, key)) return std::nullopt;
+    return iniReadInt(path, kSettings, key, "0");
+}
+
 }  // namespace
 
 std::string settingsFilePathIn(const std::string& applicationFolder) {
@@ -51,21 +57,23 @@ StoredSettings loadSettings(const std::string& path) {
     for (const KeywordKey& k : kKeywordKeys) stored.keywords.*k.member = iniRead(path, kKeywords, k.key, defaults.*k.member);
     for (const SectionKey& s : kSectionKeys)
         stored.sections.*s.member = iniReadInt(path, kSettings, s.key, flagText(defaultSections.*s.member)) != 0;
-    stored.bomFileName = iniRead(path, kSettings, "BOM_filename", "");
-    stored.x = iniReadInt(path, kSettings, "X_MainForm", "0");
-    stored.y = iniReadInt(path, kSettings, "Y_MainForm", "0");
-    stored.width = iniReadInt(path, kSettings, "Width_MainForm", "0");
-    stored.height = iniReadInt(path, kSettings, "Height_MainForm", "0");
+    stored.bomFileName = iniReadFileName(path, kSettings, "BOM_filename", "");
+    stored.x = readGeometry(path, "X_MainForm");
+    stored.y = readGeometry(path, "Y_MainForm");
+    stored.width = readGeometry(path, "Width_MainForm");
+    stored.height = readGeometry(path, "Height_MainForm");
     return stored;
 }
 
 void saveSettings(const std::string& path, const SettingsToSave& settings) {
     const KeywordSet defaults;
+    // What the file holds is not known: a default written now could replace the user's keyword.
+    if (iniFileUnreadable(path)) return;
     for (const KeywordKey& k : kKeywordKeys)
-        if (!iniKeyExists(path, kKeywords, k.key)) iniWrite(path, kKeywords, k.key, defaults.*k.member);
+        if (!iniKeyExists(path, kKeywords, k.key)) iniAddKey(path, kKeywords, k.key, defaults.*k.member);
     for (const SectionKey& s : kSectionKeys)
         iniWrite(path, kSettings, s.key, formatSignedDecimal(settings.sections.*s.member ? 1 : 0));
-    iniWrite(path, kSettings, "BOM_filename", settings.bomFileName);
+    iniWriteFileName(path, kSettings, "BOM_filename", settings.bomFileName);
     iniWrite(path, kSettings, "Width_MainForm", formatSignedDecimal(settings.width));
     iniWrite(path, kSettings, "Height_MainForm", formatSignedDecimal(settings.height));
     iniWrite(path, kSettings, "X_MainForm", formatSignedDecimal(settings.x));

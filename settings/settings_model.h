@@ -2,6 +2,7 @@
 // The window program binds these values to its controls; the console program only loads them.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "engine/bom_tables.h"
@@ -16,8 +17,10 @@ struct StoredSettings {
     KeywordSet keywords;
     SectionSelection sections;
     std::string bomFileName;
-    int x = 0, y = 0;           // the main window's top-left corner, screen coordinates
-    int width = 0, height = 0;  // its outer size
+    // The main window's top-left corner in screen coordinates and its outer size, each only when
+    // the file holds it: what it does not hold stays as the window was created.
+    std::optional<int> x, y;
+    std::optional<int> width, height;
 };
 
 // Reads the keywords, the section flags, the BOM file name and the window's place. Without a
@@ -34,7 +37,8 @@ struct SettingsToSave {
 
 // Adds any keyword key that is missing (with its default; a present key, even empty, is left as
 // the user wrote it), then writes the section flags, the BOM file name and the window's size and
-// place. Write failures are not reported: the previous file stays as it was.
+// place. A file that is there but cannot be read is left alone. Write failures are not reported:
+// the previous file stays as it was.
 void saveSettings(const std::string& path, const SettingsToSave& settings);
 
 }  // namespace trelk

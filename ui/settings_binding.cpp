@@ -12,8 +12,8 @@ namespace {
 std::string g_settingsFilePath;
 KeywordSet g_keywords;
 
-// A window closed while minimised is stored far off the screen; it is shown where it was
-// created instead, so that it never opens out of reach.
+// A place off every screen (a monitor since removed, a file edited by hand) is not used: the
+// window is shown where it was created, so that it never opens out of reach.
 bool onSomeScreen(int x, int y, int width, int height) {
     const RECT screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                          GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
@@ -21,6 +21,28 @@ bool onSomeScreen(int x, int y, int width, int height) {
     const RECT window = {x, y, x + (width > 0 ? width : 1), y + (height > 0 ? height : 1)};
     RECT overlap;
     return IntersectRect(&overlap, &screen, &window) != 0;
+}
+
+// The place and size the window has when it is neither minimised nor maximised, in screen
+// coordinates: a window closed minimised or maximised opens at its last normal size. The
+// placement gives workspace coordinates, which are off by the taskbar when that is at the top or
+// left of the monitor's screen.
+RECT normalPlacement(HWND window) {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement)) {
+        const SIZE size = getWindowSize(window);
+        const POINT place = getWindowPosition(window);
+        return RECT{place.x, place.y, place.x + size.cx, place.y + size.cy};
+    }
+    RECT rect = placement.rcNormalPosition;
+    if (!(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof monitor;
+        if (GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor))
+            OffsetRect(&rect, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+    }
+    return rect;
 }
 
 struct CheckBoxFlag {
@@ -48,9 +70,15 @@ void restoreSettings(HWND mainForm) {
     g_keywords = stored.keywords;
     if (stored.fileFound) {
         setControlText(GetDlgItem(mainForm, MAIN_BOMFILE), stored.bomFileName.c_str());
-        if (onSomeScreen(stored.x, stored.y, stored.width, stored.height))
-            setWindowPosition(mainForm, stored.x, stored.y);
-        PostMessageA(mainForm, WMU_RESTORE_SIZE, static_cast<WPARAM>(stored.width), stored.height);
+        // What the file does not hold stays as created: centred, at the designed size. A size of
+        // 0 is none either.
+        const SIZE created = getWindowSize(mainForm);
+        const POINT centred = getWindowPosition(mainForm);
+        const int width = stored.width.value_or(0) > 0 ? *stored.width : created.cx;
+        const int height = stored.height.value_or(0) > 0 ? *stored.height : created.cy;
+        const int x = stored.x.value_or(centred.x), y = stored.y.value_or(centred.y);
+        if ((stored.x || stored.y) && onSomeScreen(x, y, width, height)) setWindowPosition(mainForm, x, y);
+        PostMessageA(mainForm, WMU_RESTORE_SIZE, static_cast<WPARAM>(width), height);
     }
     for (const CheckBoxFlag& box : kCheckBoxes)
         setCheckState(GetDlgItem(mainForm, box.id), stored.sections.*box.flag ? 1 : 0);
@@ -61,12 +89,11 @@ void saveSettings(const std::string& path) {
     SettingsToSave save;
     save.bomFileName = getControlText(GetDlgItem(form, MAIN_BOMFILE));
     for (const CheckBoxFlag& box : kCheckBoxes) save.sections.*box.flag = getCheckState(GetDlgItem(form, box.id)) == 1;
-    const SIZE size = getWindowSize(form);
-    const POINT place = getWindowPosition(form);
-    save.width = size.cx;
-    save.height = size.cy;
-    save.x = place.x;
-    save.y = place.y;
+    const RECT normal = normalPlacement(form);
+    save.width = normal.right - normal.left;
+    save.height = normal.bottom - normal.top;
+    save.x = normal.left;
+    save.y = normal.top;
     trelk::saveSettings(path, save);
 }
 

@@ -90,6 +90,13 @@ TEST(Cli, UsageErrorsGiveOneLineAndStatus2) {
         {"--no-such-option", kTopAsm},
         {"-s", "parts,bogus", kTopAsm},
         {"--settings", folder.file("missing.ini"), kTopAsm},
+        {"-f", "xml", kTopAsm},
+        {"-f", "csv", "-o", "-", kTopAsm},
+        {"--build", "0", kTopAsm},
+        {"--build", "-2", kTopAsm},
+        {"--build", "1.5", kTopAsm},
+        {"--build", "+3", kTopAsm},
+        {"--build", "9223372036854775808", kTopAsm},
     };
     for (const auto& args : cases) {
         const Result r = runCli(args);
@@ -119,6 +126,41 @@ TEST(Cli, TakesKeywordsAndSectionsFromTheSettingsFile) {
     EXPECT_EQ(readFile(report), "");
 }
 
+TEST(Cli, WritesToStandardOutputWithTheLogOnStandardError) {
+    TempFolder folder;
+    const Result r = runCli({"-s", "all", "-o", "-", kTopAsm});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string report = readFile(TRELK_TEST_DATA "/top_asm_report.txt");
+    for (size_t cr; (cr = report.find("\r\n")) != std::string::npos;) report.erase(cr, 1);
+    EXPECT_EQ(r.out, report);
+    EXPECT_EQ(r.err, "Trying to read BOM file:\n" + kTopAsm + "\nNr of lines read of BOM input file: 8\n"
+                     "Main assembly name: TOP_ASM\nResults written to standard output\n");
+    const Result json = runCli({"-q", "-f", "json", "-o", "-", kTopAsm});
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(json.out.substr(0, 30), "{\n  \"format\": \"trelk-results\",");
+    EXPECT_EQ(json.err, "");
+    // A run that fails writes nothing to standard output and ends with status 1.
+    const Result missing = runCli({"-f", "json", "-o", "-", folder.file("missing.bom")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+}
+
+TEST(Cli, BuildQuantityMultipliesTheTotalsOfTheReport) {
+    TempFolder folder;
+    const std::string report = folder.file("r.txt");
+    const std::string separator(86, '-');
+    ASSERT_EQ(runCli({"-s", "parts,parts-where-used", "--build", "250", "-o", report, kTopAsm}).status, 0);
+    EXPECT_EQ(readFile(report), separator + "\r\nSummary of parts for assembly TOP_ASM\r\n 2000   BOLT_M6\r\n  500   RAIL\r\n" +
+                                    separator + "\r\n\r\n\r\n" + separator + "\r\nParts in assembly TOP_ASM\r\nBOLT_M6\r\n"
+                                    "    4x in TOP_ASM\r\n    4x in FRAME\r\n\r\nRAIL\r\n    2x in FRAME\r\n\r\n" + separator + "\r\n");
+    // The largest build quantity takes the totals beyond 64 bits: logged, and held at the end.
+    const Result r = runCli({"-s", "parts", "--build", "9223372036854775807", "-o", report, kTopAsm});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Total out of range: abnormal error! - BOLT_M6\nTotal out of range: abnormal error! - RAIL\n"),
+              std::string::npos) << r.out;
+    EXPECT_NE(readFile(report).find("9223372036854775807   BOLT_M6\r\n"), std::string::npos);
+}
+
 #ifndef _WIN32
 TEST(Cli, WritesIntoTheApplicationFolderByDefault) {
     TempFolder home;
@@ -128,6 +170,26 @@ TEST(Cli, WritesIntoTheApplicationFolderByDefault) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(testing::fileExists(home.path() + "/Halvorn/Trelk/Trelk.txt"));
     EXPECT_FALSE(testing::fileExists(home.path() + "/Halvorn/Trelk/Trelk.ini"));  // the console only reads it
+}
+// "?", "*" and a final ":" are ordinary characters here: in the BOM's name, the report's, the
+// settings file's and the application folder's.
+TEST(Cli, NamesWithWildcardsAndColonsAreFiles) {
+    TempFolder folder;
+    const std::string bom = folder.write("a*b?.bom:", readFile(TRELK_TEST_DATA "/top_asm.bom"));
+    const std::string settings = folder.write("s*?.ini:", "[Settings]\r\nInclude_SummaryOfAssys=0\r\n"
+                                                          "Include_AssyInAssys=0\r\nInclude_PartsInAssys=0\r\n");
+    const std::string report = folder.file("out?.txt");
+    Result r = runCli({"--settings", settings, "-o", report, bom});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(readFile(report).find("Summary of assemblies"), std::string::npos);  // the file's flags
+    EXPECT_NE(readFile(report).find("Summary of parts for assembly TOP_ASM"), std::string::npos);
+
+    testing::setEnvironment("XDG_CONFIG_HOME", folder.file("config?*:"));
+    r = runCli({bom});
+    testing::setEnvironment("XDG_CONFIG_HOME", "");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(testing::fileExists(folder.file("config?*:/Halvorn/Trelk/Trelk.txt")));
 }
 #endif
 

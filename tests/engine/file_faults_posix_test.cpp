@@ -44,6 +44,11 @@ RecordingHost runTo(const std::string& bom, const std::string& report) {
     return host;
 }
 
+std::string lastTwo(const RecordingHost& host) {
+    if (host.log.size() < 2) return "<fewer than two log lines>";
+    return host.log[host.log.size() - 2] + " | " + host.log.back();
+}
+
 TEST(FileFaults, ABomThatIsNoPlainFileIsRefused) {
     TempFolder folder;
     const std::string pipe = folder.file("pipe.bom");
@@ -81,19 +86,22 @@ TEST(FileFaults, AReportOnADeviceIsWrittenWithoutBeingCut) {
     EXPECT_EQ(host.log[host.log.size() - 2], "Results stored in file:");
 }
 
-TEST(FileFaults, AReportThatCannotBeFoundAfterWritingIsNotOpened) {
-    // A name ending in ":" is never taken for an existing file, so the written report is not found.
+// "?", "*" and a final ":" are ordinary characters of a name here: such a BOM is read and such a
+// report is written, found and opened.
+TEST(FileFaults, NamesWithWildcardsAndColonsAreFilesHere) {
     TempFolder folder;
-    const std::string bom = folder.write("top.bom", "Assembly T contains:\r\n1 Part P\r\n");
-    const RecordingHost host = runTo(bom, folder.file("report:"));
+    for (const std::string name : {"a*b.bom", "what?.bom", "drive.bom:", "*", "?:"}) {
+        const std::string bom = folder.write(name, kBom);
+        const std::string report = folder.file("out?" + name + ".txt:");
+        const RecordingHost host = runTo(bom, report);
+        EXPECT_EQ(lastTwo(host), "Results stored in file: | " + report) << name;
+        EXPECT_EQ(host.opened, std::vector<std::string>{report}) << name;
+        EXPECT_NE(testing::readFile(report).find("    1   P\r\n"), std::string::npos) << name;
+    }
+    // A pattern that matches a file is still no name of it.
+    const RecordingHost host = runTo(folder.file("a?b.bom"), folder.file("Trelk.txt"));
     ASSERT_FALSE(host.log.empty());
-    EXPECT_EQ(host.log.back(), "Output file not found");
-    EXPECT_TRUE(host.opened.empty());
-}
-
-std::string lastTwo(const RecordingHost& host) {
-    if (host.log.size() < 2) return "<fewer than two log lines>";
-    return host.log[host.log.size() - 2] + " | " + host.log.back();
+    EXPECT_EQ(host.log.back(), "BOM input file not found!");
 }
 
 TEST(FileFaults, ABomNameThatNamesNoFileLeavesTheEarlierReport) {

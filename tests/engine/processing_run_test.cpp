@@ -42,8 +42,10 @@ TEST(ProcessingRun, EndsAtEachProblemWithItsLogLines) {
         {"a folder", [&] { return folder.path(); }, {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
         {"wildcards", [&] { folder.write("a.bom", kTopAsm); return folder.file("?.bom"); },
          {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
+#ifdef _WIN32  // elsewhere a name may end in ":"
         {"a name ending in a colon", [&] { return folder.write("top.bom:", kTopAsm); },
          {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
+#endif
         {"an empty file", [&] { return folder.write("empty.bom", ""); },
          {"Trying to read BOM file:", "{bom}", "Nr of lines read of BOM input file: 0", "BOM input file seems to be empty!"}},
         {"lines ending in LF alone", [&] { return folder.write("unix.bom", "Assembly T contains:\n1 Part P\n"); },

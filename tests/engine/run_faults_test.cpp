@@ -6,6 +6,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 #include "engine/processing_run.h"
 #include "support/recording_host.h"
@@ -78,6 +86,80 @@ TEST(RunFaults, TheBomChangingBeforeTheBreakdownIsReadAgain) {
         EXPECT_EQ(report.find("Q\r\n", report.find("Summary of")), std::string::npos) << c.what;
     }
 }
+
+// The breakdown copy cannot read the file again: its error number is logged as the analysis logs
+// its own, and the report, incomplete, is neither announced nor opened.
+void expectBreakdownFailure(const std::function<void()>& meddle, const std::function<void()>& undo,
+                            const std::string& bomName, const std::string& folder, int error) {
+    RunRequest request;
+    request.bomFileName = bomName;
+    request.applicationFolder = folder;
+    request.sections = SectionSelection::all();
+    MeddlingHost host(meddle);
+    runProcessing(request, host);
+    undo();
+    ASSERT_FALSE(host.log.empty());
+    EXPECT_EQ(host.log.back(), "Error reading BOM input file! Error #: " + std::to_string(error));
+    for (const std::string& line : host.log) EXPECT_NE(line, "Results stored in file:");
+    EXPECT_TRUE(host.opened.empty());
+}
+
+#ifdef _WIN32
+// Another program holds the file without sharing when the copy opens it. The run holds the file
+// itself while it reads it, so the other program takes "the same name" in another folder: the
+// name is relative and the current folder changes under the run.
+TEST(RunFaults, ABreakdownCopyThatCannotOpenTheFileIsNotAnnounced) {
+    TempFolder first, second;
+    first.write("top.bom", kBom);
+    const std::string taken = second.write("top.bom", kBom);
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    SetCurrentDirectoryA(first.path().c_str());
+    HANDLE other = CreateFileA(taken.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    expectBreakdownFailure([&] { SetCurrentDirectoryA(second.path().c_str()); },
+                           [&] {
+                               CloseHandle(other);
+                               SetCurrentDirectoryA(previous);
+                           },
+                           "top.bom", first.path(), 70);
+}
+#else
+// No descriptor is left for the copy: the analysis' file was closed and the report took the last.
+TEST(RunFaults, ABreakdownCopyThatCannotOpenTheFileIsNotAnnounced) {
+    TempFolder folder;
+    const std::string bom = folder.write("top.bom", kBom);
+    struct rlimit before;
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &before), 0);
+    std::vector<int> taken;
+    expectBreakdownFailure(
+        [&] {
+            struct rlimit limit = before;
+            limit.rlim_cur = 256;
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+            for (int fd; (fd = ::dup(0)) >= 0;) taken.push_back(fd);
+        },
+        [&] {
+            for (const int fd : taken) ::close(fd);
+            ::setrlimit(RLIMIT_NOFILE, &before);
+        },
+        bom, folder.path(), 67);
+}
+
+// The file opens but its first read fails (/proc/self/mem is a plain file whose page 0 is not
+// mapped): the copy is not taken for an empty file.
+TEST(RunFaults, ABreakdownCopyWhoseReadFailsIsNotAnnounced) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    const std::string bom = folder.write("top.bom", kBom);
+    expectBreakdownFailure(
+        [&] {
+            fs::remove(bom);
+            fs::create_symlink("/proc/self/mem", bom);
+        },
+        [] {}, bom, folder.path(), 75);
+}
+#endif
 
 }  // namespace
 }  // namespace trelk

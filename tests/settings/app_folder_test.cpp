@@ -2,6 +2,16 @@
 
 #include <vector>
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#endif
+
 #include "settings/app_folder.h"
 #include "support/platform.h"
 #include "support/temp_folder.h"
@@ -44,6 +54,37 @@ TEST(AppFolder, AFolderThatCannotBeMadeIsReportedAndStillReturned) {
     EXPECT_EQ(shown, std::vector<std::string>{folderCreationMessage(folder, ENOTDIR)});
     testing::setEnvironment("XDG_CONFIG_HOME", "");
 }
+#ifdef __linux__  // setresuid
+// Without a home (HOME empty, the user in no user database) there is no folder to use: the
+// folder message says so, and nothing is made at the root of the file system, not even by root.
+TEST(AppFolder, WithoutAHomeNothingIsMadeAtTheRoot) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can become a user that the user database does not know";
+    uid_t stranger = 54321;
+    while (::getpwuid(stranger)) ++stranger;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The real user is a stranger; the effective one stays root, who could make any folder.
+        if (::setresuid(stranger, 0, 0) != 0) ::_exit(2);
+        ::unsetenv("HOME");
+        ::unsetenv("XDG_CONFIG_HOME");
+        std::vector<std::string> shown;
+        const int perUser = 1;
+        // The company name is the test's own: a folder it finds at the root was made here.
+        const std::string company = "TrelkTestNoHome" + std::to_string(::getpid());
+        const std::string folder =
+            ensureAppFolder(company, "Trelk", perUser, [&](const std::string& text) { shown.push_back(text); });
+        struct stat info;
+        const bool madeAtRoot = ::stat(("/" + company).c_str(), &info) == 0;
+        if (madeAtRoot) ::rmdir(("/" + company + "/Trelk").c_str()), ::rmdir(("/" + company).c_str());
+        const bool ok = shown == std::vector<std::string>{folderCreationMessage(folder, ENOENT)};
+        ::_exit(ok && !madeAtRoot ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+#endif
 #endif
 
 }  // namespace

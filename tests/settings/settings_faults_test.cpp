@@ -70,16 +70,13 @@ TEST(SettingsFaults, HugeLinesAndOddBytesAreReadAndKept) {
     EXPECT_EQ(loaded.bomFileName, std::string(511, 'x'));
     EXPECT_EQ(loaded.x, 77);
     EXPECT_EQ(iniRead(file, "Keywords", "Long", ""), std::string(511, 'x'));
-    if (!testing::runningUnderWine()) {
-        EXPECT_EQ(loaded.keywords.Part, std::string("T") + '\0' + "eil");
-    }
+    EXPECT_EQ(loaded.keywords.Part, std::string("T") + '\0' + "eil");
 
     saveSettings(file, someSettings());
     const StoredSettings back = loadSettings(file);
     EXPECT_EQ(back.keywords.contains, "enth\xE4lt:");
     EXPECT_EQ(back.bomFileName, "top.bom");
     EXPECT_EQ(back.x, 10);
-    if (testing::runningUnderWine()) return;  // the system's profile services rewrite the file their way
     const std::string after = testing::readFile(file);
     for (const std::string& kept : {"Long=" + huge + "\r\n" + nulLine + "\r\n",
                                     "Part=T" + std::string(1, '\0') + "eil\r\n"})

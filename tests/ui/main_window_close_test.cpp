@@ -1,4 +1,6 @@
 // Every way of closing the main window saves the settings exactly once.
+#include <cstdio>
+
 #include "forms/window_helpers.h"
 #include "settings/profile.h"
 #include "support/platform.h"
@@ -44,9 +46,7 @@ const std::string kExpectedSettings =
     "Include_AssyInAssys= 0\r\nInclude_PartsInAssys= 1\r\nBOM_filename=C:\\data\\top.bom.3\r\n"
     "Width_MainForm= 700\r\nHeight_MainForm= 520\r\nX_MainForm= 40\r\nY_MainForm= 60\r\n";
 
-std::string expectedSettings() {
-    return trelk::testing::runningUnderWine() ? trelk::testing::asWineWritesIt(kExpectedSettings) : kExpectedSettings;
-}
+std::string expectedSettings() { return kExpectedSettings; }
 
 TEST_F(MainWindowCloseTest, TheExitButtonSavesOnce) {
     closeBy([](HWND main) {
@@ -80,22 +80,72 @@ TEST_F(MainWindowCloseTest, TheNextStartFindsWhatTheCloseSaved) {
     EXPECT_EQ(getCheckState(control(MAIN_ASSYINASSYS)), 0);
 }
 
-TEST_F(MainWindowTest, AWindowClosedMinimisedOpensOnTheScreenAgain) {
+// A window closed minimised or maximised stores its normal place and size, in screen
+// coordinates, and the next start opens it there.
+TEST_F(MainWindowTest, AWindowClosedMinimisedOrMaximisedOpensAtItsNormalPlace) {
+    for (const int state : {SW_MINIMIZE, SW_MAXIMIZE}) {
+        SCOPED_TRACE(state == SW_MINIMIZE ? "minimised" : "maximised");
+        DeleteFileA(settingsFile().c_str());
+        openMainWindow();
+        SetWindowPos(main_, nullptr, 40, 60, 700, 520, SWP_NOZORDER);
+        ShowWindow(main_, state);
+        pumpMessages();
+        RECT changed;
+        GetWindowRect(main_, &changed);
+        EXPECT_NE(changed.left, 40);
+        SendMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        pumpMessages();
+        EXPECT_EQ(iniRead(settingsFile(), "Settings", "X_MainForm", ""), "40");
+        EXPECT_EQ(iniRead(settingsFile(), "Settings", "Y_MainForm", ""), "60");
+        EXPECT_EQ(iniRead(settingsFile(), "Settings", "Width_MainForm", ""), "700");
+        EXPECT_EQ(iniRead(settingsFile(), "Settings", "Height_MainForm", ""), "520");
+        openMainWindow();
+        RECT shown;
+        GetWindowRect(main_, &shown);
+        EXPECT_EQ(shown.left, 40);
+        EXPECT_EQ(shown.top, 60);
+        EXPECT_EQ(shown.right - shown.left, 700);
+        EXPECT_EQ(shown.bottom - shown.top, 520);
+        SendMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        pumpMessages();
+    }
+}
+
+// What the settings file does not hold keeps the window as created: a file of keywords alone
+// (or with a size of 0 x 0) opens it centred at its designed size.
+TEST_F(MainWindowTest, MissingPlaceAndSizeKeepTheCreatedWindow) {
     openMainWindow();
-    ShowWindow(main_, SW_MINIMIZE);
-    pumpMessages();
-    RECT minimised;
-    GetWindowRect(main_, &minimised);
+    RECT created;
+    GetWindowRect(main_, &created);
     SendMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
     pumpMessages();
-    // What was saved is the rectangle of the minimised window, wherever the system put it...
-    EXPECT_EQ(iniRead(settingsFile(), "Settings", "X_MainForm", ""), std::to_string(minimised.left));
-    // ...but the next start shows the window where the user can reach it.
-    openMainWindow();
-    RECT shown, screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, overlap;
-    GetWindowRect(main_, &shown);
-    EXPECT_TRUE(IntersectRect(&overlap, &shown, &screen));
-    EXPECT_GE(shown.right - shown.left, 650);
+    const struct {
+        const char* what;
+        const char* ini;
+        int left, top;  // -1: as created
+    } cases[] = {
+        {"keywords alone", "[Keywords]\r\ncontains=enth\xE4lt:\r\n", -1, -1},
+        {"a size of 0 x 0", "[Settings]\r\nWidth_MainForm= 0\r\nHeight_MainForm= 0\r\n", -1, -1},
+        {"a place alone", "[Settings]\r\nX_MainForm= 30\r\nY_MainForm= 50\r\n", 30, 50},
+        {"the left edge alone", "[Settings]\r\nX_MainForm= 30\r\n", 30, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileA(settingsFile().c_str());
+        std::FILE* out = std::fopen(settingsFile().c_str(), "wb");
+        std::fputs(c.ini, out);
+        std::fclose(out);
+        openMainWindow();
+        pumpMessages();
+        RECT r;
+        GetWindowRect(main_, &r);
+        EXPECT_EQ(r.left, c.left < 0 ? created.left : c.left);
+        EXPECT_EQ(r.top, c.top < 0 ? created.top : c.top);
+        EXPECT_EQ(r.right - r.left, created.right - created.left);
+        EXPECT_EQ(r.bottom - r.top, created.bottom - created.top);
+        SendMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        pumpMessages();
+    }
 }
 
 }  // namespace

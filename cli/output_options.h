@@ -1,0 +1,37 @@
+// The --format and --build options.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/processing_run.h"
+
+namespace trelk {
+
+// The end of --help: the tables of the CSV files and the JSON document.
+inline constexpr const char* kOutputHelp =
+    "Tables of --format csv (one file each) and json (one key each), chosen with --sections:\n"
+    "  assemblies, parts          assemblies.csv, parts.csv: name, total\n"
+    "  assemblies-where-used,     assemblies-where-used.csv, parts-where-used.csv: name, parent,\n"
+    "  parts-where-used           quantity; one row per where-used entry, in the report's order\n"
+    "  breakdown                  tree.csv, the multi-level BOM: level, parent, type (sub-assembly\n"
+    "                             or part), name, quantity, pathQuantity (the product of the\n"
+    "                             quantities from the main assembly down), expanded (true when the\n"
+    "                             items follow), note (expanded above, contains itself or block\n"
+    "                             not found); depth first in file order, each sub-assembly expanded\n"
+    "                             once\n"
+    "CSV: RFC 4180, a header row, CR LF; files of a UTF-8 export start with the UTF-8 byte-order\n"
+    "mark, those of a Windows-1252 export keep its bytes. JSON: one UTF-8 object with format\n"
+    "\"trelk-results\", version 1, mainAssembly, bomFile, encoding, buildQuantity, log and the tables\n"
+    "as arrays of objects. An export is UTF-8 when it starts with the byte-order mark or all its\n"
+    "bytes are valid UTF-8, else Windows-1252. --build multiplies totals and path quantities, not\n"
+    "the where-used quantities.";
+
+// "report", "csv" or "json". Gives nothing for another word and says why in `error`.
+std::optional<ReportFormat> parseReportFormat(const std::string& word, std::string& error);
+
+// A positive whole number of machines, written in decimal digits only, up to 2^63 - 1.
+std::optional<int64_t> parseBuildQuantity(const std::string& text, std::string& error);
+
+}  // namespace trelk

@@ -1,0 +1,123 @@
+#include "engine/json_export.h"
+
+#include <charconv>
+#include <unordered_map>
+
+#include <nlohmann/json.hpp>
+
+#include "engine/csv_export.h"
+#include "engine/output_buffer.h"
+
+namespace trelk {
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Text that is not valid UTF-8 would make the library fail; such bytes become U+FFFD.
+std::string dump(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+// Texts of the system rather than of the export (the file name, log lines): UTF-8 when they are
+// valid UTF-8, else taken to be in the Windows code page.
+std::string systemText(std::string_view text) {
+    return isValidUtf8(text) ? std::string(text) : windows1252ToUtf8(text);
+}
+
+// The names of the tables as JSON strings. A large BOM repeats its names in hundreds of thousands
+// of rows; each one is converted and escaped by the library once. The names lie in one store, so
+// where one starts tells it apart.
+class JsonNames {
+public:
+    explicit JsonNames(TextEncoding encoding) : encoding_(encoding) {}
+    const std::string& operator()(std::string_view name) {
+        std::string& text = cache_[name.data()];
+        if (text.empty()) text = dump(toUtf8(name, encoding_));
+        return text;
+    }
+
+private:
+    TextEncoding encoding_;
+    std::unordered_map<const char*, std::string> cache_;
+};
+
+// The rows of a table, one object per line.
+class JsonArray {
+public:
+    JsonArray(OutputBuffer& out, std::string_view key) : out_(out) { out_ << ",\r\n  \"" << key << "\": ["; }
+    ~JsonArray() { out_ << (first_ ? "]" : "\r\n  ]"); }
+    JsonArray(const JsonArray&) = delete;
+    JsonArray& operator=(const JsonArray&) = delete;
+    // Starts the next row; the caller writes its members, the first without a comma.
+    OutputBuffer& row() {
+        out_ << (first_ ? "\r\n    " : ",\r\n    ");
+        first_ = false;
+        return out_;
+    }
+
+private:
+    OutputBuffer& out_;
+    bool first_ = true;
+};
+
+// A number as JSON writes it.
+std::string_view number(int64_t value, char (&buffer)[24]) {
+    const std::to_chars_result end = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string_view(buffer, static_cast<size_t>(end.ptr - buffer));
+}
+
+}  // namespace
+
+int writeJson(OutputFile& file, const JsonDocument& d) {
+    OutputBuffer out(file);
+    const ResultTables& tables = *d.tables;
+    JsonNames name(d.encoding);
+    char digits[24];
+
+    out << "{\r\n  \"format\": " << dump(kJsonFormatName) << ",\r\n  \"version\": " << number(kJsonFormatVersion, digits);
+    out << ",\r\n  \"mainAssembly\": " << dump(toUtf8(tables.mainAssemblyName, d.encoding));
+    out << ",\r\n  \"bomFile\": " << dump(systemText(d.bomFileName));
+    out << ",\r\n  \"encoding\": " << dump(d.encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252");
+    out << ",\r\n  \"buildQuantity\": " << number(d.buildQuantity, digits);
+    {
+        JsonArray log(out, "log");
+        for (const std::string& line : d.log) log.row() << dump(systemText(line));
+    }
+    auto totals = [&](std::string_view key, const TotalsTable& table) {
+        JsonArray rows(out, key);
+        for (size_t row = 0; row < table.count(); ++row)
+            rows.row() << "{\"name\":" << name(table.names[row]) << ",\"total\":"
+                       << number(table.totals[row].value(), digits) << '}';
+    };
+    auto whereUsed = [&](std::string_view key, const WhereUsedTable& table) {
+        JsonArray rows(out, key);
+        for (size_t row = 0; row < table.count(); ++row)
+            for (uint32_t i = table.entryBegin[row]; i < table.entryEnd[row]; ++i)
+                rows.row() << "{\"name\":" << name(table.names[row]) << ",\"parent\":"
+                           << name(table.assemblyOf(table.entries[i])) << ",\"quantity\":"
+                           << number(table.entries[i].quantity, digits) << '}';
+    };
+    if (d.sections.Include_SummaryOfAssys) totals("assemblies", tables.assemblyTotals);
+    if (d.sections.Include_SummaryOfParts) totals("parts", tables.partTotals);
+    if (d.sections.Include_AssyInAssys) whereUsed("assembliesWhereUsed", tables.assemblyWhereUsed);
+    if (d.sections.Include_PartsInAssys) whereUsed("partsWhereUsed", tables.partWhereUsed);
+    if (d.sections.Include_BOMAssyBreakdown) {
+        const std::string types[2] = {dump(treeTypeWord(ItemKind::SubAssembly)), dump(treeTypeWord(ItemKind::Part))};
+        const std::string notes[4] = {dump(treeNoteWord(TreeNote::None)), dump(treeNoteWord(TreeNote::ExpandedAbove)),
+                                      dump(treeNoteWord(TreeNote::ContainsItself)),
+                                      dump(treeNoteWord(TreeNote::BlockNotFound))};
+        JsonArray rows(out, "tree");
+        for (const TreeRow& row : d.tree->rows) {
+            OutputBuffer& o = rows.row();
+            o << "{\"level\":" << number(row.level, digits) << ",\"parent\":" << name(d.tree->name(row.parent));
+            o << ",\"type\":" << types[row.kind == ItemKind::SubAssembly ? 0 : 1];
+            o << ",\"name\":" << name(d.tree->name(row.item)) << ",\"quantity\":" << number(row.quantity, digits);
+            o << ",\"pathQuantity\":" << number(row.pathQuantity.value(), digits);
+            o << ",\"expanded\":" << (row.expanded() ? "true" : "false");
+            o << ",\"note\":" << notes[static_cast<int>(row.note)] << '}';
+        }
+    }
+    out << "\r\n}\r\n";
+    return out.finish();
+}
+
+}  // namespace trelk

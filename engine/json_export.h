@@ -1,0 +1,32 @@
+// The results as one JSON document (UTF-8; names of a Windows-1252 export converted). Its layout
+// is versioned by kJsonFormatVersion and described in the help (console.html#json).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/assembly_tree.h"
+#include "engine/file_system.h"
+#include "engine/rollup.h"
+#include "engine/text_encoding.h"
+
+namespace trelk {
+
+inline constexpr std::string_view kJsonFormatName = "trelk-results";
+inline constexpr int kJsonFormatVersion = 1;
+
+struct JsonDocument {
+    std::string bomFileName;
+    int64_t buildQuantity = 1;
+    TextEncoding encoding = TextEncoding::Utf8;
+    std::vector<std::string> log;
+    SectionSelection sections;  // the tables to write; the breakdown flag stands for the tree
+    const ResultTables* tables = nullptr;
+    const AssemblyTree* tree = nullptr;
+};
+
+// Writes the document into the open file; the error number of a failed write, or 0.
+int writeJson(OutputFile& file, const JsonDocument& document);
+
+}  // namespace trelk

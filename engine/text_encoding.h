@@ -1,0 +1,45 @@
+// The encoding of a BOM export's names. The CAD system writes UTF-8 since its 2008 releases, most
+// files starting with the UTF-8 byte-order mark; older exports are in the Windows code page.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace trelk {
+
+enum class TextEncoding : uint8_t { Utf8, Windows1252 };
+
+inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// Tells the encoding of a file from its bytes, given piece by piece: UTF-8 when it starts with
+// the byte-order mark or when all its bytes are valid UTF-8, otherwise Windows-1252.
+class EncodingCheck {
+public:
+    void feed(const char* data, size_t size);
+    TextEncoding encoding() const;
+    // All bytes so far are valid UTF-8, and no sequence is left open.
+    bool valid() const { return valid_ && need_ == 0; }
+
+private:
+    bool valid_ = true;
+    uint8_t need_ = 0;            // continuation bytes still due in the current sequence
+    uint8_t low_ = 0x80, high_ = 0xBF;  // range of the next continuation byte
+    uint8_t start_[3] = {0, 0, 0};
+    size_t seen_ = 0;
+};
+
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(std::string_view text);
+
+// The text as UTF-8: Windows-1252 bytes converted, the five bytes that code page leaves undefined
+// taken as the C1 controls of the same number.
+std::string windows1252ToUtf8(std::string_view text);
+
+// The text as UTF-8 when it is in `encoding`.
+inline std::string toUtf8(std::string_view text, TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 ? std::string(text) : windows1252ToUtf8(text);
+}
+
+}  // namespace trelk

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "engine/csv_export.h"
+#include "engine/file_system.h"
+#include "engine/processing_run.h"
+#include "support/recording_host.h"
+#include "support/temp_folder.h"
+
+namespace trelk {
+namespace {
+
+using testing::RecordingHost;
+using testing::TempFolder;
+using Lines = std::vector<std::string>;
+
+const std::string kBom = "Assembly TOP contains:\r\n1 Sub-Assembly GONE\r\n2 Part \xC9TRIER\r\n";
+
+TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
+    TempFolder folder;
+    const std::string bom = folder.write("top.bom", kBom);
+    const std::string sep(1, kPathSeparator);
+    const Lines start = {"Trying to read BOM file:", bom, "Nr of lines read of BOM input file: 3",
+                         "Main assembly name: TOP", "Assembly name not found: abnormal error! - GONE"};
+    const struct {
+        const char* what;
+        ReportFormat format;
+        std::string reportPath;  // "" for the application folder
+        Lines end;               // "{app}" stands for the application folder
+        std::string opened;
+    } cases[] = {
+        {"JSON by default", ReportFormat::Json, "", {"Results stored in file:", "{app}" + sep + "Trelk.json"},
+         "{app}" + sep + "Trelk.json"},
+        {"CSV into the application folder", ReportFormat::Csv, "",
+         {"Results stored in file:", "{app}" + sep + "parts.csv"}, "{app}"},
+        {"CSV into a new folder two levels down", ReportFormat::Csv, folder.file("a") + sep + "b",
+         {"Results stored in file:", folder.file("a") + sep + "b" + sep + "parts.csv"}, folder.file("a") + sep + "b"},
+        {"CSV where a file is in the way", ReportFormat::Csv, bom, {"Error 70 creating output folder: ", bom}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RunRequest request;
+        request.bomFileName = bom;
+        request.applicationFolder = folder.path();
+        request.sections = SectionSelection::none();
+        request.sections.Include_SummaryOfParts = true;
+        request.format = c.format;
+        request.reportPath = c.reportPath;
+        RecordingHost host;
+        runProcessing(request, host);
+        Lines expected = start;
+        for (std::string line : c.end) {
+            if (line.rfind("{app}", 0) == 0) line.replace(0, 5, folder.path());
+            expected.push_back(line);
+        }
+        EXPECT_EQ(host.log, expected);
+        std::string opened = c.opened;
+        if (opened.rfind("{app}", 0) == 0) opened.replace(0, 5, folder.path());
+        EXPECT_EQ(host.opened, opened.empty() ? Lines{} : Lines{opened});
+    }
+    // The Windows-1252 export: CSV bytes as they are, JSON converted, its log lines inside.
+    EXPECT_EQ(testing::readFile(folder.file("parts.csv")), "name,total\r\n\xC9TRIER,2\r\n");
+    const std::string json = testing::readFile(folder.file("Trelk.json"));
+    EXPECT_NE(json.find("\"parts\": [\r\n    {\"name\":\"\xC3\x89TRIER\",\"total\":2}\r\n  ]"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"encoding\": \"Windows-1252\""), std::string::npos);
+    EXPECT_NE(json.find("\"Assembly name not found: abnormal error! - GONE\""), std::string::npos);
+}
+
+TEST(ResultExport, QuotesCsvFieldsThatNeedIt) {
+    const struct {
+        std::string field, written;
+    } cases[] = {
+        {"BOLT", "BOLT"},         {"", ""},
+        {"A,B", "\"A,B\""},       {"SAY \"HI\"", "\"SAY \"\"HI\"\"\""},
+        {"A\nB", "\"A\nB\""},     {"A\rB", "\"A\rB\""},
+        {"W;ASHER", "W;ASHER"},   {"\xC9T", "\xC9T"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(csvField(c.field), c.written);
+}
+
+}  // namespace
+}  // namespace trelk

@@ -4,9 +4,12 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <string>
+
 #include "forms/fonts.h"
 #include "forms/form.h"
 #include "ui/app_info.h"
+#include "ui/file_and_help.h"
 #include "ui/main_form.h"
 
 namespace {
@@ -18,29 +21,32 @@ void chooseRichEdit() {
     else trelk::setRichEditClassName("");
 }
 
-int runProgram(HINSTANCE instance) {
+int runProgram(HINSTANCE instance, const std::string& startFile) {
     INITCOMMONCONTROLSEX classes = {sizeof classes, 0x7FFF};  // every class up to ICC_STANDARD_CLASSES
     InitCommonControlsEx(&classes);
     chooseRichEdit();
 
     trelk::ui::AppInfo& info = trelk::ui::appInfo();
     info.instanceHandle = instance;
-    info.fileVersion[0] = 1;
-    info.fileVersion[1] = info.fileVersion[2] = info.fileVersion[3] = 0;
+    info.fileVersion[0] = TRELK_VERSION_MAJOR;
+    info.fileVersion[1] = TRELK_VERSION_MINOR;
+    info.fileVersion[2] = TRELK_VERSION_PATCH;
+    info.fileVersion[3] = TRELK_VERSION_TWEAK;
     trelk::setModuleInstance(instance);
     trelk::resetFontCache();
 
     // The result of the loop is not the exit code: modalResult is, and the loop leaves it at 0.
-    trelk::ui::showMainForm(nullptr, 1, 0);
+    trelk::ui::showMainForm(nullptr, 1, startFile.empty() ? 0 : reinterpret_cast<LPARAM>(startFile.c_str()));
     return static_cast<int>(trelk::modalResult());
 }
 
 }  // namespace
 
-// Command-line arguments and the show command are not used.
+// The first argument, when there is one, is a BOM file ("Open with", a file dropped on the
+// program's icon); further arguments and the show command are not used.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CoInitialize(nullptr);  // the shell calls that open documents and addresses need COM
-    const int exitCode = runProgram(instance);
+    const int exitCode = runProgram(instance, trelk::ui::bomFileFromCommandLine(GetCommandLineW()));
     CoUninitialize();
     return exitCode;
 }

@@ -12,6 +12,7 @@
 #include "engine/processing_run.h"
 #include "settings/app_folder.h"
 #include "settings/settings_model.h"
+#include "trelk_version.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
         ->type_name("FILE");
     app.add_flag("--open", openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", quiet, "No log lines");
-    app.set_version_flag("--version", "trelk-cli 1.0.0.0");
+    app.set_version_flag("--version", "trelk-cli " TRELK_VERSION_STRING);
     app.footer(trelk::kOutputHelp);
     try {
         app.parse(argc, argv);

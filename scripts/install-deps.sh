@@ -2,7 +2,8 @@
 # Installs what building and testing Trelk needs on Debian 12, and nothing that is already there.
 #   scripts/install-deps.sh           native build: compilers, CMake, GoogleTest, CLI11, nlohmann-json,
 #                                     Benchmark (and tsl::robin_map, which the micro-benchmarks
-#                                     compare with)
+#                                     compare with), and what makes and checks the Debian package
+#                                     (help2man, lintian)
 #   scripts/install-deps.sh --windows also the mingw-w64 cross compilers, Wine (32- and 64-bit), Xvfb, chmcmd
 set -euo pipefail
 
@@ -15,7 +16,8 @@ for arg in "$@"; do
 done
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev nlohmann-json3-dev time robin-map-dev)
+          libbenchmark-dev libcli11-dev nlohmann-json3-dev time robin-map-dev help2man lintian
+          dpkg-dev man-db)
 if [ "$want_windows" = 1 ]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 wine32:i386
              xvfb xauth xdotool imagemagick fp-utils fonts-wine)

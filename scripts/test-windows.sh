@@ -2,6 +2,8 @@
 # Builds the Windows programs with mingw-w64 and runs their tests under Wine.
 #   scripts/test-windows.sh             32-bit (build-win32/) and 64-bit (build-win64/) builds and tests
 #   TRELK_WIN64_TESTS=0 scripts/...     build the 64-bit tree but skip its tests
+#   TRELK_PACKAGE_TESTS=0 scripts/...   skip making and trying the packages (scripts/package.sh,
+#                                       scripts/test-packages.sh), which reuse both trees
 # Works on a fresh Debian 12 machine: it installs what is missing, makes a throw-away Wine
 # prefix, and starts its own X server when there is no DISPLAY. Exits non-zero on any failure.
 set -euo pipefail
@@ -88,6 +90,13 @@ if [ "${TRELK_WIN64_TESTS:-1}" != 0 ]; then
   echo "== 64-bit tests under Wine"
   ctest --test-dir "$root/build-win64" --output-on-failure --timeout 600
   step "64-bit tests"
+fi
+
+if [ "${TRELK_PACKAGE_TESTS:-1}" != 0 ]; then
+  echo "== Packages"
+  scripts/package.sh
+  scripts/test-packages.sh
+  step "packages"
 fi
 
 echo "== Windows builds and tests passed in $((SECONDS - started)) s"

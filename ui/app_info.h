@@ -3,11 +3,14 @@
 
 #include <windows.h>
 
+#include "trelk_version.h"
+
 namespace trelk::ui {
 
 struct AppInfo {
     HINSTANCE instanceHandle = nullptr;
-    int fileVersion[4] = {1, 0, 0, 0};  // major, minor, revision, build: the version resource's
+    // major, minor, revision, build: the version resource's
+    int fileVersion[4] = {TRELK_VERSION_MAJOR, TRELK_VERSION_MINOR, TRELK_VERSION_PATCH, TRELK_VERSION_TWEAK};
 };
 
 AppInfo& appInfo();

@@ -42,4 +42,44 @@ std::string helpFilePath() {
 
 void openHelpFile() { ShellExecuteA(mainForm(), "Open", helpFilePath().c_str(), "", "", SW_SHOWNORMAL); }
 
+std::string fullPathOf(const std::string& name) {
+    if (name.empty()) return name;
+    std::string full(MAX_PATH, '\0');
+    DWORD length = GetFullPathNameA(name.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length >= full.size()) {  // too long for the buffer: the length asked for counts the nul
+        full.assign(length, '\0');
+        length = GetFullPathNameA(name.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    }
+    if (length == 0 || length >= full.size()) return name;
+    full.resize(length);
+    return full;
+}
+
+std::string bomFileFromCommandLine(const wchar_t* commandLine) {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(commandLine, &count);
+    if (!arguments) return {};
+    std::string first;
+    if (count > 1 && arguments[1][0]) {
+        // Text is ANSI throughout the program; a name outside the code page cannot be opened anyway.
+        const int size = WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, nullptr, 0, nullptr, nullptr);
+        if (size > 1) {
+            first.assign(static_cast<size_t>(size), '\0');
+            WideCharToMultiByte(CP_ACP, 0, arguments[1], -1, &first[0], size, nullptr, nullptr);
+            first.resize(static_cast<size_t>(size - 1));
+        }
+    }
+    LocalFree(arguments);
+    return fullPathOf(first);
+}
+
+void takeDroppedFile(HDROP drop) {
+    if (DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+        std::string name(DragQueryFileA(drop, 0, nullptr, 0) + 1, '\0');
+        name.resize(DragQueryFileA(drop, 0, &name[0], static_cast<UINT>(name.size())));
+        if (!name.empty()) setControlText(mainControl(MAIN_BOMFILE), fullPathOf(name).c_str());
+    }
+    DragFinish(drop);
+}
+
 }  // namespace trelk::ui

@@ -99,8 +99,11 @@ void createMainControls(HWND form) {
     SetFocus(GetDlgItem(form, MAIN_BOMFILE));
 }
 
-LRESULT onCreate(HWND form, LPARAM) {
+// userData, when not 0, is the file the program was started with: it takes the stored name's place.
+LRESULT onCreate(HWND form, LPARAM userData) {
     restoreSettings(form);
+    if (userData) setControlText(GetDlgItem(form, MAIN_BOMFILE), reinterpret_cast<const char*>(userData));
+    DragAcceptFiles(form, TRUE);
     addTooltip(form, MAIN_BOMFILE, "Enter BOM filename here, or select the file");
     addTooltip(form, MAIN_BROWSE, "Select a BOM file");
     addTooltip(form, MAIN_DOIT, "Start processing the BOM");
@@ -149,6 +152,7 @@ LRESULT onClose(HWND, WPARAM, LPARAM) {
 
 LRESULT onMessage(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WMU_RESTORE_SIZE) setWindowSize(form, static_cast<int>(wParam), static_cast<int>(lParam));
+    if (message == WM_DROPFILES) takeDroppedFile(reinterpret_cast<HDROP>(wParam));
     return 0;
 }
 

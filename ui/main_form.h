@@ -27,7 +27,8 @@ constexpr int MAIN_TOPMENU_HELP = 6002;
 constexpr UINT WMU_RESTORE_SIZE = WM_USER + 1000;
 
 // Shows the main window; modal (showModal 1) it runs the program's message loop until the window
-// is gone. See showForm.
+// is gone. See showForm. userData is 0, or the address of a file name that the BOM file box
+// starts with instead of the stored one.
 INT_PTR showMainForm(HWND parent, int showModal, LPARAM userData);
 
 // The main window while it exists, else nullptr.

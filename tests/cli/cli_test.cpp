@@ -6,6 +6,7 @@
 #include "engine/file_system.h"
 #include "support/platform.h"
 #include "support/temp_folder.h"
+#include "trelk_version.h"
 
 namespace trelk {
 namespace {
@@ -106,7 +107,7 @@ TEST(Cli, UsageErrorsGiveOneLineAndStatus2) {
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
         EXPECT_NE(r.err.find("--help"), std::string::npos);
     }
-    EXPECT_EQ(runCli({"--version"}).out, "trelk-cli 1.0.0.0\n");
+    EXPECT_EQ(runCli({"--version"}).out, "trelk-cli " TRELK_VERSION_STRING "\n");
     EXPECT_NE(runCli({"--help"}).out.find("--sections"), std::string::npos);
 }
 

@@ -4,6 +4,7 @@
 #include "forms/window_helpers.h"
 #include "ui/about_form.h"
 #include "ui/main_form.h"
+#include "trelk_version.h"
 #include "ui_fixture.h"
 
 namespace trelk::ui::testing {
@@ -47,7 +48,7 @@ TEST_F(MainWindowTest, AboutBoxIsModalShowsTheVersionAndIgnoresEscape) {
     });
     EXPECT_TRUE(mainWasDisabled);
     EXPECT_TRUE(openAfterEscape);
-    EXPECT_EQ(version, "V.1.0.0.0");
+    EXPECT_EQ(version, "V." TRELK_VERSION_STRING);
     EXPECT_EQ(caption, "About Trelk");
     EXPECT_EQ(credit, "by Halvorn");
     EXPECT_EQ(aboutForm(), nullptr);

@@ -80,8 +80,8 @@ int createFolder(const std::string& path);
 // The file is listed as a plain, visible entry: not a folder, not hidden, not a system file.
 bool isListedFile(const std::string& name);
 
-// A file opened for writing without sharing. An existing file is reused: once closed it holds
-// exactly the bytes written, nothing of what it held before.
+// A file opened for writing without sharing. An existing file is reused and emptied when it is
+// opened, so that at any moment it holds a head of the bytes written and nothing of before.
 class OutputFile {
 public:
     OutputFile() = default;
@@ -100,9 +100,6 @@ public:
 
 private:
     intptr_t handle_ = -1;  // the platform's handle; -1 when closed (on both platforms)
-    // Where the platform writes over an existing file and cuts it when closing: the bytes written
-    // so far, or -1 when the file is not a plain file and is not cut.
-    int64_t written_ = -1;
 };
 
 }  // namespace trelk

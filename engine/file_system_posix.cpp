@@ -127,20 +127,18 @@ OutputFile::~OutputFile() { close(); }
 
 int OutputFile::create(const std::string& path) {
     close();
-    // An existing report is written over and cut to length when closed, instead of being emptied
-    // first: the kernel then reuses the file's blocks and cached pages, which makes writing a large
-    // report several times faster than freeing them all and allocating them anew.
+    // An existing report is emptied at once, as on Windows: a run that ends while it writes (a
+    // crash, a kill, a full disk) then leaves the head of its own report, never that head over
+    // the earlier report's tail, which would look whole.
     // O_NONBLOCK so that a pipe nobody reads fails (ENXIO) instead of waiting for ever; writes
     // block as usual once it is open.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return errorNumber(errno, path);
     if (const int flags = ::fcntl(fd, F_GETFL); flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         const int error = errorNumber(errno, path);
         ::close(fd);
         return error;
     }
-    struct stat info;
-    written_ = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) ? 0 : -1;
     handle_ = fd;
     return kNoError;
 }
@@ -150,7 +148,6 @@ int OutputFile::attachStandardOutput() {
     const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
     if (fd < 0) return errorNumber(errno, std::string());
     handle_ = fd;
-    written_ = -1;  // never cut: it may be a file that was there before
     return kNoError;
 }
 
@@ -176,7 +173,6 @@ int OutputFile::write(const char* data, size_t size) {
         }
         data += put;
         size -= static_cast<size_t>(put);
-        if (written_ >= 0) written_ += put;
     }
     return kNoError;
 }
@@ -185,12 +181,7 @@ int OutputFile::close() {
     if (handle_ < 0) return kNoError;
     const int fd = static_cast<int>(handle_);
     handle_ = -1;
-    // Whatever the old file held beyond the bytes written goes, after a failed write too.
-    int error = kNoError;
-    if (written_ >= 0 && ::ftruncate(fd, static_cast<off_t>(written_)) != 0) error = errorNumber(errno, std::string());
-    written_ = -1;
-    if (::close(fd) != 0 && error == kNoError) error = errorNumber(errno, std::string());
-    return error;
+    return ::close(fd) == 0 ? kNoError : errorNumber(errno, std::string());
 }
 
 }  // namespace trelk

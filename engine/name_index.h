@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/text_rules.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 

@@ -4,7 +4,7 @@
 #include "engine/file_system.h"
 #include "engine/json_export.h"
 #include "engine/report.h"
-#include "engine/text_rules.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 

@@ -282,8 +282,10 @@ public:
     const uint32_t* edgesEnd(NameId id) const { return edges_.data() + edgeEnd_[id]; }
     NameId child(uint32_t edge) const { return items_[edge].item; }
 
-    // Lists the edges of everything with a block that the main assembly reaches.
-    void discover(NameId main) {
+    // Lists the edges of everything with a block that the main assembly reaches. Gives the
+    // number of item lines it went over.
+    uint64_t discover(NameId main) {
+        uint64_t walked = 0;
         std::vector<uint8_t> seen(n_, 0);
         std::vector<NameId> stack{main};
         seen[main] = 1;
@@ -291,6 +293,7 @@ public:
             const NameId v = stack.back();
             stack.pop_back();
             edgeBegin_[v] = static_cast<uint32_t>(edges_.size());
+            walked += blockEnd(v) - blockBegin(v);
             for (uint32_t e = blockBegin(v); e < blockEnd(v); ++e) {
                 const BomItem& item = items_[e];
                 if (item.kind != ItemKind::SubAssembly) continue;
@@ -302,6 +305,7 @@ public:
             }
             edgeEnd_[v] = static_cast<uint32_t>(edges_.size());
         }
+        return walked;
     }
 
     // Tarjan's strongly connected components, without recursion so that deep trees cannot
@@ -381,7 +385,7 @@ public:
             say_.say(messages::kAssemblyNotFound, mainName);
             return std::move(totals_);
         }
-        graph_.discover(main);
+        totals_.linesWalked += graph_.discover(main);
         std::vector<NameId> childrenFirst;
         std::vector<uint8_t> inCycle;
         graph_.findCycles(main, childrenFirst, inCycle);
@@ -400,6 +404,7 @@ public:
             const NameId v = *it;
             if (pathDependent_[v]) continue;
             const Tally m = multiplier_[v];
+            totals_.linesWalked += graph_.blockEnd(v) - graph_.blockBegin(v);
             for (uint32_t e = graph_.blockBegin(v); e < graph_.blockEnd(v); ++e) {
                 const BomItem& entry = items_[e];
                 const Tally product = tallyTimes(m, entry.quantity);
@@ -481,6 +486,7 @@ private:
                 continue;
             }
             const NameId child = items_[replayEntries_[frame.next++]].item;
+            ++totals_.linesWalked;
             if (!graph_.hasBlock(child)) say_.say(messages::kAssemblyNotFound, bom_.name(child));
             else frames.push_back({replayStart_[child], replayEnd_[child]});
         }
@@ -507,6 +513,7 @@ private:
                 continue;
             }
             const BomItem& entry = items_[frame.next++];
+            ++totals_.linesWalked;
             if (++steps > limits_.maxCycleSteps) {
                 say_.sayAlways(messages::kTooComplex, bom_.name(frame.v));
                 return;

@@ -123,6 +123,9 @@ struct RollupLimits {
 struct RollupTotals {
     std::vector<Tally> assembly, part;
     std::vector<NameId> assemblies, parts;  // the names that have a row, in order of first use
+    // Item lines the passes went over, each visit counted: the work of the roll-up, which the
+    // tests bound instead of timing it.
+    uint64_t linesWalked = 0;
 };
 
 // Where-used entries by name number, filled by buildWhereUsed. The entries name the assembly by

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cmath>
 
-#include "engine/text_rules.h"
+#include "text/text_rules.h"
 
 // Every intermediate result below is kept in a named float: the 32-bit build compiles this file
 // with -ffloat-store, so x87 excess precision cannot change where a halfway value rounds.

@@ -36,4 +36,6 @@ BOOL CALLBACK applyAnchors(HWND window, LPARAM) {
     return TRUE;
 }
 
+void captureAnchorGeometry(HWND form) { EnumChildWindows(form, captureGeometry, 0); }
+
 }  // namespace trelk

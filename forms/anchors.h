@@ -22,4 +22,8 @@ BOOL CALLBACK captureGeometry(HWND window, LPARAM);
 // applyAnchors moves a recorded control with a usable anchor text to its anchored place.
 BOOL CALLBACK applyAnchors(HWND window, LPARAM);
 
+// Records the place of every set-up control of the form that has none yet. A form calls it once
+// its controls stand at their designed places in a client area of the designed size.
+void captureAnchorGeometry(HWND form);
+
 }  // namespace trelk

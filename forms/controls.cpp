@@ -58,38 +58,36 @@ HWND formOfControl(HWND control) {
 
 }  // namespace
 
-WindowRecord* setupControl(HWND control, int subclass, int setFont, const char* fontSpec, int controlIndex,
-                           int useColors, int fgIsSystem, int bgIsSystem, COLORREF fgColor, COLORREF bgColor,
-                           HBRUSH brush, WNDPROC subclassProc, const char* anchorSpec) {
+WindowRecord* setupControl(HWND control, const ControlSetup& setup) {
     // A record on a window that does not exist could never be released.
     if (!IsWindow(control)) return nullptr;
     auto* record = static_cast<WindowRecord*>(allocateZeroed(sizeof(WindowRecord)));
     if (!record) return nullptr;
     SetPropA(control, kRecordProperty, record);
 
-    if (subclass == 1 && subclassProc) {
+    if (setup.subclass == 1 && setup.subclassProc) {
         record->previousProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(subclassProc)));
+            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(setup.subclassProc)));
     }
-    if (setFont == 1) giveFont(control, *record, fontSpec);
+    if (setup.setFont == 1) giveFont(control, *record, setup.fontSpec);
 
-    record->controlIndex = controlIndex;
+    record->controlIndex = setup.controlIndex;
     record->isForm = 0;
     record->window = control;
-    if (anchorSpec) {
-        std::strncpy(record->anchor, anchorSpec, sizeof record->anchor - 1);
+    if (setup.anchor) {
+        std::strncpy(record->anchor, setup.anchor, sizeof record->anchor - 1);
         record->anchor[sizeof record->anchor - 1] = '\0';
     }
 
-    record->useColors = useColors;
-    if (useColors) {
-        record->fgIsSystem = fgIsSystem;
-        record->bgIsSystem = bgIsSystem;
-        record->fgColor = fgColor;
-        record->bgColor = bgColor;
-        if (brush != kMakeBrush) record->brush = brush;
-        else if (bgIsSystem) record->brush = GetSysColorBrush(static_cast<int>(bgColor));
-        else record->brush = CreateSolidBrush(bgColor);
+    record->useColors = setup.useColors;
+    if (setup.useColors) {
+        record->fgIsSystem = setup.fgIsSystem;
+        record->bgIsSystem = setup.bgIsSystem;
+        record->fgColor = setup.fgColor;
+        record->bgColor = setup.bgColor;
+        if (setup.brush != kMakeBrush) record->brush = setup.brush;
+        else if (setup.bgIsSystem) record->brush = GetSysColorBrush(static_cast<int>(setup.bgColor));
+        else record->brush = CreateSolidBrush(setup.bgColor);
     }
     return record;
 }
@@ -168,11 +166,19 @@ HWND createControl(HWND form, const ControlRow& row, WindowRecord** record, WNDP
                                   moduleInstance(), nullptr);
     }
     if (!control) return nullptr;
-    const bool hasFont = row.fontSpec && *row.fontSpec;
-    const HBRUSH brush = row.brush == kBrushFromBackground ? kMakeBrush : GetSysColorBrush(row.brush);
-    WindowRecord* created = setupControl(control, 1, hasFont ? 1 : 0, row.fontSpec, controlIndex, row.useColors,
-                                         row.fgIsSystem, row.bgIsSystem, row.fgColor, row.bgColor, brush,
-                                         subclassProc, row.anchor);
+    ControlSetup setup;
+    setup.subclassProc = subclassProc;
+    setup.setFont = row.fontSpec && *row.fontSpec ? 1 : 0;
+    setup.fontSpec = row.fontSpec;
+    setup.controlIndex = controlIndex;
+    setup.useColors = row.useColors;
+    setup.fgIsSystem = row.fgIsSystem;
+    setup.bgIsSystem = row.bgIsSystem;
+    setup.fgColor = row.fgColor;
+    setup.bgColor = row.bgColor;
+    setup.brush = row.brush == kBrushFromBackground ? kMakeBrush : GetSysColorBrush(row.brush);
+    setup.anchor = row.anchor;
+    WindowRecord* created = setupControl(control, setup);
     setTagProperty(control, "");
     setTagProperty2(control, "");
     if (record) *record = created;

@@ -15,18 +15,32 @@ namespace trelk {
 // Passed as setupControl's brush: make one from the background colour.
 inline const HBRUSH kMakeBrush = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(-1));
 
-// Attaches a WindowRecord to `control`: its font (setFont exactly 1), colours, anchor text and,
-// with subclass exactly 1, `subclassProc` as its window procedure. Returns the record so the
-// form can adjust it, or nullptr when no record could be allocated (the control then keeps its
-// defaults).
-WindowRecord* setupControl(HWND control, int subclass, int setFont, const char* fontSpec, int controlIndex,
-                           int useColors, int fgIsSystem, int bgIsSystem, COLORREF fgColor, COLORREF bgColor,
-                           HBRUSH brush, WNDPROC subclassProc, const char* anchorSpec);
-
 // The framework's subclass procedure: keeps the form's lastFocus, applies selectAllOnFocus
 // and releases the control's record and tag texts on WM_DESTROY. A form with control handlers
 // of its own installs a procedure that handles its messages and then calls this one.
 LRESULT CALLBACK controlSubclassProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+
+// How setupControl dresses a control. The defaults give a subclassed control with its own font,
+// the form's default colours and no anchor.
+struct ControlSetup {
+    int subclass = 1;  // exactly 1: subclassProc becomes the control's window procedure
+    WNDPROC subclassProc = controlSubclassProc;
+    int setFont = 0;   // exactly 1: the control gets the font of fontSpec
+    const char* fontSpec = "";
+    int controlIndex = 0;  // passed to the form's handlers for the control's messages
+    int useColors = 0;     // non-zero: the form colours the control with the values below
+    int fgIsSystem = 0;    // non-zero: fgColor is a GetSysColor index, else a COLORREF
+    int bgIsSystem = 0;    // likewise for bgColor
+    COLORREF fgColor = 0;
+    COLORREF bgColor = 0;
+    HBRUSH brush = kMakeBrush;  // the background brush, or kMakeBrush to make one from bgColor
+    const char* anchor = "";    // anchor text, cut to 29 characters
+};
+
+// Attaches a WindowRecord to `control` as `setup` says: its font, colours, anchor text and
+// subclass procedure. Returns the record so the form can adjust it, or nullptr when no record
+// could be allocated (the control then keeps its defaults).
+WindowRecord* setupControl(HWND control, const ControlSetup& setup);
 
 // WM_CTLCOLOR* of a form: colours from the control's record (or the focused window's).
 LRESULT colorControl(HWND form, UINT message, WPARAM deviceContext, LPARAM control);

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/text_rules.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 

@@ -104,37 +104,29 @@ void runModalLoop(HWND form) {
     }
 }
 
-// WM_COMMAND, WM_HSCROLL, WM_VSCROLL and WM_NOTIFY come from a control; its index is passed on.
-int sourceControlIndex(UINT message, LPARAM lParam) {
-    HWND source = nullptr;
-    if (message == WM_NOTIFY) {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header) source = header->hwndFrom;
-    } else {
-        source = reinterpret_cast<HWND>(lParam);
-    }
-    const WindowRecord* record = source ? windowRecord(source) : nullptr;
-    return record ? record->controlIndex : -1;
+// The window a form message is for, with its record and description (either may be missing).
+struct FormWindow {
+    HWND window;
+    WindowRecord* record;
+    const FormDescription* form;
+};
+
+// The form's own handler of every message, where the framework's order gives it its turn.
+LRESULT formMessageHandler(const FormWindow& w, UINT message, WPARAM wParam, LPARAM lParam) {
+    return w.form && w.form->onMessage ? w.form->onMessage(w.window, message, wParam, lParam) : 0;
 }
 
-LRESULT runCommandHandlers(const FormDescription& form, HWND window, WPARAM wParam, LPARAM lParam,
-                           int controlIndex) {
-    const int id = LOWORD(wParam);
-    const int notification = HIWORD(wParam);
-    for (size_t i = 0; i < form.commandCount; ++i) {
-        const CommandHandler& handler = form.commands[i];
-        if (handler.id != id) continue;
-        if (handler.notification != kAnyNotification && handler.notification != notification) continue;
-        if (!handler.handle) continue;
-        const LRESULT result = handler.handle(window, wParam, lParam, controlIndex);
-        if (result) return result;
-    }
-    return 0;
+// The form's handler, then default processing: messages the framework itself leaves alone.
+LRESULT onOtherMessage(const FormWindow& w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const LRESULT result = formMessageHandler(w, message, wParam, lParam)) return result;
+    return DefWindowProcA(w.window, message, wParam, lParam);
 }
 
-LRESULT onFormCreate(HWND window, const CREATESTRUCTA& create) {
-    const FormCreation* creation = static_cast<const FormCreation*>(create.lpCreateParams);
+LRESULT onCreate(HWND window, WPARAM wParam, LPARAM lParam) {
+    const auto& create = *reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    const auto* creation = static_cast<const FormCreation*>(create.lpCreateParams);
     const FormDescription* form = creation ? creation->form : nullptr;
+    if (const LRESULT result = formMessageHandler({window, nullptr, form}, WM_CREATE, wParam, lParam)) return result;
     auto* record = static_cast<WindowRecord*>(allocateZeroed(sizeof(WindowRecord)));
     if (!record) return -1;
     SetPropA(window, kRecordProperty, record);
@@ -145,31 +137,112 @@ LRESULT onFormCreate(HWND window, const CREATESTRUCTA& create) {
     setTagProperty2(window, "");
     if (!form) return 0;
     if (form->buildControls) form->buildControls(window);
-    if (form->onCreate) {
-        const LRESULT result = form->onCreate(window, creation->userData);
-        if (result) return result;
+    return form->onCreate ? form->onCreate(window, creation->userData) : 0;
+}
+
+// The form's own re-layout first, then the controls follow their anchors.
+LRESULT onSize(const FormWindow& w, WPARAM wParam, LPARAM lParam) {
+    if (w.form && w.form->onSize) w.form->onSize(w.window, wParam, lParam);
+    captureAnchorGeometry(w.window);
+    if (wParam != SIZE_MINIMIZED) EnumChildWindows(w.window, applyAnchors, 0);
+    return onOtherMessage(w, WM_SIZE, wParam, lParam);
+}
+
+LRESULT onActivate(const FormWindow& w, WPARAM wParam, LPARAM lParam) {
+    activeFormWindow = LOWORD(wParam) == WA_INACTIVE ? nullptr : w.window;
+    return onOtherMessage(w, WM_ACTIVATE, wParam, lParam);
+}
+
+// The form's command handlers in their order, each for its identifier and notification code;
+// the first non-zero result is the answer. They learn the sending control's index.
+LRESULT onCommand(const FormWindow& w, WPARAM wParam, LPARAM lParam) {
+    if (w.form) {
+        const WindowRecord* source = lParam ? windowRecord(reinterpret_cast<HWND>(lParam)) : nullptr;
+        const int controlIndex = source ? source->controlIndex : -1;
+        const int id = LOWORD(wParam);
+        const int notification = HIWORD(wParam);
+        for (size_t i = 0; i < w.form->commandCount; ++i) {
+            const CommandHandler& handler = w.form->commands[i];
+            if (handler.id != id || !handler.handle) continue;
+            if (handler.notification != kAnyNotification && handler.notification != notification) continue;
+            if (const LRESULT result = handler.handle(w.window, wParam, lParam, controlIndex)) return result;
+        }
     }
+    return onOtherMessage(w, WM_COMMAND, wParam, lParam);
+}
+
+// Every way of closing a form arrives here once. The form's close handler may keep it open; a
+// modal form gives the input back to its owner before default processing destroys it.
+LRESULT onClose(const FormWindow& w, WPARAM wParam, LPARAM lParam) {
+    if (w.form && w.form->onClose) {
+        if (const LRESULT result = w.form->onClose(w.window, wParam, lParam)) return result;
+    }
+    if (const LRESULT result = formMessageHandler(w, WM_CLOSE, wParam, lParam)) return result;
+    if (w.record && w.record->isModal) {
+        if (w.record->owner) {
+            EnableWindow(w.record->owner, TRUE);
+            SetActiveWindow(w.record->owner);
+        }
+        ShowWindow(w.window, SW_HIDE);
+    }
+    return DefWindowProcA(w.window, WM_CLOSE, wParam, lParam);
+}
+
+LRESULT onGetMinMaxInfo(const FormWindow& w, WPARAM wParam, LPARAM lParam) {
+    if (const LRESULT result = formMessageHandler(w, WM_GETMINMAXINFO, wParam, lParam)) return result;
+    if (hasExStyle(w.window, WS_EX_MDICHILD)) return DefWindowProcA(w.window, WM_GETMINMAXINFO, wParam, lParam);
+    DefWindowProcA(w.window, WM_GETMINMAXINFO, wParam, lParam);
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    if (w.form && w.form->minTrackSize.cx) info->ptMinTrackSize.x = w.form->minTrackSize.cx;
+    if (w.form && w.form->minTrackSize.cy) info->ptMinTrackSize.y = w.form->minTrackSize.cy;
     return 0;
 }
 
-LRESULT onFormDestroy(HWND window, WindowRecord* record, const FormDescription* form) {
-    // The handler's result is passed on, but the clean-up runs whatever it says: skipping it
-    // would leak the record and leave FLY_PTR and the handle variable pointing at a dead window.
-    const LRESULT handlerResult = form && form->onDestroy ? form->onDestroy(window) : 0;
-    if (form && form->handleVariable && *form->handleVariable == window) *form->handleVariable = nullptr;
-    const bool wasModal = record && record->isModal;
-    if (record) {
-        if (record->brush) DeleteObject(record->brush);
-        if (record->accelerators) DestroyAcceleratorTable(record->accelerators);
-        if (record->timerId) KillTimer(nullptr, record->timerId);
-        freeBlock(record);
+// The close box, the system menu and Alt+F4 become the form's one WM_CLOSE.
+LRESULT onSysCommand(const FormWindow& w, WPARAM wParam, LPARAM lParam) {
+    if (const LRESULT result = formMessageHandler(w, WM_SYSCOMMAND, wParam, lParam)) return result;
+    if ((wParam & 0xFFF0) != SC_CLOSE) return DefWindowProcA(w.window, WM_SYSCOMMAND, wParam, lParam);
+    SendMessageA(w.window, WM_CLOSE, wParam, lParam);
+    return 0;
+}
+
+// The focus goes back to the control that had it last.
+LRESULT onSetFocus(const FormWindow& w, WPARAM wParam, LPARAM lParam) {
+    if (const LRESULT result = formMessageHandler(w, WM_SETFOCUS, wParam, lParam)) return result;
+    if (w.record) SetFocus(w.record->lastFocus);
+    return DefWindowProcA(w.window, WM_SETFOCUS, wParam, lParam);
+}
+
+LRESULT onSystemColorChange(const FormWindow& w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const LRESULT result = formMessageHandler(w, message, wParam, lParam)) return result;
+    EnumChildWindows(w.window, refreshSystemColors, 0);
+    return DefWindowProcA(w.window, message, wParam, lParam);
+}
+
+LRESULT onDestroy(const FormWindow& w, WPARAM wParam, LPARAM lParam) {
+    if (const LRESULT result = formMessageHandler(w, WM_DESTROY, wParam, lParam)) return result;
+    // The destroy handler's result is passed on, but the clean-up runs whatever it says: skipping
+    // it would leak the record and leave FLY_PTR and the handle variable pointing at a dead window.
+    const LRESULT handlerResult = w.form && w.form->onDestroy ? w.form->onDestroy(w.window) : 0;
+    if (w.form && w.form->handleVariable && *w.form->handleVariable == w.window) *w.form->handleVariable = nullptr;
+    const bool wasModal = w.record && w.record->isModal;
+    if (w.record) {
+        if (w.record->brush) DeleteObject(w.record->brush);
+        if (w.record->accelerators) DestroyAcceleratorTable(w.record->accelerators);
+        if (w.record->timerId) KillTimer(nullptr, w.record->timerId);
+        freeBlock(w.record);
     }
-    releaseTagProperties(window);
-    RemovePropA(window, kRecordProperty);
-    if (form && form->postQuitOnDestroy) PostQuitMessage(0);
+    releaseTagProperties(w.window);
+    RemovePropA(w.window, kRecordProperty);
+    if (w.form && w.form->postQuitOnDestroy) PostQuitMessage(0);
     // Wakes the form's modal loop should it be waiting in GetMessageA.
     if (wasModal) PostMessageA(nullptr, WM_NULL, 0, 0);
     return handlerResult;
+}
+
+LRESULT onControlColor(const FormWindow& w, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const LRESULT result = formMessageHandler(w, message, wParam, lParam)) return result;
+    return colorControl(w.window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -232,96 +305,26 @@ HWND findOwningForm(HWND window) {
 }
 
 LRESULT CALLBACK formWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    WindowRecord* record = nullptr;
-    const FormDescription* form = nullptr;
-    if (message == WM_CREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        const auto* creation = static_cast<const FormCreation*>(create->lpCreateParams);
-        form = creation ? creation->form : nullptr;
-    } else {
-        record = windowRecord(window);
-        form = record ? record->form : nullptr;
-    }
-
+    if (message == WM_CREATE) return onCreate(window, wParam, lParam);
+    WindowRecord* record = windowRecord(window);
+    const FormWindow w{window, record, record ? record->form : nullptr};
     switch (message) {
-    case WM_SIZE:
-        if (form && form->onSize) form->onSize(window, wParam, lParam);
-        EnumChildWindows(window, captureGeometry, 0);
-        if (wParam != SIZE_MINIMIZED) EnumChildWindows(window, applyAnchors, 0);
-        break;
-    case WM_ACTIVATE:
-        activeFormWindow = LOWORD(wParam) == WA_INACTIVE ? nullptr : window;
-        break;
-    case WM_COMMAND:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_NOTIFY: {
-        const int controlIndex = sourceControlIndex(message, lParam);
-        if (message == WM_COMMAND && form) {
-            const LRESULT result = runCommandHandlers(*form, window, wParam, lParam, controlIndex);
-            if (result) return result;
-        }
-        break;
+        case WM_SIZE: return onSize(w, wParam, lParam);
+        case WM_ACTIVATE: return onActivate(w, wParam, lParam);
+        case WM_COMMAND: return onCommand(w, wParam, lParam);
+        case WM_CLOSE: return onClose(w, wParam, lParam);
+        case WM_GETMINMAXINFO: return onGetMinMaxInfo(w, wParam, lParam);
+        case WM_SYSCOMMAND: return onSysCommand(w, wParam, lParam);
+        case WM_SETFOCUS: return onSetFocus(w, wParam, lParam);
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED: return onSystemColorChange(w, message, wParam, lParam);
+        case WM_DESTROY: return onDestroy(w, wParam, lParam);
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORSTATIC: return onControlColor(w, message, wParam, lParam);
+        default: return onOtherMessage(w, message, wParam, lParam);
     }
-    case WM_CLOSE:
-        if (form && form->onClose) {
-            const LRESULT result = form->onClose(window, wParam, lParam);
-            if (result) return result;
-        }
-        break;
-    default:
-        break;
-    }
-
-    if (form && form->onMessage) {
-        const LRESULT result = form->onMessage(window, message, wParam, lParam);
-        if (result) return result;
-    }
-
-    switch (message) {
-    case WM_GETMINMAXINFO: {
-        if (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_MDICHILD) break;
-        DefWindowProcA(window, message, wParam, lParam);
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        if (form && form->minTrackSize.cx) info->ptMinTrackSize.x = form->minTrackSize.cx;
-        if (form && form->minTrackSize.cy) info->ptMinTrackSize.y = form->minTrackSize.cy;
-        return 0;
-    }
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_CLOSE) {
-            SendMessageA(window, WM_CLOSE, wParam, lParam);
-            return 0;
-        }
-        break;
-    case WM_SETFOCUS:
-        if (record) SetFocus(record->lastFocus);
-        break;
-    case WM_SYSCOLORCHANGE:
-    case WM_THEMECHANGED:
-        EnumChildWindows(window, refreshSystemColors, 0);
-        break;
-    case WM_CLOSE:
-        if (record && record->isModal) {
-            if (record->owner) {
-                EnableWindow(record->owner, TRUE);
-                SetActiveWindow(record->owner);
-            }
-            ShowWindow(window, SW_HIDE);
-        }
-        break;
-    case WM_DESTROY:
-        return onFormDestroy(window, record, form);
-    case WM_CREATE:
-        return onFormCreate(window, *reinterpret_cast<const CREATESTRUCTA*>(lParam));
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
-        return colorControl(window, message, wParam, lParam);
-    default:
-        break;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 int pumpHook(MSG*) { return 0; }

@@ -1,6 +1,6 @@
 #include "forms/window_helpers.h"
 
-#include "engine/text_rules.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "engine/bom_tables.h"
-#include "engine/text_rules.h"
 #include "fuzz_support.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 namespace {

@@ -30,7 +30,7 @@ else
 fi
 
 echo "== Native build and tests"
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELK_WERROR=ON >/dev/null
 cmake --build build/native -j2
 ctest --test-dir build/native --output-on-failure -j2 --timeout 300
 echo "   native: $((SECONDS - started)) s"

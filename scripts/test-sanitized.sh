@@ -18,7 +18,7 @@ done
 seconds=${FUZZ_SECONDS:-60}
 
 cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-  -DCMAKE_CXX_COMPILER=clang++ -DTRELK_SANITIZE=ON -DTRELK_FUZZ=ON -DTRELK_BUILD_BENCH=OFF >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++ -DTRELK_SANITIZE=ON -DTRELK_FUZZ=ON -DTRELK_BUILD_BENCH=OFF -DTRELK_WERROR=ON >/dev/null
 cmake --build build/sanitize -j2
 
 # Stop at the first report, leaks included; -fno-sanitize-recover makes UBSan stop too.
@@ -35,7 +35,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/trelk-fuzz.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 total=0
 failed=0
-for fuzzer in fuzz_run fuzz_profile fuzz_specs fuzz_numbers; do
+for fuzzer in fuzz_run fuzz_profile fuzz_font_anchor_texts fuzz_numbers; do
   # New inputs go to a scratch corpus; the seeds in the tree are only read.
   mkdir -p "$work/$fuzzer"
   log="$work/$fuzzer.log"

@@ -58,7 +58,7 @@ wineserver -w
 step "Wine prefix"
 
 build() {  # build <dir> <toolchain>
-  cmake -S "$root" -B "$root/$1" -DCMAKE_BUILD_TYPE=Release \
+  cmake -S "$root" -B "$root/$1" -DCMAKE_BUILD_TYPE=Release -DTRELK_WERROR=ON \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$2.cmake" >/dev/null
   cmake --build "$root/$1" -j2
 }

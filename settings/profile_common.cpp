@@ -1,9 +1,9 @@
 // The profile layer, the same on every platform: the file is read and written whole, in the
 // encoding it was found in (profile_file.h gives the platform's reading and writing).
-#include "engine/text_rules.h"
 #include "settings/ini_text.h"
 #include "settings/profile.h"
 #include "settings/profile_file.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 

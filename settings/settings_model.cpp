@@ -1,8 +1,8 @@
 #include "settings/settings_model.h"
 
 #include "engine/file_system.h"
-#include "engine/text_rules.h"
 #include "settings/profile.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 

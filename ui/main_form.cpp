@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "forms/anchors.h"
 #include "forms/controls.h"
 #include "forms/fonts.h"
 #include "forms/form.h"
@@ -24,23 +25,42 @@ constexpr const char* kFont = "MS Sans Serif,-13,0,0,0,400,0,0,0,0,1,2,1,34";
 constexpr COLORREF kWindowText = COLOR_WINDOWTEXT, kWindow = COLOR_WINDOW, kButtonFace = COLOR_BTNFACE;
 constexpr int kMade = kBrushFromBackground;
 
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
+                             WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VISIBLE;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kFileBox = kChild | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+constexpr DWORD kButton = kChild | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY | BS_CENTER | BS_VCENTER;
+constexpr DWORD kCheckBox = kChild | WS_TABSTOP | BS_AUTOCHECKBOX | BS_NOTIFY | BS_LEFT | BS_VCENTER;
+constexpr DWORD kGroupBox = kChild | BS_GROUPBOX | BS_NOTIFY | BS_LEFT;
+constexpr DWORD kLogBox = kChild | WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL;
+constexpr DWORD kLabel = kChild | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SS_RIGHT | SS_NOTIFY;
+// The status bar's style holds a bit, 0x10, that no header names; it is kept as designed.
+constexpr DWORD kStatusBar = kChild | WS_BORDER | SBARS_TOOLTIPS | 0x10;
+static_assert(kFormStyle == 0x96CF0000 && kFormExStyle == 0x00010100 && kFileBox == 0x50010080 &&
+              kButton == 0x50014F00 && kCheckBox == 0x50014D03 && kGroupBox == 0x50004107 &&
+              kLogBox == 0x50310044 && kLabel == 0x56000102 && kStatusBar == 0x50800810,
+              "the main window's designed styles");
+
 // The controls in creation order, which is also the tab order. The check boxes come before the
 // group box that frames them.
+// clang-format off
 const ControlRow kMainControls[] = {
     // name               id                  class     text                                x    y    w    h    style       ex-style          font   colours: use, fg/bg system, fg, bg          brush  anchor
-    {"MAIN_BOMFILE",      MAIN_BOMFILE,       "Edit",   "",                                 118, 12,  510, 28,  0x50010080, WS_EX_CLIENTEDGE, kFont, 1, 1, 1, kWindowText, kWindow,     kMade, "FL,FT,FR,FT"},
-    {"MAIN_BROWSE",       MAIN_BROWSE,        "Button", "...",                              638, 12,  38,  28,  0x50014F00, 0,                kFont, 0, 0, 0, 0, 0,                       kMade, "FR,FT,FR,FT"},
-    {"MAIN_DOIT",         MAIN_DOIT,          "Button", "&Do it!",                          18,  54,  88,  26,  0x50014F00, 0,                kFont, 0, 0, 0, 0, 0,                       kMade, ""},
-    {"MAIN_EXIT",         MAIN_EXIT,          "Button", "&Exit",                            588, 54,  88,  26,  0x50014F00, 0,                kFont, 0, 0, 0, 0, 0,                       kMade, "FR,FT,FR,FT"},
-    {"MAIN_BREAKDOWN",    MAIN_BREAKDOWN,     "Button", "Assy &breakdown section from BOM", 32,  118, 252, 22,  0x50014D03, 0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
-    {"MAIN_PARTSSUMMARY", MAIN_PARTSSUMMARY,  "Button", "Summary of &parts",                32,  144, 241, 18,  0x50014D03, 0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
-    {"MAIN_ASSYSUMMARY",  MAIN_ASSYSUMMARY,   "Button", "Summary of &assemblies",           32,  168, 252, 18,  0x50014D03, 0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
-    {"MAIN_ASSYINASSYS",  MAIN_ASSYINASSYS,   "Button", "A&ssemblies in assemblies",        344, 144, 241, 18,  0x50014D03, 0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
-    {"MAIN_PARTSINASSYS", MAIN_PARTSINASSYS,  "Button", "Pa&rts in assemblies",            344, 168, 241, 18,  0x50014D03, 0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
-    {"MAIN_SECTIONS",     MAIN_SECTIONS,      "Button", "Sections to include in output:",   16,  90,  654, 107, 0x50004107, WS_EX_TRANSPARENT, kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, "FL,FT,FR,FT"},
-    {"MAIN_LOG",          MAIN_LOG,           "Edit",   "",                                 18,  211, 654, 212, 0x50310044, WS_EX_CLIENTEDGE, kFont, 1, 1, 1, kWindowText, kWindow,     kMade, "FL,FT,FR,FB"},
-    {"MAIN_BOMFILELABEL", MAIN_BOMFILELABEL,  "Static", "BOM input file:",                  6,   18,  99,  24,  0x56000102, 0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
+    {"MAIN_BOMFILE",      MAIN_BOMFILE,       "Edit",   "",                                 118, 12,  510, 28,  kFileBox,   WS_EX_CLIENTEDGE, kFont, 1, 1, 1, kWindowText, kWindow,     kMade, "FL,FT,FR,FT"},
+    {"MAIN_BROWSE",       MAIN_BROWSE,        "Button", "...",                              638, 12,  38,  28,  kButton,    0,                kFont, 0, 0, 0, 0, 0,                       kMade, "FR,FT,FR,FT"},
+    {"MAIN_DOIT",         MAIN_DOIT,          "Button", "&Do it!",                          18,  54,  88,  26,  kButton,    0,                kFont, 0, 0, 0, 0, 0,                       kMade, ""},
+    {"MAIN_EXIT",         MAIN_EXIT,          "Button", "&Exit",                            588, 54,  88,  26,  kButton,    0,                kFont, 0, 0, 0, 0, 0,                       kMade, "FR,FT,FR,FT"},
+    {"MAIN_BREAKDOWN",    MAIN_BREAKDOWN,     "Button", "Assy &breakdown section from BOM", 32,  118, 252, 22,  kCheckBox,  0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
+    {"MAIN_PARTSSUMMARY", MAIN_PARTSSUMMARY,  "Button", "Summary of &parts",                32,  144, 241, 18,  kCheckBox,  0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
+    {"MAIN_ASSYSUMMARY",  MAIN_ASSYSUMMARY,   "Button", "Summary of &assemblies",           32,  168, 252, 18,  kCheckBox,  0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
+    {"MAIN_ASSYINASSYS",  MAIN_ASSYINASSYS,   "Button", "A&ssemblies in assemblies",        344, 144, 241, 18,  kCheckBox,  0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
+    {"MAIN_PARTSINASSYS", MAIN_PARTSINASSYS,  "Button", "Pa&rts in assemblies",            344, 168, 241, 18,  kCheckBox,  0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
+    {"MAIN_SECTIONS",     MAIN_SECTIONS,      "Button", "Sections to include in output:",   16,  90,  654, 107, kGroupBox,  WS_EX_TRANSPARENT, kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, "FL,FT,FR,FT"},
+    {"MAIN_LOG",          MAIN_LOG,           "Edit",   "",                                 18,  211, 654, 212, kLogBox,    WS_EX_CLIENTEDGE, kFont, 1, 1, 1, kWindowText, kWindow,     kMade, "FL,FT,FR,FB"},
+    {"MAIN_BOMFILELABEL", MAIN_BOMFILELABEL,  "Static", "BOM input file:",                  6,   18,  99,  24,  kLabel,     0,                kFont, 1, 1, 1, kWindowText, kButtonFace, kMade, ""},
 };
+// clang-format on
 
 // The designed client area, and the outer size the window is created with.
 constexpr int kClientWidth = 681, kClientHeight = 453;
@@ -58,7 +78,7 @@ void createMainControls(HWND form) {
     DrawMenuBar(form);
     setClientSize(form, kClientWidth, kClientHeight);
 
-    g_statusBar = CreateStatusWindowA(0x50800810, "", form, MAIN_STATUSBAR);
+    g_statusBar = CreateStatusWindowA(kStatusBar, "", form, MAIN_STATUSBAR);
     if (g_statusBar) {
         int rightEdges[1] = {-1};
         SendMessageA(g_statusBar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(rightEdges));
@@ -73,6 +93,9 @@ void createMainControls(HWND form) {
         if ((row.style & BS_TYPEMASK) == BS_AUTOCHECKBOX && lstrcmpiA(row.className, "Button") == 0)
             SendMessageA(control, BM_SETCHECK, BST_UNCHECKED, 0);
     }
+    // The anchors work from the places the controls have now, in the designed client area; a
+    // size restored from the settings comes later. Not every system sends WM_SIZE after WM_CREATE.
+    captureAnchorGeometry(form);
     SetFocus(GetDlgItem(form, MAIN_BOMFILE));
 }
 
@@ -150,8 +173,8 @@ const FormDescription& mainDescription() {
         FormDescription f;
         f.className = "FORM_TRELK_MAIN_CLASS";
         f.caption = "Trelk";
-        f.style = 0x96CF0000;
-        f.exStyle = 0x00010100;
+        f.style = kFormStyle;
+        f.exStyle = kFormExStyle;
         f.width = 689;
         f.height = 508;
         f.icon = "IMAGE_TRELK";

@@ -195,8 +195,9 @@ TEST(AssemblyTree, RebuildsTheFullExpansionOfRandomBoms) {
         std::vector<std::string> path{main};
         for (const Row& row : tree) {
             path.resize(row.level);
-            if (row.kind == kSub && row.note != TreeNote::BlockNotFound)
+            if (row.kind == kSub && row.note != TreeNote::BlockNotFound) {
                 EXPECT_EQ(row.note == TreeNote::ContainsItself, std::count(path.begin(), path.end(), row.name) > 0) << row;
+            }
             if (row.expanded) path.push_back(row.name);
         }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -160,6 +161,71 @@ TEST(FileFaults, AReportCutShortByTheFileSizeLimitIsReported) {
         EXPECT_EQ(lastTwo(host), "Error 75 writing output file:  | " + report);
         EXPECT_TRUE(host.opened.empty());
     });
+}
+
+// Kills the child with SIGKILL once the report begins with a byte of the new report, or leaves it
+// when it has ended by itself.
+void killOnceWritten(pid_t child, const std::string& report, char earlierByte) {
+    for (;;) {
+        siginfo_t info = {};
+        if (::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child)
+            return;
+        char first = earlierByte;
+        const int fd = ::open(report.c_str(), O_RDONLY);
+        const ssize_t got = fd >= 0 ? ::read(fd, &first, 1) : -1;
+        if (fd >= 0) ::close(fd);
+        if (got == 1 && first != earlierByte) {
+            ::kill(child, SIGKILL);
+            return;
+        }
+        ::sched_yield();
+    }
+}
+
+// A run that ends while it writes its report, killed by the file size limit's signal at a given
+// byte or by SIGKILL once the report has its first bytes, leaves the head of its own report and
+// nothing of the earlier, longer report behind it.
+TEST(FileFaults, ARunKilledWhileWritingLeavesTheHeadOfItsReportOnly) {
+    TempFolder folder;
+    std::string big = "Assembly T contains:\r\n";
+    for (int i = 0; i < 40000; ++i) big += "1 Part PART_" + std::to_string(i) + "\r\n";
+    const std::string bom = folder.write("top.bom", big);
+    runTo(bom, folder.file("whole.txt"));
+    const std::string whole = testing::readFile(folder.file("whole.txt"));
+    constexpr char kEarlierByte = '#';
+    ASSERT_GT(whole.size(), size_t{3} << 19);  // more than the 1 MB the writer hands over at once
+    ASSERT_EQ(whole.find(kEarlierByte), std::string::npos);
+
+    const std::string report = folder.file("Trelk.txt");
+    const struct {
+        rlim_t sizeLimit;  // the byte at which the limit's signal ends the run
+        int signal;
+    } cases[] = {{0, SIGXFSZ}, {4096, SIGXFSZ}, {(rlim_t{1} << 20) + 1, SIGXFSZ}, {RLIM_INFINITY, SIGKILL}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sizeLimit);
+        folder.write("Trelk.txt", std::string(whole.size() + 4096, kEarlierByte));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const struct rlimit noCore = {0, 0};
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            ::signal(SIGXFSZ, SIG_DFL);
+            const struct rlimit size = {c.sizeLimit, c.sizeLimit};
+            if (c.sizeLimit != RLIM_INFINITY) ::setrlimit(RLIMIT_FSIZE, &size);
+            runTo(bom, report);
+            ::_exit(0);
+        }
+        if (c.signal == SIGKILL) killOnceWritten(child, report, kEarlierByte);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        const std::string left = testing::readFile(report);
+        EXPECT_EQ(left.find(kEarlierByte), std::string::npos) << "the earlier report's tail is left";
+        EXPECT_TRUE(left == whole.substr(0, left.size())) << left.size() << " bytes are not the new report's head";
+        if (c.signal == SIGXFSZ) {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+            EXPECT_EQ(left.size(), c.sizeLimit);
+        }
+    }
 }
 
 TEST(FileFaults, AReportOnAFullDiskIsReportedAsSuch) {

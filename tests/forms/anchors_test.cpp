@@ -132,5 +132,22 @@ TEST(AnchorLayout, FollowsTheFormFromTheRecordedGeometry) {
     DestroyWindow(form);
 }
 
+// A control set up after the form's last WM_SIZE is recorded where it stands when the form asks
+// for it, not at whatever size the next WM_SIZE brings.
+TEST(AnchorLayout, RecordsOnRequestBeforeAnyFurtherSize) {
+    HWND form = createTestForm();
+    const ControlRow row = {"LATE", 1100, "Button", "late", 300, 250, 50, 20, WS_CHILD | WS_VISIBLE, 0, "",
+                            0, 0, 0, 0, 0, kBrushFromBackground, "FR,FB,FR,FB"};
+    HWND late = createControl(form, row);
+    ASSERT_TRUE(late);
+    EXPECT_FALSE(windowRecord(late)->geometryCaptured);
+    captureAnchorGeometry(form);
+    ASSERT_TRUE(windowRecord(late)->geometryCaptured);
+    setClientSize(form, 500, 350);
+    EXPECT_EQ(placeOf(late).left, 400);
+    EXPECT_EQ(placeOf(late).top, 300);
+    DestroyWindow(form);
+}
+
 }  // namespace
 }  // namespace trelk::test

@@ -104,7 +104,11 @@ TEST(ControlColors, AnswerWmCtlColorFromTheControlsRecord) {
     HWND form = createTestForm();
     HWND customLabel = CreateWindowExA(0, "Static", "x", WS_CHILD | WS_VISIBLE, 0, 200, 50, 20, form, nullptr,
                                        moduleInstance(), nullptr);
-    setupControl(customLabel, 1, 0, "", 0, 1, 0, 0, RGB(1, 2, 3), RGB(4, 5, 6), kMakeBrush, controlSubclassProc, "");
+    ControlSetup custom;
+    custom.useColors = 1;
+    custom.fgColor = RGB(1, 2, 3);
+    custom.bgColor = RGB(4, 5, 6);
+    setupControl(customLabel, custom);
 
     struct Case {
         const char* name;
@@ -152,8 +156,12 @@ TEST(ControlColors, SystemColorChangeGivesSystemBrushesAgain) {
     HWND label = CreateWindowExA(0, "Static", "x", WS_CHILD | WS_VISIBLE, 0, 200, 50, 20, form, nullptr,
                                  moduleInstance(), nullptr);
     HBRUSH own = CreateSolidBrush(RGB(7, 7, 7));
-    WindowRecord* record = setupControl(label, 1, 0, "", 0, 1, 1, 1, COLOR_WINDOWTEXT, COLOR_BTNFACE, own,
-                                        controlSubclassProc, "");
+    ControlSetup setup;
+    setup.useColors = setup.fgIsSystem = setup.bgIsSystem = 1;
+    setup.fgColor = COLOR_WINDOWTEXT;
+    setup.bgColor = COLOR_BTNFACE;
+    setup.brush = own;
+    WindowRecord* record = setupControl(label, setup);
     ASSERT_EQ(record->brush, own);
     SendMessageA(form, WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(record->brush, GetSysColorBrush(COLOR_BTNFACE));
@@ -167,8 +175,12 @@ TEST(SetupControl, KeepsTheFirst29AnchorCharactersAndSubclasses) {
                                 moduleInstance(), nullptr);
     const WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(edit, GWLP_WNDPROC));
     const std::string forty(40, 'F');
-    WindowRecord* record = setupControl(edit, 1, 1, "Tahoma,-15", 7, 0, 0, 0, 0, 0, kMakeBrush,
-                                        controlSubclassProc, forty.c_str());
+    ControlSetup setup;
+    setup.setFont = 1;
+    setup.fontSpec = "Tahoma,-15";
+    setup.controlIndex = 7;
+    setup.anchor = forty.c_str();
+    WindowRecord* record = setupControl(edit, setup);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(std::string(record->anchor), forty.substr(0, 29));
     EXPECT_EQ(record->controlIndex, 7);
@@ -180,8 +192,10 @@ TEST(SetupControl, KeepsTheFirst29AnchorCharactersAndSubclasses) {
     // Only exactly 1 asks for subclassing or a font.
     HWND plain = CreateWindowExA(0, "Edit", "", WS_CHILD, 0, 0, 5, 5, form, nullptr, moduleInstance(), nullptr);
     const WNDPROC plainProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(plain, GWLP_WNDPROC));
-    WindowRecord* plainRecord = setupControl(plain, 2, 2, "Tahoma,-15", 0, 0, 0, 0, 0, 0, kMakeBrush,
-                                             controlSubclassProc, "");
+    ControlSetup two;
+    two.subclass = two.setFont = 2;
+    two.fontSpec = "Tahoma,-15";
+    WindowRecord* plainRecord = setupControl(plain, two);
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(plain, GWLP_WNDPROC)), plainProc);
     EXPECT_EQ(plainRecord->font, nullptr);
     RemovePropA(plain, kRecordProperty);  // not subclassed: nothing would release it
@@ -212,11 +226,16 @@ TEST(SetupControl, FailsCleanlyWithoutARecord) {
     HWND edit = CreateWindowExA(0, "Edit", "", WS_CHILD, 0, 0, 5, 5, form, nullptr, moduleInstance(), nullptr);
     const WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(edit, GWLP_WNDPROC));
     failAllocationAfter(0);
-    EXPECT_EQ(setupControl(edit, 1, 1, "Tahoma,-15", 0, 1, 1, 1, 8, 15, kMakeBrush, controlSubclassProc, ""),
-              nullptr);
+    ControlSetup setup;
+    setup.setFont = 1;
+    setup.fontSpec = "Tahoma,-15";
+    setup.useColors = setup.fgIsSystem = setup.bgIsSystem = 1;
+    setup.fgColor = COLOR_WINDOWTEXT;
+    setup.bgColor = COLOR_BTNFACE;
+    EXPECT_EQ(setupControl(edit, setup), nullptr);
     EXPECT_EQ(windowRecord(edit), nullptr);
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(edit, GWLP_WNDPROC)), original);
-    EXPECT_EQ(setupControl(nullptr, 1, 1, "", 0, 0, 0, 0, 0, 0, kMakeBrush, controlSubclassProc, ""), nullptr);
+    EXPECT_EQ(setupControl(nullptr, ControlSetup()), nullptr);
     DestroyWindow(form);
 }
 

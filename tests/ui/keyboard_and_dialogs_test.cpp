@@ -123,13 +123,22 @@ TEST_F(MainWindowTest, TheFileDialogPutsTheChosenPathIntoTheBoxAndCancelKeepsIt)
 }
 
 TEST_F(MainWindowTest, HelpOpensTheHelpFileBesideTheProgram) {
-    // The shell opens only what exists; a stand-in help file sits beside the test program.
-    const std::string help = helpFilePath();
+    // The shell opens only what exists: a stand-in help file beside the test program, and a decoy
+    // of the same name in the current directory, which must not be the one opened.
+    const std::string help = nativePath(TRELK_UI_TESTS_DIR) + "\\Trelk.chm";
     const bool madeHere = !trelk::testing::fileExists(help);
     if (madeHere) CloseHandle(CreateFileA(help.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    trelk::testing::TempFolder elsewhere;
+    elsewhere.write("Trelk.chm", "decoy");
+    char before[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.path().c_str()));
     openMainWindow();
     SendMessageA(main_, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_HELP, 0), 0);
-    EXPECT_EQ(openedDocuments(), std::vector<std::string>{help});
+    const std::vector<std::string> opened = openedDocuments();
+    SetCurrentDirectoryA(before);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(lstrcmpiA(opened[0].c_str(), help.c_str()), 0) << opened[0];
     if (madeHere) DeleteFileA(help.c_str());
 }
 

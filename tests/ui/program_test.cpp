@@ -148,13 +148,36 @@ TEST(Program, BothProgramsCarryTheirManifestAndVersion) {
     }
 }
 
-TEST(Program, LooksForItsHelpBesideTheProgramFile) {
-    const std::string help = helpFilePath();
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
-    std::string folder = module;
-    folder.erase(folder.find_last_of('\\') + 1);
-    EXPECT_EQ(help, folder + "Trelk.chm");
+// Started from another folder that holds a decoy Trelk.chm, the program opens the help file
+// beside its own program file.
+TEST(Program, OpensTheHelpBesideItselfWhenStartedElsewhere) {
+    DeleteFileA(settingsFile().c_str());
+    const std::string exe = nativePath(TRELK_EXE);
+    const std::string help = exe.substr(0, exe.find_last_of('\\') + 1) + "Trelk.chm";
+    const bool madeHere = !trelk::testing::fileExists(help);
+    if (madeHere) CloseHandle(CreateFileA(help.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    trelk::testing::TempFolder elsewhere;
+    elsewhere.write("Trelk.chm", "decoy");
+    openedDocuments(0);
+
+    std::string command = "\"" + exe + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, elsewhere.path().c_str(),
+                               &startup, &process));
+    const HWND main = waitForWindow("FORM_TRELK_MAIN_CLASS", process.dwProcessId);
+    ASSERT_TRUE(main);
+    SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_HELP, 0), 0);
+    const std::vector<std::string> opened = openedDocuments();
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    DeleteFileA(settingsFile().c_str());
+    if (madeHere) DeleteFileA(help.c_str());
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(lstrcmpiA(opened[0].c_str(), help.c_str()), 0) << opened[0];
 }
 
 TEST(Program, BrowsingStartsInTheBoxsFolder) {

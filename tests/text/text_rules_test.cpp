@@ -5,8 +5,8 @@
 #include <random>
 #include <string>
 
-#include "engine/text_rules.h"
 #include "support/literal_rollup.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 namespace {

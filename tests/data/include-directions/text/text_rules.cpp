@@ -1,0 +1,2 @@
+#include "text_rules.h"
+  # include "../engine/report.h"

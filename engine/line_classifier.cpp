@@ -1,45 +1,11 @@
-#include "engine/bom_tables.h"
+#include "engine/line_classifier.h"
 
-#include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <limits>
 
-#include "engine/file_system.h"
+#include "text/text_rules.h"
 
 namespace trelk {
-
-BomLineTable::BomLineTable(std::string bytes) : bytes_(std::make_unique<std::string>(std::move(bytes))) {
-    lines_ = splitBomLines(*bytes_);
-}
-
-BomLineTable BomLineTable::fromLines(const std::vector<std::string>& lines) {
-    BomLineTable table;
-    size_t size = 0;
-    for (const std::string& line : lines) size += line.size();
-    table.bytes_->reserve(size);
-    for (const std::string& line : lines) *table.bytes_ += line;
-    size_t at = 0;
-    for (const std::string& line : lines) {
-        table.lines_.emplace_back(table.bytes_->data() + at, line.size());
-        at += line.size();
-    }
-    return table;
-}
-
-BomLineTable readBomLines(const std::string& fileName) {
-    std::string bytes;
-    if (readWholeFile(fileName, bytes) != kNoError) bytes.clear();
-    return BomLineTable(std::move(bytes));
-}
-
-void BomLineTable::normaliseAll() {
-    char* const base = bytes_->data();
-    for (std::string_view& line : lines_) {
-        char* start = base + (line.data() - bytes_->data());
-        line = std::string_view(start, normaliseInPlace(start, line.size()));
-    }
-}
 
 size_t normaliseInPlace(char* line, size_t length) {
     size_t begin = 0;
@@ -55,55 +21,9 @@ size_t normaliseInPlace(char* line, size_t length) {
     return out;
 }
 
-std::string normaliseLine(std::string_view line) {
-    std::string copy(line);
-    copy.resize(normaliseInPlace(copy.data(), copy.size()));
-    return copy;
-}
-
-std::string_view field(std::string_view line, int n) {
-    if (n > 0) {
-        size_t start = 0;
-        for (int i = 1; i < n; ++i) {
-            const size_t blank = line.find(' ', start);
-            if (blank == std::string_view::npos) return {};
-            start = blank + 1;
-        }
-        const size_t blank = line.find(' ', start);
-        return line.substr(start, blank == std::string_view::npos ? std::string_view::npos : blank - start);
-    }
-    if (n < 0) {
-        size_t end = line.size();
-        for (int i = -1; i > n; --i) {
-            const size_t blank = end == 0 ? std::string_view::npos : line.rfind(' ', end - 1);
-            if (blank == std::string_view::npos) return {};
-            end = blank;
-        }
-        const size_t blank = end == 0 ? std::string_view::npos : line.rfind(' ', end - 1);
-        const size_t start = blank == std::string_view::npos ? 0 : blank + 1;
-        return line.substr(start, end - start);
-    }
-    return {};
-}
-
 bool isBlockHeader(std::string_view line, std::string_view containsKeyword) {
     return line.size() >= containsKeyword.size() &&
            line.substr(line.size() - containsKeyword.size()) == containsKeyword;
-}
-
-std::string_view headerAssemblyName(std::string_view headerLine) { return field(headerLine, -2); }
-
-std::string_view findMainAssembly(const BomLineTable& table, std::string_view containsKeyword) {
-    for (std::string_view line : table.lines())
-        if (isBlockHeader(line, containsKeyword)) return headerAssemblyName(line);
-    return {};
-}
-
-ItemKind itemKind(std::string_view line, const KeywordSet& keywords) {
-    const std::string_view type = field(line, 2);
-    if (type == keywords.SubAssembly) return ItemKind::SubAssembly;
-    if (type == keywords.Part) return ItemKind::Part;
-    return ItemKind::None;
 }
 
 namespace {
@@ -167,33 +87,6 @@ std::string_view between(const char* begin, const char* end) { return std::strin
 
 }  // namespace
 
-LineFields splitFields(std::string_view line) {
-    LineFields f;
-    const char* const end = line.data() + line.size();
-    const char* const first = skipBlanks(line.data(), end);
-    if (first == end) return f;
-    const char* firstEnd = findBlank(first, end);
-    f.first = between(first, firstEnd);
-    const char* const second = skipBlanks(firstEnd, end);
-    if (second == end) {
-        f.last = f.first;
-        return f;
-    }
-    f.second = between(second, findBlank(second, end));
-    // The last two fields from the back, so that a long middle is never read; neither begins
-    // before the second field.
-    const char* const lastEnd = skipBlanksBack(second, end);
-    const char* const last = findBlankBack(second, lastEnd);
-    f.last = between(last, lastEnd);
-    if (last == second) {
-        f.beforeLast = f.first;
-        return f;
-    }
-    const char* const beforeLastEnd = skipBlanksBack(second, last);
-    f.beforeLast = between(findBlankBack(second, beforeLastEnd), beforeLastEnd);
-    return f;
-}
-
 std::string_view fieldOfRawLine(std::string_view line, int n) {
     const char* const begin = line.data();
     const char* const end = begin + line.size();
@@ -208,21 +101,6 @@ std::string_view fieldOfRawLine(std::string_view line, int n) {
         return between(findBlankBack(begin, q), q);
     }
     return {};
-}
-
-int readFieldNumber(std::string_view text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return 0;
-    text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
-    size_t i = text[0] == '+' || text[0] == '-' ? 1 : 0;
-    if (i == text.size()) return 0;
-    int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return 0;
-        value = value * 10 + (text[i] - '0');
-        if (value > std::numeric_limits<int>::max()) return 0;
-    }
-    return static_cast<int>(text[0] == '-' ? -value : value);
 }
 
 LineClassifier::LineClassifier(const KeywordSet& keywords, const ColumnLayout& columns)
@@ -281,8 +159,6 @@ LineClass LineClassifier::classify(std::string_view line) {
     return c;
 }
 
-Quantity readQuantity(std::string_view line) { return readQuantityField(field(line, 1)); }
-
 Quantity readQuantityField(std::string_view firstField) {
     // Nearly every quantity is a few plain digits.
     if (!firstField.empty() && firstField.size() <= 9) {
@@ -297,51 +173,6 @@ Quantity readQuantityField(std::string_view firstField) {
         n.value > std::numeric_limits<int32_t>::max())
         return {0, true};
     return {static_cast<int32_t>(n.value), false};
-}
-
-std::string_view NameArena::copy(std::string_view name) {
-    if (name.empty()) return {};
-    if (chunkUsed_ + name.size() > chunkSize_) {
-        chunkSize_ = std::max<size_t>(name.size(), 64 * 1024);
-        chunks_.push_back(std::unique_ptr<char[]>(new char[chunkSize_]));
-        chunkUsed_ = 0;
-    }
-    char* const place = chunks_.back().get() + chunkUsed_;
-    std::memcpy(place, name.data(), name.size());
-    chunkUsed_ += name.size();
-    return {place, name.size()};
-}
-
-std::string WhereUsedTable::entriesText(size_t row) const {
-    std::string text;
-    for (size_t i = entryBegin[row]; i < entryEnd[row]; ++i) {
-        const WhereUsedEntry& entry = entries[i];
-        appendCount(text, entry.quantity);
-        text += "x in ";
-        text += assemblyOf(entry);
-        text += ';';
-    }
-    return text;
-}
-
-char* putWideCount(char* out, int64_t value) {
-    char digits[20];
-    const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    const size_t length = static_cast<size_t>(end - digits);
-    for (size_t i = length; i < 5; ++i) *out++ = ' ';
-    std::memcpy(out, digits, length);
-    return out + length;
-}
-
-void appendCount(std::string& out, int64_t value) {
-    char field[20];
-    out.append(field, static_cast<size_t>(putCount(field, value) - field));
-}
-
-std::string formatCount(int64_t value) {
-    std::string text;
-    appendCount(text, value);
-    return text;
 }
 
 }  // namespace trelk

@@ -18,19 +18,19 @@ public:
         const LineClass is = classifier_.classify(raw);
         const bool summaryRow = !summaryDone_ && lookForSummary(raw, is);
         if (!is.empty && !is.header && is.kind == ItemKind::None) return;
-        Line& line = batch_[batched_++];
+        Line& line = batch_.add();
         line.is = is;
         line.number = static_cast<uint32_t>(bom_.lineCount_);
         line.summaryRow = summaryRow;
         if (is.kind != ItemKind::None) {
             line.itemHash = NameIndex::hash(is.item);
-            bom_.names_.prefetchSlot(line.itemHash);
+            batch_.willLookUp(line.itemHash);
         }
         if (is.header) {
             line.headerHash = NameIndex::hash(is.headerName);
-            bom_.names_.prefetchSlot(line.headerHash);
+            batch_.willLookUp(line.headerHash);
         }
-        if (batched_ == kBatch) takeBatch();
+        if (batch_.full()) takeBatch();
     }
 
     // The lines seen so far are about to go out of memory.
@@ -67,15 +67,9 @@ private:
     }
 
     // The lines that matter are taken in batches, their names looked up only after the processor
-    // has been asked for the slots and the stored names they need: the cache misses of a batch
-    // then overlap instead of coming one after the other.
+    // has been asked for what the lookups need (LookupBatch).
     void takeBatch() {
-        for (size_t i = 0; i < batched_; ++i) {
-            if (batch_[i].is.kind != ItemKind::None) bom_.names_.prefetchName(batch_[i].itemHash);
-            if (batch_[i].is.header) bom_.names_.prefetchName(batch_[i].headerHash);
-        }
-        for (size_t i = 0; i < batched_; ++i) take(batch_[i]);
-        batched_ = 0;
+        batch_.take([this](const Line& line) { take(line); });
     }
 
     // Where-used blocks are found in the same pass: a header outside a block opens one, the next
@@ -181,7 +175,6 @@ private:
     };
     static constexpr size_t kOpen = ~size_t{0};
 
-    static constexpr size_t kBatch = 64;
     BomStructure& bom_;
     LineClassifier classifier_;
     std::string summaryKeyword_;
@@ -190,8 +183,7 @@ private:
     size_t rowCount_ = 0, rowsBegin_ = 0, rowsEnd_ = 0;
     std::vector<Candidate> candidates_;
     std::string normalised_;
-    Line batch_[kBatch];
-    size_t batched_ = 0;
+    LookupBatch<Line> batch_{bom_.names_};
     bool inBlock_ = false;
     // Assemblies whose first header has been met and whose walk has not yet reached an empty line.
     std::vector<NameId> openWalks_;
@@ -208,10 +200,7 @@ BomStructure::BomStructure(const ReadPiece& read, const Rewind& rewind, const Ke
     // An export's item lines are some 50 bytes long; a wrong guess costs only address space, or
     // the growing the table would have done anyway.
     const size_t expectedItems = static_cast<size_t>(std::min<uint64_t>(expectedBytes / 48, uint64_t{1} << 24));
-    if (expectedItems > 0) {
-        items_.reserve(expectedItems);
-        adviseLargeBuffer(items_.data(), expectedItems * sizeof(BomItem));
-    }
+    if (expectedItems > 0) reserveLarge(items_, expectedItems);
     Builder builder(*this, keywords, columns);
     forEachBomLineRead(read, rewind, [&](std::string_view line) { builder.line(line); }, [&] { builder.endOfPiece(); });
     builder.finish();

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/word_scan.h"
 #include "text/text_rules.h"
 
 namespace trelk {
@@ -28,60 +29,10 @@ bool isBlockHeader(std::string_view line, std::string_view containsKeyword) {
 
 namespace {
 
-// The columns of an export are padded with long runs of blanks, so blanks are looked for eight
-// bytes at a time where the byte order allows.
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-constexpr bool kWordScan = true;
-#else
-constexpr bool kWordScan = false;
-#endif
-constexpr uint64_t kBlanks = 0x2020202020202020ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
-
-uint64_t load8(const char* p) {
-    uint64_t w;
-    std::memcpy(&w, p, 8);
-    return w;
-}
-// The high bit of every byte of the word that is a blank, nothing else.
-uint64_t blankBytes(uint64_t w) {
-    const uint64_t x = w ^ kBlanks;
-    return ~(((x & kLow7) + kLow7) | x | kLow7);
-}
-int lowestByte(uint64_t bits) { return __builtin_ctzll(bits) / 8; }
-int highestByte(uint64_t bits) { return (63 - __builtin_clzll(bits)) / 8; }
-
-// The first byte at or after p that is not a blank, or end.
-const char* skipBlanks(const char* p, const char* end) {
-    if (kWordScan)
-        for (; end - p >= 8; p += 8)
-            if (const uint64_t other = load8(p) ^ kBlanks) return p + lowestByte(other);
-    while (p < end && *p == ' ') ++p;
-    return p;
-}
-// The first blank at or after p, or end.
-const char* findBlank(const char* p, const char* end) {
-    if (kWordScan)
-        for (; end - p >= 8; p += 8)
-            if (const uint64_t blanks = blankBytes(load8(p))) return p + lowestByte(blanks);
-    while (p < end && *p != ' ') ++p;
-    return p;
-}
-// Going back from end: just after the last byte that is not a blank, or begin.
-const char* skipBlanksBack(const char* begin, const char* end) {
-    if (kWordScan)
-        for (; end - begin >= 8; end -= 8)
-            if (const uint64_t other = load8(end - 8) ^ kBlanks) return end - 8 + highestByte(other) + 1;
-    while (end > begin && end[-1] == ' ') --end;
-    return end;
-}
-// Going back from end: just after the last blank, or begin.
-const char* findBlankBack(const char* begin, const char* end) {
-    if (kWordScan)
-        for (; end - begin >= 8; end -= 8)
-            if (const uint64_t blanks = blankBytes(load8(end - 8))) return end - 8 + highestByte(blanks) + 1;
-    while (end > begin && end[-1] != ' ') --end;
-    return end;
-}
+using word_scan::findBlank;
+using word_scan::findBlankBack;
+using word_scan::skipBlanks;
+using word_scan::skipBlanksBack;
 
 std::string_view between(const char* begin, const char* end) { return std::string_view(begin, static_cast<size_t>(end - begin)); }
 

@@ -9,7 +9,11 @@
 //   engine/result_tables.h    the sorted tables the report is written from
 //   engine/report.h           the report (csv_export.h, json_export.h: the other formats)
 //   engine/processing_run.h   this file: the run that strings them together
-// Files reach the engine through engine/file_system.h.
+// Files reach the engine through engine/file_system.h. What makes the steps fast sits in files of
+// its own: engine/word_scan.h (blanks found eight bytes at a time), engine/name_index.h (the names
+// numbered through an own hash index, looked up in prefetched batches), engine/name_order.h (the
+// sort on name prefixes), and reserveLarge in engine/file_system.h (huge pages for the two largest
+// tables); docs/performance.md has the figures.
 #pragma once
 
 #include <cstdint>

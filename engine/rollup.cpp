@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/file_system.h"
+#include "engine/name_order.h"
 
 namespace trelk {
 
@@ -369,8 +370,7 @@ WhereUsedById buildWhereUsed(const BomStructure& bom) {
                 start[id] = next;
                 next += count[id];
             }
-        entries.reserve(next);
-        adviseLargeBuffer(entries.data(), next * sizeof(WhereUsedEntry));
+        reserveLarge(entries, next);
         entries.resize(next);
     };
     layOut(w.assemblyCount, w.assemblyStart, w.assemblyEntries);
@@ -391,40 +391,12 @@ WhereUsedById buildWhereUsed(const BomStructure& bom) {
 
 namespace {
 
-// Every name number in ascending byte order of the names: names compare as unsigned bytes, and a
-// name that begins another comes first. The sort runs on the first sixteen bytes of every name,
-// read as two big-endian numbers with zeros after the end; only names alike in all sixteen are
-// compared in full.
-std::vector<NameId> allInNameOrder(const BomStructure& bom) {
-    struct Key {
-        uint64_t high, low;
-        NameId id;
-    };
-    auto prefix = [](std::string_view name, size_t from) {
-        uint64_t value = 0;
-        for (size_t i = from; i < from + 8; ++i)
-            value = value << 8 | (i < name.size() ? static_cast<unsigned char>(name[i]) : 0u);
-        return value;
-    };
-    std::vector<Key> keys(bom.nameCount());
-    for (NameId id = 0; id < keys.size(); ++id) {
-        const std::string_view name = bom.name(id);
-        keys[id] = {prefix(name, 0), prefix(name, 8), id};
-    }
-    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
-        if (a.high != b.high) return a.high < b.high;
-        if (a.low != b.low) return a.low < b.low;
-        return bom.name(a.id) < bom.name(b.id);
-    });
-    std::vector<NameId> order(keys.size());
-    for (size_t i = 0; i < keys.size(); ++i) order[i] = keys[i].id;
-    return order;
-}
-
 // The rows of one table in name order: the names of `ids`, picked from the whole order.
 class RowOrder {
 public:
-    explicit RowOrder(const BomStructure& bom) : order_(allInNameOrder(bom)), present_(bom.nameCount(), 0) {}
+    explicit RowOrder(const BomStructure& bom)
+        : order_(inByteOrder(bom.nameCount(), [&bom](NameId id) { return bom.name(id); })),
+          present_(bom.nameCount(), 0) {}
     std::vector<NameId> operator()(const std::vector<NameId>& ids) {
         for (const NameId id : ids) present_[id] = 1;
         std::vector<NameId> rows;

@@ -10,19 +10,7 @@
 
 namespace trelk {
 
-// Leading and trailing blanks removed, every run of blanks made one blank (blank = byte 32 only),
-// written over the line's own bytes; returns the new length.
-size_t normaliseInPlace(char* line, size_t length);
-
-// The (normalised) line ends with the `contains` keyword.
-bool isBlockHeader(std::string_view line, std::string_view containsKeyword);
-
 enum class ItemKind : uint8_t { None, SubAssembly, Part };
-
-// Field n of a line as it would be once normalised, taken straight from the line as read: the
-// n-th piece of the line cut at every blank; n = -1 is the last piece, -2 the one before. A piece
-// that does not exist is empty.
-std::string_view fieldOfRawLine(std::string_view line, int n);
 
 // What the analysis makes of one line as read: the same as normalising it and then asking
 // isBlockHeader and taking its fields, without writing to the line or copying it.
@@ -51,6 +39,20 @@ private:
     bool containsHasBlank_;
     std::string normalised_;
 };
+
+// The pieces the classifier is made of, which the structure builder uses too.
+
+// Leading and trailing blanks removed, every run of blanks made one blank (blank = byte 32 only),
+// written over the line's own bytes; returns the new length.
+size_t normaliseInPlace(char* line, size_t length);
+
+// The (normalised) line ends with the `contains` keyword.
+bool isBlockHeader(std::string_view line, std::string_view containsKeyword);
+
+// Field n of a line as it would be once normalised, taken straight from the line as read: the
+// n-th piece of the line cut at every blank; n = -1 is the last piece, -2 the one before. A piece
+// that does not exist is empty.
+std::string_view fieldOfRawLine(std::string_view line, int n);
 
 // Field 1 as a quantity. A value outside the 32-bit range is reported as such and counts 0.
 struct Quantity {

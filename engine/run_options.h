@@ -16,8 +16,9 @@ struct KeywordSet {
 };
 
 // Which fields of an item line hold the quantity, the type and the name: 1, 2, ... from the start,
-// -1, -2, ... from the end, as field() counts them. The members carry the names of their settings
-// keys. The CAD system's own layout is the default; companies lay their exports out otherwise.
+// -1, -2, ... from the end, as fieldOfRawLine (engine/line_classifier.h) counts them. The members
+// carry the names of their settings keys. The CAD system's own layout is the default; companies
+// lay their exports out otherwise.
 struct ColumnLayout {
     int Quantity = 1;
     int Type = 2;

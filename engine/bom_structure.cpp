@@ -83,7 +83,8 @@ private:
         // Item lines outside blocks are read by nothing, except a header line that is an item too:
         // the walk from a header that is an empty line (an empty `contains` keyword) runs over it.
         if (line.summaryRow)
-            bom_.summaryRows_.push_back({numberOf(line.is.item, line.itemHash), readQuantityField(line.is.quantity).value});
+            bom_.summaryRows_.push_back(
+                {numberOf(line.is.item, line.itemHash), readQuantityField(line.is.quantity).value});
         if (line.is.kind != ItemKind::None && (inBlock_ || opensBlock)) {
             const Quantity quantity = readQuantityField(line.is.quantity);
             const NameId item = numberOf(line.is.item, line.itemHash);
@@ -202,7 +203,8 @@ BomStructure::BomStructure(const ReadPiece& read, const Rewind& rewind, const Ke
     const size_t expectedItems = static_cast<size_t>(std::min<uint64_t>(expectedBytes / 48, uint64_t{1} << 24));
     if (expectedItems > 0) reserveLarge(items_, expectedItems);
     Builder builder(*this, keywords, columns);
-    forEachBomLineRead(read, rewind, [&](std::string_view line) { builder.line(line); }, [&] { builder.endOfPiece(); });
+    forEachBomLineRead(
+        read, rewind, [&](std::string_view line) { builder.line(line); }, [&] { builder.endOfPiece(); });
     builder.finish();
 }
 

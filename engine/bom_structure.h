@@ -16,9 +16,9 @@ namespace trelk {
 
 // An item line that a roll-up walk or the where-used lists can meet.
 struct BomItem {
-    NameId item;        // field -1
-    int32_t quantity;   // 0 when out of range
-    ItemKind kind;      // SubAssembly or Part
+    NameId item;       // field -1
+    int32_t quantity;  // 0 when out of range
+    ItemKind kind;     // SubAssembly or Part
 };
 
 // A block as the where-used lists see it: opened by a header line outside a block, closed by the
@@ -84,7 +84,9 @@ public:
 
     bool hasMainAssembly() const { return mainAssembly_ != kNone; }
     // The name of the first header line, or empty when the file has none.
-    std::string_view mainAssemblyName() const { return mainAssembly_ == kNone ? std::string_view() : name(mainAssembly_); }
+    std::string_view mainAssemblyName() const {
+        return mainAssembly_ == kNone ? std::string_view() : name(mainAssembly_);
+    }
 
 private:
     class Builder;

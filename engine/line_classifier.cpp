@@ -34,7 +34,9 @@ using word_scan::findBlankBack;
 using word_scan::skipBlanks;
 using word_scan::skipBlanksBack;
 
-std::string_view between(const char* begin, const char* end) { return std::string_view(begin, static_cast<size_t>(end - begin)); }
+std::string_view between(const char* begin, const char* end) {
+    return std::string_view(begin, static_cast<size_t>(end - begin));
+}
 
 }  // namespace
 
@@ -64,9 +66,12 @@ void LineClassifier::takeColumns(std::string_view line, LineClass& c) const {
     c.quantity = fieldOfRawLine(line, columns_.Quantity);
     c.item = fieldOfRawLine(line, columns_.Name);
     const std::string_view type = fieldOfRawLine(line, columns_.Type);
-    if (sameBytes(type, keywords_.SubAssembly)) c.kind = ItemKind::SubAssembly;
-    else if (sameBytes(type, keywords_.Part)) c.kind = ItemKind::Part;
-    else c.kind = ItemKind::None;
+    if (sameBytes(type, keywords_.SubAssembly))
+        c.kind = ItemKind::SubAssembly;
+    else if (sameBytes(type, keywords_.Part))
+        c.kind = ItemKind::Part;
+    else
+        c.kind = ItemKind::None;
 }
 
 LineClass LineClassifier::classify(std::string_view line) {
@@ -91,8 +96,10 @@ LineClass LineClassifier::classify(std::string_view line) {
         const char* const second = skipBlanks(firstEnd, end);
         type = between(second, findBlank(second, end));
     }
-    if (sameBytes(type, keywords_.SubAssembly)) c.kind = ItemKind::SubAssembly;
-    else if (sameBytes(type, keywords_.Part)) c.kind = ItemKind::Part;
+    if (sameBytes(type, keywords_.SubAssembly))
+        c.kind = ItemKind::SubAssembly;
+    else if (sameBytes(type, keywords_.Part))
+        c.kind = ItemKind::Part;
     if (containsHasBlank_) {
         normalised_.assign(line.data(), line.size());
         normalised_.resize(normaliseInPlace(normalised_.data(), normalised_.size()));
@@ -120,8 +127,7 @@ Quantity readQuantityField(std::string_view firstField) {
         if (i == firstField.size()) return {value, false};
     }
     const LeadingNumber n = readLeadingNumber(firstField);
-    if (n.outOfRange || n.value < std::numeric_limits<int32_t>::min() ||
-        n.value > std::numeric_limits<int32_t>::max())
+    if (n.outOfRange || n.value < std::numeric_limits<int32_t>::min() || n.value > std::numeric_limits<int32_t>::max())
         return {0, true};
     return {static_cast<int32_t>(n.value), false};
 }

@@ -15,9 +15,9 @@ enum class ItemKind : uint8_t { None, SubAssembly, Part };
 // What the analysis makes of one line as read: the same as normalising it and then asking
 // isBlockHeader and taking its fields, without writing to the line or copying it.
 struct LineClass {
-    bool empty = true;   // empty once normalised: ends a block
-    bool header = false;  // a block header
-    ItemKind kind = ItemKind::None;  // None for empty lines
+    bool empty = true;                // empty once normalised: ends a block
+    bool header = false;              // a block header
+    ItemKind kind = ItemKind::None;   // None for empty lines
     std::string_view quantity, item;  // the quantity and name fields of the column layout
     std::string_view headerName;      // field -2 of a header; empty for other lines
     std::string_view lastField;       // field -1

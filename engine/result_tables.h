@@ -18,7 +18,8 @@ class Tally {
 public:
     Tally() = default;
     static Tally of(int64_t value) {
-        return value < 0 ? Tally(0, uint64_t{0} - static_cast<uint64_t>(value)) : Tally(static_cast<uint64_t>(value), 0);
+        return value < 0 ? Tally(0, uint64_t{0} - static_cast<uint64_t>(value))
+                         : Tally(static_cast<uint64_t>(value), 0);
     }
 
     // Out of range when the difference of the halves leaves 64 bits, or when either half is held.
@@ -30,7 +31,8 @@ public:
     int64_t value() const {
         if (positive_ == kHeld || negative_ == kHeld)
             return negative_ == kHeld && positive_ != kHeld ? std::numeric_limits<int64_t>::min() : kMax;
-        if (positive_ >= negative_) return positive_ - negative_ > kMax ? kMax : static_cast<int64_t>(positive_ - negative_);
+        if (positive_ >= negative_)
+            return positive_ - negative_ > kMax ? kMax : static_cast<int64_t>(positive_ - negative_);
         const uint64_t below = negative_ - positive_;
         return below > kMax ? std::numeric_limits<int64_t>::min() : -static_cast<int64_t>(below);
     }

@@ -45,8 +45,7 @@ struct SectionSelection {
     bool operator==(const SectionSelection& o) const {
         return Include_BOMAssyBreakdown == o.Include_BOMAssyBreakdown &&
                Include_SummaryOfAssys == o.Include_SummaryOfAssys &&
-               Include_SummaryOfParts == o.Include_SummaryOfParts &&
-               Include_AssyInAssys == o.Include_AssyInAssys &&
+               Include_SummaryOfParts == o.Include_SummaryOfParts && Include_AssyInAssys == o.Include_AssyInAssys &&
                Include_PartsInAssys == o.Include_PartsInAssys;
     }
 };

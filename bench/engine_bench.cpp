@@ -82,19 +82,17 @@ void BM_CutLines(benchmark::State& state) {
 }
 TRELK_BENCHMARK(BM_CutLines);
 
-void BM_SplitFields(benchmark::State& state) {
+void BM_ClassifyLines(benchmark::State& state) {
     const KeywordSet keywords;
     for (auto _ : state) {
+        LineClassifier classifier(keywords);
         size_t items = 0;
-        forEachLine(bomBytes(), [&](std::string_view line) {
-            const LineFields f = splitFields(line);
-            items += f.second == keywords.Part;
-        });
+        forEachLine(bomBytes(), [&](std::string_view line) { items += classifier.classify(line).kind == ItemKind::Part; });
         benchmark::DoNotOptimize(items);
     }
     setBytes(state);
 }
-TRELK_BENCHMARK(BM_SplitFields);
+TRELK_BENCHMARK(BM_ClassifyLines);
 
 // Cutting, splitting, classifying and numbering the names: the whole first pass.
 void BM_ReadStructure(benchmark::State& state) {
@@ -114,10 +112,11 @@ const std::vector<std::string_view>& namesInFileOrder() {
     static const std::vector<std::string_view> names = [] {
         std::vector<std::string_view> out;
         const KeywordSet keywords;
+        LineClassifier classifier(keywords);
         forEachLine(bomBytes(), [&](std::string_view line) {
-            const LineFields f = splitFields(line);
-            if (f.second == keywords.Part || f.second == keywords.SubAssembly) out.push_back(f.last);
-            else if (isBlockHeader(f.last, keywords.contains)) out.push_back(f.beforeLast);
+            const LineClass c = classifier.classify(line);
+            if (c.kind != ItemKind::None) out.push_back(c.item);
+            else if (c.header) out.push_back(c.headerName);
         });
         return out;
     }();

@@ -1,12 +1,26 @@
 // One processing run: from the BOM file named in the request to the report, its log lines and
 // the request to open it. The run sees nothing of the world but the request and the host.
+//
+// The engine's pipeline, one header per step, in the order the run takes them:
+//   engine/run_options.h      what the run is asked: keywords, column layout, report sections
+//   engine/line_classifier.h  each line as read: empty, block header or item line, and its fields
+//   engine/bom_structure.h    the lines kept as items and blocks, every name numbered once
+//   engine/rollup.h           the roll-up, the where-used lists, and the tables sorted by name
+//   engine/result_tables.h    the sorted tables the report is written from
+//   engine/report.h           the report (csv_export.h, json_export.h: the other formats)
+//   engine/processing_run.h   this file: the run that strings them together
+// Files reach the engine through engine/file_system.h. What makes the steps fast sits in files of
+// its own: engine/word_scan.h (blanks found eight bytes at a time), engine/name_index.h (the names
+// numbered through an own hash index, looked up in prefetched batches), engine/name_order.h (the
+// sort on name prefixes), and reserveLarge in engine/file_system.h (huge pages for the two largest
+// tables); docs/performance.md has the figures.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "engine/bom_tables.h"
+#include "engine/run_options.h"
 
 namespace trelk {
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "engine/bom_tables.h"
 #include "engine/file_system.h"
 #include "engine/rollup.h"
 

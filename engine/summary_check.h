@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/bom_tables.h"
 #include "engine/rollup.h"
 
 namespace trelk {

@@ -9,7 +9,7 @@
 #include <limits>
 #include <string>
 
-#include "engine/bom_tables.h"
+#include "support/literal_lines.h"
 #include "fuzz_support.h"
 #include "text/text_rules.h"
 

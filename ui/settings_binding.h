@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/bom_tables.h"
+#include "engine/run_options.h"
 
 namespace trelk::ui {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/bom_tables.h"
+#include "support/literal_lines.h"
 #include "support/literal_rollup.h"
 
 namespace trelk::literal {

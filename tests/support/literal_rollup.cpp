@@ -282,7 +282,7 @@ literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, 
     for (const auto& [from, to] : {std::pair{&tables.assemblyWhereUsed, &out.assemblyWhereUsed},
                                    std::pair{&tables.partWhereUsed, &out.partWhereUsed}}) {
         to->names.assign(from->names.begin(), from->names.end());
-        for (size_t row = 0; row < from->count(); ++row) to->entries.push_back(from->entriesText(row));
+        for (size_t row = 0; row < from->count(); ++row) to->entries.push_back(entriesText(*from, row));
     }
     return out;
 }

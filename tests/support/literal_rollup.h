@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/bom_tables.h"
+#include "support/literal_lines.h"
 #include "engine/rollup.h"
 
 namespace trelk::literal {

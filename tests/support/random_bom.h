@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "engine/bom_tables.h"
+#include "support/literal_lines.h"
 
 namespace trelk::testing {
 

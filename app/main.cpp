@@ -16,9 +16,12 @@ namespace {
 
 // The first rich-edit library found decides which class the modal loops treat like an edit box.
 void chooseRichEdit() {
-    if (LoadLibraryA("RICHED20.Dll")) trelk::setRichEditClassName("RICHEDIT20A");
-    else if (LoadLibraryA("RICHED32.Dll")) trelk::setRichEditClassName("RICHEDIT");
-    else trelk::setRichEditClassName("");
+    if (LoadLibraryA("RICHED20.Dll"))
+        trelk::setRichEditClassName("RICHEDIT20A");
+    else if (LoadLibraryA("RICHED32.Dll"))
+        trelk::setRichEditClassName("RICHEDIT");
+    else
+        trelk::setRichEditClassName("");
 }
 
 int runProgram(HINSTANCE instance, const std::string& startFile) {

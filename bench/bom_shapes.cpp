@@ -30,17 +30,19 @@ private:
     uint64_t state_;
 };
 
-const char* const kPartKinds[] = {"BOLT",  "NUT",     "WASHER", "SCREW",  "PIN",    "RIVET",   "CLIP",   "BRACKET",
-                                  "PLATE", "SHAFT",   "BUSHING", "SEAL",  "O_RING", "SPACER",  "COVER",  "PANEL",
-                                  "RIB",   "SPAR",    "TUBE",   "HOSE",   "FITTING", "SPRING", "GASKET", "KEY",
-                                  "LEVER", "HOUSING", "GEAR",   "PULLEY", "LABEL",  "CABLE_TIE"};
+const char* const kPartKinds[] = {"BOLT",  "NUT",     "WASHER",  "SCREW",  "PIN",     "RIVET",    "CLIP",   "BRACKET",
+                                  "PLATE", "SHAFT",   "BUSHING", "SEAL",   "O_RING",  "SPACER",   "COVER",  "PANEL",
+                                  "RIB",   "SPAR",    "TUBE",    "HOSE",   "FITTING", "SPRING",   "GASKET", "KEY",
+                                  "LEVER", "HOUSING", "GEAR",    "PULLEY", "LABEL",   "CABLE_TIE"};
 constexpr size_t kFastenerKinds = 7;  // the first kinds above: the parts used everywhere
 const char* const kPartSuffixes[] = {"ISO4762", "ISO4032", "DIN933", "DIN125", "REV_A",
                                      "REV_B",   "REV_C",   "AL6061", "SS316",  "PA66"};
-const char* const kAssemblyKinds[] = {"GEARBOX", "FRAME", "DOOR",  "WING",  "SEAT",  "PUMP",    "MOTOR", "VALVE",
-                                      "ARM",     "HINGE", "BOGIE", "AXLE",  "CONSOLE", "HARNESS", "BRAKE", "WHEEL"};
+const char* const kAssemblyKinds[] = {"GEARBOX", "FRAME", "DOOR",  "WING", "SEAT",    "PUMP",    "MOTOR", "VALVE",
+                                      "ARM",     "HINGE", "BOGIE", "AXLE", "CONSOLE", "HARNESS", "BRAKE", "WHEEL"};
 template <class T, size_t N>
-constexpr size_t countOf(T (&)[N]) { return N; }
+constexpr size_t countOf(T (&)[N]) {
+    return N;
+}
 
 // A seven-digit drawing number, different for every index below ten million.
 std::string drawingNumber(size_t index) {
@@ -50,9 +52,10 @@ std::string drawingNumber(size_t index) {
 
 // Fasteners (the common parts) come first among the part numbers.
 std::string partName(size_t index, size_t fasteners) {
-    const size_t kind = index < fasteners ? index % kFastenerKinds
-                                          : kFastenerKinds + index % (countOf(kPartKinds) - kFastenerKinds);
-    return std::string(kPartKinds[kind]) + "_" + drawingNumber(index) + "_" + kPartSuffixes[index / 7 % countOf(kPartSuffixes)];
+    const size_t kind =
+        index < fasteners ? index % kFastenerKinds : kFastenerKinds + index % (countOf(kPartKinds) - kFastenerKinds);
+    return std::string(kPartKinds[kind]) + "_" + drawingNumber(index) + "_" +
+           kPartSuffixes[index / 7 % countOf(kPartSuffixes)];
 }
 
 std::string assemblyName(size_t index) {
@@ -119,8 +122,8 @@ struct TreeShape {
     size_t assemblies;
     size_t parts;
     size_t levels;
-    size_t firstLeafLevel;  // from this level (0 = the top) down, some assemblies hold only parts
-    double reuse;           // extra sub-assembly lines per block, as a share of its own children
+    size_t firstLeafLevel;   // from this level (0 = the top) down, some assemblies hold only parts
+    double reuse;            // extra sub-assembly lines per block, as a share of its own children
     unsigned commonPercent;  // share of those that go to the common tenth of the level below
 };
 
@@ -161,7 +164,8 @@ std::string tree(const TreeShape& s, uint64_t seed) {
         // at different depths.
         const size_t parents = k > s.firstLeafLevel ? std::max<size_t>(1, levelSize[k - 1] * 2 / 3) : levelSize[k - 1];
         for (size_t i = 0; i < levelSize[k]; ++i)
-            blocks[levelStart[k - 1] + dice.below(parents)].push_back({true, levelStart[k] + i, assemblyQuantity(dice)});
+            blocks[levelStart[k - 1] + dice.below(parents)].push_back(
+                {true, levelStart[k] + i, assemblyQuantity(dice)});
     }
     size_t subLines = 0;
     for (size_t k = 0; k + 1 < s.levels; ++k)
@@ -171,7 +175,8 @@ std::string tree(const TreeShape& s, uint64_t seed) {
             const double wanted = s.reuse * static_cast<double>(own) + dice.unit();
             const size_t next = levelSize[k + 1], common = std::max<size_t>(1, next / 10);
             for (size_t r = 0; r < static_cast<size_t>(wanted); ++r) {
-                const size_t child = levelStart[k + 1] + (dice.chance(s.commonPercent) ? dice.below(common) : dice.below(next));
+                const size_t child =
+                    levelStart[k + 1] + (dice.chance(s.commonPercent) ? dice.below(common) : dice.below(next));
                 blocks[a].push_back({true, child, assemblyQuantity(dice)});
             }
         }
@@ -202,7 +207,9 @@ std::string tree(const TreeShape& s, uint64_t seed) {
     size_t slot = 0;
     for (size_t a = 0; a < assemblies; ++a) {
         for (size_t i = 0; i < partCount[a]; ++i, ++slot) {
-            const size_t part = slot < s.parts ? firstUse[slot] : dice.chance(30) ? dice.below(fasteners) : dice.below(s.parts);
+            const size_t part = slot < s.parts    ? firstUse[slot]
+                                : dice.chance(30) ? dice.below(fasteners)
+                                                  : dice.below(s.parts);
             blocks[a].push_back({false, part, partQuantity(dice, part < fasteners)});
         }
         dice.shuffle(blocks[a]);
@@ -295,36 +302,41 @@ std::string oneBlock(size_t items, uint64_t seed) {
 
 std::string generateBom(const ShapeOptions& o) {
     switch (o.shape) {
-        case Shape::Wide: {
-            // 6 to 8 levels: branches may end from the sixth level on.
-            const TreeShape s{o.size ? o.size : 1000000, 20000, 100000, 8, 5, 0.5, 30};
-            return tree(s, o.seed);
-        }
-        case Shape::DeepShared: return deepShared(o.size ? o.size : 40);
-        case Shape::OneBlock: return oneBlock(o.size ? o.size : 1000000, o.seed);
-        case Shape::Realistic: {
-            const TreeShape s{o.size ? o.size : 100000, 2000, 15000, 6, 4, 1.0, 50};
-            return tree(s, o.seed);
-        }
+    case Shape::Wide: {
+        // 6 to 8 levels: branches may end from the sixth level on.
+        const TreeShape s{o.size ? o.size : 1000000, 20000, 100000, 8, 5, 0.5, 30};
+        return tree(s, o.seed);
+    }
+    case Shape::DeepShared: return deepShared(o.size ? o.size : 40);
+    case Shape::OneBlock: return oneBlock(o.size ? o.size : 1000000, o.seed);
+    case Shape::Realistic: {
+        const TreeShape s{o.size ? o.size : 100000, 2000, 15000, 6, 4, 1.0, 50};
+        return tree(s, o.seed);
+    }
     }
     return {};
 }
 
 bool parseShape(std::string_view name, Shape& shape) {
-    if (name == "wide" || name == "W1") shape = Shape::Wide;
-    else if (name == "deep" || name == "W2") shape = Shape::DeepShared;
-    else if (name == "one-block" || name == "W3") shape = Shape::OneBlock;
-    else if (name == "realistic" || name == "W4") shape = Shape::Realistic;
-    else return false;
+    if (name == "wide" || name == "W1")
+        shape = Shape::Wide;
+    else if (name == "deep" || name == "W2")
+        shape = Shape::DeepShared;
+    else if (name == "one-block" || name == "W3")
+        shape = Shape::OneBlock;
+    else if (name == "realistic" || name == "W4")
+        shape = Shape::Realistic;
+    else
+        return false;
     return true;
 }
 
 const char* shapeName(Shape shape) {
     switch (shape) {
-        case Shape::Wide: return "wide";
-        case Shape::DeepShared: return "deep";
-        case Shape::OneBlock: return "one-block";
-        case Shape::Realistic: return "realistic";
+    case Shape::Wide: return "wide";
+    case Shape::DeepShared: return "deep";
+    case Shape::OneBlock: return "one-block";
+    case Shape::Realistic: return "realistic";
     }
     return "";
 }

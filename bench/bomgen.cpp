@@ -27,11 +27,16 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--seed" && hasValue) options.seed = std::strtoull(argv[++i], nullptr, 10);
-        else if (arg == "--size" && hasValue) options.size = std::strtoull(argv[++i], nullptr, 10);
-        else if (arg == "-o" && hasValue) output = argv[++i];
-        else if (!haveShape && trelk::bench::parseShape(arg, options.shape)) haveShape = true;
-        else return usage();
+        if (arg == "--seed" && hasValue)
+            options.seed = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--size" && hasValue)
+            options.size = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "-o" && hasValue)
+            output = argv[++i];
+        else if (!haveShape && trelk::bench::parseShape(arg, options.shape))
+            haveShape = true;
+        else
+            return usage();
     }
     if (!haveShape || !output) return usage();
 

@@ -87,7 +87,8 @@ void BM_ClassifyLines(benchmark::State& state) {
     for (auto _ : state) {
         LineClassifier classifier(keywords);
         size_t items = 0;
-        forEachLine(bomBytes(), [&](std::string_view line) { items += classifier.classify(line).kind == ItemKind::Part; });
+        forEachLine(bomBytes(),
+                    [&](std::string_view line) { items += classifier.classify(line).kind == ItemKind::Part; });
         benchmark::DoNotOptimize(items);
     }
     setBytes(state);
@@ -115,8 +116,10 @@ const std::vector<std::string_view>& namesInFileOrder() {
         LineClassifier classifier(keywords);
         forEachLine(bomBytes(), [&](std::string_view line) {
             const LineClass c = classifier.classify(line);
-            if (c.kind != ItemKind::None) out.push_back(c.item);
-            else if (c.header) out.push_back(c.headerName);
+            if (c.kind != ItemKind::None)
+                out.push_back(c.item);
+            else if (c.header)
+                out.push_back(c.headerName);
         });
         return out;
     }();

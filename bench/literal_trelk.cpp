@@ -20,9 +20,12 @@ int main(int argc, char** argv) {
     bool usage = argc != 4;
     for (int i = 1; i < argc && !usage; ++i) {
         const std::string arg = argv[i];
-        if (arg == "-o" && i + 1 < argc) output = argv[++i];
-        else if (bomFile.empty()) bomFile = arg;
-        else usage = true;
+        if (arg == "-o" && i + 1 < argc)
+            output = argv[++i];
+        else if (bomFile.empty())
+            bomFile = arg;
+        else
+            usage = true;
     }
     if (usage || bomFile.empty() || output.empty()) {
         std::fprintf(stderr, "usage: trelk-literal -o REPORT BOMFILE\n");
@@ -40,7 +43,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool hasHeader = false;
-    for (const std::string_view line : table.lines()) hasHeader = hasHeader || trelk::isBlockHeader(trelk::normaliseLine(line), keywords.contains);
+    for (const std::string_view line : table.lines())
+        hasHeader = hasHeader || trelk::isBlockHeader(trelk::normaliseLine(line), keywords.contains);
     const trelk::literal::Analysis analysis = trelk::literal::analyse(std::move(table), keywords);
     if (hasHeader) log("Main assembly name: " + analysis.mainAssemblyName);
     for (const std::string& line : analysis.log) log(line);

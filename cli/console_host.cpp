@@ -27,7 +27,8 @@ void ConsoleHost::openDocument(const std::string& path) {
     reportStored_ = true;
     if (!openReport_) return;
     std::fflush(stdout);
-    if (!openWithDesktop(path)) std::fprintf(stderr, "trelk-cli: could not open %s with the desktop's viewer\n", path.c_str());
+    if (!openWithDesktop(path))
+        std::fprintf(stderr, "trelk-cli: could not open %s with the desktop's viewer\n", path.c_str());
 }
 
 }  // namespace trelk

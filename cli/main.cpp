@@ -27,17 +27,17 @@ int usageError(const std::string& message) {
 
 std::string applicationFolder() {
     const int perUser = 1;
-    return trelk::ensureAppFolder("Halvorn", "Trelk", perUser, [](const std::string& text) {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    });
+    return trelk::ensureAppFolder("Halvorn", "Trelk", perUser,
+                                  [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app("Multiplies the quantities of a Pro/E BOM export out through the assembly tree, lists where\n"
-                 "every part and sub-assembly is used and writes the Trelk report.",
-                 "trelk-cli");
+    CLI::App app(
+        "Multiplies the quantities of a Pro/E BOM export out through the assembly tree, lists where\n"
+        "every part and sub-assembly is used and writes the Trelk report.",
+        "trelk-cli");
     std::string bomFile, output, sections, settingsFile, format = "report", build = "1", columns;
     bool openReport = false, quiet = false, strict = false;
     app.add_option("BOMFILE", bomFile, "The BOM file exported by the CAD system")->required();
@@ -49,15 +49,17 @@ int main(int argc, char** argv) {
                    "report (the default), csv (one table per file: assemblies.csv, parts.csv,\n"
                    "assemblies-where-used.csv, parts-where-used.csv, tree.csv) or json")
         ->type_name("FORMAT");
-    app.add_option("--build", build, "Machines to build: totals and path quantities are multiplied by N;\n"
-                                     "default 1")
+    app.add_option("--build", build,
+                   "Machines to build: totals and path quantities are multiplied by N;\n"
+                   "default 1")
         ->type_name("N");
     app.add_option("-s,--sections", sections,
                    "Comma-separated from: breakdown, assemblies, parts, assemblies-where-used,\n"
                    "parts-where-used; or all, or none. Default: the flags of the settings file")
         ->type_name("LIST");
-    app.add_option("--settings", settingsFile, "Settings file for keywords and flags (only read);\n"
-                                               "default: Trelk.ini in the application folder")
+    app.add_option("--settings", settingsFile,
+                   "Settings file for keywords and flags (only read);\n"
+                   "default: Trelk.ini in the application folder")
         ->type_name("FILE");
     app.add_option("--columns", columns,
                    "Fields of quantity, type and name in item lines, counted from 1 at the start or\n"
@@ -65,8 +67,9 @@ int main(int argc, char** argv) {
         ->type_name("Q,T,N");
     app.add_flag("--open", openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", quiet, "No log lines");
-    app.add_flag("--strict", strict, "Exit status 1 when the totals differ from the export's own summary\n"
-                                     "of parts (the report is written all the same)");
+    app.add_flag("--strict", strict,
+                 "Exit status 1 when the totals differ from the export's own summary\n"
+                 "of parts (the report is written all the same)");
     app.set_version_flag("--version", "trelk-cli " TRELK_VERSION_STRING);
     app.footer(trelk::kOutputHelp);
     try {
@@ -89,7 +92,8 @@ int main(int argc, char** argv) {
     std::optional<trelk::ColumnLayout> chosenColumns;
     if (app.count("--columns")) {
         chosenColumns = trelk::parseColumnList(columns);
-        if (!chosenColumns) return usageError("--columns wants three non-zero whole numbers, as 1,2,-1; not '" + columns + "'");
+        if (!chosenColumns)
+            return usageError("--columns wants three non-zero whole numbers, as 1,2,-1; not '" + columns + "'");
     }
     std::string error;
     const std::optional<trelk::ReportFormat> chosenFormat = trelk::parseReportFormat(format, error);
@@ -112,7 +116,8 @@ int main(int argc, char** argv) {
         const std::string found = folderNeeded ? folder : trelk::findAppFolder("Halvorn", "Trelk", 1);
         if (!found.empty()) settingsFile = trelk::settingsFilePathIn(found);
     }
-    const trelk::StoredSettings stored = settingsFile.empty() ? trelk::StoredSettings() : trelk::loadSettings(settingsFile);
+    const trelk::StoredSettings stored =
+        settingsFile.empty() ? trelk::StoredSettings() : trelk::loadSettings(settingsFile);
 
     trelk::RunRequest request;
     request.bomFileName = bomFile;

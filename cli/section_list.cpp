@@ -20,7 +20,8 @@ std::optional<SectionSelection> parseSectionList(const std::string& list, std::s
         std::string name = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         name.erase(0, name.find_first_not_of(' '));
         name.erase(name.find_last_not_of(' ') + 1);
-        if (name == "all") selection = SectionSelection::all();
+        if (name == "all")
+            selection = SectionSelection::all();
         else if (name != "none") {
             bool known = false;
             for (const auto& n : kNames)
@@ -45,7 +46,8 @@ std::optional<ColumnLayout> parseColumnList(const std::string& list) {
     for (int i = 0; i < 3; ++i) {
         const size_t comma = list.find(',', start);
         if ((comma == std::string::npos) != (i == 2)) return std::nullopt;
-        numbers[i] = readFieldNumber(std::string_view(list).substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        numbers[i] = readFieldNumber(
+            std::string_view(list).substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         if (numbers[i] == 0) return std::nullopt;
         start = comma + 1;
     }

@@ -31,22 +31,33 @@ AssemblyTree buildAssemblyTree(const BomStructure& bom, Tally multiplier, const 
             continue;
         }
         const BomItem& entry = items[frame.next++];
-        TreeRow row{tallyTimes(frame.multiplier, entry.quantity), frame.level, frame.assembly, entry.item,
-                    entry.quantity, entry.kind, TreeNote::None};
+        TreeRow row{tallyTimes(frame.multiplier, entry.quantity),
+                    frame.level,
+                    frame.assembly,
+                    entry.item,
+                    entry.quantity,
+                    entry.kind,
+                    TreeNote::None};
         if (row.pathQuantity.outOfRange() && said <= maxMessages) {
-            if (said++ == maxMessages) log(messages::kTooManyMessages);
-            else log(std::string(messages::kPathQuantityOutOfRange) + std::string(bom.name(entry.item)));
+            if (said++ == maxMessages)
+                log(messages::kTooManyMessages);
+            else
+                log(std::string(messages::kPathQuantityOutOfRange) + std::string(bom.name(entry.item)));
         }
         if (entry.kind == ItemKind::SubAssembly) {
             const NameId child = entry.item;
-            if (!bom.hasBlock(child)) row.note = TreeNote::BlockNotFound;
-            else if (onPath[child]) row.note = TreeNote::ContainsItself;
-            else if (expanded[child]) row.note = TreeNote::ExpandedAbove;
+            if (!bom.hasBlock(child))
+                row.note = TreeNote::BlockNotFound;
+            else if (onPath[child])
+                row.note = TreeNote::ContainsItself;
+            else if (expanded[child])
+                row.note = TreeNote::ExpandedAbove;
         }
         tree.rows.push_back(row);
         if (row.expanded()) {
             expanded[row.item] = onPath[row.item] = 1;
-            frames.push_back({row.item, row.pathQuantity, bom.walkBegin(row.item), row.level + 1});  // invalidates `frame`
+            frames.push_back(
+                {row.item, row.pathQuantity, bom.walkBegin(row.item), row.level + 1});  // invalidates `frame`
         }
     }
     return tree;

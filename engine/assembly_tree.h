@@ -25,7 +25,7 @@ struct TreeRow {
     Tally pathQuantity;  // the product of the quantities from the main assembly down, times the build quantity
     uint32_t level;      // 1 for the items of the main assembly
     NameId parent, item;
-    int32_t quantity;    // in the parent's block
+    int32_t quantity;  // in the parent's block
     ItemKind kind;
     TreeNote note;
 

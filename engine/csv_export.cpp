@@ -8,11 +8,11 @@ namespace trelk {
 
 std::string_view csvFileName(CsvTable table) {
     switch (table) {
-        case CsvTable::Assemblies: return "assemblies.csv";
-        case CsvTable::Parts: return "parts.csv";
-        case CsvTable::AssembliesWhereUsed: return "assemblies-where-used.csv";
-        case CsvTable::PartsWhereUsed: return "parts-where-used.csv";
-        case CsvTable::Tree: return "tree.csv";
+    case CsvTable::Assemblies: return "assemblies.csv";
+    case CsvTable::Parts: return "parts.csv";
+    case CsvTable::AssembliesWhereUsed: return "assemblies-where-used.csv";
+    case CsvTable::PartsWhereUsed: return "parts-where-used.csv";
+    case CsvTable::Tree: return "tree.csv";
     }
     return "";
 }
@@ -43,10 +43,10 @@ std::string_view treeTypeWord(ItemKind kind) { return kind == ItemKind::SubAssem
 
 std::string_view treeNoteWord(TreeNote note) {
     switch (note) {
-        case TreeNote::None: return "";
-        case TreeNote::ExpandedAbove: return "expanded above";
-        case TreeNote::ContainsItself: return "contains itself";
-        case TreeNote::BlockNotFound: return "block not found";
+    case TreeNote::None: return "";
+    case TreeNote::ExpandedAbove: return "expanded above";
+    case TreeNote::ContainsItself: return "contains itself";
+    case TreeNote::BlockNotFound: return "block not found";
     }
     return "";
 }
@@ -58,8 +58,10 @@ public:
     explicit CsvWriter(OutputFile& file) : out_(file) {}
     CsvWriter& field(std::string_view text) {
         separate();
-        if (!needsQuotes(text)) out_ << text;
-        else out_ << csvField(text);
+        if (!needsQuotes(text))
+            out_ << text;
+        else
+            out_ << csvField(text);
         return *this;
     }
     CsvWriter& number(int64_t value) {
@@ -87,14 +89,18 @@ private:
 
 void totalsRows(CsvWriter& csv, const TotalsTable& table) {
     csv.field("name").field("total").endRow();
-    for (size_t row = 0; row < table.count(); ++row) csv.field(table.names[row]).number(table.totals[row].value()).endRow();
+    for (size_t row = 0; row < table.count(); ++row)
+        csv.field(table.names[row]).number(table.totals[row].value()).endRow();
 }
 
 void whereUsedRows(CsvWriter& csv, const WhereUsedTable& table) {
     csv.field("name").field("parent").field("quantity").endRow();
     for (size_t row = 0; row < table.count(); ++row)
         for (uint32_t i = table.entryBegin[row]; i < table.entryEnd[row]; ++i)
-            csv.field(table.names[row]).field(table.assemblyOf(table.entries[i])).number(table.entries[i].quantity).endRow();
+            csv.field(table.names[row])
+                .field(table.assemblyOf(table.entries[i]))
+                .number(table.entries[i].quantity)
+                .endRow();
 }
 
 void treeRows(CsvWriter& csv, const AssemblyTree& tree) {
@@ -114,11 +120,11 @@ int writeCsvTable(OutputFile& file, CsvTable table, const ResultTables& tables, 
     CsvWriter csv(file);
     if (encoding == TextEncoding::Utf8) csv.raw(kUtf8ByteOrderMark);
     switch (table) {
-        case CsvTable::Assemblies: totalsRows(csv, tables.assemblyTotals); break;
-        case CsvTable::Parts: totalsRows(csv, tables.partTotals); break;
-        case CsvTable::AssembliesWhereUsed: whereUsedRows(csv, tables.assemblyWhereUsed); break;
-        case CsvTable::PartsWhereUsed: whereUsedRows(csv, tables.partWhereUsed); break;
-        case CsvTable::Tree: treeRows(csv, tree); break;
+    case CsvTable::Assemblies: totalsRows(csv, tables.assemblyTotals); break;
+    case CsvTable::Parts: totalsRows(csv, tables.partTotals); break;
+    case CsvTable::AssembliesWhereUsed: whereUsedRows(csv, tables.assemblyWhereUsed); break;
+    case CsvTable::PartsWhereUsed: whereUsedRows(csv, tables.partWhereUsed); break;
+    case CsvTable::Tree: treeRows(csv, tree); break;
     }
     return csv.finish();
 }

@@ -20,7 +20,8 @@ int readWholeFile(const std::string& name, std::string& bytes) {
         }
         // Read to the end, whatever the size said: the file may grow or shrink meanwhile.
         for (;;) {
-            if (bytes.capacity() - bytes.size() < kReadAhead) bytes.reserve(bytes.capacity() + bytes.capacity() / 2 + kReadAhead);
+            if (bytes.capacity() - bytes.size() < kReadAhead)
+                bytes.reserve(bytes.capacity() + bytes.capacity() / 2 + kReadAhead);
             const size_t before = bytes.size();
             bytes.resize(bytes.capacity());
             const size_t got = file.read(&bytes[before], bytes.size() - before);

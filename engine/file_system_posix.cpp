@@ -27,18 +27,24 @@ bool parentFolderExists(const std::string& path) {
 
 int errorNumber(int err, const std::string& path) {
     switch (err) {
-        case ENOENT: return parentFolderExists(path) ? kFileNotFound : kPathNotFound;
-        case ENOTDIR: return kPathNotFound;
-        case EACCES: case EPERM: case EROFS: case EBUSY: case ETXTBSY: return kAccessDenied;
-        case EMFILE: case ENFILE: return kTooManyFiles;
-        case ENODEV: case ENXIO: return kDeviceUnavailable;
-        case ENOSPC:
+    case ENOENT: return parentFolderExists(path) ? kFileNotFound : kPathNotFound;
+    case ENOTDIR: return kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EBUSY:
+    case ETXTBSY: return kAccessDenied;
+    case EMFILE:
+    case ENFILE: return kTooManyFiles;
+    case ENODEV:
+    case ENXIO: return kDeviceUnavailable;
+    case ENOSPC:
 #ifdef EDQUOT
-        case EDQUOT:
+    case EDQUOT:
 #endif
-            return kDiskFull;
-        case ENOMEM: return kOutOfMemory;
-        default: return kOtherFailure;
+        return kDiskFull;
+    case ENOMEM: return kOutOfMemory;
+    default: return kOtherFailure;
     }
 }
 

@@ -14,16 +14,24 @@ namespace {
 
 int errorNumber(DWORD err) {
     switch (err) {
-        case ERROR_FILE_NOT_FOUND: return kFileNotFound;
-        case ERROR_PATH_NOT_FOUND: case ERROR_BAD_NETPATH: case ERROR_BAD_NET_NAME: return kPathNotFound;
-        case ERROR_ACCESS_DENIED: case ERROR_SHARING_VIOLATION: case ERROR_LOCK_VIOLATION:
-        case ERROR_WRITE_PROTECT: return kAccessDenied;
-        case ERROR_TOO_MANY_OPEN_FILES: return kTooManyFiles;
-        case ERROR_INVALID_DRIVE: case ERROR_DEV_NOT_EXIST: case ERROR_BAD_UNIT: return kDeviceUnavailable;
-        case ERROR_NOT_READY: return kDriveNotReady;
-        case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: return kDiskFull;
-        case ERROR_NOT_ENOUGH_MEMORY: case ERROR_OUTOFMEMORY: return kOutOfMemory;
-        default: return kOtherFailure;
+    case ERROR_FILE_NOT_FOUND: return kFileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME: return kPathNotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT: return kAccessDenied;
+    case ERROR_TOO_MANY_OPEN_FILES: return kTooManyFiles;
+    case ERROR_INVALID_DRIVE:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_BAD_UNIT: return kDeviceUnavailable;
+    case ERROR_NOT_READY: return kDriveNotReady;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return kDiskFull;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY: return kOutOfMemory;
+    default: return kOtherFailure;
     }
 }
 
@@ -90,7 +98,8 @@ int InputFile::rewind() {
     if (handle_ == -1 || error_ != kNoError) return error_ != kNoError ? error_ : kOtherFailure;
     LARGE_INTEGER start;
     start.QuadPart = 0;
-    if (!SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), start, nullptr, FILE_BEGIN)) error_ = errorNumber(GetLastError());
+    if (!SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), start, nullptr, FILE_BEGIN))
+        error_ = errorNumber(GetLastError());
     return error_;
 }
 

@@ -73,7 +73,8 @@ int writeJson(OutputFile& file, const JsonDocument& d) {
     JsonNames name(d.encoding);
     char digits[24];
 
-    out << "{\r\n  \"format\": " << dump(kJsonFormatName) << ",\r\n  \"version\": " << number(kJsonFormatVersion, digits);
+    out << "{\r\n  \"format\": " << dump(kJsonFormatName)
+        << ",\r\n  \"version\": " << number(kJsonFormatVersion, digits);
     out << ",\r\n  \"mainAssembly\": " << dump(toUtf8(tables.mainAssemblyName, d.encoding));
     out << ",\r\n  \"bomFile\": " << dump(systemText(d.bomFileName));
     out << ",\r\n  \"encoding\": " << dump(d.encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252");
@@ -85,16 +86,16 @@ int writeJson(OutputFile& file, const JsonDocument& d) {
     auto totals = [&](std::string_view key, const TotalsTable& table) {
         JsonArray rows(out, key);
         for (size_t row = 0; row < table.count(); ++row)
-            rows.row() << "{\"name\":" << name(table.names[row]) << ",\"total\":"
-                       << number(table.totals[row].value(), digits) << '}';
+            rows.row() << "{\"name\":" << name(table.names[row])
+                       << ",\"total\":" << number(table.totals[row].value(), digits) << '}';
     };
     auto whereUsed = [&](std::string_view key, const WhereUsedTable& table) {
         JsonArray rows(out, key);
         for (size_t row = 0; row < table.count(); ++row)
             for (uint32_t i = table.entryBegin[row]; i < table.entryEnd[row]; ++i)
-                rows.row() << "{\"name\":" << name(table.names[row]) << ",\"parent\":"
-                           << name(table.assemblyOf(table.entries[i])) << ",\"quantity\":"
-                           << number(table.entries[i].quantity, digits) << '}';
+                rows.row() << "{\"name\":" << name(table.names[row])
+                           << ",\"parent\":" << name(table.assemblyOf(table.entries[i]))
+                           << ",\"quantity\":" << number(table.entries[i].quantity, digits) << '}';
     };
     if (d.sections.Include_SummaryOfAssys) totals("assemblies", tables.assemblyTotals);
     if (d.sections.Include_SummaryOfParts) totals("parts", tables.partTotals);

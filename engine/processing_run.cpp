@@ -13,7 +13,8 @@ namespace trelk {
 std::string reportPathFor(const RunRequest& request) {
     if (!request.reportPath.empty()) return request.reportPath;
     if (request.format == ReportFormat::Csv) return request.applicationFolder;
-    return request.applicationFolder + kPathSeparator + (request.format == ReportFormat::Json ? "Trelk.json" : "Trelk.txt");
+    return request.applicationFolder + kPathSeparator +
+           (request.format == ReportFormat::Json ? "Trelk.json" : "Trelk.txt");
 }
 
 namespace {
@@ -24,8 +25,8 @@ void logNumbered(ProcessingHost& host, std::string_view text, int64_t number) {
 
 // The analysis of the file as it is read, up to the sorted tables. Returns the error number of a
 // read that failed, or kOutOfMemory when the file is too large for the memory at hand, or 0.
-int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, size_t& lineCount,
-            ResultTables& tables, ExportExtras& extras) {
+int analyse(InputFile& input, const RunRequest& request, ProcessingHost& host, size_t& lineCount, ResultTables& tables,
+            ExportExtras& extras) {
     const LogSink log = [&host](std::string_view line) { host.appendLogLine(line); };
     const bool exporting = request.format != ReportFormat::Report;
     try {

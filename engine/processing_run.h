@@ -28,7 +28,7 @@ namespace trelk {
 enum class ReportFormat : uint8_t { Report, Csv, Json };
 
 struct RunRequest {
-    std::string bomFileName;      // exactly as the user gave it; relative to the current directory
+    std::string bomFileName;  // exactly as the user gave it; relative to the current directory
     KeywordSet keywords;
     ColumnLayout columns;  // where item lines hold quantity, type and name
     SectionSelection sections;

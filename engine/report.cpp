@@ -117,11 +117,14 @@ int copyBreakdown(ReportWriter& out, const std::string& bomFileName, const std::
     if (layout.byteOrderMark) text.remove_prefix(3);
     const size_t match = text.find(keyword);
     bool stopped = false;
-    forEachLine(text, [&](std::string_view line) {
-        stopped = stopped || (match != std::string_view::npos &&
-                              static_cast<size_t>(line.data() - text.data()) + line.size() >= match);
-        if (!stopped) run.add(line);
-    }, TextLayout{layout.ends, false});
+    forEachLine(
+        text,
+        [&](std::string_view line) {
+            stopped = stopped || (match != std::string_view::npos &&
+                                  static_cast<size_t>(line.data() - text.data()) + line.size() >= match);
+            if (!stopped) run.add(line);
+        },
+        TextLayout{layout.ends, false});
     run.flush();  // before `bytes`, which the pending lines point into, is gone
     return kNoError;
 }
@@ -159,8 +162,10 @@ public:
             start_.push_back(text_.size());
             text_ += "x in ";
             for (const char c : name) {
-                if (c == ';') text_ += "\r\n";
-                else text_ += c;
+                if (c == ';')
+                    text_ += "\r\n";
+                else
+                    text_ += c;
             }
             text_ += "\r\n";
         }
@@ -211,8 +216,7 @@ int writeReport(OutputFile& file, const SectionSelection& sections, const std::s
     if (sections.Include_SummaryOfParts) writeSummary(out, "Summary of parts for assembly ", main, tables.partTotals);
     if (sections.Include_AssyInAssys)
         writeWhereUsed(out, "Assemblies in assembly ", main, tables.assemblyWhereUsed, true);
-    if (sections.Include_PartsInAssys)
-        writeWhereUsed(out, "Parts in assembly ", main, tables.partWhereUsed, false);
+    if (sections.Include_PartsInAssys) writeWhereUsed(out, "Parts in assembly ", main, tables.partWhereUsed, false);
     return out.finish();
 }
 

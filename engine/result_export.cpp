@@ -35,10 +35,8 @@ void writeCsvFolder(const RunRequest& request, ProcessingHost& host, const Resul
         bool chosen;
         CsvTable table;
     } files[] = {
-        {s.Include_SummaryOfAssys, CsvTable::Assemblies},
-        {s.Include_SummaryOfParts, CsvTable::Parts},
-        {s.Include_AssyInAssys, CsvTable::AssembliesWhereUsed},
-        {s.Include_PartsInAssys, CsvTable::PartsWhereUsed},
+        {s.Include_SummaryOfAssys, CsvTable::Assemblies},       {s.Include_SummaryOfParts, CsvTable::Parts},
+        {s.Include_AssyInAssys, CsvTable::AssembliesWhereUsed}, {s.Include_PartsInAssys, CsvTable::PartsWhereUsed},
         {s.Include_BOMAssyBreakdown, CsvTable::Tree},
     };
     for (const auto& f : files) {
@@ -51,9 +49,8 @@ void writeCsvFolder(const RunRequest& request, ProcessingHost& host, const Resul
             logFileError(host, error, " creating output file: ", path);
             return;
         }
-        const int error = writeAndClose(file, [&](OutputFile& out) {
-            return writeCsvTable(out, f.table, tables, extras.tree, extras.encoding);
-        });
+        const int error = writeAndClose(
+            file, [&](OutputFile& out) { return writeCsvTable(out, f.table, tables, extras.tree, extras.encoding); });
         if (error != kNoError) {
             logFileError(host, error, " writing output file: ", path);
             return;

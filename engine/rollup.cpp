@@ -275,8 +275,10 @@ private:
             }
             const NameId child = items_[replayEntries_[frame.next++]].item;
             ++totals_.linesWalked;
-            if (!graph_.hasBlock(child)) say_.say(messages::kAssemblyNotFound, bom_.name(child));
-            else frames.push_back({replayStart_[child], replayEnd_[child]});
+            if (!graph_.hasBlock(child))
+                say_.say(messages::kAssemblyNotFound, bom_.name(child));
+            else
+                frames.push_back({replayStart_[child], replayEnd_[child]});
         }
     }
 

@@ -49,7 +49,7 @@ struct WhereUsedById {
     std::vector<WhereUsedEntry> assemblyEntries, partEntries;  // grouped by item below
     std::vector<uint32_t> assemblyStart, partStart;            // by NameId: first entry, or kNone
     std::vector<uint32_t> assemblyCount, partCount;
-    std::vector<NameId> assemblies, parts;                     // the names that have a row
+    std::vector<NameId> assemblies, parts;  // the names that have a row
 };
 
 // The four result tables, sorted by name, owning their names.

@@ -43,8 +43,10 @@ std::vector<std::string> summaryDifferences(const TotalsTable& partTotals, const
     std::vector<std::string> lines;
     size_t differences = 0;
     auto differ = [&](int64_t counted, int64_t listedQuantity, std::string_view name) {
-        if (++differences <= limit) lines.push_back(messages::summaryDiffers(counted, listedQuantity, name));
-        else if (differences == limit + 1) lines.emplace_back(messages::kFurtherSummaryDifferences);
+        if (++differences <= limit)
+            lines.push_back(messages::summaryDiffers(counted, listedQuantity, name));
+        else if (differences == limit + 1)
+            lines.emplace_back(messages::kFurtherSummaryDifferences);
     };
     size_t t = 0, r = 0;
     while (t < partTotals.count() || r < listedOnly.size()) {

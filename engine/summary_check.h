@@ -23,7 +23,8 @@ bool logSummaryDifferences(const TotalsTable& partTotals, const BomStructure& bo
 
 namespace messages {
 inline constexpr std::string_view kSummaryDiffers = "Total differs from the summary of parts in the BOM file, counted";
-inline constexpr std::string_view kFurtherSummaryDifferences = "Further differences from the summary of parts left out!";
+inline constexpr std::string_view kFurtherSummaryDifferences =
+    "Further differences from the summary of parts left out!";
 std::string summaryDiffers(int64_t counted, int64_t listed, std::string_view name);
 }  // namespace messages
 

@@ -29,15 +29,20 @@ void EncodingCheck::feed(const char* data, size_t size) {
             }
             continue;
         }
-        if (b >= 0xC2 && b <= 0xDF) need_ = 1;
+        if (b >= 0xC2 && b <= 0xDF)
+            need_ = 1;
         else if (b >= 0xE0 && b <= 0xEF) {
             need_ = 2;
-            if (b == 0xE0) low_ = 0xA0;       // no overlong forms
-            else if (b == 0xED) high_ = 0x9F;  // no surrogates
+            if (b == 0xE0)
+                low_ = 0xA0;  // no overlong forms
+            else if (b == 0xED)
+                high_ = 0x9F;  // no surrogates
         } else if (b >= 0xF0 && b <= 0xF4) {
             need_ = 3;
-            if (b == 0xF0) low_ = 0x90;
-            else if (b == 0xF4) high_ = 0x8F;  // nothing above U+10FFFF
+            if (b == 0xF0)
+                low_ = 0x90;
+            else if (b == 0xF4)
+                high_ = 0x8F;  // nothing above U+10FFFF
         } else {
             valid_ = false;
             return;
@@ -58,10 +63,10 @@ bool isValidUtf8(std::string_view text) {
 
 std::string windows1252ToUtf8(std::string_view text) {
     // 0x80 to 0x9F; the rest of the upper half is Latin-1, the same numbers as Unicode.
-    static const uint16_t kHigh[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    static const uint16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     std::string out;
     out.reserve(text.size() + text.size() / 4);
     for (const char c : text) {

@@ -24,7 +24,7 @@ public:
 
 private:
     bool valid_ = true;
-    uint8_t need_ = 0;            // continuation bytes still due in the current sequence
+    uint8_t need_ = 0;                  // continuation bytes still due in the current sequence
     uint8_t low_ = 0x80, high_ = 0xBF;  // range of the next continuation byte
     uint8_t start_[3] = {0, 0, 0};
     size_t seen_ = 0;

@@ -31,8 +31,7 @@ float edgePosition(const EdgeAnchor& anchor, float recordedExtent, float current
         const float moved = withoutBefore + after;
         return moved;
     }
-    case EdgeRule::Keep:
-        break;
+    case EdgeRule::Keep: break;
     }
     return recorded;
 }
@@ -48,9 +47,12 @@ EdgeAnchor parseEdgeAnchor(std::string_view field) {
     } else if (first == 'F') {
         anchor.rule = EdgeRule::Follow;
         const std::string_view rest = field.substr(1);
-        if (rest == "L" || rest == "T" || rest == "l" || rest == "t") anchor.percent = 0;
-        else if (rest == "R" || rest == "B" || rest == "r" || rest == "b") anchor.percent = 100;
-        else anchor.percent = readLeadingInt32(rest);
+        if (rest == "L" || rest == "T" || rest == "l" || rest == "t")
+            anchor.percent = 0;
+        else if (rest == "R" || rest == "B" || rest == "r" || rest == "b")
+            anchor.percent = 100;
+        else
+            anchor.percent = readLeadingInt32(rest);
     }
     return anchor;
 }
@@ -68,7 +70,8 @@ std::array<std::string, 4> splitAnchorFields(std::string_view text) {
             end = text.find(',', stop);
         } else {
             end = text.find(',', pos);
-            std::string_view field = text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+            std::string_view field =
+                text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
             while (!field.empty() && isBlank(field.back())) field.remove_suffix(1);
             fields[index] = std::string(field);
         }
@@ -87,7 +90,7 @@ std::optional<AnchorSpec> parseAnchorSpec(std::string_view text) {
 }
 
 int roundHalfToEven(float value) {
-    const float rounded = std::nearbyint(value);  // the default rounding mode: to nearest, ties to even
+    const float rounded = std::nearbyint(value);        // the default rounding mode: to nearest, ties to even
     if (!(rounded > -2147483648.0f)) return INT32_MIN;  // also NaN
     if (rounded >= 2147483648.0f) return INT32_MAX;
     return static_cast<int>(rounded);
@@ -99,14 +102,14 @@ Placement placeAnchored(const AnchorSpec& anchors, const Edges& recordedControl,
     const float recordedHeight = static_cast<float>(recordedParent.height);
     const float currentWidth = static_cast<float>(currentParent.width);
     const float currentHeight = static_cast<float>(currentParent.height);
-    const float left = edgePosition(anchors.edges[0], recordedWidth, currentWidth,
-                                    static_cast<float>(recordedControl.left));
-    const float top = edgePosition(anchors.edges[1], recordedHeight, currentHeight,
-                                   static_cast<float>(recordedControl.top));
-    const float right = edgePosition(anchors.edges[2], recordedWidth, currentWidth,
-                                     static_cast<float>(recordedControl.right));
-    const float bottom = edgePosition(anchors.edges[3], recordedHeight, currentHeight,
-                                      static_cast<float>(recordedControl.bottom));
+    const float left =
+        edgePosition(anchors.edges[0], recordedWidth, currentWidth, static_cast<float>(recordedControl.left));
+    const float top =
+        edgePosition(anchors.edges[1], recordedHeight, currentHeight, static_cast<float>(recordedControl.top));
+    const float right =
+        edgePosition(anchors.edges[2], recordedWidth, currentWidth, static_cast<float>(recordedControl.right));
+    const float bottom =
+        edgePosition(anchors.edges[3], recordedHeight, currentHeight, static_cast<float>(recordedControl.bottom));
     const float width = right - left;
     const float height = bottom - top;
     return Placement{roundHalfToEven(left), roundHalfToEven(top), roundHalfToEven(width), roundHalfToEven(height)};

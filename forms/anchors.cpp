@@ -6,9 +6,9 @@ namespace trelk {
 
 Placement anchoredPlacement(const AnchorSpec& anchors, const RECT& recordedControl, SIZE recordedParent,
                             SIZE currentParent) {
-    return placeAnchored(anchors,
-                         Edges{recordedControl.left, recordedControl.top, recordedControl.right, recordedControl.bottom},
-                         Extent{recordedParent.cx, recordedParent.cy}, Extent{currentParent.cx, currentParent.cy});
+    return placeAnchored(
+        anchors, Edges{recordedControl.left, recordedControl.top, recordedControl.right, recordedControl.bottom},
+        Extent{recordedParent.cx, recordedParent.cy}, Extent{currentParent.cx, currentParent.cy});
 }
 
 BOOL CALLBACK captureGeometry(HWND window, LPARAM) {
@@ -29,9 +29,9 @@ BOOL CALLBACK applyAnchors(HWND window, LPARAM) {
     if (!anchors) return TRUE;
     RECT client;
     GetClientRect(GetParent(window), &client);
-    const Placement place = anchoredPlacement(*anchors, record->controlRect,
-                                              SIZE{record->parentRect.right, record->parentRect.bottom},
-                                              SIZE{client.right, client.bottom});
+    const Placement place =
+        anchoredPlacement(*anchors, record->controlRect, SIZE{record->parentRect.right, record->parentRect.bottom},
+                          SIZE{client.right, client.bottom});
     SetWindowPos(window, nullptr, place.x, place.y, place.width, place.height, SWP_NOZORDER);
     return TRUE;
 }

@@ -19,8 +19,10 @@ void setTag(HWND window, const char* property, std::string_view text) {
     const size_t length = text.find('\0') == std::string_view::npos ? text.size() : text.find('\0');
     char* block = static_cast<char*>(allocateZeroed(length + 1));
     if (block) std::memcpy(block, text.data(), length);
-    if (block) SetPropA(window, property, block);
-    else RemovePropA(window, property);
+    if (block)
+        SetPropA(window, property, block);
+    else
+        RemovePropA(window, property);
 }
 
 std::string getTag(HWND window, const char* property) {
@@ -85,9 +87,12 @@ WindowRecord* setupControl(HWND control, const ControlSetup& setup) {
         record->bgIsSystem = setup.bgIsSystem;
         record->fgColor = setup.fgColor;
         record->bgColor = setup.bgColor;
-        if (setup.brush != kMakeBrush) record->brush = setup.brush;
-        else if (setup.bgIsSystem) record->brush = GetSysColorBrush(static_cast<int>(setup.bgColor));
-        else record->brush = CreateSolidBrush(setup.bgColor);
+        if (setup.brush != kMakeBrush)
+            record->brush = setup.brush;
+        else if (setup.bgIsSystem)
+            record->brush = GetSysColorBrush(static_cast<int>(setup.bgColor));
+        else
+            record->brush = CreateSolidBrush(setup.bgColor);
     }
     return record;
 }
@@ -107,8 +112,10 @@ LRESULT CALLBACK controlSubclassProc(HWND control, UINT message, WPARAM wParam, 
         return 0;
     }
     if (message == WM_SETFOCUS && record) {
-        if (record->selectAllOnFocus) SendMessageA(control, EM_SETSEL, 0, -1);
-        else SendMessageA(control, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+        if (record->selectAllOnFocus)
+            SendMessageA(control, EM_SETSEL, 0, -1);
+        else
+            SendMessageA(control, EM_SETSEL, static_cast<WPARAM>(-1), 0);
         HWND form = formOfControl(control);
         if (WindowRecord* formRecord = form ? windowRecord(form) : nullptr) formRecord->lastFocus = control;
     }
@@ -154,16 +161,15 @@ BOOL CALLBACK refreshSystemColors(HWND window, LPARAM) {
     return TRUE;
 }
 
-HWND createControl(HWND form, const ControlRow& row, WindowRecord** record, WNDPROC subclassProc,
-                   int controlIndex) {
+HWND createControl(HWND form, const ControlRow& row, WindowRecord** record, WNDPROC subclassProc, int controlIndex) {
     if (record) *record = nullptr;
     HWND control;
     if (std::strcmp(row.className, kLinkControlClass) == 0) {
         control = FIRELINK(form, row.id, row.text, row.x, row.y, row.width, row.height, row.style, row.exStyle);
     } else {
-        control = CreateWindowExA(row.exStyle, row.className, row.text, row.style, row.x, row.y, row.width,
-                                  row.height, form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
-                                  moduleInstance(), nullptr);
+        control =
+            CreateWindowExA(row.exStyle, row.className, row.text, row.style, row.x, row.y, row.width, row.height, form,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), moduleInstance(), nullptr);
     }
     if (!control) return nullptr;
     ControlSetup setup;

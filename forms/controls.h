@@ -25,7 +25,7 @@ LRESULT CALLBACK controlSubclassProc(HWND control, UINT message, WPARAM wParam, 
 struct ControlSetup {
     int subclass = 1;  // exactly 1: subclassProc becomes the control's window procedure
     WNDPROC subclassProc = controlSubclassProc;
-    int setFont = 0;   // exactly 1: the control gets the font of fontSpec
+    int setFont = 0;  // exactly 1: the control gets the font of fontSpec
     const char* fontSpec = "";
     int controlIndex = 0;  // passed to the form's handlers for the control's messages
     int useColors = 0;     // non-zero: the form colours the control with the values below
@@ -52,18 +52,18 @@ BOOL CALLBACK refreshSystemColors(HWND window, LPARAM);
 // One row of a form's control table, in creation (and tab) order.
 constexpr int kBrushFromBackground = -1;
 struct ControlRow {
-    const char* name;       // for the reader: MAIN_BOMFILE, ABOUT_CLOSE, ...
+    const char* name;  // for the reader: MAIN_BOMFILE, ABOUT_CLOSE, ...
     int id;
     const char* className;  // a window class, or kLinkControlClass for a FIRELINK label
     const char* text;
     int x, y, width, height;
     DWORD style;
     DWORD exStyle;
-    const char* fontSpec;   // nullptr or "": the control keeps its own font
+    const char* fontSpec;  // nullptr or "": the control keeps its own font
     int useColors, fgIsSystem, bgIsSystem;
     COLORREF fgColor, bgColor;
-    int brush;              // kBrushFromBackground, or a system colour index whose brush is used
-    const char* anchor;     // "" for none
+    int brush;           // kBrushFromBackground, or a system colour index whose brush is used
+    const char* anchor;  // "" for none
 };
 
 // The creation sequence of one row: the window, setupControl (subclassed with subclassProc)
@@ -78,7 +78,7 @@ constexpr const char* kTagProperty = "FLY_TAGPROPERTY";
 constexpr const char* kTagProperty2 = "FLY_TAGPROPERTY2";
 void setTagProperty(HWND window, std::string_view text);
 void setTagProperty2(HWND window, std::string_view text);
-std::string getTagProperty(HWND window);   // "" when none is stored
+std::string getTagProperty(HWND window);  // "" when none is stored
 std::string getTagProperty2(HWND window);
 // Frees both blocks and removes the properties; part of a window's WM_DESTROY handling.
 void releaseTagProperties(HWND window);

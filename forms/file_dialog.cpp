@@ -69,13 +69,15 @@ UINT_PTR CALLBACK centerOnDesktopHook(HWND hookWindow, UINT message, WPARAM, LPA
     return 1;
 }
 
-BOOL openFileDialog(HWND owner, const char* title, std::string& fileName, const char* initialFolder,
-                    const char* filter, const char* defaultExtension, DWORD flags, int centre) {
+BOOL openFileDialog(HWND owner, const char* title, std::string& fileName, const char* initialFolder, const char* filter,
+                    const char* defaultExtension, DWORD flags, int centre) {
     const std::string filterList = dialogFilter(filter ? filter : "");
 
     char folder[260] = {};
-    if (initialFolder && *initialFolder) copyCut(folder, initialFolder);
-    else GetCurrentDirectoryA(sizeof folder, folder);
+    if (initialFolder && *initialFolder)
+        copyCut(folder, initialFolder);
+    else
+        GetCurrentDirectoryA(sizeof folder, folder);
 
     std::vector<char> file(kFileBufferSize, '\0');
     std::strncpy(file.data(), fileName.c_str(), kFileBufferSize - 1);

@@ -16,8 +16,8 @@ std::string dialogFilter(std::string_view filter);
 // and receives the chosen path (it keeps its value on cancel). An empty initial folder means
 // the current directory. With centre non-zero the dialog opens centred on the desktop and,
 // when flags is 0, as a resizable explorer-style dialog.
-BOOL openFileDialog(HWND owner, const char* title, std::string& fileName, const char* initialFolder,
-                    const char* filter, const char* defaultExtension, DWORD flags, int centre);
+BOOL openFileDialog(HWND owner, const char* title, std::string& fileName, const char* initialFolder, const char* filter,
+                    const char* defaultExtension, DWORD flags, int centre);
 
 // Explorer-style dialog hook: centres the dialog on the desktop once it is initialised.
 UINT_PTR CALLBACK centerOnDesktopHook(HWND hookWindow, UINT message, WPARAM wParam, LPARAM lParam);

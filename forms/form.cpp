@@ -23,13 +23,9 @@ struct FormCreation {
     LPARAM userData;
 };
 
-bool hasStyle(HWND window, LONG_PTR style) {
-    return (GetWindowLongPtrA(window, GWL_STYLE) & style) != 0;
-}
+bool hasStyle(HWND window, LONG_PTR style) { return (GetWindowLongPtrA(window, GWL_STYLE) & style) != 0; }
 
-bool hasExStyle(HWND window, LONG_PTR exStyle) {
-    return (GetWindowLongPtrA(window, GWL_EXSTYLE) & exStyle) != 0;
-}
+bool hasExStyle(HWND window, LONG_PTR exStyle) { return (GetWindowLongPtrA(window, GWL_EXSTYLE) & exStyle) != 0; }
 
 void registerFormClass(const FormDescription& form) {
     WNDCLASSEXA existing{};
@@ -247,9 +243,7 @@ LRESULT onControlColor(const FormWindow& w, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-WindowRecord* windowRecord(HWND window) {
-    return static_cast<WindowRecord*>(GetPropA(window, kRecordProperty));
-}
+WindowRecord* windowRecord(HWND window) { return static_cast<WindowRecord*>(GetPropA(window, kRecordProperty)); }
 
 INT_PTR showForm(const FormDescription& form, HWND parent, int showModal, LPARAM userData) {
     registerFormClass(form);
@@ -258,8 +252,8 @@ INT_PTR showForm(const FormDescription& form, HWND parent, int showModal, LPARAM
     const int x = (GetSystemMetrics(SM_CXSCREEN) - form.width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - form.height) / 2;
     FormCreation creation{&form, userData};
-    HWND window = CreateWindowExA(form.exStyle, form.className, form.caption, form.style, x, y,
-                                  form.width, form.height, parent, nullptr, moduleInstance(), &creation);
+    HWND window = CreateWindowExA(form.exStyle, form.className, form.caption, form.style, x, y, form.width, form.height,
+                                  parent, nullptr, moduleInstance(), &creation);
     if (!IsWindow(window)) return -1;
     if (showModal != 1) return reinterpret_cast<INT_PTR>(window);
 
@@ -309,21 +303,21 @@ LRESULT CALLBACK formWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     WindowRecord* record = windowRecord(window);
     const FormWindow w{window, record, record ? record->form : nullptr};
     switch (message) {
-        case WM_SIZE: return onSize(w, wParam, lParam);
-        case WM_ACTIVATE: return onActivate(w, wParam, lParam);
-        case WM_COMMAND: return onCommand(w, wParam, lParam);
-        case WM_CLOSE: return onClose(w, wParam, lParam);
-        case WM_GETMINMAXINFO: return onGetMinMaxInfo(w, wParam, lParam);
-        case WM_SYSCOMMAND: return onSysCommand(w, wParam, lParam);
-        case WM_SETFOCUS: return onSetFocus(w, wParam, lParam);
-        case WM_SYSCOLORCHANGE:
-        case WM_THEMECHANGED: return onSystemColorChange(w, message, wParam, lParam);
-        case WM_DESTROY: return onDestroy(w, wParam, lParam);
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORSTATIC: return onControlColor(w, message, wParam, lParam);
-        default: return onOtherMessage(w, message, wParam, lParam);
+    case WM_SIZE: return onSize(w, wParam, lParam);
+    case WM_ACTIVATE: return onActivate(w, wParam, lParam);
+    case WM_COMMAND: return onCommand(w, wParam, lParam);
+    case WM_CLOSE: return onClose(w, wParam, lParam);
+    case WM_GETMINMAXINFO: return onGetMinMaxInfo(w, wParam, lParam);
+    case WM_SYSCOMMAND: return onSysCommand(w, wParam, lParam);
+    case WM_SETFOCUS: return onSetFocus(w, wParam, lParam);
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED: return onSystemColorChange(w, message, wParam, lParam);
+    case WM_DESTROY: return onDestroy(w, wParam, lParam);
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: return onControlColor(w, message, wParam, lParam);
+    default: return onOtherMessage(w, message, wParam, lParam);
     }
 }
 

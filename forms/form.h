@@ -14,27 +14,27 @@ struct FormDescription;
 // Per-window data of a form or of a set-up control, kept under the window property FLY_PTR.
 // A zero-filled block from the process heap, released in the window's WM_DESTROY handling.
 struct WindowRecord {
-    WNDPROC previousProc;   // control: procedure before subclassing, put back on destroy
-    HWND window;            // control: its own handle
-    HWND owner;             // modal form: re-enabled and activated when the form closes
+    WNDPROC previousProc;  // control: procedure before subclassing, put back on destroy
+    HWND window;           // control: its own handle
+    HWND owner;            // modal form: re-enabled and activated when the form closes
     int isForm;
     int isModal;
-    HFONT font;             // control: belongs to the font cache, never deleted through here
-    HACCEL accelerators;    // form: destroyed with the form when set
-    UINT_PTR timerId;       // form: killed with the form when set
-    int controlIndex;       // control: index within a control array, passed to the handlers
-    HWND lastFocus;         // form: the control that last had the keyboard focus
-    int selectAllOnFocus;   // control: non-zero selects the whole text when it gets the focus
-    int useColors;          // control: colours are answered to WM_CTLCOLOR*
-    int fgIsSystem;         // fgColor is a GetSysColor index, not a COLORREF
-    int bgIsSystem;         // bgColor likewise
-    HBRUSH brush;           // background brush returned to WM_CTLCOLOR*
+    HFONT font;            // control: belongs to the font cache, never deleted through here
+    HACCEL accelerators;   // form: destroyed with the form when set
+    UINT_PTR timerId;      // form: killed with the form when set
+    int controlIndex;      // control: index within a control array, passed to the handlers
+    HWND lastFocus;        // form: the control that last had the keyboard focus
+    int selectAllOnFocus;  // control: non-zero selects the whole text when it gets the focus
+    int useColors;         // control: colours are answered to WM_CTLCOLOR*
+    int fgIsSystem;        // fgColor is a GetSysColor index, not a COLORREF
+    int bgIsSystem;        // bgColor likewise
+    HBRUSH brush;          // background brush returned to WM_CTLCOLOR*
     COLORREF fgColor;
     COLORREF bgColor;
-    int geometryCaptured;   // anchor data below has been recorded
-    RECT parentRect;        // parent's client area at capture
-    RECT controlRect;       // control in the parent's client coordinates at capture
-    char anchor[30];        // anchor text, at most 29 characters
+    int geometryCaptured;         // anchor data below has been recorded
+    RECT parentRect;              // parent's client area at capture
+    RECT controlRect;             // control in the parent's client coordinates at capture
+    char anchor[30];              // anchor text, at most 29 characters
     const FormDescription* form;  // form: the description that serves this window
 };
 
@@ -59,8 +59,8 @@ struct FormDescription {
     DWORD exStyle = 0;
     int width = 0;  // outer size; the form opens centred on the screen
     int height = 0;
-    LPCSTR icon = nullptr;    // icon resource of the module, loaded at 32 x 32 and 16 x 16
-    SIZE minTrackSize{0, 0};  // a zero value keeps what default processing fills in
+    LPCSTR icon = nullptr;           // icon resource of the module, loaded at 32 x 32 and 16 x 16
+    SIZE minTrackSize{0, 0};         // a zero value keeps what default processing fills in
     HWND* handleVariable = nullptr;  // set while the form's window exists
     bool postQuitOnDestroy = false;  // the program's main form ends the message loop
 
@@ -105,8 +105,8 @@ LRESULT CALLBACK formWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // the message. The program has no use for it yet, so it consumes nothing.
 int pumpHook(MSG* message);
 
-HWND activeForm();       // the form most recently activated, or nullptr
-INT_PTR modalResult();   // the value the last closeForm passed, until a modal loop collects it
+HWND activeForm();      // the form most recently activated, or nullptr
+INT_PTR modalResult();  // the value the last closeForm passed, until a modal loop collects it
 
 // The module whose resources and classes the forms use; the program entry sets it.
 // Until then it is the executable's own module.

@@ -18,23 +18,12 @@ constexpr const char* kHandPixels[32] = {
     "................................", "................................", "................................",
     "................................", "................................", "................................",
     "................................", "................................", "................................",
-    "................................",
-    "................##..............",
-    "...............#oo#.............",
-    "...............#oo#.............",
-    "...............#oo#.............",
-    "...............#oo###...........",
-    "...............#oo#oo###........",
-    "...............#oo#oo#oo##......",
-    "...........###.#oo#oo#oo#o#.....",
-    "...........#oo##oooooooooo#.....",
-    "............#o#ooooooooooo#.....",
-    ".............#oooooooooooo#.....",
-    ".............#ooooooooooo#......",
-    "..............#oooooooooo#......",
-    "..............#ooooooooo#.......",
-    "...............#oooooooo#.......",
-    "...............##########.......",
+    "................................", "................##..............", "...............#oo#.............",
+    "...............#oo#.............", "...............#oo#.............", "...............#oo###...........",
+    "...............#oo#oo###........", "...............#oo#oo#oo##......", "...........###.#oo#oo#oo#o#.....",
+    "...........#oo##oooooooooo#.....", "............#o#ooooooooooo#.....", ".............#oooooooooooo#.....",
+    ".............#ooooooooooo#......", "..............#oooooooooo#......", "..............#ooooooooo#.......",
+    "...............#oooooooo#.......", "...............##########.......",
 };
 
 LinkState* stateOf(HWND link) { return reinterpret_cast<LinkState*>(GetWindowLongPtrA(link, 0)); }
@@ -219,29 +208,18 @@ LRESULT CALLBACK linkWindowProc(HWND link, UINT message, WPARAM wParam, LPARAM l
         repaint(link);
         return result;
     }
-    case WM_MOUSEMOVE:
-        onMouseMove(link, state);
-        break;
-    case WM_TIMER:
-        onTimer(link, state);
-        break;
+    case WM_MOUSEMOVE: onMouseMove(link, state); break;
+    case WM_TIMER: onTimer(link, state); break;
     case WM_LBUTTONDOWN: {
         // Reported on the press, not on the release.
         const int id = static_cast<int>(GetWindowLongPtrA(link, GWLP_ID));
         SendMessageA(GetParent(link), WM_COMMAND, MAKEWPARAM(id, 0), reinterpret_cast<LPARAM>(link));
         return 0;
     }
-    case WM_PAINT:
-        onPaint(link, *state);
-        return 0;
-    case WM_ERASEBKGND:
-        onEraseBackground(link, *state, reinterpret_cast<HDC>(wParam));
-        return 1;
-    case WM_DESTROY:
-        onDestroy(link, state);
-        break;
-    default:
-        break;
+    case WM_PAINT: onPaint(link, *state); return 0;
+    case WM_ERASEBKGND: onEraseBackground(link, *state, reinterpret_cast<HDC>(wParam)); return 1;
+    case WM_DESTROY: onDestroy(link, state); break;
+    default: break;
     }
     return DefWindowProcA(link, message, wParam, lParam);
 }
@@ -292,8 +270,8 @@ std::array<BYTE, kHandImageSize> handImage() {
 
 }  // namespace trelk
 
-extern "C" HWND WINAPI FIRELINK(HWND parent, int id, const char* text, int x, int y, int width, int height,
-                                DWORD style, DWORD exStyle) {
+extern "C" HWND WINAPI FIRELINK(HWND parent, int id, const char* text, int x, int y, int width, int height, DWORD style,
+                                DWORD exStyle) {
     using namespace trelk;
     HINSTANCE instance = parent ? reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)) : nullptr;
     if (!instance) instance = GetModuleHandleA(nullptr);

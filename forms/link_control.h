@@ -25,15 +25,15 @@ constexpr UINT kLinkSetGlyphGap = 0xC06;     // wParam: pixels between the glyph
 struct LinkState {
     COLORREF normalColor;
     COLORREF hoverColor;
-    COLORREF backColor;   // a COLORREF, or a system colour index when backIsSystem is set
+    COLORREF backColor;  // a COLORREF, or a system colour index when backIsSystem is set
     int backIsSystem;
     HFONT normalFont;
     HFONT hoverFont;
     HCURSOR handCursor;
     HCURSOR arrowCursor;
-    int hover;            // 1 while the pointer is over the control
-    int timerActive;      // the leave-detection timer runs
-    int controlId;        // also the timer's identifier
+    int hover;        // 1 while the pointer is over the control
+    int timerActive;  // the leave-detection timer runs
+    int controlId;    // also the timer's identifier
     int glyph;
     HFONT glyphFont;
     int glyphGap;
@@ -51,5 +51,5 @@ std::array<BYTE, kHandImageSize> handImage();
 
 // Creates a link control; the new window, or nullptr. Exported from the executable under this
 // exact name (see trelk_export_firelink in forms/CMakeLists.txt).
-extern "C" __declspec(dllexport) HWND WINAPI FIRELINK(HWND parent, int id, const char* text, int x, int y,
-                                                     int width, int height, DWORD style, DWORD exStyle);
+extern "C" __declspec(dllexport) HWND WINAPI
+    FIRELINK(HWND parent, int id, const char* text, int x, int y, int width, int height, DWORD style, DWORD exStyle);

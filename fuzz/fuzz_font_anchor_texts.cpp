@@ -19,8 +19,8 @@ namespace {
 
 std::string fieldsText(const FontSpec& f) {
     std::string text = f.faceName;
-    for (const int32_t n : {f.height, f.width, f.escapement, f.orientation, f.weight, f.italic, f.underline, f.strikeOut,
-                            f.charSet, f.outPrecision, f.clipPrecision, f.quality, f.pitchAndFamily})
+    for (const int32_t n : {f.height, f.width, f.escapement, f.orientation, f.weight, f.italic, f.underline,
+                            f.strikeOut, f.charSet, f.outPrecision, f.clipPrecision, f.quality, f.pitchAndFamily})
         text += "," + std::to_string(n);
     return text;
 }
@@ -62,7 +62,8 @@ void checkAnchorSpec(std::string_view text, FuzzedDataProvider& numbers) {
         if (edge.rule == EdgeRule::Follow && std::abs(static_cast<int64_t>(edge.percent)) > 1000) return;
     auto coordinate = [&] { return numbers.ConsumeIntegralInRange<int32_t>(-20000, 20000); };
     const Edges control{coordinate(), coordinate(), coordinate(), coordinate()};
-    const Extent parent{numbers.ConsumeIntegralInRange<int32_t>(0, 20000), numbers.ConsumeIntegralInRange<int32_t>(0, 20000)};
+    const Extent parent{numbers.ConsumeIntegralInRange<int32_t>(0, 20000),
+                        numbers.ConsumeIntegralInRange<int32_t>(0, 20000)};
     const Placement p = placeAnchored(*spec, control, parent, parent);
     fuzz::check(p.x == control.left && p.y == control.top && p.width == control.right - control.left &&
                     p.height == control.bottom - control.top,

@@ -27,8 +27,10 @@ struct Decimal {
 void addOne(std::string& digits) {
     size_t i = digits.size();
     while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
-    if (i == 0) digits.insert(digits.begin(), '1');
-    else ++digits[i - 1];
+    if (i == 0)
+        digits.insert(digits.begin(), '1');
+    else
+        ++digits[i - 1];
 }
 
 Decimal referenceReading(std::string_view text) {
@@ -43,7 +45,8 @@ Decimal referenceReading(std::string_view text) {
     const size_t nonZero = d.digits.find_first_not_of('0');
     d.digits = nonZero == std::string::npos ? "" : d.digits.substr(nonZero);
     if (!fraction.empty()) {
-        const bool above = fraction[0] > '5' || (fraction[0] == '5' && fraction.find_first_not_of('0', 1) != std::string::npos);
+        const bool above =
+            fraction[0] > '5' || (fraction[0] == '5' && fraction.find_first_not_of('0', 1) != std::string::npos);
         const bool odd = !d.digits.empty() && (d.digits.back() - '0') % 2 == 1;
         if (above || (fraction[0] == '5' && !above && odd)) addOne(d.digits);
     }
@@ -63,8 +66,8 @@ bool fits(const Decimal& d, int64_t min, int64_t max) {
 
 int64_t valueOf(const Decimal& d) {
     if (d.digits.empty()) return 0;
-    if (d.negative) return d.digits == "9223372036854775808" ? std::numeric_limits<int64_t>::min()
-                                                              : -std::stoll(d.digits);
+    if (d.negative)
+        return d.digits == "9223372036854775808" ? std::numeric_limits<int64_t>::min() : -std::stoll(d.digits);
     return std::stoll(d.digits);
 }
 
@@ -73,17 +76,21 @@ void checkNumbers(std::string_view text) {
     const LeadingNumber n = readLeadingNumber(text);
     const bool inRange = fits(d, std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max());
     fuzz::check(n.outOfRange == !inRange, "64-bit range decided wrongly");
-    if (inRange) fuzz::checkEqual(std::to_string(valueOf(d)), std::to_string(n.value), "leading number");
-    else fuzz::check(n.value == 0, "an out-of-range number is not 0");
+    if (inRange)
+        fuzz::checkEqual(std::to_string(valueOf(d)), std::to_string(n.value), "leading number");
+    else
+        fuzz::check(n.value == 0, "an out-of-range number is not 0");
 
     const bool in32 = fits(d, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
-    const int32_t clamped = in32 ? static_cast<int32_t>(valueOf(d))
-                                 : d.negative ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+    const int32_t clamped = in32         ? static_cast<int32_t>(valueOf(d))
+                            : d.negative ? std::numeric_limits<int32_t>::min()
+                                         : std::numeric_limits<int32_t>::max();
     fuzz::check(readLeadingInt32(text) == clamped, "32-bit reading not clamped to its range");
     const Quantity q = readQuantityField(text);
     fuzz::check(q.outOfRange == !in32 && q.value == (in32 ? clamped : 0), "quantity");
     if (inRange)
-        fuzz::check(readLeadingNumber(formatSignedDecimal(n.value)).value == n.value, "a number does not survive its text");
+        fuzz::check(readLeadingNumber(formatSignedDecimal(n.value)).value == n.value,
+                    "a number does not survive its text");
 }
 
 void checkLine(std::string_view line, const KeywordSet& keywords) {

@@ -38,7 +38,8 @@ bool hasLineEnd(std::string_view text) { return text.find_first_of("\r\n") != st
 // Names that a settings file can hold as they are: no line end, nothing trimmed away, and no
 // character that would make the line mean something else.
 bool usableSection(std::string_view s) {
-    return !hasLineEnd(s) && s.find(']') == std::string_view::npos && (s.empty() || (!isBlank(s.front()) && !isBlank(s.back())));
+    return !hasLineEnd(s) && s.find(']') == std::string_view::npos &&
+           (s.empty() || (!isBlank(s.front()) && !isBlank(s.back())));
 }
 bool usableKey(std::string_view k) {
     return !k.empty() && !hasLineEnd(k) && k.find('=') == std::string_view::npos && k.front() != '[' &&
@@ -49,8 +50,11 @@ bool usableKey(std::string_view k) {
 bool isUtf8(std::string_view t) {
     for (size_t i = 0; i < t.size();) {
         const auto b = [&](size_t k) { return static_cast<unsigned char>(t[i + k]); };
-        size_t n = b(0) < 0x80 ? 1 : b(0) >= 0xC2 && b(0) <= 0xDF ? 2 : b(0) >= 0xE0 && b(0) <= 0xEF ? 3
-                                   : b(0) >= 0xF0 && b(0) <= 0xF4 ? 4 : 0;
+        size_t n = b(0) < 0x80                    ? 1
+                   : b(0) >= 0xC2 && b(0) <= 0xDF ? 2
+                   : b(0) >= 0xE0 && b(0) <= 0xEF ? 3
+                   : b(0) >= 0xF0 && b(0) <= 0xF4 ? 4
+                                                  : 0;
         if (n == 0 || t.size() - i < n) return false;
         for (size_t k = 1; k < n; ++k)
             if ((b(k) & 0xC0) != 0x80) return false;
@@ -85,7 +89,8 @@ std::vector<std::pair<std::string, std::string>> probes(std::string_view text) {
         while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
         if (!line.empty() && line.front() == '[') {
             const size_t close = line.find(']');
-            std::string_view name = line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+            std::string_view name =
+                line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
             while (!name.empty() && isBlank(name.front())) name.remove_prefix(1);
             while (!name.empty() && isBlank(name.back())) name.remove_suffix(1);
             section = std::string(name);
@@ -162,7 +167,8 @@ void checkSettingsModel(const std::string& file, const std::string& text, Fuzzed
     fuzz::check(again.fileFound, "the settings file is gone after a close");
     // The user's keywords are never overwritten; missing ones get their defaults.
     fuzz::checkEqual(loaded.keywords.contains, again.keywords.contains, "keyword 'contains' changed by a close");
-    fuzz::checkEqual(loaded.keywords.SubAssembly, again.keywords.SubAssembly, "keyword 'SubAssembly' changed by a close");
+    fuzz::checkEqual(loaded.keywords.SubAssembly, again.keywords.SubAssembly,
+                     "keyword 'SubAssembly' changed by a close");
     fuzz::checkEqual(loaded.keywords.Part, again.keywords.Part, "keyword 'Part' changed by a close");
     fuzz::checkEqual(loaded.keywords.SummaryOfParts, again.keywords.SummaryOfParts,
                      "keyword 'SummaryOfParts' changed by a close");

@@ -118,9 +118,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                      log[2], "line count");
     const bool stored = log.size() >= 2 && log[log.size() - 2] == "Results stored in file:" && log.back() == report;
     fuzz::check(stored == (host.opened.size() == 1), "the report opened without being stored, or the reverse");
-    if (!stored) fuzz::checkEqual(kEarlierReport, fuzz::readFile(report), "an earlier report changed by a run that stopped");
+    if (!stored)
+        fuzz::checkEqual(kEarlierReport, fuzz::readFile(report), "an earlier report changed by a run that stopped");
     if (table.count() <= 1) {
-        fuzz::check(log.size() == 4 && log[3] == "BOM input file seems to be empty!", "an empty file not said to be empty");
+        fuzz::check(log.size() == 4 && log[3] == "BOM input file seems to be empty!",
+                    "an empty file not said to be empty");
         return 0;
     }
     fuzz::check(stored, "a readable BOM without a stored report");
@@ -131,9 +133,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const BomStructure bom(bytes, request.keywords, request.columns);
         if (!WalkCounter(bom, 4000).within(bom.mainAssemblyName())) return 0;
     }
-    const literal::Analysis expected = testing::literalAnalysis(bytes, request.keywords, RollupLimits(), request.columns);
+    const literal::Analysis expected =
+        testing::literalAnalysis(bytes, request.keywords, RollupLimits(), request.columns);
     std::vector<std::string> expectedLog = {log[0], log[1], log[2]};
-    if (hasHeaderLine(bytes, request.keywords)) expectedLog.push_back("Main assembly name: " + expected.mainAssemblyName);
+    if (hasHeaderLine(bytes, request.keywords))
+        expectedLog.push_back("Main assembly name: " + expected.mainAssemblyName);
     expectedLog.insert(expectedLog.end(), expected.log.begin(), expected.log.end());
     expectedLog.push_back("Results stored in file:");
     expectedLog.push_back(report);

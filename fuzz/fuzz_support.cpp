@@ -50,12 +50,14 @@ std::string visible(std::string_view text) {
     std::string out;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\n') out += "\\n\n";
+        if (byte == '\n')
+            out += "\\n\n";
         else if (byte < 32 || byte >= 127) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\x%02X", byte);
             out += hex;
-        } else out += c;
+        } else
+            out += c;
     }
     return out;
 }

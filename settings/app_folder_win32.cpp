@@ -14,8 +14,8 @@ const bool kCreatesWithoutBase = true;
 
 BaseFolder applicationDataFolder(bool perUser) {
     char buffer[MAX_PATH] = {};
-    const HRESULT result =
-        SHGetFolderPathA(nullptr, (perUser ? CSIDL_APPDATA : CSIDL_COMMON_APPDATA) | CSIDL_FLAG_CREATE, nullptr, 0, buffer);
+    const HRESULT result = SHGetFolderPathA(
+        nullptr, (perUser ? CSIDL_APPDATA : CSIDL_COMMON_APPDATA) | CSIDL_FLAG_CREATE, nullptr, 0, buffer);
     if (result != S_OK) return {{}, static_cast<long>(result)};
     return {buffer, 0};
 }

@@ -222,9 +222,9 @@ FileText decode(std::string_view bytes) {
 
 bool encode(const FileText& file, std::string& bytes) {
     switch (file.encoding) {
-        case Encoding::kBytes: bytes = file.text; return true;
-        case Encoding::kUtf8WithMark: bytes = std::string(kUtf8Mark) + file.text; return true;
-        case Encoding::kUtf16LittleEndian: break;
+    case Encoding::kBytes: bytes = file.text; return true;
+    case Encoding::kUtf8WithMark: bytes = std::string(kUtf8Mark) + file.text; return true;
+    case Encoding::kUtf16LittleEndian: break;
     }
     bytes.assign(kUtf16Mark);
     bytes.reserve(2 * file.text.size() + 3);

@@ -26,9 +26,9 @@ bool writeKey(const std::string& file, const std::string& section, const std::st
     if (ini::holdsLineEnd(section) || ini::holdsLineEnd(key) || ini::holdsLineEnd(value)) return false;
     std::string bytes;
     switch (platform::readSettingsFile(file, bytes)) {
-        case SettingsFileState::kUnreadable: return false;  // what it holds is not known: never written over
-        case SettingsFileState::kMissing: bytes.clear(); break;
-        case SettingsFileState::kRead: break;
+    case SettingsFileState::kUnreadable: return false;  // what it holds is not known: never written over
+    case SettingsFileState::kMissing: bytes.clear(); break;
+    case SettingsFileState::kRead: break;
     }
     ini::FileText text = ini::decode(bytes);
     std::string present;

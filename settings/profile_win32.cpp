@@ -57,8 +57,10 @@ SettingsFileState readSettingsFile(const std::string& file, std::string& bytes) 
     bool read = GetFileType(handle) == FILE_TYPE_DISK;  // a device could block or never end
     char buffer[65536];
     for (DWORD got = 0; read; bytes.append(buffer, got)) {
-        if (!ReadFile(handle, buffer, sizeof buffer, &got, nullptr)) read = false;
-        else if (got == 0) break;
+        if (!ReadFile(handle, buffer, sizeof buffer, &got, nullptr))
+            read = false;
+        else if (got == 0)
+            break;
     }
     CloseHandle(handle);
     if (!read) {
@@ -75,7 +77,8 @@ bool replaceSettingsFile(const std::string& file, const std::string& bytes) {
         return false;
     char temporary[MAX_PATH] = {};
     if (!GetTempFileNameA(folderOf(file).c_str(), "tlk", 0, temporary)) return false;
-    HANDLE handle = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     bool written = handle != INVALID_HANDLE_VALUE && writeAll(handle, bytes) && FlushFileBuffers(handle);
     if (handle != INVALID_HANDLE_VALUE && !CloseHandle(handle)) written = false;
     if (!written || !MoveFileExA(temporary, file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

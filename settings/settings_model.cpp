@@ -66,7 +66,8 @@ StoredSettings loadSettings(const std::string& path) {
     const SectionSelection defaultSections;
     if (!isExistingFile(path)) return stored;
     stored.fileFound = true;
-    for (const KeywordKey& k : kKeywordKeys) stored.keywords.*k.member = iniRead(path, kKeywords, k.key, defaults.*k.member);
+    for (const KeywordKey& k : kKeywordKeys)
+        stored.keywords.*k.member = iniRead(path, kKeywords, k.key, defaults.*k.member);
     for (const ColumnKey& c : kColumnKeys)
         if (const int number = readFieldNumber(iniRead(path, kColumns, c.key, ""))) stored.columns.*c.member = number;
     for (const SectionKey& s : kSectionKeys)
@@ -95,7 +96,8 @@ void saveSettings(const std::string& path, const SettingsToSave& settings) {
     // After the other sections, so that a new file keeps them in their usual order.
     const ColumnLayout defaultColumns;
     for (const ColumnKey& c : kColumnKeys)
-        if (!iniKeyExists(path, kColumns, c.key)) iniAddKey(path, kColumns, c.key, formatSignedDecimal(defaultColumns.*c.member));
+        if (!iniKeyExists(path, kColumns, c.key))
+            iniAddKey(path, kColumns, c.key, formatSignedDecimal(defaultColumns.*c.member));
 }
 
 }  // namespace trelk

@@ -73,22 +73,28 @@ LeadingNumber readLeadingNumber(std::string_view text) {
     bool tooWide = false;
     for (; i < text.size() && isDigit(text[i]); ++i) {
         const uint64_t digit = static_cast<uint64_t>(text[i] - '0');
-        if (magnitude > (std::numeric_limits<uint64_t>::max() - digit) / 10) tooWide = true;
-        else magnitude = magnitude * 10 + digit;
+        if (magnitude > (std::numeric_limits<uint64_t>::max() - digit) / 10)
+            tooWide = true;
+        else
+            magnitude = magnitude * 10 + digit;
     }
     if (i < text.size() && text[i] == '.') {
         ++i;
         int firstFractionDigit = -1;
         bool restNonZero = false;
         for (; i < text.size() && isDigit(text[i]); ++i) {
-            if (firstFractionDigit < 0) firstFractionDigit = text[i] - '0';
-            else if (text[i] != '0') restNonZero = true;
+            if (firstFractionDigit < 0)
+                firstFractionDigit = text[i] - '0';
+            else if (text[i] != '0')
+                restNonZero = true;
         }
-        const bool roundUp = firstFractionDigit > 5 ||
-                             (firstFractionDigit == 5 && (restNonZero || (magnitude & 1) != 0));
+        const bool roundUp =
+            firstFractionDigit > 5 || (firstFractionDigit == 5 && (restNonZero || (magnitude & 1) != 0));
         if (roundUp) {
-            if (magnitude == std::numeric_limits<uint64_t>::max()) tooWide = true;
-            else ++magnitude;
+            if (magnitude == std::numeric_limits<uint64_t>::max())
+                tooWide = true;
+            else
+                ++magnitude;
         }
     }
     LeadingNumber result;

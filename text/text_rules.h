@@ -99,8 +99,10 @@ void forEachLine(std::string_view bytes, OnLine&& onLine, TextLayout layout = Te
         if (!found) break;
         p = lineEnd + 1;
         if (layout.ends == LineEnds::Lf) continue;
-        if (p < end && *p == '\n') ++p;
-        else if (layout.ends == LineEnds::CrCrLf && end - p >= 2 && p[0] == '\r' && p[1] == '\n') p += 2;
+        if (p < end && *p == '\n')
+            ++p;
+        else if (layout.ends == LineEnds::CrCrLf && end - p >= 2 && p[0] == '\r' && p[1] == '\n')
+            p += 2;
     }
 }
 
@@ -151,7 +153,8 @@ void forEachLineRead(Read&& read, OnLine&& onLine, EndOfPiece&& endOfPiece, Text
         }
         const char* from = std::max(p, data + rescan);
         const char* undecided = nullptr;
-        for (const char* cr; (cr = static_cast<const char*>(std::memchr(from, stop, static_cast<size_t>(end - from))));) {
+        for (const char* cr;
+             (cr = static_cast<const char*>(std::memchr(from, stop, static_cast<size_t>(end - from))));) {
             const char* next = cr + 1;
             if (layout.ends != LineEnds::Lf) {
                 // Whether an LF (or, for CR CR LF line ends, CR LF) follows, the next piece may say.

@@ -31,7 +31,7 @@ constexpr DWORD kLink = kClipped;
 constexpr DWORD kButton = kChild | BS_PUSHBUTTON | BS_NOTIFY | BS_CENTER | BS_VCENTER;
 constexpr DWORD kLabel = kClipped | SS_CENTER | SS_NOTIFY;
 static_assert(kFormStyle == 0x96CF0000 && kFormExStyle == 0x00010100 && kFrame == 0x50014107 &&
-              kPicture == 0x56010103 && kLink == 0x56010000 && kButton == 0x50014F00 && kLabel == 0x56010101,
+                  kPicture == 0x56010103 && kLink == 0x56010000 && kButton == 0x50014F00 && kLabel == 0x56010101,
               "the About box's designed styles");
 
 // clang-format off
@@ -72,8 +72,8 @@ void setUpLink(HWND link, int fontHeight) {
 void setUpPicture(HWND picture) {
     RECT client;
     GetClientRect(picture, &client);
-    const auto icon = static_cast<HICON>(
-        LoadImageA(moduleInstance(), "IMAGE_TRELK", IMAGE_ICON, client.right, client.bottom, 0));
+    const auto icon =
+        static_cast<HICON>(LoadImageA(moduleInstance(), "IMAGE_TRELK", IMAGE_ICON, client.right, client.bottom, 0));
     if (icon) SendMessageA(picture, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
 }
 
@@ -93,9 +93,7 @@ LRESULT setVersionLabel(HWND form, LPARAM) {
     return 0;
 }
 
-void open(const std::string& address) {
-    ShellExecuteA(mainForm(), "Open", address.c_str(), "", "", SW_SHOWNORMAL);
-}
+void open(const std::string& address) { ShellExecuteA(mainForm(), "Open", address.c_str(), "", "", SW_SHOWNORMAL); }
 
 LRESULT onWebLink(HWND, WPARAM, LPARAM, int) {
     open(kWebSiteAddress);

@@ -38,8 +38,8 @@ constexpr DWORD kLabel = kChild | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | SS_RIGHT |
 // The status bar's style holds a bit, 0x10, that no header names; it is kept as designed.
 constexpr DWORD kStatusBar = kChild | WS_BORDER | SBARS_TOOLTIPS | 0x10;
 static_assert(kFormStyle == 0x96CF0000 && kFormExStyle == 0x00010100 && kFileBox == 0x50010080 &&
-              kButton == 0x50014F00 && kCheckBox == 0x50014D03 && kGroupBox == 0x50004107 &&
-              kLogBox == 0x50310044 && kLabel == 0x56000102 && kStatusBar == 0x50800810,
+                  kButton == 0x50014F00 && kCheckBox == 0x50014D03 && kGroupBox == 0x50004107 &&
+                  kLogBox == 0x50310044 && kLabel == 0x56000102 && kStatusBar == 0x50800810,
               "the main window's designed styles");
 
 // The controls in creation order, which is also the tab order. The check boxes come before the
@@ -82,7 +82,8 @@ void createMainControls(HWND form) {
     if (g_statusBar) {
         int rightEdges[1] = {-1};
         SendMessageA(g_statusBar, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(rightEdges));
-        SendMessageA(g_statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(makeFont("MS Sans Serif", 8, 400, 0, 0, 0)), TRUE);
+        SendMessageA(g_statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(makeFont("MS Sans Serif", 8, 400, 0, 0, 0)),
+                     TRUE);
     }
 
     for (const ControlRow& row : kMainControls) {
@@ -112,9 +113,9 @@ LRESULT onCreate(HWND form, LPARAM userData) {
 
 LRESULT onMenuCommand(HWND form, WPARAM wParam, LPARAM, int) {
     switch (LOWORD(wParam)) {
-        case MAIN_TOPMENU_EXIT: SendMessageA(form, WM_CLOSE, 0, 0); break;
-        case MAIN_TOPMENU_HELP: openHelpFile(); break;
-        case MAIN_TOPMENU_ABOUT: showAboutForm(form, 1, 0); break;
+    case MAIN_TOPMENU_EXIT: SendMessageA(form, WM_CLOSE, 0, 0); break;
+    case MAIN_TOPMENU_HELP: openHelpFile(); break;
+    case MAIN_TOPMENU_ABOUT: showAboutForm(form, 1, 0); break;
     }
     return 0;
 }

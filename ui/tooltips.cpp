@@ -19,8 +19,8 @@ HWND g_tooltip = nullptr;
 DWORD tooltipStyle() {
     const HMODULE comctl = GetModuleHandleA("COMCTL32.DLL");
     if (!comctl) return TTS_NOPREFIX;
-    const auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-        reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")));
+    const auto getVersion =
+        reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")));
     if (!getVersion) return TTS_NOPREFIX;
     DLLVERSIONINFO version = {};
     version.cbSize = sizeof version;
@@ -34,8 +34,8 @@ DWORD tooltipStyle() {
 LRESULT addTooltip(HWND form, int controlId, const char* text) {
     if (!g_tooltip || !IsWindow(g_tooltip)) {
         InitCommonControls();
-        g_tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", tooltipStyle(), 0, 0, 0, 0, form, nullptr,
-                                    moduleInstance(), nullptr);
+        g_tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, "", tooltipStyle(), 0, 0, 0, 0, form, nullptr, moduleInstance(),
+                                    nullptr);
         if (!g_tooltip) return 0;
         SendMessageA(g_tooltip, TTM_SETMAXTIPWIDTH, 0, 300);
         SendMessageA(g_tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 15000);

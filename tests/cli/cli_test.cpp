@@ -57,8 +57,10 @@ TEST(Cli, WritesTheReportAndLogsTheRun) {
     const std::string report = folder.file("report.txt");
     const Result r = runCli({"-s", "all", "-o", report, kTopAsm});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Trying to read BOM file:\n" + kTopAsm + "\nNr of lines read of BOM input file: 8\n"
-                     "Main assembly name: TOP_ASM\nResults stored in file:\n" + report + "\n");
+    EXPECT_EQ(r.out, "Trying to read BOM file:\n" + kTopAsm +
+                         "\nNr of lines read of BOM input file: 8\n"
+                         "Main assembly name: TOP_ASM\nResults stored in file:\n" +
+                         report + "\n");
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(readFile(report), readFile(TRELK_TEST_DATA "/top_asm_report.txt"));
 }
@@ -129,7 +131,8 @@ TEST(Cli, TakesKeywordsAndSectionsFromTheSettingsFile) {
     const std::string report = folder.file("r.txt");
     const std::string separator(86, '-');
     ASSERT_EQ(runCli({"--settings", settings, "-o", report, bom}).status, 0);
-    EXPECT_EQ(readFile(report), separator + "\r\nSummary of parts for assembly TOP\r\n    3   SCHRAUBE\r\n" + separator + "\r\n\r\n\r\n");
+    EXPECT_EQ(readFile(report),
+              separator + "\r\nSummary of parts for assembly TOP\r\n    3   SCHRAUBE\r\n" + separator + "\r\n\r\n\r\n");
     // Sections named on the command line win over the file's flags.
     ASSERT_EQ(runCli({"--settings", settings, "-s", "none", "-o", report, bom}).status, 0);
     EXPECT_EQ(readFile(report), "");
@@ -139,12 +142,14 @@ TEST(Cli, TakesKeywordsAndSectionsFromTheSettingsFile) {
 // the report written all the same.
 TEST(Cli, StrictFailsWhenTheTotalsDifferFromTheSummary) {
     TempFolder folder;
-    const std::string breakdown = "Assembly TOP contains:\r\n     4         Part  WHEEL_100\r\n\r\n"
-                                  "Summary of parts for assembly TOP:\r\n";
+    const std::string breakdown =
+        "Assembly TOP contains:\r\n     4         Part  WHEEL_100\r\n\r\n"
+        "Summary of parts for assembly TOP:\r\n";
     const std::string differing = folder.write("differs.bom", breakdown + "    10         Part  WHEEL_100\r\n");
     const std::string agreeing = folder.write("agrees.bom", breakdown + "     4         Part  WHEEL_100\r\n");
     const std::string report = folder.file("r.txt");
-    const std::string line = "Total differs from the summary of parts in the BOM file, counted 4, listed 10 - WHEEL_100\n";
+    const std::string line =
+        "Total differs from the summary of parts in the BOM file, counted 4, listed 10 - WHEEL_100\n";
     const struct {
         std::vector<std::string> args;
         int status;
@@ -171,14 +176,16 @@ TEST(Cli, StrictFailsWhenTheTotalsDifferFromTheSummary) {
 // which wins over the file.
 TEST(Cli, ReadsTheColumnLayoutFromTheSettingsFileOrTheCommandLine) {
     TempFolder folder;
-    const std::string bom = folder.write("company.bom", "Assembly TOP contains:\r\n"
-                                                        "     4         Part  BOLT_M8  HEX BOLT M8 X 30\r\n"
-                                                        "     1         Part  PLATE    BASE PLATE\r\n");
+    const std::string bom = folder.write("company.bom",
+                                         "Assembly TOP contains:\r\n"
+                                         "     4         Part  BOLT_M8  HEX BOLT M8 X 30\r\n"
+                                         "     1         Part  PLATE    BASE PLATE\r\n");
     const std::string company = folder.write("company.ini", "[Columns]\r\nName=3\r\n");
     const std::string plain = folder.write("plain.ini", "[Settings]\r\n");
     const std::string report = folder.file("r.txt");
     const std::string separator(86, '-');
-    const std::string right = separator + "\r\nSummary of parts for assembly TOP\r\n    4   BOLT_M8\r\n    1   PLATE\r\n";
+    const std::string right =
+        separator + "\r\nSummary of parts for assembly TOP\r\n    4   BOLT_M8\r\n    1   PLATE\r\n";
     const struct {
         std::vector<std::string> args;
         bool rightTotals;
@@ -204,8 +211,9 @@ TEST(Cli, WritesToStandardOutputWithTheLogOnStandardError) {
     std::string report = readFile(TRELK_TEST_DATA "/top_asm_report.txt");
     for (size_t cr; (cr = report.find("\r\n")) != std::string::npos;) report.erase(cr, 1);
     EXPECT_EQ(r.out, report);
-    EXPECT_EQ(r.err, "Trying to read BOM file:\n" + kTopAsm + "\nNr of lines read of BOM input file: 8\n"
-                     "Main assembly name: TOP_ASM\nResults written to standard output\n");
+    EXPECT_EQ(r.err, "Trying to read BOM file:\n" + kTopAsm +
+                         "\nNr of lines read of BOM input file: 8\n"
+                         "Main assembly name: TOP_ASM\nResults written to standard output\n");
     const Result json = runCli({"-q", "-f", "json", "-o", "-", kTopAsm});
     EXPECT_EQ(json.status, 0);
     EXPECT_EQ(json.out.substr(0, 30), "{\n  \"format\": \"trelk-results\",");
@@ -221,14 +229,18 @@ TEST(Cli, BuildQuantityMultipliesTheTotalsOfTheReport) {
     const std::string report = folder.file("r.txt");
     const std::string separator(86, '-');
     ASSERT_EQ(runCli({"-s", "parts,parts-where-used", "--build", "250", "-o", report, kTopAsm}).status, 0);
-    EXPECT_EQ(readFile(report), separator + "\r\nSummary of parts for assembly TOP_ASM\r\n 2000   BOLT_M6\r\n  500   RAIL\r\n" +
-                                    separator + "\r\n\r\n\r\n" + separator + "\r\nParts in assembly TOP_ASM\r\nBOLT_M6\r\n"
-                                    "    4x in TOP_ASM\r\n    4x in FRAME\r\n\r\nRAIL\r\n    2x in FRAME\r\n\r\n" + separator + "\r\n");
+    EXPECT_EQ(readFile(report), separator +
+                                    "\r\nSummary of parts for assembly TOP_ASM\r\n 2000   BOLT_M6\r\n  500   RAIL\r\n" +
+                                    separator + "\r\n\r\n\r\n" + separator +
+                                    "\r\nParts in assembly TOP_ASM\r\nBOLT_M6\r\n"
+                                    "    4x in TOP_ASM\r\n    4x in FRAME\r\n\r\nRAIL\r\n    2x in FRAME\r\n\r\n" +
+                                    separator + "\r\n");
     // The largest build quantity takes the totals beyond 64 bits: logged, and held at the end.
     const Result r = runCli({"-s", "parts", "--build", "9223372036854775807", "-o", report, kTopAsm});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Total out of range: abnormal error! - BOLT_M6\nTotal out of range: abnormal error! - RAIL\n"),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
     EXPECT_NE(readFile(report).find("9223372036854775807   BOLT_M6\r\n"), std::string::npos);
 }
 
@@ -242,8 +254,9 @@ TEST(Cli, WithAnOutputPathReadsTheApplicationFoldersSettingsWithoutMakingTheFold
     EXPECT_EQ(runCli({"-o", report, kTopAsm}).status, 0);
     const bool madeFolder = testing::fileExists(home.path() + "/Halvorn");
     std::filesystem::create_directories(home.path() + "/Halvorn/Trelk");
-    home.write("Halvorn/Trelk/Trelk.ini", "[Settings]\r\nInclude_SummaryOfAssys=0\r\nInclude_SummaryOfParts=0\r\n"
-                                          "Include_AssyInAssys=0\r\nInclude_PartsInAssys=0\r\n");
+    home.write("Halvorn/Trelk/Trelk.ini",
+               "[Settings]\r\nInclude_SummaryOfAssys=0\r\nInclude_SummaryOfParts=0\r\n"
+               "Include_AssyInAssys=0\r\nInclude_PartsInAssys=0\r\n");
     const Result r = runCli({"-o", report, kTopAsm});
     testing::setEnvironment("XDG_CONFIG_HOME", "");
     EXPECT_FALSE(madeFolder);
@@ -265,8 +278,9 @@ TEST(Cli, WritesIntoTheApplicationFolderByDefault) {
 TEST(Cli, NamesWithWildcardsAndColonsAreFiles) {
     TempFolder folder;
     const std::string bom = folder.write("a*b?.bom:", readFile(TRELK_TEST_DATA "/top_asm.bom"));
-    const std::string settings = folder.write("s*?.ini:", "[Settings]\r\nInclude_SummaryOfAssys=0\r\n"
-                                                          "Include_AssyInAssys=0\r\nInclude_PartsInAssys=0\r\n");
+    const std::string settings = folder.write("s*?.ini:",
+                                              "[Settings]\r\nInclude_SummaryOfAssys=0\r\n"
+                                              "Include_AssyInAssys=0\r\nInclude_PartsInAssys=0\r\n");
     const std::string report = folder.file("out?.txt");
     Result r = runCli({"--settings", settings, "-o", report, bom});
     EXPECT_EQ(r.status, 0) << r.out << r.err;

@@ -30,8 +30,8 @@ struct Row {
 
 std::ostream& operator<<(std::ostream& os, const Row& r) {
     return os << r.level << ' ' << r.parent << ' ' << (r.kind == ItemKind::Part ? "part " : "sub ") << r.name << " x"
-              << r.quantity << " path " << r.path.value() << (r.path.outOfRange() ? "!" : "") << (r.expanded ? " +" : "")
-              << " note " << static_cast<int>(r.note);
+              << r.quantity << " path " << r.path.value() << (r.path.outOfRange() ? "!" : "")
+              << (r.expanded ? " +" : "") << " note " << static_cast<int>(r.note);
 }
 
 std::vector<Row> treeRows(const std::string& text, const KeywordSet& keywords, int64_t build = 1,
@@ -65,25 +65,29 @@ public:
 private:
     size_t headerOf(std::string_view name) const {
         for (size_t i = 1; i <= table_.count(); ++i)
-            if (isBlockHeader(table_.line(i), keywords_.contains) && headerAssemblyName(table_.line(i)) == name) return i;
+            if (isBlockHeader(table_.line(i), keywords_.contains) && headerAssemblyName(table_.line(i)) == name)
+                return i;
         return 0;
     }
     bool expand(size_t header, const std::string& parent, Tally m, uint32_t level, std::vector<Row>& rows) {
         for (size_t i = header + 1; !table_.line(i).empty(); ++i) {
             const std::string_view line = table_.line(i);
             const ItemKind kind = field(line, 2) == keywords_.SubAssembly ? ItemKind::SubAssembly
-                                  : field(line, 2) == keywords_.Part    ? ItemKind::Part
-                                                                        : ItemKind::None;
+                                  : field(line, 2) == keywords_.Part      ? ItemKind::Part
+                                                                          : ItemKind::None;
             if (kind == ItemKind::None) continue;
             if (rows.size() > 200000) return false;
             const int32_t quantity = readQuantity(line).value;
-            Row row{level, parent, std::string(field(line, -1)), kind, quantity, tallyTimes(m, quantity), false,
-                    TreeNote::None};
+            Row row{level, parent,        std::string(field(line, -1)), kind, quantity, tallyTimes(m, quantity),
+                    false, TreeNote::None};
             if (kind == ItemKind::SubAssembly) {
                 const size_t childHeader = headerOf(row.name);
-                if (std::find(path_.begin(), path_.end(), row.name) != path_.end()) row.note = TreeNote::ContainsItself;
-                else if (childHeader == 0) row.note = TreeNote::BlockNotFound;
-                else row.expanded = true;
+                if (std::find(path_.begin(), path_.end(), row.name) != path_.end())
+                    row.note = TreeNote::ContainsItself;
+                else if (childHeader == 0)
+                    row.note = TreeNote::BlockNotFound;
+                else
+                    row.expanded = true;
                 rows.push_back(row);
                 if (row.expanded) {
                     path_.push_back(row.name);
@@ -196,7 +200,8 @@ TEST(AssemblyTree, RebuildsTheFullExpansionOfRandomBoms) {
         for (const Row& row : tree) {
             path.resize(row.level);
             if (row.kind == kSub && row.note != TreeNote::BlockNotFound) {
-                EXPECT_EQ(row.note == TreeNote::ContainsItself, std::count(path.begin(), path.end(), row.name) > 0) << row;
+                EXPECT_EQ(row.note == TreeNote::ContainsItself, std::count(path.begin(), path.end(), row.name) > 0)
+                    << row;
             }
             if (row.expanded) path.push_back(row.name);
         }
@@ -222,7 +227,8 @@ TEST(AssemblyTree, StaysLinearWhereTheFullExpansionHas2To40Paths) {
     for (int level = 0; level < 40; ++level) {
         if (level > 0) text += "Sub-Assembly L" + std::to_string(level) + " contains:\r\n";
         const std::string next = "L" + std::to_string(level + 1);
-        text += "1 Sub-Assembly " + next + "\r\n1 Sub-Assembly " + next + "\r\n2 Part P" + std::to_string(level) + "\r\n\r\n";
+        text += "1 Sub-Assembly " + next + "\r\n1 Sub-Assembly " + next + "\r\n2 Part P" + std::to_string(level) +
+                "\r\n\r\n";
     }
     text += "Sub-Assembly L40 contains:\r\n1 Part LEAF\r\n";
     const std::vector<Row> rows = treeRows(text, KeywordSet());
@@ -239,8 +245,8 @@ TEST(AssemblyTree, StaysLinearWhereTheFullExpansionHas2To40Paths) {
 }
 
 TEST(AssemblyTree, PathQuantitiesBeyond64BitsAreLoggedAndHeldAtTheEnd) {
-    const std::string text = bom({"Assembly M contains:", "2147483647 Sub-Assembly S", "", "Sub-Assembly S contains:",
-                                  "2147483647 Part P", "-2 Part N"});
+    const std::string text = bom({"Assembly M contains:", "2147483647 Sub-Assembly S", "",
+                                  "Sub-Assembly S contains:", "2147483647 Part P", "-2 Part N"});
     std::vector<std::string> log;
     const std::vector<Row> rows = treeRows(text, KeywordSet(), int64_t{1} << 62, &log);
     ASSERT_EQ(rows.size(), 3u);

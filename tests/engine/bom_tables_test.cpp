@@ -28,10 +28,18 @@ TEST(Field, CountsFromEitherEnd) {
         int n;
         std::string_view piece;
     } cases[] = {
-        {"2 Part HEX NUT M6", 1, "2"},      {"2 Part HEX NUT M6", 2, "Part"}, {"2 Part HEX NUT M6", -1, "M6"},
-        {"2 Part HEX NUT M6", -2, "NUT"},   {"2 Part HEX NUT M6", 5, "M6"},   {"2 Part HEX NUT M6", 6, ""},
-        {"2 Part HEX NUT M6", -6, ""},      {"contains:", -2, ""},            {"contains:", -1, "contains:"},
-        {"", 1, ""},                        {"", -1, ""},                     {"a  b", 2, ""},
+        {"2 Part HEX NUT M6", 1, "2"},
+        {"2 Part HEX NUT M6", 2, "Part"},
+        {"2 Part HEX NUT M6", -1, "M6"},
+        {"2 Part HEX NUT M6", -2, "NUT"},
+        {"2 Part HEX NUT M6", 5, "M6"},
+        {"2 Part HEX NUT M6", 6, ""},
+        {"2 Part HEX NUT M6", -6, ""},
+        {"contains:", -2, ""},
+        {"contains:", -1, "contains:"},
+        {"", 1, ""},
+        {"", -1, ""},
+        {"a  b", 2, ""},
         {"a  b", 3, "b"},
     };
     for (const auto& c : cases) EXPECT_EQ(field(c.line, c.n), c.piece) << "'" << c.line << "' " << c.n;
@@ -60,11 +68,20 @@ TEST(Quantity, RoundsHalvesToEvenAndRefusesWhatDoesNotFit) {
         int32_t value;
         bool outOfRange;
     } cases[] = {
-        {"2.5 Part A", 2, false},          {"3.5 Part A", 4, false},       {"X Part A", 0, false},
-        {"007 Part A", 7, false},          {"+2 Part A", 2, false},        {"4x Part A", 4, false},
-        {"999999999 Part A", 999999999, false}, {"1.49 Part A", 1, false}, {"-0 Part A", 0, false},
-        {"2147483647 Part A", 2147483647, false}, {"-2147483648 Part A", std::numeric_limits<int32_t>::min(), false},
-        {"2147483648 Part A", 0, true},    {"2147483647.5 Part A", 0, true}, {"99999999999999999999 Part A", 0, true},
+        {"2.5 Part A", 2, false},
+        {"3.5 Part A", 4, false},
+        {"X Part A", 0, false},
+        {"007 Part A", 7, false},
+        {"+2 Part A", 2, false},
+        {"4x Part A", 4, false},
+        {"999999999 Part A", 999999999, false},
+        {"1.49 Part A", 1, false},
+        {"-0 Part A", 0, false},
+        {"2147483647 Part A", 2147483647, false},
+        {"-2147483648 Part A", std::numeric_limits<int32_t>::min(), false},
+        {"2147483648 Part A", 0, true},
+        {"2147483647.5 Part A", 0, true},
+        {"99999999999999999999 Part A", 0, true},
     };
     for (const auto& c : cases) {
         const Quantity q = readQuantity(c.line);
@@ -78,8 +95,10 @@ TEST(CountField, IsFivePositionsWideOrItsOwnLength) {
         int64_t value;
         std::string_view text;
     } cases[] = {
-        {7, "    7"},     {0, "    0"},        {12345, "12345"}, {123456, "123456"}, {-12, "  -12"},
-        {-1234, "-1234"}, {-12345, "-12345"}, {std::numeric_limits<int64_t>::max(), "9223372036854775807"},
+        {7, "    7"},       {0, "    0"},
+        {12345, "12345"},   {123456, "123456"},
+        {-12, "  -12"},     {-1234, "-1234"},
+        {-12345, "-12345"}, {std::numeric_limits<int64_t>::max(), "9223372036854775807"},
     };
     for (const auto& c : cases) EXPECT_EQ(formatCount(c.value), c.text) << c.value;
 }
@@ -87,7 +106,7 @@ TEST(CountField, IsFivePositionsWideOrItsOwnLength) {
 TEST(Tally, MarksAndHoldsValuesBeyond64Bits) {
     const int64_t max = std::numeric_limits<int64_t>::max(), min = std::numeric_limits<int64_t>::min();
     const Tally big = tallyTimes(Tally::of(max), 2);  // positive half 2^64 - 2: still exact
-    const Tally held = tallyTimes(big, 2);             // positive half held
+    const Tally held = tallyTimes(big, 2);            // positive half held
     const struct {
         const char* what;
         Tally tally;
@@ -149,7 +168,8 @@ std::string randomLine(std::mt19937_64& rng) {
             continue;
         }
         const int length = upTo(3) ? 1 + upTo(12) : 1 + upTo(40);
-        for (int k = 0; k < length; ++k) line += alphabet[static_cast<size_t>(upTo(static_cast<int>(alphabet.size()) - 1))];
+        for (int k = 0; k < length; ++k)
+            line += alphabet[static_cast<size_t>(upTo(static_cast<int>(alphabet.size()) - 1))];
     }
     line.append(static_cast<size_t>(upTo(2) ? 0 : upTo(20)), ' ');
     return line;
@@ -157,15 +177,28 @@ std::string randomLine(std::mt19937_64& rng) {
 
 TEST(FieldOfRawLine, GivesTheFieldsOfTheNormalisedLineAroundWordEdges) {
     std::vector<std::string> lines = {
-        "", " ", "        ", "                 ", "a", "        a", "a        ", "a b", "  a   b  ",
-        "   4          Part              BOLT_M6X16_ISO4762", "Sub-Assembly GEAR_Z51_ASM contains:",
-        "2 Part HEX NUT M6", "12345678 12345678 12345678", "1234567 123456789 1", std::string(100, 'x'),
+        "",
+        " ",
+        "        ",
+        "                 ",
+        "a",
+        "        a",
+        "a        ",
+        "a b",
+        "  a   b  ",
+        "   4          Part              BOLT_M6X16_ISO4762",
+        "Sub-Assembly GEAR_Z51_ASM contains:",
+        "2 Part HEX NUT M6",
+        "12345678 12345678 12345678",
+        "1234567 123456789 1",
+        std::string(100, 'x'),
         "x" + std::string(30, ' ') + "y" + std::string(30, ' ') + "z" + std::string(30, ' ')};
     std::mt19937_64 rng(7);
     for (int i = 0; i < 20000; ++i) lines.push_back(randomLine(rng));
     for (const std::string& line : lines) {
         const std::string normalised = normaliseLine(line);
-        for (const int n : {1, 2, -2, -1}) EXPECT_EQ(fieldOfRawLine(line, n), field(normalised, n)) << "'" << line << "' " << n;
+        for (const int n : {1, 2, -2, -1})
+            EXPECT_EQ(fieldOfRawLine(line, n), field(normalised, n)) << "'" << line << "' " << n;
     }
 }
 
@@ -173,9 +206,9 @@ TEST(LineClassifier, AgreesWithNormalisingFirst) {
     std::vector<KeywordSet> keywordSets(5);
     keywordSets[1].contains = " contains:";  // a blank: the line is normalised to be compared
     keywordSets[2].contains = "b contains:";
-    keywordSets[3].contains = "";             // every line a header
-    keywordSets[4].Part = "";                 // a line of fewer than two fields a part
-    keywordSets[4].SubAssembly = "a b";       // never a field
+    keywordSets[3].contains = "";        // every line a header
+    keywordSets[4].Part = "";            // a line of fewer than two fields a part
+    keywordSets[4].SubAssembly = "a b";  // never a field
     std::mt19937_64 rng(11);
     for (const KeywordSet& keywords : keywordSets) {
         LineClassifier classifier(keywords);
@@ -229,8 +262,19 @@ TEST(FieldNumber, ReadsOnlyNonZeroWholeNumbers) {
     const struct {
         const char* text;
         int value;
-    } cases[] = {{"1", 1},   {"-1", -1}, {" 3 ", 3}, {"+2", 2}, {"0", 0},     {"", 0},  {"x", 0},
-                 {"1.5", 0}, {"2a", 0},  {"-", 0},   {"1 2", 0}, {"99999999999", 0}, {"2147483647", 2147483647}};
+    } cases[] = {{"1", 1},
+                 {"-1", -1},
+                 {" 3 ", 3},
+                 {"+2", 2},
+                 {"0", 0},
+                 {"", 0},
+                 {"x", 0},
+                 {"1.5", 0},
+                 {"2a", 0},
+                 {"-", 0},
+                 {"1 2", 0},
+                 {"99999999999", 0},
+                 {"2147483647", 2147483647}};
     for (const auto& c : cases) EXPECT_EQ(readFieldNumber(c.text), c.value) << "'" << c.text << "'";
 }
 

@@ -110,9 +110,9 @@ TEST(FileFaults, ABomNameThatNamesNoFileLeavesTheEarlierReport) {
     const struct {
         std::string bom, lastLine;
     } cases[] = {
-        {folder.path(), "BOM input file not found!"},                 // a folder
-        {bom + std::string(1, '\0') + "x", "BOM input file not found!"},  // no file has a NUL in its name
-        {folder.file("top.bom/x"), "BOM input file not found!"},     // a file taken for a folder
+        {folder.path(), "BOM input file not found!"},                        // a folder
+        {bom + std::string(1, '\0') + "x", "BOM input file not found!"},     // no file has a NUL in its name
+        {folder.file("top.bom/x"), "BOM input file not found!"},             // a file taken for a folder
         {folder.file(std::string(5000, 'n')), "BOM input file not found!"},  // longer than any path
     };
     for (const auto& c : cases) {
@@ -137,7 +137,8 @@ TEST(FileFaults, AReportThatCannotBeWrittenIsNeverAnnouncedAsStored) {
     } cases[] = {
         // Nobody reads the pipe: opening it for writing would wait for ever.
         {"a pipe without a reader", pipe, "Error 68 creating output file:  | " + pipe},
-        {"a missing folder", folder.file("gone/Trelk.txt"), "Error 76 creating output file:  | " + folder.file("gone/Trelk.txt")},
+        {"a missing folder", folder.file("gone/Trelk.txt"),
+         "Error 76 creating output file:  | " + folder.file("gone/Trelk.txt")},
         {"a file for a folder", file + "/Trelk.txt", "Error 76 creating output file:  | " + file + "/Trelk.txt"},
         {"a folder", folder.path(), "Error 75 creating output file:  | " + folder.path()},
         {"a name too long", folder.file(std::string(5000, 'n')),

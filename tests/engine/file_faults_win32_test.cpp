@@ -13,7 +13,8 @@ TEST(FileFaults, AReportHeldOpenWithoutSharingGivesError70AndSurvives) {
     testing::TempFolder folder;
     const std::string bom = folder.write("top.bom", "Assembly T contains:\r\n1 Part P\r\n");
     const std::string report = folder.write("Trelk.txt", "the earlier report");
-    HANDLE viewer = CreateFileA(report.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE viewer =
+        CreateFileA(report.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(viewer, INVALID_HANDLE_VALUE);
     RunRequest request;
     request.bomFileName = bom;

@@ -35,21 +35,32 @@ TEST(ProcessingRun, EndsAtEachProblemWithItsLogLines) {
         std::function<std::string()> bomFile;  // makes the input, gives its name
         Lines log;                             // "{bom}" stands for the name
     } cases[] = {
-        {"a name of blanks", [] { return std::string("   "); },
+        {"a name of blanks",
+         [] { return std::string("   "); },
          {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
-        {"a missing file", [&] { return folder.file("missing.bom"); },
+        {"a missing file",
+         [&] { return folder.file("missing.bom"); },
          {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
         {"a folder", [&] { return folder.path(); }, {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
-        {"wildcards", [&] { folder.write("a.bom", kTopAsm); return folder.file("?.bom"); },
+        {"wildcards",
+         [&] {
+             folder.write("a.bom", kTopAsm);
+             return folder.file("?.bom");
+         },
          {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
 #ifdef _WIN32  // elsewhere a name may end in ":"
-        {"a name ending in a colon", [&] { return folder.write("top.bom:", kTopAsm); },
+        {"a name ending in a colon",
+         [&] { return folder.write("top.bom:", kTopAsm); },
          {"Trying to read BOM file:", "{bom}", "BOM input file not found!"}},
 #endif
-        {"an empty file", [&] { return folder.write("empty.bom", ""); },
-         {"Trying to read BOM file:", "{bom}", "Nr of lines read of BOM input file: 0", "BOM input file seems to be empty!"}},
-        {"one line ended by LF alone", [&] { return folder.write("unix.bom", "Assembly T contains:\n"); },
-         {"Trying to read BOM file:", "{bom}", "Nr of lines read of BOM input file: 1", "BOM input file seems to be empty!"}},
+        {"an empty file",
+         [&] { return folder.write("empty.bom", ""); },
+         {"Trying to read BOM file:", "{bom}", "Nr of lines read of BOM input file: 0",
+          "BOM input file seems to be empty!"}},
+        {"one line ended by LF alone",
+         [&] { return folder.write("unix.bom", "Assembly T contains:\n"); },
+         {"Trying to read BOM file:", "{bom}", "Nr of lines read of BOM input file: 1",
+          "BOM input file seems to be empty!"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -68,12 +79,15 @@ TEST(ProcessingRun, EndsAtEachProblemWithItsLogLines) {
 // The export as its line ends come: every style gives the report of the CR LF file, its breakdown
 // copy included, and the same line count.
 TEST(ProcessingRun, ReadsEveryLineEndStyleAndAByteOrderMarkAlike) {
-    const std::string bom = "\r\n" + kTopAsm + "\r\nSummary of parts for assembly TOP_ASM:\r\n     4  Part  BOLT_M6\r\n";
+    const std::string bom =
+        "\r\n" + kTopAsm + "\r\nSummary of parts for assembly TOP_ASM:\r\n     4  Part  BOLT_M6\r\n";
     auto withEnds = [&](const std::string& end, const std::string& start = "") {
         std::string text = start;
         for (const char c : bom)
-            if (c == '\r') text += end;
-            else if (c != '\n') text += c;
+            if (c == '\r')
+                text += end;
+            else if (c != '\n')
+                text += c;
         return text;
     };
     TempFolder folder;

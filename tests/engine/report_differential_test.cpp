@@ -19,8 +19,9 @@ std::vector<std::string> literalLog(const std::string& bomFile, const std::strin
                                     const literal::Analysis& analysis, const KeywordSet& keywords,
                                     const std::string& report) {
     const BomLineTable table = literal::lineTable(bytes);
-    std::vector<std::string> log{"Trying to read BOM file:", bomFile,
-                                 "Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(table.count()))};
+    std::vector<std::string> log{
+        "Trying to read BOM file:", bomFile,
+        "Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(table.count()))};
     if (table.count() <= 1) {
         log.emplace_back("BOM input file seems to be empty!");
         return log;
@@ -56,8 +57,8 @@ void expectSameRun(const std::string& bytes, const KeywordSet& keywords, const S
     if (actual == expected) return;
     size_t at = 0;
     while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
-    ADD_FAILURE() << what << ": the reports differ from byte " << at << "\nexpected: "
-                  << testing::visible(expected.substr(at > 80 ? at - 80 : 0, 200))
+    ADD_FAILURE() << what << ": the reports differ from byte " << at
+                  << "\nexpected: " << testing::visible(expected.substr(at > 80 ? at - 80 : 0, 200))
                   << "\nactual:   " << testing::visible(actual.substr(at > 80 ? at - 80 : 0, 200)) << "\ninput:\n"
                   << testing::visible(bytes.substr(0, 4000));
 }
@@ -83,8 +84,9 @@ TEST(ReportDifferential, LargeBlocksLongLinesAndManyNames) {
         text += "Sub-Assembly S" + std::to_string(a) + " contains:\r\n";
         for (int i = 0; i < 200; ++i) {
             const std::string name = i % 5 == 0 ? "P" : "P" + std::to_string((a * 7 + i) % 500);
-            text += std::string(static_cast<size_t>(i % 9), ' ') + std::to_string(i % 4) + std::string(static_cast<size_t>(1 + i % 30), ' ') +
-                    "Part" + std::string(static_cast<size_t>(1 + i % 17), ' ') + (i % 50 == 0 ? std::string(3000, 'L') : name) +
+            text += std::string(static_cast<size_t>(i % 9), ' ') + std::to_string(i % 4) +
+                    std::string(static_cast<size_t>(1 + i % 30), ' ') + "Part" +
+                    std::string(static_cast<size_t>(1 + i % 17), ' ') + (i % 50 == 0 ? std::string(3000, 'L') : name) +
                     std::string(static_cast<size_t>(i % 4), ' ') + "\r\n";
         }
         text += "\r\n";

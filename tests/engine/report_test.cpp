@@ -14,7 +14,8 @@ using testing::TempFolder;
 const std::string kSeparator = std::string(86, '-') + "\r\n";
 
 // The report that a run over the BOM bytes writes with these sections.
-std::string reportFor(std::string_view bomBytes, const SectionSelection& sections, const KeywordSet& keywords = KeywordSet()) {
+std::string reportFor(std::string_view bomBytes, const SectionSelection& sections,
+                      const KeywordSet& keywords = KeywordSet()) {
     TempFolder folder;
     RunRequest request;
     request.bomFileName = folder.write("input.bom", bomBytes);
@@ -53,8 +54,10 @@ TEST(Report, LeavesOutUnselectedSections) {
     EXPECT_EQ(reportFor(bom, SectionSelection::none()), "");
     SectionSelection onlyParts = SectionSelection::none();
     onlyParts.Include_PartsInAssys = true;
-    EXPECT_EQ(reportFor(bom, onlyParts), kSeparator + "Parts in assembly TOP_ASM\r\nBOLT_M6\r\n    4x in TOP_ASM\r\n"
-                                                      "    4x in FRAME\r\n\r\nRAIL\r\n    2x in FRAME\r\n\r\n" + kSeparator);
+    EXPECT_EQ(reportFor(bom, onlyParts), kSeparator +
+                                             "Parts in assembly TOP_ASM\r\nBOLT_M6\r\n    4x in TOP_ASM\r\n"
+                                             "    4x in FRAME\r\n\r\nRAIL\r\n    2x in FRAME\r\n\r\n" +
+                                             kSeparator);
     SectionSelection onlyAssemblies = SectionSelection::none();
     onlyAssemblies.Include_SummaryOfAssys = true;
     EXPECT_EQ(reportFor(bom, onlyAssemblies),
@@ -95,9 +98,9 @@ TEST(Report, CutsEntriesAtSemicolonsAndWidensLargeCounts) {
     const std::string bom = "A T;OP contains:\r\n123456 Part BOLT\r\n";
     SectionSelection sections = SectionSelection::none();
     sections.Include_SummaryOfParts = sections.Include_PartsInAssys = true;
-    EXPECT_EQ(reportFor(bom, sections), kSeparator + "Summary of parts for assembly T;OP\r\n123456   BOLT\r\n" + kSeparator +
-                                           "\r\n\r\n" + kSeparator + "Parts in assembly T;OP\r\nBOLT\r\n123456x in T\r\nOP\r\n\r\n" +
-                                           kSeparator);
+    EXPECT_EQ(reportFor(bom, sections),
+              kSeparator + "Summary of parts for assembly T;OP\r\n123456   BOLT\r\n" + kSeparator + "\r\n\r\n" +
+                  kSeparator + "Parts in assembly T;OP\r\nBOLT\r\n123456x in T\r\nOP\r\n\r\n" + kSeparator);
 }
 
 TEST(Report, WithoutAHeaderTitlesKeepTheirBlank) {

@@ -28,12 +28,21 @@ TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
         Lines end;               // "{app}" stands for the application folder
         std::string opened;
     } cases[] = {
-        {"JSON by default", ReportFormat::Json, "", {"Results stored in file:", "{app}" + sep + "Trelk.json"},
+        {"JSON by default",
+         ReportFormat::Json,
+         "",
+         {"Results stored in file:", "{app}" + sep + "Trelk.json"},
          "{app}" + sep + "Trelk.json"},
-        {"CSV into the application folder", ReportFormat::Csv, "",
-         {"Results stored in file:", "{app}" + sep + "parts.csv"}, "{app}"},
-        {"CSV into a new folder two levels down", ReportFormat::Csv, folder.file("a") + sep + "b",
-         {"Results stored in file:", folder.file("a") + sep + "b" + sep + "parts.csv"}, folder.file("a") + sep + "b"},
+        {"CSV into the application folder",
+         ReportFormat::Csv,
+         "",
+         {"Results stored in file:", "{app}" + sep + "parts.csv"},
+         "{app}"},
+        {"CSV into a new folder two levels down",
+         ReportFormat::Csv,
+         folder.file("a") + sep + "b",
+         {"Results stored in file:", folder.file("a") + sep + "b" + sep + "parts.csv"},
+         folder.file("a") + sep + "b"},
         {"CSV where a file is in the way", ReportFormat::Csv, bom, {"Error 70 creating output folder: ", bom}, ""},
     };
     for (const auto& c : cases) {
@@ -60,7 +69,8 @@ TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
     // The Windows-1252 export: CSV bytes as they are, JSON converted, its log lines inside.
     EXPECT_EQ(testing::readFile(folder.file("parts.csv")), "name,total\r\n\xC9TRIER,2\r\n");
     const std::string json = testing::readFile(folder.file("Trelk.json"));
-    EXPECT_NE(json.find("\"parts\": [\r\n    {\"name\":\"\xC3\x89TRIER\",\"total\":2}\r\n  ]"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"parts\": [\r\n    {\"name\":\"\xC3\x89TRIER\",\"total\":2}\r\n  ]"), std::string::npos)
+        << json;
     EXPECT_NE(json.find("\"encoding\": \"Windows-1252\""), std::string::npos);
     EXPECT_NE(json.find("\"Assembly name not found: abnormal error! - GONE\""), std::string::npos);
 }
@@ -69,10 +79,10 @@ TEST(ResultExport, QuotesCsvFieldsThatNeedIt) {
     const struct {
         std::string field, written;
     } cases[] = {
-        {"BOLT", "BOLT"},         {"", ""},
-        {"A,B", "\"A,B\""},       {"SAY \"HI\"", "\"SAY \"\"HI\"\"\""},
-        {"A\nB", "\"A\nB\""},     {"A\rB", "\"A\rB\""},
-        {"W;ASHER", "W;ASHER"},   {"\xC9T", "\xC9T"},
+        {"BOLT", "BOLT"},       {"", ""},
+        {"A,B", "\"A,B\""},     {"SAY \"HI\"", "\"SAY \"\"HI\"\"\""},
+        {"A\nB", "\"A\nB\""},   {"A\rB", "\"A\rB\""},
+        {"W;ASHER", "W;ASHER"}, {"\xC9T", "\xC9T"},
     };
     for (const auto& c : cases) EXPECT_EQ(csvField(c.field), c.written);
 }

@@ -36,8 +36,9 @@ literal::Analysis analyse(const std::string& text, const RollupLimits& limits = 
     return fast;
 }
 
-const std::string kTopAsm = bom({"Assembly TOP_ASM contains:", "Quantity Type Name", "1 Sub-Assembly FRAME",
-                                 "4 Part BOLT_M6", "", "Sub-Assembly FRAME contains:", "2 Part RAIL", "4 Part BOLT_M6"});
+const std::string kTopAsm =
+    bom({"Assembly TOP_ASM contains:", "Quantity Type Name", "1 Sub-Assembly FRAME", "4 Part BOLT_M6", "",
+         "Sub-Assembly FRAME contains:", "2 Part RAIL", "4 Part BOLT_M6"});
 
 TEST(Rollup, MultipliesThroughTheTreeAndListsWhereUsed) {
     const literal::Analysis a = analyse(kTopAsm);
@@ -58,25 +59,36 @@ TEST(Rollup, WorkedExamples) {
         std::string bom;
         Rows assemblies, parts;
     } cases[] = {
-        {"levels multiply", bom({"A M contains:", "3 Sub-Assembly SUB", "", "A SUB contains:", "2 Part P"}),
-         {{"SUB", 3}}, {{"P", 6}}},
+        {"levels multiply",
+         bom({"A M contains:", "3 Sub-Assembly SUB", "", "A SUB contains:", "2 Part P"}),
+         {{"SUB", 3}},
+         {{"P", 6}}},
         {"shared sub-assembly",
-         bom({"A M contains:", "2 Sub-Assembly ARM", "1 Sub-Assembly BASE", "", "A ARM contains:",
-              "1 Sub-Assembly JOINT", "", "A BASE contains:", "3 Sub-Assembly JOINT", "", "A JOINT contains:",
-              "5 Part PIN"}),
-         {{"ARM", 2}, {"BASE", 1}, {"JOINT", 5}}, {{"PIN", 25}}},
+         bom({"A M contains:", "2 Sub-Assembly ARM", "1 Sub-Assembly BASE", "",
+              "A ARM contains:", "1 Sub-Assembly JOINT", "", "A BASE contains:", "3 Sub-Assembly JOINT", "",
+              "A JOINT contains:", "5 Part PIN"}),
+         {{"ARM", 2}, {"BASE", 1}, {"JOINT", 5}},
+         {{"PIN", 25}}},
         {"quantity 0 still counts the rows",
-         bom({"A M contains:", "0 Sub-Assembly SUB", "", "A SUB contains:", "2 Part P"}), {{"SUB", 0}}, {{"P", 0}}},
+         bom({"A M contains:", "0 Sub-Assembly SUB", "", "A SUB contains:", "2 Part P"}),
+         {{"SUB", 0}},
+         {{"P", 0}}},
         {"the first of two blocks is expanded",
          bom({"A M contains:", "1 Sub-Assembly S", "", "A S contains:", "2 Part P", "", "A S contains:", "7 Part Q"}),
-         {{"S", 1}}, {{"P", 2}}},
+         {{"S", 1}},
+         {{"P", 2}}},
         {"a header inside a block is an ordinary line",
-         bom({"A M contains:", "1 Sub-Assembly S", "A S contains:", "2 Part P"}), {{"S", 1}}, {{"P", 4}}},
+         bom({"A M contains:", "1 Sub-Assembly S", "A S contains:", "2 Part P"}),
+         {{"S", 1}},
+         {{"P", 4}}},
         {"names differ by case and byte order",
-         bom({"A M contains:", "1 Part bolt", "1 Part Bolt", "1 Part BOLT", "1 Part RAIL2", "1 Part RAIL"}), {},
+         bom({"A M contains:", "1 Part bolt", "1 Part Bolt", "1 Part BOLT", "1 Part RAIL2", "1 Part RAIL"}),
+         {},
          {{"BOLT", 1}, {"Bolt", 1}, {"RAIL", 1}, {"RAIL2", 1}, {"bolt", 1}}},
         {"a block running to the end of the file",
-         bom({"   ", "A M contains:", "2 Part P", "3  Part   P"}), {}, {{"P", 5}}},
+         bom({"   ", "A M contains:", "2 Part P", "3  Part   P"}),
+         {},
+         {{"P", 5}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,14 +99,14 @@ TEST(Rollup, WorkedExamples) {
 }
 
 TEST(Rollup, DuplicateBlocksAllCountForWhereUsed) {
-    const literal::Analysis a =
-        analyse(bom({"A M contains:", "1 Sub-Assembly S", "", "A S contains:", "2 Part P", "", "A S contains:", "7 Part P"}));
+    const literal::Analysis a = analyse(
+        bom({"A M contains:", "1 Sub-Assembly S", "", "A S contains:", "2 Part P", "", "A S contains:", "7 Part P"}));
     EXPECT_EQ(a.partWhereUsed.entries, (std::vector<std::string>{"    2x in S;    7x in S;"}));
 }
 
 TEST(Rollup, LogsEveryOccurrenceOfAMissingBlockInWalkOrder) {
-    const literal::Analysis a = analyse(bom({"A M contains:", "2 Sub-Assembly S", "1 Sub-Assembly GONE1", "3 Sub-Assembly S",
-                                             "", "A S contains:", "1 Sub-Assembly GONE2"}));
+    const literal::Analysis a = analyse(bom({"A M contains:", "2 Sub-Assembly S", "1 Sub-Assembly GONE1",
+                                             "3 Sub-Assembly S", "", "A S contains:", "1 Sub-Assembly GONE2"}));
     const std::string notFound(messages::kAssemblyNotFound);
     EXPECT_EQ(a.log, (std::vector<std::string>{notFound + "GONE2", notFound + "GONE1", notFound + "GONE2"}));
     EXPECT_EQ(rows(a.assemblyTotals), (Rows{{"GONE1", 1}, {"GONE2", 5}, {"S", 5}}));
@@ -118,8 +130,8 @@ TEST(Rollup, StopsAtAnAssemblyThatContainsItself) {
     {
         // A and B hold each other; the walk from M goes round once on each path.
         const literal::Analysis a =
-            analyse(bom({"A M contains:", "1 Sub-Assembly A", "1 Sub-Assembly B", "", "A A contains:", "2 Sub-Assembly B",
-                         "", "A B contains:", "3 Sub-Assembly A", "1 Part P"}));
+            analyse(bom({"A M contains:", "1 Sub-Assembly A", "1 Sub-Assembly B", "",
+                         "A A contains:", "2 Sub-Assembly B", "", "A B contains:", "3 Sub-Assembly A", "1 Part P"}));
         EXPECT_EQ(a.log, (std::vector<std::string>{itself + "A", itself + "B"}));
         EXPECT_EQ(rows(a.assemblyTotals), (Rows{{"A", 1 + 6 + 3}, {"B", 2 + 1 + 6}}));
         EXPECT_EQ(rows(a.partTotals), (Rows{{"P", 2 + 1}}));
@@ -139,9 +151,9 @@ TEST(Rollup, ShortensAFloodOfMessages) {
 
 TEST(Rollup, ReportsQuantitiesAndTotalsBeyondTheirRange) {
     const literal::Analysis a =
-        analyse(bom({"A M contains:", "99999999999 Part HUGE", "2147483647 Sub-Assembly S", "", "A S contains:",
-                     "2147483647 Sub-Assembly T", "", "A T contains:", "2147483647 Sub-Assembly U", "0 Part NONE",
-                     "3 Part MANY"}));
+        analyse(bom({"A M contains:", "99999999999 Part HUGE", "2147483647 Sub-Assembly S", "",
+                     "A S contains:", "2147483647 Sub-Assembly T", "", "A T contains:", "2147483647 Sub-Assembly U",
+                     "0 Part NONE", "3 Part MANY"}));
     const std::string outOfRange(messages::kTotalOutOfRange);
     EXPECT_EQ(a.log, (std::vector<std::string>{messages::quantityOutOfRange(2, "HUGE"),
                                                std::string(messages::kAssemblyNotFound) + "U", outOfRange + "U",

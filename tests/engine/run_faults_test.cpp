@@ -50,10 +50,25 @@ TEST(RunFaults, TheBomChangingBeforeTheBreakdownIsReadAgain) {
         std::function<bool(const std::string& bom)> meddle;
         std::string breakdown;  // what the section copies after the change
     } cases[] = {
-        {"deleted", [](const std::string& bom) { std::error_code e; return fs::remove(bom, e); }, ""},
-        {"emptied", [](const std::string& bom) { std::error_code e; fs::resize_file(bom, 0, e); return !e; }, ""},
+        {"deleted",
+         [](const std::string& bom) {
+             std::error_code e;
+             return fs::remove(bom, e);
+         },
+         ""},
+        {"emptied",
+         [](const std::string& bom) {
+             std::error_code e;
+             fs::resize_file(bom, 0, e);
+             return !e;
+         },
+         ""},
         {"replaced by a folder",
-         [](const std::string& bom) { std::error_code e; return fs::remove(bom, e) && fs::create_directory(bom, e); }, ""},
+         [](const std::string& bom) {
+             std::error_code e;
+             return fs::remove(bom, e) && fs::create_directory(bom, e);
+         },
+         ""},
         {"grown",
          [](const std::string& bom) {
              std::ofstream out(bom, std::ios::binary | std::ios::app);
@@ -80,7 +95,8 @@ TEST(RunFaults, TheBomChangingBeforeTheBreakdownIsReadAgain) {
         EXPECT_TRUE(changed) << c.what;
 #endif
         const std::string breakdown = changed ? c.breakdown : kBom;
-        EXPECT_EQ(report.substr(0, 2 * (kRule.size() + 2) + breakdown.size()), kRule + "\r\n" + breakdown + kRule + "\r\n")
+        EXPECT_EQ(report.substr(0, 2 * (kRule.size() + 2) + breakdown.size()),
+                  kRule + "\r\n" + breakdown + kRule + "\r\n")
             << c.what;
         EXPECT_NE(report.find("    2   P\r\n"), std::string::npos) << c.what;
         EXPECT_EQ(report.find("Q\r\n", report.find("Summary of")), std::string::npos) << c.what;

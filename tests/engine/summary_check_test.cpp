@@ -28,12 +28,13 @@ Lines checkLines(const std::string& bytes, const ColumnLayout& columns = ColumnL
 }
 
 std::string differs(int64_t counted, int64_t listed, const std::string& name) {
-    return "Total differs from the summary of parts in the BOM file, counted" + formatSignedDecimal(counted) + ", listed" +
-           formatSignedDecimal(listed) + " - " + name;
+    return "Total differs from the summary of parts in the BOM file, counted" + formatSignedDecimal(counted) +
+           ", listed" + formatSignedDecimal(listed) + " - " + name;
 }
 
 TEST(SummaryCheck, ComparesTheTotalsWithTheRightSection) {
-    const std::string agreeing = "Summary of parts for assembly TOP:\r\n    11          Part  BOLT\r\n     2          Part  RAIL\r\n";
+    const std::string agreeing =
+        "Summary of parts for assembly TOP:\r\n    11          Part  BOLT\r\n     2          Part  RAIL\r\n";
     const struct {
         const char* what;
         std::string bytes;
@@ -41,9 +42,12 @@ TEST(SummaryCheck, ComparesTheTotalsWithTheRightSection) {
     } cases[] = {
         {"agreement", kBreakdown + agreeing, {}},
         {"no summary", kBreakdown, {}},
-        {"the summary of another assembly", kBreakdown + "Summary of parts for assembly FRAME:\r\n     9  Part  BOLT\r\n", {}},
+        {"the summary of another assembly",
+         kBreakdown + "Summary of parts for assembly FRAME:\r\n     9  Part  BOLT\r\n",
+         {}},
         {"another assembly's first, then the main one's",
-         kBreakdown + "Summary of parts for assembly FRAME:\r\n     9  Part  BOLT\r\n\r\n" + agreeing, {}},
+         kBreakdown + "Summary of parts for assembly FRAME:\r\n     9  Part  BOLT\r\n\r\n" + agreeing,
+         {}},
         {"a listed total too high and one too low",
          kBreakdown + "Summary of parts for assembly TOP:\r\n    12  Part  BOLT\r\n     1  Part  RAIL\r\n",
          {differs(11, 12, "BOLT"), differs(2, 1, "RAIL")}},
@@ -54,8 +58,7 @@ TEST(SummaryCheck, ComparesTheTotalsWithTheRightSection) {
          kBreakdown + "Summary of parts for assembly TOP:\r\n  Quantity Type Name\r\n     6  Part  BOLT\r\n"
                       "     5  Part  BOLT\r\n     2  Sub-Assembly  RAIL\r\n     2  Part  RAIL\r\n",
          {}},
-        {"the rows end at the next empty line",
-         kBreakdown + agreeing + "   \r\n     7  Part  RAIL\r\n", {}},
+        {"the rows end at the next empty line", kBreakdown + agreeing + "   \r\n     7  Part  RAIL\r\n", {}},
         {"only the first summary line of the main assembly counts",
          kBreakdown + "Summary of parts for assembly TOP\r\n    -1  Part  BOLT\r\n\r\n" + agreeing,
          {differs(11, -1, "BOLT"), differs(2, 0, "RAIL")}},
@@ -65,9 +68,11 @@ TEST(SummaryCheck, ComparesTheTotalsWithTheRightSection) {
          {differs(11, 14, "BOLT"), differs(2, 0, "RAIL")}},
         {"a second summary line among the rows is a line like any other",
          kBreakdown + "Summary of parts for assembly TOP:\r\n    11  Part  BOLT\r\n"
-                      "Summary of parts for assembly TOP:\r\n     2  Part  RAIL\r\n", {}},
+                      "Summary of parts for assembly TOP:\r\n     2  Part  RAIL\r\n",
+         {}},
         {"blanks in the summary line are normalised",
-         kBreakdown + "  Summary   of parts for assembly   TOP:  \r\n    11  Part  BOLT\r\n", {differs(2, 0, "RAIL")}},
+         kBreakdown + "  Summary   of parts for assembly   TOP:  \r\n    11  Part  BOLT\r\n",
+         {differs(2, 0, "RAIL")}},
     };
     for (const auto& c : cases) EXPECT_EQ(checkLines(c.bytes), c.lines) << c.what;
 }
@@ -101,18 +106,20 @@ TEST(SummaryCheck, StopsAfterAHundredLines) {
 TEST(SummaryCheck, LogsBetweenTheRollupAndTheReport) {
     testing::TempFolder folder;
     RunRequest request;
-    request.bomFileName = folder.write("top.bom", "Assembly TOP contains:\r\n1 Sub-Assembly GONE\r\n"
-                                                  "4294967296 Sub-Assembly HUGE\r\n\r\nSub-Assembly HUGE contains:\r\n"
-                                                  "4294967296 Part WIDE\r\n2147483647 Part WIDE\r\n\r\n"
-                                                  "Summary of parts for assembly TOP:\r\n5 Part WIDE\r\n1 Part NUT\r\n");
+    request.bomFileName = folder.write("top.bom",
+                                       "Assembly TOP contains:\r\n1 Sub-Assembly GONE\r\n"
+                                       "4294967296 Sub-Assembly HUGE\r\n\r\nSub-Assembly HUGE contains:\r\n"
+                                       "4294967296 Part WIDE\r\n2147483647 Part WIDE\r\n\r\n"
+                                       "Summary of parts for assembly TOP:\r\n5 Part WIDE\r\n1 Part NUT\r\n");
     request.applicationFolder = folder.path();
     testing::RecordingHost host;
     runProcessing(request, host);
     const Lines tail(host.log.begin() + 3, host.log.end());
-    EXPECT_EQ(tail, (Lines{"Main assembly name: TOP", "Quantity out of range in line 3, counted as 0: abnormal error! - HUGE",
-                           "Quantity out of range in line 6, counted as 0: abnormal error! - WIDE",
-                           "Assembly name not found: abnormal error! - GONE", differs(0, 1, "NUT"),
-                           differs(0, 5, "WIDE"), "Results stored in file:", folder.file("Trelk.txt")}));
+    EXPECT_EQ(tail,
+              (Lines{"Main assembly name: TOP", "Quantity out of range in line 3, counted as 0: abnormal error! - HUGE",
+                     "Quantity out of range in line 6, counted as 0: abnormal error! - WIDE",
+                     "Assembly name not found: abnormal error! - GONE", differs(0, 1, "NUT"), differs(0, 5, "WIDE"),
+                     "Results stored in file:", folder.file("Trelk.txt")}));
 }
 
 }  // namespace

@@ -16,8 +16,14 @@ TEST(TextEncoding, TellsUtf8FromWindows1252) {
         {"ASCII", "Assembly TOP contains:\r\n1 Part BOLT\r\n", TextEncoding::Utf8},
         {"empty", "", TextEncoding::Utf8},
         {"UTF-8 without the mark", "1 Part \xC3\x89TRIER \xE2\x82\xAC \xF0\x9F\x94\xA9\r\n", TextEncoding::Utf8},
-        {"the mark, then valid UTF-8", "\xEF\xBB\xBF" "1 Part \xC3\xA9", TextEncoding::Utf8},
-        {"the mark wins over a bad byte", "\xEF\xBB\xBF" "1 Part \xE9TRIER", TextEncoding::Utf8},
+        {"the mark, then valid UTF-8",
+         "\xEF\xBB\xBF"
+         "1 Part \xC3\xA9",
+         TextEncoding::Utf8},
+        {"the mark wins over a bad byte",
+         "\xEF\xBB\xBF"
+         "1 Part \xE9TRIER",
+         TextEncoding::Utf8},
         {"Windows-1252 letters", "1 Part \xC9TRIER \xE4", TextEncoding::Windows1252},
         {"a sequence cut at the end", "1 Part \xC3", TextEncoding::Windows1252},
         {"an overlong form", "\xC0\xAF", TextEncoding::Windows1252},
@@ -46,9 +52,9 @@ TEST(TextEncoding, ConvertsWindows1252ToUtf8) {
         {"BOLT_M6", "BOLT_M6"},
         {"\xC9TRIER", "\xC3\x89TRIER"},
         {"\xE4\xF6\xFC\xDF", "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F"},
-        {"\x80", "\xE2\x82\xAC"},      // euro sign
+        {"\x80", "\xE2\x82\xAC"},          // euro sign
         {"\x8A\x9F", "\xC5\xA0\xC5\xB8"},  // S with caron, Y with diaeresis
-        {"\x81", "\xC2\x81"},          // undefined in the code page: the C1 control
+        {"\x81", "\xC2\x81"},              // undefined in the code page: the C1 control
         {"\xA0\xFF", "\xC2\xA0\xC3\xBF"},
     };
     for (const auto& c : cases) {

@@ -34,11 +34,11 @@ TEST(AnchorSpec, ReadsEachEdgeCode) {
         int percent;
     };
     const Case cases[] = {
-        {"FL", EdgeRule::Follow, 0},  {"FT", EdgeRule::Follow, 0},    {"FR", EdgeRule::Follow, 100},
-        {"FB", EdgeRule::Follow, 100}, {"fr", EdgeRule::Follow, 100}, {"F50", EdgeRule::Follow, 50},
-        {"F 25", EdgeRule::Follow, 25}, {"F", EdgeRule::Follow, 0},    {"FX", EdgeRule::Follow, 0},
-        {"F-10", EdgeRule::Follow, -10}, {"S", EdgeRule::Scale, 0},    {"Sanything", EdgeRule::Scale, 0},
-        {"s", EdgeRule::Scale, 0},     {"", EdgeRule::Keep, 0},       {"X", EdgeRule::Keep, 0},
+        {"FL", EdgeRule::Follow, 0},     {"FT", EdgeRule::Follow, 0},   {"FR", EdgeRule::Follow, 100},
+        {"FB", EdgeRule::Follow, 100},   {"fr", EdgeRule::Follow, 100}, {"F50", EdgeRule::Follow, 50},
+        {"F 25", EdgeRule::Follow, 25},  {"F", EdgeRule::Follow, 0},    {"FX", EdgeRule::Follow, 0},
+        {"F-10", EdgeRule::Follow, -10}, {"S", EdgeRule::Scale, 0},     {"Sanything", EdgeRule::Scale, 0},
+        {"s", EdgeRule::Scale, 0},       {"", EdgeRule::Keep, 0},       {"X", EdgeRule::Keep, 0},
     };
     for (const Case& c : cases) {
         const EdgeAnchor anchor = parseEdgeAnchor(c.field);
@@ -103,7 +103,7 @@ RECT placeOf(HWND window) {
 }
 
 TEST(AnchorLayout, FollowsTheFormFromTheRecordedGeometry) {
-    HWND form = createTestForm();  // client 400 x 300 at the first WM_SIZE after the controls
+    HWND form = createTestForm();               // client 400 x 300 at the first WM_SIZE after the controls
     HWND stretch = control(form, kSingleEdit);  // FL,FT,FR,FT at 10,10 200 x 24
     HWND both = control(form, kMultiEdit);      // FL,FT,FR,FB at 10,40 200 x 100
     HWND right = control(form, kButton);        // FR,FT,FR,FT at 220,10 80 x 24
@@ -136,8 +136,24 @@ TEST(AnchorLayout, FollowsTheFormFromTheRecordedGeometry) {
 // for it, not at whatever size the next WM_SIZE brings.
 TEST(AnchorLayout, RecordsOnRequestBeforeAnyFurtherSize) {
     HWND form = createTestForm();
-    const ControlRow row = {"LATE", 1100, "Button", "late", 300, 250, 50, 20, WS_CHILD | WS_VISIBLE, 0, "",
-                            0, 0, 0, 0, 0, kBrushFromBackground, "FR,FB,FR,FB"};
+    const ControlRow row = {"LATE",
+                            1100,
+                            "Button",
+                            "late",
+                            300,
+                            250,
+                            50,
+                            20,
+                            WS_CHILD | WS_VISIBLE,
+                            0,
+                            "",
+                            0,
+                            0,
+                            0,
+                            0,
+                            0,
+                            kBrushFromBackground,
+                            "FR,FB,FR,FB"};
     HWND late = createControl(form, row);
     ASSERT_TRUE(late);
     EXPECT_FALSE(windowRecord(late)->geometryCaptured);

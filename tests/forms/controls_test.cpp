@@ -133,8 +133,8 @@ TEST(ControlColors, AnswerWmCtlColorFromTheControlsRecord) {
         EnableWindow(c.control, c.disable ? FALSE : TRUE);
         SetTextColor(dc, RGB(9, 9, 9));
         SetBkColor(dc, RGB(9, 9, 9));
-        const LRESULT result = SendMessageA(form, c.message, reinterpret_cast<WPARAM>(dc),
-                                            reinterpret_cast<LPARAM>(c.control));
+        const LRESULT result =
+            SendMessageA(form, c.message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(c.control));
         const HBRUSH expected = c.brush ? c.brush : windowRecord(c.control)->brush;
         EXPECT_EQ(reinterpret_cast<HBRUSH>(result), expected) << c.name;
         EXPECT_NE(expected, nullptr) << c.name;
@@ -171,8 +171,8 @@ TEST(ControlColors, SystemColorChangeGivesSystemBrushesAgain) {
 
 TEST(SetupControl, KeepsTheFirst29AnchorCharactersAndSubclasses) {
     HWND form = createTestForm();
-    HWND edit = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE, 0, 200, 50, 20, form, nullptr,
-                                moduleInstance(), nullptr);
+    HWND edit =
+        CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE, 0, 200, 50, 20, form, nullptr, moduleInstance(), nullptr);
     const WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(edit, GWLP_WNDPROC));
     const std::string forty(40, 'F');
     ControlSetup setup;

@@ -204,8 +204,7 @@ TEST(ModalForm, EscapeAndTabInAMultiLineEdit) {
             keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
             closeForm(self, 3);
             break;
-        default:
-            break;
+        default: break;
         }
         return 0;
     };
@@ -274,8 +273,8 @@ TEST(Form, AppliesItsMinimumTrackingSize) {
 
 TEST(Form, FindOwningFormSkipsPanelsThatAreNoForms) {
     HWND form = createTestForm();
-    HWND panel = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, form, nullptr,
-                                 moduleInstance(), nullptr);
+    HWND panel =
+        CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, form, nullptr, moduleInstance(), nullptr);
     HWND nested = CreateWindowExA(0, "Button", "x", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, panel, nullptr,
                                   moduleInstance(), nullptr);
     EXPECT_EQ(findOwningForm(nested), form);

@@ -64,8 +64,8 @@ TEST(SetClientSize, GivesExactlyTheAskedClientArea) {
         {"dialog frame", WS_POPUP | WS_CAPTION | WS_SYSMENU, false},
     };
     for (const Case& c : cases) {
-        HWND window = CreateWindowExA(WS_EX_WINDOWEDGE, "Static", "", c.style | WS_VISIBLE, 10, 10, 300, 300,
-                                      nullptr, nullptr, moduleInstance(), nullptr);
+        HWND window = CreateWindowExA(WS_EX_WINDOWEDGE, "Static", "", c.style | WS_VISIBLE, 10, 10, 300, 300, nullptr,
+                                      nullptr, moduleInstance(), nullptr);
         if (c.menu) {
             HMENU menu = CreateMenu();
             AppendMenuA(menu, MF_STRING, 6000, "Exit");
@@ -110,7 +110,9 @@ TEST(ReadTextFileLines, FollowsTheBomLineRules) {
         {"one\rtwo", {"one", "two"}},
         {"lone\nfeed\r\n", {"lone\nfeed"}},
         {"\r\n\r\n", {"", ""}},
-        {"kept\r\n\x1a" "dropped\r\n", {"kept"}},
+        {"kept\r\n\x1a"
+         "dropped\r\n",
+         {"kept"}},
         {std::string("nul\0inside\r\n", 12), {std::string("nul\0inside", 10)}},
     };
     char folder[MAX_PATH];
@@ -169,8 +171,8 @@ TEST(OpenFileDialog, CancelKeepsTheNameAndTheHookCentres) {
     HWND form = createTestForm();
     std::string name = "start.bom";
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, cancelDialog);
-    const BOOL chosen = openFileDialog(form, "Select BOM file", name, "", "BOM files|*.bom.*|All Files|*.*", "bom",
-                                       0, 1);
+    const BOOL chosen =
+        openFileDialog(form, "Select BOM file", name, "", "BOM files|*.bom.*|All Files|*.*", "bom", 0, 1);
     KillTimer(nullptr, timer);
     EXPECT_FALSE(chosen);
     EXPECT_EQ(name, "start.bom");

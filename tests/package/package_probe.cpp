@@ -21,8 +21,8 @@ void recordOpenedHelp(const std::string& log) {
     for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
         for (const auto& [key, value] : values) {
             HKEY handle;
-            if (RegCreateKeyExA(root, ("Software\\Classes\\" + key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                &handle, nullptr) != ERROR_SUCCESS)
+            if (RegCreateKeyExA(root, ("Software\\Classes\\" + key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
+                                nullptr) != ERROR_SUCCESS)
                 continue;
             RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                            static_cast<DWORD>(value.size() + 1));
@@ -89,7 +89,8 @@ std::string firstLineOf(const std::string& path) {
             if (end != std::string::npos) {
                 text.resize(end);
                 while (!text.empty() && text.back() == ' ') text.pop_back();
-                if (text.size() > 1 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+                if (text.size() > 1 && text.front() == '"' && text.back() == '"')
+                    text = text.substr(1, text.size() - 2);
                 return text;
             }
         }

@@ -31,10 +31,14 @@ std::string asUtf16(const std::string& utf8) {
     for (size_t i = 0; i < utf8.size();) {
         const auto b = [&](size_t k) { return static_cast<uint32_t>(static_cast<unsigned char>(utf8[i + k])); };
         uint32_t c;
-        if (b(0) < 0x80) c = b(0), i += 1;
-        else if (b(0) < 0xE0) c = (b(0) & 0x1F) << 6 | (b(1) & 0x3F), i += 2;
-        else if (b(0) < 0xF0) c = (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F), i += 3;
-        else c = (b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F), i += 4;
+        if (b(0) < 0x80)
+            c = b(0), i += 1;
+        else if (b(0) < 0xE0)
+            c = (b(0) & 0x1F) << 6 | (b(1) & 0x3F), i += 2;
+        else if (b(0) < 0xF0)
+            c = (b(0) & 0x0F) << 12 | (b(1) & 0x3F) << 6 | (b(2) & 0x3F), i += 3;
+        else
+            c = (b(0) & 0x07) << 18 | (b(1) & 0x3F) << 12 | (b(2) & 0x3F) << 6 | (b(3) & 0x3F), i += 4;
         if (c >= 0x10000) {
             put(0xD800 + ((c - 0x10000) >> 10));
             put(0xDC00 + ((c - 0x10000) & 0x3FF));
@@ -48,9 +52,9 @@ std::string asUtf16(const std::string& utf8) {
 struct Saved {
     const char* encoding;
     std::function<std::string(const std::string&)> bytes;  // the file's bytes for its text
-    KeywordSet keywords;                                    // as the file holds them, as the engine gets them
-    std::string bomFileName;                                // as the system's file functions take it
-    std::string bomFileNameText;                            // as the file holds it
+    KeywordSet keywords;                                   // as the file holds them, as the engine gets them
+    std::string bomFileName;                               // as the system's file functions take it
+    std::string bomFileNameText;                           // as the file holds it
 };
 
 KeywordSet keywordsOf(const char* contains, const char* subAssembly, const char* part) {
@@ -74,8 +78,9 @@ std::vector<Saved> savedFiles() {
     const KeywordSet russian = keywordsOf("\xD1\x81\xD0\xBE\xD0\xB4\xD0\xB5\xD1\x80\xD0\xB6\xD0\xB8\xD1\x82:",
                                           "\xD0\x9F\xD0\xBE\xD0\xB4\xD1\x81\xD0\xB1\xD0\xBE\xD1\x80\xD0\xBA\xD0\xB0",
                                           "\xD0\x94\xD0\xB5\xD1\x82\xD0\xB0\xD0\xBB\xD1\x8C");
-    const KeywordSet japanese = keywordsOf("\xE3\x82\x92\xE5\x90\xAB\xE3\x82\x80:", "\xE3\x82\xB5\xE3\x83\x96\xF0\x9F\x94\xA9",
-                                           "\xE9\x83\xA8\xE5\x93\x81");
+    const KeywordSet japanese =
+        keywordsOf("\xE3\x82\x92\xE5\x90\xAB\xE3\x82\x80:", "\xE3\x82\xB5\xE3\x83\x96\xF0\x9F\x94\xA9",
+                   "\xE9\x83\xA8\xE5\x93\x81");
     return {
         {"ANSI", same, keywordsOf("enth\xE4lt:", "Unterbaugruppe", "Teil"), kName, kName},
         {"UTF-8", same, russian, kName, kName},
@@ -102,16 +107,17 @@ TEST(SettingsEncodings, LoadRunAndCloseKeepTheKeywordsAndTheEncoding) {
         EXPECT_EQ(loaded.keywords.Part, s.keywords.Part);
         EXPECT_EQ(loaded.keywords.SummaryOfParts, "Summary of parts for assembly");
         EXPECT_EQ(loaded.x, 5);
-        for (const char* key : {"contains", "SubAssembly", "Part"}) EXPECT_EQ(iniKeyExists(file, "Keywords", key), 1) << key;
+        for (const char* key : {"contains", "SubAssembly", "Part"})
+            EXPECT_EQ(iniKeyExists(file, "Keywords", key), 1) << key;
         EXPECT_EQ(iniKeyExists(file, "Keywords", "SummaryOfParts"), 0);
 
         // An export in the same language (UTF-8 for the Unicode files) is understood.
         const KeywordSet& k = loaded.keywords;
         RunRequest request;
-        request.bomFileName = folder.write("top.bom", "TOP " + k.contains + "\r\n   2      " + k.Part + "  BOLT\r\n" +
-                                                          "   1      " + k.SubAssembly + "  FRAME\r\n\r\n" +
-                                                          k.SubAssembly + " FRAME " + k.contains + "\r\n" +
-                                                          "   3      " + k.Part + "  BOLT\r\n");
+        request.bomFileName =
+            folder.write("top.bom", "TOP " + k.contains + "\r\n   2      " + k.Part + "  BOLT\r\n" + "   1      " +
+                                        k.SubAssembly + "  FRAME\r\n\r\n" + k.SubAssembly + " FRAME " + k.contains +
+                                        "\r\n" + "   3      " + k.Part + "  BOLT\r\n");
         request.keywords = k;
         request.sections.Include_SummaryOfParts = true;
         request.applicationFolder = folder.path();
@@ -126,8 +132,9 @@ TEST(SettingsEncodings, LoadRunAndCloseKeepTheKeywordsAndTheEncoding) {
         save.x = 10, save.y = 20, save.width = 700, save.height = 500;
         saveSettings(file, save);
         const std::string expected =
-            "; my keywords\r\n[Keywords]\r\ncontains=" + s.keywords.contains + "\r\nSubAssembly=" + s.keywords.SubAssembly +
-            "\r\nPart=" + s.keywords.Part + "\r\nSummaryOfParts=Summary of parts for assembly\r\n\r\n[Settings]\r\n" +
+            "; my keywords\r\n[Keywords]\r\ncontains=" + s.keywords.contains +
+            "\r\nSubAssembly=" + s.keywords.SubAssembly + "\r\nPart=" + s.keywords.Part +
+            "\r\nSummaryOfParts=Summary of parts for assembly\r\n\r\n[Settings]\r\n" +
             "BOM_filename=" + s.bomFileNameText + "\r\nX_MainForm= 10\r\nInclude_BOMAssyBreakdown= 1\r\n" +
             "Include_SummaryOfAssys= 1\r\nInclude_SummaryOfParts= 1\r\nInclude_AssyInAssys= 1\r\n" +
             "Include_PartsInAssys= 1\r\nWidth_MainForm= 700\r\nHeight_MainForm= 500\r\nY_MainForm= 20\r\n" +
@@ -187,7 +194,8 @@ TEST(SettingsEncodings, AFileHeldByAnotherProgramAtTheClose) {
     for (const auto& c : cases) {
         TempFolder folder;
         const std::string file = folder.write("Trelk.ini", earlier);
-        HANDLE other = CreateFileA(file.c_str(), c.access, c.sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE other =
+            CreateFileA(file.c_str(), c.access, c.sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(other, INVALID_HANDLE_VALUE) << c.what;
         EXPECT_EQ(loadSettings(file).keywords.contains, c.sharing ? "mine:" : "contains:") << c.what;
         SettingsToSave save;
@@ -196,8 +204,10 @@ TEST(SettingsEncodings, AFileHeldByAnotherProgramAtTheClose) {
         CloseHandle(other);
         const StoredSettings after = loadSettings(file);
         EXPECT_EQ(after.keywords.contains, "mine:") << c.what;
-        if (!c.mayBeWritten || after.bomFileName == "old.bom") EXPECT_EQ(testing::readFile(file), earlier) << c.what;
-        else EXPECT_EQ(after.bomFileName, "new.bom") << c.what;
+        if (!c.mayBeWritten || after.bomFileName == "old.bom")
+            EXPECT_EQ(testing::readFile(file), earlier) << c.what;
+        else
+            EXPECT_EQ(after.bomFileName, "new.bom") << c.what;
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA((folder.path() + "\\tlk*").c_str(), &found);
         EXPECT_EQ(search, INVALID_HANDLE_VALUE) << c.what << ": a temporary file was left behind";

@@ -44,7 +44,8 @@ TEST(Profile, ReadsValuesByTheProfileRules) {
         {"Settings", "Width_MainForm", "640"},
         {"Keywords", "Late", "DEFAULT"},  // only the first section of a name counts
     };
-    for (const auto& c : cases) EXPECT_EQ(iniRead(file, c.section, c.key, "DEFAULT"), c.expected) << c.section << "/" << c.key;
+    for (const auto& c : cases)
+        EXPECT_EQ(iniRead(file, c.section, c.key, "DEFAULT"), c.expected) << c.section << "/" << c.key;
     EXPECT_EQ(iniRead(folder.file("missing.ini"), "Keywords", "contains", "DEFAULT"), "DEFAULT");
     EXPECT_EQ(iniReadInt(file, "Settings", "Width_MainForm", "0"), 640);
     EXPECT_EQ(iniReadInt(file, "Settings", "Fraction", "0"), 2);
@@ -61,7 +62,7 @@ TEST(Profile, CutsLongValuesAt511Characters) {
 TEST(Profile, WritesInPlaceAndAddsWhatIsMissing) {
     TempFolder folder;
     const std::string file = folder.write("Trelk.ini", "[A]\r\nKey=old\r\nother=1\r\n\r\n[B]\r\nx=1\r\n");
-    EXPECT_TRUE(iniWrite(file, "a", "KEY", "new"));  // replaced in place, spelling kept
+    EXPECT_TRUE(iniWrite(file, "a", "KEY", "new"));   // replaced in place, spelling kept
     EXPECT_TRUE(iniWrite(file, "A", "added", " 5"));  // after the section's last line
     EXPECT_TRUE(iniWrite(file, "C", "k", "v"));       // a new section at the end
     EXPECT_EQ(testing::readFile(file), "[A]\r\nKey=new\r\nother=1\r\nadded= 5\r\n\r\n[B]\r\nx=1\r\n[C]\r\nk=v\r\n");
@@ -95,11 +96,10 @@ TEST(Profile, KeyScanFollowsItsOwnRules) {
         const char *section, *key;
         int expected;
     } cases[] = {
-        {"Keywords", "contains", 1},        // any letter case, as the profile read finds it
-        {"Keywords", "Part", 0},            // a key that only begins the same is another key
-        {"Keywords", "Empty", 1},
-        {"Keywords", "Bare", 0},            // no "="
-        {"Keywords", "SummaryOfParts", 0},  // the next section ends the scan
+        {"Keywords", "contains", 1},                                 // any letter case, as the profile read finds it
+        {"Keywords", "Part", 0},                                     // a key that only begins the same is another key
+        {"Keywords", "Empty", 1},          {"Keywords", "Bare", 0},  // no "="
+        {"Keywords", "SummaryOfParts", 0},                           // the next section ends the scan
         {"Missing", "contains", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(iniKeyExists(file, c.section, c.key), c.expected) << c.key;

@@ -62,8 +62,8 @@ TEST(SettingsFaults, HugeLinesAndOddBytesAreReadAndKept) {
     const std::string huge(10 << 20, 'x');
     const std::string nulLine = std::string("Comment=a") + '\0' + "b\xFF\x80";
     const std::string text = "[Keywords]\r\ncontains=enth\xE4lt:\r\nPart=T" + std::string(1, '\0') + "eil\r\n" +
-                             "Long=" + huge + "\r\n" + nulLine + "\r\n" +
-                             "[Settings]\r\nBOM_filename=" + huge + "\r\nX_MainForm= 77\r\n";
+                             "Long=" + huge + "\r\n" + nulLine + "\r\n" + "[Settings]\r\nBOM_filename=" + huge +
+                             "\r\nX_MainForm= 77\r\n";
     const std::string file = folder.write("Trelk.ini", text);
     const StoredSettings loaded = loadSettings(file);
     EXPECT_EQ(loaded.keywords.contains, "enth\xE4lt:");
@@ -78,8 +78,8 @@ TEST(SettingsFaults, HugeLinesAndOddBytesAreReadAndKept) {
     EXPECT_EQ(back.bomFileName, "top.bom");
     EXPECT_EQ(back.x, 10);
     const std::string after = testing::readFile(file);
-    for (const std::string& kept : {"Long=" + huge + "\r\n" + nulLine + "\r\n",
-                                    "Part=T" + std::string(1, '\0') + "eil\r\n"})
+    for (const std::string& kept :
+         {"Long=" + huge + "\r\n" + nulLine + "\r\n", "Part=T" + std::string(1, '\0') + "eil\r\n"})
         EXPECT_NE(after.find(kept), std::string::npos);
 }
 
@@ -116,7 +116,8 @@ TEST(SettingsFaults, AValueWithALineEndIsNotWritten) {
 // Every way a close can fail to write: the earlier file stays byte for byte, and no temporary
 // file is left behind.
 TEST(SettingsFaults, AFailedCloseLeavesTheEarlierFileByteForByte) {
-    const std::string earlier = "; mine\r\n[Keywords]\r\ncontains=enth\xE4lt:\r\n[Settings]\r\nBOM_filename=old.bom\r\n";
+    const std::string earlier =
+        "; mine\r\n[Keywords]\r\ncontains=enth\xE4lt:\r\n[Settings]\r\nBOM_filename=old.bom\r\n";
     const std::string disk = testing::fullDiskFolder("settings");
     std::string filler;
     const struct {
@@ -124,19 +125,23 @@ TEST(SettingsFaults, AFailedCloseLeavesTheEarlierFileByteForByte) {
         std::function<std::string(TempFolder&)> prepare;  // returns the settings path
         rlim_t fileSizeLimit;
     } cases[] = {
-        {"made read-only", [&](TempFolder& f) {
+        {"made read-only",
+         [&](TempFolder& f) {
              const std::string file = f.write("Trelk.ini", earlier);
              ::chmod(file.c_str(), 0444);
              return file;
-         }, RLIM_INFINITY},
+         },
+         RLIM_INFINITY},
         {"over the file size limit", [&](TempFolder& f) { return f.write("Trelk.ini", earlier); }, 16},
-        {"on a full disk", [&](TempFolder&) {
+        {"on a full disk",
+         [&](TempFolder&) {
              if (disk.empty()) return std::string();
              const std::string file = disk + "/Trelk.ini";
              std::ofstream(file, std::ios::binary) << earlier;
              filler = testing::fillUp(disk);
              return filler.empty() ? std::string() : file;
-         }, RLIM_INFINITY},
+         },
+         RLIM_INFINITY},
     };
     for (const auto& c : cases) {
         TempFolder folder;

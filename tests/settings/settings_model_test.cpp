@@ -32,13 +32,14 @@ TEST(SettingsModel, TheFirstCloseWritesEveryKey) {
     save.width = 689;
     save.height = 508;
     saveSettings(file, save);
-    EXPECT_EQ(testing::readFile(file), std::string("[Keywords]\r\ncontains=contains:\r\nSubAssembly=Sub-Assembly\r\nPart=Part\r\n"
-                                                 "SummaryOfParts=Summary of parts for assembly\r\n[Settings]\r\n"
-                                                 "Include_BOMAssyBreakdown= 0\r\nInclude_SummaryOfAssys= 1\r\n"
-                                                 "Include_SummaryOfParts= 1\r\nInclude_AssyInAssys= 1\r\n"
-                                                 "Include_PartsInAssys= 1\r\nBOM_filename=C:\\data\\top.bom.3\r\n"
-                                                 "Width_MainForm= 689\r\nHeight_MainForm= 508\r\nX_MainForm=-4\r\n"
-                                                 "Y_MainForm= 50\r\n[Columns]\r\nQuantity= 1\r\nType= 2\r\nName=-1\r\n"));
+    EXPECT_EQ(testing::readFile(file),
+              std::string("[Keywords]\r\ncontains=contains:\r\nSubAssembly=Sub-Assembly\r\nPart=Part\r\n"
+                          "SummaryOfParts=Summary of parts for assembly\r\n[Settings]\r\n"
+                          "Include_BOMAssyBreakdown= 0\r\nInclude_SummaryOfAssys= 1\r\n"
+                          "Include_SummaryOfParts= 1\r\nInclude_AssyInAssys= 1\r\n"
+                          "Include_PartsInAssys= 1\r\nBOM_filename=C:\\data\\top.bom.3\r\n"
+                          "Width_MainForm= 689\r\nHeight_MainForm= 508\r\nX_MainForm=-4\r\n"
+                          "Y_MainForm= 50\r\n[Columns]\r\nQuantity= 1\r\nType= 2\r\nName=-1\r\n"));
     const StoredSettings back = loadSettings(file);
     EXPECT_TRUE(back.fileFound);
     EXPECT_EQ(back.bomFileName, save.bomFileName);

@@ -53,7 +53,8 @@ std::string report(const Analysis& analysis, const SectionSelection& sections, c
         line(out, "");
         line(out, "");
     }
-    if (sections.Include_SummaryOfAssys) summary(out, "Summary of assemblies for assembly " + main, analysis.assemblyTotals);
+    if (sections.Include_SummaryOfAssys)
+        summary(out, "Summary of assemblies for assembly " + main, analysis.assemblyTotals);
     if (sections.Include_SummaryOfParts) summary(out, "Summary of parts for assembly " + main, analysis.partTotals);
     if (sections.Include_AssyInAssys) {
         whereUsed(out, "Assemblies in assembly " + main, analysis.assemblyWhereUsed);

@@ -111,8 +111,7 @@ public:
 
     void buildWhereUsed() {
         forEachBlockItem([&](size_t, std::string_view line, std::string_view parent) {
-            WhereUsed& table =
-                type(line) == keywords_.SubAssembly ? out_.assemblyWhereUsed : out_.partWhereUsed;
+            WhereUsed& table = type(line) == keywords_.SubAssembly ? out_.assemblyWhereUsed : out_.partWhereUsed;
             const size_t row = findOrAdd(table, item(line));
             table.entries[row] += formatCount(quantity(line).value) + "x in " + std::string(parent) + ";";
         });
@@ -175,9 +174,12 @@ std::vector<std::string> readLines(std::string_view bytes) {
         if (lfEnds ? c == '\n' : c == '\r') {
             lines.push_back(line);
             line.clear();
-            if (crCrLfEnds && bytes.substr(i, 3) == "\r\r\n") i += 3;
-            else if (!lfEnds && bytes.substr(i, 2) == "\r\n") i += 2;
-            else ++i;
+            if (crCrLfEnds && bytes.substr(i, 3) == "\r\r\n")
+                i += 3;
+            else if (!lfEnds && bytes.substr(i, 2) == "\r\n")
+                i += 2;
+            else
+                ++i;
             continue;
         }
         line += c;
@@ -189,7 +191,8 @@ std::vector<std::string> readLines(std::string_view bytes) {
 
 BomLineTable lineTable(std::string_view bytes) { return BomLineTable::fromLines(readLines(bytes)); }
 
-Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits, const ColumnLayout& columns) {
+Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits,
+                 const ColumnLayout& columns) {
     table.normaliseAll();
     Analysis out;
     out.mainAssemblyName = std::string(findMainAssembly(table, keywords.contains));
@@ -251,8 +254,9 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
             if (listedNames[row] == name) listedTotal = listed[row];
         if (outOfRange || counted == listedTotal) continue;
         if (++differences <= 100)
-            out.log.push_back("Total differs from the summary of parts in the BOM file, counted" + formatSignedDecimal(counted) +
-                              ", listed" + formatSignedDecimal(listedTotal) + " - " + name);
+            out.log.push_back("Total differs from the summary of parts in the BOM file, counted" +
+                              formatSignedDecimal(counted) + ", listed" + formatSignedDecimal(listedTotal) + " - " +
+                              name);
         else if (differences == 101)
             out.log.emplace_back("Further differences from the summary of parts left out!");
     }
@@ -274,8 +278,8 @@ literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, 
     logOutOfRangeTotals(tables, log);
     logSummaryDifferences(tables.partTotals, bom, log);
     out.mainAssemblyName = tables.mainAssemblyName;
-    for (const auto& [from, to] : {std::pair{&tables.assemblyTotals, &out.assemblyTotals},
-                                   std::pair{&tables.partTotals, &out.partTotals}}) {
+    for (const auto& [from, to] :
+         {std::pair{&tables.assemblyTotals, &out.assemblyTotals}, std::pair{&tables.partTotals, &out.partTotals}}) {
         to->names.assign(from->names.begin(), from->names.end());
         to->totals = from->totals;
     }
@@ -318,8 +322,10 @@ std::string difference(const literal::Analysis& expected, const literal::Analysi
     compareColumn(diff, "assembly totals total", expected.assemblyTotals.totals, actual.assemblyTotals.totals, show);
     compareColumn(diff, "part totals name", expected.partTotals.names, actual.partTotals.names, same);
     compareColumn(diff, "part totals total", expected.partTotals.totals, actual.partTotals.totals, show);
-    compareColumn(diff, "assembly where-used name", expected.assemblyWhereUsed.names, actual.assemblyWhereUsed.names, same);
-    compareColumn(diff, "assembly where-used entries", expected.assemblyWhereUsed.entries, actual.assemblyWhereUsed.entries, same);
+    compareColumn(diff, "assembly where-used name", expected.assemblyWhereUsed.names, actual.assemblyWhereUsed.names,
+                  same);
+    compareColumn(diff, "assembly where-used entries", expected.assemblyWhereUsed.entries,
+                  actual.assemblyWhereUsed.entries, same);
     compareColumn(diff, "part where-used name", expected.partWhereUsed.names, actual.partWhereUsed.names, same);
     compareColumn(diff, "part where-used entries", expected.partWhereUsed.entries, actual.partWhereUsed.entries, same);
     compareColumn(diff, "log line", expected.log, actual.log, same);

@@ -46,10 +46,12 @@ namespace trelk::testing {
 
 // The engine's analysis of the same bytes, in the oracle's terms.
 literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords,
-                                 const RollupLimits& limits = RollupLimits(), const ColumnLayout& columns = ColumnLayout());
+                                 const RollupLimits& limits = RollupLimits(),
+                                 const ColumnLayout& columns = ColumnLayout());
 // The oracle's analysis of the bytes.
 literal::Analysis literalAnalysis(std::string bytes, const KeywordSet& keywords,
-                                  const RollupLimits& limits = RollupLimits(), const ColumnLayout& columns = ColumnLayout());
+                                  const RollupLimits& limits = RollupLimits(),
+                                  const ColumnLayout& columns = ColumnLayout());
 
 // A readable difference between two analyses, or empty when they agree.
 std::string difference(const literal::Analysis& expected, const literal::Analysis& actual);

@@ -13,7 +13,9 @@ public:
     int upTo(int n) { return std::uniform_int_distribution<int>(0, n)(rng_); }  // 0..n
     bool chance(int percent) { return upTo(99) < percent; }
     template <class T>
-    const T& pick(const std::vector<T>& from) { return from[static_cast<size_t>(upTo(static_cast<int>(from.size()) - 1))]; }
+    const T& pick(const std::vector<T>& from) {
+        return from[static_cast<size_t>(upTo(static_cast<int>(from.size()) - 1))];
+    }
 
 private:
     std::mt19937_64 rng_;
@@ -28,18 +30,27 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
     RandomBom bom;
     // Now and then other keywords, the odd ones included: blanks inside, or empty.
     const int keywordChoice = dice.upTo(99);
-    if (keywordChoice < 10) bom.keywords = {"enthält:", "Baugruppe", "Teil", "Stückliste"};
-    else if (keywordChoice < 13) bom.keywords.contains = " contains:";
-    else if (keywordChoice < 15) bom.keywords.contains = "assembly contains:";
-    else if (keywordChoice < 17) bom.keywords.SubAssembly = "Sub Assembly";
-    else if (keywordChoice < 18) bom.keywords.contains = "";
-    else if (keywordChoice < 19) bom.keywords.Part = "";
+    if (keywordChoice < 10)
+        bom.keywords = {"enthält:", "Baugruppe", "Teil", "Stückliste"};
+    else if (keywordChoice < 13)
+        bom.keywords.contains = " contains:";
+    else if (keywordChoice < 15)
+        bom.keywords.contains = "assembly contains:";
+    else if (keywordChoice < 17)
+        bom.keywords.SubAssembly = "Sub Assembly";
+    else if (keywordChoice < 18)
+        bom.keywords.contains = "";
+    else if (keywordChoice < 19)
+        bom.keywords.Part = "";
     const KeywordSet& kw = bom.keywords;
     // Now and then a company layout: a description after the name, or the name first.
     const int layoutChoice = dice.upTo(99);
-    if (layoutChoice < 10) bom.columns = {1, 2, 3};
-    else if (layoutChoice < 15) bom.columns = {-1, 2, 1};
-    else if (layoutChoice < 18) bom.columns = {1, -2, -1};
+    if (layoutChoice < 10)
+        bom.columns = {1, 2, 3};
+    else if (layoutChoice < 15)
+        bom.columns = {-1, 2, 1};
+    else if (layoutChoice < 18)
+        bom.columns = {1, -2, -1};
     static const std::vector<std::string> descriptions = {"", "HEX BOLT M8 X 30", "WASHER", "Part", "2 Part X", "  "};
     auto row = [&](const std::string& quantity, const std::string& type, const std::string& name) {
         const std::string gap = blanks(dice, 1);
@@ -49,23 +60,27 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
         return text;
     };
 
-    static const std::vector<std::string> assemblyPool = {
-        "TOP",  "FRAME", "frame", "FRAME2", "ARM",   "BASE", "JOINT", "X;Y", "GEAR_BOX",
-        "\xC4XLE", "A-1", "A",   "Bolt", "HUB",  "W\tHEEL"};
-    static const std::vector<std::string> partPool = {
-        "BOLT", "Bolt", "bolt", "BOLT2", "RAIL", "NUT_M6", "PIN", "\xE9TRIER", "W;ASHER", "A-1", "Z", "SPRING"};
+    static const std::vector<std::string> assemblyPool = {"TOP",  "FRAME", "frame", "FRAME2",   "ARM",
+                                                          "BASE", "JOINT", "X;Y",   "GEAR_BOX", "\xC4XLE",
+                                                          "A-1",  "A",     "Bolt",  "HUB",      "W\tHEEL"};
+    static const std::vector<std::string> partPool = {"BOLT", "Bolt",      "bolt",    "BOLT2", "RAIL", "NUT_M6",
+                                                      "PIN",  "\xE9TRIER", "W;ASHER", "A-1",   "Z",    "SPRING"};
     std::vector<std::string> assemblies = assemblyPool, parts = partPool;
     std::shuffle(assemblies.begin(), assemblies.end(), std::mt19937_64(seed));
     std::shuffle(parts.begin(), parts.end(), std::mt19937_64(seed + 1));
-    assemblies.resize(static_cast<size_t>(1 + dice.upTo(std::min<int>(shape.maxAssemblies, static_cast<int>(assemblies.size())) - 1)));
+    assemblies.resize(static_cast<size_t>(
+        1 + dice.upTo(std::min<int>(shape.maxAssemblies, static_cast<int>(assemblies.size())) - 1)));
     parts.resize(static_cast<size_t>(1 + dice.upTo(std::min<int>(shape.maxParts, static_cast<int>(parts.size())) - 1)));
 
     auto quantity = [&]() -> std::string {
         if (shape.hugeQuantities) {
-            static const std::vector<std::string> big = {"2147483647", "65536", "3037000500", "1000000", "0", "2", "99999999999", "2147483647.4", "-2147483648", "-65536", "-3"};
+            static const std::vector<std::string> big = {"2147483647",  "65536",  "3037000500",  "1000000",
+                                                         "0",           "2",      "99999999999", "2147483647.4",
+                                                         "-2147483648", "-65536", "-3"};
             return dice.pick(big);
         }
-        static const std::vector<std::string> usual = {"1", "2", "3", "4", "0", "2.5", "3.5", "X", "-1", "+2", "1.49", "007"};
+        static const std::vector<std::string> usual = {"1",   "2", "3",  "4",  "0",    "2.5",
+                                                       "3.5", "X", "-1", "+2", "1.49", "007"};
         return dice.chance(75) ? std::to_string(1 + dice.upTo(4)) : dice.pick(usual);
     };
 
@@ -76,9 +91,12 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
     if (dice.chance(10)) out += "\xEF\xBB\xBF";
     auto endLine = [&]() {
         const int r = dice.upTo(99);
-        if (style < 15) out += "\n";
-        else if (style < 25) out += r < 97 ? "\r\r\n" : "\r";
-        else out += r < 85 ? "\r\n" : r < 97 ? "\r" : "\n";
+        if (style < 15)
+            out += "\n";
+        else if (style < 25)
+            out += r < 97 ? "\r\r\n" : "\r";
+        else
+            out += r < 85 ? "\r\n" : r < 97 ? "\r" : "\n";
     };
     if (dice.chance(30)) {
         out += "Pro/ENGINEER  BOM export";
@@ -95,7 +113,8 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
     std::shuffle(order.begin() + (order.empty() || dice.chance(80) ? 1 : 0), order.end(), std::mt19937_64(seed + 2));
     for (size_t b = 0; b < order.size(); ++b) {
         const size_t a = order[b];
-        out += blanks(dice, 0) + (a == 0 ? "Assembly" : kw.SubAssembly) + blanks(dice, 1) + assemblies[a] + blanks(dice, 1) + kw.contains;
+        out += blanks(dice, 0) + (a == 0 ? "Assembly" : kw.SubAssembly) + blanks(dice, 1) + assemblies[a] +
+               blanks(dice, 1) + kw.contains;
         if (dice.chance(10)) out += "  ";
         endLine();
         if (dice.chance(50)) {
@@ -127,7 +146,8 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
         }
         // The block ends with an empty line, a line of blanks, or not at all.
         const int end = dice.upTo(99);
-        if (end < 75) endLine();
+        if (end < 75)
+            endLine();
         else if (end < 85) {
             out += "   ";
             endLine();
@@ -148,7 +168,10 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
             endLine();
         }
     }
-    if (dice.chance(3)) out += "\x1a" "1 Part AFTER_EOF\r\n";
+    if (dice.chance(3))
+        out +=
+            "\x1a"
+            "1 Part AFTER_EOF\r\n";
     return bom;
 }
 
@@ -156,13 +179,16 @@ std::string visible(std::string_view text) {
     static const char* const hex = "0123456789ABCDEF";
     std::string shown;
     for (const unsigned char c : text) {
-        if (c == '\n') shown += "\\n\n";
-        else if (c == '\r') shown += "\\r";
+        if (c == '\n')
+            shown += "\\n\n";
+        else if (c == '\r')
+            shown += "\\r";
         else if (c < 32 || c >= 127) {
             shown += "\\x";
             shown += hex[c >> 4];
             shown += hex[c & 15];
-        } else shown += static_cast<char>(c);
+        } else
+            shown += static_cast<char>(c);
     }
     return shown;
 }

@@ -21,7 +21,7 @@ struct RandomBomShape {
     int maxAssemblies = 10;
     int maxParts = 8;
     int maxItemsPerBlock = 6;
-    bool cycles = true;       // blocks may name assemblies above them
+    bool cycles = true;           // blocks may name assemblies above them
     bool hugeQuantities = false;  // quantities near the 32-bit limit (then none negative)
 };
 

@@ -15,8 +15,8 @@ namespace fs = std::filesystem;
 TempFolder::TempFolder() {
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    fs::path folder = fs::temp_directory_path() /
-                      ("trelk-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    fs::path folder =
+        fs::temp_directory_path() / ("trelk-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
     fs::create_directories(folder);
     path_ = folder.string();
 }

@@ -22,18 +22,22 @@ TEST(LineRules, CutsAtCarriageReturnsOnly) {
         {"", {}},
         {"A", {"A"}},
         {"A\r\nB\r\n", {"A", "B"}},
-        {"A\rB", {"A", "B"}},                       // CR alone ends a line
-        {"A\r\nB", {"A", "B"}},                     // a last line without a line end
-        {"A\nB\r\n", {"A\nB"}},                     // a lone LF stays in the text
+        {"A\rB", {"A", "B"}},    // CR alone ends a line
+        {"A\r\nB", {"A", "B"}},  // a last line without a line end
+        {"A\nB\r\n", {"A\nB"}},  // a lone LF stays in the text
         {"A\n\r\n", {"A\n"}},
         {"A\r\r\n", {"A", ""}},
         {"\r\n", {""}},
         {"\r\n\r\n", {"", ""}},
-        {"\r\n\n", {"", "\n"}},                     // only the first LF belongs to the line end
-        {"A\r\n\x1a" "B\r\n", {"A"}},               // Ctrl-Z ends the input
-        {"A\x1a" "B\r\n", {"A"}},
+        {"\r\n\n", {"", "\n"}},  // only the first LF belongs to the line end
+        {"A\r\n\x1a"
+         "B\r\n",
+         {"A"}},  // Ctrl-Z ends the input
+        {"A\x1a"
+         "B\r\n",
+         {"A"}},
         {"\x1a", {}},
-        {"N\0L\r\n"sv, {"N\0L"sv}},                 // NUL bytes are text like any other
+        {"N\0L\r\n"sv, {"N\0L"sv}},  // NUL bytes are text like any other
     };
     for (const auto& c : cases) EXPECT_EQ(splitLines(c.bytes), c.lines) << "input: " << c.bytes;
 }
@@ -44,15 +48,15 @@ TEST(LineRules, BomFilesCutByTheirOwnLineEnds) {
         std::string_view bytes;
         Lines lines;
     } cases[] = {
-        {"A\nB\n", {"A", "B"}},                       // no CR: each LF ends a line
+        {"A\nB\n", {"A", "B"}},  // no CR: each LF ends a line
         {"A\n\nB", {"A", "", "B"}},
-        {"A\nB\r", {"A\nB"}},                        // one CR anywhere: the rule of CR and CR LF
-        {"A\r\r\nB\r\r\n", {"A", "B"}},             // every LF after CR CR: one line end
-        {"A\r\r\nB\rC\r\r\n", {"A", "B", "C"}},      // a lone CR still ends a line
+        {"A\nB\r", {"A\nB"}},                    // one CR anywhere: the rule of CR and CR LF
+        {"A\r\r\nB\r\r\n", {"A", "B"}},          // every LF after CR CR: one line end
+        {"A\r\r\nB\rC\r\r\n", {"A", "B", "C"}},  // a lone CR still ends a line
         {"A\r\r\r\nB", {"A", "", "B"}},
-        {"A\r\r\nB\r\n", {"A", "", "B"}},            // one CR LF: every CR ends a line
+        {"A\r\r\nB\r\n", {"A", "", "B"}},  // one CR LF: every CR ends a line
         {"A\r\r\nB\n", {"A", "", "B\n"}},
-        {"A\nB\x1a\r", {"A", "B"}},                  // after a Ctrl-Z nothing counts
+        {"A\nB\x1a\r", {"A", "B"}},  // after a Ctrl-Z nothing counts
         {"A\r\r\n\x1a\r\n", {"A"}},
         {"\xEF\xBB\xBFTOP contains:\r\n", {"TOP contains:"}},  // the byte-order mark is skipped
         {"\xEF\xBB\xBF", {}},
@@ -60,7 +64,8 @@ TEST(LineRules, BomFilesCutByTheirOwnLineEnds) {
         {"A\r\n\xEF\xBB\xBF", {"A", "\xEF\xBB\xBF"}},
         {"\xEF\xBB", {"\xEF\xBB"}},
     };
-    for (const auto& c : cases) EXPECT_EQ(splitBomLines(c.bytes), c.lines) << "input: " << ::testing::PrintToString(c.bytes);
+    for (const auto& c : cases)
+        EXPECT_EQ(splitBomLines(c.bytes), c.lines) << "input: " << ::testing::PrintToString(c.bytes);
 }
 
 // The lines of the input read in pieces of the given sizes (the last size repeats); the views are
@@ -84,7 +89,14 @@ std::vector<std::string> linesReadInPieces(std::string_view input, const std::ve
         piece.clear();
     };
     if (bom) {
-        forEachBomLineRead(read, [&] { at = 0; reads = 0; return true; }, onLine, endOfPiece);
+        forEachBomLineRead(
+            read,
+            [&] {
+                at = 0;
+                reads = 0;
+                return true;
+            },
+            onLine, endOfPiece);
     } else {
         forEachLineRead(read, onLine, endOfPiece);
     }
@@ -94,8 +106,17 @@ std::vector<std::string> linesReadInPieces(std::string_view input, const std::ve
 TEST(LineRules, ReadingInPiecesGivesTheSameLines) {
     // Line ends, Ctrl-Z and LF after CR falling on every side of a piece's end, and lines longer
     // than the reader's buffer.
-    std::vector<std::string> inputs = {"", "A", "A\r", "A\r\n", "\r\n\n", "A\r\r\nB", "A\nB\r\nC",
-                                       "A\r\n\x1a" "B\r\n", "AB\x1a", std::string(300000, 'L') + "\r\nB\r",
+    std::vector<std::string> inputs = {"",
+                                       "A",
+                                       "A\r",
+                                       "A\r\n",
+                                       "\r\n\n",
+                                       "A\r\r\nB",
+                                       "A\nB\r\nC",
+                                       "A\r\n\x1a"
+                                       "B\r\n",
+                                       "AB\x1a",
+                                       std::string(300000, 'L') + "\r\nB\r",
                                        "A\r\n" + std::string(1 << 20, ' ') + "\r"};
     std::mt19937_64 rng(3);
     for (int i = 0; i < 300; ++i) {
@@ -110,7 +131,8 @@ TEST(LineRules, ReadingInPiecesGivesTheSameLines) {
         forEachLine(input, [&](std::string_view line) { expected.emplace_back(line); });
         for (const auto& sizes : pieceSizes) {
             size_t reads = 0;
-            EXPECT_EQ(linesReadInPieces(input, sizes, reads), expected) << "input of " << input.size() << " bytes, first piece " << sizes[0];
+            EXPECT_EQ(linesReadInPieces(input, sizes, reads), expected)
+                << "input of " << input.size() << " bytes, first piece " << sizes[0];
             // Nothing is read after a Ctrl-Z.
             const size_t mark = input.find('\x1a');
             if (mark != std::string::npos && sizes.size() == 1) {
@@ -123,8 +145,10 @@ TEST(LineRules, ReadingInPiecesGivesTheSameLines) {
 // BOM files read whole, read in pieces and read byte by byte as the rule is stated give the same
 // lines, with the line ends, Ctrl-Z and byte-order mark falling on every side of a piece's end.
 TEST(LineRules, BomFilesReadInPiecesGiveTheLinesOfTheStatedRule) {
-    std::vector<std::string> inputs = {"A\r\r", "A\r\r\n", "\xEF\xBB\xBF" "A\n", std::string(300000, 'L') + "\r\r\nB\r\r\n",
-                                       std::string(200000, 'L') + "\nB\r"};
+    std::vector<std::string> inputs = {"A\r\r", "A\r\r\n",
+                                       "\xEF\xBB\xBF"
+                                       "A\n",
+                                       std::string(300000, 'L') + "\r\r\nB\r\r\n", std::string(200000, 'L') + "\nB\r"};
     std::mt19937_64 rng(5);
     for (int i = 0; i < 400; ++i) {
         std::string text = i % 3 == 0 ? "\xEF\xBB\xBF" : "";
@@ -134,10 +158,14 @@ TEST(LineRules, BomFilesReadInPiecesGiveTheLinesOfTheStatedRule) {
         const std::string& style = end[rng() % 4];
         for (size_t k = 0; k < length; ++k) {
             const uint64_t r = rng() % 100;
-            if (r < 60) text += "ab "[r % 3];
-            else if (r < 95) text += style;
-            else if (r < 99) text += "\r\n\xEF"[r % 3];
-            else text += '\x1a';
+            if (r < 60)
+                text += "ab "[r % 3];
+            else if (r < 95)
+                text += style;
+            else if (r < 99)
+                text += "\r\n\xEF"[r % 3];
+            else
+                text += '\x1a';
         }
         inputs.push_back(text);
     }
@@ -149,7 +177,8 @@ TEST(LineRules, BomFilesReadInPiecesGiveTheLinesOfTheStatedRule) {
         EXPECT_EQ(whole, expected) << ::testing::PrintToString(input);
         for (const auto& sizes : pieceSizes) {
             size_t reads = 0;
-            EXPECT_EQ(linesReadInPieces(input, sizes, reads, true), expected) << ::testing::PrintToString(input) << " in pieces of " << sizes[0];
+            EXPECT_EQ(linesReadInPieces(input, sizes, reads, true), expected)
+                << ::testing::PrintToString(input) << " in pieces of " << sizes[0];
         }
     }
 }
@@ -159,10 +188,31 @@ TEST(LeadingNumber, ReadsRoundsAndStops) {
         std::string_view text;
         int64_t value;
     } cases[] = {
-        {"2", 2},      {"2.5", 2},   {"3.5", 4},   {"-2.5", -2}, {"-3.5", -4},  {"0.5", 0},   {"1.5", 2},
-        {"2.51", 3},   {"2.500001", 3}, {"2.4999", 2}, {"X", 0},   {"", 0},       {"-", 0},     {".7", 1},
-        {"5.", 5},     {"+3", 3},    {"007", 7},   {"  7", 7},   {"\t\n 8", 8}, {"12abc", 12}, {"1e3", 1},
-        {"1,5", 1},    {"- 3", 0},   {"\r5", 0},   {"9223372036854775807", std::numeric_limits<int64_t>::max()},
+        {"2", 2},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"-2.5", -2},
+        {"-3.5", -4},
+        {"0.5", 0},
+        {"1.5", 2},
+        {"2.51", 3},
+        {"2.500001", 3},
+        {"2.4999", 2},
+        {"X", 0},
+        {"", 0},
+        {"-", 0},
+        {".7", 1},
+        {"5.", 5},
+        {"+3", 3},
+        {"007", 7},
+        {"  7", 7},
+        {"\t\n 8", 8},
+        {"12abc", 12},
+        {"1e3", 1},
+        {"1,5", 1},
+        {"- 3", 0},
+        {"\r5", 0},
+        {"9223372036854775807", std::numeric_limits<int64_t>::max()},
         {"-9223372036854775808", std::numeric_limits<int64_t>::min()},
     };
     for (const auto& c : cases) {

@@ -11,15 +11,19 @@ namespace trelk::ui::testing {
 namespace {
 
 void openAboutWhile(HWND main, std::vector<std::function<void()>> steps) {
-    whileModal(std::move(steps), [main] {
-        // Any notification code opens it: the menu identifier alone counts.
-        return SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_ABOUT, 1), 0);
-    }, 100);
+    whileModal(
+        std::move(steps),
+        [main] {
+            // Any notification code opens it: the menu identifier alone counts.
+            return SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_ABOUT, 1), 0);
+        },
+        100);
 }
 
 int countWindowsOfClass(const char* className) {
     int count = 0;
-    for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w; w = FindWindowExA(nullptr, w, className, nullptr))
+    for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w;
+         w = FindWindowExA(nullptr, w, className, nullptr))
         ++count;
     return count;
 }
@@ -30,22 +34,23 @@ TEST_F(MainWindowTest, AboutBoxIsModalShowsTheVersionAndIgnoresEscape) {
     bool mainWasDisabled = false, openAfterEscape = false;
     std::string version, caption, credit;
     openAboutWhile(main_, {
-        [&] {
-            const HWND about = aboutForm();
-            ASSERT_TRUE(IsWindow(about));
-            mainWasDisabled = !IsWindowEnabled(main_);
-            version = getControlText(GetDlgItem(about, ABOUT_VERSION));
-            caption = getControlText(about);
-            credit = getControlText(GetDlgItem(about, ABOUT_CREDIT));
-            PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-            PostMessageA(GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0010001);
-        },
-        [&] {
-            openAfterEscape = IsWindow(aboutForm()) != 0;
-            const HWND close = GetDlgItem(aboutForm(), ABOUT_CLOSE);
-            SendMessageA(aboutForm(), WM_COMMAND, MAKEWPARAM(ABOUT_CLOSE, BN_CLICKED), reinterpret_cast<LPARAM>(close));
-        },
-    });
+                              [&] {
+                                  const HWND about = aboutForm();
+                                  ASSERT_TRUE(IsWindow(about));
+                                  mainWasDisabled = !IsWindowEnabled(main_);
+                                  version = getControlText(GetDlgItem(about, ABOUT_VERSION));
+                                  caption = getControlText(about);
+                                  credit = getControlText(GetDlgItem(about, ABOUT_CREDIT));
+                                  PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+                                  PostMessageA(GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0010001);
+                              },
+                              [&] {
+                                  openAfterEscape = IsWindow(aboutForm()) != 0;
+                                  const HWND close = GetDlgItem(aboutForm(), ABOUT_CLOSE);
+                                  SendMessageA(aboutForm(), WM_COMMAND, MAKEWPARAM(ABOUT_CLOSE, BN_CLICKED),
+                                               reinterpret_cast<LPARAM>(close));
+                              },
+                          });
     EXPECT_TRUE(mainWasDisabled);
     EXPECT_TRUE(openAfterEscape);
     EXPECT_EQ(version, "V." TRELK_VERSION_STRING);

@@ -78,7 +78,7 @@ TEST_F(MainWindowTest, KeyboardWorksAsInADialogButEnterAndEscapeDoNothing) {
     EXPECT_TRUE(openAfterEnterAndEscape);
     EXPECT_EQ(logLinesAfterEnter, 0u);  // Enter started no run
     EXPECT_TRUE(breakdownToggled);
-    EXPECT_EQ(mainForm(), nullptr);     // Alt+E closed the window...
+    EXPECT_EQ(mainForm(), nullptr);                                                       // Alt+E closed the window...
     EXPECT_EQ(iniRead(settingsFile(), "Settings", "Include_BOMAssyBreakdown", ""), "1");  // ...saving first
 }
 

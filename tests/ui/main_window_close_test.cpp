@@ -26,8 +26,8 @@ protected:
     void closeBy(void (*how)(HWND main)) {
         openMainWindow();
         g_closeRequests = 0;
-        g_formProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(main_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countingProc)));
+        g_formProc =
+            reinterpret_cast<WNDPROC>(SetWindowLongPtrA(main_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countingProc)));
         setControlText(control(MAIN_BOMFILE), "C:\\data\\top.bom.3");
         setCheckState(control(MAIN_BREAKDOWN), 1);
         setCheckState(control(MAIN_ASSYINASSYS), 0);

@@ -104,11 +104,17 @@ TEST_F(MainWindowTest, WithoutSettingsAllButTheBreakdownAreTicked) {
 TEST_F(MainWindowTest, DoItRunsTheBomIntoTheLogAndOpensTheReport) {
     openMainWindow();
     trelk::testing::TempFolder folder;
-    const std::string bom = folder.write("top.bom.1", "Assembly TOP contains:\r\n2 Sub-Assembly GONE\r\n3 Part BOLT\r\n");
+    const std::string bom =
+        folder.write("top.bom.1", "Assembly TOP contains:\r\n2 Sub-Assembly GONE\r\n3 Part BOLT\r\n");
     const std::string report = appFolder() + "\\Trelk.txt";
     setControlText(control(MAIN_BOMFILE), bom.c_str());
-    const Lines oneRun = {"Trying to read BOM file:", bom, "Nr of lines read of BOM input file: 3", "Main assembly name: TOP",
-                          "Assembly name not found: abnormal error! - GONE", "Results stored in file:", report};
+    const Lines oneRun = {"Trying to read BOM file:",
+                          bom,
+                          "Nr of lines read of BOM input file: 3",
+                          "Main assembly name: TOP",
+                          "Assembly name not found: abnormal error! - GONE",
+                          "Results stored in file:",
+                          report};
     click(MAIN_DOIT);
     EXPECT_EQ(logLines(), oneRun);
     EXPECT_EQ(openedDocuments(), Lines{report});
@@ -188,8 +194,8 @@ TEST_F(MainWindowTest, HasThreeTooltipsAndNeverTwoOnOneControl) {
 
 TEST_F(MainWindowTest, TabGoesThroughTheControlsInCreationOrder) {
     openMainWindow();
-    const int order[] = {MAIN_BROWSE, MAIN_DOIT, MAIN_EXIT, MAIN_BREAKDOWN, MAIN_PARTSSUMMARY, MAIN_ASSYSUMMARY,
-                         MAIN_ASSYINASSYS, MAIN_PARTSINASSYS, MAIN_LOG, MAIN_BOMFILE};
+    const int order[] = {MAIN_BROWSE,      MAIN_DOIT,        MAIN_EXIT,         MAIN_BREAKDOWN, MAIN_PARTSSUMMARY,
+                         MAIN_ASSYSUMMARY, MAIN_ASSYINASSYS, MAIN_PARTSINASSYS, MAIN_LOG,       MAIN_BOMFILE};
     HWND at = control(MAIN_BOMFILE);
     for (const int id : order) {
         at = GetNextDlgTabItem(main_, at, FALSE);
@@ -201,14 +207,15 @@ TEST_F(MainWindowTest, RestoresTheStoredPlaceAtOnceAndTheSizeFromTheLoop) {
     const struct {
         int x, y, width, height, expectedWidth, expectedHeight;
     } cases[] = {
-        {100, 80, 800, 600, 800, 600},
-        {20, 30, 300, 200, 650, 350},  // never below the minimum tracking size
+        {100, 80, 800, 600, 800, 600}, {20, 30, 300, 200, 650, 350},  // never below the minimum tracking size
     };
     for (const auto& c : cases) {
         char ini[512];
-        std::snprintf(ini, sizeof ini, "[Settings]\r\nBOM_filename= kept.bom \r\nX_MainForm=%d\r\nY_MainForm=%d\r\n"
-                      "Width_MainForm=%d\r\nHeight_MainForm=%d\r\nInclude_BOMAssyBreakdown=1\r\nInclude_PartsInAssys=0\r\n",
-                      c.x, c.y, c.width, c.height);
+        std::snprintf(
+            ini, sizeof ini,
+            "[Settings]\r\nBOM_filename= kept.bom \r\nX_MainForm=%d\r\nY_MainForm=%d\r\n"
+            "Width_MainForm=%d\r\nHeight_MainForm=%d\r\nInclude_BOMAssyBreakdown=1\r\nInclude_PartsInAssys=0\r\n",
+            c.x, c.y, c.width, c.height);
         const std::string file = settingsFile();
         std::FILE* out = std::fopen(file.c_str(), "wb");
         std::fputs(ini, out);
@@ -235,17 +242,17 @@ TEST_F(MainWindowTest, RestoresTheStoredPlaceAtOnceAndTheSizeFromTheLoop) {
             RECT designed;
             int leftMoves, rightMoves, bottomMoves;  // 1: the edge follows the growth
         } anchored[] = {
-            {MAIN_BOMFILE, {118, 12, 628, 40}, 0, 1, 0},       // "FL,FT,FR,FT"
-            {MAIN_BROWSE, {638, 12, 676, 40}, 1, 1, 0},        // "FR,FT,FR,FT"
-            {MAIN_DOIT, {18, 54, 106, 80}, 0, 0, 0},           // none
-            {MAIN_EXIT, {588, 54, 676, 80}, 1, 1, 0},          // "FR,FT,FR,FT"
+            {MAIN_BOMFILE, {118, 12, 628, 40}, 0, 1, 0},  // "FL,FT,FR,FT"
+            {MAIN_BROWSE, {638, 12, 676, 40}, 1, 1, 0},   // "FR,FT,FR,FT"
+            {MAIN_DOIT, {18, 54, 106, 80}, 0, 0, 0},      // none
+            {MAIN_EXIT, {588, 54, 676, 80}, 1, 1, 0},     // "FR,FT,FR,FT"
             {MAIN_BREAKDOWN, {32, 118, 284, 140}, 0, 0, 0},
             {MAIN_PARTSSUMMARY, {32, 144, 273, 162}, 0, 0, 0},
             {MAIN_ASSYSUMMARY, {32, 168, 284, 186}, 0, 0, 0},
             {MAIN_ASSYINASSYS, {344, 144, 585, 162}, 0, 0, 0},
             {MAIN_PARTSINASSYS, {344, 168, 585, 186}, 0, 0, 0},
-            {MAIN_SECTIONS, {16, 90, 670, 197}, 0, 1, 0},      // "FL,FT,FR,FT"
-            {MAIN_LOG, {18, 211, 672, 423}, 0, 1, 1},          // "FL,FT,FR,FB"
+            {MAIN_SECTIONS, {16, 90, 670, 197}, 0, 1, 0},  // "FL,FT,FR,FT"
+            {MAIN_LOG, {18, 211, 672, 423}, 0, 1, 1},      // "FL,FT,FR,FB"
             {MAIN_BOMFILELABEL, {6, 18, 105, 42}, 0, 0, 0},
         };
         for (const auto& a : anchored) {

@@ -14,7 +14,8 @@ namespace {
 // The process's window of that class once it is shown, that is once its creation is complete.
 HWND waitForWindow(const char* className, DWORD processId) {
     for (int i = 0; i < 200; ++i) {
-        for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w; w = FindWindowExA(nullptr, w, className, nullptr)) {
+        for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w;
+             w = FindWindowExA(nullptr, w, className, nullptr)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
             if (owner == processId && IsWindowVisible(w)) return w;
@@ -124,7 +125,8 @@ std::string versionValue(const std::string& program, const std::string& name) {
         if (!VerQueryValueA(block.data(), "\\", &value, &size) || size < sizeof(VS_FIXEDFILEINFO)) return {};
         const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
         return std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS)) +
-               "." + std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionLS));
+               "." + std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+               std::to_string(LOWORD(fixed->dwFileVersionLS));
     }
     if (!VerQueryValueA(block.data(), ("\\StringFileInfo\\040904E4\\" + name).c_str(), &value, &size)) return {};
     return static_cast<const char*>(value);
@@ -136,9 +138,9 @@ TEST(Program, BothProgramsCarryTheirManifestAndVersion) {
     const std::string aboutLabel = versionLabelText(appInfo().fileVersion);
     for (const char* program : {TRELK_EXE, TRELK_CLI_EXE}) {
         const std::string manifest = manifestOf(nativePath(program));
-        for (const char* wanted : {"level=\"asInvoker\"", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
-                                   "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
-                                   "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+        for (const char* wanted :
+             {"level=\"asInvoker\"", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+              "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
             EXPECT_NE(manifest.find(wanted), std::string::npos) << program << " lacks " << wanted;
         for (const char* unwanted : {"dpiAware", "dpiAwareness", "Common-Controls"})
             EXPECT_EQ(manifest.find(unwanted), std::string::npos) << program << " has " << unwanted;
@@ -184,11 +186,8 @@ TEST(Program, BrowsingStartsInTheBoxsFolder) {
     const struct {
         std::string box, folder;
     } cases[] = {
-        {"", ""},
-        {"C:\\data\\top.bom.3", "C:\\data\\"},
-        {"D:top.bom", "D:"},
-        {"top.bom", ""},
-        {std::string(300, 'x') + "\\a.bom", ""},
+        {"", ""},        {"C:\\data\\top.bom.3", "C:\\data\\"},   {"D:top.bom", "D:"},
+        {"top.bom", ""}, {std::string(300, 'x') + "\\a.bom", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(initialFolderFor(c.box), c.folder) << c.box;
 }

@@ -15,7 +15,7 @@ for arg in "$@"; do
   esac
 done
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
+packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev libcli11-dev nlohmann-json3-dev time robin-map-dev help2man lintian
           dpkg-dev man-db)
 if [ "$want_windows" = 1 ]; then

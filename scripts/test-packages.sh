@@ -11,6 +11,7 @@
 # without DISPLAY an Xvfb of its own is started). Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/wine-session.sh
 root=$PWD
 
 version=$(sed -n 's/^project(Trelk VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
@@ -73,23 +74,7 @@ installed=0
 expect "dpkg -r removes trelk-cli" "no" "$([ -e /usr/bin/trelk-cli ] && echo yes || echo no)"
 
 echo "== The 32-bit Windows package under a fresh Wine prefix"
-if [ -z "${DISPLAY:-}" ]; then
-  exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  exec 3>&-
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
-  export DISPLAY=":$(head -n1 "$work/display")"
-fi
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-timeout 300 wineboot -i >/dev/null 2>&1
-# Without a window manager Wine waits for hidden windows; in a virtual desktop it does not.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
-timeout 120 wineserver -w
+start_wine_session "$work"
 
 unpacked="$work/Program Files/Trelk unpacked"
 mkdir -p "$unpacked" "$work/elsewhere"

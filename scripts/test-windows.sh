@@ -8,6 +8,7 @@
 # prefix, and starts its own X server when there is no DISPLAY. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/wine-session.sh
 root=$PWD
 
 started=$SECONDS
@@ -33,28 +34,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-if [ -z "${DISPLAY:-}" ]; then
-  # -displayfd picks a free display number and reports it once the server accepts clients.
-  exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  exec 3>&-
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
-  export DISPLAY=":$(head -n1 "$work/display")"
-  echo "   started Xvfb on $DISPLAY"
-fi
-
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-# No Mono or Gecko: their installers would be offered while the prefix is made and can hang.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i
-# A virtual desktop: without a window manager, Wine waits about two seconds for every window
-# that is hidden or destroyed; inside its own desktop it does not, and the screen size is fixed.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null
-wineserver -w
+start_wine_session "$work"
 step "Wine prefix"
 
 build() {  # build <dir> <toolchain>

@@ -8,27 +8,20 @@
 #include <cstdio>
 #include <string>
 
+#include "support/other_windows.h"
+
 namespace {
+
+using trelk::testing::waitForWindow;
+using trelk::testing::windowText;
 
 constexpr int kAboutVersion = 1007;
 constexpr int kMenuAbout = 6001, kMenuHelp = 6002;
 
 // The shell runs this instead of a help viewer: it appends the opened document's path to the log.
 void recordOpenedHelp(const std::string& log) {
-    const std::string command = "cmd.exe /c echo %1>>\"" + log + "\"";
-    const std::pair<std::string, std::string> values[] = {{".chm", "TrelkProbe.chm"},
-                                                          {"TrelkProbe.chm\\shell\\open\\command", command}};
-    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        for (const auto& [key, value] : values) {
-            HKEY handle;
-            if (RegCreateKeyExA(root, ("Software\\Classes\\" + key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
-                                nullptr) != ERROR_SUCCESS)
-                continue;
-            RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                           static_cast<DWORD>(value.size() + 1));
-            RegCloseKey(handle);
-        }
-    }
+    trelk::testing::setClassesValue(".chm", "TrelkProbe.chm");
+    trelk::testing::setClassesValue("TrelkProbe.chm\\shell\\open\\command", "cmd.exe /c echo %1>>\"" + log + "\"");
 }
 
 std::string fileVersion(const std::string& program) {
@@ -53,26 +46,6 @@ std::string executionLevel(const std::string& program) {
     }
     FreeLibrary(module);
     return level;
-}
-
-// The visible window of that class in the process, waited for up to ten seconds.
-HWND waitForWindow(const char* className, DWORD processId) {
-    for (int i = 0; i < 200; ++i) {
-        for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w;
-             w = FindWindowExA(nullptr, w, className, nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == processId && IsWindowVisible(w)) return w;
-        }
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-std::string windowText(HWND window) {
-    char text[512] = {};
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
 }
 
 std::string firstLineOf(const std::string& path) {

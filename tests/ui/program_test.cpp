@@ -1,6 +1,7 @@
 // Trelk.exe as a process of its own: it starts with the file of its first argument, saves at
 // close, exits 0.
 #include "forms/window_helpers.h"
+#include "support/other_windows.h"
 #include "support/temp_folder.h"
 #include "ui/about_form.h"
 #include "ui/app_info.h"
@@ -11,26 +12,8 @@
 namespace trelk::ui::testing {
 namespace {
 
-// The process's window of that class once it is shown, that is once its creation is complete.
-HWND waitForWindow(const char* className, DWORD processId) {
-    for (int i = 0; i < 200; ++i) {
-        for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w;
-             w = FindWindowExA(nullptr, w, className, nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == processId && IsWindowVisible(w)) return w;
-        }
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-// A control's text in another process: GetWindowText would not ask the control.
-std::string remoteText(HWND control) {
-    char text[1024] = {};
-    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
+using trelk::testing::waitForWindow;
+using trelk::testing::windowText;
 
 // Trelk.exe started in `folder` with `arguments`: the BOM file box once the window is shown, the
 // log after "&Do it!" when `run` is set, the stored name after the close and the exit code.
@@ -54,12 +37,12 @@ Start startProgram(const std::string& arguments, const std::string& folder, bool
     EXPECT_TRUE(main) << command;
     if (main) {
         EXPECT_EQ(getControlText(main), "Trelk");
-        start.box = remoteText(GetDlgItem(main, MAIN_BOMFILE));
+        start.box = windowText(GetDlgItem(main, MAIN_BOMFILE));
         if (run) {
             PostMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_DOIT, BN_CLICKED), 0);
             for (int i = 0; i < 100 && start.log.find("!") == std::string::npos; ++i) {
                 Sleep(50);
-                start.log = remoteText(GetDlgItem(main, MAIN_LOG));
+                start.log = windowText(GetDlgItem(main, MAIN_LOG));
             }
         }
         PostMessageA(main, WM_CLOSE, 0, 0);

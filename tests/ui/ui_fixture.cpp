@@ -10,6 +10,7 @@
 #include "forms/window_helpers.h"
 #include "settings/app_folder.h"
 #include "settings/settings_model.h"
+#include "support/other_windows.h"
 #include "support/temp_folder.h"
 #include "ui/main_form.h"
 #include "ui/settings_binding.h"
@@ -19,19 +20,6 @@ namespace trelk::ui::testing {
 namespace {
 
 std::string g_openedLog;
-
-// The user's classes win on Windows; Wine reads the machine's.
-void setClassesValue(const std::string& key, const std::string& value) {
-    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        HKEY handle;
-        if (RegCreateKeyExA(root, ("Software\\Classes\\" + key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
-                            nullptr) != ERROR_SUCCESS)
-            continue;
-        RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>(value.size() + 1));
-        RegCloseKey(handle);
-    }
-}
 
 // Opening a report or the help must not start a viewer in the tests: the shell is told to run a
 // command that writes the document's path to a log instead.
@@ -47,8 +35,8 @@ public:
         const std::string command = "cmd.exe /c echo %1>>\"" + g_openedLog + "\"";
         for (const char* extension : {".txt", ".chm"}) {
             const std::string type = std::string("TrelkTest") + extension;
-            setClassesValue(extension, type);
-            setClassesValue(type + "\\shell\\open\\command", command);
+            trelk::testing::setClassesValue(extension, type);
+            trelk::testing::setClassesValue(type + "\\shell\\open\\command", command);
         }
     }
     void TearDown() override {

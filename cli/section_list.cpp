@@ -3,16 +3,6 @@
 namespace trelk {
 
 std::optional<SectionSelection> parseSectionList(const std::string& list, std::string& error) {
-    static const struct {
-        const char* name;
-        bool SectionSelection::*flag;
-    } kNames[] = {
-        {"breakdown", &SectionSelection::Include_BOMAssyBreakdown},
-        {"assemblies", &SectionSelection::Include_SummaryOfAssys},
-        {"parts", &SectionSelection::Include_SummaryOfParts},
-        {"assemblies-where-used", &SectionSelection::Include_AssyInAssys},
-        {"parts-where-used", &SectionSelection::Include_PartsInAssys},
-    };
     SectionSelection selection = SectionSelection::none();
     size_t start = 0;
     for (;;) {
@@ -24,14 +14,15 @@ std::optional<SectionSelection> parseSectionList(const std::string& list, std::s
             selection = SectionSelection::all();
         else if (name != "none") {
             bool known = false;
-            for (const auto& n : kNames)
-                if (name == n.name) {
-                    selection.*n.flag = true;
+            for (const ReportSection& s : kReportSections)
+                if (name == s.cliWord) {
+                    selection.*s.flag = true;
                     known = true;
                 }
             if (!known) {
-                error = "unknown section '" + name +
-                        "' (use breakdown, assemblies, parts, assemblies-where-used, parts-where-used, all or none)";
+                error = "unknown section '" + name + "' (use ";
+                for (const ReportSection& s : kReportSections) (error += s.cliWord) += ", ";
+                error += "all or none)";
                 return std::nullopt;
             }
         }

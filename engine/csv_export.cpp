@@ -6,17 +6,6 @@
 
 namespace trelk {
 
-std::string_view csvFileName(CsvTable table) {
-    switch (table) {
-    case CsvTable::Assemblies: return "assemblies.csv";
-    case CsvTable::Parts: return "parts.csv";
-    case CsvTable::AssembliesWhereUsed: return "assemblies-where-used.csv";
-    case CsvTable::PartsWhereUsed: return "parts-where-used.csv";
-    case CsvTable::Tree: return "tree.csv";
-    }
-    return "";
-}
-
 namespace {
 
 // A plain loop: find_first_of asks memchr once for every byte of the text.
@@ -115,16 +104,16 @@ void treeRows(CsvWriter& csv, const AssemblyTree& tree) {
 
 }  // namespace
 
-int writeCsvTable(OutputFile& file, CsvTable table, const ResultTables& tables, const AssemblyTree& tree,
+int writeCsvTable(OutputFile& file, Section table, const ResultTables& tables, const AssemblyTree& tree,
                   TextEncoding encoding) {
     CsvWriter csv(file);
     if (encoding == TextEncoding::Utf8) csv.raw(kUtf8ByteOrderMark);
     switch (table) {
-    case CsvTable::Assemblies: totalsRows(csv, tables.assemblyTotals); break;
-    case CsvTable::Parts: totalsRows(csv, tables.partTotals); break;
-    case CsvTable::AssembliesWhereUsed: whereUsedRows(csv, tables.assemblyWhereUsed); break;
-    case CsvTable::PartsWhereUsed: whereUsedRows(csv, tables.partWhereUsed); break;
-    case CsvTable::Tree: treeRows(csv, tree); break;
+    case Section::Assemblies: totalsRows(csv, tables.assemblyTotals); break;
+    case Section::Parts: totalsRows(csv, tables.partTotals); break;
+    case Section::AssembliesWhereUsed: whereUsedRows(csv, tables.assemblyWhereUsed); break;
+    case Section::PartsWhereUsed: whereUsedRows(csv, tables.partWhereUsed); break;
+    case Section::Breakdown: treeRows(csv, tree); break;
     }
     return csv.finish();
 }

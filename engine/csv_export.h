@@ -13,13 +13,9 @@
 
 namespace trelk {
 
-enum class CsvTable { Assemblies, Parts, AssembliesWhereUsed, PartsWhereUsed, Tree };
-
-// "assemblies.csv", "parts.csv", "assemblies-where-used.csv", "parts-where-used.csv", "tree.csv"
-std::string_view csvFileName(CsvTable table);
-
-// Writes one whole table into the open file; the error number of a failed write, or 0.
-int writeCsvTable(OutputFile& file, CsvTable table, const ResultTables& tables, const AssemblyTree& tree,
+// Writes the table of one section (its file name is the section's csvFile; the breakdown is the
+// tree) into the open file; the error number of a failed write, or 0.
+int writeCsvTable(OutputFile& file, Section table, const ResultTables& tables, const AssemblyTree& tree,
                   TextEncoding encoding);
 
 // The field as RFC 4180 wants it: quoted, with its quotes doubled, when it holds a comma, a

@@ -97,16 +97,12 @@ int writeJson(OutputFile& file, const JsonDocument& d) {
                            << ",\"parent\":" << name(table.assemblyOf(table.entries[i]))
                            << ",\"quantity\":" << number(table.entries[i].quantity, digits) << '}';
     };
-    if (d.sections.Include_SummaryOfAssys) totals("assemblies", tables.assemblyTotals);
-    if (d.sections.Include_SummaryOfParts) totals("parts", tables.partTotals);
-    if (d.sections.Include_AssyInAssys) whereUsed("assembliesWhereUsed", tables.assemblyWhereUsed);
-    if (d.sections.Include_PartsInAssys) whereUsed("partsWhereUsed", tables.partWhereUsed);
-    if (d.sections.Include_BOMAssyBreakdown) {
+    auto tree = [&](std::string_view key) {
         const std::string types[2] = {dump(treeTypeWord(ItemKind::SubAssembly)), dump(treeTypeWord(ItemKind::Part))};
         const std::string notes[4] = {dump(treeNoteWord(TreeNote::None)), dump(treeNoteWord(TreeNote::ExpandedAbove)),
                                       dump(treeNoteWord(TreeNote::ContainsItself)),
                                       dump(treeNoteWord(TreeNote::BlockNotFound))};
-        JsonArray rows(out, "tree");
+        JsonArray rows(out, key);
         for (const TreeRow& row : d.tree->rows) {
             OutputBuffer& o = rows.row();
             o << "{\"level\":" << number(row.level, digits) << ",\"parent\":" << name(d.tree->name(row.parent));
@@ -115,6 +111,17 @@ int writeJson(OutputFile& file, const JsonDocument& d) {
             o << ",\"pathQuantity\":" << number(row.pathQuantity.value(), digits);
             o << ",\"expanded\":" << (row.expanded() ? "true" : "false");
             o << ",\"note\":" << notes[static_cast<int>(row.note)] << '}';
+        }
+    };
+    for (const Section section : kExportOrder) {
+        if (!isChosen(d.sections, section)) continue;
+        const std::string_view key = reportSection(section).jsonKey;
+        switch (section) {
+        case Section::Assemblies: totals(key, tables.assemblyTotals); break;
+        case Section::Parts: totals(key, tables.partTotals); break;
+        case Section::AssembliesWhereUsed: whereUsed(key, tables.assemblyWhereUsed); break;
+        case Section::PartsWhereUsed: whereUsed(key, tables.partWhereUsed); break;
+        case Section::Breakdown: tree(key); break;
         }
     }
     out << "\r\n}\r\n";

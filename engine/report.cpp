@@ -207,16 +207,23 @@ int writeReport(OutputFile& file, const SectionSelection& sections, const std::s
                 const KeywordSet& keywords, const ResultTables& tables, int* breakdownReadError) {
     ReportWriter out(file);
     const std::string_view main = tables.mainAssemblyName;
-    if (sections.Include_BOMAssyBreakdown) {
-        const int readError = writeBreakdown(out, bomFileName, keywords);
-        if (breakdownReadError) *breakdownReadError = readError;
+    for (const ReportSection& s : kReportSections) {
+        if (!(sections.*s.flag)) continue;
+        switch (s.section) {
+        case Section::Breakdown: {
+            const int readError = writeBreakdown(out, bomFileName, keywords);
+            if (breakdownReadError) *breakdownReadError = readError;
+            break;
+        }
+        case Section::Assemblies: writeSummary(out, s.reportTitle, main, tables.assemblyTotals); break;
+        case Section::Parts: writeSummary(out, s.reportTitle, main, tables.partTotals); break;
+        case Section::AssembliesWhereUsed:
+            writeWhereUsed(out, s.reportTitle, main, tables.assemblyWhereUsed, true);
+            break;
+        // The report's last section: no empty lines after it.
+        case Section::PartsWhereUsed: writeWhereUsed(out, s.reportTitle, main, tables.partWhereUsed, false); break;
+        }
     }
-    if (sections.Include_SummaryOfAssys)
-        writeSummary(out, "Summary of assemblies for assembly ", main, tables.assemblyTotals);
-    if (sections.Include_SummaryOfParts) writeSummary(out, "Summary of parts for assembly ", main, tables.partTotals);
-    if (sections.Include_AssyInAssys)
-        writeWhereUsed(out, "Assemblies in assembly ", main, tables.assemblyWhereUsed, true);
-    if (sections.Include_PartsInAssys) writeWhereUsed(out, "Parts in assembly ", main, tables.partWhereUsed, false);
     return out.finish();
 }
 

@@ -2,6 +2,9 @@
 // the item lines and the report sections. Settings, windows and the console front end fill these.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -49,5 +52,52 @@ struct SectionSelection {
                Include_PartsInAssys == o.Include_PartsInAssys;
     }
 };
+
+enum class Section : uint8_t { Breakdown, Assemblies, Parts, AssembliesWhereUsed, PartsWhereUsed };
+
+// A report section and every name it goes by: in the settings, on the command line, as a CSV file
+// and a key of the JSON document (where the breakdown is the multi-level tree), and as the title
+// of its report section, which the main assembly's name follows.
+struct ReportSection {
+    Section section;
+    bool SectionSelection::*flag;
+    std::string_view iniKey;
+    std::string_view cliWord;
+    std::string_view csvFile;
+    std::string_view jsonKey;
+    std::string_view reportTitle;  // empty for the breakdown, a copy of the file
+};
+
+// The five sections in report order.
+inline constexpr ReportSection kReportSections[] = {
+    {Section::Breakdown, &SectionSelection::Include_BOMAssyBreakdown, "Include_BOMAssyBreakdown", "breakdown",
+     "tree.csv", "tree", ""},
+    {Section::Assemblies, &SectionSelection::Include_SummaryOfAssys, "Include_SummaryOfAssys", "assemblies",
+     "assemblies.csv", "assemblies", "Summary of assemblies for assembly "},
+    {Section::Parts, &SectionSelection::Include_SummaryOfParts, "Include_SummaryOfParts", "parts", "parts.csv", "parts",
+     "Summary of parts for assembly "},
+    {Section::AssembliesWhereUsed, &SectionSelection::Include_AssyInAssys, "Include_AssyInAssys",
+     "assemblies-where-used", "assemblies-where-used.csv", "assembliesWhereUsed", "Assemblies in assembly "},
+    {Section::PartsWhereUsed, &SectionSelection::Include_PartsInAssys, "Include_PartsInAssys", "parts-where-used",
+     "parts-where-used.csv", "partsWhereUsed", "Parts in assembly "},
+};
+
+static_assert(
+    [] {
+        for (size_t i = 0; i < std::size(kReportSections); ++i)
+            if (static_cast<size_t>(kReportSections[i].section) != i) return false;
+        return true;
+    }(),
+    "kReportSections is indexed by Section");
+
+inline const ReportSection& reportSection(Section section) { return kReportSections[static_cast<size_t>(section)]; }
+inline bool isChosen(const SectionSelection& selection, Section section) {
+    return selection.*reportSection(section).flag;
+}
+
+// The sections as the CSV files and the JSON document hold them: the four tables in report order,
+// then the tree, by far the longest.
+inline constexpr Section kExportOrder[] = {Section::Assemblies, Section::Parts, Section::AssembliesWhereUsed,
+                                           Section::PartsWhereUsed, Section::Breakdown};
 
 }  // namespace trelk

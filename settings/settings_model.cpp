@@ -34,18 +34,6 @@ const ColumnKey kColumnKeys[] = {
     {"Name", &ColumnLayout::Name},
 };
 
-struct SectionKey {
-    const char* key;
-    bool SectionSelection::*member;
-};
-const SectionKey kSectionKeys[] = {
-    {"Include_BOMAssyBreakdown", &SectionSelection::Include_BOMAssyBreakdown},
-    {"Include_SummaryOfAssys", &SectionSelection::Include_SummaryOfAssys},
-    {"Include_SummaryOfParts", &SectionSelection::Include_SummaryOfParts},
-    {"Include_AssyInAssys", &SectionSelection::Include_AssyInAssys},
-    {"Include_PartsInAssys", &SectionSelection::Include_PartsInAssys},
-};
-
 std::string flagText(bool on) { return on ? "1" : "0"; }
 
 // A missing key is no zero: a file of keywords alone must not move the window to the corner.
@@ -70,8 +58,9 @@ StoredSettings loadSettings(const std::string& path) {
         stored.keywords.*k.member = iniRead(path, kKeywords, k.key, defaults.*k.member);
     for (const ColumnKey& c : kColumnKeys)
         if (const int number = readFieldNumber(iniRead(path, kColumns, c.key, ""))) stored.columns.*c.member = number;
-    for (const SectionKey& s : kSectionKeys)
-        stored.sections.*s.member = iniReadInt(path, kSettings, s.key, flagText(defaultSections.*s.member)) != 0;
+    for (const ReportSection& s : kReportSections)
+        stored.sections.*s.flag =
+            iniReadInt(path, kSettings, std::string(s.iniKey), flagText(defaultSections.*s.flag)) != 0;
     stored.bomFileName = iniReadFileName(path, kSettings, "BOM_filename", "");
     stored.x = readGeometry(path, "X_MainForm");
     stored.y = readGeometry(path, "Y_MainForm");
@@ -86,8 +75,8 @@ void saveSettings(const std::string& path, const SettingsToSave& settings) {
     if (iniFileUnreadable(path)) return;
     for (const KeywordKey& k : kKeywordKeys)
         if (!iniKeyExists(path, kKeywords, k.key)) iniAddKey(path, kKeywords, k.key, defaults.*k.member);
-    for (const SectionKey& s : kSectionKeys)
-        iniWrite(path, kSettings, s.key, formatSignedDecimal(settings.sections.*s.member ? 1 : 0));
+    for (const ReportSection& s : kReportSections)
+        iniWrite(path, kSettings, std::string(s.iniKey), formatSignedDecimal(settings.sections.*s.flag ? 1 : 0));
     iniWriteFileName(path, kSettings, "BOM_filename", settings.bomFileName);
     iniWrite(path, kSettings, "Width_MainForm", formatSignedDecimal(settings.width));
     iniWrite(path, kSettings, "Height_MainForm", formatSignedDecimal(settings.height));

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "engine/run_options.h"
+
 namespace trelk::ui {
 
 // Control and menu identifiers of the main window.
@@ -22,6 +24,12 @@ constexpr int MAIN_STATUSBAR = 4999;
 constexpr int MAIN_TOPMENU_EXIT = 6000;
 constexpr int MAIN_TOPMENU_ABOUT = 6001;
 constexpr int MAIN_TOPMENU_HELP = 6002;
+
+// The check box of each report section, in report order (kReportSections).
+constexpr int kSectionCheckBoxes[] = {MAIN_BREAKDOWN, MAIN_ASSYSUMMARY, MAIN_PARTSSUMMARY, MAIN_ASSYINASSYS,
+                                      MAIN_PARTSINASSYS};
+static_assert(std::size(kSectionCheckBoxes) == std::size(kReportSections));
+constexpr int sectionCheckBox(Section section) { return kSectionCheckBoxes[static_cast<size_t>(section)]; }
 
 // Posted by the settings load: wParam is the outer width, lParam the outer height to restore.
 constexpr UINT WMU_RESTORE_SIZE = WM_USER + 1000;

@@ -43,13 +43,10 @@ void MainWindowHost::openDocument(const std::string& path) {
 }
 
 SectionSelection sectionsFromCheckBoxes() {
-    SectionSelection s;
-    s.Include_BOMAssyBreakdown = getCheckState(mainControl(MAIN_BREAKDOWN)) == 1;
-    s.Include_SummaryOfAssys = getCheckState(mainControl(MAIN_ASSYSUMMARY)) == 1;
-    s.Include_SummaryOfParts = getCheckState(mainControl(MAIN_PARTSSUMMARY)) == 1;
-    s.Include_AssyInAssys = getCheckState(mainControl(MAIN_ASSYINASSYS)) == 1;
-    s.Include_PartsInAssys = getCheckState(mainControl(MAIN_PARTSINASSYS)) == 1;
-    return s;
+    SectionSelection selection;
+    for (const ReportSection& s : kReportSections)
+        selection.*s.flag = getCheckState(mainControl(sectionCheckBox(s.section))) == 1;
+    return selection;
 }
 
 void runProcessingFromWindow() {

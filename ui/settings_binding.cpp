@@ -3,6 +3,7 @@
 #include "forms/window_helpers.h"
 #include "settings/app_folder.h"
 #include "settings/settings_model.h"
+#include "ui/main_host.h"
 #include "ui/main_form.h"
 
 namespace trelk::ui {
@@ -46,18 +47,6 @@ RECT normalPlacement(HWND window) {
     return rect;
 }
 
-struct CheckBoxFlag {
-    int id;
-    bool SectionSelection::*flag;
-};
-const CheckBoxFlag kCheckBoxes[] = {
-    {MAIN_BREAKDOWN, &SectionSelection::Include_BOMAssyBreakdown},
-    {MAIN_ASSYSUMMARY, &SectionSelection::Include_SummaryOfAssys},
-    {MAIN_PARTSSUMMARY, &SectionSelection::Include_SummaryOfParts},
-    {MAIN_ASSYINASSYS, &SectionSelection::Include_AssyInAssys},
-    {MAIN_PARTSINASSYS, &SectionSelection::Include_PartsInAssys},
-};
-
 }  // namespace
 
 void showFolderMessage(const std::string& text) {
@@ -82,15 +71,15 @@ void restoreSettings(HWND mainForm) {
         if ((stored.x || stored.y) && onSomeScreen(x, y, width, height)) setWindowPosition(mainForm, x, y);
         PostMessageA(mainForm, WMU_RESTORE_SIZE, static_cast<WPARAM>(width), height);
     }
-    for (const CheckBoxFlag& box : kCheckBoxes)
-        setCheckState(GetDlgItem(mainForm, box.id), stored.sections.*box.flag ? 1 : 0);
+    for (const ReportSection& s : kReportSections)
+        setCheckState(GetDlgItem(mainForm, sectionCheckBox(s.section)), stored.sections.*s.flag ? 1 : 0);
 }
 
 void saveSettings(const std::string& path) {
     const HWND form = mainForm();
     SettingsToSave save;
     save.bomFileName = getControlText(GetDlgItem(form, MAIN_BOMFILE));
-    for (const CheckBoxFlag& box : kCheckBoxes) save.sections.*box.flag = getCheckState(GetDlgItem(form, box.id)) == 1;
+    save.sections = sectionsFromCheckBoxes();
     const RECT normal = normalPlacement(form);
     save.width = normal.right - normal.left;
     save.height = normal.bottom - normal.top;

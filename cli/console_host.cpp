@@ -1,15 +1,10 @@
 #include "cli/console_host.h"
 
 #include "cli/desktop_open.h"
-#include "engine/summary_check.h"
 
 namespace trelk {
 
 void ConsoleHost::appendLogLine(std::string_view text) {
-    // The run's only lines that begin so are those of the summary check.
-    if (text.substr(0, messages::kSummaryDiffers.size()) == messages::kSummaryDiffers ||
-        text == messages::kFurtherSummaryDifferences)
-        summaryDiffers_ = true;
     if (quiet_) return;
     std::fwrite(text.data(), 1, text.size(), logStream_);
     std::fputc('\n', logStream_);
@@ -21,10 +16,7 @@ void ConsoleHost::showErrorBox(std::string_view text, std::string_view /*caption
     std::fputc('\n', stderr);
 }
 
-void ConsoleHost::resultsWritten(const std::string& /*where*/) { reportStored_ = true; }
-
 void ConsoleHost::openDocument(const std::string& path) {
-    reportStored_ = true;
     if (!openReport_) return;
     std::fflush(stdout);
     if (!openWithDesktop(path))

@@ -19,19 +19,11 @@ public:
     void appendLogLine(std::string_view text) override;
     void showErrorBox(std::string_view text, std::string_view caption) override;
     void openDocument(const std::string& path) override;
-    void resultsWritten(const std::string& where) override;
-
-    // The run wrote its report and found it afterwards.
-    bool reportStored() const { return reportStored_; }
-    // The run logged a difference between its totals and the export's own summary of parts.
-    bool summaryDiffers() const { return summaryDiffers_; }
 
 private:
     bool quiet_;
     bool openReport_;
     std::FILE* logStream_;
-    bool reportStored_ = false;
-    bool summaryDiffers_ = false;
 };
 
 }  // namespace trelk

@@ -133,8 +133,8 @@ int main(int argc, char** argv) {
     static char outputBuffer[1 << 16];
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
     trelk::ConsoleHost host(quiet, openReport && !toStandardOutput, toStandardOutput);
-    trelk::runProcessing(request, host);
+    const trelk::RunOutcome outcome = trelk::runProcessing(request, host);
     std::fflush(stdout);
-    if (strict && host.summaryDiffers()) return kExitRunProblem;
-    return host.reportStored() ? kExitReportStored : kExitRunProblem;
+    if (strict && outcome.summaryDifferences > 0) return kExitRunProblem;
+    return outcome.stored() ? kExitReportStored : kExitRunProblem;
 }

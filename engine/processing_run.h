@@ -1,13 +1,21 @@
-// One processing run: from the BOM file named in the request to the report, its log lines and
-// the request to open it. The run sees nothing of the world but the request and the host.
+// One processing run: from the BOM file named in the request to the results, their log lines and
+// the request to open them. The run sees nothing of the world but the request and the host, and
+// says how it ended in its RunOutcome; the log lines are for people.
 //
 // The engine's pipeline, one header per step, in the order the run takes them:
 //   engine/run_options.h      what the run is asked: keywords, column layout, report sections
 //   engine/line_classifier.h  each line as read: empty, block header or item line, and its fields
 //   engine/bom_structure.h    the lines kept as items and blocks, every name numbered once
+//   engine/text_encoding.h    the encoding of the names, told from the same reading (exports only)
 //   engine/rollup.h           the roll-up, the where-used lists, and the tables sorted by name
-//   engine/result_tables.h    the sorted tables the report is written from
-//   engine/report.h           the report (csv_export.h, json_export.h: the other formats)
+//   engine/result_tables.h    the sorted tables the results are written from
+//   engine/assembly_tree.h    the multi-level tree of the exports' breakdown
+//   engine/summary_check.h    the totals checked against the export's own summary of parts
+//   engine/analysis.h         the steps above, from the file to one Analysis
+//   engine/result_export.h    the results written, one path for every format and destination:
+//   engine/report.h             the report,
+//   engine/csv_export.h         the CSV tables,
+//   engine/json_export.h        the JSON document
 //   engine/processing_run.h   this file: the run that strings them together
 // Files reach the engine through engine/file_system.h. What makes the steps fast sits in files of
 // its own: engine/word_scan.h (blanks found eight bytes at a time), engine/name_index.h (the names
@@ -16,6 +24,7 @@
 // tables); docs/performance.md has the figures.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -52,12 +61,31 @@ public:
     virtual void showErrorBox(std::string_view text, std::string_view caption) = 0;
     // Asks the system to open the document; the result is not looked at.
     virtual void openDocument(const std::string& path) = 0;
-    // The results have been written in full: to the file or folder `where`, or to the standard
-    // output when it is empty.
-    virtual void resultsWritten(const std::string& where) { (void)where; }
 };
 
-void runProcessing(const RunRequest& request, ProcessingHost& host);
+// How a run ended.
+struct RunOutcome {
+    enum class Ending : uint8_t {
+        Stored,           // the results were written in full and found again: `where`
+        NoBomFileName,    // the error box was shown
+        BomFileNotFound,  // no such file, or a folder
+        OpenFailed,       // the trial open failed: `error`
+        ReadFailed,       // reading the file failed, or reading it again for the breakdown: `error`
+        EmptyFile,        // 0 or 1 lines
+        CreateFailed,     // an output file or folder could not be created: `error`
+        WriteFailed,      // writing or closing an output file failed: `error`
+        OutputNotFound,   // an output file was written but is not there
+    };
+    Ending ending = Ending::NoBomFileName;
+    int error = 0;                   // the file layer's error number, for the endings that name one
+    std::string where;               // the report or JSON file or the CSV folder; empty for the standard output
+    bool mainAssemblyFound = false;  // the file has a block header
+    size_t summaryDifferences = 0;   // names whose total differs from the export's own summary
+
+    bool stored() const { return ending == Ending::Stored; }
+};
+
+RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host);
 
 // The report path a request leads to: the report or JSON file, or the folder of the CSV files.
 std::string reportPathFor(const RunRequest& request);

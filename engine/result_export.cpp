@@ -10,12 +10,23 @@ namespace trelk {
 
 namespace {
 
-// What the write and close of one output came to: the error number, or 0.
-template <class Write>
-int writeAndClose(OutputFile& file, Write&& write) {
-    const int error = write(file);
-    const int closeError = file.close();
-    return error != kNoError ? error : closeError;
+// One file of the results: the whole report or document, or one CSV table.
+struct Output {
+    std::string path;  // "standard output" for the standard output
+    Section table;     // for a CSV file
+};
+
+std::string inFolder(const std::string& folder, std::string_view file) {
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/' && path.back() != kPathSeparator) path += kPathSeparator;
+    path += file;
+    return path;
+}
+
+RunOutcome failed(RunOutcome outcome, RunOutcome::Ending ending, int error) {
+    outcome.ending = ending;
+    outcome.error = error;
+    return outcome;
 }
 
 void logFileError(ProcessingHost& host, int error, std::string_view doing, const std::string& path) {
@@ -23,88 +34,86 @@ void logFileError(ProcessingHost& host, int error, std::string_view doing, const
     host.appendLogLine(path);
 }
 
-void writeCsvFolder(const RunRequest& request, ProcessingHost& host, const ResultTables& tables,
-                    const ExportExtras& extras) {
-    const std::string folder = reportPathFor(request);
-    if (const int error = createFolder(folder)) {
-        logFileError(host, error, " creating output folder: ", folder);
-        return;
+// Writes one output into the open file; the error number of a failed write, or 0. The report's
+// breakdown copy reads the BOM file again: an error of that reading goes to `readError`.
+int writeOutput(OutputFile& file, const Output& output, const RunRequest& request, const Analysis& analysis,
+                const std::vector<std::string>& log, int& readError) {
+    switch (request.format) {
+    case ReportFormat::Report:
+        return writeReport(file, request.sections, request.bomFileName, request.keywords, analysis.tables, &readError);
+    case ReportFormat::Csv: return writeCsvTable(file, output.table, analysis.tables, analysis.tree, analysis.encoding);
+    case ReportFormat::Json: {
+        JsonDocument document;
+        document.bomFileName = request.bomFileName;
+        document.buildQuantity = request.buildQuantity;
+        document.encoding = analysis.encoding;
+        document.log = log;
+        document.sections = request.sections;
+        document.tables = &analysis.tables;
+        document.tree = &analysis.tree;
+        return writeJson(file, document);
     }
-    const SectionSelection& s = request.sections;
-    const struct {
-        bool chosen;
-        CsvTable table;
-    } files[] = {
-        {s.Include_SummaryOfAssys, CsvTable::Assemblies},       {s.Include_SummaryOfParts, CsvTable::Parts},
-        {s.Include_AssyInAssys, CsvTable::AssembliesWhereUsed}, {s.Include_PartsInAssys, CsvTable::PartsWhereUsed},
-        {s.Include_BOMAssyBreakdown, CsvTable::Tree},
-    };
-    for (const auto& f : files) {
-        if (!f.chosen) continue;
-        std::string path = folder;
-        if (!path.empty() && path.back() != '/' && path.back() != kPathSeparator) path += kPathSeparator;
-        path += csvFileName(f.table);
-        OutputFile file;
-        if (const int error = file.create(path)) {
-            logFileError(host, error, " creating output file: ", path);
-            return;
-        }
-        const int error = writeAndClose(
-            file, [&](OutputFile& out) { return writeCsvTable(out, f.table, tables, extras.tree, extras.encoding); });
-        if (error != kNoError) {
-            logFileError(host, error, " writing output file: ", path);
-            return;
-        }
-        host.appendLogLine("Results stored in file:");
-        host.appendLogLine(path);
     }
-    host.resultsWritten(folder);
-    host.openDocument(folder);
+    return kNoError;
 }
 
 }  // namespace
 
-void writeExport(const RunRequest& request, ProcessingHost& host, const ResultTables& tables,
-                 const ExportExtras& extras, const std::vector<std::string>& log) {
+RunOutcome writeResults(const RunRequest& request, const Analysis& analysis, const std::vector<std::string>& log,
+                        ProcessingHost& host) {
+    RunOutcome outcome;
+    outcome.mainAssemblyFound = analysis.mainAssemblyFound;
+    outcome.summaryDifferences = analysis.summaryDifferences;
+    const bool toOutput = request.toStandardOutput && request.format != ReportFormat::Csv;
+    const std::string where = toOutput ? std::string() : reportPathFor(request);
+
+    std::vector<Output> outputs;
     if (request.format == ReportFormat::Csv) {
-        writeCsvFolder(request, host, tables, extras);
-        return;
-    }
-    const bool toOutput = request.toStandardOutput;
-    const std::string path = toOutput ? std::string("standard output") : reportPathFor(request);
-    OutputFile file;
-    if (const int error = toOutput ? file.attachStandardOutput() : file.create(path)) {
-        logFileError(host, error, " creating output file: ", path);
-        return;
-    }
-    const int error = writeAndClose(file, [&](OutputFile& out) {
-        if (request.format == ReportFormat::Report)
-            return writeReport(out, request.sections, request.bomFileName, request.keywords, tables);
-        JsonDocument document;
-        document.bomFileName = request.bomFileName;
-        document.buildQuantity = request.buildQuantity;
-        document.encoding = extras.encoding;
-        document.log = log;
-        document.sections = request.sections;
-        document.tables = &tables;
-        document.tree = &extras.tree;
-        return writeJson(out, document);
-    });
-    if (error != kNoError) {
-        logFileError(host, error, " writing output file: ", path);
-        return;
-    }
-    if (toOutput) {
-        host.appendLogLine("Results written to standard output");
-        host.resultsWritten(std::string());
-    } else if (isExistingFile(path)) {
-        host.appendLogLine("Results stored in file:");
-        host.appendLogLine(path);
-        host.resultsWritten(path);
-        host.openDocument(path);
+        if (const int error = createFolder(where)) {
+            logFileError(host, error, " creating output folder: ", where);
+            return failed(outcome, RunOutcome::Ending::CreateFailed, error);
+        }
+        for (const Section table : kExportOrder)
+            if (isChosen(request.sections, table))
+                outputs.push_back({inFolder(where, reportSection(table).csvFile), table});
     } else {
-        host.appendLogLine("Output file not found");
+        outputs.push_back({toOutput ? std::string("standard output") : where, Section::Breakdown});
     }
+
+    for (const Output& output : outputs) {
+        OutputFile file;
+        if (const int error = toOutput ? file.attachStandardOutput() : file.create(output.path)) {
+            logFileError(host, error, " creating output file: ", output.path);
+            return failed(outcome, RunOutcome::Ending::CreateFailed, error);
+        }
+        int readError = kNoError;
+        int error = writeOutput(file, output, request, analysis, log, readError);
+        const int closeError = file.close();
+        if (error == kNoError) error = closeError;
+        // Output cut short by a full disk must not be announced as stored...
+        if (error != kNoError) {
+            logFileError(host, error, " writing output file: ", output.path);
+            return failed(outcome, RunOutcome::Ending::WriteFailed, error);
+        }
+        // ...nor a breakdown copy that is empty or cut short because the BOM file could not be read.
+        if (readError != kNoError) {
+            host.appendLogLine("Error reading BOM input file! Error #:" + formatSignedDecimal(readError));
+            return failed(outcome, RunOutcome::Ending::ReadFailed, readError);
+        }
+        if (toOutput) {
+            host.appendLogLine("Results written to standard output");
+        } else if (isExistingFile(output.path)) {
+            host.appendLogLine("Results stored in file:");
+            host.appendLogLine(output.path);
+        } else {
+            host.appendLogLine("Output file not found");
+            return failed(outcome, RunOutcome::Ending::OutputNotFound, kNoError);
+        }
+    }
+    outcome.ending = RunOutcome::Ending::Stored;
+    outcome.where = where;
+    if (!toOutput) host.openDocument(where);
+    return outcome;
 }
 
 }  // namespace trelk

@@ -16,7 +16,7 @@ std::string summaryDiffers(int64_t counted, int64_t listed, std::string_view nam
 }
 }  // namespace messages
 
-std::vector<std::string> summaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, size_t limit) {
+SummaryDifferences summaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, size_t limit) {
     // The listed quantities by name number, a name's rows summed. The totals are in name order
     // already; only the names that are listed and not counted need sorting, and they are few.
     std::vector<int64_t> listed(bom.nameCount(), 0);
@@ -40,13 +40,12 @@ std::vector<std::string> summaryDifferences(const TotalsTable& partTotals, const
         }
     std::sort(listedOnly.begin(), listedOnly.end());
 
-    std::vector<std::string> lines;
-    size_t differences = 0;
+    SummaryDifferences found;
     auto differ = [&](int64_t counted, int64_t listedQuantity, std::string_view name) {
-        if (++differences <= limit)
-            lines.push_back(messages::summaryDiffers(counted, listedQuantity, name));
-        else if (differences == limit + 1)
-            lines.emplace_back(messages::kFurtherSummaryDifferences);
+        if (++found.count <= limit)
+            found.lines.push_back(messages::summaryDiffers(counted, listedQuantity, name));
+        else if (found.count == limit + 1)
+            found.lines.emplace_back(messages::kFurtherSummaryDifferences);
     };
     size_t t = 0, r = 0;
     while (t < partTotals.count() || r < listedOnly.size()) {
@@ -60,14 +59,14 @@ std::vector<std::string> summaryDifferences(const TotalsTable& partTotals, const
             ++r;
         }
     }
-    return lines;
+    return found;
 }
 
-bool logSummaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, const LogSink& log) {
-    if (!bom.hasSummary()) return false;
-    const std::vector<std::string> lines = summaryDifferences(partTotals, bom);
-    for (const std::string& line : lines) log(line);
-    return !lines.empty();
+size_t logSummaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, const LogSink& log) {
+    if (!bom.hasSummary()) return 0;
+    const SummaryDifferences found = summaryDifferences(partTotals, bom);
+    for (const std::string& line : found.lines) log(line);
+    return found.count;
 }
 
 }  // namespace trelk

@@ -11,15 +11,20 @@
 
 namespace trelk {
 
-// The log lines for the names whose computed total differs from the summary rows of the structure, in byte order
-// of the names: every part of the totals or of the rows (a name listed twice is summed; a name
-// missing on one side counts 0 there), except those whose total left the range. At most `limit`
-// lines, then one saying that more were left out. Totals is the part totals of one build, sorted
+// The names whose computed total differs from the summary rows of the structure: every part of
+// the totals or of the rows (a name listed twice is summed; a name missing on one side counts 0
+// there), except those whose total left the range. Totals is the part totals of one build, sorted
 // by name.
-std::vector<std::string> summaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, size_t limit = 100);
+struct SummaryDifferences {
+    size_t count = 0;
+    // One line per name, in byte order of the names; at most `limit`, then one saying that more
+    // were left out.
+    std::vector<std::string> lines;
+};
+SummaryDifferences summaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, size_t limit = 100);
 
-// Logs them; returns whether anything was logged.
-bool logSummaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, const LogSink& log);
+// Logs them when the export has a summary; returns their count.
+size_t logSummaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, const LogSink& log);
 
 namespace messages {
 inline constexpr std::string_view kSummaryDiffers = "Total differs from the summary of parts in the BOM file, counted";

@@ -18,12 +18,13 @@ const std::string kTopAsm =
     "Assembly TOP_ASM contains:\r\n1 Sub-Assembly FRAME\r\n4 Part BOLT_M6\r\n\r\n"
     "Sub-Assembly FRAME contains:\r\n2 Part RAIL\r\n1 Sub-Assembly GONE\r\n";
 
-RecordingHost run(const std::string& bomFileName, const std::string& folder) {
+RecordingHost run(const std::string& bomFileName, const std::string& folder, RunOutcome* outcome = nullptr) {
     RunRequest request;
     request.bomFileName = bomFileName;
     request.applicationFolder = folder;
     RecordingHost host;
-    runProcessing(request, host);
+    const RunOutcome ended = runProcessing(request, host);
+    if (outcome) *outcome = ended;
     return host;
 }
 
@@ -34,6 +35,7 @@ TEST(ProcessingRun, EndsAtEachProblemWithItsLogLines) {
         const char* what;
         std::function<std::string()> bomFile;  // makes the input, gives its name
         Lines log;                             // "{bom}" stands for the name
+        RunOutcome::Ending ending = RunOutcome::Ending::BomFileNotFound;
     } cases[] = {
         {"a name of blanks",
          [] { return std::string("   "); },
@@ -56,16 +58,21 @@ TEST(ProcessingRun, EndsAtEachProblemWithItsLogLines) {
         {"an empty file",
          [&] { return folder.write("empty.bom", ""); },
          {"Trying to read BOM file:", "{bom}", "Nr of lines read of BOM input file: 0",
-          "BOM input file seems to be empty!"}},
+          "BOM input file seems to be empty!"},
+         RunOutcome::Ending::EmptyFile},
         {"one line ended by LF alone",
          [&] { return folder.write("unix.bom", "Assembly T contains:\n"); },
          {"Trying to read BOM file:", "{bom}", "Nr of lines read of BOM input file: 1",
-          "BOM input file seems to be empty!"}},
+          "BOM input file seems to be empty!"},
+         RunOutcome::Ending::EmptyFile},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string bom = c.bomFile();
-        const RecordingHost host = run(bom, folder.path());
+        RunOutcome outcome;
+        const RecordingHost host = run(bom, folder.path(), &outcome);
+        EXPECT_EQ(outcome.ending, c.ending);
+        EXPECT_FALSE(outcome.stored());
         Lines expected = c.log;
         for (std::string& line : expected)
             if (line == "{bom}") line = bom;
@@ -139,7 +146,11 @@ TEST(ProcessingRun, LogsASuccessfulRunInOrderAndOpensTheReport) {
     TempFolder folder;
     const std::string bom = folder.write("top.bom", kTopAsm);
     const std::string report = folder.path() + kPathSeparator + "Trelk.txt";
-    const RecordingHost host = run(bom, folder.path());
+    RunOutcome outcome;
+    const RecordingHost host = run(bom, folder.path(), &outcome);
+    EXPECT_EQ(outcome.ending, RunOutcome::Ending::Stored);
+    EXPECT_EQ(outcome.where, report);
+    EXPECT_TRUE(outcome.mainAssemblyFound);
     EXPECT_EQ(host.log, (Lines{"Trying to read BOM file:", bom, "Nr of lines read of BOM input file: 7",
                                "Main assembly name: TOP_ASM", "Assembly name not found: abnormal error! - GONE",
                                "Results stored in file:", report}));
@@ -163,7 +174,10 @@ TEST(ProcessingRun, AReportThatCannotBeCreatedLeavesAMessageAndNothingElse) {
     TempFolder folder;
     const std::string bom = folder.write("top.bom", kTopAsm);
     const std::string missingFolder = folder.file("no") + kPathSeparator + "such";
-    const RecordingHost host = run(bom, missingFolder);
+    RunOutcome outcome;
+    const RecordingHost host = run(bom, missingFolder, &outcome);
+    EXPECT_EQ(outcome.ending, RunOutcome::Ending::CreateFailed);
+    EXPECT_EQ(outcome.error, 76);
     ASSERT_GE(host.log.size(), 2u);
     EXPECT_EQ(host.log[host.log.size() - 2], "Error 76 creating output file: ");
     EXPECT_EQ(host.log.back(), missingFolder + kPathSeparator + "Trelk.txt");

@@ -26,7 +26,9 @@ TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
         ReportFormat format;
         std::string reportPath;  // "" for the application folder
         Lines end;               // "{app}" stands for the application folder
-        std::string opened;
+        std::string opened;      // and where the outcome says the results are
+        RunOutcome::Ending ending = RunOutcome::Ending::Stored;
+        int error = 0;
     } cases[] = {
         {"JSON by default",
          ReportFormat::Json,
@@ -43,7 +45,13 @@ TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
          folder.file("a") + sep + "b",
          {"Results stored in file:", folder.file("a") + sep + "b" + sep + "parts.csv"},
          folder.file("a") + sep + "b"},
-        {"CSV where a file is in the way", ReportFormat::Csv, bom, {"Error 70 creating output folder: ", bom}, ""},
+        {"CSV where a file is in the way",
+         ReportFormat::Csv,
+         bom,
+         {"Error 70 creating output folder: ", bom},
+         "",
+         RunOutcome::Ending::CreateFailed,
+         70},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -55,7 +63,7 @@ TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
         request.format = c.format;
         request.reportPath = c.reportPath;
         RecordingHost host;
-        runProcessing(request, host);
+        const RunOutcome outcome = runProcessing(request, host);
         Lines expected = start;
         for (std::string line : c.end) {
             if (line.rfind("{app}", 0) == 0) line.replace(0, 5, folder.path());
@@ -65,6 +73,10 @@ TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
         std::string opened = c.opened;
         if (opened.rfind("{app}", 0) == 0) opened.replace(0, 5, folder.path());
         EXPECT_EQ(host.opened, opened.empty() ? Lines{} : Lines{opened});
+        EXPECT_EQ(outcome.ending, c.ending);
+        EXPECT_EQ(outcome.error, c.error);
+        EXPECT_EQ(outcome.where, opened);
+        EXPECT_TRUE(outcome.mainAssemblyFound);
     }
     // The Windows-1252 export: CSV bytes as they are, JSON converted, its log lines inside.
     EXPECT_EQ(testing::readFile(folder.file("parts.csv")), "name,total\r\n\xC9TRIER,2\r\n");

@@ -112,8 +112,10 @@ void expectBreakdownFailure(const std::function<void()>& meddle, const std::func
     request.applicationFolder = folder;
     request.sections = SectionSelection::all();
     MeddlingHost host(meddle);
-    runProcessing(request, host);
+    const RunOutcome outcome = runProcessing(request, host);
     undo();
+    EXPECT_EQ(outcome.ending, RunOutcome::Ending::ReadFailed);
+    EXPECT_EQ(outcome.error, error);
     ASSERT_FALSE(host.log.empty());
     EXPECT_EQ(host.log.back(), "Error reading BOM input file! Error #: " + std::to_string(error));
     for (const std::string& line : host.log) EXPECT_NE(line, "Results stored in file:");

@@ -95,6 +95,8 @@ TEST(SummaryCheck, StopsAfterAHundredLines) {
     EXPECT_EQ(lines[0], differs(0, 1, "P100"));
     EXPECT_EQ(lines[99], differs(0, 1, "P199"));
     EXPECT_EQ(lines[100], "Further differences from the summary of parts left out!");
+    const BomStructure bom(bytes, KeywordSet());
+    EXPECT_EQ(summaryDifferences(TotalsTable(), bom).count, 102u);  // the count goes on
     bytes.resize(bytes.rfind("1 Part P201"));
     EXPECT_EQ(checkLines(bytes).size(), 101u);  // 101 differences: the last one left out
     bytes.resize(bytes.rfind("1 Part P200"));
@@ -113,7 +115,9 @@ TEST(SummaryCheck, LogsBetweenTheRollupAndTheReport) {
                                        "Summary of parts for assembly TOP:\r\n5 Part WIDE\r\n1 Part NUT\r\n");
     request.applicationFolder = folder.path();
     testing::RecordingHost host;
-    runProcessing(request, host);
+    const RunOutcome outcome = runProcessing(request, host);
+    EXPECT_TRUE(outcome.stored());
+    EXPECT_EQ(outcome.summaryDifferences, 2u);
     const Lines tail(host.log.begin() + 3, host.log.end());
     EXPECT_EQ(tail,
               (Lines{"Main assembly name: TOP", "Quantity out of range in line 3, counted as 0: abnormal error! - HUGE",

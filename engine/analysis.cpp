@@ -1,0 +1,65 @@
+#include "engine/analysis.h"
+
+#include <new>
+
+#include "engine/summary_check.h"
+
+namespace trelk {
+
+namespace {
+
+// The part totals of one machine against the export's summary, which lists one machine: for a
+// build of several, the roll-up is done once more, silently, for one.
+size_t checkSummary(const BomStructure& bom, const ResultTables& tables, int64_t buildQuantity, const LogSink& log) {
+    if (buildQuantity == 1) return logSummaryDifferences(tables.partTotals, bom, log);
+    if (!bom.hasSummary()) return 0;
+    const RollupTotals one = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {});
+    return logSummaryDifferences(sortTables(bom, one, WhereUsedById()).partTotals, bom, log);
+}
+
+}  // namespace
+
+Analysis analyse(const RunRequest& request, const LogSink& log) {
+    Analysis a;
+    InputFile input;
+    if ((a.readError = input.open(request.bomFileName)) != kNoError) return a;
+    const bool exporting = request.format != ReportFormat::Report;
+    try {
+        EncodingCheck encoding;
+        // The start of the file is read twice (its line ends are decided first): the encoding is
+        // checked on the second reading only.
+        const BomStructure bom(
+            [&](char* into, size_t room) {
+                const size_t got = input.read(into, room);
+                if (exporting) encoding.feed(into, got);
+                return got;
+            },
+            [&] {
+                encoding = EncodingCheck();
+                return input.rewind() == kNoError;
+            },
+            request.keywords, input.size(), request.columns);
+        // A read that fails part way is reported, not taken for the end of the file.
+        if ((a.readError = input.error()) != kNoError) return a;
+        a.lineCount = bom.lineCount();
+        log("Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(a.lineCount)));
+        if (a.lineCount <= 1) return a;
+        a.mainAssemblyFound = bom.hasMainAssembly();
+        if (a.mainAssemblyFound) log("Main assembly name: " + std::string(bom.mainAssemblyName()));
+        logQuantityProblems(bom, log);
+        const Tally build = Tally::of(request.buildQuantity);
+        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), build, log);
+        a.tables = sortTables(bom, totals, buildWhereUsed(bom));
+        logOutOfRangeTotals(a.tables, log);
+        if (exporting) {
+            a.encoding = encoding.encoding();
+            if (request.sections.Include_BOMAssyBreakdown) a.tree = buildAssemblyTree(bom, build, log);
+        }
+        a.summaryDifferences = checkSummary(bom, a.tables, request.buildQuantity, log);
+    } catch (const std::bad_alloc&) {
+        a.readError = kOutOfMemory;
+    }
+    return a;
+}
+
+}  // namespace trelk

@@ -1,0 +1,36 @@
+// The analysis of one BOM file, from its bytes to the sorted tables: the file read once (and its
+// start once more, for its line ends) into its structure, the roll-up from the main assembly, the
+// where-used lists, the check against the export's own summary of parts, and what the exports need
+// besides: the multi-level tree and the encoding of the names. Its log lines go to the sink as
+// they come; what it found comes back as one Analysis.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "engine/assembly_tree.h"
+#include "engine/file_system.h"
+#include "engine/processing_run.h"
+#include "engine/rollup.h"
+#include "engine/text_encoding.h"
+
+namespace trelk {
+
+struct Analysis {
+    // The file layer's error number of an open or a read that failed, kOutOfMemory for a file too
+    // large for the memory at hand, or 0. The other members are then not to be used.
+    int readError = kNoError;
+    size_t lineCount = 0;  // 0 or 1: the file counts as empty, and nothing else was done
+    bool mainAssemblyFound = false;
+    ResultTables tables;
+    AssemblyTree tree;                           // for the exports' breakdown section only
+    TextEncoding encoding = TextEncoding::Utf8;  // for the exports only
+    size_t summaryDifferences = 0;               // names whose total differs from the export's summary
+};
+
+// Reads and analyses the request's BOM file, which the caller has found and opened once: logs
+// "Nr of lines read of BOM input file:" and, for a file of more than one line, the main assembly
+// and every problem of the roll-up and of the summary check.
+Analysis analyse(const RunRequest& request, const LogSink& log);
+
+}  // namespace trelk

@@ -19,7 +19,7 @@ size_t checkSummary(const BomStructure& bom, const ResultTables& tables, int64_t
 
 }  // namespace
 
-Analysis analyse(const RunRequest& request, const LogSink& log) {
+Analysis analyse(const RunRequest& request, const LogSink& log, bool keepStructure) {
     Analysis a;
     InputFile input;
     if ((a.readError = input.open(request.bomFileName)) != kNoError) return a;
@@ -28,7 +28,7 @@ Analysis analyse(const RunRequest& request, const LogSink& log) {
         EncodingCheck encoding;
         // The start of the file is read twice (its line ends are decided first): the encoding is
         // checked on the second reading only.
-        const BomStructure bom(
+        const auto structure = std::make_shared<const BomStructure>(
             [&](char* into, size_t room) {
                 const size_t got = input.read(into, room);
                 if (exporting) encoding.feed(into, got);
@@ -39,6 +39,7 @@ Analysis analyse(const RunRequest& request, const LogSink& log) {
                 return input.rewind() == kNoError;
             },
             request.keywords, input.size(), request.columns);
+        const BomStructure& bom = *structure;
         // A read that fails part way is reported, not taken for the end of the file.
         if ((a.readError = input.error()) != kNoError) return a;
         a.lineCount = bom.lineCount();
@@ -56,6 +57,7 @@ Analysis analyse(const RunRequest& request, const LogSink& log) {
             if (request.sections.Include_BOMAssyBreakdown) a.tree = buildAssemblyTree(bom, build, log);
         }
         a.summaryDifferences = checkSummary(bom, a.tables, request.buildQuantity, log);
+        if (keepStructure) a.structure = structure;
     } catch (const std::bad_alloc&) {
         a.readError = kOutOfMemory;
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "engine/assembly_tree.h"
@@ -26,11 +27,13 @@ struct Analysis {
     AssemblyTree tree;                           // for the exports' breakdown section only
     TextEncoding encoding = TextEncoding::Utf8;  // for the exports only
     size_t summaryDifferences = 0;               // names whose total differs from the export's summary
+    // The structure the tables were made from, when asked for (for a comparison of two files).
+    std::shared_ptr<const BomStructure> structure;
 };
 
 // Reads and analyses the request's BOM file, which the caller has found and opened once: logs
 // "Nr of lines read of BOM input file:" and, for a file of more than one line, the main assembly
 // and every problem of the roll-up and of the summary check.
-Analysis analyse(const RunRequest& request, const LogSink& log);
+Analysis analyse(const RunRequest& request, const LogSink& log, bool keepStructure = false);
 
 }  // namespace trelk

@@ -42,7 +42,7 @@ std::optional<ColumnLayout> parseColumnList(const std::string& list) {
         if (numbers[i] == 0) return std::nullopt;
         start = comma + 1;
     }
-    return ColumnLayout{numbers[0], numbers[1], numbers[2]};
+    return ColumnLayout::fields(numbers[0], numbers[1], numbers[2]);
 }
 
 }  // namespace trelk

@@ -11,17 +11,77 @@ namespace trelk {
 class BomStructure::Builder {
 public:
     Builder(BomStructure& bom, const KeywordSet& keywords, const ColumnLayout& columns)
-        : bom_(bom), classifier_(keywords, columns), summaryKeyword_(keywords.SummaryOfParts) {}
+        : bom_(bom),
+          classifier_(keywords, columns),
+          summaryKeyword_(keywords.SummaryOfParts),
+          tableRules_(columns.tableRules()) {}
 
     void line(std::string_view raw) {
-        ++bom_.lineCount_;
+        const uint32_t number = static_cast<uint32_t>(++bom_.lineCount_);
+        if (!held_.empty()) {
+            const ItemKind kind = classifier_.continuedType(heldWord_, raw);
+            if (kind == ItemKind::Member) {  // the word goes on over one more line
+                held_.emplace_back(raw);
+                heldWord_ += held_.back();
+                heldWord_.resize(normaliseInPlace(heldWord_.data(), heldWord_.size()));
+                return;
+            }
+            releaseHeld(kind);
+            if (kind != ItemKind::None) return;  // this line was the word's rest
+        }
         const LineClass is = classifier_.classify(raw);
+        if (is.cutType) {
+            // Whether the next line holds the rest of the type word decides what this line is.
+            held_.emplace_back(raw);
+            heldNumber_ = number;
+            heldWord_.assign(is.typeStart.data(), is.typeStart.size());
+            return;
+        }
+        add(raw, is, number);
+    }
+
+    // The lines seen so far are about to go out of memory.
+    void endOfPiece() { takeBatch(); }
+
+    void finish() {
+        if (!held_.empty()) releaseHeld(ItemKind::None);
+        takeBatch();
+        // Only the rows of the summary chosen stay; without a main assembly there is none.
+        std::vector<SummaryRow>& rows = bom_.summaryRows_;
+        if (!bom_.hasSummary_) rowsBegin_ = rowsEnd_ = 0;
+        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(std::min(rowsEnd_, rows.size())), rows.end());
+        rows.erase(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(std::min(rowsBegin_, rows.size())));
+        if (!bom_.hasSummary_) bom_.summaryTotal_.reset();
+        for (const NameId id : openWalks_) bom_.walkEnd_[id] = itemCount();
+        if (inBlock_) bom_.blocks_.back().end = itemCount();
+        // In a table without types, a member with a block of its own is a sub-assembly.
+        for (BomItem& item : bom_.items_)
+            if (item.kind == ItemKind::Member)
+                item.kind = bom_.hasBlock(item.item) ? ItemKind::SubAssembly : ItemKind::Part;
+    }
+
+private:
+    struct Line {
+        LineClass is;
+        uint32_t number;
+        bool summaryRow;    // a row of a summary (or of a line that may turn out to be the summary)
+        bool summaryTitle;  // the line of the summary chosen
+        uint64_t itemHash, headerHash;
+    };
+
+    uint32_t itemCount() const { return static_cast<uint32_t>(bom_.items_.size()); }
+
+    // A classified line: to the summary search, and into the batch when the analysis needs it.
+    void add(std::string_view raw, const LineClass& is, uint32_t number) {
         const bool summaryRow = !summaryDone_ && lookForSummary(raw, is);
-        if (!is.empty && !is.header && is.kind == ItemKind::None) return;
+        const bool summaryTitle = titleHere_;
+        titleHere_ = false;
+        if (!is.empty && !is.header && is.kind == ItemKind::None && !summaryTitle) return;
         Line& line = batch_.add();
         line.is = is;
-        line.number = static_cast<uint32_t>(bom_.lineCount_);
+        line.number = number;
         line.summaryRow = summaryRow;
+        line.summaryTitle = summaryTitle;
         if (is.kind != ItemKind::None) {
             line.itemHash = NameIndex::hash(is.item);
             batch_.willLookUp(line.itemHash);
@@ -33,29 +93,17 @@ public:
         if (batch_.full()) takeBatch();
     }
 
-    // The lines seen so far are about to go out of memory.
-    void endOfPiece() { takeBatch(); }
-
-    void finish() {
-        takeBatch();
-        // Only the rows of the summary chosen stay; without a main assembly there is none.
-        std::vector<SummaryRow>& rows = bom_.summaryRows_;
-        if (!bom_.hasSummary_) rowsBegin_ = rowsEnd_ = 0;
-        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(std::min(rowsEnd_, rows.size())), rows.end());
-        rows.erase(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(std::min(rowsBegin_, rows.size())));
-        for (const NameId id : openWalks_) bom_.walkEnd_[id] = itemCount();
-        if (inBlock_) bom_.blocks_.back().end = itemCount();
+    // The line with a cut type word, of the kind its rest gave (None: there was no rest, and the
+    // lines after it that seemed to continue it are ordinary lines).
+    void releaseHeld(ItemKind kind) {
+        LineClass is = classifier_.classify(held_.front());
+        if (kind != ItemKind::None) is.kind = kind;
+        add(held_.front(), is, heldNumber_);
+        if (kind == ItemKind::None)
+            for (uint32_t i = 1; i < held_.size(); ++i) add(held_[i], classifier_.classify(held_[i]), heldNumber_ + i);
+        takeBatch();  // before the held lines, which the batch points into, are gone
+        held_.clear();
     }
-
-private:
-    struct Line {
-        LineClass is;
-        uint32_t number;
-        bool summaryRow;  // a row of a summary (or of a line that may turn out to be the summary)
-        uint64_t itemHash, headerHash;
-    };
-
-    uint32_t itemCount() const { return static_cast<uint32_t>(bom_.items_.size()); }
 
     NameId numberOf(std::string_view name, uint64_t hash) {
         const NameId id = bom_.names_.number(name, hash);
@@ -73,11 +121,16 @@ private:
     }
 
     // Where-used blocks are found in the same pass: a header outside a block opens one, the next
-    // empty line closes it, and a header inside a block is an ordinary line of that block.
+    // empty line closes it, and a header inside a block is an ordinary line of that block. A
+    // table's blocks follow its own rules: a header or the summary's line always ends the block
+    // before it and the walks open, and the empty lines between a header and its first row do not.
     void take(const Line& line) {
-        if (line.is.empty) {
+        const bool ends =
+            tableRules_ ? (line.is.empty && rowsInBlock_ > 0) || line.is.header || line.summaryTitle : line.is.empty;
+        if (ends) {
             for (const NameId id : openWalks_) bom_.walkEnd_[id] = itemCount();
             openWalks_.clear();
+            if (tableRules_ && inBlock_) closeBlock();
         }
         const bool opensBlock = !inBlock_ && line.is.header;
         // Item lines outside blocks are read by nothing, except a header line that is an item too:
@@ -90,6 +143,7 @@ private:
             const NameId item = numberOf(line.is.item, line.itemHash);
             if (inBlock_ && quantity.outOfRange) bom_.quantityProblems_.push_back({line.number, item});
             bom_.items_.push_back({item, quantity.value, line.is.kind});
+            ++rowsInBlock_;
         }
         if (line.is.header) {
             const NameId id = numberOf(line.is.headerName, line.headerHash);
@@ -102,33 +156,44 @@ private:
         }
         if (opensBlock) {
             inBlock_ = true;
-        } else if (inBlock_ && line.is.empty) {
-            inBlock_ = false;
-            bom_.blocks_.back().end = itemCount();
+            rowsInBlock_ = 0;
+        } else if (inBlock_ && line.is.empty && !tableRules_) {
+            closeBlock();
         }
+    }
+
+    void closeBlock() {
+        inBlock_ = false;
+        bom_.blocks_.back().end = itemCount();
     }
 
     // The summary of parts, found in file order as the lines come. Its line names the main
     // assembly, which is known from the first header on; lines before that which hold the keyword
     // are kept as candidates, with their rows, until the first header decides between them. After
-    // it a line is only looked at closely when its last field names the main assembly. Rows are
-    // counted here and stored, with their names numbered, as their batch is taken; the rows of the
-    // summary chosen are rows rowsBegin_ up to rowsEnd_ of those. Says whether the line is a row.
+    // it a line is only looked at closely when its last field names the main assembly, or when it
+    // may end with the keyword (which the name then stands before). Rows are counted here and
+    // stored, with their names numbered, as their batch is taken; the rows of the summary chosen
+    // are rows rowsBegin_ up to rowsEnd_ of those. Says whether the line is a row.
     bool lookForSummary(std::string_view raw, const LineClass& is) {
         bool row = false;
         if (rowsOpen_) {
             if (is.empty) {
-                rowsOpen_ = false;
-                for (Candidate& c : candidates_)
-                    if (c.rowsEnd == kOpen) c.rowsEnd = rowCount_;
-                if (bom_.hasSummary_) {
-                    rowsEnd_ = rowCount_;
-                    summaryDone_ = true;
-                    return false;
+                // A table's empty lines between the summary's line and its first row do not end it.
+                if (!(tableRules_ && rowCount_ == sectionStart_)) {
+                    rowsOpen_ = false;
+                    for (Candidate& c : candidates_)
+                        if (c.rowsEnd == kOpen) c.rowsEnd = rowCount_;
+                    if (bom_.hasSummary_) {
+                        rowsEnd_ = rowCount_;
+                        summaryDone_ = true;
+                        return false;
+                    }
                 }
-            } else if (is.kind == ItemKind::Part) {
+            } else if (is.kind == ItemKind::Part || is.kind == ItemKind::Member) {
                 ++rowCount_;
                 row = true;
+            } else if (bom_.hasSummary_ && !bom_.summaryTotal_ && rowCount_ > rowsBegin_) {
+                lookForTotal(is);
             }
         }
         if (!mainKnown_ && is.header) {
@@ -139,25 +204,61 @@ private:
         if (bom_.hasSummary_) return row;  // only the first summary line counts; its rows go on
         std::string_view name = is.lastField;
         if (!name.empty() && name.back() == ':') name.remove_suffix(1);
-        if (mainKnown_ && (main_.empty() || !sameBytes(name, main_))) return row;
+        const bool lastIsMain = mainKnown_ && !main_.empty() && sameBytes(name, main_);
+        if (mainKnown_ && !lastIsMain && !(!main_.empty() && mayEndWithKeyword(raw))) return row;
         normalised_.assign(raw.data(), raw.size());
         normalised_.resize(normaliseInPlace(normalised_.data(), normalised_.size()));
         if (normalised_.find(summaryKeyword_) == std::string::npos) return row;
+        const std::string_view before = nameBeforeKeyword(normalised_);
         if (mainKnown_) {
+            if (!lastIsMain && !sameBytes(before, main_)) return row;
             bom_.hasSummary_ = true;
             rowsBegin_ = rowCount_;
             rowsEnd_ = kOpen;
+            titleHere_ = true;
         } else {
-            candidates_.push_back({std::string(name), rowCount_, kOpen});
+            candidates_.push_back({std::string(name), std::string(before), rowCount_, kOpen});
         }
         rowsOpen_ = true;
+        sectionStart_ = rowCount_;
         return row;
+    }
+
+    // The line's last byte that is no blank is the keyword's last.
+    bool mayEndWithKeyword(std::string_view raw) const {
+        if (summaryKeyword_.empty()) return false;
+        size_t end = raw.size();
+        while (end > 0 && raw[end - 1] == ' ') --end;
+        return end > 0 && raw[end - 1] == summaryKeyword_.back();
+    }
+
+    // The field before the keyword when the keyword ends the (normalised) line, else empty.
+    std::string_view nameBeforeKeyword(std::string_view line) const {
+        const std::string_view keyword = summaryKeyword_;
+        if (keyword.empty() || line.size() < keyword.size() + 2 ||
+            line.substr(line.size() - keyword.size()) != keyword || line[line.size() - keyword.size() - 1] != ' ')
+            return {};
+        const std::string_view rest = line.substr(0, line.size() - keyword.size() - 1);
+        const size_t blank = rest.rfind(' ');
+        return blank == std::string_view::npos ? rest : rest.substr(blank + 1);
+    }
+
+    // A line among the summary's rows that ends in a whole number, after some words: the total
+    // that some company layouts write under the rows.
+    void lookForTotal(const LineClass& is) {
+        const std::string_view last = is.lastField;
+        if (last.empty() || last.size() > 18 || is.quantity.data() == last.data()) return;
+        for (const char c : last)
+            if (c < '0' || c > '9') return;
+        int64_t value = 0;
+        for (const char c : last) value = value * 10 + (c - '0');
+        bom_.summaryTotal_ = value;
     }
 
     // The first candidate that names the main assembly is the summary.
     void decideBetweenCandidates() {
         for (const Candidate& c : candidates_) {
-            if (main_.empty() || c.name != main_) continue;
+            if (main_.empty() || (c.name != main_ && c.nameBefore != main_)) continue;
             bom_.hasSummary_ = true;
             rowsBegin_ = c.rowsBegin;
             rowsEnd_ = c.rowsEnd;
@@ -171,7 +272,7 @@ private:
     }
 
     struct Candidate {
-        std::string name;
+        std::string name, nameBefore;
         size_t rowsBegin, rowsEnd;
     };
     static constexpr size_t kOpen = ~size_t{0};
@@ -179,15 +280,21 @@ private:
     BomStructure& bom_;
     LineClassifier classifier_;
     std::string summaryKeyword_;
+    bool tableRules_;
     std::string main_;
-    bool mainKnown_ = false, summaryDone_ = false, rowsOpen_ = false;
-    size_t rowCount_ = 0, rowsBegin_ = 0, rowsEnd_ = 0;
+    bool mainKnown_ = false, summaryDone_ = false, rowsOpen_ = false, titleHere_ = false;
+    size_t rowCount_ = 0, rowsBegin_ = 0, rowsEnd_ = 0, sectionStart_ = 0;
     std::vector<Candidate> candidates_;
     std::string normalised_;
     LookupBatch<Line> batch_{bom_.names_};
     bool inBlock_ = false;
+    uint32_t rowsInBlock_ = 0;
     // Assemblies whose first header has been met and whose walk has not yet reached an empty line.
     std::vector<NameId> openWalks_;
+    // A line whose type word is cut, and the lines after it that continue the word so far.
+    std::vector<std::string> held_;
+    uint32_t heldNumber_ = 0;
+    std::string heldWord_;
 };
 
 BomStructure::BomStructure(std::string_view bytes, const KeywordSet& keywords, const ColumnLayout& columns) {

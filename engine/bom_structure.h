@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -79,8 +80,13 @@ public:
     // The export's own summary of parts: the first line (normalised) that holds the
     // `SummaryOfParts` keyword and whose last field, without one trailing ":", is the main
     // assembly's name (not empty); its rows are the part lines after it up to the next empty line.
+    // The line may also end with the keyword, the main assembly's name standing before it ("TOP
+    // の部品概要:"). In a table, the empty lines between that line and its first row belong to it.
     bool hasSummary() const { return hasSummary_; }
     const std::vector<SummaryRow>& summaryRows() const { return summaryRows_; }
+    // The number of a line among the summary's rows that ends in a whole number ("Total of
+    // single parts: 17"), as some company layouts write one.
+    const std::optional<int64_t>& summaryTotal() const { return summaryTotal_; }
 
     bool hasMainAssembly() const { return mainAssembly_ != kNone; }
     // The name of the first header line, or empty when the file has none.
@@ -100,6 +106,7 @@ private:
     NameId mainAssembly_ = kNone;
     bool hasSummary_ = false;
     std::vector<SummaryRow> summaryRows_;
+    std::optional<int64_t> summaryTotal_;
 };
 
 }  // namespace trelk

@@ -1,5 +1,6 @@
 #include "engine/line_classifier.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -56,22 +57,147 @@ std::string_view fieldOfRawLine(std::string_view line, int n) {
     return {};
 }
 
+int headerNameField(std::string_view containsKeyword) {
+    const size_t first = containsKeyword.find_first_not_of(' ');
+    if (first == std::string_view::npos) return -2;
+    const size_t last = containsKeyword.find_last_not_of(' ');
+    int blanks = 0;
+    for (size_t i = first; i <= last; ++i) blanks += containsKeyword[i] == ' ';
+    return -2 - blanks;
+}
+
+std::string_view cellOfLine(std::string_view line, char separator, int n) {
+    std::string_view cell;
+    if (n > 0) {
+        size_t start = 0;
+        for (int i = 1; i < n; ++i) {
+            const size_t at = line.find(separator, start);
+            if (at == std::string_view::npos) return {};
+            start = at + 1;
+        }
+        cell = line.substr(start, line.find(separator, start) - start);
+    } else if (n < 0) {
+        size_t end = line.size();
+        for (int i = -1; i > n; --i) {
+            const size_t at = end == 0 ? std::string_view::npos : line.rfind(separator, end - 1);
+            if (at == std::string_view::npos) return {};
+            end = at;
+        }
+        const size_t at = end == 0 ? std::string_view::npos : line.rfind(separator, end - 1);
+        const size_t start = at == std::string_view::npos ? 0 : at + 1;
+        cell = line.substr(start, end - start);
+    }
+    while (!cell.empty() && cell.front() == ' ') cell.remove_prefix(1);
+    while (!cell.empty() && cell.back() == ' ') cell.remove_suffix(1);
+    return cell;
+}
+
+bool startsWithNumber(std::string_view text) {
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i < text.size() && text[i] == '.') ++i;
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
+HeaderPattern parseHeaderPattern(std::string_view pattern) {
+    HeaderPattern p;
+    const size_t at = pattern.find(kNamePlaceholder);
+    if (at == std::string_view::npos) return p;
+    auto normalised = [](std::string_view text) {
+        std::string copy(text);
+        copy.resize(normaliseInPlace(copy.data(), copy.size()));
+        return copy;
+    };
+    p.before = normalised(pattern.substr(0, at));
+    p.after = normalised(pattern.substr(at + kNamePlaceholder.size()));
+    // A name alone would make every line of one word a header.
+    p.valid = !p.before.empty() || !p.after.empty();
+    return p;
+}
+
 LineClassifier::LineClassifier(const KeywordSet& keywords, const ColumnLayout& columns)
     : keywords_(keywords),
       columns_(columns),
       defaultColumns_(columns.isDefault()),
-      containsHasBlank_(keywords.contains.find(' ') != std::string::npos) {}
+      pattern_(parseHeaderPattern(columns.Header)),
+      containsHasBlank_(keywords.contains.find(' ') != std::string::npos),
+      headerNameField_(headerNameField(keywords.contains)) {}
+
+ItemKind LineClassifier::kindOfType(std::string_view type) const {
+    if (sameBytes(type, keywords_.SubAssembly)) return ItemKind::SubAssembly;
+    if (sameBytes(type, keywords_.Part)) return ItemKind::Part;
+    return ItemKind::None;
+}
+
+bool LineClassifier::startsTypeWord(std::string_view type) const {
+    auto starts = [type](std::string_view word) {
+        return type.size() < word.size() && word.compare(0, type.size(), type) == 0;
+    };
+    return !type.empty() && (starts(keywords_.SubAssembly) || starts(keywords_.Part));
+}
+
+ItemKind LineClassifier::continuedType(std::string_view start, std::string_view line) const {
+    std::string rest(line);
+    rest.resize(normaliseInPlace(rest.data(), rest.size()));
+    if (rest.empty() || rest.find(' ') != std::string::npos) return ItemKind::None;
+    const std::string word = std::string(start) + rest;
+    const ItemKind kind = kindOfType(word);
+    if (kind != ItemKind::None) return kind;
+    return startsTypeWord(word) ? ItemKind::Member : ItemKind::None;
+}
 
 void LineClassifier::takeColumns(std::string_view line, LineClass& c) const {
     c.quantity = fieldOfRawLine(line, columns_.Quantity);
     c.item = fieldOfRawLine(line, columns_.Name);
-    const std::string_view type = fieldOfRawLine(line, columns_.Type);
-    if (sameBytes(type, keywords_.SubAssembly))
-        c.kind = ItemKind::SubAssembly;
-    else if (sameBytes(type, keywords_.Part))
-        c.kind = ItemKind::Part;
-    else
-        c.kind = ItemKind::None;
+    if (columns_.Type == 0) {
+        // A row of a table without types: a number where the quantity stands, and a name.
+        const bool twoFields = c.item.data() != c.quantity.data();
+        c.kind = twoFields && startsWithNumber(c.quantity) && !c.item.empty() ? ItemKind::Member : ItemKind::None;
+        return;
+    }
+    c.typeStart = fieldOfRawLine(line, columns_.Type);
+    c.kind = kindOfType(c.typeStart);
+}
+
+void LineClassifier::takeCells(std::string_view line, LineClass& c) const {
+    const char separator = columns_.Separator;
+    c.kind = ItemKind::None;
+    c.quantity = c.item = c.typeStart = {};
+    if (line.find(separator) == std::string_view::npos) return;  // no row of the table
+    c.quantity = cellOfLine(line, separator, columns_.Quantity);
+    c.item = cellOfLine(line, separator, columns_.Name);
+    if (columns_.Type == 0) {
+        c.kind = startsWithNumber(c.quantity) && !c.item.empty() ? ItemKind::Member : ItemKind::None;
+        return;
+    }
+    c.typeStart = cellOfLine(line, separator, columns_.Type);
+    c.kind = kindOfType(c.typeStart);
+}
+
+bool LineClassifier::matchHeaderPattern(std::string_view line, LineClass& c) {
+    normalised_.assign(line.data(), line.size());
+    normalised_.resize(normaliseInPlace(normalised_.data(), normalised_.size()));
+    std::string_view text = normalised_;
+    const std::string& after = pattern_.after;
+    int nameField = -1;
+    if (!after.empty()) {
+        if (text.size() < after.size() + 2 || text.substr(text.size() - after.size()) != after ||
+            text[text.size() - after.size() - 1] != ' ')
+            return false;
+        text.remove_suffix(after.size() + 1);
+        nameField -= 1 + static_cast<int>(std::count(after.begin(), after.end(), ' '));
+    }
+    const size_t blank = text.rfind(' ');
+    const std::string_view name = blank == std::string_view::npos ? text : text.substr(blank + 1);
+    const std::string_view rest = blank == std::string_view::npos ? std::string_view() : text.substr(0, blank);
+    const std::string& before = pattern_.before;
+    if (name.empty()) return false;
+    if (!before.empty() &&
+        !(rest == before || (rest.size() > before.size() && rest.substr(rest.size() - before.size()) == before &&
+                             rest[rest.size() - before.size() - 1] == ' ')))
+        return false;
+    c.headerName = fieldOfRawLine(line, nameField);
+    return true;
 }
 
 LineClass LineClassifier::classify(std::string_view line) {
@@ -79,7 +205,7 @@ LineClass LineClassifier::classify(std::string_view line) {
     const char* const end = line.data() + line.size();
     const char* const first = skipBlanks(line.data(), end);
     if (first == end) {
-        c.header = keywords_.contains.empty();  // only an empty keyword ends an empty line
+        c.header = keywords_.contains.empty() && !pattern_.valid;  // only an empty keyword ends an empty line
         return c;
     }
     c.empty = false;
@@ -96,24 +222,33 @@ LineClass LineClassifier::classify(std::string_view line) {
         const char* const second = skipBlanks(firstEnd, end);
         type = between(second, findBlank(second, end));
     }
-    if (sameBytes(type, keywords_.SubAssembly))
-        c.kind = ItemKind::SubAssembly;
-    else if (sameBytes(type, keywords_.Part))
-        c.kind = ItemKind::Part;
-    if (containsHasBlank_) {
+    c.kind = kindOfType(type);
+    c.typeStart = type;
+    if (pattern_.valid) {
+        c.header = matchHeaderPattern(line, c);
+    } else if (containsHasBlank_) {
         normalised_.assign(line.data(), line.size());
         normalised_.resize(normaliseInPlace(normalised_.data(), normalised_.size()));
         c.header = isBlockHeader(normalised_, keywords_.contains);
+        if (c.header) c.headerName = fieldOfRawLine(line, headerNameField_);
     } else {
         // Without a blank the keyword can only be the end of the last field.
         const std::string_view keyword = keywords_.contains;
         c.header = c.item.size() >= keyword.size() && sameBytes(c.item.substr(c.item.size() - keyword.size()), keyword);
+        if (c.header && last != first) {
+            const char* const beforeLastEnd = skipBlanksBack(first, last);
+            c.headerName = between(findBlankBack(first, beforeLastEnd), beforeLastEnd);
+        }
     }
-    if (c.header && last != first) {
-        const char* const beforeLastEnd = skipBlanksBack(first, last);
-        c.headerName = between(findBlankBack(first, beforeLastEnd), beforeLastEnd);
+    if (!defaultColumns_) {
+        if (columns_.Separator != 0)
+            takeCells(line, c);
+        else
+            takeColumns(line, c);
+        // In a table a header is a header only.
+        if (c.header && columns_.tableRules()) c.kind = ItemKind::None;
     }
-    if (!defaultColumns_) takeColumns(line, c);
+    c.cutType = c.kind == ItemKind::None && !c.header && startsTypeWord(c.typeStart);
     return c;
 }
 

@@ -21,15 +21,39 @@ struct KeywordSet {
 // Which fields of an item line hold the quantity, the type and the name: 1, 2, ... from the start,
 // -1, -2, ... from the end, as fieldOfRawLine (engine/line_classifier.h) counts them. The members
 // carry the names of their settings keys. The CAD system's own layout is the default; companies
-// lay their exports out otherwise.
+// lay their exports out otherwise, often as tables.
 struct ColumnLayout {
     int Quantity = 1;
+    // 0: no type column. A member is then a sub-assembly when the file has a block for its name.
     int Type = 2;
     int Name = -1;
+    // The byte between the cells of a table, such as '|'; 0 when the fields are cut at blanks.
+    // The cells are counted as the fields are, and taken without the blanks around them.
+    char Separator = 0;
+    // The block header as the export writes it, with "%$name" where the assembly's name stands
+    // ("Assembly *** %$name ***"); empty for the CAD system's own header, a line that ends with the
+    // `contains` keyword.
+    std::string Header;
 
-    bool isDefault() const { return Quantity == 1 && Type == 2 && Name == -1; }
-    bool operator==(const ColumnLayout& o) const { return Quantity == o.Quantity && Type == o.Type && Name == o.Name; }
+    // Fields cut at blanks, with the CAD system's own header.
+    static ColumnLayout fields(int quantity, int type, int name) {
+        ColumnLayout layout;
+        layout.Quantity = quantity;
+        layout.Type = type;
+        layout.Name = name;
+        return layout;
+    }
+    bool isDefault() const { return Quantity == 1 && Type == 2 && Name == -1 && Separator == 0 && Header.empty(); }
+    // A table's rules for its blocks apply: see BomStructure.
+    bool tableRules() const { return Type == 0 || Separator != 0 || !Header.empty(); }
+    bool operator==(const ColumnLayout& o) const {
+        return Quantity == o.Quantity && Type == o.Type && Name == o.Name && Separator == o.Separator &&
+               Header == o.Header;
+    }
 };
+
+// Where "%$name" stands in a header pattern.
+inline constexpr std::string_view kNamePlaceholder = "%$name";
 
 // A field number as a text holds it: an optional sign and digits, blanks around them allowed, not
 // 0 and within the int range; anything else gives 0.

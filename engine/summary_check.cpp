@@ -14,6 +14,9 @@ std::string summaryDiffers(int64_t counted, int64_t listed, std::string_view nam
     text += name;
     return text;
 }
+std::string totalLineDiffers(int64_t counted, int64_t listed) {
+    return std::string(kTotalLineDiffers) + formatSignedDecimal(counted) + ", listed" + formatSignedDecimal(listed);
+}
 }  // namespace messages
 
 SummaryDifferences summaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, size_t limit) {
@@ -57,6 +60,20 @@ SummaryDifferences summaryDifferences(const TotalsTable& partTotals, const BomSt
         } else {
             differ(0, listed[bom.findName(listedOnly[r])], listedOnly[r]);
             ++r;
+        }
+    }
+    // A total line under the rows: the sum of the quantities, or for some layouts the number of
+    // rows, as the rows themselves show.
+    if (const std::optional<int64_t>& total = bom.summaryTotal()) {
+        int64_t listedSum = 0;
+        for (const SummaryRow& row : bom.summaryRows()) listedSum += row.quantity;
+        Tally countedSum;
+        for (const Tally& tally : partTotals.totals) countedSum = tallyPlus(countedSum, tally);
+        const bool rowCount = *total != listedSum && *total == static_cast<int64_t>(bom.summaryRows().size());
+        const int64_t counted = rowCount ? static_cast<int64_t>(partTotals.count()) : countedSum.value();
+        if (counted != *total && (rowCount || !countedSum.outOfRange())) {
+            ++found.count;
+            found.lines.push_back(messages::totalLineDiffers(counted, *total));
         }
     }
     return found;

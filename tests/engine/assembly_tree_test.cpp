@@ -53,6 +53,7 @@ class FullExpansion {
 public:
     FullExpansion(const std::string& text, const KeywordSet& keywords) : table_(text), keywords_(keywords) {
         table_.normaliseAll();
+        types_ = typeFields(table_, keywords_, 2);
     }
     bool run(std::vector<Row>& rows) {
         const std::string main(findMainAssembly(table_, keywords_.contains));
@@ -65,16 +66,19 @@ public:
 private:
     size_t headerOf(std::string_view name) const {
         for (size_t i = 1; i <= table_.count(); ++i)
-            if (isBlockHeader(table_.line(i), keywords_.contains) && headerAssemblyName(table_.line(i)) == name)
+            if (isBlockHeader(table_.line(i), keywords_.contains) &&
+                headerAssemblyName(table_.line(i), keywords_.contains) == name)
                 return i;
         return 0;
     }
     bool expand(size_t header, const std::string& parent, Tally m, uint32_t level, std::vector<Row>& rows) {
         for (size_t i = header + 1; !table_.line(i).empty(); ++i) {
             const std::string_view line = table_.line(i);
-            const ItemKind kind = field(line, 2) == keywords_.SubAssembly ? ItemKind::SubAssembly
-                                  : field(line, 2) == keywords_.Part      ? ItemKind::Part
-                                                                          : ItemKind::None;
+            const std::string& type = types_.types[i];
+            const ItemKind kind = types_.rest[i]                  ? ItemKind::None
+                                  : type == keywords_.SubAssembly ? ItemKind::SubAssembly
+                                  : type == keywords_.Part        ? ItemKind::Part
+                                                                  : ItemKind::None;
             if (kind == ItemKind::None) continue;
             if (rows.size() > 200000) return false;
             const int32_t quantity = readQuantity(line).value;
@@ -103,6 +107,7 @@ private:
 
     BomLineTable table_;
     const KeywordSet& keywords_;
+    TypeFields types_;
     std::vector<std::string> path_;
 };
 

@@ -221,7 +221,7 @@ TEST(LineClassifier, AgreesWithNormalisingFirst) {
             EXPECT_EQ(c.header, isBlockHeader(normalised, keywords.contains));
             EXPECT_EQ(c.kind, normalised.empty() ? ItemKind::None : itemKind(normalised, keywords));
             EXPECT_EQ(c.quantity, field(normalised, 1));
-            EXPECT_EQ(c.headerName, c.header ? field(normalised, -2) : "");
+            EXPECT_EQ(c.headerName, c.header ? headerAssemblyName(normalised, keywords.contains) : "");
             EXPECT_EQ(c.item, field(normalised, -1));
         }
     }
@@ -229,7 +229,8 @@ TEST(LineClassifier, AgreesWithNormalisingFirst) {
 
 TEST(LineClassifier, TakesTheFieldsOfAColumnLayout) {
     const KeywordSet keywords;
-    const ColumnLayout layouts[] = {{1, 2, 3}, {-1, 2, 1}, {3, -3, -2}, {7, 1, -6}};
+    const ColumnLayout layouts[] = {ColumnLayout::fields(1, 2, 3), ColumnLayout::fields(-1, 2, 1),
+                                    ColumnLayout::fields(3, -3, -2), ColumnLayout::fields(7, 1, -6)};
     std::mt19937_64 rng(13);
     for (const ColumnLayout& columns : layouts) {
         LineClassifier classifier(keywords, columns);
@@ -248,10 +249,10 @@ TEST(LineClassifier, TakesTheFieldsOfAColumnLayout) {
                                                              : ItemKind::None);
             // Headers keep their own rule, whatever the layout.
             EXPECT_EQ(c.header, isBlockHeader(normalised, keywords.contains));
-            EXPECT_EQ(c.headerName, c.header ? field(normalised, -2) : "");
+            EXPECT_EQ(c.headerName, c.header ? headerAssemblyName(normalised, keywords.contains) : "");
         }
     }
-    LineClassifier description(keywords, {1, 2, 3});
+    LineClassifier description(keywords, ColumnLayout::fields(1, 2, 3));
     const LineClass bolt = description.classify("    20         Part  BOLT_M8   HEX BOLT M8 X 30");
     EXPECT_EQ(bolt.kind, ItemKind::Part);
     EXPECT_EQ(bolt.item, "BOLT_M8");

@@ -81,10 +81,10 @@ TEST(SummaryCheck, UsesTheColumnLayoutForItsRows) {
     const std::string company =
         "Assembly TOP contains:\r\n     3  Part  BOLT  HEX BOLT M8 X 30\r\n\r\n"
         "Summary of parts for assembly TOP:\r\n     3  Part  BOLT  HEX BOLT M8 X 30\r\n";
-    EXPECT_EQ(checkLines(company, {1, 2, 3}), Lines{});
+    EXPECT_EQ(checkLines(company, ColumnLayout::fields(1, 2, 3)), Lines{});
     // Read with the wrong layout both sides name the part "30": the check cannot see that.
     EXPECT_EQ(checkLines(company), Lines{});
-    EXPECT_EQ(checkLines(company + "1 Part NUT M8\r\n", {1, 2, 3}), (Lines{differs(0, 1, "NUT")}));
+    EXPECT_EQ(checkLines(company + "1 Part NUT M8\r\n", ColumnLayout::fields(1, 2, 3)), (Lines{differs(0, 1, "NUT")}));
 }
 
 TEST(SummaryCheck, StopsAfterAHundredLines) {

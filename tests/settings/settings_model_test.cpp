@@ -63,11 +63,11 @@ TEST(SettingsModel, ReadsTheColumnLayoutAndAddsOnlyMissingKeys) {
         const char* text;
         ColumnLayout columns;
     } cases[] = {
-        {"[Columns]\r\nQuantity=1\r\nType=2\r\nName=3\r\n", {1, 2, 3}},
-        {"[Columns]\r\nquantity= -1 \r\nName=1\r\n", {-1, 2, 1}},
-        {"[Columns]\r\nQuantity=0\r\nType=2.5\r\nName=last\r\n", {1, 2, -1}},
-        {"[Columns]\r\nType=\r\nName=-2\r\n", {1, 2, -2}},
-        {"[Keywords]\r\nPart=Teil\r\n", {1, 2, -1}},
+        {"[Columns]\r\nQuantity=1\r\nType=2\r\nName=3\r\n", ColumnLayout::fields(1, 2, 3)},
+        {"[Columns]\r\nquantity= -1 \r\nName=1\r\n", ColumnLayout::fields(-1, 2, 1)},
+        {"[Columns]\r\nQuantity=0\r\nType=2.5\r\nName=last\r\n", ColumnLayout::fields(1, 2, -1)},
+        {"[Columns]\r\nType=\r\nName=-2\r\n", ColumnLayout::fields(1, 2, -2)},
+        {"[Keywords]\r\nPart=Teil\r\n", ColumnLayout::fields(1, 2, -1)},
     };
     for (const auto& c : cases) {
         const std::string file = folder.write("Trelk.ini", c.text);
@@ -77,7 +77,7 @@ TEST(SettingsModel, ReadsTheColumnLayoutAndAddsOnlyMissingKeys) {
     saveSettings(file, SettingsToSave());
     EXPECT_EQ(iniRead(file, "Columns", "Quantity", ""), "1");
     EXPECT_EQ(iniRead(file, "Columns", "Type", ""), "x");
-    EXPECT_EQ(loadSettings(file).columns, (ColumnLayout{1, 2, 3}));
+    EXPECT_EQ(loadSettings(file).columns, (ColumnLayout::fields(1, 2, 3)));
 }
 
 TEST(SettingsModel, KeepsTheUsersKeywordsAndReadsLooseValues) {

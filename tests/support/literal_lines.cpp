@@ -61,12 +61,53 @@ std::string_view field(std::string_view line, int n) {
     return {};
 }
 
-std::string_view headerAssemblyName(std::string_view headerLine) { return field(headerLine, -2); }
+std::string_view headerAssemblyName(std::string_view headerLine, std::string_view containsKeyword) {
+    return field(headerLine, headerNameField(containsKeyword));
+}
 
 std::string_view findMainAssembly(const BomLineTable& table, std::string_view containsKeyword) {
     for (std::string_view line : table.lines())
-        if (isBlockHeader(line, containsKeyword)) return headerAssemblyName(line);
+        if (isBlockHeader(line, containsKeyword)) return headerAssemblyName(line, containsKeyword);
     return {};
+}
+
+TypeFields typeFields(const BomLineTable& table, const KeywordSet& keywords, int typeField) {
+    TypeFields out;
+    out.types.resize(table.count() + 2);
+    out.rest.resize(table.count() + 2, false);
+    for (size_t i = 1; i <= table.count(); ++i) out.types[i] = std::string(field(table.line(i), typeField));
+    auto startOf = [&](const std::string& word) {
+        for (const std::string* keyword : {&keywords.SubAssembly, &keywords.Part})
+            if (!word.empty() && word.size() < keyword->size() && keyword->compare(0, word.size(), word) == 0)
+                return true;
+        return false;
+    };
+    for (size_t i = 1; i <= table.count();) {
+        const std::string& type = out.types[i];
+        if (type == keywords.SubAssembly || type == keywords.Part || isBlockHeader(table.line(i), keywords.contains) ||
+            !startOf(type)) {
+            ++i;
+            continue;
+        }
+        std::string word = type;
+        bool joined = false;
+        size_t j = i + 1;
+        for (; j <= table.count(); ++j) {
+            const std::string_view next = table.line(j);
+            if (next.empty() || next.find(' ') != std::string_view::npos) break;
+            word += next;
+            if (word == keywords.SubAssembly || word == keywords.Part) {
+                out.types[i] = word;
+                for (size_t k = i + 1; k <= j; ++k) out.rest[k] = true;
+                joined = true;
+                break;
+            }
+            if (!startOf(word)) break;
+        }
+        // Lines that only seemed to go on with the word start nothing of their own.
+        i = joined ? j + 1 : j;
+    }
+    return out;
 }
 
 ItemKind itemKind(std::string_view line, const KeywordSet& keywords) {

@@ -45,13 +45,25 @@ std::string normaliseLine(std::string_view line);
 // A piece that does not exist is empty.
 std::string_view field(std::string_view line, int n);
 
-// Field -2 of a header line.
-std::string_view headerAssemblyName(std::string_view headerLine);
+// The name of a header line: the field before the `contains` keyword (field -2 for a keyword of
+// one word).
+std::string_view headerAssemblyName(std::string_view headerLine, std::string_view containsKeyword = "contains:");
 // The assembly name of the first header line of a normalised table, or empty.
 std::string_view findMainAssembly(const BomLineTable& table, std::string_view containsKeyword);
 
 // What field 2 of a normalised line makes of it: sub-assembly, part or neither.
 ItemKind itemKind(std::string_view line, const KeywordSet& keywords);
+
+// The type field of every line of a normalised table, by the column layout, with cut type words
+// joined again: a line that is no header, whose type field is the start of a type keyword and no
+// keyword itself, followed by lines of one field each that hold the rest of the keyword, has the
+// whole keyword; those following lines are marked as the word's rest (no item, no header). The
+// type of line n is types[n], n from 1.
+struct TypeFields {
+    std::vector<std::string> types;
+    std::vector<bool> rest;
+};
+TypeFields typeFields(const BomLineTable& table, const KeywordSet& keywords, int typeField);
 
 // Field 1 of a normalised line as a quantity.
 Quantity readQuantity(std::string_view line);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 namespace trelk::literal {
 
@@ -52,12 +53,28 @@ class Reading {
 public:
     Reading(const BomLineTable& table, const KeywordSet& keywords, const ColumnLayout& columns, Analysis& out,
             Limiter& say)
-        : table_(table), keywords_(keywords), columns_(columns), out_(out), say_(say) {}
+        : table_(table),
+          keywords_(keywords),
+          columns_(columns),
+          types_(typeFields(table, keywords, columns.Type)),
+          out_(out),
+          say_(say) {}
 
-    // The fields of an item line by the column layout.
-    std::string_view type(std::string_view line) const { return field(line, columns_.Type); }
+    // The fields of item line n by the column layout.
+    // What the type field of line n makes of it; the rest of a cut type word is no item.
+    ItemKind kind(size_t n) const {
+        if (types_.rest[n]) return ItemKind::None;
+        const std::string& type = types_.types[n];
+        return type == keywords_.SubAssembly ? ItemKind::SubAssembly
+               : type == keywords_.Part      ? ItemKind::Part
+                                             : ItemKind::None;
+    }
     Quantity quantity(std::string_view line) const { return readQuantityField(field(line, columns_.Quantity)); }
     std::string_view item(std::string_view line) const { return field(line, columns_.Name); }
+    // Line n is a block header; the rest of a cut type word is none.
+    bool isHeader(size_t n) const { return !types_.rest[n] && isBlockHeader(table_.line(n), keywords_.contains); }
+    bool isRest(size_t n) const { return types_.rest[n]; }
+    std::string_view headerName(size_t n) const { return headerAssemblyName(table_.line(n), keywords_.contains); }
 
     void expandAssembly(std::string_view name, Tally multiplier) {
         if (std::find(path_.begin(), path_.end(), name) != path_.end()) {
@@ -66,7 +83,7 @@ public:
         }
         size_t header = 0;
         for (size_t i = 1; i <= table_.count(); ++i)
-            if (isBlockHeader(table_.line(i), keywords_.contains) && headerAssemblyName(table_.line(i)) == name) {
+            if (isHeader(i) && headerName(i) == name) {
                 header = i;
                 break;
             }
@@ -77,14 +94,14 @@ public:
         path_.push_back(name);
         for (size_t i = header + 1; !table_.line(i).empty(); ++i) {
             const std::string_view line = table_.line(i);
-            const std::string_view type = this->type(line);
+            const ItemKind kind = this->kind(i);
             const Tally product = tallyTimes(multiplier, quantity(line).value);
             const std::string_view item = this->item(line);
-            if (type == keywords_.SubAssembly) {
+            if (kind == ItemKind::SubAssembly) {
                 const size_t row = findOrAdd(out_.assemblyTotals, item);
                 out_.assemblyTotals.totals[row] = tallyPlus(out_.assemblyTotals.totals[row], product);
                 expandAssembly(item, product);
-            } else if (type == keywords_.Part) {
+            } else if (kind == ItemKind::Part) {
                 const size_t row = findOrAdd(out_.partTotals, item);
                 out_.partTotals.totals[row] = tallyPlus(out_.partTotals.totals[row], product);
             }
@@ -97,21 +114,20 @@ public:
     void forEachBlockItem(OnItem&& onItem) const {
         size_t i = 1;
         for (;;) {
-            while (i <= table_.count() && !isBlockHeader(table_.line(i), keywords_.contains)) ++i;
+            while (i <= table_.count() && !isHeader(i)) ++i;
             if (i > table_.count()) return;
-            const std::string_view parent = headerAssemblyName(table_.line(i));
+            const std::string_view parent = headerName(i);
             size_t j = i + 1;
             for (; !table_.line(j).empty(); ++j) {
-                const std::string_view type = this->type(table_.line(j));
-                if (type == keywords_.SubAssembly || type == keywords_.Part) onItem(j, table_.line(j), parent);
+                if (kind(j) != ItemKind::None) onItem(j, table_.line(j), parent);
             }
             i = j + 1;
         }
     }
 
     void buildWhereUsed() {
-        forEachBlockItem([&](size_t, std::string_view line, std::string_view parent) {
-            WhereUsed& table = type(line) == keywords_.SubAssembly ? out_.assemblyWhereUsed : out_.partWhereUsed;
+        forEachBlockItem([&](size_t n, std::string_view line, std::string_view parent) {
+            WhereUsed& table = kind(n) == ItemKind::SubAssembly ? out_.assemblyWhereUsed : out_.partWhereUsed;
             const size_t row = findOrAdd(table, item(line));
             table.entries[row] += formatCount(quantity(line).value) + "x in " + std::string(parent) + ";";
         });
@@ -121,6 +137,7 @@ private:
     const BomLineTable& table_;
     const KeywordSet& keywords_;
     const ColumnLayout& columns_;
+    TypeFields types_;
     Analysis& out_;
     Limiter& say_;
     std::vector<std::string_view> path_;
@@ -195,11 +212,15 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
                  const ColumnLayout& columns) {
     table.normaliseAll();
     Analysis out;
-    out.mainAssemblyName = std::string(findMainAssembly(table, keywords.contains));
-
     Limiter quantitySay(out.log, limits.maxMessages);
     Limiter rollupSay(out.log, limits.maxMessages);
     Reading reading(table, keywords, columns, out, rollupSay);
+    size_t firstHeader = 0;
+    for (size_t i = 1; i <= table.count() && firstHeader == 0; ++i)
+        if (reading.isHeader(i)) {
+            out.mainAssemblyName = std::string(reading.headerName(i));
+            firstHeader = i;
+        }
     reading.forEachBlockItem([&](size_t number, std::string_view line, std::string_view) {
         if (reading.quantity(line).outOfRange)
             quantitySay.say(messages::quantityOutOfRange(static_cast<uint32_t>(number), reading.item(line)));
@@ -218,12 +239,21 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
                 totalSay.say(std::string(messages::kTotalOutOfRange) + totals->names[row]);
 
     // The export's own summary of parts against the totals.
+    // Its line holds the keyword and names the main assembly: as its last field (a ":" after it
+    // aside), or as the field before the keyword, which then ends the line.
     size_t summary = 0;
+    const std::string& keyword = keywords.SummaryOfParts;
     for (size_t i = 1; i <= table.count() && !out.mainAssemblyName.empty(); ++i) {
         const std::string_view line = table.line(i);
         std::string_view last = field(line, -1);
         if (!last.empty() && last.back() == ':') last.remove_suffix(1);
-        if (line.find(keywords.SummaryOfParts) != std::string_view::npos && last == out.mainAssemblyName) {
+        const bool endsWithKeyword = !keyword.empty() && line.size() > keyword.size() &&
+                                     line.substr(line.size() - keyword.size()) == keyword &&
+                                     line[line.size() - keyword.size() - 1] == ' ';
+        const std::string_view before =
+            endsWithKeyword ? field(line.substr(0, line.size() - keyword.size() - 1), -1) : std::string_view();
+        if (line.find(keyword) != std::string_view::npos &&
+            (last == out.mainAssemblyName || before == out.mainAssemblyName)) {
             summary = i;
             break;
         }
@@ -231,9 +261,20 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
     if (summary == 0) return out;
     std::vector<std::string> listedNames;
     std::vector<int64_t> listed;
+    std::optional<int64_t> totalLine;
+    size_t listedRows = 0;
     for (size_t j = summary + 1; !table.line(j).empty(); ++j) {
         const std::string_view line = table.line(j);
-        if (reading.type(line) != keywords.Part || reading.type(line) == keywords.SubAssembly) continue;
+        if (reading.kind(j) != ItemKind::Part) {
+            // A line after a row that ends in a whole number, after some words: a total.
+            const std::string_view last = field(line, -1);
+            // (Only for a summary after the first header, which the reading meets as the lines come.)
+            if (summary > firstHeader && listedRows > 0 && !totalLine && !reading.isRest(j) && field(line, 2) != "" &&
+                !last.empty() && last.size() <= 18 && last.find_first_not_of("0123456789") == std::string_view::npos)
+                totalLine = std::stoll(std::string(last));
+            continue;
+        }
+        ++listedRows;
         const size_t row = findOrAdd(listedNames, reading.item(line));
         if (row == listed.size()) listed.push_back(0);
         listed[row] += reading.quantity(line).value;
@@ -259,6 +300,16 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
                               name);
         else if (differences == 101)
             out.log.emplace_back("Further differences from the summary of parts left out!");
+    }
+    if (totalLine) {
+        const int64_t listedSum = std::accumulate(listed.begin(), listed.end(), int64_t{0});
+        Tally countedSum;
+        for (const Tally& t : out.partTotals.totals) countedSum = tallyPlus(countedSum, t);
+        const bool rowCount = *totalLine != listedSum && *totalLine == static_cast<int64_t>(listedRows);
+        const int64_t counted = rowCount ? static_cast<int64_t>(out.partTotals.names.size()) : countedSum.value();
+        if (counted != *totalLine && (rowCount || !countedSum.outOfRange()))
+            out.log.push_back("Total of the parts differs from the total line in the BOM file, counted" +
+                              formatSignedDecimal(counted) + ", listed" + formatSignedDecimal(*totalLine));
     }
     return out;
 }

@@ -46,17 +46,17 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
     // Now and then a company layout: a description after the name, or the name first.
     const int layoutChoice = dice.upTo(99);
     if (layoutChoice < 10)
-        bom.columns = {1, 2, 3};
+        bom.columns = ColumnLayout::fields(1, 2, 3);
     else if (layoutChoice < 15)
-        bom.columns = {-1, 2, 1};
+        bom.columns = ColumnLayout::fields(-1, 2, 1);
     else if (layoutChoice < 18)
-        bom.columns = {1, -2, -1};
+        bom.columns = ColumnLayout::fields(1, -2, -1);
     static const std::vector<std::string> descriptions = {"", "HEX BOLT M8 X 30", "WASHER", "Part", "2 Part X", "  "};
     auto row = [&](const std::string& quantity, const std::string& type, const std::string& name) {
         const std::string gap = blanks(dice, 1);
-        if (bom.columns == ColumnLayout{-1, 2, 1}) return name + gap + type + blanks(dice, 1) + quantity;
+        if (bom.columns == ColumnLayout::fields(-1, 2, 1)) return name + gap + type + blanks(dice, 1) + quantity;
         std::string text = quantity + gap + type + blanks(dice, 1) + name;
-        if (bom.columns == ColumnLayout{1, 2, 3}) text += blanks(dice, 1) + dice.pick(descriptions);
+        if (bom.columns == ColumnLayout::fields(1, 2, 3)) text += blanks(dice, 1) + dice.pick(descriptions);
         return text;
     };
 
@@ -84,6 +84,12 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
         return dice.chance(75) ? std::to_string(1 + dice.upTo(4)) : dice.pick(usual);
     };
 
+    // Decided apart from the rest, so that the file is the same but for the cut.
+    int cutAt = shape.cutTypesAt;
+    if (cutAt < 0) {
+        std::mt19937_64 cutDice(seed ^ 0x5DEECE66Dull);
+        cutAt = cutDice() % 8 == 0 ? 1 + static_cast<int>(cutDice() % 12) : 0;
+    }
     std::string& out = bom.text;
     // Most files mix CR LF with some CR and LF; others end their lines as UNIX workstations do, or
     // with the CR CR LF of one text-mode conversion too many (and a stray CR).
@@ -140,9 +146,16 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
                 type = dice.chance(50) ? "part" : "Drawing";
                 name = dice.pick(parts);
             }
-            out += blanks(dice, dice.chance(50) ? 1 : 0) + row(quantity(), type, name);
+            const bool cut =
+                cutAt > 0 && type.size() > static_cast<size_t>(cutAt) && type.find(' ') == std::string::npos;
+            out += blanks(dice, dice.chance(50) ? 1 : 0) + row(quantity(), cut ? type.substr(0, cutAt) : type, name);
             if (dice.chance(10)) out += blanks(dice, 1);
             endLine();
+            if (cut)  // its line end drawn from nothing either
+                out += "      " + type.substr(static_cast<size_t>(cutAt)) +
+                       (style < 15   ? "\n"
+                        : style < 25 ? "\r\r\n"
+                                     : "\r\n");
         }
         // The block ends with an empty line, a line of blanks, or not at all.
         const int end = dice.upTo(99);

@@ -23,6 +23,11 @@ struct RandomBomShape {
     int maxItemsPerBlock = 6;
     bool cycles = true;           // blocks may name assemblies above them
     bool hugeQuantities = false;  // quantities near the 32-bit limit (then none negative)
+    // Type words of item lines longer than this are cut there, their rest written on a line of
+    // its own, as the CAD system does at the width of its type column. 0: none cut; -1: now and
+    // then, at a random width. Cutting draws nothing from the seed: the same seed gives the same
+    // file but for the cut.
+    int cutTypesAt = -1;
 };
 
 RandomBom randomBom(uint64_t seed, const RandomBomShape& shape = RandomBomShape());

@@ -136,5 +136,6 @@ int main(int argc, char** argv) {
     const trelk::RunOutcome outcome = trelk::runProcessing(request, host);
     std::fflush(stdout);
     if (strict && outcome.summaryDifferences > 0) return kExitRunProblem;
-    return outcome.stored() ? kExitReportStored : kExitRunProblem;
+    // A report without a main assembly holds nothing: the file was not read as a BOM.
+    return outcome.stored() && outcome.mainAssemblyFound ? kExitReportStored : kExitRunProblem;
 }

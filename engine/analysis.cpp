@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/export_recognition.h"
 #include "engine/summary_check.h"
 
 namespace trelk {
@@ -21,6 +22,8 @@ size_t checkSummary(const BomStructure& bom, const ResultTables& tables, int64_t
 
 Analysis analyse(const RunRequest& request, const LogSink& log, bool keepStructure) {
     Analysis a;
+    a.keywords = request.keywords;
+    a.columns = request.columns;
     InputFile input;
     if ((a.readError = input.open(request.bomFileName)) != kNoError) return a;
     const bool exporting = request.format != ReportFormat::Report;
@@ -28,7 +31,7 @@ Analysis analyse(const RunRequest& request, const LogSink& log, bool keepStructu
         EncodingCheck encoding;
         // The start of the file is read twice (its line ends are decided first): the encoding is
         // checked on the second reading only.
-        const auto structure = std::make_shared<const BomStructure>(
+        std::shared_ptr<const BomStructure> structure = std::make_shared<const BomStructure>(
             [&](char* into, size_t room) {
                 const size_t got = input.read(into, room);
                 if (exporting) encoding.feed(into, got);
@@ -39,12 +42,27 @@ Analysis analyse(const RunRequest& request, const LogSink& log, bool keepStructu
                 return input.rewind() == kNoError;
             },
             request.keywords, input.size(), request.columns);
-        const BomStructure& bom = *structure;
         // A read that fails part way is reported, not taken for the end of the file.
         if ((a.readError = input.error()) != kNoError) return a;
+        std::vector<std::string> recognised;
+        if (structure->lineCount() > 1 && !structure->hasMainAssembly()) {
+            std::string bytes;
+            if ((a.readError = readWholeFile(request.bomFileName, bytes)) != kNoError) return a;
+            if (const std::optional<RecognisedExport> found = recogniseExport(bytes, a.keywords, a.columns)) {
+                structure = std::make_shared<const BomStructure>(bytes, found->keywords, found->columns);
+                a.keywords = found->keywords;
+                a.columns = found->columns;
+                if (found->wordsRecognised) recognised.push_back(describeKeywords(*found));
+                if (found->layoutRecognised) recognised.push_back(describeLayout(*found));
+                encoding = EncodingCheck();
+                encoding.feed(bytes.data(), bytes.size());
+            }
+        }
+        const BomStructure& bom = *structure;
         a.lineCount = bom.lineCount();
         log("Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(a.lineCount)));
         if (a.lineCount <= 1) return a;
+        for (const std::string& line : recognised) log(line);
         a.mainAssemblyFound = bom.hasMainAssembly();
         if (a.mainAssemblyFound) log("Main assembly name: " + std::string(bom.mainAssemblyName()));
         logQuantityProblems(bom, log);

@@ -29,11 +29,17 @@ struct Analysis {
     size_t summaryDifferences = 0;               // names whose total differs from the export's summary
     // The structure the tables were made from, when asked for (for a comparison of two files).
     std::shared_ptr<const BomStructure> structure;
+    // The words and columns the file was read by: the request's, or those recognised in the file
+    // when the request's found no main assembly in it.
+    KeywordSet keywords;
+    ColumnLayout columns;
 };
 
 // Reads and analyses the request's BOM file, which the caller has found and opened once: logs
 // "Nr of lines read of BOM input file:" and, for a file of more than one line, the main assembly
-// and every problem of the roll-up and of the summary check.
+// and every problem of the roll-up and of the summary check. When the request's keywords and
+// columns find no main assembly, the file is read once more, whole, for the words and layout its
+// structure shows (engine/export_recognition.h); what was recognised is logged and used.
 Analysis analyse(const RunRequest& request, const LogSink& log, bool keepStructure = false);
 
 }  // namespace trelk

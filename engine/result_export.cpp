@@ -40,7 +40,7 @@ int writeOutput(OutputFile& file, const Output& output, const RunRequest& reques
                 const std::vector<std::string>& log, int& readError) {
     switch (request.format) {
     case ReportFormat::Report:
-        return writeReport(file, request.sections, request.bomFileName, request.keywords, analysis.tables, &readError);
+        return writeReport(file, request.sections, request.bomFileName, analysis.keywords, analysis.tables, &readError);
     case ReportFormat::Csv: return writeCsvTable(file, output.table, analysis.tables, analysis.tree, analysis.encoding);
     case ReportFormat::Json: {
         JsonDocument document;

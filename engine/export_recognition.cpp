@@ -1,7 +1,9 @@
 #include "engine/export_recognition.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -87,9 +89,10 @@ struct Reading {
 struct Trial {
     bool accepted = false;
     bool summaryAgrees = false;
+    size_t differences = 0;
     size_t blocksNamed = 0;  // blocks other than the main one whose assembly a block lists
     size_t items = 0;
-    size_t differences = 0;
+    bool typed = false;
 };
 
 Trial tryReading(std::string_view bytes, const Reading& reading) {
@@ -99,6 +102,7 @@ Trial tryReading(std::string_view bytes, const Reading& reading) {
     const NameId main = bom.findName(bom.mainAssemblyName());
     if (!bom.hasBlock(main) || bom.walkEnd(main) == bom.walkBegin(main)) return trial;
     trial.items = bom.items().size();
+    trial.typed = reading.found.columns.Type != 0;
     std::vector<uint8_t> listed(bom.nameCount(), 0);
     for (const BomItem& item : bom.items())
         if (item.kind == ItemKind::SubAssembly) listed[item.item] = 1;
@@ -110,16 +114,21 @@ Trial tryReading(std::string_view bytes, const Reading& reading) {
         trial.differences = summaryDifferences(tables.partTotals, bom, 0).count;
         trial.summaryAgrees = trial.differences == 0;
     }
-    trial.accepted = trial.blocksNamed > 0 || trial.summaryAgrees;
+    // One block alone proves little: its summary must list more than one part, and agree.
+    trial.accepted = trial.blocksNamed > 0 || (trial.summaryAgrees && bom.summaryRows().size() > 1 &&
+                                               bom.walkEnd(main) - bom.walkBegin(main) > 1);
     return trial;
 }
 
+// The file's own summary is the best evidence, then the blocks found and the rows read; a type
+// column is taken where it reads every row a reading without one reads.
 bool better(const Trial& a, const Trial& b) {
     if (a.accepted != b.accepted) return a.accepted;
     if (a.summaryAgrees != b.summaryAgrees) return a.summaryAgrees;
-    if (a.blocksNamed != b.blocksNamed) return a.blocksNamed > b.blocksNamed;
     if (a.differences != b.differences) return a.differences < b.differences;
-    return a.items > b.items;
+    if (a.blocksNamed != b.blocksNamed) return a.blocksNamed > b.blocksNamed;
+    if (a.items != b.items) return a.items > b.items;
+    return a.typed && !b.typed;
 }
 
 class Recogniser {
@@ -351,28 +360,10 @@ private:
             if (static_cast<size_t>(std::count(raw_[i].begin(), raw_[i].end(), separator)) == width)
                 tableLines.push_back(i);
         const size_t columns = width + 1;
-        // Columns that hold numbers in most lines; a line with none of its numbers there is a row
-        // of column titles.
-        std::vector<size_t> numeric(columns, 0), filled(columns, 0);
+        // A line of the table with no number in any cell is a row of column titles.
         for (const size_t i : tableLines) {
             const std::vector<std::string_view> c = cells(cut, i);
-            for (size_t k = 0; k < columns; ++k) {
-                filled[k] += !c[k].empty();
-                numeric[k] += isNumber(c[k]);
-            }
-        }
-        std::vector<size_t> numberColumns;
-        for (size_t k = 0; k < columns; ++k)
-            if (numeric[k] * 2 > filled[k] && numeric[k] > 0) numberColumns.push_back(k);
-        if (numberColumns.empty()) return;
-        for (const size_t i : tableLines) {
-            const std::vector<std::string_view> c = cells(cut, i);
-            bool anyNumber = false, anyWord = false;
-            for (const size_t k : numberColumns) {
-                anyNumber = anyNumber || isNumber(c[k]);
-                anyWord = anyWord || (!c[k].empty() && !isNumber(c[k]));
-            }
-            if (anyNumber && !anyWord)
+            if (std::any_of(c.begin(), c.end(), isNumber))
                 cut.row[i] = 1;
             else
                 cut.title[i] = 1;
@@ -391,13 +382,15 @@ private:
             if (quantity) quantities.push_back(static_cast<int>(k) + 1);
             if (name) names.push_back(static_cast<int>(k) + 1);
         }
-        // The name column is the one whose names head blocks.
+        // The name column is the one whose names head blocks; else the one of the most names
+        // (a type or a unit repeats), numbers last.
         int nameColumn = 0;
-        size_t mostNamed = 0;
+        std::tuple<size_t, bool, size_t> bestEvidence{0, false, 0};
         for (const int column : names) {
-            const size_t named = headersNamed(cut, column);
-            if (named > mostNamed || (nameColumn == 0 && named == mostNamed && !isNumberColumn(cut, column))) {
-                mostNamed = named;
+            const std::tuple<size_t, bool, size_t> evidence{headersNamed(cut, column), !isNumberColumn(cut, column),
+                                                            memberNames(cut, column).size()};
+            if (nameColumn == 0 || evidence > bestEvidence) {
+                bestEvidence = evidence;
                 nameColumn = column;
             }
         }
@@ -408,10 +401,27 @@ private:
         if (counted.empty())
             for (const int column : quantities)
                 if (column != nameColumn) counted.push_back(column);
+        // Whole numbers first (a mass or a length has decimals), then the nearest to the name.
+        std::stable_sort(counted.begin(), counted.end(), [&](int a, int b) {
+            const bool wholeA = isWholeColumn(cut, a), wholeB = isWholeColumn(cut, b);
+            if (wholeA != wholeB) return wholeA;
+            return std::abs(a - nameColumn) < std::abs(b - nameColumn);
+        });
+        // Each with and without a type column: the trial keeps the one that reads every row.
         for (const int quantity : counted) {
-            const int type = typeColumn(cut, quantity, nameColumn);
-            if (std::optional<Reading> r = reading(cut, quantity, type, nameColumn)) out.push_back(std::move(*r));
+            if (const int type = typeColumn(cut, quantity, nameColumn))
+                if (std::optional<Reading> r = reading(cut, quantity, type, nameColumn)) out.push_back(std::move(*r));
+            if (std::optional<Reading> r = reading(cut, quantity, 0, nameColumn)) out.push_back(std::move(*r));
         }
+    }
+
+    bool isWholeColumn(const Cut& cut, int column) const {
+        for (size_t i = 0; i < norm_.size(); ++i)
+            if (cut.row[i]) {
+                const std::string_view cell = cellAt(cells(cut, i), column);
+                if (cell.find_first_of(".,") != std::string_view::npos) return false;
+            }
+        return true;
     }
 
     bool isNumberColumn(const Cut& cut, int column) const {
@@ -420,7 +430,7 @@ private:
         return true;
     }
 
-    // Position numbers: within every run of rows, steps of one size from the first row.
+    // Position numbers: within every run of rows, steps of one usual size from the first row.
     bool isPositionColumn(const Cut& cut, int column) const {
         bool seenRun = false;
         for (size_t i = 0; i < norm_.size();) {
@@ -433,8 +443,9 @@ private:
                 if (cut.row[i]) values.push_back(readLeadingNumber(cellAt(cells(cut, i), column)).value);
             if (values.size() < 2) continue;
             seenRun = true;
+            // Numbered 1, 2, 3 or 10, 20, 30 (5, 10, 15), from the first row of the block on.
             const int64_t step = values[1] - values[0];
-            if (step <= 0 || (values[0] != 1 && values[0] != step)) return false;
+            if ((step != 1 && step != 5 && step != 10) || (values[0] != 1 && values[0] != step)) return false;
             for (size_t k = 1; k < values.size(); ++k)
                 if (values[k] - values[k - 1] != step) return false;
         }
@@ -571,8 +582,10 @@ private:
         return setHeaderRule(joinFields(before, 0, before.size()), after, r);
     }
 
+    // A few words around the name, as headers have: a line of text is no header.
     bool setHeaderRule(const std::string& before, const std::string& after, Reading& r) const {
         if (before.empty() && after.empty()) return false;
+        if (splitFields(before).size() > 3 || splitFields(after).size() > 3) return false;
         if (before.empty()) {
             r.found.keywords.contains = after;
         } else {
@@ -582,22 +595,42 @@ private:
         return true;
     }
 
+    // A file of one block: its header is the line above the first rows that shares a name with a
+    // line that leads later rows, the summary. The name is the one the summary ends with, or the
+    // one where the CAD system writes it in a header, before the last field; or the one they share.
     bool findSingleHeader(const Cut& cut, Reading& r) const {
         const size_t first = firstRow(cut);
-        for (size_t s = norm_.size(); s-- > first;) {
+        size_t header = kFar;
+        for (size_t i = first; i-- > 0;)
+            if (leads(cut, i)) {
+                header = i;
+                break;
+            }
+        if (header == kFar) return false;
+        const std::vector<std::string_view> f = splitFields(norm_[header]);
+        if (f.size() < 2) return false;
+        for (size_t s = first; s < norm_.size(); ++s) {
             if (!leads(cut, s)) continue;
             const std::vector<std::string_view> title = splitFields(norm_[s]);
             if (title.size() < 2) continue;
-            const std::string_view main = withoutColon(title.back());
-            for (size_t i = first; i-- > 0;) {
-                if (!leads(cut, i)) continue;
-                const std::vector<std::string_view> f = splitFields(norm_[i]);
-                const auto at = std::find(f.begin(), f.end(), main);
-                if (at == f.end() || f.size() < 2) continue;
-                const size_t p = static_cast<size_t>(at - f.begin());
-                const std::string after = joinFields(f, p + 1, f.size());
-                return setHeaderRule(after.empty() ? joinFields(f, 0, p) : std::string(), after, r);
-            }
+            std::vector<size_t> shared;
+            for (size_t p = 0; p < f.size(); ++p)
+                if (std::find(title.begin(), title.end(), f[p]) != title.end() || f[p] == withoutColon(title.back()))
+                    shared.push_back(p);
+            if (shared.empty()) continue;
+            size_t p = shared.front();
+            const auto named = [&](size_t at) { return std::find(shared.begin(), shared.end(), at) != shared.end(); };
+            const auto last = std::find(f.begin(), f.end(), withoutColon(title.back()));
+            if (last != f.end())
+                p = static_cast<size_t>(last - f.begin());
+            else if (named(f.size() - 2))
+                p = f.size() - 2;
+            else if (shared.size() == 2 && shared.front() == 0)  // the type word a header starts with
+                p = shared.back();
+            else if (shared.size() > 1)
+                return false;
+            const std::string after = joinFields(f, p + 1, f.size());
+            return setHeaderRule(after.empty() ? joinFields(f, 0, p) : std::string(), after, r);
         }
         return false;
     }
@@ -665,8 +698,11 @@ private:
             // A line that is a header too is no summary.
             LineClassifier classifier(r.found.keywords, r.found.columns);
             if (classifier.classify(raw_[i]).header) continue;
-            for (const std::string* keyword : p + 1 == f.size() ? std::vector<const std::string*>{&before}
-                                                                : std::vector<const std::string*>{&after, &before}) {
+            // The words before a name that ends the line may stand in other lines (short words
+            // inside longer ones): then the whole line, which names the main assembly too, is it.
+            const std::string& line = norm_[i];
+            for (const std::string* keyword : p + 1 == f.size() ? std::vector<const std::string*>{&before, &line}
+                                                                : std::vector<const std::string*>{&after}) {
                 if (keyword->empty() || standsBefore(*keyword, i)) continue;
                 r.found.keywords.SummaryOfParts = *keyword;
                 return;

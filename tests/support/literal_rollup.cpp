@@ -328,6 +328,13 @@ literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, 
     const ResultTables tables = sortTables(bom, totals, buildWhereUsed(bom));
     logOutOfRangeTotals(tables, log);
     logSummaryDifferences(tables.partTotals, bom, log);
+    literal::Analysis converted = fromTables(tables);
+    converted.log = std::move(out.log);
+    return converted;
+}
+
+literal::Analysis fromTables(const ResultTables& tables) {
+    literal::Analysis out;
     out.mainAssemblyName = tables.mainAssemblyName;
     for (const auto& [from, to] :
          {std::pair{&tables.assemblyTotals, &out.assemblyTotals}, std::pair{&tables.partTotals, &out.partTotals}}) {

@@ -48,6 +48,8 @@ namespace trelk::testing {
 literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords,
                                  const RollupLimits& limits = RollupLimits(),
                                  const ColumnLayout& columns = ColumnLayout());
+// Sorted result tables in the oracle's terms.
+literal::Analysis fromTables(const ResultTables& tables);
 // The oracle's analysis of the bytes.
 literal::Analysis literalAnalysis(std::string bytes, const KeywordSet& keywords,
                                   const RollupLimits& limits = RollupLimits(),

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "engine/analysis.h"
+#include "engine/export_recognition.h"
+#include "support/literal_rollup.h"
+#include "support/random_bom.h"
+#include "support/random_export.h"
+#include "support/temp_folder.h"
+
+namespace trelk {
+namespace {
+
+using testing::BomModel;
+using Lines = std::vector<std::string>;
+
+struct Read {
+    Analysis analysis;
+    Lines log;
+};
+
+// The file read as a run reads it, with the default keywords and columns.
+Read readWithDefaults(const std::string& bytes) {
+    testing::TempFolder folder;
+    RunRequest request;
+    request.bomFileName = folder.write("export.bom.1", bytes);
+    Read read;
+    read.analysis = analyse(request, [&](std::string_view line) { read.log.emplace_back(line); });
+    return read;
+}
+
+bool logged(const Lines& log, std::string_view start) {
+    for (const std::string& line : log)
+        if (line.rfind(start, 0) == 0) return true;
+    return false;
+}
+
+// The truth: the same product in the CAD system's English layout, read literally.
+literal::Analysis truth(const BomModel& model) {
+    const testing::Vocabulary english = testing::englishVocabulary();
+    testing::CadLook look;
+    look.typeWidth = 1000;
+    return testing::literalAnalysis(testing::cadExport(model, english, look), english.keywords());
+}
+
+std::string tablesDifference(const literal::Analysis& expected, const Analysis& actual) {
+    literal::Analysis got = testing::fromTables(actual.tables);
+    literal::Analysis want = expected;
+    want.log.clear();
+    return testing::difference(want, got);
+}
+
+// Exports in random interface languages: any script, a contains word of one or two fields, the
+// summary's name at its end or inside it, type words cut at a random width of their column.
+TEST(ExportRecognition, ReadsTheCadLayoutInAnyLanguage) {
+    for (uint64_t seed = 1; seed <= 300; ++seed) {
+        std::mt19937_64 rng(seed);
+        const BomModel model = testing::randomModel(rng);
+        const testing::Vocabulary words = testing::randomVocabulary(rng);
+        testing::CadLook look;
+        look.typeWidth = 4 + static_cast<int>(rng() % 11);
+        // A cut that left a word that is the other type word would be no cut, but that word.
+        while (words.subAssembly.rfind(words.part, 0) == 0 &&
+               words.part.size() <= static_cast<size_t>(look.typeWidth) &&
+               words.subAssembly.size() > static_cast<size_t>(look.typeWidth))
+            ++look.typeWidth;
+        look.summary = model.blocks.size() == 1 || rng() % 4 != 0;
+        look.byteOrderMark = rng() % 2 == 0;
+        look.lineEnd = rng() % 3 == 0 ? "\n" : "\r\n";
+        const std::string bytes = testing::cadExport(model, words, look);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ":\n" + testing::visible(bytes));
+        const Read read = readWithDefaults(bytes);
+        if (!logged(read.log, messages::kKeywordsRecognised)) {
+            ADD_FAILURE() << "not recognised";
+            continue;
+        }
+        EXPECT_FALSE(logged(read.log, messages::kLayoutRecognised));
+        EXPECT_EQ(read.analysis.keywords.contains, words.contains);
+        if (model.blocks.size() > 1) {
+            EXPECT_EQ(read.analysis.keywords.SubAssembly, words.subAssembly);
+        }
+        EXPECT_EQ(read.analysis.keywords.Part, words.part);
+        if (look.summary) {
+            // Words that stand in other lines too give way to the whole line of the summary.
+            const std::string& summary = read.analysis.keywords.SummaryOfParts;
+            if (summary != words.keywords().SummaryOfParts) {
+                EXPECT_EQ(summary, words.summaryBefore + " " + model.assemblies[0] + ":");
+            }
+            EXPECT_EQ(read.analysis.summaryDifferences, 0u);
+        }
+        EXPECT_EQ(tablesDifference(truth(model), read.analysis), "");
+    }
+}
+
+// Company tables: random columns in a random order, separators, titles, headers, empty cells, a
+// position column beside the quantity, a type column or none, a summary with a total or none.
+TEST(ExportRecognition, ReadsCompanyTables) {
+    for (uint64_t seed = 1; seed <= 300; ++seed) {
+        std::mt19937_64 rng(seed);
+        const BomModel model = testing::randomModel(rng);
+        const testing::Table table = testing::randomTable(model, rng);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ":\n" + testing::visible(table.text));
+        const Read read = readWithDefaults(table.text);
+        if (!logged(read.log, messages::kLayoutRecognised)) {
+            ADD_FAILURE() << "not recognised";
+            continue;
+        }
+        EXPECT_EQ(read.analysis.columns.Separator, table.separator);
+        EXPECT_EQ(read.analysis.summaryDifferences, 0u);
+        EXPECT_EQ(tablesDifference(truth(model), read.analysis), "");
+    }
+}
+
+// What is no export keeps today's messages: random text, a list of names, the start of an export
+// cut before its first block is whole.
+TEST(ExportRecognition, LeavesWhatIsNoExport) {
+    for (uint64_t seed = 1; seed <= 300; ++seed) {
+        std::mt19937_64 rng(seed);
+        const BomModel model = testing::randomModel(rng);
+        const std::string cad = testing::cadExport(model, testing::randomVocabulary(rng), testing::CadLook());
+        std::string names;
+        for (const std::string& name : model.parts) names += name + "\r\n";
+        const std::string texts[] = {testing::randomText(rng), names, cad.substr(0, cad.find('\n', cad.find("  ")))};
+        for (const std::string& text : texts) {
+            SCOPED_TRACE("seed " + std::to_string(seed) + ":\n" + testing::visible(text));
+            EXPECT_FALSE(recogniseExport(text, KeywordSet(), ColumnLayout()).has_value());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace trelk

@@ -8,7 +8,7 @@
 #include "engine/assembly_tree.h"
 #include "engine/processing_run.h"
 #include "engine/rollup.h"
-#include "engine/text_encoding.h"
+#include "text/text_codec.h"
 
 namespace trelk {
 

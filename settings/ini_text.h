@@ -1,4 +1,5 @@
-// The profile rules on a file's text, shared by the portable profile layer and the key scan.
+// The profile rules on a settings file's text: how it is cut into lines, how a key is found and
+// how one is set, and how the text is taken from and put back into the file's encoding.
 #pragma once
 
 #include <string>

@@ -4,7 +4,7 @@
 
 namespace trelk::ini {
 
-std::vector<Line> splitLines(std::string_view bytes) {
+std::vector<Line> splitSettingsLines(std::string_view bytes) {
     std::vector<Line> lines;
     size_t start = 0;
     while (start < bytes.size()) {
@@ -65,7 +65,7 @@ std::string readValue(std::string_view rawValue) {
 
 bool findValue(std::string_view bytes, std::string_view section, std::string_view key, std::string& value) {
     bool inSection = false, sectionSeen = false;
-    for (const Line& line : splitLines(bytes)) {
+    for (const Line& line : splitSettingsLines(bytes)) {
         std::string_view name, lineKey, rawValue;
         if (sectionName(line.text, name)) {
             if (sectionSeen && inSection) return false;  // only the first section of that name counts
@@ -80,7 +80,7 @@ bool findValue(std::string_view bytes, std::string_view section, std::string_vie
 }
 
 std::string withValue(std::string_view bytes, std::string_view section, std::string_view key, std::string_view value) {
-    std::vector<Line> lines = splitLines(bytes);
+    std::vector<Line> lines = splitSettingsLines(bytes);
     const std::string_view newLineEnd = "\r\n";
     // Where the section is, where its last non-blank line is, and the key's line.
     size_t sectionLine = std::string::npos, lastContent = std::string::npos, keyLine = std::string::npos;

@@ -13,7 +13,7 @@
 #include "engine/file_system.h"
 #include "engine/processing_run.h"
 #include "engine/rollup.h"
-#include "engine/text_encoding.h"
+#include "text/text_codec.h"
 
 namespace trelk {
 

@@ -9,7 +9,7 @@
 #include "engine/assembly_tree.h"
 #include "engine/file_system.h"
 #include "engine/rollup.h"
-#include "engine/text_encoding.h"
+#include "text/text_codec.h"
 
 namespace trelk {
 

@@ -6,7 +6,7 @@
 //   engine/run_options.h      what the run is asked: keywords, column layout, report sections
 //   engine/line_classifier.h  each line as read: empty, block header or item line, and its fields
 //   engine/bom_structure.h    the lines kept as items and blocks, every name numbered once
-//   engine/text_encoding.h    the encoding of the names, told from the same reading (exports only)
+//   text/text_codec.h         the encoding of the names, told from the same reading (exports only)
 //   engine/rollup.h           the roll-up, the where-used lists, and the tables sorted by name
 //   engine/result_tables.h    the sorted tables the results are written from
 //   engine/assembly_tree.h    the multi-level tree of the exports' breakdown

@@ -3,8 +3,9 @@
 // profile read about which keys are there; a write of a key and value that the settings file can
 // hold reads back by the read rules (blanks trimmed, one pair of quotes dropped, at most 511
 // characters), is seen by the key scan, changes no other key, and a second identical write
-// changes nothing. Then the settings model: a close saves what it is given and loses none of the
-// user's keywords.
+// changes nothing. Then the settings model: a close saves what it is given, loses none of the
+// user's keywords, and leaves the same bytes as a close done key by key, each key read from and
+// written to the file on its own.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -16,6 +17,7 @@
 #include "fuzz_support.h"
 #include "settings/profile.h"
 #include "settings/settings_model.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 namespace {
@@ -147,6 +149,33 @@ void checkProfile(const std::string& file, const std::string& text, const std::s
     fuzz::checkEqual(once, fuzz::readFile(file), "writing the same value again changed the file");
 }
 
+// The close one key at a time, each a whole read and replace of the file: the order of the keys,
+// defaults only where a key is missing, the flags and the window's place as signed decimals.
+void closeKeyByKey(const std::string& file, const SettingsToSave& save) {
+    const KeywordSet keywords;
+    const auto add = [&](const char* section, const char* key, const std::string& value) {
+        if (!iniKeyExists(file, section, key)) iniWrite(file, section, key, value);
+    };
+    add("Keywords", "contains", keywords.contains);
+    add("Keywords", "SubAssembly", keywords.SubAssembly);
+    add("Keywords", "Part", keywords.Part);
+    add("Keywords", "SummaryOfParts", keywords.SummaryOfParts);
+    const auto flag = [](bool on) { return on ? " 1" : " 0"; };
+    iniWrite(file, "Settings", "Include_BOMAssyBreakdown", flag(save.sections.Include_BOMAssyBreakdown));
+    iniWrite(file, "Settings", "Include_SummaryOfAssys", flag(save.sections.Include_SummaryOfAssys));
+    iniWrite(file, "Settings", "Include_SummaryOfParts", flag(save.sections.Include_SummaryOfParts));
+    iniWrite(file, "Settings", "Include_AssyInAssys", flag(save.sections.Include_AssyInAssys));
+    iniWrite(file, "Settings", "Include_PartsInAssys", flag(save.sections.Include_PartsInAssys));
+    iniWrite(file, "Settings", "BOM_filename", save.bomFileName);
+    iniWrite(file, "Settings", "Width_MainForm", formatSignedDecimal(save.width));
+    iniWrite(file, "Settings", "Height_MainForm", formatSignedDecimal(save.height));
+    iniWrite(file, "Settings", "X_MainForm", formatSignedDecimal(save.x));
+    iniWrite(file, "Settings", "Y_MainForm", formatSignedDecimal(save.y));
+    add("Columns", "Quantity", " 1");
+    add("Columns", "Type", " 2");
+    add("Columns", "Name", "-1");
+}
+
 void checkSettingsModel(const std::string& file, const std::string& text, FuzzedDataProvider& input) {
     fuzz::writeFile(file, text);
     const StoredSettings loaded = loadSettings(file);
@@ -162,6 +191,10 @@ void checkSettingsModel(const std::string& file, const std::string& text, Fuzzed
     save.width = input.ConsumeIntegral<int>();
     save.height = input.ConsumeIntegral<int>();
     saveSettings(file, save);
+    const std::string keyByKey = fuzz::scratchFolder() + "/key-by-key.ini";
+    fuzz::writeFile(keyByKey, text);
+    closeKeyByKey(keyByKey, save);
+    fuzz::checkEqual(fuzz::readFile(keyByKey), fuzz::readFile(file), "a close differs from one done key by key");
 
     const StoredSettings again = loadSettings(file);
     fuzz::check(again.fileFound, "the settings file is gone after a close");

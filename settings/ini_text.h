@@ -1,4 +1,5 @@
-// The profile rules on a file's text, shared by the portable profile layer and the key scan.
+// The profile rules on a settings file's text: how it is cut into lines, how a key is found and
+// how one is set, and how the text is taken from and put back into the file's encoding.
 #pragma once
 
 #include <string>
@@ -12,8 +13,9 @@ struct Line {
     std::string_view text;
     std::string_view end;
 };
-// Lines end at CR LF, LF or CR: a settings file may have been edited anywhere.
-std::vector<Line> splitLines(std::string_view bytes);
+// Lines end at CR LF, LF or CR: a settings file may have been edited anywhere. (A BOM file's lines
+// follow the rules of text/text_rules.h instead.)
+std::vector<Line> splitSettingsLines(std::string_view bytes);
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // A text with CR or LF would become several lines of the file: never written.

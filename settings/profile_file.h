@@ -1,6 +1,7 @@
 // What the profile layer asks of the platform: the settings file read and written whole.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace trelk::platform {
@@ -19,6 +20,13 @@ SettingsFileState readSettingsFile(const std::string& file, std::string& bytes);
 // Puts the bytes in place of the file in one step, so that a crash or a full disk leaves the
 // previous file whole. False when nothing was written.
 bool replaceSettingsFile(const std::string& file, const std::string& bytes);
+
+// How the profile layer reaches the file: the platform's reading and replacing unless a stand-in
+// is given (the tests count the reads and replaces of a load and a close through one).
+struct SettingsFileAccess {
+    std::function<SettingsFileState(const std::string& file, std::string& bytes)> read = readSettingsFile;
+    std::function<bool(const std::string& file, const std::string& bytes)> replace = replaceSettingsFile;
+};
 
 // A file name between the text of a Unicode settings file (UTF-8) and what the system's 8-bit
 // file functions take; the same where those take UTF-8.

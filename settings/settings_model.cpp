@@ -37,9 +37,9 @@ const ColumnKey kColumnKeys[] = {
 std::string flagText(bool on) { return on ? "1" : "0"; }
 
 // A missing key is no zero: a file of keywords alone must not move the window to the corner.
-std::optional<int> readGeometry(const std::string& path, const char* key) {
-    if (!iniKeyExists(path, kSettings, key)) return std::nullopt;
-    return iniReadInt(path, kSettings, key, "0");
+std::optional<int> readGeometry(const ProfileDocument& file, const char* key) {
+    if (!file.holds(kSettings, key)) return std::nullopt;
+    return file.readInt(kSettings, key, "0");
 }
 
 }  // namespace
@@ -48,45 +48,45 @@ std::string settingsFilePathIn(const std::string& applicationFolder) {
     return applicationFolder + kPathSeparator + "Trelk.ini";
 }
 
-StoredSettings loadSettings(const std::string& path) {
+StoredSettings loadSettings(const std::string& path, const platform::SettingsFileAccess& access) {
     StoredSettings stored;
     const KeywordSet defaults;
     const SectionSelection defaultSections;
     if (!isExistingFile(path)) return stored;
     stored.fileFound = true;
+    const ProfileDocument file(path, access);
     for (const KeywordKey& k : kKeywordKeys)
-        stored.keywords.*k.member = iniRead(path, kKeywords, k.key, defaults.*k.member);
+        stored.keywords.*k.member = file.read(kKeywords, k.key, defaults.*k.member);
     for (const ColumnKey& c : kColumnKeys)
-        if (const int number = readFieldNumber(iniRead(path, kColumns, c.key, ""))) stored.columns.*c.member = number;
+        if (const int number = readFieldNumber(file.read(kColumns, c.key, ""))) stored.columns.*c.member = number;
     for (const ReportSection& s : kReportSections)
         stored.sections.*s.flag =
-            iniReadInt(path, kSettings, std::string(s.iniKey), flagText(defaultSections.*s.flag)) != 0;
-    stored.bomFileName = iniReadFileName(path, kSettings, "BOM_filename", "");
-    stored.x = readGeometry(path, "X_MainForm");
-    stored.y = readGeometry(path, "Y_MainForm");
-    stored.width = readGeometry(path, "Width_MainForm");
-    stored.height = readGeometry(path, "Height_MainForm");
+            file.readInt(kSettings, std::string(s.iniKey), flagText(defaultSections.*s.flag)) != 0;
+    stored.bomFileName = file.readFileName(kSettings, "BOM_filename", "");
+    stored.x = readGeometry(file, "X_MainForm");
+    stored.y = readGeometry(file, "Y_MainForm");
+    stored.width = readGeometry(file, "Width_MainForm");
+    stored.height = readGeometry(file, "Height_MainForm");
     return stored;
 }
 
-void saveSettings(const std::string& path, const SettingsToSave& settings) {
-    const KeywordSet defaults;
+void saveSettings(const std::string& path, const SettingsToSave& settings, const platform::SettingsFileAccess& access) {
+    ProfileDocument file(path, access);
     // What the file holds is not known: a default written now could replace the user's keyword.
-    if (iniFileUnreadable(path)) return;
-    for (const KeywordKey& k : kKeywordKeys)
-        if (!iniKeyExists(path, kKeywords, k.key)) iniAddKey(path, kKeywords, k.key, defaults.*k.member);
+    if (file.unreadable()) return;
+    const KeywordSet defaults;
+    for (const KeywordKey& k : kKeywordKeys) file.addKey(kKeywords, k.key, defaults.*k.member);
     for (const ReportSection& s : kReportSections)
-        iniWrite(path, kSettings, std::string(s.iniKey), formatSignedDecimal(settings.sections.*s.flag ? 1 : 0));
-    iniWriteFileName(path, kSettings, "BOM_filename", settings.bomFileName);
-    iniWrite(path, kSettings, "Width_MainForm", formatSignedDecimal(settings.width));
-    iniWrite(path, kSettings, "Height_MainForm", formatSignedDecimal(settings.height));
-    iniWrite(path, kSettings, "X_MainForm", formatSignedDecimal(settings.x));
-    iniWrite(path, kSettings, "Y_MainForm", formatSignedDecimal(settings.y));
+        file.write(kSettings, std::string(s.iniKey), formatSignedDecimal(settings.sections.*s.flag ? 1 : 0));
+    file.writeFileName(kSettings, "BOM_filename", settings.bomFileName);
+    file.write(kSettings, "Width_MainForm", formatSignedDecimal(settings.width));
+    file.write(kSettings, "Height_MainForm", formatSignedDecimal(settings.height));
+    file.write(kSettings, "X_MainForm", formatSignedDecimal(settings.x));
+    file.write(kSettings, "Y_MainForm", formatSignedDecimal(settings.y));
     // After the other sections, so that a new file keeps them in their usual order.
     const ColumnLayout defaultColumns;
-    for (const ColumnKey& c : kColumnKeys)
-        if (!iniKeyExists(path, kColumns, c.key))
-            iniAddKey(path, kColumns, c.key, formatSignedDecimal(defaultColumns.*c.member));
+    for (const ColumnKey& c : kColumnKeys) file.addKey(kColumns, c.key, formatSignedDecimal(defaultColumns.*c.member));
+    file.save();
 }
 
 }  // namespace trelk

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/run_options.h"
+#include "settings/profile_file.h"
 
 namespace trelk {
 
@@ -27,8 +28,8 @@ struct StoredSettings {
 // Reads the keywords, the column layout (a field number that is 0 or no whole number takes its
 // default), the section flags, the BOM file name and the window's place. Without a
 // settings file: the default keywords and sections. Missing keys take their defaults; a value that
-// is no number reads 0; any non-zero flag selects its section.
-StoredSettings loadSettings(const std::string& path);
+// is no number reads 0; any non-zero flag selects its section. The file is read once.
+StoredSettings loadSettings(const std::string& path, const platform::SettingsFileAccess& access = {});
 
 // What the main window holds at its close.
 struct SettingsToSave {
@@ -39,8 +40,10 @@ struct SettingsToSave {
 
 // Adds any keyword key that is missing (with its default; a present key, even empty, is left as
 // the user wrote it), then writes the section flags, the BOM file name and the window's size and
-// place, and at last adds any missing column key, as the keywords. A file that is there but
-// cannot be read is left alone. Write failures are not reported: the previous file stays as it was.
-void saveSettings(const std::string& path, const SettingsToSave& settings);
+// place, and at last adds any missing column key, as the keywords. The file is read once and
+// replaced once, and not at all when it already holds all this. A file that is there but cannot be
+// read is left alone. Write failures are not reported: the previous file stays as it was.
+void saveSettings(const std::string& path, const SettingsToSave& settings,
+                  const platform::SettingsFileAccess& access = {});
 
 }  // namespace trelk

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/text_codec.h"
+
 namespace trelk {
 
 // The same bytes. Inline and eight bytes at a time: names and keywords are compared for nearly
@@ -54,10 +56,6 @@ struct TextLayout {
     bool byteOrderMark = false;
     bool operator==(const TextLayout& o) const { return ends == o.ends && byteOrderMark == o.byteOrderMark; }
 };
-
-inline bool startsWithByteOrderMark(std::string_view bytes) {
-    return bytes.size() >= 3 && bytes[0] == '\xEF' && bytes[1] == '\xBB' && bytes[2] == '\xBF';
-}
 
 // Decides the line ends from the bytes of a file given in order, as far as they are needed: once
 // a CR has been seen and an LF that does not follow CR CR, nothing later can change the answer.
@@ -112,6 +110,8 @@ void forEachBomLine(std::string_view bytes, OnLine&& onLine) {
     forEachLine(bytes, onLine, textLayoutOf(bytes));
 }
 
+// The lines of forEachLine (CR and CR LF end a line) and of forEachBomLine, as a list. A settings
+// file is cut by rules of its own (splitSettingsLines).
 std::vector<std::string_view> splitLines(std::string_view bytes);
 std::vector<std::string_view> splitBomLines(std::string_view bytes);
 

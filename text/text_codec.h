@@ -1,5 +1,6 @@
-// The encoding of a BOM export's names. The CAD system writes UTF-8 since its 2008 releases, most
-// files starting with the UTF-8 byte-order mark; older exports are in the Windows code page.
+// The text encodings Trelk meets and their byte-order marks: UTF-8 (checked), Windows-1252 (the
+// code page of older BOM exports) and UTF-16 LE (a settings file saved by a Windows editor), each
+// taken to and from UTF-8.
 #pragma once
 
 #include <cstddef>
@@ -9,9 +10,16 @@
 
 namespace trelk {
 
-enum class TextEncoding : uint8_t { Utf8, Windows1252 };
-
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+inline constexpr std::string_view kUtf16LittleEndianByteOrderMark = "\xFF\xFE";
+
+inline bool startsWithByteOrderMark(std::string_view bytes) {
+    return bytes.substr(0, kUtf8ByteOrderMark.size()) == kUtf8ByteOrderMark;
+}
+
+// The encoding of a BOM export's names. The CAD system writes UTF-8 since its 2008 releases, most
+// files starting with the UTF-8 byte-order mark; older exports are in the Windows code page.
+enum class TextEncoding : uint8_t { Utf8, Windows1252 };
 
 // Tells the encoding of a file from its bytes, given piece by piece: UTF-8 when it starts with
 // the byte-order mark or when all its bytes are valid UTF-8, otherwise Windows-1252.
@@ -41,5 +49,17 @@ std::string windows1252ToUtf8(std::string_view text);
 inline std::string toUtf8(std::string_view text, TextEncoding encoding) {
     return encoding == TextEncoding::Utf8 ? std::string(text) : windows1252ToUtf8(text);
 }
+
+// UTF-16 LE code units (a last odd byte is not read) as UTF-8. A surrogate without its partner
+// becomes the three bytes of its own number, so that utf8ToUtf16LittleEndian gives back any
+// UTF-16 text unit for unit.
+std::string utf16LittleEndianToUtf8(std::string_view units);
+
+// UTF-8 as UTF-16 LE code units, added to `out`: false, with `out` unfinished, at bytes that are
+// no UTF-8. The three-byte form of a surrogate is taken as that code unit.
+bool utf8ToUtf16LittleEndian(std::string_view text, std::string& out);
+
+// Whether utf8ToUtf16LittleEndian takes the text.
+bool fitsUtf16(std::string_view text);
 
 }  // namespace trelk

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
 #include <string>
 
-#include "engine/text_encoding.h"
+#include "text/text_codec.h"
 
 namespace trelk {
 namespace {
@@ -62,6 +64,40 @@ TEST(TextEncoding, ConvertsWindows1252ToUtf8) {
         EXPECT_TRUE(isValidUtf8(c.to));
     }
     EXPECT_EQ(toUtf8("\xE9", TextEncoding::Utf8), "\xE9");  // a UTF-8 export's names stay as they are
+}
+
+// The UTF-16 conversion takes exactly the valid UTF-8 and the three-byte forms of surrogates
+// (valid once their second byte is lowered out of the surrogate range), and any code units, lone
+// surrogates too, come back from UTF-8 unit for unit. Random inputs, rich in the bytes that matter.
+TEST(TextEncoding, Utf16ConversionAgreesWithTheUtf8Check) {
+    std::mt19937 random(18);
+    const char kBytes[] = {'a',    '\x7F', '\x80', '\x9F', '\xA0', '\xBF', '\xC2',
+                           '\xDF', '\xE0', '\xED', '\xF0', '\xF4', '\x90', '\xFF'};
+    const uint16_t kUnits[] = {'a', 0x7F, 0x80, 0x7FF, 0x800, 0xD7FF, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xE000, 0xFFFF};
+    for (int round = 0; round < 5000; ++round) {
+        std::string bytes;
+        for (size_t n = random() % 8; n > 0; --n) bytes += kBytes[random() % std::size(kBytes)];
+        std::string lowered = bytes;
+        for (size_t i = 0; i + 1 < lowered.size(); ++i)
+            if (lowered[i] == '\xED' && static_cast<uint8_t>(lowered[i + 1]) >= 0xA0 &&
+                static_cast<uint8_t>(lowered[i + 1]) <= 0xBF)
+                lowered[i + 1] = static_cast<char>(lowered[i + 1] - 0x20);
+        std::string units;
+        ASSERT_EQ(utf8ToUtf16LittleEndian(bytes, units), isValidUtf8(lowered)) << ::testing::PrintToString(bytes);
+        ASSERT_EQ(fitsUtf16(bytes), isValidUtf8(lowered)) << ::testing::PrintToString(bytes);
+        if (isValidUtf8(bytes)) {
+            ASSERT_EQ(utf16LittleEndianToUtf8(units), bytes) << ::testing::PrintToString(bytes);
+        }
+
+        std::string utf16;
+        for (size_t n = random() % 8; n > 0; --n) {
+            const uint16_t u = random() % 2 ? kUnits[random() % std::size(kUnits)] : static_cast<uint16_t>(random());
+            utf16 += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+        }
+        std::string back;
+        ASSERT_TRUE(utf8ToUtf16LittleEndian(utf16LittleEndianToUtf8(utf16), back));
+        ASSERT_EQ(back, utf16) << ::testing::PrintToString(utf16);
+    }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "cli/output_options.h"
 #include "cli/section_list.h"
 #include "engine/file_system.h"
+#include "engine/line_classifier.h"
 #include "engine/processing_run.h"
 #include "settings/app_folder.h"
 #include "settings/settings_model.h"
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
         "Multiplies the quantities of a Pro/E BOM export out through the assembly tree, lists where\n"
         "every part and sub-assembly is used and writes the Trelk report.",
         "trelk-cli");
-    std::string bomFile, output, sections, settingsFile, format = "report", build = "1", columns;
+    std::string bomFile, output, sections, settingsFile, format = "report", build = "1", columns, separator, header;
     bool openReport = false, quiet = false, strict = false;
     app.add_option("BOMFILE", bomFile, "The BOM file exported by the CAD system")->required();
     app.add_option("-o,--output", output,
@@ -63,8 +64,19 @@ int main(int argc, char** argv) {
         ->type_name("FILE");
     app.add_option("--columns", columns,
                    "Fields of quantity, type and name in item lines, counted from 1 at the start or\n"
-                   "from -1 at the end, for example 1,2,3; default: the settings file's, else 1,2,-1")
+                   "from -1 at the end, for example 1,2,3; a type of 0: no type column (a member is a\n"
+                   "sub-assembly when the file has a block for it). Default: the settings file's,\n"
+                   "else 1,2,-1")
         ->type_name("Q,T,N");
+    app.add_option("--separator", separator,
+                   "The character between the cells of a table, such as '|'; tab for a tab. The\n"
+                   "columns of --columns then count cells. Default: the settings file's, else blanks")
+        ->type_name("C");
+    app.add_option("--header", header,
+                   "The block header as the export writes it, %$name standing for the assembly's name,\n"
+                   "for example 'Assembly *** %$name ***'. Default: the settings file's, else a line\n"
+                   "that ends with the contains keyword")
+        ->type_name("PATTERN");
     app.add_flag("--open", openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", quiet, "No log lines");
     app.add_flag("--strict", strict,
@@ -93,7 +105,8 @@ int main(int argc, char** argv) {
     if (app.count("--columns")) {
         chosenColumns = trelk::parseColumnList(columns);
         if (!chosenColumns)
-            return usageError("--columns wants three non-zero whole numbers, as 1,2,-1; not '" + columns + "'");
+            return usageError("--columns wants three non-zero whole numbers (the type may be 0), as 1,2,-1; not '" +
+                              columns + "'");
     }
     std::string error;
     const std::optional<trelk::ReportFormat> chosenFormat = trelk::parseReportFormat(format, error);
@@ -123,6 +136,17 @@ int main(int argc, char** argv) {
     request.bomFileName = bomFile;
     request.keywords = stored.keywords;
     request.columns = chosenColumns ? *chosenColumns : stored.columns;
+    if (app.count("--separator")) {
+        request.columns.Separator = trelk::readSeparator(separator);
+        if (request.columns.Separator == 0)
+            return usageError("--separator wants one character other than a blank, or tab; not '" + separator + "'");
+    }
+    if (app.count("--header")) {
+        if (!trelk::parseHeaderPattern(header).valid)
+            return usageError("--header wants the header's words with %$name where the name stands; not '" + header +
+                              "'");
+        request.columns.Header = header;
+    }
     request.sections = chosenSections ? *chosenSections : stored.sections;
     request.applicationFolder = folder;
     request.reportPath = output;

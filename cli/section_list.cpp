@@ -31,15 +31,26 @@ std::optional<SectionSelection> parseSectionList(const std::string& list, std::s
     }
 }
 
+namespace {
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+}  // namespace
+
 std::optional<ColumnLayout> parseColumnList(const std::string& list) {
     int numbers[3];
     size_t start = 0;
     for (int i = 0; i < 3; ++i) {
         const size_t comma = list.find(',', start);
         if ((comma == std::string::npos) != (i == 2)) return std::nullopt;
-        numbers[i] = readFieldNumber(
-            std::string_view(list).substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (numbers[i] == 0) return std::nullopt;
+        const std::string_view text =
+            std::string_view(list).substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        numbers[i] = readFieldNumber(text);
+        // The type alone may be 0: a table without a type column.
+        const bool noType = i == 1 && trimmed(text) == "0";
+        if (numbers[i] == 0 && !noType) return std::nullopt;
         start = comma + 1;
     }
     return ColumnLayout::fields(numbers[0], numbers[1], numbers[2]);

@@ -12,8 +12,8 @@ namespace trelk {
 // commas, or "all" or "none". Gives nothing for an unknown name and says which in `error`.
 std::optional<SectionSelection> parseSectionList(const std::string& list, std::string& error);
 
-// The --columns option: "Q,T,N", three non-zero whole numbers, the fields of quantity, type and
-// name. Gives nothing for anything else.
+// The --columns option: "Q,T,N", three whole numbers, the fields of quantity, type and name; only
+// the type may be 0, for a table without a type column. Gives nothing for anything else.
 std::optional<ColumnLayout> parseColumnList(const std::string& list);
 
 }  // namespace trelk

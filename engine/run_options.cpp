@@ -20,4 +20,9 @@ int readFieldNumber(std::string_view text) {
     return static_cast<int>(text[0] == '-' ? -value : value);
 }
 
+char readSeparator(std::string_view text) {
+    if (text == "tab" || text == "\\t" || text == "\t") return '\t';
+    return text.size() == 1 && text[0] != ' ' ? text[0] : 0;
+}
+
 }  // namespace trelk

@@ -59,6 +59,10 @@ inline constexpr std::string_view kNamePlaceholder = "%$name";
 // 0 and within the int range; anything else gives 0.
 int readFieldNumber(std::string_view text);
 
+// A table's separator as a text names it: one character other than a blank, or "tab" (also "\t")
+// for the tab; anything else gives 0, the fields cut at blanks.
+char readSeparator(std::string_view text);
+
 // One flag per report section, in report order; the members carry the names of their settings keys.
 struct SectionSelection {
     bool Include_BOMAssyBreakdown = false;

@@ -1,6 +1,7 @@
 #include "settings/settings_model.h"
 
 #include "engine/file_system.h"
+#include "engine/line_classifier.h"
 #include "settings/profile.h"
 #include "text/text_rules.h"
 
@@ -57,8 +58,16 @@ StoredSettings loadSettings(const std::string& path, const platform::SettingsFil
     const ProfileDocument file(path, access);
     for (const KeywordKey& k : kKeywordKeys)
         stored.keywords.*k.member = file.read(kKeywords, k.key, defaults.*k.member);
-    for (const ColumnKey& c : kColumnKeys)
-        if (const int number = readFieldNumber(file.read(kColumns, c.key, ""))) stored.columns.*c.member = number;
+    for (const ColumnKey& c : kColumnKeys) {
+        const std::string text = file.read(kColumns, c.key, "");
+        if (const int number = readFieldNumber(text))
+            stored.columns.*c.member = number;
+        else if (c.member == &ColumnLayout::Type && text == "0")  // a table without a type column
+            stored.columns.Type = 0;
+    }
+    stored.columns.Separator = readSeparator(file.read(kColumns, "Separator", ""));
+    const std::string header = file.read(kColumns, "Header", "");
+    if (parseHeaderPattern(header).valid) stored.columns.Header = header;
     for (const ReportSection& s : kReportSections)
         stored.sections.*s.flag =
             file.readInt(kSettings, std::string(s.iniKey), flagText(defaultSections.*s.flag)) != 0;

@@ -35,7 +35,14 @@ struct Result {
 Result runCli(const std::vector<std::string>& args) {
     TempFolder streams;
     std::string command = "\"" + nativePath(TRELK_CLI) + "\"";
-    for (const std::string& arg : args) command += " \"" + arg + "\"";
+    for (const std::string& arg : args) {
+        std::string quoted = arg;
+#ifndef _WIN32  // inside double quotes the shell still reads these
+        for (size_t at = 0; (at = quoted.find_first_of("\\\"$`", at)) != std::string::npos; at += 2)
+            quoted.insert(at, 1, '\\');
+#endif
+        command += " \"" + quoted + "\"";
+    }
     command += " >\"" + streams.file("out") + "\" 2>\"" + streams.file("err") + "\"";
 #ifdef _WIN32
     command = "\"" + command + "\"";  // cmd.exe drops the outer quotes of the whole line
@@ -76,6 +83,8 @@ TEST(Cli, ExitStatusSaysHowTheRunEnded) {
         {{"-o", report, folder.file("missing.bom")}, 1, "BOM input file not found!", ""},
         {{"-o", report, folder.write("one.bom", "only one line")}, 1, "BOM input file seems to be empty!", ""},
         {{"-o", report, ""}, 1, "", "No BOM file specified as input!\n"},
+        // No assembly at all: the report is written, empty, and the status says so.
+        {{"-o", report, folder.write("title.bom", " Parts list\r\n ==========\r\n")}, 1, report, ""},
         {{"-q", "-o", report, kTopAsm}, 0, "", ""},
     };
     for (const auto& c : cases) {
@@ -96,7 +105,10 @@ TEST(Cli, UsageErrorsGiveOneLineAndStatus2) {
         {"-s", "parts,bogus", kTopAsm},
         {"--settings", folder.file("missing.ini"), kTopAsm},
         {"--columns", "1,2", kTopAsm},
-        {"--columns", "1,0,3", kTopAsm},
+        {"--columns", "0,2,3", kTopAsm},
+        {"--separator", "ab", kTopAsm},
+        {"--separator", " ", kTopAsm},
+        {"--header", "Assembly ***", kTopAsm},
         {"--columns", "1,2,x", kTopAsm},
         {"--columns", "1,2,3,4", kTopAsm},
         {"--columns", "1.0,2,3", kTopAsm},
@@ -201,6 +213,24 @@ TEST(Cli, ReadsTheColumnLayoutFromTheSettingsFileOrTheCommandLine) {
         args.insert(args.end(), {"-s", "parts", "-o", report, bom});
         ASSERT_EQ(runCli(args).status, 0);
         EXPECT_EQ(readFile(report).rfind(right, 0) == 0, c.rightTotals) << readFile(report);
+    }
+    // A table without types, its header of the company's making: the keys and options that say so
+    // (here the file's layout is not recognised: the quantity and the position cannot be told apart).
+    const std::string table = folder.write("table.bom",
+                                           "Assembly: TOP\r\nPos;Qty;Name\r\n1;4;BOLT_M8\r\n2;2;SUB\r\n\r\n"
+                                           "Assembly: SUB\r\nPos;Qty;Name\r\n1;1;PLATE\r\n");
+    const std::string tableIni = folder.write(
+        "table.ini", "[Columns]\r\nQuantity=2\r\nType=0\r\nName=3\r\nSeparator=;\r\nHeader=Assembly: %$name\r\n");
+    const std::string tableTotals =
+        separator + "\r\nSummary of parts for assembly TOP\r\n    4   BOLT_M8\r\n    2   PLATE\r\n";
+    const std::vector<std::string> tableCases[] = {
+        {"--settings", tableIni},
+        {"--settings", plain, "--columns", "2,0,3", "--separator", ";", "--header", "Assembly: %$name"},
+    };
+    for (std::vector<std::string> args : tableCases) {
+        args.insert(args.end(), {"-s", "parts", "-o", report, table});
+        ASSERT_EQ(runCli(args).status, 0);
+        EXPECT_EQ(readFile(report).rfind(tableTotals, 0), 0u) << readFile(report);
     }
 }
 

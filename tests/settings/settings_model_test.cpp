@@ -55,6 +55,13 @@ TEST(SettingsModel, TheFirstCloseWritesEveryKey) {
     EXPECT_EQ(testing::readFile(file), first);
 }
 
+ColumnLayout table(int quantity, int type, int name, char separator, const std::string& header) {
+    ColumnLayout layout = ColumnLayout::fields(quantity, type, name);
+    layout.Separator = separator;
+    layout.Header = header;
+    return layout;
+}
+
 // A company layout stays as the user wrote it; a key that is 0 or no whole number reads its
 // default and is left alone at close, a missing one is added.
 TEST(SettingsModel, ReadsTheColumnLayoutAndAddsOnlyMissingKeys) {
@@ -68,6 +75,12 @@ TEST(SettingsModel, ReadsTheColumnLayoutAndAddsOnlyMissingKeys) {
         {"[Columns]\r\nQuantity=0\r\nType=2.5\r\nName=last\r\n", ColumnLayout::fields(1, 2, -1)},
         {"[Columns]\r\nType=\r\nName=-2\r\n", ColumnLayout::fields(1, 2, -2)},
         {"[Keywords]\r\nPart=Teil\r\n", ColumnLayout::fields(1, 2, -1)},
+        // A table: cells at a separator, no type column, a header of the company's making.
+        {"[Columns]\r\nQuantity=2\r\nType=0\r\nName=3\r\nSeparator=|\r\nHeader=Assembly *** %$name ***\r\n",
+         table(2, 0, 3, '|', "Assembly *** %$name ***")},
+        {"[Columns]\r\nSeparator=tab\r\nType= 0 \r\n", table(1, 0, -1, '\t', "")},
+        {"[Columns]\r\nSeparator=\\t\r\n", table(1, 2, -1, '\t', "")},
+        {"[Columns]\r\nSeparator=||\r\nHeader=Assembly\r\n", ColumnLayout::fields(1, 2, -1)},
     };
     for (const auto& c : cases) {
         const std::string file = folder.write("Trelk.ini", c.text);

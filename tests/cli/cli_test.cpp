@@ -97,6 +97,38 @@ TEST(Cli, ExitStatusSaysHowTheRunEnded) {
     }
 }
 
+// The shipped exports in another language and in a company's table layout, read with no settings:
+// the words and the layout the log names, and the report checked in beside the tests.
+TEST(Cli, ReadsTheShippedLocalisedAndTableExportsWithNoSettings) {
+    TempFolder folder;
+    const std::string none = folder.write("empty.ini", "");
+    const struct {
+        const char* example;
+        const char* report;
+        std::vector<std::string> recognised;
+    } cases[] = {
+        {"/localised/stehleuchte.bom.1",
+         "/examples/stehleuchte.txt",
+         {"Keywords recognised in the BOM file: contains \"enth\xC3\xA4lt:\", SubAssembly \"Unterbaugruppe\", Part "
+          "\"Teil\", SummaryOfParts \"Zusammenfassung der Teile der Baugruppe\""}},
+        {"/table/hoist.bom.1",
+         "/examples/hoist.txt",
+         {"Keywords recognised in the BOM file: SummaryOfParts \"All single parts of assembly\"",
+          "Layout recognised in the BOM file: cells separated by \"|\", quantity in column 2 \"Qty\", name in column 3 "
+          "\"Name\", no type column, block header \"Assembly *** %$name ***\""}},
+    };
+    for (const auto& c : cases) {
+        const std::string report = folder.file("report.txt");
+        const Result r = runCli(
+            {"--settings", none, "-s", "all", "-o", report, nativePath(TRELK_EXAMPLES + std::string(c.example))});
+        EXPECT_EQ(r.status, 0) << c.example;
+        for (const std::string& line : c.recognised)
+            EXPECT_NE(r.out.find("\n" + line + "\n"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("differs"), std::string::npos) << r.out;  // the export's own summary agrees
+        EXPECT_EQ(readFile(report), readFile(TRELK_TEST_DATA + std::string(c.report))) << c.example;
+    }
+}
+
 TEST(Cli, UsageErrorsGiveOneLineAndStatus2) {
     TempFolder folder;
     const std::vector<std::vector<std::string>> cases = {

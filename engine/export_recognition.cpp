@@ -368,6 +368,7 @@ private:
             else
                 cut.title[i] = 1;
         }
+        if (rowCount(cut) == 0) return;
         measureGaps(cut);
         // Quantities: a number in every row. Names: a word without blanks in every row.
         std::vector<int> quantities, names;

@@ -160,7 +160,7 @@ private:
         std::vector<uint8_t> rest;        // by line: the rest of a cut type word
         std::vector<std::string> restOf;  // by line of a row: the rest of its type word, if cut
         std::vector<size_t> gapToRow;     // by line: lines of text before the next row
-        // The names of the rows by name column, once asked for; cleared when the rows change.
+        // leadMembers by name column, once asked for; cleared when the rows change.
         mutable std::map<int, std::unordered_set<std::string_view>> members;
     };
 
@@ -292,7 +292,7 @@ private:
     }
 
     size_t headersNamed(const Cut& cut, int nameColumn) const {
-        const Names& members = memberNames(cut, nameColumn);
+        const Names& members = leadMembers(cut, nameColumn);
         size_t named = 0;
         for (size_t i = 0; i < norm_.size(); ++i)
             if (leads(cut, i))
@@ -304,17 +304,38 @@ private:
         return named;
     }
 
-    // The names in that column of the rows (views into the lines, which the recogniser keeps).
+    // The words of lines that lead rows which rows name in that column: the members that such a
+    // line may head the block of (views into the lines, which the recogniser keeps). Only the few
+    // words of those lines are kept, not every name of the file.
     using Names = std::unordered_set<std::string_view>;
-    const Names& memberNames(const Cut& cut, int nameColumn) const {
-        Names& names = cut.members[nameColumn];
-        if (!names.empty()) return names;
+    const Names& leadMembers(const Cut& cut, int nameColumn) const {
+        auto found = cut.members.find(nameColumn);
+        if (found != cut.members.end()) return found->second;
+        Names words;
+        for (size_t i = 0; i < norm_.size(); ++i)
+            if (leads(cut, i))
+                for (const std::string_view field : splitFields(norm_[i])) words.insert(field);
+        Names& members = cut.members[nameColumn];
         for (size_t i = 0; i < norm_.size(); ++i)
             if (cut.row[i]) {
                 const std::string_view name = cellAt(cells(cut, i), nameColumn);
-                if (!name.empty()) names.insert(name);
+                if (!name.empty() && words.count(name)) members.insert(name);
             }
-        return names;
+        return members;
+    }
+
+    // The different names in that column of the rows.
+    size_t distinctNames(const Cut& cut, int nameColumn) const {
+        Names names;
+        for (size_t i = 0; i < norm_.size(); ++i)
+            if (cut.row[i]) names.insert(cellAt(cells(cut, i), nameColumn));
+        return names.size();
+    }
+
+    bool anyName(const Cut& cut, int nameColumn) const {
+        for (size_t i = 0; i < norm_.size(); ++i)
+            if (cut.row[i] && !cellAt(cells(cut, i), nameColumn).empty()) return true;
+        return false;
     }
 
     // ----- Tables whose cells a byte separates.
@@ -389,7 +410,7 @@ private:
         std::tuple<size_t, bool, size_t> bestEvidence{0, false, 0};
         for (const int column : names) {
             const std::tuple<size_t, bool, size_t> evidence{headersNamed(cut, column), !isNumberColumn(cut, column),
-                                                            memberNames(cut, column).size()};
+                                                            distinctNames(cut, column)};
             if (nameColumn == 0 || evidence > bestEvidence) {
                 bestEvidence = evidence;
                 nameColumn = column;
@@ -486,9 +507,7 @@ private:
         columns.Separator = cut.separator;
         KeywordSet& keywords = r.found.keywords;
         keywords = inUse_;
-        const Names& members = memberNames(cut, name);
-        if (members.empty()) return std::nullopt;
-        if (!findHeaders(cut, members, r)) return std::nullopt;
+        if (!anyName(cut, name) || !findHeaders(cut, leadMembers(cut, name), r)) return std::nullopt;
         // The lines the header rule takes, and the names of their blocks.
         LineClassifier classifier(keywords, columns);
         std::unordered_set<std::string> blockNames;

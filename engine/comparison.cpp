@@ -357,48 +357,67 @@ private:
     }
 
     // The nearest changed assemblies above an assembly whose own lines are unchanged, as sorted
-    // unified numbers; each assembly is resolved once. A walk without recursion, so that a deep
-    // tree cannot exhaust the stack; an assembly met again on its own path (a cycle) adds nothing.
+    // unified numbers: every assembly that stops the search and is reached going up through
+    // carried lines and assemblies that do not. Reachability is the same for every assembly of a
+    // cycle, so the assemblies are resolved per strongly connected component (Tarjan's, without
+    // recursion so that a deep tree cannot exhaust the stack), each one once for all the rows.
     const std::vector<NameId>& viaAbove(NameId start) {
+        if (index_.empty()) {
+            index_.assign(names_.count(), kNone);
+            low_.assign(names_.count(), 0);
+            onStack_.assign(names_.count(), 0);
+        }
+        if (index_[start] != kNone) return via_[start];
         struct Frame {
             NameId u;
             size_t next, end;  // into carried_
-            std::vector<NameId> found;
-        };
-        auto frameOf = [this](NameId u) {
-            const auto range = linksOf(carried_, kSub, u);
-            return Frame{u,
-                         static_cast<size_t>(range.first - carried_.begin()),
-                         static_cast<size_t>(range.second - carried_.begin()),
-                         {}};
         };
         std::vector<Frame> frames;
-        if (!viaState_.count(start)) {
-            viaState_[start] = 1;
-            frames.push_back(frameOf(start));
-        }
+        std::vector<NameId> component;
+        auto enter = [&](NameId u) {
+            index_[u] = low_[u] = counter_++;
+            onStack_[u] = 1;
+            component.push_back(u);
+            const auto range = linksOf(carried_, kSub, u);
+            frames.push_back({u, static_cast<size_t>(range.first - carried_.begin()),
+                              static_cast<size_t>(range.second - carried_.begin())});
+        };
+        enter(start);
         while (!frames.empty()) {
             Frame& f = frames.back();
+            const NameId u = f.u;
             if (f.next != f.end) {
                 const NameId p = carried_[f.next++].parent;
-                if (stopsSearch(p)) {
-                    f.found.push_back(p);
-                } else if (!viaState_.count(p)) {
-                    viaState_[p] = 1;
-                    frames.push_back(frameOf(p));  // invalidates `f`
-                } else if (viaState_[p] == 2) {
-                    f.found.insert(f.found.end(), via_[p].begin(), via_[p].end());
-                }
+                if (stopsSearch(p)) continue;
+                if (index_[p] == kNone)
+                    enter(p);  // invalidates `f`
+                else if (onStack_[p])
+                    low_[u] = std::min(low_[u], index_[p]);
                 continue;
             }
-            std::vector<NameId> found = std::move(f.found);
+            frames.pop_back();
+            if (!frames.empty()) low_[frames.back().u] = std::min(low_[frames.back().u], low_[u]);
+            if (low_[u] != index_[u]) continue;
+            // u roots a component: what its members reach is what the component reaches.
+            const size_t first = std::find(component.rbegin(), component.rend(), u).base() - 1 - component.begin();
+            std::vector<NameId> found;
+            for (size_t i = first; i < component.size(); ++i) {
+                const auto range = linksOf(carried_, kSub, component[i]);
+                for (auto it = range.first; it != range.second; ++it) {
+                    const NameId p = it->parent;
+                    if (stopsSearch(p))
+                        found.push_back(p);
+                    else if (!onStack_[p])
+                        found.insert(found.end(), via_[p].begin(), via_[p].end());
+                }
+            }
             std::sort(found.begin(), found.end());
             found.erase(std::unique(found.begin(), found.end()), found.end());
-            const NameId u = f.u;
-            frames.pop_back();
-            viaState_[u] = 2;
-            via_[u] = std::move(found);
-            if (!frames.empty()) frames.back().found.insert(frames.back().found.end(), via_[u].begin(), via_[u].end());
+            for (size_t i = first; i < component.size(); ++i) {
+                onStack_[component[i]] = 0;
+                via_[component[i]] = found;
+            }
+            component.resize(first);
         }
         return via_[start];
     }
@@ -479,7 +498,11 @@ private:
     std::vector<Link> carried_;            // unchanged lines of reached blocks whose multiplier changed
     std::vector<LineChange> lineChanges_;  // every changed line
     FileNote repeatedMembers_[2];
-    std::unordered_map<NameId, uint8_t> viaState_;  // 1 on the walk's path, 2 resolved
+    // The search for the nearest changed assemblies: Tarjan's numbering, and what each assembly
+    // resolved reaches.
+    std::vector<uint32_t> index_, low_;
+    std::vector<uint8_t> onStack_;
+    uint32_t counter_ = 0;
     std::unordered_map<NameId, std::vector<NameId>> via_;
 };
 

@@ -41,53 +41,55 @@ bool allAscii(const BomStructure& bom) {
     return true;
 }
 
-// The names of both files numbered once: the same name (as bytes, after any conversion) gets the
-// same number in both. The base file's names keep their numbers; the other file's names that the
-// base lacks follow them.
+// The names of both files numbered once: the same name gets the same number in both. The base
+// file's names keep their numbers; the other file's names that the base lacks follow them.
 class UnifiedNames {
 public:
     UnifiedNames(const BomStructure& oldBom, const BomStructure& newBom, TextEncoding oldEncoding,
-                 TextEncoding newEncoding, std::deque<std::string>& converted)
-        : bom_{&oldBom, &newBom} {
+                 TextEncoding newEncoding, std::deque<std::string>& converted) {
         const bool oldAscii = allAscii(oldBom), newAscii = allAscii(newBom);
         convert_ = oldEncoding != newEncoding && !oldAscii && !newAscii;
-        // A Windows-1252 file's names are converted to match a UTF-8 one's; otherwise the new
-        // file's names are looked up among the old file's as they are.
+        // A Windows-1252 export and a UTF-8 one (older and newer releases of the CAD system): the
+        // Windows-1252 file's names are matched as UTF-8 where their bytes alone do not match.
         if (convert_) {
             encoding_ = TextEncoding::Utf8;
             converted_ = oldEncoding == TextEncoding::Windows1252 ? kOld : kNew;
         } else {
             encoding_ = newAscii ? oldEncoding : newEncoding;
         }
-        base_ = convert_ ? 1 - converted_ : kOld;
-        const int other = 1 - base_;
-        const BomStructure& base = *bom_[base_];
-        const BomStructure& more = *bom_[other];
-        const NameId baseCount = static_cast<NameId>(base.nameCount());
-        count_ = baseCount;
-        for (int side : {kOld, kNew}) {
-            toUnified_[side].assign(bom_[side]->nameCount(), kNone);
-            fromUnified_[side].assign(base.nameCount() + more.nameCount(), kNone);
+        const int base = convert_ ? 1 - converted_ : kOld, other = 1 - base;
+        const BomStructure& baseBom = base == kOld ? oldBom : newBom;
+        const BomStructure& otherBom = base == kOld ? newBom : oldBom;
+        count_ = static_cast<NameId>(baseBom.nameCount());
+        const size_t most = baseBom.nameCount() + otherBom.nameCount();
+        for (int side : {kOld, kNew}) fromUnified_[side].assign(most, kNone);
+        toUnified_[base].resize(baseBom.nameCount());
+        toUnified_[other].assign(otherBom.nameCount(), kNone);
+        names_.reserve(most);
+        for (NameId id = 0; id < count_; ++id) {
+            toUnified_[base][id] = fromUnified_[base][id] = id;
+            names_.push_back(baseBom.name(id));
         }
-        names_.reserve(base.nameCount() + more.nameCount());
-        for (NameId id = 0; id < baseCount; ++id) {
-            toUnified_[base_][id] = id;
-            fromUnified_[base_][id] = id;
-            names_.push_back(base.name(id));
-        }
-        for (NameId id = 0; id < more.nameCount(); ++id) {
-            std::string_view name = more.name(id);
+        auto match = [&](NameId id, NameId u) {
+            toUnified_[other][id] = u;
+            fromUnified_[other][u] = id;
+        };
+        for (NameId id = 0; id < otherBom.nameCount(); ++id)
+            if (const NameId u = baseBom.findName(otherBom.name(id)); u != kNone) match(id, u);
+        for (NameId id = 0; id < otherBom.nameCount(); ++id) {
+            if (toUnified_[other][id] != kNone) continue;
+            std::string_view name = otherBom.name(id);
             if (convert_) {
                 converted.push_back(windows1252ToUtf8(name));
                 name = converted.back();
+                const NameId u = baseBom.findName(name);
+                if (u != kNone && fromUnified_[other][u] == kNone) {
+                    match(id, u);
+                    continue;
+                }
             }
-            NameId u = base.findName(name);
-            if (u == kNone) {
-                u = count_++;
-                names_.push_back(name);
-            }
-            toUnified_[other][id] = u;
-            fromUnified_[other][u] = id;
+            names_.push_back(name);
+            match(id, count_++);
         }
         for (int side : {kOld, kNew}) fromUnified_[side].resize(count_);
     }
@@ -101,9 +103,8 @@ public:
     int convertedSide() const { return convert_ ? converted_ : -1; }
 
 private:
-    const BomStructure* bom_[2];
     bool convert_ = false;
-    int converted_ = kOld, base_ = kOld;
+    int converted_ = kOld;
     TextEncoding encoding_ = TextEncoding::Utf8;
     NameId count_ = 0;
     std::vector<std::string_view> names_;

@@ -6,7 +6,12 @@ namespace trelk::testing {
 
 ComparedTexts compareTexts(const std::string& oldText, const std::string& newText, const KeywordSet& keywords,
                            const ColumnLayout& columns, int64_t buildQuantity) {
-    TempFolder folder;
+    // One folder for all the comparisons of a test program, each file new: making and removing a
+    // folder, or writing a file over (which ext4 then flushes to disk), costs far more than the
+    // comparison.
+    static const TempFolder folder;
+    static int pair = 0;
+    ++pair;
     RunRequest request;
     request.keywords = keywords;
     request.columns = columns;
@@ -17,7 +22,7 @@ ComparedTexts compareTexts(const std::string& oldText, const std::string& newTex
     ComparedFile files[2];
     const std::string* texts[2] = {&oldText, &newText};
     for (int side : {0, 1}) {
-        request.bomFileName = folder.write(side == 0 ? "old.bom" : "new.bom", *texts[side]);
+        request.bomFileName = folder.write((side == 0 ? "old" : "new") + std::to_string(pair), *texts[side]);
         files[side].bomFileName = request.bomFileName;
         analyses[side] = analyse(
             request, [&](std::string_view line) { files[side].log.emplace_back(line); }, true);

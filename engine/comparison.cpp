@@ -126,8 +126,10 @@ SideTotals sideTotals(const Analysis& a, const UnifiedNames& names, int side) {
         t.total[k].assign(names.count(), Tally{});
         t.has[k].assign(names.count(), 0);
         const TotalsTable& table = k == kSub ? a.tables.assemblyTotals : a.tables.partTotals;
+        // The tables' names lie in the structure's store: their numbers are read, not looked up.
+        const NameStore& store = *a.tables.nameStore;
         for (size_t row = 0; row < table.count(); ++row) {
-            const NameId u = names.unified(side, bom.findName(table.names[row]));
+            const NameId u = names.unified(side, store.idOf(table.names[row]));
             t.total[k][u] = table.totals[row];
             t.has[k][u] = 1;
         }
@@ -243,9 +245,7 @@ private:
             if (hasBlock(kOld, u) || hasBlock(kNew, u)) assemblies.push_back(u);
         std::sort(assemblies.begin(), assemblies.end(), [this](NameId a, NameId b) { return nameLess(a, b); });
 
-        for (int side : {kOld, kNew})
-            for (int k : {kSub, kPart}) sum_[side][k].assign(names_.count(), 0);
-        present_.assign(names_.count(), 0);
+        slots_.assign(names_.count(), Slot{});
         std::vector<NameId> touched;
         for (const NameId a : assemblies) {
             for (int side : {kOld, kNew}) {
@@ -253,24 +253,26 @@ private:
                 const BomStructure& bom = *bom_[side];
                 const NameId id = names_.local(side, a);
                 bool repeated = false;
-                for (uint32_t e = bom.walkBegin(id); e < bom.walkEnd(id); ++e) {
+                const uint32_t end = bom.walkEnd(id);
+                for (uint32_t e = bom.walkBegin(id); e < end; ++e) {
+                    // The slots of the lines a little ahead are asked for now, so that their cache
+                    // misses overlap instead of coming one after the other.
+                    if (e + kAhead < end)
+                        __builtin_prefetch(&slots_[names_.unified(side, bom.items()[e + kAhead].item)]);
                     const BomItem& item = bom.items()[e];
                     const NameId m = names_.unified(side, item.item);
                     const int k = kindIndex(item.kind);
                     const uint8_t bit = static_cast<uint8_t>(1u << (side * 2 + k));
-                    if (present_[m] == 0) touched.push_back(m);
-                    repeated = repeated || (present_[m] & bit) != 0;
-                    present_[m] |= bit;
-                    sum_[side][k][m] += item.quantity;
+                    Slot& slot = slots_[m];
+                    if (slot.present == 0) touched.push_back(m);
+                    repeated = repeated || (slot.present & bit) != 0;
+                    slot.present |= bit;
+                    slot.sum[side][k] += item.quantity;
                 }
                 if (repeated) repeatedMembers_[side].add(names_.name(a));
             }
             compareMembers(a, touched);
-            for (const NameId m : touched) {
-                present_[m] = 0;
-                for (int side : {kOld, kNew})
-                    for (int k : {kSub, kPart}) sum_[side][k][m] = 0;
-            }
+            for (const NameId m : touched) slots_[m] = Slot{};
             touched.clear();
         }
         std::sort(direct_.begin(), direct_.end(), [this](const Link& x, const Link& y) {
@@ -288,45 +290,54 @@ private:
         return id != kNone && bom_[side]->hasBlock(id);
     }
 
-    bool listed(int side, int k, NameId m) const { return (present_[m] >> (side * 2 + k) & 1) != 0; }
+    bool listed(int side, int k, NameId m) const { return (slots_[m].present >> (side * 2 + k) & 1) != 0; }
 
     std::optional<int64_t> quantity(int side, int k, NameId m) const {
         if (!listed(side, k, m)) return std::nullopt;
-        return sum_[side][k][m];
+        return slots_[m].sum[side][k];
     }
 
-    void compareMembers(NameId a, std::vector<NameId>& touched) {
+    // The members of one assembly's block compared, in the order met: most blocks are as they were,
+    // and only the members that changed are sorted by name.
+    void compareMembers(NameId a, const std::vector<NameId>& touched) {
         const bool reached = t_[kOld].reached[a] || t_[kNew].reached[a];
-        AssemblyDifference diff;
-        diff.assembly = names_.name(a);
-        diff.block = !hasBlock(kOld, a)   ? BlockChange::Added
-                     : !hasBlock(kNew, a) ? BlockChange::Removed
-                                          : BlockChange::Changed;
-        std::sort(touched.begin(), touched.end(), [this](NameId x, NameId y) { return nameLess(x, y); });
+        changed_.clear();
         for (const NameId m : touched) {
-            const std::optional<int64_t> q[2][2] = {{quantity(kOld, kSub, m), quantity(kOld, kPart, m)},
-                                                    {quantity(kNew, kSub, m), quantity(kNew, kPart, m)}};
-            bool changed[2];
+            bool any = false;
             for (int k : {kSub, kPart}) {
-                changed[k] = q[kOld][k] != q[kNew][k];
-                if (!changed[k]) {
-                    if (q[kOld][k] && reached && multiplierChanged_[a]) carried_.push_back({m, uint8_t(k), a});
+                const std::optional<int64_t> before = quantity(kOld, k, m), after = quantity(kNew, k, m);
+                if (before == after) {
+                    if (before && reached && multiplierChanged_[a]) carried_.push_back({m, uint8_t(k), a});
                     continue;
                 }
                 if (reached) direct_.push_back({m, uint8_t(k), a});
-                lineChanges_.push_back({{m, uint8_t(k), a}, q[kOld][k], q[kNew][k]});
+                lineChanges_.push_back({{m, uint8_t(k), a}, before, after});
+                any = true;
             }
+            if (any) changed_.push_back(m);
+        }
+        AssemblyDifference diff;
+        diff.block = !hasBlock(kOld, a)   ? BlockChange::Added
+                     : !hasBlock(kNew, a) ? BlockChange::Removed
+                                          : BlockChange::Changed;
+        if (diff.block == BlockChange::Changed && changed_.empty()) return;
+        diff.assembly = names_.name(a);
+        std::sort(changed_.begin(), changed_.end(), [this](NameId x, NameId y) { return nameLess(x, y); });
+        for (const NameId m : changed_) {
+            const std::optional<int64_t> q[2][2] = {{quantity(kOld, kSub, m), quantity(kOld, kPart, m)},
+                                                    {quantity(kNew, kSub, m), quantity(kNew, kPart, m)}};
             // One type in the old block and the other in the new: a change of type.
+            bool retyped = false;
             for (int k : {kSub, kPart}) {
                 const int o = 1 - k;
                 if (q[kOld][k] && !q[kOld][o] && q[kNew][o] && !q[kNew][k]) {
                     diff.members.push_back(
                         {names_.name(m), MemberChange::Type, kKinds[k], kKinds[o], q[kOld][k], q[kNew][o]});
-                    changed[kSub] = changed[kPart] = false;
+                    retyped = true;
                 }
             }
             for (int k : {kSub, kPart}) {
-                if (!changed[k]) continue;
+                if (retyped || q[kOld][k] == q[kNew][k]) continue;
                 const MemberChange change = !q[kOld][k]   ? MemberChange::Added
                                             : !q[kNew][k] ? MemberChange::Removed
                                                           : MemberChange::Quantity;
@@ -334,7 +345,7 @@ private:
                                         q[kNew][k] ? kKinds[k] : ItemKind::None, q[kOld][k], q[kNew][k]});
             }
         }
-        if (diff.block != BlockChange::Changed || !diff.members.empty()) out_.assemblies.push_back(std::move(diff));
+        out_.assemblies.push_back(std::move(diff));
     }
 
     // The links of a member of the given type in a sorted list.
@@ -493,8 +504,15 @@ private:
     Tally build_;
     SideTotals t_[2];
     std::vector<uint8_t> multiplierChanged_;
-    std::vector<int64_t> sum_[2][2];
-    std::vector<uint8_t> present_;         // bit side * 2 + type: the member is listed in that block
+    // A member of the block being compared: its quantities summed per file and type, and whether
+    // it is listed (bit side * 2 + type). One slot per name, so that a line costs one cache miss.
+    struct Slot {
+        int64_t sum[2][2];
+        uint8_t present;
+    };
+    std::vector<Slot> slots_;
+    static constexpr uint32_t kAhead = 8;
+    std::vector<NameId> changed_;          // the changed members of the block being compared
     std::vector<Link> direct_;             // changed lines of reached blocks, by type, member, parent name
     std::vector<Link> carried_;            // unchanged lines of reached blocks whose multiplier changed
     std::vector<LineChange> lineChanges_;  // every changed line

@@ -163,12 +163,17 @@ struct LineChange {
     std::optional<int64_t> oldQuantity, newQuantity;
 };
 
-// Says once per file what the comparison made of it, naming up to three assemblies by name.
+// Says once per file what the comparison made of it, naming the first three assemblies by name.
 class FileNote {
 public:
     void add(std::string_view assembly) {
-        if (names_.size() < 3) names_.push_back(assembly);
         ++count_;
+        if (names_.size() < 3) {
+            names_.push_back(assembly);
+            return;
+        }
+        const auto last = std::max_element(names_.begin(), names_.end());
+        if (assembly < *last) *last = assembly;
     }
     void say(const std::string& text, const LogSink& log, std::vector<std::string>& kept) {
         if (count_ == 0) return;
@@ -218,7 +223,8 @@ public:
         FileNote again;
         std::vector<uint8_t> seen(bom_[side]->nameCount(), 0);
         for (const BomBlock& block : bom_[side]->blocks())
-            if (seen[block.assembly]++ == 1) again.add(names_.name(names_.unified(side, block.assembly)));
+            if (seen[block.assembly] < 2 && ++seen[block.assembly] == 2)
+                again.add(names_.name(names_.unified(side, block.assembly)));
         again.say("Assemblies with more than one block in " + file + " are compared by their first, as the totals are:",
                   log, kept);
         if (names_.convertedSide() == side) {

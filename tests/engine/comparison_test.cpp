@@ -28,6 +28,13 @@ std::vector<std::string> split(std::string_view text) {
     return parts;
 }
 
+// Five assemblies, each with a member listed twice and each with a second block, not in name order.
+constexpr const char* kRepeats =
+    "Assembly TOP contains:|1 Sub-Assembly D|1 Sub-Assembly D||Sub-Assembly D contains:|1 Part X|1 Part X||"
+    "Sub-Assembly C contains:|2 Part X|1 Part X||Sub-Assembly B contains:|1 Part X|1 Part X||"
+    "Sub-Assembly A contains:|1 Part X|1 Part X||Assembly TOP contains:||Sub-Assembly D contains:||"
+    "Sub-Assembly C contains:||Sub-Assembly B contains:||Sub-Assembly A contains:";
+
 TEST(Comparison, GivesEveryChangeWithItsCause) {
     const struct {
         const char* what;
@@ -115,6 +122,14 @@ TEST(Comparison, GivesEveryChangeWithItsCause) {
          "C",
          "Assembly TOP contains:|1 Sub-Assembly A||Sub-Assembly A contains:|1 Part B", 1, "main same",
          "Assemblies with more than one block in the old BOM file are compared by their first, as the totals are: A",
+         true},
+        {"notes name the first three assemblies by name", kRepeats, kRepeats, 1, "main same",
+         "Members listed more than once in one block of the old BOM file are summed: A, B, C and 2 more\n"
+         "Assemblies with more than one block in the old BOM file are compared by their first, as the totals are: "
+         "A, B, C and 2 more\n"
+         "Members listed more than once in one block of the new BOM file are summed: A, B, C and 2 more\n"
+         "Assemblies with more than one block in the new BOM file are compared by their first, as the totals are: "
+         "A, B, C and 2 more",
          true},
         {"Windows-1252 names matched with UTF-8 ones", "Assembly TOP contains:|2 Part \xC4XLE|1 Part \xE9TRIER",
          "Assembly TOP contains:|3 Part \xC3\x84XLE|1 Part \xC3\xA9TRIER", 1,

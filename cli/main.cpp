@@ -8,6 +8,7 @@
 #include "cli/console_host.h"
 #include "cli/output_options.h"
 #include "cli/section_list.h"
+#include "engine/comparison_run.h"
 #include "engine/file_system.h"
 #include "engine/line_classifier.h"
 #include "engine/processing_run.h"
@@ -20,6 +21,10 @@ namespace {
 constexpr int kExitReportStored = 0;
 constexpr int kExitRunProblem = 1;
 constexpr int kExitUsage = 2;
+// A comparison exits as diff and cmp do.
+constexpr int kExitSame = 0;
+constexpr int kExitDifferent = 1;
+constexpr int kExitTrouble = 2;
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "trelk-cli: %s. Try 'trelk-cli --help'.\n", message.c_str());
@@ -39,7 +44,8 @@ int main(int argc, char** argv) {
         "Multiplies the quantities of a Pro/E BOM export out through the assembly tree, lists where\n"
         "every part and sub-assembly is used and writes the Trelk report.",
         "trelk-cli");
-    std::string bomFile, output, sections, settingsFile, format = "report", build = "1", columns, separator, header;
+    std::string bomFile, output, sections, settingsFile, format = "report", build = "1", columns, separator, header,
+                                                         oldBomFile;
     bool openReport = false, quiet = false, strict = false;
     app.add_option("BOMFILE", bomFile, "The BOM file exported by the CAD system")->required();
     app.add_option("-o,--output", output,
@@ -77,13 +83,19 @@ int main(int argc, char** argv) {
                    "for example 'Assembly *** %$name ***'. Default: the settings file's, else a line\n"
                    "that ends with the contains keyword")
         ->type_name("PATTERN");
+    app.add_option("--compare", oldBomFile,
+                   "Compare OLD, an earlier export of the same product, with BOMFILE: what changed\n"
+                   "in every assembly's block and in every total. Exit status 0 when they agree,\n"
+                   "1 when they differ, 2 on trouble. Default output: Trelk-compare.txt,\n"
+                   "Trelk-compare.json or the folder Trelk-compare in the application folder")
+        ->type_name("OLD");
     app.add_flag("--open", openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", quiet, "No log lines");
     app.add_flag("--strict", strict,
                  "Exit status 1 when the totals differ from the export's own summary\n"
                  "of parts (the report is written all the same)");
     app.set_version_flag("--version", "trelk-cli " TRELK_VERSION_STRING);
-    app.footer(trelk::kOutputHelp);
+    app.footer(std::string(trelk::kOutputHelp) + "\n\n" + trelk::kComparisonHelp);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -119,6 +131,8 @@ int main(int argc, char** argv) {
     if (toStandardOutput) output.clear();
     if (!settingsFile.empty() && !trelk::isExistingFile(settingsFile))
         return usageError("settings file '" + settingsFile + "' not found");
+    const bool comparing = app.count("--compare") > 0;
+    if (comparing && strict) return usageError("--strict does not go with --compare");
 
     // The report needs the application folder, made when missing; the settings file alone is
     // only looked for there.
@@ -157,6 +171,15 @@ int main(int argc, char** argv) {
     static char outputBuffer[1 << 16];
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
     trelk::ConsoleHost host(quiet, openReport && !toStandardOutput, toStandardOutput);
+    if (comparing) {
+        trelk::ComparisonRequest comparison;
+        comparison.oldBomFileName = oldBomFile;
+        comparison.run = request;
+        const trelk::ComparisonOutcome outcome = trelk::runComparison(comparison, host);
+        std::fflush(stdout);
+        if (!outcome.compared()) return kExitTrouble;
+        return outcome.agree ? kExitSame : kExitDifferent;
+    }
     const trelk::RunOutcome outcome = trelk::runProcessing(request, host);
     std::fflush(stdout);
     if (strict && outcome.summaryDifferences > 0) return kExitRunProblem;

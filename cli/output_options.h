@@ -28,6 +28,19 @@ inline constexpr const char* kOutputHelp =
     "bytes are valid UTF-8, else Windows-1252. --build multiplies totals and path quantities, not\n"
     "the where-used quantities.";
 
+// The end of --help for --compare: what the comparison writes.
+inline constexpr const char* kComparisonHelp =
+    "With --compare OLD BOMFILE both files are read by the same settings and options and compared:\n"
+    "the report lists, for every assembly whose block differs, the members added, removed, with\n"
+    "another quantity or another type; then every total that differs, old -> new, the difference\n"
+    "and whether it changed directly (a block lists it with another quantity, or it was added or\n"
+    "removed) or indirectly (only an assembly above it changed, named after via); with the\n"
+    "where-used sections, every changed line by member. --sections chooses among the summaries and\n"
+    "where-used lists of the report only. --format csv writes compared-files.csv,\n"
+    "compared-log.csv, block-changes.csv, assembly-total-changes.csv, part-total-changes.csv,\n"
+    "assembly-where-used-changes.csv and part-where-used-changes.csv; --format json one document\n"
+    "with format \"trelk-comparison\", version 1.";
+
 // "report", "csv" or "json". Gives nothing for another word and says why in `error`.
 std::optional<ReportFormat> parseReportFormat(const std::string& word, std::string& error);
 

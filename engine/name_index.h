@@ -62,6 +62,10 @@ public:
         return std::string_view(bytes_.data() + place + kHead, field(place + 4));
     }
     NameId id(uint32_t place) const { return field(place); }
+    // The number of a name as this store handed it out (a view from name(place)), without a lookup.
+    NameId idOf(std::string_view stored) const {
+        return field(static_cast<uint32_t>(stored.data() - kHead - bytes_.data()));
+    }
     const char* at(uint32_t place) const { return bytes_.data() + place; }
 
     uint32_t add(NameId id, std::string_view name) {

@@ -5,20 +5,23 @@
 #   trelk-cli with all five sections, the literal reading of the algorithm (capped), wc -l, their
 #   ratios, and trelk-cli's peak memory.
 # Where the literal run finishes, its report and log must equal trelk-cli's byte for byte.
+# The workload C1 is a comparison: W1 against an edited copy of it (quantities changed at every
+# level, lines removed), trelk-cli --compare beside the two single runs it stands for; it gets a
+# table of its own.
 #
-#   scripts/benchmark.sh [-r RUNS] [-c CAP_SECONDS] [-w W1,W2,W3,W4]
+#   scripts/benchmark.sh [-r RUNS] [-c CAP_SECONDS] [-w W1,W2,W3,W4,C1]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=5
 cap=60
-workloads=W1,W2,W3,W4
+workloads=W1,W2,W3,W4,C1
 while getopts "r:c:w:h" opt; do
   case "$opt" in
     r) runs=$OPTARG ;;
     c) cap=$OPTARG ;;
     w) workloads=$OPTARG ;;
-    *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    *) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
   esac
 done
 
@@ -51,8 +54,43 @@ ms() { awk -v s="$1" 'BEGIN { v = s * 1000; printf(v < 10 ? "%.2f ms" : v < 100 
 run_trelk() { "$cli" --settings "$work/defaults.ini" -s all -o "$work/$1.trelk.txt" "$work/$1.bom" >"$work/$1.trelk.log"; }
 run_wc() { wc -l "$work/$1.bom" >/dev/null; }
 
+# W1 edited as an engineering change edits it: in the blocks (not in the export's own summary),
+# every 4999th item line gets the quantity 9 and every 7919th goes.
+edit_w1() {
+  awk '/^Summary of parts/ { summary = 1 }
+       !summary && /^   [0-9]+ +(Part|Sub-Assembly) / {
+         if (++n % 7919 == 0) next
+         if (n % 4999 == 0) sub(/^   [0-9]+/, "   9")
+       }
+       { print }' "$1" >"$2"
+}
+run_compare() {
+  "$cli" --settings "$work/defaults.ini" --compare "$work/$1.old.bom" -o "$work/$1.compare.txt" "$work/$1.bom" \
+    >"$work/$1.compare.log" || [ $? = 1 ]
+}
+run_single() { "$cli" --settings "$work/defaults.ini" -s all -o "$work/$1.trelk.txt" "$work/$1.bom" >/dev/null; }
+run_two() { run_single "$1" && "$cli" --settings "$work/defaults.ini" -s all -o "$work/$1.trelk.txt" "$work/$1.old.bom" >/dev/null; }
+
 rows=()
+compare_rows=()
 for w in ${workloads//,/ }; do
+  if [ "$w" = C1 ]; then
+    echo "Generating $w: W1 and an edited copy ..." >&2
+    "$bomgen" W1 -o "$work/$w.old.bom"
+    edit_w1 "$work/$w.old.bom" "$work/$w.bom"
+    run_compare "$w"  # once to warm the page cache, and for its figures below
+    changes=$(awk -F': ' '/^BOM files differ/ { print $2 }' "$work/$w.compare.log")
+    echo "Timing $w: trelk-cli --compare and the two single runs, $runs runs each ..." >&2
+    compare_s=$(for _ in $(seq "$runs"); do elapsed run_compare "$w"; done | median)
+    two_s=$(for _ in $(seq "$runs"); do elapsed run_two "$w"; done | median)
+    peak_kb=$({ /usr/bin/time -f %M "$cli" --settings "$work/defaults.ini" --compare "$work/$w.old.bom" \
+                  -o "$work/$w.compare.txt" "$work/$w.bom" 2>&1 >/dev/null || true; } | tail -1)
+    mb=$(awk -v a="$(stat -c %s "$work/$w.old.bom")" -v b="$(stat -c %s "$work/$w.bom")" 'BEGIN { printf "%.1f + %.1f", a / 1e6, b / 1e6 }')
+    ratio=$(awk -v c="$compare_s" -v t="$two_s" 'BEGIN { printf "%.2fx", c / t }')
+    compare_rows+=("$w|$mb|$changes|$(ms "$compare_s")|$(ms "$two_s")|$ratio|$(awk -v k="$peak_kb" 'BEGIN { printf "%.0f MB", k * 1024 / 1e6 }')")
+    rm -f "$work/$w".*
+    continue
+  fi
   echo "Generating $w ..." >&2
   "$bomgen" "$w" -o "$work/$w.bom"
   bytes=$(stat -c %s "$work/$w.bom")
@@ -96,10 +134,7 @@ done
 echo
 echo "Trelk benchmark, $(date -u +%Y-%m-%d), $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo);" \
      "median of $runs runs (trelk-cli, wc -l), literal run once"
-{
-  echo "workload|lines|MB|trelk-cli -s all|literal|wc -l|trelk/wc|literal/trelk|trelk peak memory"
-  printf '%s\n' "${rows[@]}"
-} | awk -F'|' '
+table() { awk -F'|' '
   { for (i = 1; i <= NF; ++i) { cell[NR, i] = $i; if (length($i) > width[i]) width[i] = length($i) } cols = NF; n = NR }
   END {
     for (r = 1; r <= n; ++r) {
@@ -108,4 +143,17 @@ echo "Trelk benchmark, $(date -u +%Y-%m-%d), $(nproc) cores, $(awk -F': ' '/mode
       print line
       if (r == 1) { line = "|"; for (i = 1; i <= cols; ++i) { d = ""; for (k = 0; k < width[i] + 2; ++k) d = d "-"; line = line d "|" } print line }
     }
-  }'
+  }'; }
+if [ "${#rows[@]}" -gt 0 ]; then
+  {
+    echo "workload|lines|MB|trelk-cli -s all|literal|wc -l|trelk/wc|literal/trelk|trelk peak memory"
+    printf '%s\n' "${rows[@]}"
+  } | table
+fi
+if [ "${#compare_rows[@]}" -gt 0 ]; then
+  echo
+  {
+    echo "workload|MB old + new|changes|trelk-cli --compare|two runs -s all|compare/two runs|compare peak memory"
+    printf '%s\n' "${compare_rows[@]}"
+  } | table
+fi

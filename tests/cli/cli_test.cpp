@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 
 #include "engine/file_system.h"
@@ -304,6 +305,67 @@ TEST(Cli, BuildQuantityMultipliesTheTotalsOfTheReport) {
               std::string::npos)
         << r.out;
     EXPECT_NE(readFile(report).find("9223372036854775807   BOLT_M6\r\n"), std::string::npos);
+}
+
+const std::string kGearbox = nativePath(TRELK_TEST_DATA "/../../examples/gearbox.bom.1");
+const std::string kGearboxRevB = nativePath(TRELK_TEST_DATA "/../../examples/gearbox-rev-b.bom.1");
+
+// The shipped pair: a sub-assembly's quantity changed, and what that does below it.
+TEST(CliCompare, WritesTheReportOfTheExamplePair) {
+    TempFolder folder;
+    const std::string report = folder.file("compare.txt");
+    const Result r = runCli({"--compare", kGearbox, "-s", "all", "-o", report, kGearboxRevB});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.out.find("\nBOM files differ: 5 changed blocks, 15 changed totals\nResults stored in file:\n" + report),
+              std::string::npos)
+        << r.out;
+    // The report names the files as they were given.
+    std::string text = readFile(report);
+    for (const auto& [given, shown] : {std::pair{kGearbox, std::string("examples/gearbox.bom.1")},
+                                       std::pair{kGearboxRevB, std::string("examples/gearbox-rev-b.bom.1")}})
+        text.replace(text.find(given), given.size(), shown);
+    EXPECT_EQ(text, readFile(TRELK_TEST_DATA "/gearbox-compare.txt"));
+}
+
+TEST(CliCompare, ExitsAsDiffDoes) {
+    TempFolder folder;
+    const std::string report = folder.file("r.txt");
+    const std::string empty = folder.write("empty.bom", "one line");
+    const std::string noBlock = folder.write("noblock.bom", "BOM\r\n   1  Part  X\r\n");
+    const std::string underAFile = folder.write("plain", "") + kPathSeparator + "r.txt";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string lastOut;
+    } cases[] = {
+        {{"--compare", kGearbox, kGearbox}, 0, report},
+        {{"--compare", kTopAsm, kGearbox}, 1, report},
+        {{"-q", "--compare", kGearbox, kGearboxRevB}, 1, ""},
+        {{"--compare", folder.file("missing.bom"), kGearbox}, 2, "BOM input file not found!"},
+        {{"--compare", kGearbox, empty}, 2, "BOM input file seems to be empty!"},
+        {{"--compare", noBlock, kGearbox}, 2, "BOM input file holds no assembly block!"},
+        {{"--compare", kGearbox, "-o", underAFile, kGearbox}, 2, underAFile},
+        {{"-q", "--compare", kGearbox, folder.file("missing.bom")}, 2, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        if (std::find(args.begin(), args.end(), "-o") == args.end()) args.insert(args.begin(), {"-o", report});
+        const Result r = runCli(args);
+        EXPECT_EQ(r.status, c.status) << args[3];
+        const size_t lastLine = r.out.rfind('\n', r.out.size() < 2 ? 0 : r.out.size() - 2);
+        EXPECT_EQ(r.out.empty() ? "" : r.out.substr(lastLine == std::string::npos ? 0 : lastLine + 1),
+                  c.lastOut.empty() ? "" : c.lastOut + "\n")
+            << r.out;
+        EXPECT_EQ(r.err, "");
+    }
+    for (const std::vector<std::string>& usage : {std::vector<std::string>{"--compare", kGearbox},
+                                                  {"--compare", kGearbox, "--strict", kGearbox},
+                                                  {"--compare", kGearbox, "-f", "csv", "-o", "-", kGearbox},
+                                                  {kGearbox, "--compare"}}) {
+        const Result r = runCli(usage);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err.find("trelk-cli: "), 0u) << r.err;
+    }
 }
 
 #ifndef _WIN32

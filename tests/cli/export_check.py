@@ -188,6 +188,42 @@ class Exports(unittest.TestCase):
                                                "Path quantity out of range: abnormal error! - P",
                                                "Path quantity out of range: abnormal error! - N"])
 
+    def test_comparison_tables_and_document_agree(self):
+        """--compare: the CSV tables and the JSON document hold the same rows, in either encoding."""
+        edited = [line.replace("     2 Sub-Assembly  FRAME", "     3 Sub-Assembly  FRAME") for line in BOM_LINES]
+        tables = {  # CSV file -> JSON key; the JSON rows' keys are the CSV columns
+            "block-changes.csv": "blockChanges", "assembly-total-changes.csv": "assemblyTotalChanges",
+            "part-total-changes.csv": "partTotalChanges",
+            "assembly-where-used-changes.csv": "assemblyWhereUsedChanges",
+            "part-where-used-changes.csv": "partWhereUsedChanges"}
+        as_csv = lambda v: "" if v is None else " ".join(v) if isinstance(v, list) else str(v)
+        for (old_front, old_codec, _), (new_front, new_codec, _) in (
+                (VARIANTS["UTF-8 with the mark"],) * 2, (VARIANTS["Windows-1252"],) * 2,
+                (VARIANTS["Windows-1252"], VARIANTS["UTF-8 without the mark"])):
+            with self.subTest(old=old_codec, new=new_codec):
+                old = self.write_bom(old_front, old_codec)
+                os.rename(old, old + ".old")
+                new = self.write_bom(new_front, new_codec, edited)
+                out = os.path.join(self.folder.name, "compared")
+                self.assertEqual(run("--compare", old + ".old", "-f", "csv", "-o", out, new).returncode, 1)
+                r = run("--compare", old + ".old", "-f", "json", "-o", "-", new)
+                self.assertEqual(r.returncode, 1, r.stderr)
+                document = json.loads(r.stdout.decode("utf-8"))
+                self.assertEqual((document["format"], document["version"], document["agree"]),
+                                 ("trelk-comparison", 1, False))
+                self.assertEqual(sorted(os.listdir(out)), sorted(list(tables) + ["compared-files.csv",
+                                                                                   "compared-log.csv"]))
+                codec = "utf-8" if "utf-8" in (old_codec, new_codec) else "cp1252"
+                for name, key in tables.items():
+                    header, rows = self.read_csv(os.path.join(out, name), codec)
+                    self.assertEqual([[as_csv(row[k]) for k in header] for row in document[key]], rows, name)
+                # The self-containing frame is one more per gearbox: its rail changes through it.
+                self.assertIn({"name": "RAIL", "oldTotal": 4, "newTotal": 6, "difference": 2, "cause": "indirect",
+                               "changedIn": [], "via": ["FRAME\"X\""]}, document["partTotalChanges"])
+                # Names beyond ASCII are matched across the encodings: only TOP's line changed.
+                self.assertEqual([(r["assembly"], r["name"]) for r in document["blockChanges"]],
+                                 [(MAIN, "FRAME\"X\"")])
+
 if __name__ == "__main__":
     CLI = sys.argv.pop(1)
     unittest.main(verbosity=1)

@@ -188,6 +188,81 @@ RandomBom randomBom(uint64_t seed, const RandomBomShape& shape) {
     return bom;
 }
 
+std::string randomEdit(const RandomBom& bom, uint64_t seed) {
+    Dice dice(seed * 7919 + 1);
+    // The lines with their ends: a segment ends after an LF, or after a CR that no LF follows.
+    std::vector<std::string> lines;
+    const std::string& text = bom.text;
+    size_t from = 0;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
+            lines.push_back(text.substr(from, i + 1 - from));
+            from = i + 1;
+        }
+    if (from < text.size()) lines.push_back(text.substr(from));
+    if (lines.empty() || dice.chance(8)) return text;
+
+    auto any = [&]() { return static_cast<size_t>(dice.upTo(static_cast<int>(lines.size()) - 1)); };
+    // The line without its end, and its end.
+    auto split = [](const std::string& line) {
+        size_t end = line.size();
+        while (end > 0 && (line[end - 1] == '\r' || line[end - 1] == '\n')) --end;
+        return std::pair{line.substr(0, end), line.substr(end)};
+    };
+    // The blank-separated words equal to one keyword become the other.
+    auto retype = [&](std::string& line) {
+        const std::string& a = bom.keywords.Part;
+        const std::string& b = bom.keywords.SubAssembly;
+        auto [body, end] = split(line);
+        std::string out;
+        size_t i = 0;
+        while (i < body.size()) {
+            const size_t j = std::min(body.find(' ', i), body.size());
+            const std::string word = body.substr(i, j - i);
+            out += word == a && !a.empty() ? b : word == b && !b.empty() ? a : word;
+            if (j < body.size()) out += ' ';
+            i = j + 1;
+        }
+        line = out + end;
+    };
+    // The first run of digits becomes another number.
+    auto requantify = [&](std::string& line) {
+        const size_t d = line.find_first_of("0123456789");
+        if (d == std::string::npos) return;
+        const size_t e = std::min(line.find_first_not_of("0123456789", d), line.size());
+        line.replace(d, e - d, std::to_string(dice.upTo(12)));
+    };
+    const int edits = 1 + dice.upTo(5);
+    for (int n = 0; n < edits && !lines.empty(); ++n) {
+        const size_t at = any();
+        switch (dice.upTo(5)) {
+        case 0: requantify(lines[at]); break;
+        case 1: retype(lines[at]); break;
+        case 2: lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at)); break;
+        case 3: {
+            const std::string repeated = lines[at];
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), repeated);
+            break;
+        }
+        case 4: {
+            const std::string moved = lines[at];
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lines.empty() ? 0 : any()), moved);
+            break;
+        }
+        default: {
+            std::string added = lines[any()];
+            requantify(added);
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(any()), added);
+            break;
+        }
+        }
+    }
+    std::string edited;
+    for (const std::string& line : lines) edited += line;
+    return edited;
+}
+
 std::string visible(std::string_view text) {
     static const char* const hex = "0123456789ABCDEF";
     std::string shown;

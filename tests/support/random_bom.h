@@ -32,6 +32,12 @@ struct RandomBomShape {
 
 RandomBom randomBom(uint64_t seed, const RandomBomShape& shape = RandomBomShape());
 
+// A later export of the same product: the text edited at random, line by line, as engineering
+// changes and a careless hand would: quantities changed, types swapped, lines removed, repeated,
+// and moved to other places (a sub-assembly under another parent, a block split), new lines.
+// Sometimes nothing changes at all.
+std::string randomEdit(const RandomBom& bom, uint64_t seed);
+
 // The text with control and high bytes made visible, for failure messages.
 std::string visible(std::string_view text);
 

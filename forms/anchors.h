@@ -13,7 +13,7 @@ namespace trelk {
 // Where a control recorded at `recordedControl` in a parent client area of `recordedParent`
 // goes in a client area of `currentParent`. Single-precision arithmetic throughout; the width
 // and height are rounded from the unrounded edge differences.
-Placement anchoredPlacement(const AnchorSpec& anchors, const RECT& recordedControl, SIZE recordedParent,
+Placement anchoredPlacement(const Anchors& anchors, const RECT& recordedControl, SIZE recordedParent,
                             SIZE currentParent);
 
 // EnumChildWindows callbacks of the form's WM_SIZE handling; both always continue.

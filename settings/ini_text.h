@@ -1,4 +1,4 @@
-// The profile rules on a file's text, shared by the portable profile layer and the key scan.
+// The profile rules on a file's text, as the profile layer reads and writes it.
 #pragma once
 
 #include <string>

@@ -61,16 +61,4 @@ HWND createTestForm() {
 
 HWND control(HWND form, int id) { return GetDlgItem(form, id); }
 
-void pumpMessages(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    do {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(1);
-    } while (GetTickCount() - start < milliseconds);
-}
-
 }  // namespace trelk::test

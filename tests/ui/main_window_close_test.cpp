@@ -46,24 +46,25 @@ const std::string kExpectedSettings =
     "Width_MainForm= 700\r\nHeight_MainForm= 520\r\nX_MainForm= 40\r\nY_MainForm= 60\r\n"
     "[Columns]\r\nQuantity= 1\r\nType= 2\r\nName=-1\r\n";
 
-std::string expectedSettings() { return kExpectedSettings; }
-
-TEST_F(MainWindowCloseTest, TheExitButtonSavesOnce) {
-    closeBy([](HWND main) {
-        SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_EXIT, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(main, MAIN_EXIT)));
-    });
-    EXPECT_EQ(trelk::testing::readFile(settingsFile()), expectedSettings());
-}
-
-TEST_F(MainWindowCloseTest, TheExitMenuSavesOnce) {
-    closeBy([](HWND main) { SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_EXIT, 0), 0); });
-    EXPECT_EQ(trelk::testing::readFile(settingsFile()), expectedSettings());
-}
-
-TEST_F(MainWindowCloseTest, TheCloseBoxSavesOnce) {
-    closeBy([](HWND main) { SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0); });
-    EXPECT_EQ(trelk::testing::readFile(settingsFile()), expectedSettings());
+TEST_F(MainWindowCloseTest, EveryWayOfClosingSavesOnce) {
+    const struct {
+        const char* way;
+        void (*how)(HWND main);
+    } ways[] = {
+        {"the Exit button",
+         [](HWND main) {
+             SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_EXIT, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(GetDlgItem(main, MAIN_EXIT)));
+         }},
+        {"the Exit menu", [](HWND main) { SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_EXIT, 0), 0); }},
+        {"the close box", [](HWND main) { SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        DeleteFileA(settingsFile().c_str());
+        closeBy(w.how);
+        EXPECT_EQ(trelk::testing::readFile(settingsFile()), kExpectedSettings);
+    }
 }
 
 TEST_F(MainWindowCloseTest, TheNextStartFindsWhatTheCloseSaved) {

@@ -81,12 +81,12 @@ std::array<std::string, 4> splitAnchorFields(std::string_view text) {
     return fields;
 }
 
-std::optional<AnchorSpec> parseAnchorSpec(std::string_view text) {
+std::optional<Anchors> parseAnchorText(std::string_view text) {
     if (text.size() < 7) return std::nullopt;
     const std::array<std::string, 4> fields = splitAnchorFields(text);
-    AnchorSpec spec;
-    for (size_t i = 0; i < fields.size(); ++i) spec.edges[i] = parseEdgeAnchor(fields[i]);
-    return spec;
+    Anchors anchors;
+    for (size_t i = 0; i < fields.size(); ++i) anchors.edges[i] = parseEdgeAnchor(fields[i]);
+    return anchors;
 }
 
 int roundHalfToEven(float value) {
@@ -96,7 +96,7 @@ int roundHalfToEven(float value) {
     return static_cast<int>(rounded);
 }
 
-Placement placeAnchored(const AnchorSpec& anchors, const Edges& recordedControl, Extent recordedParent,
+Placement placeAnchored(const Anchors& anchors, const Edges& recordedControl, Extent recordedParent,
                         Extent currentParent) {
     const float recordedWidth = static_cast<float>(recordedParent.width);
     const float recordedHeight = static_cast<float>(recordedParent.height);

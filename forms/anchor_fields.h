@@ -23,10 +23,10 @@ EdgeAnchor parseEdgeAnchor(std::string_view field);
 // Left, top, right and bottom, from a text such as "FL,FT,FR,FB" (any case). Fields are
 // comma-separated; blanks around a field and double quotes around it are dropped; a missing
 // field is empty. nullopt for a text shorter than 7 characters, which means "no anchoring".
-struct AnchorSpec {
+struct Anchors {
     std::array<EdgeAnchor, 4> edges;
 };
-std::optional<AnchorSpec> parseAnchorSpec(std::string_view text);
+std::optional<Anchors> parseAnchorText(std::string_view text);
 std::array<std::string, 4> splitAnchorFields(std::string_view text);
 
 // Nearest integer, halves to the even neighbour (110.5 -> 110, 111.5 -> 112).
@@ -45,7 +45,7 @@ struct Extent {
 // Where a control recorded at `recordedControl` in a parent client area of `recordedParent`
 // goes in a client area of `currentParent`. Single-precision arithmetic throughout; the width
 // and height are rounded from the unrounded edge differences.
-Placement placeAnchored(const AnchorSpec& anchors, const Edges& recordedControl, Extent recordedParent,
+Placement placeAnchored(const Anchors& anchors, const Edges& recordedControl, Extent recordedParent,
                         Extent currentParent);
 
 }  // namespace trelk

@@ -4,7 +4,7 @@
 
 namespace trelk {
 
-Placement anchoredPlacement(const AnchorSpec& anchors, const RECT& recordedControl, SIZE recordedParent,
+Placement anchoredPlacement(const Anchors& anchors, const RECT& recordedControl, SIZE recordedParent,
                             SIZE currentParent) {
     return placeAnchored(
         anchors, Edges{recordedControl.left, recordedControl.top, recordedControl.right, recordedControl.bottom},
@@ -25,7 +25,7 @@ BOOL CALLBACK captureGeometry(HWND window, LPARAM) {
 BOOL CALLBACK applyAnchors(HWND window, LPARAM) {
     const WindowRecord* record = windowRecord(window);
     if (!record || !record->geometryCaptured) return TRUE;
-    const std::optional<AnchorSpec> anchors = parseAnchorSpec(record->anchor);
+    const std::optional<Anchors> anchors = parseAnchorText(record->anchor);
     if (!anchors) return TRUE;
     RECT client;
     GetClientRect(GetParent(window), &client);

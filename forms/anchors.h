@@ -1,7 +1,9 @@
 // Anchor layout: when a form is resized, each control with an anchor text moves its four
 // edges by fixed margins, by a share of the growth, or in proportion to the parent.
-// Every layout is computed from the geometry recorded once at the form's first WM_SIZE after
-// the control was set up, so repeated resizing never accumulates rounding errors.
+// Every layout is computed from each control's geometry recorded once: when the form calls
+// captureAnchorGeometry, or else at the first WM_SIZE the form gets after the control was set
+// up (the form records before it applies the anchors). Repeated resizing therefore never
+// accumulates rounding errors.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +15,7 @@ namespace trelk {
 // Where a control recorded at `recordedControl` in a parent client area of `recordedParent`
 // goes in a client area of `currentParent`. Single-precision arithmetic throughout; the width
 // and height are rounded from the unrounded edge differences.
-Placement anchoredPlacement(const AnchorSpec& anchors, const RECT& recordedControl, SIZE recordedParent,
+Placement anchoredPlacement(const Anchors& anchors, const RECT& recordedControl, SIZE recordedParent,
                             SIZE currentParent);
 
 // EnumChildWindows callbacks of the form's WM_SIZE handling; both always continue.

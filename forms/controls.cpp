@@ -30,17 +30,17 @@ std::string getTag(HWND window, const char* property) {
     return block ? std::string(block) : std::string();
 }
 
-void giveFont(HWND control, WindowRecord& record, const char* fontSpec) {
+void giveFont(HWND control, WindowRecord& record, const char* fontText) {
     const std::string className = upperCaseClassName(control);
-    const std::string_view spec = fontSpec ? fontSpec : "";
+    const std::string_view text = fontText ? fontText : "";
     HFONT font;
     if (className == "SYSIPADDRESS32") {
         // The IP address control keeps a font of its own rather than one from the cache.
-        const FontSpec fields = parseFontSpec(spec);
+        const FontFields fields = parseFontText(text);
         font = makeFont(fields.faceName.c_str(), fields.height, fields.weight, fields.italic, fields.underline,
                         fields.strikeOut);
     } else {
-        font = fontFromSpec(spec);
+        font = fontFromText(text);
     }
     record.font = font;
     if (!font) return;
@@ -71,7 +71,7 @@ WindowRecord* setupControl(HWND control, const ControlSetup& setup) {
         record->previousProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(setup.subclassProc)));
     }
-    if (setup.setFont == 1) giveFont(control, *record, setup.fontSpec);
+    if (setup.setFont == 1) giveFont(control, *record, setup.fontText);
 
     record->controlIndex = setup.controlIndex;
     record->isForm = 0;
@@ -174,8 +174,8 @@ HWND createControl(HWND form, const ControlRow& row, WindowRecord** record, WNDP
     if (!control) return nullptr;
     ControlSetup setup;
     setup.subclassProc = subclassProc;
-    setup.setFont = row.fontSpec && *row.fontSpec ? 1 : 0;
-    setup.fontSpec = row.fontSpec;
+    setup.setFont = row.fontText && *row.fontText ? 1 : 0;
+    setup.fontText = row.fontText;
     setup.controlIndex = controlIndex;
     setup.useColors = row.useColors;
     setup.fgIsSystem = row.fgIsSystem;

@@ -25,8 +25,8 @@ LRESULT CALLBACK controlSubclassProc(HWND control, UINT message, WPARAM wParam, 
 struct ControlSetup {
     int subclass = 1;  // exactly 1: subclassProc becomes the control's window procedure
     WNDPROC subclassProc = controlSubclassProc;
-    int setFont = 0;  // exactly 1: the control gets the font of fontSpec
-    const char* fontSpec = "";
+    int setFont = 0;  // exactly 1: the control gets the font of fontText
+    const char* fontText = "";
     int controlIndex = 0;  // passed to the form's handlers for the control's messages
     int useColors = 0;     // non-zero: the form colours the control with the values below
     int fgIsSystem = 0;    // non-zero: fgColor is a GetSysColor index, else a COLORREF
@@ -59,7 +59,7 @@ struct ControlRow {
     int x, y, width, height;
     DWORD style;
     DWORD exStyle;
-    const char* fontSpec;  // nullptr or "": the control keeps its own font
+    const char* fontText;  // nullptr or "": the control keeps its own font
     int useColors, fgIsSystem, bgIsSystem;
     COLORREF fgColor, bgColor;
     int brush;           // kBrushFromBackground, or a system colour index whose brush is used

@@ -6,7 +6,7 @@
 
 namespace trelk {
 
-FontSpec parseFontSpec(std::string_view text) {
+FontFields parseFontText(std::string_view text) {
     std::vector<std::string_view> fields;
     size_t start = 0;
     while (true) {
@@ -17,22 +17,22 @@ FontSpec parseFontSpec(std::string_view text) {
     }
     auto number = [&](size_t index) { return index < fields.size() ? readLeadingInt32(fields[index]) : 0; };
 
-    FontSpec spec;
-    spec.faceName = std::string(fields[0]);
-    spec.height = number(1);
-    spec.width = number(2);
-    spec.escapement = number(3);
-    spec.orientation = number(4);
-    spec.weight = number(5);
-    spec.italic = number(6);
-    spec.underline = number(7);
-    spec.strikeOut = number(8);
-    spec.charSet = number(9);
-    spec.outPrecision = number(10);
-    spec.clipPrecision = number(11);
-    spec.quality = number(12);
-    spec.pitchAndFamily = number(13);
-    return spec;
+    FontFields font;
+    font.faceName = std::string(fields[0]);
+    font.height = number(1);
+    font.width = number(2);
+    font.escapement = number(3);
+    font.orientation = number(4);
+    font.weight = number(5);
+    font.italic = number(6);
+    font.underline = number(7);
+    font.strikeOut = number(8);
+    font.charSet = number(9);
+    font.outPrecision = number(10);
+    font.clipPrecision = number(11);
+    font.quality = number(12);
+    font.pitchAndFamily = number(13);
+    return font;
 }
 
 }  // namespace trelk

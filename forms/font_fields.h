@@ -8,10 +8,10 @@
 
 namespace trelk {
 
-// The fourteen fields of a font specification. The text is split at every comma (no quoting,
+// The fourteen fields of a font text. The text is split at every comma (no quoting,
 // no trimming); a numeric field is read like a leading decimal number rounded to the nearest
 // integer, and an empty, missing or non-numeric one reads as 0.
-struct FontSpec {
+struct FontFields {
     std::string faceName;
     int32_t height = 0;  // <= 0: character height in pixels; > 0: size in points
     int32_t width = 0;
@@ -27,6 +27,6 @@ struct FontSpec {
     int32_t quality = 0;
     int32_t pitchAndFamily = 0;
 };
-FontSpec parseFontSpec(std::string_view text);
+FontFields parseFontText(std::string_view text);
 
 }  // namespace trelk

@@ -8,7 +8,7 @@ namespace {
 
 FontCache makeEmptyCache() {
     FontCache cache;
-    cache.specs.emplace_back();
+    cache.texts.emplace_back();
     cache.fonts.push_back(nullptr);
     return cache;
 }
@@ -41,16 +41,16 @@ HFONT makeFont(const char* faceName, int32_t size, int32_t weight, int32_t itali
                        static_cast<DWORD>(strikeOut), charSet, OUT_TT_PRECIS, 0, 0, 0, faceName);
 }
 
-HFONT fontFromSpec(std::string_view spec) {
-    for (size_t i = 0; i < cache.specs.size(); ++i) {
-        if (cache.specs[i] != spec) continue;
+HFONT fontFromText(std::string_view text) {
+    for (size_t i = 0; i < cache.texts.size(); ++i) {
+        if (cache.texts[i] != text) continue;
         if (cache.fonts[i]) return cache.fonts[i];
         break;
     }
-    const FontSpec fields = parseFontSpec(spec);
+    const FontFields fields = parseFontText(text);
     HFONT font = makeFont(fields.faceName.c_str(), fields.height, fields.weight, fields.italic, fields.underline,
                           fields.strikeOut);
-    cache.specs.emplace_back(spec);
+    cache.texts.emplace_back(text);
     cache.fonts.push_back(font);
     return font;
 }

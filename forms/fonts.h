@@ -1,4 +1,4 @@
-// Fonts named by a specification text, "MS Sans Serif,-13,0,0,0,400,0,0,0,0,1,2,1,34": the
+// Fonts named by a font text, "MS Sans Serif,-13,0,0,0,400,0,0,0,0,1,2,1,34": the
 // fields of a LOGFONT in order. Fonts are made once per distinct text and shared by every
 // control through the process-wide font cache; they live until the process ends.
 #pragma once
@@ -20,14 +20,14 @@ namespace trelk {
 HFONT makeFont(const char* faceName, int32_t size, int32_t weight, int32_t italic, int32_t underline,
                int32_t strikeOut);
 
-// The cache's font for a specification: the first entry with exactly this text, or a new font
+// The cache's font for a font text: the first entry with exactly this text, or a new font
 // appended as a new entry when there is none or that entry holds no font. Only the face name,
 // height, weight, italic, underline and strike-out fields are used.
-HFONT fontFromSpec(std::string_view spec);
+HFONT fontFromText(std::string_view text);
 
 // Two parallel arrays, appended to and never shrunk; entry 0 is the empty text without a font.
 struct FontCache {
-    std::vector<std::string> specs;
+    std::vector<std::string> texts;
     std::vector<HFONT> fonts;
 };
 const FontCache& fontCache();

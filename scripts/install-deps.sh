@@ -5,6 +5,8 @@
 #                                     compare with), and what makes and checks the Debian package
 #                                     (help2man, lintian)
 #   scripts/install-deps.sh --windows also the mingw-w64 cross compilers, Wine (32- and 64-bit), Xvfb, chmcmd
+# A script that has run it already tells the scripts it starts in TRELK_DEPS_INSTALLED ("windows":
+# both sets are there, "native": the first), and they return here at once.
 set -euo pipefail
 
 want_windows=0
@@ -14,6 +16,10 @@ for arg in "$@"; do
     *) echo "usage: $0 [--windows]" >&2; exit 2 ;;
   esac
 done
+
+case "${TRELK_DEPS_INSTALLED:-}:$want_windows" in
+  windows:* | native:0) exit 0 ;;
+esac
 
 packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev libcli11-dev nlohmann-json3-dev time robin-map-dev help2man lintian

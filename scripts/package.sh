@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes the release packages in dist/:
+# Makes the release packages in dist/, or in FOLDER (the tests use build/packages):
+#   scripts/package.sh [FOLDER]
 #   Trelk-VERSION-win32.zip, Trelk-VERSION-win64.zip   the Windows programs, their help, README.txt
 #                                                      and LICENSE.txt in one folder
 #   trelk-cli_VERSION_amd64.deb, trelk-cli-VERSION-linux-x86_64.tar.gz
@@ -9,14 +10,17 @@
 # leaves them built), else from lean builds of their own in build/package-win32 and -win64.
 # The Linux package always comes from its own release build in build/package-native.
 set -euo pipefail
+[ $# -le 1 ] || { echo "usage: $0 [FOLDER]" >&2; exit 2; }
+packages=$(realpath -m "${1:-$(dirname "$0")/../dist}")
 cd "$(dirname "$0")/.."
 root=$PWD
 
 scripts/install-deps.sh --windows >/dev/null
 
-packages=$root/dist
-rm -rf "$packages"
+# Only the packages of an earlier run go: FOLDER may hold other files.
 mkdir -p "$packages"
+rm -f "$packages"/Trelk-*-win32.zip "$packages"/Trelk-*-win64.zip "$packages"/trelk-cli_*_amd64.deb \
+  "$packages"/trelk-cli-*-linux-x86_64.tar.gz
 
 # pack <build dir> <configure options...>: builds what is out of date and collects the packages.
 pack() {

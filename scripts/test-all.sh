@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh --windows
+export TRELK_DEPS_INSTALLED=windows  # the scripts below need not look again
 
 started=$SECONDS
 

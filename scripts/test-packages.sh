@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Tries the packages that scripts/package.sh left in dist/ as their users meet them:
+# Tries the packages that scripts/package.sh made, as their users meet them:
+#   scripts/test-packages.sh [FOLDER]   the packages in FOLDER: build/packages by default (where
+#                                       scripts/test-windows.sh has them made), or dist
+# It checks
 #   the Debian package: installed with dpkg -i, trelk-cli run from /usr/bin on the example, its
 #     man page found, lintian without errors, removed again with dpkg -r;
 #   the 32-bit zip: unpacked into a fresh folder whose path holds blanks and, under a fresh Wine
@@ -10,28 +13,28 @@
 # Needs build-win32/ (the probe program) and a display (scripts/test-windows.sh provides one;
 # without DISPLAY an Xvfb of its own is started). Exits non-zero on any failure.
 set -euo pipefail
+[ $# -le 1 ] || { echo "usage: $0 [FOLDER]" >&2; exit 2; }
+packages=$(realpath -m "${1:-$(dirname "$0")/../build/packages}")
 cd "$(dirname "$0")/.."
 . scripts/wine-session.sh
 root=$PWD
 
 version=$(sed -n 's/^project(Trelk VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
-deb=$root/dist/trelk-cli_${version}_amd64.deb
-zip=$root/dist/Trelk-${version}-win32.zip
+deb=$packages/trelk-cli_${version}_amd64.deb
+zip=$packages/Trelk-${version}-win32.zip
 probe=$root/build-win32/tests/package/trelk_package_probe.exe
 for file in "$deb" "$zip" "$probe"; do
-  [ -f "$file" ] || { echo "missing: $file (run scripts/package.sh and the 32-bit build first)"; exit 1; }
+  [ -f "$file" ] || { echo "missing: $file (run scripts/package.sh ${packages#"$root"/} and the 32-bit build first)"; exit 1; }
 done
 
 sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/trelk-packages.XXXXXX")
-xvfb_pid=
 installed=0
 cleanup() {
   local status=$?
-  if [ -d "$work/prefix" ]; then WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  stop_wine_session "$work"
   if [ "$installed" = 1 ]; then "${sudo_cmd[@]}" dpkg -r trelk-cli >/dev/null || status=1; fi
   rm -rf "$work"
   exit "$status"

@@ -3,7 +3,8 @@
 #   scripts/test-windows.sh             32-bit (build-win32/) and 64-bit (build-win64/) builds and tests
 #   TRELK_WIN64_TESTS=0 scripts/...     build the 64-bit tree but skip its tests
 #   TRELK_PACKAGE_TESTS=0 scripts/...   skip making and trying the packages (scripts/package.sh,
-#                                       scripts/test-packages.sh), which reuse both trees
+#                                       scripts/test-packages.sh), which reuse both trees and
+#                                       put the packages in build/packages, never in dist/
 # Works on a fresh Debian 12 machine: it installs what is missing, makes a throw-away Wine
 # prefix, and starts its own X server when there is no DISPLAY. Exits non-zero on any failure.
 set -euo pipefail
@@ -19,15 +20,13 @@ step() {
 }
 
 scripts/install-deps.sh --windows
+export TRELK_DEPS_INSTALLED=windows  # for scripts/package.sh
 step "dependencies"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/trelk-wine.XXXXXX")
-xvfb_pid=
 cleanup() {
   local status=$?
-  # The prefix's wineserver first (it holds the display), then the X server we started.
-  if [ -d "$work/prefix" ]; then WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  stop_wine_session "$work"
   rm -rf "$work"
   exit "$status"
 }
@@ -73,9 +72,9 @@ if [ "${TRELK_WIN64_TESTS:-1}" != 0 ]; then
 fi
 
 if [ "${TRELK_PACKAGE_TESTS:-1}" != 0 ]; then
-  echo "== Packages"
-  scripts/package.sh
-  scripts/test-packages.sh
+  echo "== Packages (build/packages)"
+  scripts/package.sh "$root/build/packages"
+  scripts/test-packages.sh "$root/build/packages"
   step "packages"
 fi
 

@@ -1,6 +1,9 @@
 # Sourced by the scripts that run Windows programs under Wine. start_wine_session <work folder>
-# starts an X server when there is no DISPLAY (its pid in xvfb_pid, for the caller's clean-up)
-# and makes a fresh Wine prefix in <work folder>/prefix with a virtual desktop.
+# starts an X server when there is no DISPLAY and makes a fresh Wine prefix in
+# <work folder>/prefix with a virtual desktop; stop_wine_session <work folder>, from the caller's
+# clean-up, ends both again.
+xvfb_pid=
+
 start_wine_session() {
   local work=$1
   if [ -z "${DISPLAY:-}" ]; then
@@ -24,4 +27,16 @@ start_wine_session() {
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
   timeout 120 wineserver -w
+}
+
+# Safe to call whatever start_wine_session got to, and more than once.
+stop_wine_session() {
+  local work=$1
+  # The prefix's wineserver first (it holds the display), then the X server started here.
+  if [ -d "$work/prefix" ]; then WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+  fi
 }

@@ -10,7 +10,7 @@
 namespace trelk::test {
 namespace {
 
-TEST(AnchorSpec, SplitsFieldsWithBlanksAndQuotes) {
+TEST(AnchorText, SplitsFieldsWithBlanksAndQuotes) {
     struct Case {
         const char* text;
         std::array<std::string, 4> fields;
@@ -27,7 +27,7 @@ TEST(AnchorSpec, SplitsFieldsWithBlanksAndQuotes) {
     for (const Case& c : cases) EXPECT_EQ(splitAnchorFields(c.text), c.fields) << c.text;
 }
 
-TEST(AnchorSpec, ReadsEachEdgeCode) {
+TEST(AnchorText, ReadsEachEdgeCode) {
     struct Case {
         const char* field;
         EdgeRule rule;
@@ -45,9 +45,9 @@ TEST(AnchorSpec, ReadsEachEdgeCode) {
         EXPECT_EQ(anchor.rule, c.rule) << c.field;
         EXPECT_EQ(anchor.percent, c.percent) << c.field;
     }
-    EXPECT_FALSE(parseAnchorSpec(""));
-    EXPECT_FALSE(parseAnchorSpec("FL,FT,"));  // six characters: not an anchor text
-    EXPECT_TRUE(parseAnchorSpec("FL,FT,F"));
+    EXPECT_FALSE(parseAnchorText(""));
+    EXPECT_FALSE(parseAnchorText("FL,FT,"));  // six characters: not an anchor text
+    EXPECT_TRUE(parseAnchorText("FL,FT,F"));
 }
 
 TEST(AnchoredPlacement, FollowsTheWorkedExamplesExactly) {
@@ -76,9 +76,9 @@ TEST(AnchoredPlacement, FollowsTheWorkedExamplesExactly) {
         {"S,S,S,S", control, {0, 0}, {881, 553}, {500, 20, 100, 20}},
     };
     for (const Case& c : cases) {
-        const std::optional<AnchorSpec> spec = parseAnchorSpec(c.anchors);
-        ASSERT_TRUE(spec) << c.anchors;
-        const Placement p = anchoredPlacement(*spec, c.control, c.recorded, c.current);
+        const std::optional<Anchors> anchors = parseAnchorText(c.anchors);
+        ASSERT_TRUE(anchors) << c.anchors;
+        const Placement p = anchoredPlacement(*anchors, c.control, c.recorded, c.current);
         EXPECT_EQ(p.x, c.expected.x) << c.anchors;
         EXPECT_EQ(p.y, c.expected.y) << c.anchors;
         EXPECT_EQ(p.width, c.expected.width) << c.anchors;

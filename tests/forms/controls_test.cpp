@@ -1,4 +1,4 @@
-// Control set-up: font specifications and the shared font cache, colours answered to
+// Control set-up: font texts and the shared font cache, colours answered to
 // WM_CTLCOLOR*, focus selection and the tag texts.
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 namespace trelk::test {
 namespace {
 
-TEST(FontSpec, ReadsItsFieldsLikeTheDialogFontDescription) {
+TEST(FontText, ReadsItsFieldsLikeTheDialogFontDescription) {
     struct Case {
         const char* text;
         const char* face;
@@ -29,14 +29,14 @@ TEST(FontSpec, ReadsItsFieldsLikeTheDialogFontDescription) {
         {",,,,,,,,,,,,,", "", 0, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
-        const FontSpec spec = parseFontSpec(c.text);
-        EXPECT_EQ(spec.faceName, c.face) << c.text;
-        EXPECT_EQ(spec.height, c.height) << c.text;
-        EXPECT_EQ(spec.weight, c.weight) << c.text;
-        EXPECT_EQ(spec.italic, c.italic) << c.text;
-        EXPECT_EQ(spec.underline, c.underline) << c.text;
-        EXPECT_EQ(spec.strikeOut, c.strikeOut) << c.text;
-        EXPECT_EQ(spec.pitchAndFamily, c.pitchAndFamily) << c.text;
+        const FontFields font = parseFontText(c.text);
+        EXPECT_EQ(font.faceName, c.face) << c.text;
+        EXPECT_EQ(font.height, c.height) << c.text;
+        EXPECT_EQ(font.weight, c.weight) << c.text;
+        EXPECT_EQ(font.italic, c.italic) << c.text;
+        EXPECT_EQ(font.underline, c.underline) << c.text;
+        EXPECT_EQ(font.strikeOut, c.strikeOut) << c.text;
+        EXPECT_EQ(font.pitchAndFamily, c.pitchAndFamily) << c.text;
     }
 }
 
@@ -46,40 +46,40 @@ LOGFONTA describe(HFONT font) {
     return description;
 }
 
-TEST(FontCache, SharesOneFontPerSpecificationAndOnlyAppends) {
+TEST(FontCache, SharesOneFontPerTextAndOnlyAppends) {
     resetFontCache();
-    ASSERT_EQ(fontCache().specs.size(), 1u);
+    ASSERT_EQ(fontCache().texts.size(), 1u);
 
-    const char* spec = "Tahoma,-15,0,0,0,400,0,0,0,0,3,2,1,34";
-    HWND form = createTestForm();  // five controls with two specifications
-    EXPECT_EQ(fontCache().specs.size(), 3u);
+    const char* text = "Tahoma,-15,0,0,0,400,0,0,0,0,3,2,1,34";
+    HWND form = createTestForm();  // five controls with two font texts
+    EXPECT_EQ(fontCache().texts.size(), 3u);
     const HFONT shared = reinterpret_cast<HFONT>(SendMessageA(control(form, kSingleEdit), WM_GETFONT, 0, 0));
     EXPECT_NE(shared, nullptr);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control(form, kLabel), WM_GETFONT, 0, 0)), shared);
     EXPECT_EQ(windowRecord(control(form, kButton))->font, shared);
-    EXPECT_EQ(fontFromSpec(spec), fontFromSpec(spec));
-    EXPECT_EQ(fontCache().specs.size(), 3u);
+    EXPECT_EQ(fontFromText(text), fontFromText(text));
+    EXPECT_EQ(fontCache().texts.size(), 3u);
     DestroyWindow(form);
 
     // Fonts outlive the controls that used them.
     EXPECT_EQ(GetObjectType(shared), static_cast<DWORD>(OBJ_FONT));
 
     // A difference in a field that is not read still makes a separate, equal font.
-    HFONT other = fontFromSpec("Tahoma,-15,0,0,0,400,0,0,0,0,1,2,1,34");
-    EXPECT_NE(other, fontFromSpec(spec));
+    HFONT other = fontFromText("Tahoma,-15,0,0,0,400,0,0,0,0,1,2,1,34");
+    EXPECT_NE(other, fontFromText(text));
     EXPECT_EQ(describe(other).lfHeight, -15);
-    EXPECT_EQ(fontCache().specs.size(), 4u);
+    EXPECT_EQ(fontCache().texts.size(), 4u);
 
     // An empty face gives no font, and every request appends another entry.
-    EXPECT_EQ(fontFromSpec(""), nullptr);
-    EXPECT_EQ(fontFromSpec(",-13"), nullptr);
-    EXPECT_EQ(fontFromSpec(""), nullptr);
-    EXPECT_EQ(fontCache().specs.size(), 7u);
-    EXPECT_EQ(fontCache().specs.back(), "");
-    EXPECT_EQ(fontCache().fonts.size(), fontCache().specs.size());
+    EXPECT_EQ(fontFromText(""), nullptr);
+    EXPECT_EQ(fontFromText(",-13"), nullptr);
+    EXPECT_EQ(fontFromText(""), nullptr);
+    EXPECT_EQ(fontCache().texts.size(), 7u);
+    EXPECT_EQ(fontCache().texts.back(), "");
+    EXPECT_EQ(fontCache().fonts.size(), fontCache().texts.size());
 
     resetFontCache();
-    EXPECT_EQ(fontCache().specs.size(), 1u);
+    EXPECT_EQ(fontCache().texts.size(), 1u);
     EXPECT_EQ(fontCache().fonts[0], nullptr);
 }
 
@@ -177,7 +177,7 @@ TEST(SetupControl, KeepsTheFirst29AnchorCharactersAndSubclasses) {
     const std::string forty(40, 'F');
     ControlSetup setup;
     setup.setFont = 1;
-    setup.fontSpec = "Tahoma,-15";
+    setup.fontText = "Tahoma,-15";
     setup.controlIndex = 7;
     setup.anchor = forty.c_str();
     WindowRecord* record = setupControl(edit, setup);
@@ -194,7 +194,7 @@ TEST(SetupControl, KeepsTheFirst29AnchorCharactersAndSubclasses) {
     const WNDPROC plainProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(plain, GWLP_WNDPROC));
     ControlSetup two;
     two.subclass = two.setFont = 2;
-    two.fontSpec = "Tahoma,-15";
+    two.fontText = "Tahoma,-15";
     WindowRecord* plainRecord = setupControl(plain, two);
     EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(plain, GWLP_WNDPROC)), plainProc);
     EXPECT_EQ(plainRecord->font, nullptr);
@@ -228,7 +228,7 @@ TEST(SetupControl, FailsCleanlyWithoutARecord) {
     failAllocationAfter(0);
     ControlSetup setup;
     setup.setFont = 1;
-    setup.fontSpec = "Tahoma,-15";
+    setup.fontText = "Tahoma,-15";
     setup.useColors = setup.fgIsSystem = setup.bgIsSystem = 1;
     setup.fgColor = COLOR_WINDOWTEXT;
     setup.bgColor = COLOR_BTNFACE;

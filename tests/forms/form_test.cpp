@@ -129,39 +129,57 @@ TEST(ModalForm, LeavesMessagesForOtherWindowsInTheQueue) {
     };
     observed = Observed{};
     EXPECT_EQ(showForm(form, nullptr, 1, 0), 1);
-    pumpMessages(50);
+    ASSERT_TRUE(pumpUntil(waitingMessagesHandled));
     EXPECT_EQ(observed.helperMessages, 2);
     DestroyWindow(helperWindow);
 }
 
 // A form closed from a message sent by another thread (handled inside GetMessageA) still
 // ends its loop at once rather than at the next input.
-DWORD WINAPI closeFromAnotherThread(void* form) {
-    Sleep(100);
+struct Closer {
+    HWND form = nullptr;
+    DWORD formThread = 0;
+    HANDLE looping = nullptr;   // set once the form's loop dispatches
+    HANDLE returned = nullptr;  // set once showForm has returned
+    bool rescued = false;
+} closer;
+
+DWORD WINAPI closeFromAnotherThread(void*) {
+    // Sent while the loop runs, so that its GetMessageA is what handles the message.
+    WaitForSingleObject(closer.looping, kHangBound);
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(static_cast<HWND>(form), kStep + 5, 0, 0, SMTO_BLOCK, 5000, &ignored);
+    SendMessageTimeoutA(closer.form, kStep + 5, 0, 0, SMTO_BLOCK, kHangBound, &ignored);
+    // A loop that missed the close waits for its next message; it gets one only here, and
+    // only once the test counts as hung.
+    if (WaitForSingleObject(closer.returned, kHangBound) != WAIT_OBJECT_0) {
+        closer.rescued = true;
+        PostThreadMessageA(closer.formThread, WM_NULL, 0, 0);
+    }
     return 0;
 }
 
 TEST(ModalForm, EndsWhenClosedFromASentMessage) {
-    static HANDLE closer = nullptr;
+    closer = Closer{};
+    closer.formThread = GetCurrentThreadId();
+    closer.looping = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    closer.returned = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const HANDLE thread = CreateThread(nullptr, 0, closeFromAnotherThread, nullptr, 0, nullptr);
     FormDescription form = testFormDescription();
     form.onCreate = [](HWND self, LPARAM) -> LRESULT {
-        closer = CreateThread(nullptr, 0, closeFromAnotherThread, self, 0, nullptr);
+        closer.form = self;
+        PostMessageA(self, kStep, 0, 0);
         return 0;
     };
     form.onMessage = [](HWND self, UINT message, WPARAM, LPARAM) -> LRESULT {
+        if (message == kStep) SetEvent(closer.looping);
         if (message == kStep + 5) closeForm(self, 9);
         return 0;
     };
-    // Should the loop miss the close, a timer rescues it after 3 s and the time check fails.
-    const UINT_PTR rescue = SetTimer(nullptr, 0, 3000, nullptr);
-    const DWORD start = GetTickCount();
     EXPECT_EQ(showForm(form, nullptr, 1, 0), 9);
-    EXPECT_LT(GetTickCount() - start, 2000u);
-    KillTimer(nullptr, rescue);
-    WaitForSingleObject(closer, 5000);
-    CloseHandle(closer);
+    SetEvent(closer.returned);
+    WaitForSingleObject(thread, kHangBound);
+    EXPECT_FALSE(closer.rescued);
+    for (const HANDLE handle : {thread, closer.looping, closer.returned}) CloseHandle(handle);
 }
 
 // Escape and Tab typed into a multi-line edit neither close the form nor enter a tab.

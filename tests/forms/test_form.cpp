@@ -9,19 +9,19 @@ HWND testFormWindow = nullptr;
 
 namespace {
 
-constexpr const char* kFontSpec = "MS Sans Serif,-13,0,0,0,400,0,0,0,0,1,2,1,34";
+constexpr const char* kFont = "MS Sans Serif,-13,0,0,0,400,0,0,0,0,1,2,1,34";
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 
 const ControlRow kRows[] = {
     // name, id, class, text, x, y, w, h, style, ex-style, font, colours (use, fgSys, bgSys, fg, bg), brush, anchor
     {"TEST_SINGLE", kSingleEdit, "Edit", "", 10, 10, 200, 24, kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-     kFontSpec, 1, 1, 1, COLOR_WINDOWTEXT, COLOR_WINDOW, kBrushFromBackground, "FL,FT,FR,FT"},
+     kFont, 1, 1, 1, COLOR_WINDOWTEXT, COLOR_WINDOW, kBrushFromBackground, "FL,FT,FR,FT"},
     {"TEST_MULTI", kMultiEdit, "Edit", "", 10, 40, 200, 100,
-     kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE, kFontSpec, 1, 1, 1,
+     kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE, kFont, 1, 1, 1,
      COLOR_WINDOWTEXT, COLOR_WINDOW, kBrushFromBackground, "FL,FT,FR,FB"},
-    {"TEST_BUTTON", kButton, "Button", "&Go", 220, 10, 80, 24, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, kFontSpec, 0, 0,
-     0, 0, 0, kBrushFromBackground, "FR,FT,FR,FT"},
-    {"TEST_LABEL", kLabel, "Static", "Label:", 10, 150, 100, 20, kChild | SS_NOTIFY, 0, kFontSpec, 1, 1, 1,
+    {"TEST_BUTTON", kButton, "Button", "&Go", 220, 10, 80, 24, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, kFont, 0, 0, 0,
+     0, 0, kBrushFromBackground, "FR,FT,FR,FT"},
+    {"TEST_LABEL", kLabel, "Static", "Label:", 10, 150, 100, 20, kChild | SS_NOTIFY, 0, kFont, 1, 1, 1,
      COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNFACE, ""},
     {"TEST_LINK", kLink, kLinkControlClass, "example link", 10, 180, 150, 24, kChild | WS_TABSTOP, 0,
      "Tahoma,-15,0,0,0,400,0,0,0,0,3,2,1,34", 0, 0, 0, 0, 0, kBrushFromBackground, "FL,FT,FL,FT"},
@@ -60,17 +60,5 @@ HWND createTestForm() {
 }
 
 HWND control(HWND form, int id) { return GetDlgItem(form, id); }
-
-void pumpMessages(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    do {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(1);
-    } while (GetTickCount() - start < milliseconds);
-}
 
 }  // namespace trelk::test

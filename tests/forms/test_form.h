@@ -6,8 +6,13 @@
 
 #include "forms/controls.h"
 #include "forms/form.h"
+#include "support/message_pump.h"
 
 namespace trelk::test {
+
+using trelk::testing::kHangBound;
+using trelk::testing::pumpUntil;
+using trelk::testing::waitingMessagesHandled;
 
 enum TestControl : int {
     kSingleEdit = 1000,
@@ -29,8 +34,5 @@ HWND createTestForm(const FormDescription& form);
 HWND createTestForm();
 
 HWND control(HWND form, int id);
-
-// Dispatches the messages that arrive within `milliseconds`.
-void pumpMessages(DWORD milliseconds);
 
 }  // namespace trelk::test

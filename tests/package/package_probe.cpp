@@ -8,10 +8,13 @@
 #include <cstdio>
 #include <string>
 
+#include "support/message_pump.h"
 #include "support/other_windows.h"
 
 namespace {
 
+using trelk::testing::kHangBound;
+using trelk::testing::pumpUntil;
 using trelk::testing::waitForWindow;
 using trelk::testing::windowText;
 
@@ -48,28 +51,27 @@ std::string executionLevel(const std::string& program) {
     return level;
 }
 
+// The first whole line of a file that another process is writing, once it is there.
 std::string firstLineOf(const std::string& path) {
-    for (int i = 0; i < 100; ++i) {
+    std::string line;
+    const auto written = [&] {
         const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            char bytes[1024] = {};
-            DWORD read = 0;
-            ReadFile(file, bytes, sizeof bytes - 1, &read, nullptr);
-            CloseHandle(file);
-            std::string text(bytes, read);
-            const size_t end = text.find_first_of("\r\n");
-            if (end != std::string::npos) {
-                text.resize(end);
-                while (!text.empty() && text.back() == ' ') text.pop_back();
-                if (text.size() > 1 && text.front() == '"' && text.back() == '"')
-                    text = text.substr(1, text.size() - 2);
-                return text;
-            }
-        }
-        Sleep(50);
-    }
-    return "nothing";
+        if (file == INVALID_HANDLE_VALUE) return false;
+        char bytes[1024] = {};
+        DWORD read = 0;
+        ReadFile(file, bytes, sizeof bytes - 1, &read, nullptr);
+        CloseHandle(file);
+        std::string text(bytes, read);
+        const size_t end = text.find_first_of("\r\n");
+        if (end == std::string::npos) return false;
+        text.resize(end);
+        while (!text.empty() && text.back() == ' ') text.pop_back();
+        if (text.size() > 1 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+        line = text;
+        return true;
+    };
+    return pumpUntil(written) ? line : "nothing";
 }
 
 }  // namespace
@@ -102,14 +104,14 @@ int main(int argc, char** argv) {
         if (const HWND about = waitForWindow("FORM_TRELK_ABOUT_CLASS", process.dwProcessId)) {
             std::printf("about %s\n", windowText(GetDlgItem(about, kAboutVersion)).c_str());
             PostMessageA(about, WM_CLOSE, 0, 0);
-            for (int i = 0; i < 100 && IsWindow(about); ++i) Sleep(50);
+            if (!pumpUntil([about] { return !IsWindow(about); })) std::printf("about box stays open\n");
         }
         PostMessageA(main, WM_COMMAND, kMenuHelp, 0);
         std::printf("help %s\n", firstLineOf(helpLog).c_str());
         PostMessageA(main, WM_CLOSE, 0, 0);
         status = 0;
     }
-    if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.hProcess, kHangBound) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
         status = 1;
     }

@@ -1,18 +1,24 @@
 #include "support/other_windows.h"
 
+#include "support/message_pump.h"
+
 namespace trelk::testing {
 
 HWND waitForWindow(const char* className, DWORD processId) {
-    for (int i = 0; i < 200; ++i) {
+    HWND found = nullptr;
+    const auto shown = [&] {
         for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w;
              w = FindWindowExA(nullptr, w, className, nullptr)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
-            if (owner == processId && IsWindowVisible(w)) return w;
+            if (owner == processId && IsWindowVisible(w)) {
+                found = w;
+                return true;
+            }
         }
-        Sleep(50);
-    }
-    return nullptr;
+        return false;
+    };
+    return pumpUntil(shown) ? found : nullptr;
 }
 
 std::string windowText(HWND window) {

@@ -8,7 +8,8 @@
 
 namespace trelk::testing {
 
-// The visible window of that class in the process, waited for up to ten seconds; null otherwise.
+// The visible window of that class in the process, waited for (see pumpUntil); null when it never
+// shows.
 HWND waitForWindow(const char* className, DWORD processId);
 
 // A window's text, also in another process: GetWindowText would not ask the control there.

@@ -10,15 +10,14 @@
 namespace trelk::ui::testing {
 namespace {
 
-void openAboutWhile(HWND main, std::vector<std::function<void()>> steps) {
-    whileModal(
-        std::move(steps),
-        [main] {
-            // Any notification code opens it: the menu identifier alone counts.
-            return SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_ABOUT, 1), 0);
-        },
-        100);
+void openAboutWhile(HWND main, std::vector<ModalStep> steps) {
+    whileModal(std::move(steps), [main] {
+        // Any notification code opens it: the menu identifier alone counts.
+        return SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_ABOUT, 1), 0);
+    });
 }
+
+bool aboutBoxOpen() { return IsWindow(aboutForm()) != 0; }
 
 int countWindowsOfClass(const char* className) {
     int count = 0;
@@ -34,16 +33,16 @@ TEST_F(MainWindowTest, AboutBoxIsModalShowsTheVersionAndIgnoresEscape) {
     bool mainWasDisabled = false, openAfterEscape = false;
     std::string version, caption, credit;
     openAboutWhile(main_, {
-                              [&] {
-                                  const HWND about = aboutForm();
-                                  ASSERT_TRUE(IsWindow(about));
-                                  mainWasDisabled = !IsWindowEnabled(main_);
-                                  version = getControlText(GetDlgItem(about, ABOUT_VERSION));
-                                  caption = getControlText(about);
-                                  credit = getControlText(GetDlgItem(about, ABOUT_CREDIT));
-                                  PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-                                  PostMessageA(GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0010001);
-                              },
+                              {aboutBoxOpen,
+                               [&] {
+                                   const HWND about = aboutForm();
+                                   mainWasDisabled = !IsWindowEnabled(main_);
+                                   version = getControlText(GetDlgItem(about, ABOUT_VERSION));
+                                   caption = getControlText(about);
+                                   credit = getControlText(GetDlgItem(about, ABOUT_CREDIT));
+                                   PostMessageA(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+                                   PostMessageA(GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0010001);
+                               }},
                               [&] {
                                   openAfterEscape = IsWindow(aboutForm()) != 0;
                                   const HWND close = GetDlgItem(aboutForm(), ABOUT_CLOSE);
@@ -58,14 +57,13 @@ TEST_F(MainWindowTest, AboutBoxIsModalShowsTheVersionAndIgnoresEscape) {
     EXPECT_EQ(credit, "by Halvorn");
     EXPECT_EQ(aboutForm(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(main_));
-    pumpMessages();
-    EXPECT_EQ(GetFocus(), control(MAIN_DOIT));  // back where it was
+    EXPECT_TRUE(pumpUntil([this] { return GetFocus() == control(MAIN_DOIT); }));  // back where it was
 }
 
 TEST_F(MainWindowTest, AboutBoxClosesByItsCloseBoxAndLeavesNothingBehind) {
     openMainWindow();
     for (int time = 0; time < 3; ++time) {
-        openAboutWhile(main_, {[] { SendMessageA(aboutForm(), WM_SYSCOMMAND, SC_CLOSE, 0); }});
+        openAboutWhile(main_, {{aboutBoxOpen, [] { SendMessageA(aboutForm(), WM_SYSCOMMAND, SC_CLOSE, 0); }}});
         EXPECT_EQ(aboutForm(), nullptr);
         EXPECT_TRUE(IsWindowEnabled(main_));
     }

@@ -57,11 +57,11 @@ TEST_F(MainWindowTest, ADroppedFileGoesIntoTheBoxAndNothingRuns) {
     };
     for (const auto& c : cases) {
         PostMessageA(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop(c.names, c.wide)), 0);
-        pumpMessages();
+        ASSERT_TRUE(pumpUntil(waitingMessagesHandled));
         EXPECT_EQ(getControlText(control(MAIN_BOMFILE)), c.box) << c.names.front();
     }
     EXPECT_TRUE(logLines().empty());
-    EXPECT_TRUE(openedDocuments(0).empty());
+    EXPECT_TRUE(openedDocumentsSoFar().empty());
 }
 
 TEST(CommandLine, TheFirstArgumentIsTheBomFileWithItsFullPath) {

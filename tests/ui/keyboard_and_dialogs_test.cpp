@@ -13,7 +13,7 @@ namespace trelk::ui::testing {
 namespace {
 
 // Shows the main window modally, as start-up does, and runs the steps inside its loop.
-INT_PTR runMainWindowWith(std::vector<std::function<void()>> steps) {
+INT_PTR runMainWindowWith(std::vector<ModalStep> steps) {
     // Whatever happens, the window closes after the steps, so the loop cannot wait forever.
     steps.push_back([] {
         if (mainForm()) SendMessageA(mainForm(), WM_CLOSE, 0, 0);
@@ -84,6 +84,8 @@ TEST_F(MainWindowTest, KeyboardWorksAsInADialogButEnterAndEscapeDoNothing) {
 
 // The file dialog, found by its caption.
 HWND fileDialog() { return FindWindowA("#32770", "Select a Pro/E BOM file"); }
+bool fileDialogOpen() { return IsWindowVisible(fileDialog()) != 0; }
+bool fileDialogClosed() { return fileDialog() == nullptr; }
 
 TEST_F(MainWindowTest, TheFileDialogPutsTheChosenPathIntoTheBoxAndCancelKeepsIt) {
     trelk::testing::TempFolder folder;
@@ -97,23 +99,26 @@ TEST_F(MainWindowTest, TheFileDialogPutsTheChosenPathIntoTheBoxAndCancelKeepsIt)
                          reinterpret_cast<LPARAM>(mainControl(MAIN_BROWSE)));
             // The dialog's own loop runs the next steps.
         },
-        [&] {
-            GetWindowRect(fileDialog(), &dialogPlace);
-            GetWindowRect(GetDesktopWindow(), &desktop);
-            PostMessageA(fileDialog(), WM_COMMAND, IDCANCEL, 0);
-        },
-        [&] {
-            afterCancel = getControlText(mainControl(MAIN_BOMFILE));
-            SendMessageA(mainForm(), WM_COMMAND, MAKEWPARAM(MAIN_BROWSE, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(mainControl(MAIN_BROWSE)));
-        },
-        [&] {
-            const HWND dialog = fileDialog();
-            const HWND name = GetDlgItem(dialog, 0x47C);  // the file name box of the explorer dialog
-            SetWindowTextA(name ? name : GetDlgItem(dialog, 0x480), "gear.bom.2");
-            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        },
-        [&] { afterChoice = getControlText(mainControl(MAIN_BOMFILE)); },
+        {fileDialogOpen,
+         [&] {
+             GetWindowRect(fileDialog(), &dialogPlace);
+             GetWindowRect(GetDesktopWindow(), &desktop);
+             PostMessageA(fileDialog(), WM_COMMAND, IDCANCEL, 0);
+         }},
+        {fileDialogClosed,
+         [&] {
+             afterCancel = getControlText(mainControl(MAIN_BOMFILE));
+             SendMessageA(mainForm(), WM_COMMAND, MAKEWPARAM(MAIN_BROWSE, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(mainControl(MAIN_BROWSE)));
+         }},
+        {fileDialogOpen,
+         [&] {
+             const HWND dialog = fileDialog();
+             const HWND name = GetDlgItem(dialog, 0x47C);  // the file name box of the explorer dialog
+             SetWindowTextA(name ? name : GetDlgItem(dialog, 0x480), "gear.bom.2");
+             PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+         }},
+        {fileDialogClosed, [&] { afterChoice = getControlText(mainControl(MAIN_BOMFILE)); }},
     });
     EXPECT_EQ(afterCancel, folder.path() + "\\earlier.bom");
     EXPECT_EQ(lstrcmpiA(afterChoice.c_str(), chosen.c_str()), 0) << afterChoice;

@@ -33,8 +33,7 @@ protected:
         setCheckState(control(MAIN_ASSYINASSYS), 0);
         SetWindowPos(main_, nullptr, 40, 60, 700, 520, SWP_NOZORDER);
         how(main_);
-        pumpMessages();
-        EXPECT_FALSE(IsWindow(main_));
+        EXPECT_TRUE(pumpUntil([this] { return !IsWindow(main_); }));
         EXPECT_EQ(g_closeRequests, 1);
     }
 };
@@ -47,24 +46,25 @@ const std::string kExpectedSettings =
     "Width_MainForm= 700\r\nHeight_MainForm= 520\r\nX_MainForm= 40\r\nY_MainForm= 60\r\n"
     "[Columns]\r\nQuantity= 1\r\nType= 2\r\nName=-1\r\n";
 
-std::string expectedSettings() { return kExpectedSettings; }
-
-TEST_F(MainWindowCloseTest, TheExitButtonSavesOnce) {
-    closeBy([](HWND main) {
-        SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_EXIT, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(main, MAIN_EXIT)));
-    });
-    EXPECT_EQ(trelk::testing::readFile(settingsFile()), expectedSettings());
-}
-
-TEST_F(MainWindowCloseTest, TheExitMenuSavesOnce) {
-    closeBy([](HWND main) { SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_EXIT, 0), 0); });
-    EXPECT_EQ(trelk::testing::readFile(settingsFile()), expectedSettings());
-}
-
-TEST_F(MainWindowCloseTest, TheCloseBoxSavesOnce) {
-    closeBy([](HWND main) { SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0); });
-    EXPECT_EQ(trelk::testing::readFile(settingsFile()), expectedSettings());
+TEST_F(MainWindowCloseTest, EveryWayOfClosingSavesOnce) {
+    const struct {
+        const char* way;
+        void (*how)(HWND main);
+    } ways[] = {
+        {"the Exit button",
+         [](HWND main) {
+             SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_EXIT, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(GetDlgItem(main, MAIN_EXIT)));
+         }},
+        {"the Exit menu", [](HWND main) { SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_EXIT, 0), 0); }},
+        {"the close box", [](HWND main) { SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        DeleteFileA(settingsFile().c_str());
+        closeBy(w.how);
+        EXPECT_EQ(trelk::testing::readFile(settingsFile()), kExpectedSettings);
+    }
 }
 
 TEST_F(MainWindowCloseTest, TheNextStartFindsWhatTheCloseSaved) {
@@ -90,12 +90,11 @@ TEST_F(MainWindowTest, AWindowClosedMinimisedOrMaximisedOpensAtItsNormalPlace) {
         openMainWindow();
         SetWindowPos(main_, nullptr, 40, 60, 700, 520, SWP_NOZORDER);
         ShowWindow(main_, state);
-        pumpMessages();
+        ASSERT_TRUE(pumpUntil([&] { return state == SW_MINIMIZE ? IsIconic(main_) : IsZoomed(main_); }));
         RECT changed;
         GetWindowRect(main_, &changed);
         EXPECT_NE(changed.left, 40);
-        SendMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
-        pumpMessages();
+        closeMainWindow();
         EXPECT_EQ(iniRead(settingsFile(), "Settings", "X_MainForm", ""), "40");
         EXPECT_EQ(iniRead(settingsFile(), "Settings", "Y_MainForm", ""), "60");
         EXPECT_EQ(iniRead(settingsFile(), "Settings", "Width_MainForm", ""), "700");
@@ -107,8 +106,7 @@ TEST_F(MainWindowTest, AWindowClosedMinimisedOrMaximisedOpensAtItsNormalPlace) {
         EXPECT_EQ(shown.top, 60);
         EXPECT_EQ(shown.right - shown.left, 700);
         EXPECT_EQ(shown.bottom - shown.top, 520);
-        SendMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
-        pumpMessages();
+        closeMainWindow();
     }
 }
 
@@ -118,8 +116,7 @@ TEST_F(MainWindowTest, MissingPlaceAndSizeKeepTheCreatedWindow) {
     openMainWindow();
     RECT created;
     GetWindowRect(main_, &created);
-    SendMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
-    pumpMessages();
+    closeMainWindow();
     const struct {
         const char* what;
         const char* ini;
@@ -137,15 +134,13 @@ TEST_F(MainWindowTest, MissingPlaceAndSizeKeepTheCreatedWindow) {
         std::fputs(c.ini, out);
         std::fclose(out);
         openMainWindow();
-        pumpMessages();
         RECT r;
         GetWindowRect(main_, &r);
         EXPECT_EQ(r.left, c.left < 0 ? created.left : c.left);
         EXPECT_EQ(r.top, c.top < 0 ? created.top : c.top);
         EXPECT_EQ(r.right - r.left, created.right - created.left);
         EXPECT_EQ(r.bottom - r.top, created.bottom - created.top);
-        SendMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
-        pumpMessages();
+        closeMainWindow();
     }
 }
 

@@ -40,14 +40,14 @@ Start startProgram(const std::string& arguments, const std::string& folder, bool
         start.box = windowText(GetDlgItem(main, MAIN_BOMFILE));
         if (run) {
             PostMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_DOIT, BN_CLICKED), 0);
-            for (int i = 0; i < 100 && start.log.find("!") == std::string::npos; ++i) {
-                Sleep(50);
+            EXPECT_TRUE(pumpUntil([&] {  // the run here ends at a problem, logged with a "!"
                 start.log = windowText(GetDlgItem(main, MAIN_LOG));
-            }
+                return start.log.find('!') != std::string::npos;
+            })) << start.log;
         }
         PostMessageA(main, WM_CLOSE, 0, 0);
     }
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, kHangBound), WAIT_OBJECT_0);
     GetExitCodeProcess(process.hProcess, &start.exitCode);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
@@ -143,7 +143,7 @@ TEST(Program, OpensTheHelpBesideItselfWhenStartedElsewhere) {
     if (madeHere) CloseHandle(CreateFileA(help.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     trelk::testing::TempFolder elsewhere;
     elsewhere.write("Trelk.chm", "decoy");
-    openedDocuments(0);
+    openedDocumentsSoFar();
 
     std::string command = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
@@ -156,7 +156,7 @@ TEST(Program, OpensTheHelpBesideItselfWhenStartedElsewhere) {
     SendMessageA(main, WM_COMMAND, MAKEWPARAM(MAIN_TOPMENU_HELP, 0), 0);
     const std::vector<std::string> opened = openedDocuments();
     PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, kHangBound), WAIT_OBJECT_0);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
     DeleteFileA(settingsFile().c_str());

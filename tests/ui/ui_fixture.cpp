@@ -49,39 +49,41 @@ public:
 }  // namespace
 
 namespace {
-std::vector<std::function<void()>> g_steps;
-size_t g_nextStep = 0;
 
+std::vector<ModalStep> g_steps;
+size_t g_nextStep = 0;
+bool g_waiting = false;    // the next step was found not ready...
+DWORD g_waitingSince = 0;  // ...first at this time
+
+// Steps can open modal loops of their own (a dialog), from which the timer runs the next steps:
+// the step is counted as taken before it runs.
 void CALLBACK runNextStep(HWND, UINT, UINT_PTR timer, DWORD) {
     if (g_nextStep >= g_steps.size()) {
         KillTimer(nullptr, timer);
         return;
     }
-    g_steps[g_nextStep++]();
+    const ModalStep& step = g_steps[g_nextStep];
+    if (!step.ready()) {
+        if (!g_waiting) g_waitingSince = GetTickCount();
+        g_waiting = true;
+        if (GetTickCount() - g_waitingSince < kHangBound) return;
+        ADD_FAILURE() << "step " << g_nextStep + 1 << " of the modal loop was never ready";
+    }
+    g_waiting = false;
+    ++g_nextStep;
+    step.action();
 }
+
 }  // namespace
 
-INT_PTR whileModal(std::vector<std::function<void()>> steps, const std::function<INT_PTR()>& modalCall,
-                   int milliseconds) {
+INT_PTR whileModal(std::vector<ModalStep> steps, const std::function<INT_PTR()>& modalCall) {
     g_steps = std::move(steps);
     g_nextStep = 0;
-    const UINT_PTR timer = SetTimer(nullptr, 0, static_cast<UINT>(milliseconds), runNextStep);
+    g_waiting = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, runNextStep);
     const INT_PTR result = modalCall();
     KillTimer(nullptr, timer);
     return result;
-}
-
-void pumpMessages(int milliseconds) {
-    const DWORD until = GetTickCount() + static_cast<DWORD>(milliseconds);
-    do {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) continue;  // the main window's end; the tests go on
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount() < until);
 }
 
 std::string appFolder() {
@@ -110,14 +112,10 @@ std::string nativePath(std::string path) {
     return path;
 }
 
-std::vector<std::string> openedDocuments(int milliseconds) {
-    // The shell starts the command and returns at once: wait until it has written a whole line.
-    std::string text;
-    for (int waited = 0;; waited += 50) {
-        text = trelk::testing::readFile(g_openedLog);
-        if ((!text.empty() && text.back() == '\n') || waited >= milliseconds) break;
-        Sleep(50);
-    }
+namespace {
+
+// The documents in the log, which is then started afresh.
+std::vector<std::string> takeOpenedDocuments(const std::string& text) {
     DeleteFileA(g_openedLog.c_str());
     std::vector<std::string> opened;
     std::istringstream lines(text);
@@ -129,23 +127,41 @@ std::vector<std::string> openedDocuments(int milliseconds) {
     return opened;
 }
 
+}  // namespace
+
+std::vector<std::string> openedDocuments() {
+    // The shell starts the command and returns at once: wait until it has written a whole line.
+    std::string text;
+    EXPECT_TRUE(pumpUntil([&] {
+        text = trelk::testing::readFile(g_openedLog);
+        return !text.empty() && text.back() == '\n';
+    })) << "no document opened";
+    return takeOpenedDocuments(text);
+}
+
+std::vector<std::string> openedDocumentsSoFar() { return takeOpenedDocuments(trelk::testing::readFile(g_openedLog)); }
+
 void MainWindowTest::SetUp() {
     DeleteFileA(settingsFile().c_str());
     DeleteFileA((appFolder() + "\\Trelk.txt").c_str());
-    openedDocuments(0);
+    openedDocumentsSoFar();
 }
 
 void MainWindowTest::TearDown() {
     if (main_ && IsWindow(main_)) DestroyWindow(main_);
-    pumpMessages(10);
-    EXPECT_EQ(mainForm(), nullptr);
+    EXPECT_TRUE(pumpUntil([] { return mainForm() == nullptr; }));
 }
 
 HWND MainWindowTest::openMainWindow() {
     main_ = reinterpret_cast<HWND>(showMainForm(nullptr, 0, 0));
     EXPECT_TRUE(IsWindow(main_));
-    pumpMessages();  // the posted size, if any
+    EXPECT_TRUE(pumpUntil(waitingMessagesHandled));  // the posted size, if any
     return main_;
+}
+
+void MainWindowTest::closeMainWindow() {
+    SendMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(pumpUntil([this] { return !IsWindow(main_); }));
 }
 
 void MainWindowTest::click(int id) {

@@ -4,6 +4,7 @@
 
 #include "engine/export_recognition.h"
 #include "engine/summary_check.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 
@@ -20,13 +21,19 @@ size_t checkSummary(const BomStructure& bom, const ResultTables& tables, int64_t
 
 }  // namespace
 
-Analysis analyse(const RunRequest& request, const LogSink& log, bool keepStructure) {
+AnalysisWants analysisWantsOf(const RunRequest& request) {
+    AnalysisWants wants;
+    wants.encoding = request.format != ReportFormat::Report;
+    wants.tree = wants.encoding && request.sections.Include_BOMAssyBreakdown;
+    return wants;
+}
+
+Analysis analyse(const RunRequest& request, const LogSink& log, const AnalysisWants& wants) {
     Analysis a;
     a.keywords = request.keywords;
     a.columns = request.columns;
     InputFile input;
     if ((a.readError = input.open(request.bomFileName)) != kNoError) return a;
-    const bool exporting = request.format != ReportFormat::Report;
     try {
         EncodingCheck encoding;
         // The start of the file is read twice (its line ends are decided first): the encoding is
@@ -34,7 +41,7 @@ Analysis analyse(const RunRequest& request, const LogSink& log, bool keepStructu
         std::shared_ptr<const BomStructure> structure = std::make_shared<const BomStructure>(
             [&](char* into, size_t room) {
                 const size_t got = input.read(into, room);
-                if (exporting) encoding.feed(into, got);
+                if (wants.encoding) encoding.feed(into, got);
                 return got;
             },
             [&] {
@@ -70,16 +77,47 @@ Analysis analyse(const RunRequest& request, const LogSink& log, bool keepStructu
         const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), build, log);
         a.tables = sortTables(bom, totals, buildWhereUsed(bom));
         logOutOfRangeTotals(a.tables, log);
-        if (exporting) {
-            a.encoding = encoding.encoding();
-            if (request.sections.Include_BOMAssyBreakdown) a.tree = buildAssemblyTree(bom, build, log);
-        }
+        if (wants.encoding) a.encoding = encoding.encoding();
+        if (wants.tree) a.tree = buildAssemblyTree(bom, build, log);
         a.summaryDifferences = checkSummary(bom, a.tables, request.buildQuantity, log);
-        if (keepStructure) a.structure = structure;
+        if (wants.structure) a.structure = structure;
     } catch (const std::bad_alloc&) {
         a.readError = kOutOfMemory;
     }
     return a;
+}
+
+BomFileReading readBomFile(const RunRequest& request, const LogSink& log, const AnalysisWants& wants) {
+    BomFileReading reading;
+    auto stop = [&](RunOutcome::Ending ending, int error = kNoError) {
+        reading.stopped = RunOutcome();
+        reading.stopped->ending = ending;
+        reading.stopped->error = error;
+        return std::move(reading);
+    };
+    const std::string& bomFile = request.bomFileName;
+    log("Trying to read BOM file:");
+    log(bomFile);
+    if (!isExistingFile(bomFile)) {
+        log("BOM input file not found!");
+        return stop(RunOutcome::Ending::BomFileNotFound);
+    }
+    if (const int error = tryOpenForReading(bomFile)) {
+        log("Error opening BOM input file! Error #:" + formatSignedDecimal(error));
+        return stop(RunOutcome::Ending::OpenFailed, error);
+    }
+    // The file is read while it is analysed, piece by piece: it is never all in memory at once.
+    // A read that fails after the trial open is reported, not taken for an empty file.
+    reading.analysis = analyse(request, log, wants);
+    if (const int error = reading.analysis.readError) {
+        log("Error reading BOM input file! Error #:" + formatSignedDecimal(error));
+        return stop(RunOutcome::Ending::ReadFailed, error);
+    }
+    if (reading.analysis.lineCount <= 1) {
+        log("BOM input file seems to be empty!");
+        return stop(RunOutcome::Ending::EmptyFile);
+    }
+    return reading;
 }
 
 }  // namespace trelk

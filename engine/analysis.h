@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/assembly_tree.h"
@@ -27,7 +28,7 @@ struct Analysis {
     AssemblyTree tree;                           // for the exports' breakdown section only
     TextEncoding encoding = TextEncoding::Utf8;  // for the exports only
     size_t summaryDifferences = 0;               // names whose total differs from the export's summary
-    // The structure the tables were made from, when asked for (for a comparison of two files).
+    // The structure the tables were made from, when wanted.
     std::shared_ptr<const BomStructure> structure;
     // The words and columns the file was read by: the request's, or those recognised in the file
     // when the request's found no main assembly in it.
@@ -35,11 +36,29 @@ struct Analysis {
     ColumnLayout columns;
 };
 
+// What a caller wants of the analysis besides the tables.
+struct AnalysisWants {
+    bool encoding = false;   // the encoding of the names, which the exports convert
+    bool tree = false;       // the multi-level tree of the exports' breakdown
+    bool structure = false;  // the structure itself, which a comparison of two files reads
+};
+// What a run's request wants: the exports the encoding, and the tree for their breakdown section.
+AnalysisWants analysisWantsOf(const RunRequest& request);
+
 // Reads and analyses the request's BOM file, which the caller has found and opened once: logs
 // "Nr of lines read of BOM input file:" and, for a file of more than one line, the main assembly
 // and every problem of the roll-up and of the summary check. When the request's keywords and
 // columns find no main assembly, the file is read once more, whole, for the words and layout its
 // structure shows (engine/export_recognition.h); what was recognised is logged and used.
-Analysis analyse(const RunRequest& request, const LogSink& log, bool keepStructure = false);
+Analysis analyse(const RunRequest& request, const LogSink& log, const AnalysisWants& wants);
+
+// The reading steps of a run, which a comparison takes for each of its files: the request's BOM
+// file looked for, opened once and analysed, each step with its log lines. When the file cannot be
+// read, `stopped` says how the run ends there (not found, not opened, not read, empty).
+struct BomFileReading {
+    Analysis analysis;
+    std::optional<RunOutcome> stopped;
+};
+BomFileReading readBomFile(const RunRequest& request, const LogSink& log, const AnalysisWants& wants);
 
 }  // namespace trelk

@@ -4,8 +4,7 @@
 
 #include "engine/comparison.h"
 #include "engine/comparison_output.h"
-#include "engine/file_system.h"
-#include "text/text_rules.h"
+#include "engine/result_export.h"
 
 namespace trelk {
 
@@ -28,15 +27,9 @@ Outcome endedAt(Outcome::Ending ending, Outcome::File file = Outcome::File::Old)
     return outcome;
 }
 
-Outcome notRead(Outcome::File file, RunOutcome::Ending reading, int error = kNoError) {
-    Outcome outcome = endedAt(Outcome::Ending::FileNotRead, file);
-    outcome.reading = reading;
-    outcome.error = error;
-    return outcome;
-}
-
 // One file read and analysed as a single run reads it, with the same log lines, its structure
-// kept for the comparison. Its own log lines are kept in `file.log` as they pass to the host.
+// kept for the comparison and the encoding of its names found. Its own log lines are kept in
+// `file.log` as they pass to the host.
 struct ReadFile {
     Analysis analysis;
     ComparedFile file;
@@ -46,33 +39,24 @@ std::optional<Outcome> readFile(const ComparisonRequest& request, Outcome::File 
                                 ProcessingHost& host) {
     RunRequest run = request.run;
     if (which == Outcome::File::Old) run.bomFileName = request.oldBomFileName;
-    // The encoding of the names is found as for an export; no tree is wanted.
-    run.format = ReportFormat::Json;
-    run.sections = SectionSelection::none();
     read.file.bomFileName = run.bomFileName;
+    // The comparison's header names the file: its log leaves out the two lines that name it.
+    size_t lines = 0;
     const LogSink log = [&](std::string_view line) {
-        read.file.log.emplace_back(line);
+        if (++lines > 2) read.file.log.emplace_back(line);
         host.appendLogLine(line);
     };
-    host.appendLogLine("Trying to read BOM file:");
-    host.appendLogLine(run.bomFileName);
-    if (!isExistingFile(run.bomFileName)) {
-        host.appendLogLine("BOM input file not found!");
-        return notRead(which, RunOutcome::Ending::BomFileNotFound);
+    AnalysisWants wants;
+    wants.encoding = true;
+    wants.structure = true;
+    BomFileReading reading = readBomFile(run, log, wants);
+    if (reading.stopped) {
+        Outcome outcome = endedAt(Outcome::Ending::FileNotRead, which);
+        outcome.reading = reading.stopped->ending;
+        outcome.error = reading.stopped->error;
+        return outcome;
     }
-    if (const int error = tryOpenForReading(run.bomFileName)) {
-        host.appendLogLine("Error opening BOM input file! Error #:" + formatSignedDecimal(error));
-        return notRead(which, RunOutcome::Ending::OpenFailed, error);
-    }
-    read.analysis = analyse(run, log, true);
-    if (read.analysis.readError != kNoError) {
-        host.appendLogLine("Error reading BOM input file! Error #:" + formatSignedDecimal(read.analysis.readError));
-        return notRead(which, RunOutcome::Ending::ReadFailed, read.analysis.readError);
-    }
-    if (read.analysis.lineCount <= 1) {
-        host.appendLogLine("BOM input file seems to be empty!");
-        return notRead(which, RunOutcome::Ending::EmptyFile);
-    }
+    read.analysis = std::move(reading.analysis);
     if (!read.analysis.mainAssemblyFound) {
         host.appendLogLine(messages::kNoAssemblyBlock);
         return endedAt(Outcome::Ending::NoAssembly, which);
@@ -80,74 +64,34 @@ std::optional<Outcome> readFile(const ComparisonRequest& request, Outcome::File 
     return std::nullopt;
 }
 
-std::string inFolder(const std::string& folder, std::string_view file) {
-    std::string path = folder;
-    if (!path.empty() && path.back() != '/' && path.back() != kPathSeparator) path += kPathSeparator;
-    path += file;
-    return path;
-}
-
-void logFileError(ProcessingHost& host, int error, std::string_view doing, const std::string& path) {
-    host.appendLogLine("Error" + formatSignedDecimal(error) + std::string(doing));
-    host.appendLogLine(path);
-}
-
-Outcome outputFailed(Outcome outcome, RunOutcome::Ending writing, int error) {
-    outcome.ending = Outcome::Ending::OutputFailed;
-    outcome.writing = writing;
-    outcome.error = error;
-    return outcome;
-}
-
-// Every output created, written, closed and looked for again, with the log lines of a single
-// run's results.
+// The comparison written by the one path of a run's results.
 Outcome writeComparison(const RunRequest& request, const Comparison& comparison, Outcome outcome,
                         ProcessingHost& host) {
-    const bool toOutput = request.toStandardOutput && request.format != ReportFormat::Csv;
-    const std::string where = toOutput ? std::string() : comparisonPathFor(request);
-    struct Output {
-        std::string path;
-        ComparisonTable table;
-    };
-    std::vector<Output> outputs;
-    if (request.format == ReportFormat::Csv) {
-        if (const int error = createFolder(where)) {
-            logFileError(host, error, " creating output folder: ", where);
-            return outputFailed(outcome, RunOutcome::Ending::CreateFailed, error);
-        }
+    std::vector<ResultOutput> outputs;
+    switch (request.format) {
+    case ReportFormat::Report:
+        outputs.push_back(
+            {"", [&](OutputFile& file, int&) { return writeComparisonReport(file, comparison, request.sections); }});
+        break;
+    case ReportFormat::Json:
+        outputs.push_back({"", [&](OutputFile& file, int&) { return writeComparisonJson(file, comparison); }});
+        break;
+    case ReportFormat::Csv:
         for (const ComparisonTable table : kComparisonTables)
-            outputs.push_back({inFolder(where, comparisonCsvFile(table)), table});
-    } else {
-        outputs.push_back({toOutput ? std::string("standard output") : where, ComparisonTable::Files});
+            outputs.push_back({std::string(comparisonCsvFile(table)), [&, table](OutputFile& file, int&) {
+                                   return writeComparisonCsv(file, table, comparison);
+                               }});
+        break;
     }
-    for (const Output& output : outputs) {
-        OutputFile file;
-        if (const int error = toOutput ? file.attachStandardOutput() : file.create(output.path)) {
-            logFileError(host, error, " creating output file: ", output.path);
-            return outputFailed(outcome, RunOutcome::Ending::CreateFailed, error);
-        }
-        int error = request.format == ReportFormat::Report ? writeComparisonReport(file, comparison, request.sections)
-                    : request.format == ReportFormat::Json ? writeComparisonJson(file, comparison)
-                                                           : writeComparisonCsv(file, output.table, comparison);
-        const int closeError = file.close();
-        if (error == kNoError) error = closeError;
-        if (error != kNoError) {
-            logFileError(host, error, " writing output file: ", output.path);
-            return outputFailed(outcome, RunOutcome::Ending::WriteFailed, error);
-        }
-        if (toOutput) {
-            host.appendLogLine("Results written to standard output");
-        } else if (isExistingFile(output.path)) {
-            host.appendLogLine("Results stored in file:");
-            host.appendLogLine(output.path);
-        } else {
-            host.appendLogLine("Output file not found");
-            return outputFailed(outcome, RunOutcome::Ending::OutputNotFound, kNoError);
-        }
+    const RunOutcome written = writeOutputs(destinationOf(request, comparisonPathFor(request)), outputs, host);
+    if (!written.stored()) {
+        outcome.ending = Outcome::Ending::OutputFailed;
+        outcome.writing = written.ending;
+        outcome.error = written.error;
+        return outcome;
     }
     outcome.ending = Outcome::Ending::Compared;
-    outcome.where = where;
-    if (!toOutput) host.openDocument(where);
+    outcome.where = written.where;
     return outcome;
 }
 

@@ -3,7 +3,6 @@
 #include "engine/analysis.h"
 #include "engine/file_system.h"
 #include "engine/result_export.h"
-#include "text/text_rules.h"
 
 namespace trelk {
 
@@ -14,22 +13,12 @@ std::string reportPathFor(const RunRequest& request) {
            (request.format == ReportFormat::Json ? "Trelk.json" : "Trelk.txt");
 }
 
-namespace {
-
-RunOutcome endedAt(RunOutcome::Ending ending, int error = kNoError) {
-    RunOutcome outcome;
-    outcome.ending = ending;
-    outcome.error = error;
-    return outcome;
-}
-
-}  // namespace
-
 RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
-    const std::string& bomFile = request.bomFileName;
-    if (bomFile.empty()) {
+    if (request.bomFileName.empty()) {
         host.showErrorBox("No BOM file specified as input!", "Trelk");
-        return endedAt(RunOutcome::Ending::NoBomFileName);
+        RunOutcome outcome;
+        outcome.ending = RunOutcome::Ending::NoBomFileName;
+        return outcome;
     }
     // The JSON document carries the run's log lines: they are kept as they pass.
     const bool keepLog = request.format == ReportFormat::Json;
@@ -38,29 +27,9 @@ RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
         if (keepLog) kept.emplace_back(line);
         host.appendLogLine(line);
     };
-
-    log("Trying to read BOM file:");
-    log(bomFile);
-    if (!isExistingFile(bomFile)) {
-        log("BOM input file not found!");
-        return endedAt(RunOutcome::Ending::BomFileNotFound);
-    }
-    if (const int error = tryOpenForReading(bomFile)) {
-        log("Error opening BOM input file! Error #:" + formatSignedDecimal(error));
-        return endedAt(RunOutcome::Ending::OpenFailed, error);
-    }
-    // The file is read while it is analysed, piece by piece: it is never all in memory at once.
-    // A read that fails after the trial open is reported, not taken for an empty file.
-    const Analysis analysis = analyse(request, log);
-    if (analysis.readError != kNoError) {
-        log("Error reading BOM input file! Error #:" + formatSignedDecimal(analysis.readError));
-        return endedAt(RunOutcome::Ending::ReadFailed, analysis.readError);
-    }
-    if (analysis.lineCount <= 1) {
-        log("BOM input file seems to be empty!");
-        return endedAt(RunOutcome::Ending::EmptyFile);
-    }
-    return writeResults(request, analysis, kept, host);
+    const BomFileReading reading = readBomFile(request, log, analysisWantsOf(request));
+    if (reading.stopped) return *reading.stopped;
+    return writeResults(request, reading.analysis, kept, host);
 }
 
 }  // namespace trelk

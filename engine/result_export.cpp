@@ -1,7 +1,6 @@
 #include "engine/result_export.h"
 
 #include "engine/csv_export.h"
-#include "engine/file_system.h"
 #include "engine/json_export.h"
 #include "engine/report.h"
 #include "text/text_rules.h"
@@ -10,12 +9,6 @@ namespace trelk {
 
 namespace {
 
-// One file of the results: the whole report or document, or one CSV table.
-struct Output {
-    std::string path;  // "standard output" for the standard output
-    Section table;     // for a CSV file
-};
-
 std::string inFolder(const std::string& folder, std::string_view file) {
     std::string path = folder;
     if (!path.empty() && path.back() != '/' && path.back() != kPathSeparator) path += kPathSeparator;
@@ -23,7 +16,8 @@ std::string inFolder(const std::string& folder, std::string_view file) {
     return path;
 }
 
-RunOutcome failed(RunOutcome outcome, RunOutcome::Ending ending, int error) {
+RunOutcome failed(RunOutcome::Ending ending, int error) {
+    RunOutcome outcome;
     outcome.ending = ending;
     outcome.error = error;
     return outcome;
@@ -34,85 +28,98 @@ void logFileError(ProcessingHost& host, int error, std::string_view doing, const
     host.appendLogLine(path);
 }
 
-// Writes one output into the open file; the error number of a failed write, or 0. The report's
-// breakdown copy reads the BOM file again: an error of that reading goes to `readError`.
-int writeOutput(OutputFile& file, const Output& output, const RunRequest& request, const Analysis& analysis,
-                const std::vector<std::string>& log, int& readError) {
-    switch (request.format) {
-    case ReportFormat::Report:
-        return writeReport(file, request.sections, request.bomFileName, analysis.keywords, analysis.tables, &readError);
-    case ReportFormat::Csv: return writeCsvTable(file, output.table, analysis.tables, analysis.tree, analysis.encoding);
-    case ReportFormat::Json: {
-        JsonDocument document;
-        document.bomFileName = request.bomFileName;
-        document.buildQuantity = request.buildQuantity;
-        document.encoding = analysis.encoding;
-        document.log = log;
-        document.sections = request.sections;
-        document.tables = &analysis.tables;
-        document.tree = &analysis.tree;
-        return writeJson(file, document);
-    }
-    }
-    return kNoError;
-}
-
 }  // namespace
 
-RunOutcome writeResults(const RunRequest& request, const Analysis& analysis, const std::vector<std::string>& log,
+Destination destinationOf(const RunRequest& request, const std::string& path) {
+    Destination destination;
+    destination.folder = request.format == ReportFormat::Csv;
+    if (destination.folder || !request.toStandardOutput) destination.where = path;
+    return destination;
+}
+
+RunOutcome writeOutputs(const Destination& destination, const std::vector<ResultOutput>& outputs,
                         ProcessingHost& host) {
-    RunOutcome outcome;
-    outcome.mainAssemblyFound = analysis.mainAssemblyFound;
-    outcome.summaryDifferences = analysis.summaryDifferences;
-    const bool toOutput = request.toStandardOutput && request.format != ReportFormat::Csv;
-    const std::string where = toOutput ? std::string() : reportPathFor(request);
-
-    std::vector<Output> outputs;
-    if (request.format == ReportFormat::Csv) {
-        if (const int error = createFolder(where)) {
-            logFileError(host, error, " creating output folder: ", where);
-            return failed(outcome, RunOutcome::Ending::CreateFailed, error);
+    const bool toOutput = destination.standardOutput();
+    if (destination.folder)
+        if (const int error = createFolder(destination.where)) {
+            logFileError(host, error, " creating output folder: ", destination.where);
+            return failed(RunOutcome::Ending::CreateFailed, error);
         }
-        for (const Section table : kExportOrder)
-            if (isChosen(request.sections, table))
-                outputs.push_back({inFolder(where, reportSection(table).csvFile), table});
-    } else {
-        outputs.push_back({toOutput ? std::string("standard output") : where, Section::Breakdown});
-    }
-
-    for (const Output& output : outputs) {
+    for (const ResultOutput& output : outputs) {
+        const std::string path = toOutput             ? std::string("standard output")
+                                 : destination.folder ? inFolder(destination.where, output.file)
+                                                      : destination.where;
         OutputFile file;
-        if (const int error = toOutput ? file.attachStandardOutput() : file.create(output.path)) {
-            logFileError(host, error, " creating output file: ", output.path);
-            return failed(outcome, RunOutcome::Ending::CreateFailed, error);
+        if (const int error = toOutput ? file.attachStandardOutput() : file.create(path)) {
+            logFileError(host, error, " creating output file: ", path);
+            return failed(RunOutcome::Ending::CreateFailed, error);
         }
         int readError = kNoError;
-        int error = writeOutput(file, output, request, analysis, log, readError);
+        int error = output.write(file, readError);
         const int closeError = file.close();
         if (error == kNoError) error = closeError;
         // Output cut short by a full disk must not be announced as stored...
         if (error != kNoError) {
-            logFileError(host, error, " writing output file: ", output.path);
-            return failed(outcome, RunOutcome::Ending::WriteFailed, error);
+            logFileError(host, error, " writing output file: ", path);
+            return failed(RunOutcome::Ending::WriteFailed, error);
         }
         // ...nor a breakdown copy that is empty or cut short because the BOM file could not be read.
         if (readError != kNoError) {
             host.appendLogLine("Error reading BOM input file! Error #:" + formatSignedDecimal(readError));
-            return failed(outcome, RunOutcome::Ending::ReadFailed, readError);
+            return failed(RunOutcome::Ending::ReadFailed, readError);
         }
         if (toOutput) {
             host.appendLogLine("Results written to standard output");
-        } else if (isExistingFile(output.path)) {
+        } else if (isExistingFile(path)) {
             host.appendLogLine("Results stored in file:");
-            host.appendLogLine(output.path);
+            host.appendLogLine(path);
         } else {
             host.appendLogLine("Output file not found");
-            return failed(outcome, RunOutcome::Ending::OutputNotFound, kNoError);
+            return failed(RunOutcome::Ending::OutputNotFound, kNoError);
         }
     }
+    RunOutcome outcome;
     outcome.ending = RunOutcome::Ending::Stored;
-    outcome.where = where;
-    if (!toOutput) host.openDocument(where);
+    outcome.where = destination.where;
+    if (!toOutput) host.openDocument(destination.where);
+    return outcome;
+}
+
+RunOutcome writeResults(const RunRequest& request, const Analysis& analysis, const std::vector<std::string>& log,
+                        ProcessingHost& host) {
+    std::vector<ResultOutput> outputs;
+    switch (request.format) {
+    case ReportFormat::Report:
+        outputs.push_back({"", [&](OutputFile& file, int& readError) {
+                               return writeReport(file, request.sections, request.bomFileName, analysis.keywords,
+                                                  analysis.tables, &readError);
+                           }});
+        break;
+    case ReportFormat::Csv:
+        for (const Section table : kExportOrder)
+            if (isChosen(request.sections, table))
+                outputs.push_back({std::string(reportSection(table).csvFile), [&, table](OutputFile& file, int&) {
+                                       return writeCsvTable(file, table, analysis.tables, analysis.tree,
+                                                            analysis.encoding);
+                                   }});
+        break;
+    case ReportFormat::Json:
+        outputs.push_back({"", [&](OutputFile& file, int&) {
+                               JsonDocument document;
+                               document.bomFileName = request.bomFileName;
+                               document.buildQuantity = request.buildQuantity;
+                               document.encoding = analysis.encoding;
+                               document.log = log;
+                               document.sections = request.sections;
+                               document.tables = &analysis.tables;
+                               document.tree = &analysis.tree;
+                               return writeJson(file, document);
+                           }});
+        break;
+    }
+    RunOutcome outcome = writeOutputs(destinationOf(request, reportPathFor(request)), outputs, host);
+    outcome.mainAssemblyFound = analysis.mainAssemblyFound;
+    outcome.summaryDifferences = analysis.summaryDifferences;
     return outcome;
 }
 

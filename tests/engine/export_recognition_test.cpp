@@ -26,7 +26,8 @@ Read readWithDefaults(const std::string& bytes) {
     RunRequest request;
     request.bomFileName = folder.write("export.bom.1", bytes);
     Read read;
-    read.analysis = analyse(request, [&](std::string_view line) { read.log.emplace_back(line); });
+    read.analysis = analyse(
+        request, [&](std::string_view line) { read.log.emplace_back(line); }, AnalysisWants());
     return read;
 }
 

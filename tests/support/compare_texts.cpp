@@ -16,8 +16,9 @@ ComparedTexts compareTexts(const std::string& oldText, const std::string& newTex
     request.keywords = keywords;
     request.columns = columns;
     request.buildQuantity = buildQuantity;
-    request.format = ReportFormat::Json;  // the encoding is found as for an export
-    request.sections = SectionSelection::none();
+    AnalysisWants wants;
+    wants.encoding = true;
+    wants.structure = true;
     Analysis analyses[2];
     ComparedFile files[2];
     const std::string* texts[2] = {&oldText, &newText};
@@ -25,7 +26,7 @@ ComparedTexts compareTexts(const std::string& oldText, const std::string& newTex
         request.bomFileName = folder.write((side == 0 ? "old" : "new") + std::to_string(pair), *texts[side]);
         files[side].bomFileName = request.bomFileName;
         analyses[side] = analyse(
-            request, [&](std::string_view line) { files[side].log.emplace_back(line); }, true);
+            request, [&](std::string_view line) { files[side].log.emplace_back(line); }, wants);
         if (analyses[side].lineCount <= 1 || !analyses[side].mainAssemblyFound) return {};
     }
     ComparedTexts result;

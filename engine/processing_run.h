@@ -3,20 +3,24 @@
 // says how it ended in its RunOutcome; the log lines are for people.
 //
 // The engine's pipeline, one header per step, in the order the run takes them:
-//   engine/run_options.h      what the run is asked: keywords, column layout, report sections
-//   engine/line_classifier.h  each line as read: empty, block header or item line, and its fields
-//   engine/bom_structure.h    the lines kept as items and blocks, every name numbered once
-//   text/text_codec.h         the encoding of the names, told from the same reading (exports only)
-//   engine/rollup.h           the roll-up, the where-used lists, and the tables sorted by name
-//   engine/result_tables.h    the sorted tables the results are written from
-//   engine/assembly_tree.h    the multi-level tree of the exports' breakdown
-//   engine/summary_check.h    the totals checked against the export's own summary of parts
-//   engine/analysis.h         the steps above, from the file to one Analysis
-//   engine/result_export.h    the results written, one path for every format and destination:
-//   engine/report.h             the report,
-//   engine/csv_export.h         the CSV tables,
-//   engine/json_export.h        the JSON document
-//   engine/processing_run.h   this file: the run that strings them together
+//   engine/run_options.h        what the run is asked: keywords, column layout, report sections
+//   engine/line_classifier.h    each line as read: empty, block header or item line, and its fields
+//   engine/bom_structure.h      the lines kept as items and blocks, every name numbered once
+//   engine/export_recognition.h the export's own words and layout, when those asked for find no
+//                               main assembly in it
+//   text/text_codec.h           the encoding of the names, told from the same reading (exports only)
+//   engine/rollup.h             the roll-up, the where-used lists, and the tables sorted by name
+//   engine/result_tables.h      the sorted tables the results are written from
+//   engine/assembly_tree.h      the multi-level tree of the exports' breakdown
+//   engine/summary_check.h      the totals checked against the export's own summary of parts
+//   engine/analysis.h           the steps above, from the file to one Analysis
+//   engine/result_export.h      the results written, one path for every format and destination:
+//   engine/report.h               the report,
+//   engine/csv_export.h           the CSV tables,
+//   engine/json_export.h          the JSON document
+//   engine/processing_run.h     this file: the run that strings them together
+// A comparison of two files (engine/comparison_run.h) reads each by the steps of analysis.h, and
+// writes what engine/comparison.h finds by the path of result_export.h.
 // Files reach the engine through engine/file_system.h. What makes the steps fast sits in files of
 // its own: engine/word_scan.h (blanks found eight bytes at a time), engine/name_index.h (the names
 // numbered through an own hash index, looked up in prefetched batches), engine/name_order.h (the

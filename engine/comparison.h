@@ -131,8 +131,9 @@ struct Comparison {
 };
 
 // Compares the analyses of two files, both made with their structure kept and the encoding found
-// (AnalysisWants); the files' names and log lines come in `oldFile` and `newFile`, whose other members are filled here. The comparison's notes on a file (members
-// summed, blocks left out, names converted) go to `notes` and to the end of that file's log.
+// (AnalysisWants); the files' names and log lines come in `oldFile` and `newFile`, whose other
+// members are filled here. The comparison's notes on a file (members summed, blocks left out,
+// names converted) go to `notes` and to the end of that file's log.
 Comparison compareAnalyses(const Analysis& oldAnalysis, const Analysis& newAnalysis, ComparedFile oldFile,
                            ComparedFile newFile, int64_t buildQuantity, const LogSink& notes);
 

@@ -32,25 +32,29 @@ Analysis analyse(const RunRequest& request, const LogSink& log, const AnalysisWa
     Analysis a;
     a.keywords = request.keywords;
     a.columns = request.columns;
-    InputFile input;
-    if ((a.readError = input.open(request.bomFileName)) != kNoError) return a;
     try {
         EncodingCheck encoding;
-        // The start of the file is read twice (its line ends are decided first): the encoding is
-        // checked on the second reading only.
-        std::shared_ptr<const BomStructure> structure = std::make_shared<const BomStructure>(
-            [&](char* into, size_t room) {
-                const size_t got = input.read(into, room);
-                if (wants.encoding) encoding.feed(into, got);
-                return got;
-            },
-            [&] {
-                encoding = EncodingCheck();
-                return input.rewind() == kNoError;
-            },
-            request.keywords, input.size(), request.columns);
-        // A read that fails part way is reported, not taken for the end of the file.
-        if ((a.readError = input.error()) != kNoError) return a;
+        std::shared_ptr<const BomStructure> structure;
+        {
+            // Closed again before the file is opened anew: it is opened without sharing.
+            InputFile input;
+            if ((a.readError = input.open(request.bomFileName)) != kNoError) return a;
+            // The start of the file is read twice (its line ends are decided first): the encoding
+            // is checked on the second reading only.
+            structure = std::make_shared<const BomStructure>(
+                [&](char* into, size_t room) {
+                    const size_t got = input.read(into, room);
+                    if (wants.encoding) encoding.feed(into, got);
+                    return got;
+                },
+                [&] {
+                    encoding = EncodingCheck();
+                    return input.rewind() == kNoError;
+                },
+                request.keywords, input.size(), request.columns);
+            // A read that fails part way is reported, not taken for the end of the file.
+            if ((a.readError = input.error()) != kNoError) return a;
+        }
         std::vector<std::string> recognised;
         if (structure->lineCount() > 1 && !structure->hasMainAssembly()) {
             std::string bytes;

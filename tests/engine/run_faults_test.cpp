@@ -154,7 +154,7 @@ constexpr bool kSanitizedBuild = true;
 constexpr bool kSanitizedBuild = false;
 #endif
 
-// No descriptor is left for the copy: the analysis' file was closed and the report took the last.
+// No descriptor is left for the copy: the report takes the last one.
 TEST(RunFaults, ABreakdownCopyThatCannotOpenTheFileIsNotAnnounced) {
     // The sanitizers' runtime tests memory through a pipe: without descriptors it reports faults
     // of its own that are none.
@@ -170,6 +170,8 @@ TEST(RunFaults, ABreakdownCopyThatCannotOpenTheFileIsNotAnnounced) {
             limit.rlim_cur = 256;
             ::setrlimit(RLIMIT_NOFILE, &limit);
             for (int fd; (fd = ::dup(0)) >= 0;) taken.push_back(fd);
+            ::close(taken.back());
+            taken.pop_back();
         },
         [&] {
             for (const int fd : taken) ::close(fd);

@@ -15,7 +15,8 @@
 //   engine/result_export.h    the results written, one path for every format and destination:
 //   engine/report.h             the report,
 //   engine/csv_export.h         the CSV tables,
-//   engine/json_export.h        the JSON document
+//   engine/json_export.h        the JSON document,
+//   engine/html_export.h        the HTML page (its frame: engine/html_page.h)
 //   engine/processing_run.h   this file: the run that strings them together
 // Files reach the engine through engine/file_system.h. What makes the steps fast sits in files of
 // its own: engine/word_scan.h (blanks found eight bytes at a time), engine/name_index.h (the names
@@ -33,8 +34,8 @@
 
 namespace trelk {
 
-// What the run writes: the report, CSV tables in a folder, or one JSON document.
-enum class ReportFormat : uint8_t { Report, Csv, Json };
+// What the run writes: the report, CSV tables in a folder, one JSON document, or one HTML page.
+enum class ReportFormat : uint8_t { Report, Csv, Json, Html };
 
 struct RunRequest {
     std::string bomFileName;  // exactly as the user gave it; relative to the current directory
@@ -47,7 +48,8 @@ struct RunRequest {
     // Machines built at once: every total and path quantity is multiplied by it (at least 1);
     // the where-used quantities are not.
     int64_t buildQuantity = 1;
-    // The report or the JSON document goes to the standard output instead of a file (not CSV).
+    // The report, the JSON document or the HTML page goes to the standard output instead of a
+    // file (not CSV).
     bool toStandardOutput = false;
 };
 

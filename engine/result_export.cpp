@@ -2,6 +2,7 @@
 
 #include "engine/csv_export.h"
 #include "engine/file_system.h"
+#include "engine/html_export.h"
 #include "engine/json_export.h"
 #include "engine/report.h"
 #include "text/text_rules.h"
@@ -52,6 +53,17 @@ int writeOutput(OutputFile& file, const Output& output, const RunRequest& reques
         document.tables = &analysis.tables;
         document.tree = &analysis.tree;
         return writeJson(file, document);
+    }
+    case ReportFormat::Html: {
+        HtmlDocument document;
+        document.bomFileName = request.bomFileName;
+        document.buildQuantity = request.buildQuantity;
+        document.encoding = analysis.encoding;
+        document.log = &log;
+        document.sections = request.sections;
+        document.tables = &analysis.tables;
+        document.tree = &analysis.tree;
+        return writeHtml(file, document);
     }
     }
     return kNoError;

@@ -198,7 +198,7 @@ private:
                  "aria-sort=\"ascending\">Name<th scope=\"col\" data-sort=\"number\" class=\"num\">Total"
               << forTheBuild() << "</thead>\n<tbody>\n";
         for (size_t row = 0; row < table.count(); ++row)
-            page_ << "<tr><td>" << page_.name(table.names[row]).html << "<td>" << table.totals[row].value() << "\n";
+            page_ << "<tr><td>" << page_.name(table.names[row]).html << "<td>" << table.totals[row].value() << "</tr>\n";
         page_ << "</tbody>\n</table>\n";
     }
 
@@ -227,7 +227,7 @@ private:
                 else
                     page_ << "<span>" << parent.html << "</span>";
             }
-            page_ << "</ul>\n";
+            page_ << "</ul></tr>\n";
         }
         page_ << "</tbody>\n</table>\n";
     }

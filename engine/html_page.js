@@ -170,7 +170,7 @@
   }
 
   // Before a link is followed: a filter that hides its target is cleared, and the sub-assemblies
-  // around it unfold.
+  // around it unfold, as does the target itself when it is one.
   function reveal(id) {
     const target = id && document.getElementById(id);
     if (!target) return;
@@ -179,7 +179,7 @@
       for (const s of document.querySelectorAll("input[data-only]:checked")) s.checked = false;
       refresh();
     }
-    for (let e = target.parentElement; e; e = e.parentElement) if (e.tagName === "DETAILS") e.open = true;
+    for (let e = target; e; e = e.parentElement) if (e.tagName === "DETAILS") e.open = true;
   }
   function hashOf(href) {
     return href && href[0] === "#" ? decodeURIComponent(href.slice(1)) : "";

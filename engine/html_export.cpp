@@ -34,6 +34,14 @@ constexpr std::string_view kSectionLabels[] = {"Multi-level BOM", "Summary of as
                                                "Where assemblies are used", "Where parts are used"};
 static_assert(std::size(kSectionLabels) == std::size(kReportSections), "one label per section");
 
+// A long list or table goes into pieces of about this many rows, each of which the browser lays
+// out only when it comes near the window: a page of a million rows is then ready about as soon as
+// it is read.
+constexpr size_t kPieceRows = 250;
+// A list of the tree, or a piece of one.
+constexpr std::string_view kListStart = "<div class=\"piece\"><ul>\n";
+constexpr std::string_view kListEnd = "</ul></div>";
+
 class ResultsPage {
 public:
     ResultsPage(HtmlPage& page, const HtmlDocument& document)
@@ -156,19 +164,30 @@ private:
         const bool unfold = tree.rows.size() <= kUnfoldedTreeRows;
         const HtmlPage::Name& root = page_.name(tree.name(tree.rows.front().parent));
         page_ << "<ul class=\"tree\">\n<li><details open id=\"t" << root.number << "\"><summary><b>" << root.html
-              << "</b></summary><ul>\n";
-        std::vector<uint32_t> unfolded;  // the levels of the sub-assemblies whose items follow
-        for (const TreeRow& row : tree.rows) {
-            while (!unfolded.empty() && unfolded.back() >= row.level) {
-                page_ << "</ul></details>\n";
-                unfolded.pop_back();
+              << "</b></summary>" << kListStart;
+        // The lists open around the next row: the level of their sub-assembly (0 for the main
+        // assembly) and the row their current piece starts at.
+        struct OpenList {
+            uint32_t level;
+            size_t pieceStart;
+        };
+        std::vector<OpenList> open = {{0, 0}};
+        for (size_t r = 0; r < tree.rows.size(); ++r) {
+            const TreeRow& row = tree.rows[r];
+            while (open.back().level >= row.level) {
+                page_ << kListEnd << "</details>\n";
+                open.pop_back();
+            }
+            if (r - open.back().pieceStart >= kPieceRows) {
+                page_ << kListEnd << kListStart;
+                open.back().pieceStart = r;
             }
             const HtmlPage::Name& item = page_.name(tree.name(row.item));
             if (row.expanded()) {
                 page_ << "<li><details" << (unfold ? " open" : "") << " id=\"t" << item.number << "\"><summary>";
                 entry(row, item, false);
-                page_ << "</summary><ul>\n";
-                unfolded.push_back(row.level);
+                page_ << "</summary>" << kListStart;
+                open.push_back({row.level, r + 1});
             } else {
                 page_ << "<li>";
                 entry(row, item, row.note == TreeNote::ExpandedAbove || row.note == TreeNote::ContainsItself);
@@ -176,8 +195,8 @@ private:
                 page_ << "\n";
             }
         }
-        for (size_t i = 0; i < unfolded.size(); ++i) page_ << "</ul></details>\n";
-        page_ << "</ul></details>\n</ul>\n";
+        for (; !open.empty(); open.pop_back()) page_ << kListEnd << "</details>\n";
+        page_ << "</ul>\n";
     }
 
     void entry(const TreeRow& row, const HtmlPage::Name& item, bool linkBack) {
@@ -197,8 +216,11 @@ private:
         page_ << "<table class=\"totals sortable narrowable\">\n<thead><tr><th scope=\"col\" data-sort=\"text\" "
                  "aria-sort=\"ascending\">Name<th scope=\"col\" data-sort=\"number\" class=\"num\">Total"
               << forTheBuild() << "</thead>\n<tbody>\n";
-        for (size_t row = 0; row < table.count(); ++row)
-            page_ << "<tr><td>" << page_.name(table.names[row]).html << "<td>" << table.totals[row].value() << "</tr>\n";
+        for (size_t row = 0; row < table.count(); ++row) {
+            if (row > 0 && row % kPieceRows == 0) page_ << "</tbody><tbody>\n";
+            page_ << "<tr><td>" << page_.name(table.names[row]).html << "<td>" << table.totals[row].value()
+                  << "</tr>\n";
+        }
         page_ << "</tbody>\n</table>\n";
     }
 
@@ -210,7 +232,12 @@ private:
         page_ << "<p class=\"legend\">Each parent leads to the place where it is used in turn.</p>\n"
                  "<table class=\"where-used narrowable\">\n<thead><tr><th scope=\"col\">Name<th scope=\"col\">"
                  "Used in</thead>\n<tbody>\n";
+        size_t pieceStart = 0;  // the entry the current piece starts at
         for (size_t row = 0; row < table.count(); ++row) {
+            if (table.entryBegin[row] - pieceStart >= kPieceRows) {
+                page_ << "</tbody><tbody>\n";
+                pieceStart = table.entryBegin[row];
+            }
             const HtmlPage::Name& name = page_.name(table.names[row]);
             page_ << "<tr";
             if (anchored) page_ << " id=w" << name.number;

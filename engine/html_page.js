@@ -4,8 +4,8 @@
 //   table.sortable      a header cell with data-sort="text" or "number" sorts by its column; the
 //                       one with aria-sort="ascending" is the order the rows come in
 //   table.narrowable    rows narrowed by the name in their first cell
-//   ul.tree             nested entries (li, a sub-assembly's in details > ul) narrowed by name;
-//                       an entry stays while one below it does
+//   ul.tree             nested entries (li; a sub-assembly's in details > .piece > ul, the list
+//                       cut into pieces) narrowed by name; an entry stays while one below it does
 //   #filter             the text every table and tree is narrowed by
 //   input[data-only]    a switch: while it is checked, only rows and entries that carry the
 //                       attribute data-WORD stay (data-only="WORD")
@@ -54,9 +54,10 @@
           const name = entryName(li);
           names.push(name ? name.textContent.toLowerCase() : "");
           const details = li.firstElementChild;
-          const list = details && details.tagName === "DETAILS" ? details.lastElementChild : null;
-          if (list && list.tagName === "UL")
-            for (let child = list.lastElementChild; child; child = child.previousElementSibling) pending.push([child, index]);
+          if (details && details.tagName === "DETAILS") {
+            const below = details.querySelectorAll(":scope > .piece > ul > li");
+            for (let k = below.length - 1; k >= 0; --k) pending.push([below[k], index]);
+          }
         }
         Object.assign(this, { items, parent, names });
       },

@@ -39,7 +39,7 @@ static_assert(std::size(kSectionLabels) == std::size(kReportSections), "one labe
 // it is read.
 constexpr size_t kPieceRows = 250;
 // A list of the tree, or a piece of one.
-constexpr std::string_view kListStart = "<div class=\"piece\"><ul>\n";
+constexpr std::string_view kListStart = "\n<div class=\"piece\"><ul>";
 constexpr std::string_view kListEnd = "</ul></div>";
 
 class ResultsPage {
@@ -191,8 +191,7 @@ private:
             } else {
                 page_ << "<li>";
                 entry(row, item, row.note == TreeNote::ExpandedAbove || row.note == TreeNote::ContainsItself);
-                if (row.note != TreeNote::None) page_ << " <small>" << treeNoteWord(row.note) << "</small>";
-                page_ << "\n";
+                if (row.note != TreeNote::None) page_ << "<small>" << treeNoteWord(row.note) << "</small>";
             }
         }
         for (; !open.empty(); open.pop_back()) page_ << kListEnd << "</details>\n";
@@ -200,12 +199,12 @@ private:
     }
 
     void entry(const TreeRow& row, const HtmlPage::Name& item, bool linkBack) {
-        page_ << "<i>" << static_cast<int64_t>(row.quantity) << "</i> <b>";
+        page_ << static_cast<int64_t>(row.quantity) << "<b>";
         if (linkBack)
             page_ << "<a href=#t" << item.number << ">" << item.html << "</a>";
         else
             page_ << item.html;
-        page_ << "</b> <i>" << row.pathQuantity.value() << "</i>";
+        page_ << "</b>" << row.pathQuantity.value();
     }
 
     void totals(const TotalsTable& table, std::string_view what) {
@@ -215,13 +214,12 @@ private:
         }
         page_ << "<table class=\"totals sortable narrowable\">\n<thead><tr><th scope=\"col\" data-sort=\"text\" "
                  "aria-sort=\"ascending\">Name<th scope=\"col\" data-sort=\"number\" class=\"num\">Total"
-              << forTheBuild() << "</thead>\n<tbody>\n";
+              << forTheBuild() << "</thead>\n<tbody>";
         for (size_t row = 0; row < table.count(); ++row) {
-            if (row > 0 && row % kPieceRows == 0) page_ << "</tbody><tbody>\n";
-            page_ << "<tr><td>" << page_.name(table.names[row]).html << "<td>" << table.totals[row].value()
-                  << "</tr>\n";
+            if (row > 0 && row % kPieceRows == 0) page_ << "</tr>\n</tbody><tbody>";
+            page_ << "<tr><td>" << page_.name(table.names[row]).html << "<td>" << table.totals[row].value();
         }
-        page_ << "</tbody>\n</table>\n";
+        page_ << "</tr>\n</tbody>\n</table>\n";
     }
 
     void whereUsed(const WhereUsedTable& table, bool anchored) {
@@ -231,11 +229,11 @@ private:
         }
         page_ << "<p class=\"legend\">Each parent leads to the place where it is used in turn.</p>\n"
                  "<table class=\"where-used narrowable\">\n<thead><tr><th scope=\"col\">Name<th scope=\"col\">"
-                 "Used in</thead>\n<tbody>\n";
+                 "Used in</thead>\n<tbody>";
         size_t pieceStart = 0;  // the entry the current piece starts at
         for (size_t row = 0; row < table.count(); ++row) {
             if (table.entryBegin[row] - pieceStart >= kPieceRows) {
-                page_ << "</tbody><tbody>\n";
+                page_ << "</tr>\n</tbody><tbody>";
                 pieceStart = table.entryBegin[row];
             }
             const HtmlPage::Name& name = page_.name(table.names[row]);
@@ -245,7 +243,7 @@ private:
             for (uint32_t i = table.entryBegin[row]; i < table.entryEnd[row]; ++i) {
                 const WhereUsedEntry& entry = table.entries[i];
                 const HtmlPage::Name& parent = page_.name(table.assemblyOf(entry));
-                page_ << "<li><i>" << static_cast<int64_t>(entry.quantity) << "</i> ";
+                page_ << "<li>" << static_cast<int64_t>(entry.quantity);
                 const uint8_t place = placeOf(parent.number);
                 if (place & kWhereUsedRow)
                     page_ << "<a href=#w" << parent.number << ">" << parent.html << "</a>";
@@ -254,9 +252,9 @@ private:
                 else
                     page_ << "<span>" << parent.html << "</span>";
             }
-            page_ << "</ul></tr>\n";
+            page_ << "</ul>";
         }
-        page_ << "</tbody>\n</table>\n";
+        page_ << "</tr>\n</tbody>\n</table>\n";
     }
 
     HtmlPage& page_;

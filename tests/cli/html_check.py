@@ -54,11 +54,11 @@ for (const section of document.querySelectorAll('main > section')) {
       for (const li of details.querySelectorAll(':scope > .piece > ul > li')) {
         const details = li.firstElementChild.tagName === 'DETAILS' ? li.firstElementChild : null;
         const box = details ? details.firstElementChild : li;
-        const numbers = box.querySelectorAll(':scope > i');
-        const name = box.querySelector(':scope > b').textContent;
+        const b = box.querySelector(':scope > b');
+        const name = b.textContent;
         const note = li.querySelector(':scope > small');
         rows.push([String(level), parent, details || note ? 'sub-assembly' : 'part', name,
-                   numbers[0].textContent, numbers[1].textContent, details ? 'true' : 'false',
+                   box.firstChild.textContent, b.nextSibling.textContent, details ? 'true' : 'false',
                    note ? note.textContent : '']);
         if (details) walk(details, level + 1, name);
       }
@@ -70,7 +70,7 @@ for (const section of document.querySelectorAll('main > section')) {
     rows.push([row.cells[0].textContent, row.cells[1].textContent]);
   for (const row of section.querySelectorAll('table.where-used tbody tr'))
     for (const use of row.cells[1].querySelectorAll('li'))
-      rows.push([row.cells[0].textContent, use.lastElementChild.textContent, use.querySelector('i').textContent]);
+      rows.push([row.cells[0].textContent, use.lastElementChild.textContent, use.firstChild.textContent]);
   tables[section.id] = rows;
 }
 return tables;
@@ -144,6 +144,7 @@ def read_csv_folder(folder, codec):
 
 class Page(unittest.TestCase):
     driver = None
+    maxDiff = None
 
     @classmethod
     def setUpClass(cls):

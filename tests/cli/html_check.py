@@ -232,7 +232,15 @@ class Page(unittest.TestCase):
                     self.assertEqual(self.script(READ_TABLES), read_csv_folder(csv_folder, codec))
 
     def test_hostile_names_are_text(self):
-        self.load(self.page_of(self.write_bom("hostile.bom.1", HOSTILE_LINES)))
+        bom = self.write_bom("hostile.bom.1", HOSTILE_LINES)
+        page = self.page_of(bom)
+        # The same page on standard output, the log lines on standard error.
+        r = run("-s", "all", "-f", "html", "-o", "-", bom)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        with open(page, "rb") as f:
+            self.assertEqual(r.stdout, f.read())
+        self.assertTrue(r.stderr.decode().endswith("Results written to standard output\n"))
+        self.load(page)
         self.assertIsNone(self.script("return window.pwned"))
         self.assertEqual(self.script("return document.scripts.length"), 1)
         self.assertEqual(self.script("return document.images.length"), 0)
@@ -271,6 +279,24 @@ class Page(unittest.TestCase):
                         expected.append(name)
                 self.assertEqual(shown["breakdown"], expected)
         self.assertEqual(self.shown(), everything)
+
+        # A switch that another page kind adds (a comparison's "differences only") keeps the rows
+        # that carry its attribute, and in the tree the entries that lead to them.
+        self.script("""
+            const box = document.createElement('input');
+            box.type = 'checkbox'; box.id = 'only'; box.dataset.only = 'changed';
+            document.querySelector('.tools').append(box);
+            document.querySelector('#parts tbody tr:nth-child(2)').dataset.changed = '';
+            const rail = Array.from(document.querySelectorAll('ul.tree b')).find(b => b.textContent === 'RAIL');
+            rail.closest('li').dataset.changed = '';""")
+        self.click(self.driver.find_element("id", "only"))
+        from selenium.webdriver.support.ui import WebDriverWait
+        WebDriverWait(self.driver, 30).until(
+            lambda d: d.find_element("id", "filter-status").get_attribute("value") != "")
+        shown = self.shown()
+        self.assertEqual(shown["parts"], [export_check.PARTS[1][0]])
+        self.assertEqual(shown["breakdown"], [export_check.MAIN, "FRAME\"X\"", "RAIL"])
+        self.assertEqual(shown["assemblies"], [])
 
 
     def test_folding_sorting_and_links(self):

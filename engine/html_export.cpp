@@ -41,6 +41,39 @@ constexpr size_t kPieceRows = 250;
 // A list of the tree, or a piece of one.
 constexpr std::string_view kListStart = "\n<div class=\"piece\"><ul>";
 constexpr std::string_view kListEnd = "</ul></div>";
+// A piece that the browser parses only when it is needed: while scripts run, the content of a
+// noscript element is one text, read in no time, which the page's script turns into elements as
+// the piece comes near the window (or the filter, a sort or a link needs it); without script it is
+// shown as it is.
+constexpr std::string_view kLaterStart = "\n<div class=\"later\"><noscript>";
+constexpr std::string_view kLaterEnd = "</noscript></div>";
+
+// The pieces of a table. A large one ends after its first piece; each further piece is a table
+// of its own, parsed later, that the script counts to the first one.
+class TablePieces {
+public:
+    TablePieces(HtmlPage& page, std::string_view kind, size_t rows)
+        : page_(page), kind_(kind), large_(rows > kLargeRows) {}
+    ~TablePieces() { page_ << "</tr>\n</tbody>\n</table>" << (later_ ? kLaterEnd : "") << "\n"; }
+    TablePieces(const TablePieces&) = delete;
+    TablePieces& operator=(const TablePieces&) = delete;
+
+    void next() {
+        if (!large_) {
+            page_ << "</tr>\n</tbody><tbody>";
+            return;
+        }
+        page_ << "</tr>\n</tbody>\n</table>" << (later_ ? kLaterEnd : "") << kLaterStart << "<table class=\"" << kind_
+              << " piece-of\"><tbody>";
+        later_ = true;
+    }
+
+private:
+    HtmlPage& page_;
+    std::string_view kind_;
+    bool large_;
+    bool later_ = false;
+};
 
 class ResultsPage {
 public:
@@ -161,40 +194,66 @@ private:
                  "for the whole build"
               << forTheBuild()
               << ". A sub-assembly unfolds where it is first used; a later use links back to that place.</p>\n";
-        const bool unfold = tree.rows.size() <= kUnfoldedTreeRows;
+        const bool large = tree.rows.size() > kLargeRows;
         const HtmlPage::Name& root = page_.name(tree.name(tree.rows.front().parent));
         page_ << "<ul class=\"tree\">\n<li><details open id=\"t" << root.number << "\"><summary><b>" << root.html
-              << "</b></summary>" << kListStart;
+              << "</b></summary>";
         // The lists open around the next row: the level of their sub-assembly (0 for the main
-        // assembly) and the row their current piece starts at.
+        // assembly), the row their current piece starts at, and whether that piece is parsed
+        // later. Nothing inside a later piece is itself later: the page's parser cannot nest them.
         struct OpenList {
             uint32_t level;
             size_t pieceStart;
+            bool later;
         };
-        std::vector<OpenList> open = {{0, 0}};
+        size_t laterOpen = 0;
+        auto startPiece = [&](OpenList& list, bool later) {
+            list.later = large && later && laterOpen == 0;
+            if (list.later) {
+                page_ << kLaterStart;
+                ++laterOpen;
+            }
+            page_ << kListStart;
+        };
+        auto endPiece = [&](OpenList& list) {
+            page_ << kListEnd;
+            if (list.later) {
+                page_ << kLaterEnd;
+                --laterOpen;
+            }
+        };
+        std::vector<OpenList> open = {{0, 0, false}};
+        startPiece(open.back(), false);
         for (size_t r = 0; r < tree.rows.size(); ++r) {
             const TreeRow& row = tree.rows[r];
             while (open.back().level >= row.level) {
-                page_ << kListEnd << "</details>\n";
+                endPiece(open.back());
+                page_ << "</details>\n";
                 open.pop_back();
             }
             if (r - open.back().pieceStart >= kPieceRows) {
-                page_ << kListEnd << kListStart;
+                endPiece(open.back());
+                startPiece(open.back(), true);
                 open.back().pieceStart = r;
             }
             const HtmlPage::Name& item = page_.name(tree.name(row.item));
             if (row.expanded()) {
-                page_ << "<li><details" << (unfold ? " open" : "") << " id=\"t" << item.number << "\"><summary>";
+                // A large tree starts folded below the main assembly's items.
+                page_ << "<li><details" << (large ? "" : " open") << " id=\"t" << item.number << "\"><summary>";
                 entry(row, item, false);
-                page_ << "</summary>" << kListStart;
-                open.push_back({row.level, r + 1});
+                page_ << "</summary>";
+                open.push_back({row.level, r + 1, false});
+                startPiece(open.back(), true);
             } else {
                 page_ << "<li>";
                 entry(row, item, row.note == TreeNote::ExpandedAbove || row.note == TreeNote::ContainsItself);
                 if (row.note != TreeNote::None) page_ << "<small>" << treeNoteWord(row.note) << "</small>";
             }
         }
-        for (; !open.empty(); open.pop_back()) page_ << kListEnd << "</details>\n";
+        for (; !open.empty(); open.pop_back()) {
+            endPiece(open.back());
+            page_ << "</details>\n";
+        }
         page_ << "</ul>\n";
     }
 
@@ -215,11 +274,11 @@ private:
         page_ << "<table class=\"totals sortable narrowable\">\n<thead><tr><th scope=\"col\" data-sort=\"text\" "
                  "aria-sort=\"ascending\">Name<th scope=\"col\" data-sort=\"number\" class=\"num\">Total"
               << forTheBuild() << "</thead>\n<tbody>";
+        TablePieces pieces(page_, "totals", table.count());
         for (size_t row = 0; row < table.count(); ++row) {
-            if (row > 0 && row % kPieceRows == 0) page_ << "</tr>\n</tbody><tbody>";
+            if (row > 0 && row % kPieceRows == 0) pieces.next();
             page_ << "<tr><td>" << page_.name(table.names[row]).html << "<td>" << table.totals[row].value();
         }
-        page_ << "</tr>\n</tbody>\n</table>\n";
     }
 
     void whereUsed(const WhereUsedTable& table, bool anchored) {
@@ -230,10 +289,11 @@ private:
         page_ << "<p class=\"legend\">Each parent leads to the place where it is used in turn.</p>\n"
                  "<table class=\"where-used narrowable\">\n<thead><tr><th scope=\"col\">Name<th scope=\"col\">"
                  "Used in</thead>\n<tbody>";
+        TablePieces pieces(page_, "where-used", table.entries.size());
         size_t pieceStart = 0;  // the entry the current piece starts at
         for (size_t row = 0; row < table.count(); ++row) {
             if (table.entryBegin[row] - pieceStart >= kPieceRows) {
-                page_ << "</tr>\n</tbody><tbody>";
+                pieces.next();
                 pieceStart = table.entryBegin[row];
             }
             const HtmlPage::Name& name = page_.name(table.names[row]);
@@ -254,7 +314,6 @@ private:
             }
             page_ << "</ul>";
         }
-        page_ << "</tr>\n</tbody>\n</table>\n";
     }
 
     HtmlPage& page_;

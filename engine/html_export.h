@@ -26,9 +26,11 @@ struct HtmlDocument {
     const AssemblyTree* tree = nullptr;
 };
 
-// A tree of at most this many rows is written unfolded; a larger one shows the main assembly's
-// items, each sub-assembly folded, so that the browser lays out only what is looked at.
-inline constexpr size_t kUnfoldedTreeRows = 2000;
+// A tree or table of more than this many rows is large: the tree starts with the main assembly's
+// items, each sub-assembly folded, and of every list and table only the first piece is parsed with
+// the page; the others are parsed when they are needed, so that a page of a million rows is soon
+// ready.
+inline constexpr size_t kLargeRows = 2000;
 
 // Writes the page into the open file; the error number of a failed write, or 0.
 int writeHtml(OutputFile& file, const HtmlDocument& document);

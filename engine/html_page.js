@@ -9,6 +9,10 @@
 //   #filter             the text every table and tree is narrowed by
 //   input[data-only]    a switch: while it is checked, only rows and entries that carry the
 //                       attribute data-WORD stay (data-only="WORD")
+//   div.later           a piece held as the text of its noscript: made into elements when it
+//                       comes near the window, and all of them before a filter, a sort, a
+//                       link to something not yet made, or printing; table.piece-of tables made
+//                       from them belong to the table before them
 // The names are read when the filter is first used, so a large page is ready as soon as it is
 // parsed.
 "use strict";
@@ -16,6 +20,41 @@
   const filterBox = document.getElementById("filter");
   const status = document.getElementById("filter-status");
   const views = [];
+  let generation = 0; // counts the pieces made, so that views read their items again
+
+  function make(later) {
+    const template = document.createElement("template");
+    template.innerHTML = later.firstElementChild ? later.firstElementChild.textContent : "";
+    later.replaceWith(template.content);
+    ++generation;
+  }
+  function makeAll() {
+    for (const later of document.querySelectorAll("div.later")) make(later);
+  }
+  const nearWindow =
+    "IntersectionObserver" in window
+      ? new IntersectionObserver(
+          (entries) => {
+            for (const entry of entries)
+              if (entry.isIntersecting && entry.target.isConnected) {
+                nearWindow.unobserve(entry.target);
+                make(entry.target);
+              }
+          },
+          { rootMargin: "1500px 0px" }
+        )
+      : null;
+
+  // A table and the tables of its later pieces, in order.
+  function tablesOf(table) {
+    const tables = [table];
+    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = e.nextElementSibling)
+      if (e.tagName === "TABLE") tables.push(e);
+    return tables;
+  }
+  function bodiesOf(table) {
+    return tablesOf(table).flatMap((t) => Array.from(t.tBodies));
+  }
 
   // The element that holds an entry's name: its b, in the summary for a sub-assembly that unfolds.
   function entryName(li) {
@@ -29,8 +68,9 @@
     return {
       root: table,
       load() {
+        this.loaded = generation;
         this.items = [];
-        for (const body of table.tBodies) for (const row of body.rows) this.items.push(row);
+        for (const body of bodiesOf(table)) for (const row of body.rows) this.items.push(row);
         this.names = this.items.map((row) => row.cells[0].textContent.toLowerCase());
         this.parent = null;
       },
@@ -41,6 +81,8 @@
     return {
       root,
       load() {
+        this.loaded = generation;
+        this.wasOpen = null;
         const items = [], parent = [], names = [];
         // Depth first with an explicit stack: document order, whatever the depth.
         const pending = [];
@@ -76,7 +118,7 @@
   // either); unfolds the sub-assemblies that lead to a kept entry, and folds them back as they were
   // when the condition is gone. Returns how many items stay.
   function narrow(view, keep) {
-    if (!view.items) view.load();
+    if (!view.items || view.loaded !== generation) view.load();
     const { items, parent } = view;
     const n = items.length;
     const below = parent ? new Uint8Array(n) : null;
@@ -105,6 +147,7 @@
 
   function refresh() {
     const keep = currentCondition();
+    if (keep) makeAll();
     let shown = 0, total = 0;
     for (const view of views) {
       shown += narrow(view, keep);
@@ -118,9 +161,9 @@
   function refreshSoon() {
     clearTimeout(pending);
     // Typing into a large page waits for a pause; a small one follows every key.
-    let rows = 0;
+    let rows = document.querySelectorAll("div.later").length * 250;
     for (const view of views) {
-      if (!view.items) view.load();
+      if (!view.items || view.loaded !== generation) view.load();
       rows += view.items.length;
     }
     pending = setTimeout(refresh, rows > 20000 ? 250 : 0);
@@ -136,8 +179,7 @@
 
   function makeSortable(table) {
     const heads = table.tHead ? Array.from(table.tHead.rows[0].cells) : [];
-    const body = table.tBodies[0];
-    let rows = null, inOrder = -1;
+    let inOrder = -1;
     heads.forEach((th, column) => {
       if (!th.dataset.sort) return;
       if (th.getAttribute("aria-sort") === "ascending") inOrder = column;
@@ -146,7 +188,12 @@
       while (th.firstChild) button.appendChild(th.firstChild);
       th.appendChild(button);
       button.addEventListener("click", () => {
-        if (!rows) rows = Array.from(body.rows);
+        makeAll();
+        // The rows as the page first had them (every piece made): the order that the header cell
+        // with aria-sort names.
+        const bodies = bodiesOf(table);
+        if (!table.rowsInOrder) table.rowsInOrder = bodies.flatMap((b) => Array.from(b.rows));
+        const rows = table.rowsInOrder;
         const descending = th.getAttribute("aria-sort") === "ascending";
         const order = rows.map((_, i) => i);
         if (column !== inOrder) {
@@ -157,9 +204,14 @@
         } else if (descending) {
           order.reverse();
         }
-        const moved = document.createDocumentFragment();
-        for (const i of order) moved.appendChild(rows[i]);
-        body.appendChild(moved);
+        // Each piece keeps as many rows as it had.
+        const counts = bodies.map((body) => body.rows.length);
+        let next = 0;
+        bodies.forEach((body, b) => {
+          const moved = document.createDocumentFragment();
+          for (let k = counts[b]; k > 0; --k) moved.appendChild(rows[order[next++]]);
+          body.appendChild(moved);
+        });
         for (const other of heads) other.removeAttribute("aria-sort");
         th.setAttribute("aria-sort", descending ? "descending" : "ascending");
       });
@@ -173,7 +225,9 @@
   // Before a link is followed: a filter that hides its target is cleared, and the sub-assemblies
   // around it unfold, as does the target itself when it is one.
   function reveal(id) {
-    const target = id && document.getElementById(id);
+    if (!id) return;
+    if (!document.getElementById(id)) makeAll();
+    const target = document.getElementById(id);
     if (!target) return;
     if (target.closest("[hidden]")) {
       if (filterBox) filterBox.value = "";
@@ -213,6 +267,7 @@
   // Printed, every sub-assembly is unfolded; afterwards they fold back as they were.
   let printOpen = null;
   window.addEventListener("beforeprint", () => {
+    makeAll();
     const all = Array.from(document.querySelectorAll(".tree details"));
     printOpen = all.map((d) => d.open);
     for (const d of all) d.open = true;
@@ -222,6 +277,11 @@
     if (printOpen) printOpen.elements.forEach((d, i) => (d.open = printOpen[i]));
     printOpen = null;
   });
+  for (const later of document.querySelectorAll("div.later")) {
+    if (nearWindow) nearWindow.observe(later);
+    else make(later);
+  }
+  document.documentElement.classList.add("scripted");
   if (location.hash) reveal(hashOf(location.hash));
   document.documentElement.dataset.ready = "";
   performance.mark("trelk-ready");

@@ -12,6 +12,7 @@ import csv
 import io
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -42,6 +43,14 @@ HOSTILE_LINES = [
     "     4         Part  " + HOSTILE[4],
     "     5         Part  " + HOSTILE[5],
 ]
+
+# A BOM whose page is large: most of its pieces are parsed only when they are needed.
+LARGE_LINES = (["Assembly BIG contains:"] + ["     1 Sub-Assembly  S%d" % i for i in range(3)] +
+               ["     %d         Part  P%04d" % (i % 7 + 1, i) for i in range(2500)] + ["     1 Sub-Assembly  S0"])
+for _i in range(3):
+    LARGE_LINES += ["", "Sub-Assembly S%d contains:" % _i] + ["     2         Part  Q%d_%03d" % (_i, k)
+                                                           for k in range(600)]
+    LARGE_LINES += ["     1 Sub-Assembly  S%d" % (_i + 1)] if _i < 2 else []
 
 # The tables as the page shows them, read from the DOM in the CSV files' columns.
 READ_TABLES = """
@@ -344,6 +353,46 @@ class Page(unittest.TestCase):
         target = self.script("return document.querySelector(':target')")
         self.assertEqual(self.script("return arguments[0].querySelector('summary > b').textContent", target), "\u00c4XLE")
         self.assertTrue(self.visible(target.find_element("css selector", "li")))
+
+    def test_a_large_page_makes_its_pieces_when_needed(self):
+        bom = self.write_bom("large.bom.1", LARGE_LINES)
+        csv_folder = os.path.join(self.folder.name, "large-csv")
+        self.assertEqual(run("-s", "all", "-f", "csv", "-o", csv_folder, bom).returncode, 0)
+        expected = read_csv_folder(csv_folder, "utf-8")
+        page = self.page_of(bom)
+        with open(page, encoding="utf-8") as f:
+            s2 = re.search(r'id="(t\d+)"><summary>1<b>S2</b>', f.read()).group(1)
+        later = "return document.querySelectorAll('div.later').length"
+
+        # A link into a piece not yet made: the piece is made and unfolded around its target.
+        self.load(page)
+        self.assertGreater(self.script(later), 10)
+        self.driver.get("file://" + page + "#" + s2)
+        target = self.script("return document.getElementById(arguments[0])", s2)
+        self.assertTrue(self.visible(target.find_element("css selector", "li")))
+        self.assertEqual(self.script(later), 0)
+
+        # The filter makes every piece first.
+        self.load(page)
+        self.type_filter("q2_59")
+        shown = self.shown()
+        self.assertEqual(shown["breakdown"], ["BIG", "S0", "S1", "S2"] + ["Q2_59%d" % k for k in range(10)])
+        self.assertEqual(shown["parts"], ["Q2_59%d" % k for k in range(10)])
+
+        # Sorting spans every piece, each keeping its number of rows.
+        self.load(page)
+        self.click(self.driver.find_elements("css selector", "#parts thead button")[1])
+        totals = self.script("return Array.from(document.querySelectorAll('#parts tbody tr'), "
+                             "r => [r.cells[0].textContent, r.cells[1].textContent])")
+        parts = expected["parts"]
+        self.assertEqual(totals, sorted(parts, key=lambda row: (int(row[1]), parts.index(row))))
+
+        # Printed, the page shows everything: its tables then equal the CSV files.
+        self.load(page)
+        self.script("window.dispatchEvent(new Event('beforeprint'))")
+        self.assertEqual(self.script(later), 0)
+        self.assertEqual(self.script(READ_TABLES), expected)
+        self.assertTrue(all(self.script("return Array.from(document.querySelectorAll('ul.tree details'), d => d.open)")))
 
     def test_readable_without_script(self):
         page = self.page_of(self.write_bom("export.bom.1", export_check.BOM_LINES))

@@ -290,12 +290,13 @@ private:
                  "<table class=\"where-used narrowable\">\n<thead><tr><th scope=\"col\">Name<th scope=\"col\">"
                  "Used in</thead>\n<tbody>";
         TablePieces pieces(page_, "where-used", table.entries.size());
-        size_t pieceStart = 0;  // the entry the current piece starts at
+        size_t inPiece = 0;  // entries in the current piece
         for (size_t row = 0; row < table.count(); ++row) {
-            if (table.entryBegin[row] - pieceStart >= kPieceRows) {
+            if (inPiece >= kPieceRows) {
                 pieces.next();
-                pieceStart = table.entryBegin[row];
+                inPiece = 0;
             }
+            inPiece += table.entryEnd[row] - table.entryBegin[row];
             const HtmlPage::Name& name = page_.name(table.names[row]);
             page_ << "<tr";
             if (anchored) page_ << " id=w" << name.number;

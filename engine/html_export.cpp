@@ -196,8 +196,8 @@ private:
               << ". A sub-assembly unfolds where it is first used; a later use links back to that place.</p>\n";
         const bool large = tree.rows.size() > kLargeRows;
         const HtmlPage::Name& root = page_.name(tree.name(tree.rows.front().parent));
-        page_ << "<ul class=\"tree\">\n<li><details open id=\"t" << root.number << "\"><summary><b>" << root.html
-              << "</b></summary>";
+        page_ << "<ul class=\"tree\" data-rows=\"" << static_cast<int64_t>(tree.rows.size() + 1)
+              << "\">\n<li><details open id=\"t" << root.number << "\"><summary><b>" << root.html << "</b></summary>";
         // The lists open around the next row: the level of their sub-assembly (0 for the main
         // assembly), the row their current piece starts at, and whether that piece is parsed
         // later. Nothing inside a later piece is itself later: the page's parser cannot nest them.
@@ -271,7 +271,8 @@ private:
             page_ << "<p class=\"none\">No " << what << ".</p>\n";
             return;
         }
-        page_ << "<table class=\"totals sortable narrowable\">\n<thead><tr><th scope=\"col\" data-sort=\"text\" "
+        page_ << "<table class=\"totals sortable narrowable\" data-rows=\"" << static_cast<int64_t>(table.count())
+              << "\">\n<thead><tr><th scope=\"col\" data-sort=\"text\" "
                  "aria-sort=\"ascending\">Name<th scope=\"col\" data-sort=\"number\" class=\"num\">Total"
               << forTheBuild() << "</thead>\n<tbody>";
         TablePieces pieces(page_, "totals", table.count());
@@ -287,8 +288,9 @@ private:
             return;
         }
         page_ << "<p class=\"legend\">Each parent leads to the place where it is used in turn.</p>\n"
-                 "<table class=\"where-used narrowable\">\n<thead><tr><th scope=\"col\">Name<th scope=\"col\">"
-                 "Used in</thead>\n<tbody>";
+                 "<table class=\"where-used narrowable\" data-rows=\""
+              << static_cast<int64_t>(table.count())
+              << "\">\n<thead><tr><th scope=\"col\">Name<th scope=\"col\">Used in</thead>\n<tbody>";
         TablePieces pieces(page_, "where-used", table.entries.size());
         size_t inPiece = 0;  // entries in the current piece
         for (size_t row = 0; row < table.count(); ++row) {

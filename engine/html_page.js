@@ -10,9 +10,10 @@
 //   input[data-only]    a switch: while it is checked, only rows and entries that carry the
 //                       attribute data-WORD stay (data-only="WORD")
 //   div.later           a piece held as the text of its noscript: made into elements when it
-//                       comes near the window, and all of them before a filter, a sort, a
-//                       link to something not yet made, or printing; table.piece-of tables made
-//                       from them belong to the table before them
+//                       comes near the window, a filter may keep something in it, a link leads
+//                       into it, or its table is sorted; all of them before printing.
+//                       table.piece-of tables made from them belong to the table before them
+//   data-rows           on a table or tree: its rows, made or not, for the filter's count
 // The names are read when the filter is first used, so a large page is ready as soon as it is
 // parsed.
 "use strict";
@@ -27,9 +28,6 @@
     template.innerHTML = later.firstElementChild ? later.firstElementChild.textContent : "";
     later.replaceWith(template.content);
     ++generation;
-  }
-  function makeAll() {
-    for (const later of document.querySelectorAll("div.later")) make(later);
   }
   const nearWindow =
     "IntersectionObserver" in window
@@ -110,8 +108,55 @@
   function currentCondition() {
     const text = filterBox ? filterBox.value.trim().toLowerCase() : "";
     const only = Array.from(document.querySelectorAll("input[data-only]:checked"), (s) => "data-" + s.dataset.only);
-    if (!text && only.length === 0) return null;
-    return (view, i) => (!text || view.names[i].includes(text)) && only.every((a) => view.items[i].hasAttribute(a));
+    if (!text && only.length === 0) return { keep: null, text, only };
+    const keep = (view, i) =>
+      (!text || view.names[i].includes(text)) && only.every((a) => view.items[i].hasAttribute(a));
+    return { keep, text, only };
+  }
+
+  // The later pieces that may hold something the condition keeps are made; the others, which
+  // cannot (their text lacks the name as the page writes it), only hide: a filter on a large page
+  // makes few pieces. A piece of the tree holds whole sub-assemblies, so nothing in it can lead
+  // to an entry elsewhere.
+  const laterText = new Map();
+  const asWritten = { "&": "&amp;", "<": "&lt;", ">": "&gt;", '"': "&quot;", "'": "&#39;", "\r": "&#13;" };
+  function makeWanted(text, only) {
+    const written = text.replace(/[&<>"'\r]/g, (c) => asWritten[c]).replace(/[.*+?^${}()|[\]\\]/g, "\\$&");
+    const holdsText = new RegExp(written, "iu");
+    for (const later of document.querySelectorAll("div.later")) {
+      let raw = laterText.get(later);
+      if (raw === undefined) laterText.set(later, (raw = later.firstElementChild ? later.firstElementChild.textContent : ""));
+      if (holdsText.test(raw) && only.every((a) => raw.includes(a))) {
+        laterText.delete(later);
+        make(later);
+      } else {
+        later.hidden = true;
+      }
+    }
+  }
+  function showLater() {
+    for (const later of document.querySelectorAll("div.later[hidden]")) later.hidden = false;
+  }
+  // The pieces given made, and narrowed by the condition in force.
+  function makeNarrowed(pieces) {
+    for (const later of pieces) {
+      laterText.delete(later);
+      make(later);
+    }
+    if (pieces.length && currentCondition().keep) refresh();
+  }
+  function laterOf(table) {
+    const pieces = [];
+    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = e.nextElementSibling)
+      if (e.tagName === "DIV") pieces.push(e);
+    return pieces;
+  }
+  // The piece that holds the id, as the page writes ids.
+  function laterWith(id) {
+    const written = new RegExp(`id="?${id.replace(/[^\w-]/g, "")}[">]`);
+    for (const later of document.querySelectorAll("div.later"))
+      if (later.firstElementChild && written.test(later.firstElementChild.textContent)) return [later];
+    return [];
   }
 
   // Hides the items the condition does not keep (in a tree, those with nothing kept below them
@@ -146,12 +191,13 @@
   }
 
   function refresh() {
-    const keep = currentCondition();
-    if (keep) makeAll();
+    const { keep, text, only } = currentCondition();
+    if (keep) makeWanted(text, only);
+    else showLater();
     let shown = 0, total = 0;
     for (const view of views) {
       shown += narrow(view, keep);
-      total += view.items.length;
+      total += Number(view.root.dataset.rows) || view.items.length;
     }
     document.body.classList.toggle("narrowed", Boolean(keep));
     if (status) status.value = keep ? `${shown} of ${total} rows shown` : "";
@@ -188,7 +234,7 @@
       while (th.firstChild) button.appendChild(th.firstChild);
       th.appendChild(button);
       button.addEventListener("click", () => {
-        makeAll();
+        makeNarrowed(laterOf(table));
         // The rows as the page first had them (every piece made): the order that the header cell
         // with aria-sort names.
         const bodies = bodiesOf(table);
@@ -226,7 +272,7 @@
   // around it unfold, as does the target itself when it is one.
   function reveal(id) {
     if (!id) return;
-    if (!document.getElementById(id)) makeAll();
+    if (!document.getElementById(id)) makeNarrowed(laterWith(id));
     const target = document.getElementById(id);
     if (!target) return;
     if (target.closest("[hidden]")) {
@@ -267,7 +313,7 @@
   // Printed, every sub-assembly is unfolded; afterwards they fold back as they were.
   let printOpen = null;
   window.addEventListener("beforeprint", () => {
-    makeAll();
+    makeNarrowed(Array.from(document.querySelectorAll("div.later")));
     const all = Array.from(document.querySelectorAll(".tree details"));
     printOpen = all.map((d) => d.open);
     for (const d of all) d.open = true;

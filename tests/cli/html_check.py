@@ -364,13 +364,14 @@ class Page(unittest.TestCase):
             s2 = re.search(r'id="(t\d+)"><summary>1<b>S2</b>', f.read()).group(1)
         later = "return document.querySelectorAll('div.later').length"
 
-        # A link into a piece not yet made: the piece is made and unfolded around its target.
+        # A link into a piece not yet made: that piece is made, and unfolded around its target.
         self.load(page)
-        self.assertGreater(self.script(later), 10)
+        pieces = self.script(later)
+        self.assertGreater(pieces, 10)
         self.driver.get("file://" + page + "#" + s2)
         target = self.script("return document.getElementById(arguments[0])", s2)
         self.assertTrue(self.visible(target.find_element("css selector", "li")))
-        self.assertEqual(self.script(later), 0)
+        self.assertIn(self.script(later), range(1, pieces))  # pieces near the window may come too
 
         # The filter makes every piece first.
         self.load(page)
@@ -379,9 +380,12 @@ class Page(unittest.TestCase):
         self.assertEqual(shown["breakdown"], ["BIG", "S0", "S1", "S2"] + ["Q2_59%d" % k for k in range(10)])
         self.assertEqual(shown["parts"], ["Q2_59%d" % k for k in range(10)])
 
-        # Sorting spans every piece, each keeping its number of rows.
+        # Sorting spans every piece of its table, each keeping its number of rows; the pieces of
+        # the other sections wait.
         self.load(page)
         self.click(self.driver.find_elements("css selector", "#parts thead button")[1])
+        self.assertEqual(self.script("return document.querySelectorAll('#parts div.later').length"), 0)
+        self.assertGreater(self.script("return document.querySelectorAll('#parts-where-used div.later').length"), 0)
         totals = self.script("return Array.from(document.querySelectorAll('#parts tbody tr'), "
                              "r => [r.cells[0].textContent, r.cells[1].textContent])")
         parts = expected["parts"]
@@ -426,8 +430,14 @@ def measure(pages):
             WebDriverWait(driver, 900).until(
                 lambda d: d.find_element("id", "filter-status").get_attribute("value") != "")
             filtered = driver.execute_script("return performance.now() - window.filterStart")
-            print("%s: %.1f MB, parsed %.0f ms, ready %.0f ms, loaded %.0f ms, first filter %.0f ms" % (
-                page, os.path.getsize(page) / 1e6, timing[0], ready, timing[1], filtered))
+            # Sorting the parts by total, which makes every piece of the page first.
+            sorted_ms = driver.execute_script(
+                "const start = performance.now();"
+                "document.querySelectorAll('#parts thead button')[1].click();"
+                "return performance.now() - start")
+            print("%s: %.1f MB, parsed %.0f ms, ready %.0f ms, loaded %.0f ms, first filter %.0f ms, "
+                  "sorted with every piece made %.0f ms" % (page, os.path.getsize(page) / 1e6, timing[0], ready,
+                                                            timing[1], filtered, sorted_ms))
     finally:
         driver.quit()
         shutil.rmtree(folder, ignore_errors=True)

@@ -23,4 +23,4 @@ for w in ${workloads//,/ }; do
   "$build/cli/trelk-cli" -q --settings "$work/defaults.ini" -s all -f html -o "$work/$w.html" "$work/$w.bom"
   pages+=("$work/$w.html")
 done
-/usr/bin/python3 tests/cli/html_check.py --measure "${pages[@]}"
+/usr/bin/python3 scripts/html_page_timing.py "${pages[@]}"

@@ -3,7 +3,6 @@
 through Selenium, loads the page from a file URL and uses it as a person would.
 
 Usage: html_check.py TRELK_CLI
-       html_check.py --measure PAGE.html...   load each page, print its size and ready time
 
 Without Chromium, chromedriver or Selenium (scripts/install-deps.sh installs them) the check
 fails on CI (CI set) and is skipped elsewhere (exit status 77), saying what is missing.
@@ -411,52 +410,11 @@ class Page(unittest.TestCase):
             self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": False})
 
 
-def measure(pages):
-    """Size and ready time of each page: from the start of navigation to the end of the page's
-    script, and to the load event, as the browser's own performance timeline has them; then what
-    the first filter, a sort and making every piece take."""
-    folder = tempfile.mkdtemp()
-    driver = start_browser(os.path.join(folder, "profile"))
-    try:
-        for page in pages:
-            driver.get("file://" + os.path.abspath(page))
-            ready = driver.execute_script("return performance.getEntriesByName('trelk-ready')[0].startTime")
-            timing = driver.execute_script("const t = performance.getEntriesByType('navigation')[0];"
-                                           "return [t.domInteractive, t.loadEventEnd]")
-            # The first use of the filter, which reads every name once.
-            driver.execute_script(
-                "const box = document.getElementById('filter'); box.value = 'zzzz-none';"
-                "window.filterStart = performance.now(); box.dispatchEvent(new Event('input', {bubbles: true}));")
-            from selenium.webdriver.support.ui import WebDriverWait
-            WebDriverWait(driver, 900).until(
-                lambda d: d.find_element("id", "filter-status").get_attribute("value") != "")
-            filtered = driver.execute_script("return performance.now() - window.filterStart")
-            # Sorting the parts by total, which makes every piece of that table first.
-            sorted_ms = driver.execute_script(
-                "const start = performance.now();"
-                "document.querySelectorAll('#parts thead button')[1].click();"
-                "return performance.now() - start")
-            # Every piece made, as for printing: what a filter matching everywhere costs.
-            everything_ms = driver.execute_script(
-                "const start = performance.now(); window.dispatchEvent(new Event('beforeprint'));"
-                "return performance.now() - start")
-            print("%s: %.1f MB, parsed %.0f ms, ready %.0f ms, loaded %.0f ms, first filter %.0f ms, "
-                  "parts sorted %.0f ms, every piece made %.0f ms" % (
-                      page, os.path.getsize(page) / 1e6, timing[0], ready, timing[1], filtered, sorted_ms,
-                      everything_ms))
-    finally:
-        driver.quit()
-        shutil.rmtree(folder, ignore_errors=True)
-
-
 if __name__ == "__main__":
     missing = missing_browser()
     if missing:
         print("html_check: the browser check needs " + missing + "; scripts/install-deps.sh installs it",
               file=sys.stderr)
         sys.exit(1 if os.environ.get("CI") else 77)
-    if sys.argv[1] == "--measure":
-        measure(sys.argv[2:])
-        sys.exit(0)
     CLI = sys.argv.pop(1)
     unittest.main(verbosity=2)

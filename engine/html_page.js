@@ -80,7 +80,6 @@
       root,
       load() {
         this.loaded = generation;
-        this.wasOpen = null;
         const items = [], parent = [], names = [];
         // Depth first with an explicit stack: document order, whatever the depth.
         const pending = [];
@@ -159,16 +158,18 @@
     return [];
   }
 
+  // The sub-assemblies that a condition unfolded, to fold again when it is gone.
+  let unfoldedByCondition = new Set();
+
   // Hides the items the condition does not keep (in a tree, those with nothing kept below them
-  // either); unfolds the sub-assemblies that lead to a kept entry, and folds them back as they were
-  // when the condition is gone. Returns how many items stay.
+  // either); unfolds the sub-assemblies that lead to a kept entry, and folds them back when the
+  // condition is gone. Returns how many items stay.
   function narrow(view, keep) {
     if (!view.items || view.loaded !== generation) view.load();
     const { items, parent } = view;
     const n = items.length;
     const below = parent ? new Uint8Array(n) : null;
     let shown = 0;
-    if (parent && keep && !view.wasOpen) view.wasOpen = items.map((li) => li.firstElementChild && li.firstElementChild.open);
     for (let i = n - 1; i >= 0; --i) {
       const hit = !keep || keep(view, i);
       const show = hit || (below !== null && below[i] === 1);
@@ -180,13 +181,12 @@
         li.classList.toggle("hit", Boolean(keep) && hit);
         li.classList.toggle("context", Boolean(keep) && !hit && show);
         const details = li.firstElementChild;
-        if (details && details.tagName === "DETAILS") {
-          if (keep && below[i]) details.open = true;
-          else if (!keep && view.wasOpen) details.open = view.wasOpen[i];
+        if (details && details.tagName === "DETAILS" && keep && below[i] && !details.open) {
+          details.open = true;
+          unfoldedByCondition.add(details);
         }
       }
     }
-    if (!keep) view.wasOpen = null;
     return shown;
   }
 
@@ -198,6 +198,10 @@
     for (const view of views) {
       shown += narrow(view, keep);
       total += Number(view.root.dataset.rows) || view.items.length;
+    }
+    if (!keep) {
+      for (const details of unfoldedByCondition) details.open = false;
+      unfoldedByCondition = new Set();
     }
     document.body.classList.toggle("narrowed", Boolean(keep));
     if (status) status.value = keep ? `${shown} of ${total} rows shown` : "";

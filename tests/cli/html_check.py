@@ -378,6 +378,11 @@ class Page(unittest.TestCase):
         shown = self.shown()
         self.assertEqual(shown["breakdown"], ["BIG", "S0", "S1", "S2"] + ["Q2_59%d" % k for k in range(10)])
         self.assertEqual(shown["parts"], ["Q2_59%d" % k for k in range(10)])
+        # Without the filter the sub-assemblies it unfolded fold again; the pieces it left stay text.
+        self.type_filter("")
+        self.assertFalse(any(self.script("return Array.from(document.querySelectorAll("
+                                         "'ul.tree details details'), d => d.open)")))
+        self.assertGreater(self.script(later), 0)
 
         # Sorting spans every piece of its table, each keeping its number of rows; the pieces of
         # the other sections wait.

@@ -34,47 +34,6 @@ constexpr std::string_view kSectionLabels[] = {"Multi-level BOM", "Summary of as
                                                "Where assemblies are used", "Where parts are used"};
 static_assert(std::size(kSectionLabels) == std::size(kReportSections), "one label per section");
 
-// A long list or table goes into pieces of about this many rows, each of which the browser lays
-// out only when it comes near the window: a page of a million rows is then ready about as soon as
-// it is read.
-constexpr size_t kPieceRows = 250;
-// A list of the tree, or a piece of one.
-constexpr std::string_view kListStart = "\n<div class=\"piece\"><ul>";
-constexpr std::string_view kListEnd = "</ul></div>";
-// A piece that the browser parses only when it is needed: while scripts run, the content of a
-// noscript element is one text, read in no time, which the page's script turns into elements as
-// the piece comes near the window (or the filter, a sort or a link needs it); without script it is
-// shown as it is.
-constexpr std::string_view kLaterStart = "\n<div class=\"later\"><noscript>";
-constexpr std::string_view kLaterEnd = "</noscript></div>";
-
-// The pieces of a table. A large one ends after its first piece; each further piece is a table
-// of its own, parsed later, that the script counts to the first one.
-class TablePieces {
-public:
-    TablePieces(HtmlPage& page, std::string_view kind, size_t rows)
-        : page_(page), kind_(kind), large_(rows > kLargeRows) {}
-    ~TablePieces() { page_ << "</tr>\n</tbody>\n</table>" << (later_ ? kLaterEnd : "") << "\n"; }
-    TablePieces(const TablePieces&) = delete;
-    TablePieces& operator=(const TablePieces&) = delete;
-
-    void next() {
-        if (!large_) {
-            page_ << "</tr>\n</tbody><tbody>";
-            return;
-        }
-        page_ << "</tr>\n</tbody>\n</table>" << (later_ ? kLaterEnd : "") << kLaterStart << "<table class=\"" << kind_
-              << " piece-of\"><tbody>";
-        later_ = true;
-    }
-
-private:
-    HtmlPage& page_;
-    std::string_view kind_;
-    bool large_;
-    bool later_ = false;
-};
-
 class ResultsPage {
 public:
     ResultsPage(HtmlPage& page, const HtmlDocument& document)
@@ -194,7 +153,7 @@ private:
                  "for the whole build"
               << forTheBuild()
               << ". A sub-assembly unfolds where it is first used; a later use links back to that place.</p>\n";
-        const bool large = tree.rows.size() > kLargeRows;
+        const bool large = tree.rows.size() > kHtmlLargeRows;
         const HtmlPage::Name& root = page_.name(tree.name(tree.rows.front().parent));
         page_ << "<ul class=\"tree\" data-rows=\"" << static_cast<int64_t>(tree.rows.size() + 1)
               << "\">\n<li><details open id=\"t" << root.number << "\"><summary><b>" << root.html << "</b></summary>";
@@ -210,15 +169,15 @@ private:
         auto startPiece = [&](OpenList& list, bool later) {
             list.later = large && later && laterOpen == 0;
             if (list.later) {
-                page_ << kLaterStart;
+                page_ << kHtmlLaterStart;
                 ++laterOpen;
             }
-            page_ << kListStart;
+            page_ << kHtmlListStart;
         };
         auto endPiece = [&](OpenList& list) {
-            page_ << kListEnd;
+            page_ << kHtmlListEnd;
             if (list.later) {
-                page_ << kLaterEnd;
+                page_ << kHtmlLaterEnd;
                 --laterOpen;
             }
         };
@@ -231,7 +190,7 @@ private:
                 page_ << "</details>\n";
                 open.pop_back();
             }
-            if (r - open.back().pieceStart >= kPieceRows) {
+            if (r - open.back().pieceStart >= kHtmlPieceRows) {
                 endPiece(open.back());
                 startPiece(open.back(), true);
                 open.back().pieceStart = r;
@@ -275,9 +234,9 @@ private:
               << "\">\n<thead><tr><th scope=\"col\" data-sort=\"text\" "
                  "aria-sort=\"ascending\">Name<th scope=\"col\" data-sort=\"number\" class=\"num\">Total"
               << forTheBuild() << "</thead>\n<tbody>";
-        TablePieces pieces(page_, "totals", table.count());
+        HtmlTablePieces pieces(page_, "totals", table.count());
         for (size_t row = 0; row < table.count(); ++row) {
-            if (row > 0 && row % kPieceRows == 0) pieces.next();
+            if (row > 0 && row % kHtmlPieceRows == 0) pieces.next();
             page_ << "<tr><td>" << page_.name(table.names[row]).html << "<td>" << table.totals[row].value();
         }
     }
@@ -291,10 +250,10 @@ private:
                  "<table class=\"where-used narrowable\" data-rows=\""
               << static_cast<int64_t>(table.count())
               << "\">\n<thead><tr><th scope=\"col\">Name<th scope=\"col\">Used in</thead>\n<tbody>";
-        TablePieces pieces(page_, "where-used", table.entries.size());
+        HtmlTablePieces pieces(page_, "where-used", table.entries.size());
         size_t inPiece = 0;  // entries in the current piece
         for (size_t row = 0; row < table.count(); ++row) {
-            if (inPiece >= kPieceRows) {
+            if (inPiece >= kHtmlPieceRows) {
                 pieces.next();
                 inPiece = 0;
             }

@@ -3,7 +3,8 @@
 // chosen sections in report order: the multi-level BOM as a foldable tree, the totals as tables
 // sortable by name and by quantity, and the where-used lists, each parent a link to its own
 // where-used entry. One filter box narrows every table and the tree by name. The page reads
-// without its script; the script only folds, narrows and sorts.
+// without its script; the script narrows and sorts, and on a large page makes the later pieces
+// (engine/html_page.h) as they are needed.
 #pragma once
 
 #include <string>
@@ -25,12 +26,6 @@ struct HtmlDocument {
     const ResultTables* tables = nullptr;
     const AssemblyTree* tree = nullptr;
 };
-
-// A tree or table of more than this many rows is large: the tree starts with the main assembly's
-// items, each sub-assembly folded, and of every list and table only the first piece is parsed with
-// the page; the others are parsed when they are needed, so that a page of a million rows is soon
-// ready.
-inline constexpr size_t kLargeRows = 2000;
 
 // Writes the page into the open file; the error number of a failed write, or 0.
 int writeHtml(OutputFile& file, const HtmlDocument& document);

@@ -80,4 +80,19 @@ HtmlPage& HtmlPage::systemText(std::string_view text) {
     return *this;
 }
 
+HtmlTablePieces::HtmlTablePieces(HtmlPage& page, std::string_view kind, size_t rows)
+    : page_(page), kind_(kind), large_(rows > kHtmlLargeRows) {}
+
+HtmlTablePieces::~HtmlTablePieces() { page_ << "</tr>\n</tbody>\n</table>" << (later_ ? kHtmlLaterEnd : "") << "\n"; }
+
+void HtmlTablePieces::next() {
+    if (!large_) {
+        page_ << "</tr>\n</tbody><tbody>";
+        return;
+    }
+    page_ << "</tr>\n</tbody>\n</table>" << (later_ ? kHtmlLaterEnd : "") << kHtmlLaterStart << "<table class=\""
+          << kind_ << " piece-of\"><tbody>";
+    later_ = true;
+}
+
 }  // namespace trelk

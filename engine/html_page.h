@@ -1,8 +1,9 @@
 // The frame every HTML page of Trelk shares: one self-contained HTML5 file in UTF-8, its style and
 // script inline (engine/html_page.css and .js), a Content-Security-Policy that lets the browser
 // fetch nothing at all and run only that script, and every text of the export escaped. A page
-// kind writes its body between begin() and finish(); the script's behaviour comes from markup
-// alone (see html_page.js), so a new kind needs no script of its own.
+// kind writes its body between begin() and finish(), its long lists and tables in pieces (below);
+// the script's behaviour comes from markup alone (see html_page.js), so a new kind needs no script
+// of its own.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +59,44 @@ private:
     OutputBuffer out_;
     TextEncoding encoding_;
     std::unordered_map<std::string_view, Name> names_;
+};
+
+// Long lists and tables go into pieces of this many rows, each of which the browser lays out only
+// when it comes near the window (content-visibility).
+inline constexpr size_t kHtmlPieceRows = 250;
+// A list or table of more than this many rows is large: of it only the first piece is parsed with
+// the page; the others are parsed when they are needed, so that a page of a million rows is soon
+// ready (and a large tree starts with the main assembly's items, each sub-assembly folded).
+inline constexpr size_t kHtmlLargeRows = 2000;
+// A list, or a piece of one.
+inline constexpr std::string_view kHtmlListStart = "\n<div class=\"piece\"><ul>";
+inline constexpr std::string_view kHtmlListEnd = "</ul></div>";
+// Around a piece that the browser parses only when it is needed: while scripts run, the content of
+// a noscript element is one text, read in no time, which the page's script makes into elements as
+// the piece comes near the window, or the filter, a sort or a link needs it; without script it is
+// shown as it is. Such pieces cannot nest.
+inline constexpr std::string_view kHtmlLaterStart = "\n<div class=\"later\"><noscript>";
+inline constexpr std::string_view kHtmlLaterEnd = "</noscript></div>";
+
+// The pieces of a table whose head and first tbody the caller has written; the caller writes rows
+// (<tr> and cells, no end tag) and calls next() between pieces. A large table ends after its first
+// piece; each further piece is a table of its own, parsed later, that the script counts to the
+// first one. The destructor ends the table.
+class HtmlTablePieces {
+public:
+    // `kind` is the table's class (its style), `rows` the rows (or lines) it will hold.
+    HtmlTablePieces(HtmlPage& page, std::string_view kind, size_t rows);
+    ~HtmlTablePieces();
+    HtmlTablePieces(const HtmlTablePieces&) = delete;
+    HtmlTablePieces& operator=(const HtmlTablePieces&) = delete;
+
+    void next();
+
+private:
+    HtmlPage& page_;
+    std::string_view kind_;
+    bool large_;
+    bool later_ = false;
 };
 
 }  // namespace trelk

@@ -402,6 +402,15 @@ class Page(unittest.TestCase):
         self.assertEqual(self.script(READ_TABLES), expected)
         self.assertTrue(all(self.script("return Array.from(document.querySelectorAll('ul.tree details'), d => d.open)")))
 
+        # Without script the later pieces show as the markup they hold.
+        self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": True})
+        try:
+            self.driver.get("file://" + page)
+            self.assertEqual(len(self.driver.find_elements("css selector", "#parts tbody tr")), len(parts))
+            self.assertTrue(self.visible(self.driver.find_element("xpath", "//td[.='Q2_599']")))
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": False})
+
     def test_readable_without_script(self):
         page = self.page_of(self.write_bom("export.bom.1", export_check.BOM_LINES))
         self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": True})

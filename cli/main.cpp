@@ -49,12 +49,13 @@ int main(int argc, char** argv) {
     bool openReport = false, quiet = false, strict = false;
     app.add_option("BOMFILE", bomFile, "The BOM file exported by the CAD system")->required();
     app.add_option("-o,--output", output,
-                   "Report or JSON file, or the folder of the CSV files; - for standard output\n"
-                   "(report and json). Default: Trelk.txt, Trelk.json or the application folder")
+                   "Report, JSON or HTML file, or the folder of the CSV files; - for standard\n"
+                   "output (not csv). Default: Trelk.txt, Trelk.json, Trelk.html or the\n"
+                   "application folder")
         ->type_name("PATH");
     app.add_option("-f,--format", format,
                    "report (the default), csv (one table per file: assemblies.csv, parts.csv,\n"
-                   "assemblies-where-used.csv, parts-where-used.csv, tree.csv) or json")
+                   "assemblies-where-used.csv, parts-where-used.csv, tree.csv), json or html")
         ->type_name("FORMAT");
     app.add_option("--build", build,
                    "Machines to build: totals and path quantities are multiplied by N;\n"
@@ -127,12 +128,14 @@ int main(int argc, char** argv) {
     if (!buildQuantity) return usageError(error);
     const bool toStandardOutput = output == "-";
     if (toStandardOutput && *chosenFormat == trelk::ReportFormat::Csv)
-        return usageError("CSV files need a folder: -o - works with --format report or json");
+        return usageError("CSV files need a folder: -o - works with --format report, json or html");
     if (toStandardOutput) output.clear();
     if (!settingsFile.empty() && !trelk::isExistingFile(settingsFile))
         return usageError("settings file '" + settingsFile + "' not found");
     const bool comparing = app.count("--compare") > 0;
     if (comparing && strict) return usageError("--strict does not go with --compare");
+    if (comparing && *chosenFormat == trelk::ReportFormat::Html)
+        return usageError("--compare writes a report, csv or json");
 
     // The report needs the application folder, made when missing; the settings file alone is
     // only looked for there.

@@ -8,7 +8,8 @@ std::optional<ReportFormat> parseReportFormat(const std::string& word, std::stri
     if (word == "report") return ReportFormat::Report;
     if (word == "csv") return ReportFormat::Csv;
     if (word == "json") return ReportFormat::Json;
-    error = "unknown format '" + word + "' (use report, csv or json)";
+    if (word == "html") return ReportFormat::Html;
+    error = "unknown format '" + word + "' (use report, csv, json or html)";
     return std::nullopt;
 }
 

@@ -26,7 +26,9 @@ inline constexpr const char* kOutputHelp =
     "\"trelk-results\", version 1, mainAssembly, bomFile, encoding, buildQuantity, log and the tables\n"
     "as arrays of objects. An export is UTF-8 when it starts with the byte-order mark or all its\n"
     "bytes are valid UTF-8, else Windows-1252. --build multiplies totals and path quantities, not\n"
-    "the where-used quantities.";
+    "the where-used quantities.\n"
+    "HTML: one UTF-8 page that a browser shows offline: the tree to fold, the totals to sort, the\n"
+    "where-used lists linked, one filter for every table.";
 
 // The end of --help for --compare: what the comparison writes.
 inline constexpr const char* kComparisonHelp =
@@ -41,7 +43,7 @@ inline constexpr const char* kComparisonHelp =
     "assembly-where-used-changes.csv and part-where-used-changes.csv; --format json one document\n"
     "with format \"trelk-comparison\", version 1.";
 
-// "report", "csv" or "json". Gives nothing for another word and says why in `error`.
+// "report", "csv", "json" or "html". Gives nothing for another word and says why in `error`.
 std::optional<ReportFormat> parseReportFormat(const std::string& word, std::string& error);
 
 // A positive whole number of machines, written in decimal digits only, up to 2^63 - 1.

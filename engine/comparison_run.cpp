@@ -76,6 +76,7 @@ Outcome writeComparison(const RunRequest& request, const Comparison& comparison,
     case ReportFormat::Json:
         outputs.push_back({"", [&](OutputFile& file, int&) { return writeComparisonJson(file, comparison); }});
         break;
+    case ReportFormat::Html:  // not offered for a comparison
     case ReportFormat::Csv:
         for (const ComparisonTable table : kComparisonTables)
             outputs.push_back({std::string(comparisonCsvFile(table)), [&, table](OutputFile& file, int&) {

@@ -17,12 +17,6 @@ using Json = nlohmann::json;
 // Text that is not valid UTF-8 would make the library fail; such bytes become U+FFFD.
 std::string dump(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
-// Texts of the system rather than of the export (the file name, log lines): UTF-8 when they are
-// valid UTF-8, else taken to be in the Windows code page.
-std::string systemText(std::string_view text) {
-    return isValidUtf8(text) ? std::string(text) : windows1252ToUtf8(text);
-}
-
 // The names of the tables as JSON strings. A large BOM repeats its names in hundreds of thousands
 // of rows; each one is converted and escaped by the library once. The names lie in one store, so
 // where one starts tells it apart.
@@ -76,12 +70,12 @@ int writeJson(OutputFile& file, const JsonDocument& d) {
     out << "{\r\n  \"format\": " << dump(kJsonFormatName)
         << ",\r\n  \"version\": " << number(kJsonFormatVersion, digits);
     out << ",\r\n  \"mainAssembly\": " << dump(toUtf8(tables.mainAssemblyName, d.encoding));
-    out << ",\r\n  \"bomFile\": " << dump(systemText(d.bomFileName));
+    out << ",\r\n  \"bomFile\": " << dump(systemTextToUtf8(d.bomFileName));
     out << ",\r\n  \"encoding\": " << dump(d.encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252");
     out << ",\r\n  \"buildQuantity\": " << number(d.buildQuantity, digits);
     {
         JsonArray log(out, "log");
-        for (const std::string& line : d.log) log.row() << dump(systemText(line));
+        for (const std::string& line : d.log) log.row() << dump(systemTextToUtf8(line));
     }
     auto totals = [&](std::string_view key, const TotalsTable& table) {
         JsonArray rows(out, key);

@@ -9,8 +9,10 @@ namespace trelk {
 std::string reportPathFor(const RunRequest& request) {
     if (!request.reportPath.empty()) return request.reportPath;
     if (request.format == ReportFormat::Csv) return request.applicationFolder;
-    return request.applicationFolder + kPathSeparator +
-           (request.format == ReportFormat::Json ? "Trelk.json" : "Trelk.txt");
+    const char* file = request.format == ReportFormat::Json   ? "Trelk.json"
+                       : request.format == ReportFormat::Html ? "Trelk.html"
+                                                              : "Trelk.txt";
+    return request.applicationFolder + kPathSeparator + file;
 }
 
 RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
@@ -20,8 +22,8 @@ RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
         outcome.ending = RunOutcome::Ending::NoBomFileName;
         return outcome;
     }
-    // The JSON document carries the run's log lines: they are kept as they pass.
-    const bool keepLog = request.format == ReportFormat::Json;
+    // The JSON document and the HTML page carry the run's log lines: they are kept as they pass.
+    const bool keepLog = request.format == ReportFormat::Json || request.format == ReportFormat::Html;
     std::vector<std::string> kept;
     const LogSink log = [&](std::string_view line) {
         if (keepLog) kept.emplace_back(line);

@@ -17,7 +17,8 @@
 //   engine/result_export.h      the results written, one path for every format and destination:
 //   engine/report.h               the report,
 //   engine/csv_export.h           the CSV tables,
-//   engine/json_export.h          the JSON document
+//   engine/json_export.h          the JSON document,
+//   engine/html_export.h          the HTML page (its frame: engine/html_page.h)
 //   engine/processing_run.h     this file: the run that strings them together
 // A comparison of two files (engine/comparison_run.h) reads each by the steps of analysis.h, and
 // writes what engine/comparison.h finds by the path of result_export.h.
@@ -37,8 +38,8 @@
 
 namespace trelk {
 
-// What the run writes: the report, CSV tables in a folder, or one JSON document.
-enum class ReportFormat : uint8_t { Report, Csv, Json };
+// What the run writes: the report, CSV tables in a folder, one JSON document, or one HTML page.
+enum class ReportFormat : uint8_t { Report, Csv, Json, Html };
 
 struct RunRequest {
     std::string bomFileName;  // exactly as the user gave it; relative to the current directory
@@ -51,7 +52,8 @@ struct RunRequest {
     // Machines built at once: every total and path quantity is multiplied by it (at least 1);
     // the where-used quantities are not.
     int64_t buildQuantity = 1;
-    // The report or the JSON document goes to the standard output instead of a file (not CSV).
+    // The report, the JSON document or the HTML page goes to the standard output instead of a
+    // file (not CSV).
     bool toStandardOutput = false;
 };
 

@@ -1,6 +1,7 @@
 #include "engine/result_export.h"
 
 #include "engine/csv_export.h"
+#include "engine/html_export.h"
 #include "engine/json_export.h"
 #include "engine/report.h"
 #include "text/text_rules.h"
@@ -114,6 +115,19 @@ RunOutcome writeResults(const RunRequest& request, const Analysis& analysis, con
                                document.tables = &analysis.tables;
                                document.tree = &analysis.tree;
                                return writeJson(file, document);
+                           }});
+        break;
+    case ReportFormat::Html:
+        outputs.push_back({"", [&](OutputFile& file, int&) {
+                               HtmlDocument document;
+                               document.bomFileName = request.bomFileName;
+                               document.buildQuantity = request.buildQuantity;
+                               document.encoding = analysis.encoding;
+                               document.log = &log;
+                               document.sections = request.sections;
+                               document.tables = &analysis.tables;
+                               document.tree = &analysis.tree;
+                               return writeHtml(file, document);
                            }});
         break;
     }

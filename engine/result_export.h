@@ -1,7 +1,7 @@
 // The results written, in every format and to every destination by one path: the report, the
-// JSON document or the CSV tables of a folder (of a run or of a comparison), into files or, but
-// CSV, to the standard output; each output created, written, closed and looked for again, with
-// one set of log lines for success and failure.
+// JSON document, the HTML page or the CSV tables of a folder (of a run or of a comparison), into
+// files or, but CSV, to the standard output; each output created, written, closed and looked for
+// again, with one set of log lines for success and failure.
 #pragma once
 
 #include <functional>
@@ -37,7 +37,7 @@ RunOutcome writeOutputs(const Destination& destination, const std::vector<Result
 Destination destinationOf(const RunRequest& request, const std::string& path);
 
 // Writes the analysis as the request asks (writeOutputs). `log` holds the run's log lines so far,
-// for the JSON document.
+// for the JSON document and the HTML page.
 RunOutcome writeResults(const RunRequest& request, const Analysis& analysis, const std::vector<std::string>& log,
                         ProcessingHost& host);
 

@@ -3,7 +3,8 @@
 #   scripts/install-deps.sh           native build: compilers, CMake, GoogleTest, CLI11, nlohmann-json,
 #                                     Benchmark (and tsl::robin_map, which the micro-benchmarks
 #                                     compare with), and what makes and checks the Debian package
-#                                     (help2man, lintian)
+#                                     (help2man, lintian), and the browser that the HTML page is
+#                                     tested in (chromium, chromium-driver, python3-selenium)
 #   scripts/install-deps.sh --windows also the mingw-w64 cross compilers, Wine (32- and 64-bit), Xvfb, chmcmd
 # A script that has run it already tells the scripts it starts in TRELK_DEPS_INSTALLED ("windows":
 # both sets are there, "native": the first), and they return here at once.
@@ -23,7 +24,7 @@ esac
 
 packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev libcli11-dev nlohmann-json3-dev time robin-map-dev help2man lintian
-          dpkg-dev man-db)
+          dpkg-dev man-db chromium chromium-driver python3-selenium)
 if [ "$want_windows" = 1 ]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 wine32:i386
              xvfb xauth xdotool imagemagick fp-utils fonts-wine)

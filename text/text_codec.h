@@ -62,4 +62,10 @@ bool utf8ToUtf16LittleEndian(std::string_view text, std::string& out);
 // Whether utf8ToUtf16LittleEndian takes the text.
 bool fitsUtf16(std::string_view text);
 
+// A text of the system rather than of the export (the file name, a log line) as UTF-8: as it is
+// when it is valid UTF-8, else taken to be in the Windows code page.
+inline std::string systemTextToUtf8(std::string_view text) {
+    return isValidUtf8(text) ? std::string(text) : windows1252ToUtf8(text);
+}
+
 }  // namespace trelk

@@ -35,6 +35,11 @@ TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
          "",
          {"Results stored in file:", "{app}" + sep + "Trelk.json"},
          "{app}" + sep + "Trelk.json"},
+        {"HTML by default",
+         ReportFormat::Html,
+         "",
+         {"Results stored in file:", "{app}" + sep + "Trelk.html"},
+         "{app}" + sep + "Trelk.html"},
         {"CSV into the application folder",
          ReportFormat::Csv,
          "",
@@ -85,6 +90,11 @@ TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
         << json;
     EXPECT_NE(json.find("\"encoding\": \"Windows-1252\""), std::string::npos);
     EXPECT_NE(json.find("\"Assembly name not found: abnormal error! - GONE\""), std::string::npos);
+    const std::string html = testing::readFile(folder.file("Trelk.html"));
+    EXPECT_NE(html.find("<tr><td>\xC3\x89TRIER<td>2</tr>"), std::string::npos) << html;
+    EXPECT_NE(html.find("<li class=\"problem\"><strong>&#x2716; Problem:</strong> Assembly name not found: abnormal "
+                        "error! - GONE\n"),
+              std::string::npos);
 }
 
 TEST(ResultExport, QuotesCsvFieldsThatNeedIt) {

@@ -1,0 +1,338 @@
+// The behaviour of Trelk's HTML pages, written into each page as it is. Everything a page shows
+// is in its HTML; this only narrows, sorts and folds it, and works on any page kind from markup
+// alone:
+//   table.sortable      a header cell with data-sort="text" or "number" sorts by its column; the
+//                       one with aria-sort="ascending" is the order the rows come in
+//   table.narrowable    rows narrowed by the name in their first cell
+//   ul.tree             nested entries (li; a sub-assembly's in details > .piece > ul, the list
+//                       cut into pieces) narrowed by name; an entry stays while one below it does
+//   #filter             the text every table and tree is narrowed by
+//   input[data-only]    a switch: while it is checked, only rows and entries that carry the
+//                       attribute data-WORD stay (data-only="WORD")
+//   div.later           a piece held as the text of its noscript: made into elements when it
+//                       comes near the window, a filter may keep something in it, a link leads
+//                       into it, or its table is sorted; all of them before printing.
+//                       table.piece-of tables made from them belong to the table before them
+//   data-rows           on a table or tree: its rows, made or not, for the filter's count
+// The names are read when the filter is first used, so a large page is ready as soon as it is
+// parsed.
+"use strict";
+(() => {
+  const filterBox = document.getElementById("filter");
+  const status = document.getElementById("filter-status");
+  const views = [];
+  let generation = 0; // counts the pieces made, so that views read their items again
+
+  function make(later) {
+    const template = document.createElement("template");
+    template.innerHTML = later.firstElementChild ? later.firstElementChild.textContent : "";
+    later.replaceWith(template.content);
+    ++generation;
+  }
+  const nearWindow =
+    "IntersectionObserver" in window
+      ? new IntersectionObserver(
+          (entries) => {
+            for (const entry of entries)
+              if (entry.isIntersecting && entry.target.isConnected) {
+                nearWindow.unobserve(entry.target);
+                make(entry.target);
+              }
+          },
+          { rootMargin: "1500px 0px" }
+        )
+      : null;
+
+  // A table and the tables of its later pieces, in order.
+  function tablesOf(table) {
+    const tables = [table];
+    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = e.nextElementSibling)
+      if (e.tagName === "TABLE") tables.push(e);
+    return tables;
+  }
+  function bodiesOf(table) {
+    return tablesOf(table).flatMap((t) => Array.from(t.tBodies));
+  }
+
+  // The element that holds an entry's name: its b, in the summary for a sub-assembly that unfolds.
+  function entryName(li) {
+    let box = li.firstElementChild;
+    box = box && box.tagName === "DETAILS" ? box.firstElementChild : li;
+    for (let e = box && box.firstElementChild; e; e = e.nextElementSibling) if (e.tagName === "B") return e;
+    return null;
+  }
+
+  function tableView(table) {
+    return {
+      root: table,
+      load() {
+        this.loaded = generation;
+        this.items = [];
+        for (const body of bodiesOf(table)) for (const row of body.rows) this.items.push(row);
+        this.names = this.items.map((row) => row.cells[0].textContent.toLowerCase());
+        this.parent = null;
+      },
+    };
+  }
+
+  function treeView(root) {
+    return {
+      root,
+      load() {
+        this.loaded = generation;
+        const items = [], parent = [], names = [];
+        // Depth first with an explicit stack: document order, whatever the depth.
+        const pending = [];
+        for (let li = root.firstElementChild; li; li = li.nextElementSibling) pending.push([li, -1]);
+        pending.reverse();
+        while (pending.length) {
+          const [li, up] = pending.pop();
+          const index = items.length;
+          items.push(li);
+          parent.push(up);
+          const name = entryName(li);
+          names.push(name ? name.textContent.toLowerCase() : "");
+          const details = li.firstElementChild;
+          if (details && details.tagName === "DETAILS") {
+            const below = details.querySelectorAll(":scope > .piece > ul > li");
+            for (let k = below.length - 1; k >= 0; --k) pending.push([below[k], index]);
+          }
+        }
+        Object.assign(this, { items, parent, names });
+      },
+    };
+  }
+
+  // What keeps an item now: the filter text and the checked switches; null when all stay.
+  function currentCondition() {
+    const text = filterBox ? filterBox.value.trim().toLowerCase() : "";
+    const only = Array.from(document.querySelectorAll("input[data-only]:checked"), (s) => "data-" + s.dataset.only);
+    if (!text && only.length === 0) return { keep: null, text, only };
+    const keep = (view, i) =>
+      (!text || view.names[i].includes(text)) && only.every((a) => view.items[i].hasAttribute(a));
+    return { keep, text, only };
+  }
+
+  // The later pieces that may hold something the condition keeps are made; the others, which
+  // cannot (their text lacks the name as the page writes it), only hide: a filter on a large page
+  // makes few pieces. A piece of the tree holds whole sub-assemblies, so nothing in it can lead
+  // to an entry elsewhere.
+  const laterText = new Map();
+  const asWritten = { "&": "&amp;", "<": "&lt;", ">": "&gt;", '"': "&quot;", "'": "&#39;", "\r": "&#13;" };
+  function makeWanted(text, only) {
+    const written = text.replace(/[&<>"'\r]/g, (c) => asWritten[c]).replace(/[.*+?^${}()|[\]\\]/g, "\\$&");
+    const holdsText = new RegExp(written, "iu");
+    for (const later of document.querySelectorAll("div.later")) {
+      let raw = laterText.get(later);
+      if (raw === undefined) laterText.set(later, (raw = later.firstElementChild ? later.firstElementChild.textContent : ""));
+      if (holdsText.test(raw) && only.every((a) => raw.includes(a))) {
+        laterText.delete(later);
+        make(later);
+      } else {
+        later.hidden = true;
+      }
+    }
+  }
+  function showLater() {
+    for (const later of document.querySelectorAll("div.later[hidden]")) later.hidden = false;
+  }
+  // The pieces given made, and narrowed by the condition in force.
+  function makeNarrowed(pieces) {
+    for (const later of pieces) {
+      laterText.delete(later);
+      make(later);
+    }
+    if (pieces.length && currentCondition().keep) refresh();
+  }
+  function laterOf(table) {
+    const pieces = [];
+    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = e.nextElementSibling)
+      if (e.tagName === "DIV") pieces.push(e);
+    return pieces;
+  }
+  // The piece that holds the id, as the page writes ids.
+  function laterWith(id) {
+    const written = new RegExp(`id="?${id.replace(/[^\w-]/g, "")}[">]`);
+    for (const later of document.querySelectorAll("div.later"))
+      if (later.firstElementChild && written.test(later.firstElementChild.textContent)) return [later];
+    return [];
+  }
+
+  // The sub-assemblies that a condition unfolded, to fold again when it is gone.
+  let unfoldedByCondition = new Set();
+
+  // Hides the items the condition does not keep (in a tree, those with nothing kept below them
+  // either); unfolds the sub-assemblies that lead to a kept entry, and folds them back when the
+  // condition is gone. Returns how many items stay.
+  function narrow(view, keep) {
+    if (!view.items || view.loaded !== generation) view.load();
+    const { items, parent } = view;
+    const n = items.length;
+    const below = parent ? new Uint8Array(n) : null;
+    let shown = 0;
+    for (let i = n - 1; i >= 0; --i) {
+      const hit = !keep || keep(view, i);
+      const show = hit || (below !== null && below[i] === 1);
+      if (show) ++shown;
+      if (show && parent && parent[i] >= 0) below[parent[i]] = 1;
+      const li = items[i];
+      if (li.hidden === show) li.hidden = !show;
+      if (parent) {
+        li.classList.toggle("hit", Boolean(keep) && hit);
+        li.classList.toggle("context", Boolean(keep) && !hit && show);
+        const details = li.firstElementChild;
+        if (details && details.tagName === "DETAILS" && keep && below[i] && !details.open) {
+          details.open = true;
+          unfoldedByCondition.add(details);
+        }
+      }
+    }
+    return shown;
+  }
+
+  function refresh() {
+    const { keep, text, only } = currentCondition();
+    if (keep) makeWanted(text, only);
+    else showLater();
+    let shown = 0, total = 0;
+    for (const view of views) {
+      shown += narrow(view, keep);
+      total += Number(view.root.dataset.rows) || view.items.length;
+    }
+    if (!keep) {
+      for (const details of unfoldedByCondition) details.open = false;
+      unfoldedByCondition = new Set();
+    }
+    document.body.classList.toggle("narrowed", Boolean(keep));
+    if (status) status.value = keep ? `${shown} of ${total} rows shown` : "";
+  }
+
+  let pending = 0;
+  function refreshSoon() {
+    clearTimeout(pending);
+    // Typing into a large page waits for a pause; a small one follows every key.
+    let rows = document.querySelectorAll("div.later").length * 250;
+    for (const view of views) {
+      if (!view.items || view.loaded !== generation) view.load();
+      rows += view.items.length;
+    }
+    pending = setTimeout(refresh, rows > 20000 ? 250 : 0);
+  }
+
+  // Integers as written, any length: the sign, then the number of digits, then the digits.
+  function compareIntegers(a, b) {
+    const negativeA = a[0] === "-", negativeB = b[0] === "-";
+    if (negativeA !== negativeB) return negativeA ? -1 : 1;
+    const order = a.length - b.length || (a < b ? -1 : a > b ? 1 : 0);
+    return negativeA ? -order : order;
+  }
+
+  function makeSortable(table) {
+    const heads = table.tHead ? Array.from(table.tHead.rows[0].cells) : [];
+    let inOrder = -1;
+    heads.forEach((th, column) => {
+      if (!th.dataset.sort) return;
+      if (th.getAttribute("aria-sort") === "ascending") inOrder = column;
+      const button = document.createElement("button");
+      button.type = "button";
+      while (th.firstChild) button.appendChild(th.firstChild);
+      th.appendChild(button);
+      button.addEventListener("click", () => {
+        makeNarrowed(laterOf(table));
+        // The rows as the page first had them (every piece made): the order that the header cell
+        // with aria-sort names.
+        const bodies = bodiesOf(table);
+        if (!table.rowsInOrder) table.rowsInOrder = bodies.flatMap((b) => Array.from(b.rows));
+        const rows = table.rowsInOrder;
+        const descending = th.getAttribute("aria-sort") === "ascending";
+        const order = rows.map((_, i) => i);
+        if (column !== inOrder) {
+          const keys = rows.map((row) => row.cells[column].textContent.trim());
+          const compare = th.dataset.sort === "number" ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
+          const sign = descending ? -1 : 1;
+          order.sort((a, b) => sign * compare(keys[a], keys[b]) || a - b);
+        } else if (descending) {
+          order.reverse();
+        }
+        // Each piece keeps as many rows as it had.
+        const counts = bodies.map((body) => body.rows.length);
+        let next = 0;
+        bodies.forEach((body, b) => {
+          const moved = document.createDocumentFragment();
+          for (let k = counts[b]; k > 0; --k) moved.appendChild(rows[order[next++]]);
+          body.appendChild(moved);
+        });
+        for (const other of heads) other.removeAttribute("aria-sort");
+        th.setAttribute("aria-sort", descending ? "descending" : "ascending");
+      });
+    });
+  }
+
+  function setAllOpen(tree, open) {
+    for (const details of tree.querySelectorAll("details")) details.open = open;
+  }
+
+  // Before a link is followed: a filter that hides its target is cleared, and the sub-assemblies
+  // around it unfold, as does the target itself when it is one.
+  function reveal(id) {
+    if (!id) return;
+    if (!document.getElementById(id)) makeNarrowed(laterWith(id));
+    const target = document.getElementById(id);
+    if (!target) return;
+    if (target.closest("[hidden]")) {
+      if (filterBox) filterBox.value = "";
+      for (const s of document.querySelectorAll("input[data-only]:checked")) s.checked = false;
+      refresh();
+    }
+    for (let e = target; e; e = e.parentElement) if (e.tagName === "DETAILS") e.open = true;
+  }
+  function hashOf(href) {
+    return href && href[0] === "#" ? decodeURIComponent(href.slice(1)) : "";
+  }
+
+  for (const table of document.querySelectorAll("table.narrowable")) views.push(tableView(table));
+  for (const tree of document.querySelectorAll("ul.tree")) {
+    views.push(treeView(tree));
+    const tools = document.createElement("p");
+    tools.className = "legend";
+    for (const [label, open] of [["Unfold all", true], ["Fold all", false]]) {
+      const button = document.createElement("button");
+      button.type = "button";
+      button.textContent = label;
+      button.addEventListener("click", () => setAllOpen(tree, open));
+      tools.append(button, " ");
+    }
+    tree.before(tools);
+  }
+  for (const table of document.querySelectorAll("table.sortable")) makeSortable(table);
+  for (const hidden of document.querySelectorAll(".tools[hidden]")) hidden.hidden = false;
+  document.addEventListener("input", (event) => {
+    if (event.target === filterBox || event.target.matches("input[data-only]")) refreshSoon();
+  });
+  document.addEventListener("click", (event) => {
+    const link = event.target.closest && event.target.closest("a[href^='#']");
+    if (link) reveal(hashOf(link.getAttribute("href")));
+  });
+  window.addEventListener("hashchange", () => reveal(hashOf(location.hash)));
+  // Printed, every sub-assembly is unfolded; afterwards they fold back as they were.
+  let printOpen = null;
+  window.addEventListener("beforeprint", () => {
+    makeNarrowed(Array.from(document.querySelectorAll("div.later")));
+    const all = Array.from(document.querySelectorAll(".tree details"));
+    printOpen = all.map((d) => d.open);
+    for (const d of all) d.open = true;
+    printOpen.elements = all;
+  });
+  window.addEventListener("afterprint", () => {
+    if (printOpen) printOpen.elements.forEach((d, i) => (d.open = printOpen[i]));
+    printOpen = null;
+  });
+  for (const later of document.querySelectorAll("div.later")) {
+    if (nearWindow) nearWindow.observe(later);
+    else make(later);
+  }
+  document.documentElement.classList.add("scripted");
+  if (location.hash) reveal(hashOf(location.hash));
+  document.documentElement.dataset.ready = "";
+  performance.mark("trelk-ready");
+})();

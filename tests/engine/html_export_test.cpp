@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/html_page.h"
+#include "engine/processing_run.h"
+#include "support/recording_host.h"
+#include "support/temp_folder.h"
+
+namespace trelk {
+namespace {
+
+using testing::RecordingHost;
+using testing::TempFolder;
+
+TEST(HtmlExport, EscapesEveryCharacterThatMarkupKnows) {
+    const struct {
+        std::string text, escaped;
+    } cases[] = {
+        {"BOLT_M6", "BOLT_M6"},
+        {"", ""},
+        {"<script>", "&lt;script&gt;"},
+        {"A&B", "A&amp;B"},
+        {"&amp;", "&amp;amp;"},
+        {"\"Q'", "&quot;Q&#39;"},
+        {"</script><!--", "&lt;/script&gt;&lt;!--"},
+        {"CR\rLF\n", "CR&#13;LF\n"},  // the parser would read a bare CR as LF
+        {"\xC3\x89T\xE2\x82\xAC", "\xC3\x89T\xE2\x82\xAC"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(htmlEscaped(c.text), c.escaped) << c.text;
+}
+
+// The tags the page is made of; anything else after a '<' in the body would be a name let loose.
+const std::set<std::string> kTags = {
+    "a",     "b",    "i",   "li",    "ul",    "ol",      "details", "summary", "small", "span",   "table",   "thead",
+    "tbody", "tr",   "th",  "td",    "p",     "section", "h1",      "h2",      "dl",    "dt",     "dd",      "header",
+    "nav",   "main", "div", "label", "input", "output",  "strong",  "body",    "html",  "script", "noscript"};
+
+// A BOM of a few assemblies over names that would be markup if written as they are: shared and
+// missing blocks, assemblies that contain themselves, quantities of either sign.
+std::string hostileBom(uint32_t seed) {
+    const std::vector<std::string> names = {"<b>", "&amp;", "\"'",   "</script>",       "<!--",
+                                            "A<B", "\xC9T", "PLAIN", "</ul></details>", "x=\"#t0\""};
+    std::mt19937 random(seed);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    const size_t assemblies = 1 + pick(5);
+    // Now and then a BOM large enough for the page to hold most of its pieces for later.
+    const size_t largeBlock = seed % 25 == 0 ? 1 + pick(assemblies) : assemblies + 1;
+    std::string text = "Assembly " + names[0] + "0 contains:\r\n";
+    for (size_t a = 0; a < assemblies; ++a) {
+        if (a > 0) text += "\r\nSub-Assembly " + names[a % names.size()] + std::to_string(a) + " contains:\r\n";
+        for (size_t items = a + 1 == largeBlock ? 3000 : 1 + pick(5); items > 0; --items) {
+            const int quantity = static_cast<int>(pick(9)) - 2;
+            const size_t other = pick(assemblies + 2);  // past the last: a block that is missing
+            if (pick(2) == 0)
+                text += std::to_string(quantity) + " Sub-Assembly " + names[other % names.size()] +
+                        std::to_string(other) + "\r\n";
+            else
+                text += std::to_string(quantity) + " Part " + names[pick(names.size())] +
+                        (a + 1 == largeBlock ? std::to_string(items) : "") + "\r\n";
+        }
+    }
+    return text;
+}
+
+TEST(HtmlExport, NamesStayTextAndEveryLinkLeadsToItsPlace) {
+    TempFolder folder;
+    for (uint32_t seed = 1; seed <= 300; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        RunRequest request;
+        request.bomFileName = folder.write("top.bom", hostileBom(seed));
+        request.applicationFolder = folder.path();
+        request.format = ReportFormat::Html;
+        const uint32_t flags = seed % 32 == 0 ? 31 : seed % 32;
+        request.sections = {(flags & 1) != 0, (flags & 2) != 0, (flags & 4) != 0, (flags & 8) != 0, (flags & 16) != 0};
+        request.buildQuantity = seed % 3 + 1;
+        RecordingHost host;
+        ASSERT_TRUE(runProcessing(request, host).stored());
+        const std::string page = testing::readFile(folder.file("Trelk.html"));
+
+        const size_t body = page.find("<body");
+        const size_t script = page.find("<script>", body);
+        ASSERT_NE(script, std::string::npos);
+        EXPECT_EQ(page.find("<script", script + 1), std::string::npos);
+        std::map<std::string, int> opened;
+        std::set<std::string> ids;
+        std::vector<std::string> links;
+        for (size_t at = page.find('<', body); at < script; at = page.find('<', at + 1)) {
+            const bool closing = page[at + 1] == '/';
+            const size_t start = at + (closing ? 2 : 1);
+            const size_t end = page.find_first_of(" >", start);
+            const std::string tag = page.substr(start, end - start);
+            ASSERT_TRUE(kTags.count(tag)) << "'<" << page.substr(start, 20) << "' at " << at;
+            opened[tag] += closing ? -1 : 1;
+            const std::string element = page.substr(at, page.find('>', at) - at);
+            ASSERT_EQ(element.find_first_of("<&", 1), std::string::npos) << element;
+            for (const std::string key : {" id=", " href=#", " href=\"#"}) {
+                const size_t found = element.find(key);
+                if (found == std::string::npos) continue;
+                std::string value = element.substr(found + key.size());
+                if (!value.empty() && value[0] == '"') value = value.substr(1);
+                value = value.substr(0, value.find_first_of("\" "));
+                if (key == " id=")
+                    EXPECT_TRUE(ids.insert(value).second) << "id " << value << " twice";
+                else
+                    links.push_back(value);
+            }
+        }
+        // Lists and foldable sub-assemblies are closed explicitly; other end tags may be left out.
+        for (const std::string tag : {"ul", "details", "summary", "table", "section", "a", "b", "i"})
+            EXPECT_EQ(opened[tag], 0) << tag;
+        for (const std::string& link : links) EXPECT_TRUE(ids.count(link)) << "link to " << link;
+        // Rows come in pieces of a few hundred: a piece per row would cost a large page dearly.
+        auto count = [&](std::string_view what) {
+            size_t n = 0;
+            for (size_t at = page.find(what); at != std::string::npos; at = page.find(what, at + 1)) ++n;
+            return n;
+        };
+        EXPECT_LE(count("<tbody") + count("class=\"piece\""), 20 + (count("<tr") + count("<li>")) / 100);
+    }
+}
+
+}  // namespace
+}  // namespace trelk

@@ -1,12 +1,10 @@
 #include "engine/comparison_output.h"
 
-#include <charconv>
 #include <functional>
 #include <iterator>
 
-#include <nlohmann/json.hpp>
-
 #include "engine/csv_export.h"
+#include "engine/json_export.h"
 #include "engine/output_buffer.h"
 #include "engine/report.h"
 
@@ -18,11 +16,6 @@ std::string_view typeWord(ItemKind kind) { return kind == ItemKind::None ? "" : 
 
 // The type a member has where it is listed: the new one when the new block lists it.
 ItemKind shownKind(const MemberDifference& m) { return m.newKind != ItemKind::None ? m.newKind : m.oldKind; }
-
-std::string_view decimal(int64_t value, char (&buffer)[24]) {
-    const std::to_chars_result end = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string_view(buffer, static_cast<size_t>(end.ptr - buffer));
-}
 
 // ---- The text report ----
 
@@ -52,7 +45,7 @@ public:
     void difference(int64_t value) {
         char digits[24];
         std::string text = value > 0 ? "+" : "";
-        text += decimal(value, digits);
+        text += decimalText(value, digits);
         out_ << std::string(text.size() < 8 ? 8 - text.size() : 1, ' ') << text;
     }
     // The text, padded with blanks to the width.
@@ -94,13 +87,13 @@ void header(ReportLines& out, const Comparison& c) {
     out.put(c.newFile.mainAssembly);
     out.line(c.sameMainAssembly ? "" : "   another than the old one");
     out.put("Build quantity:    ");
-    out.line(decimal(c.buildQuantity, digits));
+    out.line(decimalText(c.buildQuantity, digits));
     out.put("Changed blocks:    ");
-    out.line(decimal(static_cast<int64_t>(c.assemblies.size()), digits));
+    out.line(decimalText(static_cast<int64_t>(c.assemblies.size()), digits));
     out.put("Changed totals:    ");
-    out.put(decimal(static_cast<int64_t>(c.assemblyTotals.size()), digits));
+    out.put(decimalText(static_cast<int64_t>(c.assemblyTotals.size()), digits));
     out.put(" of assemblies, ");
-    out.put(decimal(static_cast<int64_t>(c.partTotals.size()), digits));
+    out.put(decimalText(static_cast<int64_t>(c.partTotals.size()), digits));
     out.line(" of parts");
     for (const ComparedFile* f : {&c.oldFile, &c.newFile}) {
         out.endLine();
@@ -153,50 +146,12 @@ void whereUsedChanges(ReportLines& out, const std::vector<WhereUsedDifference>& 
 
 // ---- CSV ----
 
-class CsvRows {
-public:
-    explicit CsvRows(OutputFile& file) : out_(file) {}
-    CsvRows& field(std::string_view text) {
-        separate();
-        out_ << csvField(text);
-        return *this;
-    }
-    CsvRows& number(std::optional<int64_t> value) {
-        separate();
-        char digits[24];
-        if (value) out_ << decimal(*value, digits);
-        return *this;
-    }
-    CsvRows& list(const std::vector<std::string_view>& names) {
-        std::string text;
-        for (const std::string_view name : names) {
-            if (!text.empty()) text += ' ';
-            text.append(name.data(), name.size());
-        }
-        return field(text);
-    }
-    void endRow() {
-        out_ << "\r\n";
-        first_ = true;
-    }
-    void raw(std::string_view bytes) { out_ << bytes; }
-    int finish() { return out_.finish(); }
-
-private:
-    void separate() {
-        if (!first_) out_ << ',';
-        first_ = false;
-    }
-    OutputBuffer out_;
-    bool first_ = true;
-};
-
 std::string_view encodingWord(TextEncoding encoding) {
     return encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252";
 }
 
 // File names and log lines are written as they are, as names are.
-void csvTable(CsvRows& csv, ComparisonTable table, const Comparison& c) {
+void csvTable(CsvWriter& csv, ComparisonTable table, const Comparison& c) {
     const std::pair<std::string_view, const ComparedFile*> sides[2] = {{"old", &c.oldFile}, {"new", &c.newFile}};
     switch (table) {
     case ComparisonTable::Files:
@@ -269,28 +224,17 @@ void csvTable(CsvRows& csv, ComparisonTable table, const Comparison& c) {
 
 // ---- JSON ----
 
-using Json = nlohmann::json;
-
-// Text that is not valid UTF-8 would make the library fail; such bytes become U+FFFD.
-std::string dump(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
-
-// Texts of the system (file names, log lines): UTF-8 when they are valid UTF-8, else taken to be
-// in the Windows code page.
-std::string systemText(std::string_view text) {
-    return isValidUtf8(text) ? std::string(text) : windows1252ToUtf8(text);
-}
-
 class JsonWriter {
 public:
     JsonWriter(OutputFile& file, TextEncoding encoding) : out_(file), encoding_(encoding) {}
 
     OutputBuffer& out() { return out_; }
-    std::string name(std::string_view text) const { return dump(toUtf8(text, encoding_)); }
+    std::string name(std::string_view text) const { return jsonString(toUtf8(text, encoding_)); }
     std::string number(std::optional<int64_t> value) const {
         char digits[24];
-        return value ? std::string(decimal(*value, digits)) : std::string("null");
+        return value ? std::string(decimalText(*value, digits)) : std::string("null");
     }
-    std::string kind(ItemKind k) const { return k == ItemKind::None ? "null" : dump(treeTypeWord(k)); }
+    std::string kind(ItemKind k) const { return k == ItemKind::None ? "null" : jsonString(treeTypeWord(k)); }
     std::string names(const std::vector<std::string_view>& list) const {
         std::string text = "[";
         for (size_t i = 0; i < list.size(); ++i) text += (i == 0 ? "" : ",") + name(list[i]);
@@ -318,12 +262,12 @@ private:
 void jsonFile(JsonWriter& j, std::string_view key, const ComparedFile& f) {
     OutputBuffer& o = j.out();
     char digits[24];
-    o << ",\r\n  \"" << key << "\": {\r\n    \"bomFile\": " << dump(systemText(f.bomFileName));
+    o << ",\r\n  \"" << key << "\": {\r\n    \"bomFile\": " << jsonString(systemTextToUtf8(f.bomFileName));
     o << ",\r\n    \"mainAssembly\": " << j.name(f.mainAssembly);
-    o << ",\r\n    \"encoding\": " << dump(encodingWord(f.encoding));
-    o << ",\r\n    \"lines\": " << decimal(static_cast<int64_t>(f.lineCount), digits);
-    o << ",\r\n    \"summaryDifferences\": " << decimal(static_cast<int64_t>(f.summaryDifferences), digits);
-    j.array("log", f.log, "    ", [&](const std::string& line) { o << dump(systemText(line)); });
+    o << ",\r\n    \"encoding\": " << jsonString(encodingWord(f.encoding));
+    o << ",\r\n    \"lines\": " << decimalText(static_cast<int64_t>(f.lineCount), digits);
+    o << ",\r\n    \"summaryDifferences\": " << decimalText(static_cast<int64_t>(f.summaryDifferences), digits);
+    j.array("log", f.log, "    ", [&](const std::string& line) { o << jsonString(systemTextToUtf8(line)); });
     o << "\r\n  }";
 }
 
@@ -381,7 +325,7 @@ std::string_view comparisonCsvFile(ComparisonTable table) {
 }
 
 int writeComparisonCsv(OutputFile& file, ComparisonTable table, const Comparison& comparison) {
-    CsvRows csv(file);
+    CsvWriter csv(file);
     if (comparison.encoding == TextEncoding::Utf8) csv.raw(kUtf8ByteOrderMark);
     csvTable(csv, table, comparison);
     return csv.finish();
@@ -391,11 +335,11 @@ int writeComparisonJson(OutputFile& file, const Comparison& c) {
     JsonWriter j(file, c.encoding);
     OutputBuffer& o = j.out();
     char digits[24];
-    o << "{\r\n  \"format\": " << dump(kComparisonJsonFormatName)
-      << ",\r\n  \"version\": " << decimal(kComparisonJsonFormatVersion, digits);
+    o << "{\r\n  \"format\": " << jsonString(kComparisonJsonFormatName)
+      << ",\r\n  \"version\": " << decimalText(kComparisonJsonFormatVersion, digits);
     o << ",\r\n  \"agree\": " << (c.agree() ? "true" : "false");
     o << ",\r\n  \"sameMainAssembly\": " << (c.sameMainAssembly ? "true" : "false");
-    o << ",\r\n  \"buildQuantity\": " << decimal(c.buildQuantity, digits);
+    o << ",\r\n  \"buildQuantity\": " << decimalText(c.buildQuantity, digits);
     jsonFile(j, "old", c.oldFile);
     jsonFile(j, "new", c.newFile);
     // One row per changed member, as in the CSV table; a block added or removed without a line
@@ -411,11 +355,11 @@ int writeComparisonJson(OutputFile& file, const Comparison& c) {
     }
     j.array("blockChanges", blockRows, "  ", [&](const BlockRow& row) {
         o << "{\"assembly\":" << j.name(row.block->assembly)
-          << ",\"block\":" << dump(blockChangeWord(row.block->block));
+          << ",\"block\":" << jsonString(blockChangeWord(row.block->block));
         const MemberDifference none{};
         const MemberDifference& m = row.member ? *row.member : none;
         o << ",\"name\":" << (row.member ? j.name(m.name) : "null")
-          << ",\"change\":" << (row.member ? dump(memberChangeWord(m.change)) : "null")
+          << ",\"change\":" << (row.member ? jsonString(memberChangeWord(m.change)) : "null")
           << ",\"oldType\":" << j.kind(m.oldKind) << ",\"newType\":" << j.kind(m.newKind)
           << ",\"oldQuantity\":" << j.number(m.oldQuantity) << ",\"newQuantity\":" << j.number(m.newQuantity) << '}';
     });
@@ -423,8 +367,9 @@ int writeComparisonJson(OutputFile& file, const Comparison& c) {
         j.array(key, rows, "  ", [&](const TotalDifference& t) {
             o << "{\"name\":" << j.name(t.name) << ",\"oldTotal\":" << j.number(valueOf(t.oldTotal))
               << ",\"newTotal\":" << j.number(valueOf(t.newTotal))
-              << ",\"difference\":" << j.number(t.difference.value()) << ",\"cause\":" << dump(totalCauseWord(t.cause))
-              << ",\"changedIn\":" << j.names(t.changedIn) << ",\"via\":" << j.names(t.via) << '}';
+              << ",\"difference\":" << j.number(t.difference.value())
+              << ",\"cause\":" << jsonString(totalCauseWord(t.cause)) << ",\"changedIn\":" << j.names(t.changedIn)
+              << ",\"via\":" << j.names(t.via) << '}';
         });
     };
     totals("assemblyTotalChanges", c.assemblyTotals);
@@ -432,8 +377,9 @@ int writeComparisonJson(OutputFile& file, const Comparison& c) {
     auto whereUsed = [&](std::string_view key, const std::vector<WhereUsedDifference>& rows) {
         j.array(key, rows, "  ", [&](const WhereUsedDifference& w) {
             o << "{\"name\":" << j.name(w.name) << ",\"parent\":" << j.name(w.parent)
-              << ",\"change\":" << dump(memberChangeWord(w.change)) << ",\"oldQuantity\":" << j.number(w.oldQuantity)
-              << ",\"newQuantity\":" << j.number(w.newQuantity) << '}';
+              << ",\"change\":" << jsonString(memberChangeWord(w.change))
+              << ",\"oldQuantity\":" << j.number(w.oldQuantity) << ",\"newQuantity\":" << j.number(w.newQuantity)
+              << '}';
         });
     };
     whereUsed("assemblyWhereUsedChanges", c.assemblyWhereUsed);

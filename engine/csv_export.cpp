@@ -1,32 +1,6 @@
 #include "engine/csv_export.h"
 
-#include <charconv>
-
-#include "engine/output_buffer.h"
-
 namespace trelk {
-
-namespace {
-
-// A plain loop: find_first_of asks memchr once for every byte of the text.
-bool needsQuotes(std::string_view text) {
-    for (const char c : text)
-        if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
-    return false;
-}
-
-}  // namespace
-
-std::string csvField(std::string_view text) {
-    if (!needsQuotes(text)) return std::string(text);
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    quoted += '"';
-    return quoted;
-}
 
 std::string_view treeTypeWord(ItemKind kind) { return kind == ItemKind::SubAssembly ? "sub-assembly" : "part"; }
 
@@ -41,40 +15,6 @@ std::string_view treeNoteWord(TreeNote note) {
 }
 
 namespace {
-
-class CsvWriter {
-public:
-    explicit CsvWriter(OutputFile& file) : out_(file) {}
-    CsvWriter& field(std::string_view text) {
-        separate();
-        if (!needsQuotes(text))
-            out_ << text;
-        else
-            out_ << csvField(text);
-        return *this;
-    }
-    CsvWriter& number(int64_t value) {
-        separate();
-        char digits[24];
-        const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
-        out_ << std::string_view(digits, static_cast<size_t>(end.ptr - digits));
-        return *this;
-    }
-    void endRow() {
-        out_ << "\r\n";
-        first_ = true;
-    }
-    void raw(std::string_view bytes) { out_ << bytes; }
-    int finish() { return out_.finish(); }
-
-private:
-    void separate() {
-        if (!first_) out_ << ',';
-        first_ = false;
-    }
-    OutputBuffer out_;
-    bool first_ = true;
-};
 
 void totalsRows(CsvWriter& csv, const TotalsTable& table) {
     csv.field("name").field("total").endRow();

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/assembly_tree.h"
+#include "engine/csv_writer.h"
 #include "engine/file_system.h"
 #include "engine/rollup.h"
 #include "text/text_codec.h"
@@ -17,10 +18,6 @@ namespace trelk {
 // tree) into the open file; the error number of a failed write, or 0.
 int writeCsvTable(OutputFile& file, Section table, const ResultTables& tables, const AssemblyTree& tree,
                   TextEncoding encoding);
-
-// The field as RFC 4180 wants it: quoted, with its quotes doubled, when it holds a comma, a
-// quote, a CR or an LF.
-std::string csvField(std::string_view text);
 
 // Words of the tree's type and note columns, the same in the CSV files and the JSON document.
 std::string_view treeTypeWord(ItemKind kind);

@@ -1,6 +1,5 @@
 #include "engine/json_export.h"
 
-#include <charconv>
 #include <unordered_map>
 
 #include <nlohmann/json.hpp>
@@ -14,9 +13,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-// Text that is not valid UTF-8 would make the library fail; such bytes become U+FFFD.
-std::string dump(const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); }
-
 // The names of the tables as JSON strings. A large BOM repeats its names in hundreds of thousands
 // of rows; each one is converted and escaped by the library once. The names lie in one store, so
 // where one starts tells it apart.
@@ -25,7 +21,7 @@ public:
     explicit JsonNames(TextEncoding encoding) : encoding_(encoding) {}
     const std::string& operator()(std::string_view name) {
         std::string& text = cache_[name.data()];
-        if (text.empty()) text = dump(toUtf8(name, encoding_));
+        if (text.empty()) text = jsonString(toUtf8(name, encoding_));
         return text;
     }
 
@@ -54,12 +50,14 @@ private:
 };
 
 // A number as JSON writes it.
-std::string_view number(int64_t value, char (&buffer)[24]) {
-    const std::to_chars_result end = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string_view(buffer, static_cast<size_t>(end.ptr - buffer));
-}
+std::string_view number(int64_t value, char (&buffer)[24]) { return decimalText(value, buffer); }
 
 }  // namespace
+
+// Text that is not valid UTF-8 would make the library fail: it replaces such bytes.
+std::string jsonString(std::string_view text) {
+    return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
 
 int writeJson(OutputFile& file, const JsonDocument& d) {
     OutputBuffer out(file);
@@ -67,15 +65,15 @@ int writeJson(OutputFile& file, const JsonDocument& d) {
     JsonNames name(d.encoding);
     char digits[24];
 
-    out << "{\r\n  \"format\": " << dump(kJsonFormatName)
+    out << "{\r\n  \"format\": " << jsonString(kJsonFormatName)
         << ",\r\n  \"version\": " << number(kJsonFormatVersion, digits);
-    out << ",\r\n  \"mainAssembly\": " << dump(toUtf8(tables.mainAssemblyName, d.encoding));
-    out << ",\r\n  \"bomFile\": " << dump(systemTextToUtf8(d.bomFileName));
-    out << ",\r\n  \"encoding\": " << dump(d.encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252");
+    out << ",\r\n  \"mainAssembly\": " << jsonString(toUtf8(tables.mainAssemblyName, d.encoding));
+    out << ",\r\n  \"bomFile\": " << jsonString(systemTextToUtf8(d.bomFileName));
+    out << ",\r\n  \"encoding\": " << jsonString(d.encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252");
     out << ",\r\n  \"buildQuantity\": " << number(d.buildQuantity, digits);
     {
         JsonArray log(out, "log");
-        for (const std::string& line : d.log) log.row() << dump(systemTextToUtf8(line));
+        for (const std::string& line : d.log) log.row() << jsonString(systemTextToUtf8(line));
     }
     auto totals = [&](std::string_view key, const TotalsTable& table) {
         JsonArray rows(out, key);
@@ -92,10 +90,11 @@ int writeJson(OutputFile& file, const JsonDocument& d) {
                            << ",\"quantity\":" << number(table.entries[i].quantity, digits) << '}';
     };
     auto tree = [&](std::string_view key) {
-        const std::string types[2] = {dump(treeTypeWord(ItemKind::SubAssembly)), dump(treeTypeWord(ItemKind::Part))};
-        const std::string notes[4] = {dump(treeNoteWord(TreeNote::None)), dump(treeNoteWord(TreeNote::ExpandedAbove)),
-                                      dump(treeNoteWord(TreeNote::ContainsItself)),
-                                      dump(treeNoteWord(TreeNote::BlockNotFound))};
+        const std::string types[2] = {jsonString(treeTypeWord(ItemKind::SubAssembly)),
+                                      jsonString(treeTypeWord(ItemKind::Part))};
+        const std::string notes[4] = {
+            jsonString(treeNoteWord(TreeNote::None)), jsonString(treeNoteWord(TreeNote::ExpandedAbove)),
+            jsonString(treeNoteWord(TreeNote::ContainsItself)), jsonString(treeNoteWord(TreeNote::BlockNotFound))};
         JsonArray rows(out, key);
         for (const TreeRow& row : d.tree->rows) {
             OutputBuffer& o = rows.row();

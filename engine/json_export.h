@@ -26,6 +26,9 @@ struct JsonDocument {
     const AssemblyTree* tree = nullptr;
 };
 
+// The UTF-8 text as a JSON string, quoted and escaped; bytes that are no UTF-8 become U+FFFD.
+std::string jsonString(std::string_view text);
+
 // Writes the document into the open file; the error number of a failed write, or 0.
 int writeJson(OutputFile& file, const JsonDocument& document);
 

@@ -1,6 +1,8 @@
 // Collects output text and hands it to a file in large pieces, keeping the first write error.
 #pragma once
 
+#include <charconv>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -41,5 +43,11 @@ private:
     std::string text_;
     int error_ = kNoError;
 };
+
+// A number in decimal, as CSV and JSON write it, in the buffer given.
+inline std::string_view decimalText(int64_t value, char (&buffer)[24]) {
+    const std::to_chars_result end = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string_view(buffer, static_cast<size_t>(end.ptr - buffer));
+}
 
 }  // namespace trelk

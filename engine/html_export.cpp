@@ -36,7 +36,7 @@ static_assert(std::size(kSectionLabels) == std::size(kReportSections), "one labe
 
 class ResultsPage {
 public:
-    ResultsPage(HtmlPage& page, const HtmlDocument& document)
+    ResultsPage(HtmlPage& page, const ResultsDocument& document)
         : page_(page), d_(document), tables_(*document.tables), main_(tables_.mainAssemblyName) {}
 
     void write() {
@@ -94,8 +94,7 @@ private:
         page_ << "\n<dt>Build quantity<dd>" << d_.buildQuantity << "\n<dt>Names read as<dd>"
               << (d_.encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252") << "\n</dl>\n";
 
-        const std::vector<std::string> none;
-        const std::vector<std::string>& log = d_.log ? *d_.log : none;
+        const std::vector<std::string>& log = d_.log;
         int64_t warnings = 0, problems = 0;
         for (const std::string& line : log) {
             const LogKind kind = logKind(line);
@@ -279,7 +278,7 @@ private:
     }
 
     HtmlPage& page_;
-    const HtmlDocument& d_;
+    const ResultsDocument& d_;
     const ResultTables& tables_;
     const std::string& main_;
     std::vector<uint8_t> places_;
@@ -288,7 +287,7 @@ private:
 
 }  // namespace
 
-int writeHtml(OutputFile& file, const HtmlDocument& document) {
+int writeHtml(OutputFile& file, const ResultsDocument& document) {
     HtmlPage page(file, document.encoding);
     ResultsPage(page, document).write();
     return page.finish();

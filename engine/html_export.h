@@ -10,24 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/assembly_tree.h"
+#include "engine/results_document.h"
 #include "engine/file_system.h"
 #include "engine/rollup.h"
 #include "text/text_codec.h"
 
 namespace trelk {
 
-struct HtmlDocument {
-    std::string bomFileName;
-    int64_t buildQuantity = 1;
-    TextEncoding encoding = TextEncoding::Utf8;
-    const std::vector<std::string>* log = nullptr;  // the run's log lines so far
-    SectionSelection sections;                      // the breakdown flag stands for the tree
-    const ResultTables* tables = nullptr;
-    const AssemblyTree* tree = nullptr;
-};
-
 // Writes the page into the open file; the error number of a failed write, or 0.
-int writeHtml(OutputFile& file, const HtmlDocument& document);
+int writeHtml(OutputFile& file, const ResultsDocument& document);
 
 }  // namespace trelk

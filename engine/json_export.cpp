@@ -59,7 +59,7 @@ std::string jsonString(std::string_view text) {
     return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-int writeJson(OutputFile& file, const JsonDocument& d) {
+int writeJson(OutputFile& file, const ResultsDocument& d) {
     OutputBuffer out(file);
     const ResultTables& tables = *d.tables;
     JsonNames name(d.encoding);

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/assembly_tree.h"
+#include "engine/results_document.h"
 #include "engine/file_system.h"
 #include "engine/rollup.h"
 #include "text/text_codec.h"
@@ -16,20 +16,10 @@ namespace trelk {
 inline constexpr std::string_view kJsonFormatName = "trelk-results";
 inline constexpr int kJsonFormatVersion = 1;
 
-struct JsonDocument {
-    std::string bomFileName;
-    int64_t buildQuantity = 1;
-    TextEncoding encoding = TextEncoding::Utf8;
-    std::vector<std::string> log;
-    SectionSelection sections;  // the tables to write; the breakdown flag stands for the tree
-    const ResultTables* tables = nullptr;
-    const AssemblyTree* tree = nullptr;
-};
-
 // The UTF-8 text as a JSON string, quoted and escaped; bytes that are no UTF-8 become U+FFFD.
 std::string jsonString(std::string_view text);
 
 // Writes the document into the open file; the error number of a failed write, or 0.
-int writeJson(OutputFile& file, const JsonDocument& document);
+int writeJson(OutputFile& file, const ResultsDocument& document);
 
 }  // namespace trelk

@@ -88,6 +88,8 @@ RunOutcome writeOutputs(const Destination& destination, const std::vector<Result
 
 RunOutcome writeResults(const RunRequest& request, const Analysis& analysis, const std::vector<std::string>& log,
                         ProcessingHost& host) {
+    const ResultsDocument document{request.bomFileName, request.buildQuantity, analysis.encoding, log,
+                                   request.sections,    &analysis.tables,      &analysis.tree};
     std::vector<ResultOutput> outputs;
     switch (request.format) {
     case ReportFormat::Report:
@@ -105,30 +107,10 @@ RunOutcome writeResults(const RunRequest& request, const Analysis& analysis, con
                                    }});
         break;
     case ReportFormat::Json:
-        outputs.push_back({"", [&](OutputFile& file, int&) {
-                               JsonDocument document;
-                               document.bomFileName = request.bomFileName;
-                               document.buildQuantity = request.buildQuantity;
-                               document.encoding = analysis.encoding;
-                               document.log = log;
-                               document.sections = request.sections;
-                               document.tables = &analysis.tables;
-                               document.tree = &analysis.tree;
-                               return writeJson(file, document);
-                           }});
+        outputs.push_back({"", [&](OutputFile& file, int&) { return writeJson(file, document); }});
         break;
     case ReportFormat::Html:
-        outputs.push_back({"", [&](OutputFile& file, int&) {
-                               HtmlDocument document;
-                               document.bomFileName = request.bomFileName;
-                               document.buildQuantity = request.buildQuantity;
-                               document.encoding = analysis.encoding;
-                               document.log = &log;
-                               document.sections = request.sections;
-                               document.tables = &analysis.tables;
-                               document.tree = &analysis.tree;
-                               return writeHtml(file, document);
-                           }});
+        outputs.push_back({"", [&](OutputFile& file, int&) { return writeHtml(file, document); }});
         break;
     }
     RunOutcome outcome = writeOutputs(destinationOf(request, reportPathFor(request)), outputs, host);

@@ -146,10 +146,6 @@ void whereUsedChanges(ReportLines& out, const std::vector<WhereUsedDifference>& 
 
 // ---- CSV ----
 
-std::string_view encodingWord(TextEncoding encoding) {
-    return encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252";
-}
-
 // File names and log lines are written as they are, as names are.
 void csvTable(CsvWriter& csv, ComparisonTable table, const Comparison& c) {
     const std::pair<std::string_view, const ComparedFile*> sides[2] = {{"old", &c.oldFile}, {"new", &c.newFile}};
@@ -161,7 +157,7 @@ void csvTable(CsvWriter& csv, ComparisonTable table, const Comparison& c) {
             csv.field(side)
                 .field(f->bomFileName)
                 .field(f->mainAssembly)
-                .field(encodingWord(f->encoding))
+                .field(encodingName(f->encoding))
                 .number(static_cast<int64_t>(f->lineCount))
                 .number(static_cast<int64_t>(f->summaryDifferences))
                 .number(c.buildQuantity)
@@ -264,7 +260,7 @@ void jsonFile(JsonWriter& j, std::string_view key, const ComparedFile& f) {
     char digits[24];
     o << ",\r\n  \"" << key << "\": {\r\n    \"bomFile\": " << jsonString(systemTextToUtf8(f.bomFileName));
     o << ",\r\n    \"mainAssembly\": " << j.name(f.mainAssembly);
-    o << ",\r\n    \"encoding\": " << jsonString(encodingWord(f.encoding));
+    o << ",\r\n    \"encoding\": " << jsonString(encodingName(f.encoding));
     o << ",\r\n    \"lines\": " << decimalText(static_cast<int64_t>(f.lineCount), digits);
     o << ",\r\n    \"summaryDifferences\": " << decimalText(static_cast<int64_t>(f.summaryDifferences), digits);
     j.array("log", f.log, "    ", [&](const std::string& line) { o << jsonString(systemTextToUtf8(line)); });

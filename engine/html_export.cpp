@@ -92,7 +92,7 @@ private:
         page_ << "\n<dt>Main assembly<dd>";
         mainName();
         page_ << "\n<dt>Build quantity<dd>" << d_.buildQuantity << "\n<dt>Names read as<dd>"
-              << (d_.encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252") << "\n</dl>\n";
+              << encodingName(d_.encoding) << "\n</dl>\n";
 
         const std::vector<std::string>& log = d_.log;
         int64_t warnings = 0, problems = 0;

@@ -69,7 +69,7 @@ int writeJson(OutputFile& file, const ResultsDocument& d) {
         << ",\r\n  \"version\": " << number(kJsonFormatVersion, digits);
     out << ",\r\n  \"mainAssembly\": " << jsonString(toUtf8(tables.mainAssemblyName, d.encoding));
     out << ",\r\n  \"bomFile\": " << jsonString(systemTextToUtf8(d.bomFileName));
-    out << ",\r\n  \"encoding\": " << jsonString(d.encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252");
+    out << ",\r\n  \"encoding\": " << jsonString(encodingName(d.encoding));
     out << ",\r\n  \"buildQuantity\": " << number(d.buildQuantity, digits);
     {
         JsonArray log(out, "log");

@@ -21,6 +21,11 @@ inline bool startsWithByteOrderMark(std::string_view bytes) {
 // files starting with the UTF-8 byte-order mark; older exports are in the Windows code page.
 enum class TextEncoding : uint8_t { Utf8, Windows1252 };
 
+// "UTF-8" or "Windows-1252", as the exports name an encoding.
+inline std::string_view encodingName(TextEncoding encoding) {
+    return encoding == TextEncoding::Utf8 ? "UTF-8" : "Windows-1252";
+}
+
 // Tells the encoding of a file from its bytes, given piece by piece: UTF-8 when it starts with
 // the byte-order mark or when all its bytes are valid UTF-8, otherwise Windows-1252.
 class EncodingCheck {

@@ -29,11 +29,6 @@ std::string_view sectionHeading(Section section) {
     return section == Section::Breakdown ? "Multi-level BOM for assembly " : reportSection(section).reportTitle;
 }
 
-// The section's name in the list of sections, in report order.
-constexpr std::string_view kSectionLabels[] = {"Multi-level BOM", "Summary of assemblies", "Summary of parts",
-                                               "Where assemblies are used", "Where parts are used"};
-static_assert(std::size(kSectionLabels) == std::size(kReportSections), "one label per section");
-
 class ResultsPage {
 public:
     ResultsPage(HtmlPage& page, const ResultsDocument& document)
@@ -116,8 +111,7 @@ private:
         page_ << "</ol>\n</details>\n<nav aria-label=\"Sections\"><ul>\n";
         for (const ReportSection& s : kReportSections)
             if (isChosen(d_.sections, s.section))
-                page_ << "<li><a href=\"#" << s.cliWord << "\">" << kSectionLabels[static_cast<size_t>(s.section)]
-                      << "</a>\n";
+                page_ << "<li><a href=\"#" << s.cliWord << "\">" << s.label << "</a>\n";
         page_ << "</ul></nav>\n</header>\n";
     }
 

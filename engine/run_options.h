@@ -94,20 +94,22 @@ struct ReportSection {
     std::string_view csvFile;
     std::string_view jsonKey;
     std::string_view reportTitle;  // empty for the breakdown, a copy of the file
+    std::string_view label;        // its name in a list of the sections (the HTML page's)
 };
 
 // The five sections in report order.
 inline constexpr ReportSection kReportSections[] = {
     {Section::Breakdown, &SectionSelection::Include_BOMAssyBreakdown, "Include_BOMAssyBreakdown", "breakdown",
-     "tree.csv", "tree", ""},
+     "tree.csv", "tree", "", "Multi-level BOM"},
     {Section::Assemblies, &SectionSelection::Include_SummaryOfAssys, "Include_SummaryOfAssys", "assemblies",
-     "assemblies.csv", "assemblies", "Summary of assemblies for assembly "},
+     "assemblies.csv", "assemblies", "Summary of assemblies for assembly ", "Summary of assemblies"},
     {Section::Parts, &SectionSelection::Include_SummaryOfParts, "Include_SummaryOfParts", "parts", "parts.csv", "parts",
-     "Summary of parts for assembly "},
+     "Summary of parts for assembly ", "Summary of parts"},
     {Section::AssembliesWhereUsed, &SectionSelection::Include_AssyInAssys, "Include_AssyInAssys",
-     "assemblies-where-used", "assemblies-where-used.csv", "assembliesWhereUsed", "Assemblies in assembly "},
+     "assemblies-where-used", "assemblies-where-used.csv", "assembliesWhereUsed", "Assemblies in assembly ",
+     "Where assemblies are used"},
     {Section::PartsWhereUsed, &SectionSelection::Include_PartsInAssys, "Include_PartsInAssys", "parts-where-used",
-     "parts-where-used.csv", "partsWhereUsed", "Parts in assembly "},
+     "parts-where-used.csv", "partsWhereUsed", "Parts in assembly ", "Where parts are used"},
 };
 
 static_assert(

@@ -121,13 +121,9 @@ LineClassifier::LineClassifier(const KeywordSet& keywords, const ColumnLayout& c
       defaultColumns_(columns.isDefault()),
       pattern_(parseHeaderPattern(columns.Header)),
       containsHasBlank_(keywords.contains.find(' ') != std::string::npos),
-      headerNameField_(headerNameField(keywords.contains)) {}
-
-ItemKind LineClassifier::kindOfType(std::string_view type) const {
-    if (sameBytes(type, keywords_.SubAssembly)) return ItemKind::SubAssembly;
-    if (sameBytes(type, keywords_.Part)) return ItemKind::Part;
-    return ItemKind::None;
-}
+      headerNameField_(headerNameField(keywords.contains)),
+      typeStarts_{keywords.SubAssembly.empty() ? '\0' : keywords.SubAssembly[0],
+                  keywords.Part.empty() ? '\0' : keywords.Part[0]} {}
 
 bool LineClassifier::startsTypeWord(std::string_view type) const {
     auto starts = [type](std::string_view word) {
@@ -248,7 +244,10 @@ LineClass LineClassifier::classify(std::string_view line) {
         // In a table a header is a header only.
         if (c.header && columns_.tableRules()) c.kind = ItemKind::None;
     }
-    c.cutType = c.kind == ItemKind::None && !c.header && startsTypeWord(c.typeStart);
+    // Most lines that are no items are headers or column titles, whose second field starts with
+    // another byte than a type word.
+    c.cutType = c.kind == ItemKind::None && !c.header && !c.typeStart.empty() &&
+                (c.typeStart[0] == typeStarts_[0] || c.typeStart[0] == typeStarts_[1]) && startsTypeWord(c.typeStart);
     return c;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/run_options.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 
@@ -50,7 +51,12 @@ private:
     // The fields of the column layout, for any layout but the default one.
     void takeColumns(std::string_view line, LineClass& c) const;
     void takeCells(std::string_view line, LineClass& c) const;
-    ItemKind kindOfType(std::string_view type) const;
+    // Inline: every line of a file asks it.
+    ItemKind kindOfType(std::string_view type) const {
+        if (sameBytes(type, keywords_.SubAssembly)) return ItemKind::SubAssembly;
+        if (sameBytes(type, keywords_.Part)) return ItemKind::Part;
+        return ItemKind::None;
+    }
     bool startsTypeWord(std::string_view type) const;
     bool matchHeaderPattern(std::string_view line, LineClass& c);
 
@@ -62,6 +68,7 @@ private:
     // normalised into this buffer to be compared. The name is the field before the keyword.
     bool containsHasBlank_;
     int headerNameField_;
+    char typeStarts_[2];  // the first bytes of the two type words
     std::string normalised_;
 };
 

@@ -124,8 +124,7 @@ private:
     // empty line closes it, and a header inside a block is an ordinary line of that block. A
     // table's blocks follow its own rules: a header or the summary's line always ends the block
     // before it and the walks open, and the empty lines between a header and its first row do not.
-    // Inline into the batch's loop: it runs for every line that matters.
-    __attribute__((always_inline)) void take(const Line& line) {
+    void take(const Line& line) {
         const bool ends =
             tableRules_ ? (line.is.empty && rowsInBlock_ > 0) || line.is.header || line.summaryTitle : line.is.empty;
         if (ends) {

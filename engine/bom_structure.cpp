@@ -34,7 +34,8 @@ public:
             // Whether the next line holds the rest of the type word decides what this line is.
             held_.emplace_back(raw);
             heldNumber_ = number;
-            heldWord_.assign(is.typeStart.data(), is.typeStart.size());
+            const std::string_view start = classifier_.typeField(raw);
+            heldWord_.assign(start.data(), start.size());
             return;
         }
         add(raw, is, number);

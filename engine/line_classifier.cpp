@@ -142,23 +142,24 @@ ItemKind LineClassifier::continuedType(std::string_view start, std::string_view 
     return startsTypeWord(word) ? ItemKind::Member : ItemKind::None;
 }
 
-void LineClassifier::takeColumns(std::string_view line, LineClass& c) const {
+void LineClassifier::takeColumns(std::string_view line, LineClass& c, std::string_view& type) const {
     c.quantity = fieldOfRawLine(line, columns_.Quantity);
     c.item = fieldOfRawLine(line, columns_.Name);
     if (columns_.Type == 0) {
         // A row of a table without types: a number where the quantity stands, and a name.
+        type = {};
         const bool twoFields = c.item.data() != c.quantity.data();
         c.kind = twoFields && startsWithNumber(c.quantity) && !c.item.empty() ? ItemKind::Member : ItemKind::None;
         return;
     }
-    c.typeStart = fieldOfRawLine(line, columns_.Type);
-    c.kind = kindOfType(c.typeStart);
+    type = fieldOfRawLine(line, columns_.Type);
+    c.kind = kindOfType(type);
 }
 
-void LineClassifier::takeCells(std::string_view line, LineClass& c) const {
+void LineClassifier::takeCells(std::string_view line, LineClass& c, std::string_view& type) const {
     const char separator = columns_.Separator;
     c.kind = ItemKind::None;
-    c.quantity = c.item = c.typeStart = {};
+    c.quantity = c.item = type = {};
     if (line.find(separator) == std::string_view::npos) return;  // no row of the table
     c.quantity = cellOfLine(line, separator, columns_.Quantity);
     c.item = cellOfLine(line, separator, columns_.Name);
@@ -166,8 +167,8 @@ void LineClassifier::takeCells(std::string_view line, LineClass& c) const {
         c.kind = startsWithNumber(c.quantity) && !c.item.empty() ? ItemKind::Member : ItemKind::None;
         return;
     }
-    c.typeStart = cellOfLine(line, separator, columns_.Type);
-    c.kind = kindOfType(c.typeStart);
+    type = cellOfLine(line, separator, columns_.Type);
+    c.kind = kindOfType(type);
 }
 
 bool LineClassifier::matchHeaderPattern(std::string_view line, LineClass& c) {
@@ -196,6 +197,12 @@ bool LineClassifier::matchHeaderPattern(std::string_view line, LineClass& c) {
     return true;
 }
 
+std::string_view LineClassifier::typeField(std::string_view line) const {
+    if (columns_.Type == 0) return {};
+    if (columns_.Separator != 0) return cellOfLine(line, columns_.Separator, columns_.Type);
+    return fieldOfRawLine(line, columns_.Type);
+}
+
 LineClass LineClassifier::classify(std::string_view line) {
     LineClass c;
     const char* const end = line.data() + line.size();
@@ -219,7 +226,6 @@ LineClass LineClassifier::classify(std::string_view line) {
         type = between(second, findBlank(second, end));
     }
     c.kind = kindOfType(type);
-    c.typeStart = type;
     if (pattern_.valid) {
         c.header = matchHeaderPattern(line, c);
     } else if (containsHasBlank_) {
@@ -238,16 +244,16 @@ LineClass LineClassifier::classify(std::string_view line) {
     }
     if (!defaultColumns_) {
         if (columns_.Separator != 0)
-            takeCells(line, c);
+            takeCells(line, c, type);
         else
-            takeColumns(line, c);
+            takeColumns(line, c, type);
         // In a table a header is a header only.
         if (c.header && columns_.tableRules()) c.kind = ItemKind::None;
     }
     // Most lines that are no items are headers or column titles, whose second field starts with
     // another byte than a type word.
-    c.cutType = c.kind == ItemKind::None && !c.header && !c.typeStart.empty() &&
-                (c.typeStart[0] == typeStarts_[0] || c.typeStart[0] == typeStarts_[1]) && startsTypeWord(c.typeStart);
+    c.cutType = c.kind == ItemKind::None && !c.header && !type.empty() &&
+                (type[0] == typeStarts_[0] || type[0] == typeStarts_[1]) && startsTypeWord(type);
     return c;
 }
 

@@ -25,9 +25,8 @@ struct LineClass {
     std::string_view headerName;      // the name of a header; empty for other lines
     std::string_view lastField;       // field -1
     // The type field is the start of a type keyword, not all of it: the CAD system cuts a type
-    // word at the width of its column and writes the rest on the next line (typeStart).
+    // word at the width of its column and writes the rest on the next line.
     bool cutType = false;
-    std::string_view typeStart;
 };
 
 // A header pattern ("Assembly *** %$name ***") cut at the name, each side normalised.
@@ -41,6 +40,8 @@ class LineClassifier {
 public:
     explicit LineClassifier(const KeywordSet& keywords, const ColumnLayout& columns = ColumnLayout());
     LineClass classify(std::string_view line);
+    // The type field of a line, by the column layout.
+    std::string_view typeField(std::string_view line) const;
 
     // The normalised line holds the rest of a cut type word, whose start was `start`: the whole
     // word's kind when the rest completes it; Member when the rest still leaves it incomplete.
@@ -49,8 +50,8 @@ public:
 
 private:
     // The fields of the column layout, for any layout but the default one.
-    void takeColumns(std::string_view line, LineClass& c) const;
-    void takeCells(std::string_view line, LineClass& c) const;
+    void takeColumns(std::string_view line, LineClass& c, std::string_view& type) const;
+    void takeCells(std::string_view line, LineClass& c, std::string_view& type) const;
     // Inline: every line of a file asks it.
     ItemKind kindOfType(std::string_view type) const {
         if (sameBytes(type, keywords_.SubAssembly)) return ItemKind::SubAssembly;

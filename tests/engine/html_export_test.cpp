@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/comparison_run.h"
 #include "engine/html_page.h"
 #include "engine/processing_run.h"
 #include "support/recording_host.h"
@@ -67,6 +68,62 @@ std::string hostileBom(uint32_t seed) {
     return text;
 }
 
+// What every page must be: the tags it is made of and no others, every id once, every link leading
+// to an id, lists, tables and foldable parts closed, rows in pieces of a few hundred. The ids found.
+std::set<std::string> expectSoundMarkup(const std::string& page) {
+    const size_t body = page.find("<body");
+    const size_t script = page.find("<script>", body);
+    EXPECT_NE(script, std::string::npos);
+    EXPECT_EQ(page.find("<script", script + 1), std::string::npos);
+    std::map<std::string, int> opened;
+    std::set<std::string> ids;
+    std::vector<std::string> links;
+    for (size_t at = page.find('<', body); at < script; at = page.find('<', at + 1)) {
+        const bool closing = page[at + 1] == '/';
+        const size_t start = at + (closing ? 2 : 1);
+        const size_t end = page.find_first_of(" >", start);
+        const std::string tag = page.substr(start, end - start);
+        if (!kTags.count(tag)) {
+            ADD_FAILURE() << "'<" << page.substr(start, 20) << "' at " << at;
+            return ids;
+        }
+        opened[tag] += closing ? -1 : 1;
+        const std::string element = page.substr(at, page.find('>', at) - at);
+        EXPECT_EQ(element.find_first_of("<&", 1), std::string::npos) << element;
+        for (const std::string key : {" id=", " href=#", " href=\"#"}) {
+            const size_t found = element.find(key);
+            if (found == std::string::npos) continue;
+            std::string value = element.substr(found + key.size());
+            if (!value.empty() && value[0] == '"') value = value.substr(1);
+            value = value.substr(0, value.find_first_of("\" "));
+            if (key == " id=")
+                EXPECT_TRUE(ids.insert(value).second) << "id " << value << " twice";
+            else
+                links.push_back(value);
+        }
+    }
+    // Lists, tables and foldable sub-assemblies are closed explicitly; other end tags may be left out.
+    for (const std::string tag : {"ul", "details", "summary", "table", "tbody", "section", "a", "b", "i", "span"})
+        EXPECT_EQ(opened[tag], 0) << tag;
+    for (const std::string& link : links) EXPECT_TRUE(ids.count(link)) << "link to " << link;
+    // Rows come in pieces of a few hundred: a piece per row would cost a large page dearly. A
+    // block of changes is a tbody of its own, and one piece may hold many.
+    const std::string_view markup = std::string_view(page).substr(body, script - body);
+    auto count = [&](std::string_view what) {
+        size_t n = 0;
+        for (size_t at = markup.find(what); at != std::string::npos; at = markup.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_LE(count("<tbody") - count("scope=\"rowgroup\"") + count("class=\"piece\""),
+              20 + (count("<tr") + count("<li>")) / 100);
+    return ids;
+}
+
+SectionSelection sectionsOf(uint32_t seed) {
+    const uint32_t flags = seed % 32 == 0 ? 31 : seed % 32;
+    return {(flags & 1) != 0, (flags & 2) != 0, (flags & 4) != 0, (flags & 8) != 0, (flags & 16) != 0};
+}
+
 TEST(HtmlExport, NamesStayTextAndEveryLinkLeadsToItsPlace) {
     TempFolder folder;
     for (uint32_t seed = 1; seed <= 300; ++seed) {
@@ -75,52 +132,59 @@ TEST(HtmlExport, NamesStayTextAndEveryLinkLeadsToItsPlace) {
         request.bomFileName = folder.write("top.bom", hostileBom(seed));
         request.applicationFolder = folder.path();
         request.format = ReportFormat::Html;
-        const uint32_t flags = seed % 32 == 0 ? 31 : seed % 32;
-        request.sections = {(flags & 1) != 0, (flags & 2) != 0, (flags & 4) != 0, (flags & 8) != 0, (flags & 16) != 0};
+        request.sections = sectionsOf(seed);
         request.buildQuantity = seed % 3 + 1;
         RecordingHost host;
         ASSERT_TRUE(runProcessing(request, host).stored());
-        const std::string page = testing::readFile(folder.file("Trelk.html"));
+        expectSoundMarkup(testing::readFile(folder.file("Trelk.html")));
+    }
+}
 
-        const size_t body = page.find("<body");
-        const size_t script = page.find("<script>", body);
-        ASSERT_NE(script, std::string::npos);
-        EXPECT_EQ(page.find("<script", script + 1), std::string::npos);
-        std::map<std::string, int> opened;
-        std::set<std::string> ids;
-        std::vector<std::string> links;
-        for (size_t at = page.find('<', body); at < script; at = page.find('<', at + 1)) {
-            const bool closing = page[at + 1] == '/';
-            const size_t start = at + (closing ? 2 : 1);
-            const size_t end = page.find_first_of(" >", start);
-            const std::string tag = page.substr(start, end - start);
-            ASSERT_TRUE(kTags.count(tag)) << "'<" << page.substr(start, 20) << "' at " << at;
-            opened[tag] += closing ? -1 : 1;
-            const std::string element = page.substr(at, page.find('>', at) - at);
-            ASSERT_EQ(element.find_first_of("<&", 1), std::string::npos) << element;
-            for (const std::string key : {" id=", " href=#", " href=\"#"}) {
-                const size_t found = element.find(key);
-                if (found == std::string::npos) continue;
-                std::string value = element.substr(found + key.size());
-                if (!value.empty() && value[0] == '"') value = value.substr(1);
-                value = value.substr(0, value.find_first_of("\" "));
-                if (key == " id=")
-                    EXPECT_TRUE(ids.insert(value).second) << "id " << value << " twice";
-                else
-                    links.push_back(value);
+// A comparison of two hostile BOMs: its page as sound, every changed block and total where a link
+// can find it, and a large table of changes cut into pieces between blocks only.
+TEST(HtmlExport, ComparisonPageKeepsNamesTextAndBlocksWhole) {
+    TempFolder folder;
+    for (uint32_t seed = 1; seed <= 200; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        ComparisonRequest request;
+        // Every tenth pair: many small blocks, each changed, for a table of changes in pieces.
+        std::string oldText = hostileBom(seed), newText = hostileBom(seed * 7 + 1);
+        if (seed % 10 == 0) {
+            oldText = newText = "Assembly <T> contains:\r\n";
+            for (int a = 0; a < 900; ++a) oldText += "1 Sub-Assembly <" + std::to_string(a) + ">\r\n";
+            newText = oldText;
+            for (int a = 0; a < 900; ++a) {
+                const std::string header = "\r\nSub-Assembly <" + std::to_string(a) + "> contains:\r\n";
+                oldText += header + "1 Part &P" + std::to_string(a) + "\r\n2 Part \"Q\r\n";
+                newText += header + std::to_string(a % 3) + " Part &P" + std::to_string(a) + "\r\n3 Part \"Q\r\n";
             }
         }
-        // Lists and foldable sub-assemblies are closed explicitly; other end tags may be left out.
-        for (const std::string tag : {"ul", "details", "summary", "table", "section", "a", "b", "i"})
-            EXPECT_EQ(opened[tag], 0) << tag;
-        for (const std::string& link : links) EXPECT_TRUE(ids.count(link)) << "link to " << link;
-        // Rows come in pieces of a few hundred: a piece per row would cost a large page dearly.
+        request.oldBomFileName = folder.write("old.bom", oldText);
+        request.run.bomFileName = folder.write("new <b>&.bom", newText);
+        request.run.applicationFolder = folder.path();
+        request.run.format = ReportFormat::Html;
+        request.run.sections = sectionsOf(seed);
+        request.run.buildQuantity = seed % 3 + 1;
+        RecordingHost host;
+        const ComparisonOutcome outcome = runComparison(request, host);
+        ASSERT_TRUE(outcome.compared());
+        const std::string page = testing::readFile(folder.file("Trelk-compare.html"));
+        const std::set<std::string> ids = expectSoundMarkup(page);
         auto count = [&](std::string_view what) {
             size_t n = 0;
             for (size_t at = page.find(what); at != std::string::npos; at = page.find(what, at + 1)) ++n;
             return n;
         };
-        EXPECT_LE(count("<tbody") + count("class=\"piece\""), 20 + (count("<tr") + count("<li>")) / 100);
+        size_t blocks = 0;
+        for (const std::string& id : ids) blocks += id[0] == 'b' && id[1] >= '0' && id[1] <= '9';
+        EXPECT_EQ(blocks, outcome.changedBlocks);
+        // Each piece of the table of changes starts with a block's heading.
+        const std::string piece = "<table class=\"block-changes piece-of\">";
+        for (size_t at = page.find(piece); at != std::string::npos; at = page.find(piece, at + 1))
+            EXPECT_EQ(page.substr(at + piece.size(), 16), "\n<tbody><tr id=b");
+        if (seed % 10 == 0) {
+            EXPECT_GT(count(piece), 2u);
+        }
     }
 }
 

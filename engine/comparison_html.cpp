@@ -274,7 +274,13 @@ private:
         page_ << "</span>";
     }
 
-    // The changed totals among those alike in both files, all by name: both lists are sorted.
+    // The changed totals among those alike in both files, all by name: both lists are sorted. The
+    // rows of a large table go into pieces of a few hundred, a run of rows alike in both files of
+    // kLaterRun or more into pieces held as text until needed (engine/html_page.h), everything else
+    // into pieces of markup. The page starts with only the changes shown: it parses those and the
+    // short runs between them, and the pieces of the others wait until they are shown.
+    static constexpr size_t kLaterRun = 20;
+
     void totals(const std::vector<TotalDifference>& changed, const std::vector<SameTotal>& same, bool anchored) {
         const size_t rows = changed.size() + same.size();
         if (rows == 0) {
@@ -294,20 +300,53 @@ private:
                  "<th scope=\"col\" data-sort=\"number\">Old<th scope=\"col\" data-sort=\"number\">New"
                  "<th scope=\"col\" data-sort=\"number\">Difference<th scope=\"col\">Change<th scope=\"col\">Cause"
                  "</thead>\n<tbody>";
-        HtmlTablePieces pieces(page_, "total-changes", rows);
-        size_t i = 0, j = 0;
-        for (size_t row = 0; row < rows; ++row) {
-            if (row > 0 && row % kHtmlPieceRows == 0) pieces.next();
-            if (j == same.size() || (i < changed.size() && changed[i].name < same[j].name)) {
-                changedTotal(changed[i++], anchored);
+        // The rows in name order, each a changed total or one alike in both files.
+        struct Row {
+            const TotalDifference* changed;
+            const SameTotal* same;
+        };
+        std::vector<Row> order;
+        order.reserve(rows);
+        for (size_t i = 0, j = 0; i < changed.size() || j < same.size();) {
+            if (j == same.size() || (i < changed.size() && changed[i].name < same[j].name))
+                order.push_back({&changed[i++], nullptr});
+            else
+                order.push_back({nullptr, &same[j++]});
+        }
+        std::vector<uint8_t> later(rows, 0);
+        if (rows > kHtmlLargeRows) {
+            for (size_t r = 0; r < rows;) {
+                size_t end = r;
+                while (end < rows && order[end].same) ++end;
+                if (end - r >= kLaterRun) std::fill(later.begin() + r, later.begin() + end, 1);
+                r = end == r ? r + 1 : end;
+            }
+        }
+        bool pieceLater = false;
+        size_t inPiece = 0;
+        for (size_t r = 0; r < rows; ++r) {
+            if (later[r] != pieceLater || inPiece >= kHtmlPieceRows) {
+                if (rows > kHtmlLargeRows)
+                    page_ << "</tbody>\n</table>" << (pieceLater ? kHtmlLaterEnd : "")
+                          << (later[r] ? kHtmlLaterStart : "\n") << "<table class=\"total-changes piece-of"
+                          << (later[r] ? "" : " markup") << "\"><tbody>";
+                else
+                    page_ << "</tbody><tbody>";
+                pieceLater = later[r];
+                inPiece = 0;
+            }
+            ++inPiece;
+            if (order[r].changed) {
+                changedTotal(*order[r].changed, anchored);
             } else {
-                const int64_t total = same[j].total.value();
-                page_ << "<tr><td>" << page_.name(same[j++].name).html << "<td>" << total << "<td>" << total
+                const int64_t total = order[r].same->total.value();
+                page_ << "<tr><td>" << page_.name(order[r].same->name).html << "<td>" << total << "<td>" << total
                       << "<td>0<td>";
                 changeMark(kSame);
                 page_ << "<td>";
             }
         }
+        page_ << "</tbody>\n</table>" << (pieceLater ? kHtmlLaterEnd : "") << "\n";
     }
 
     void changedTotal(const TotalDifference& t, bool anchored) {

@@ -340,18 +340,21 @@ class Page(unittest.TestCase):
     def shown(self):
         return self.script(READ_SHOWN)
 
+    def settle(self, control):
+        """Waits until the page has narrowed itself to what the control now says: one more input
+        event, and the status that its narrowing writes over a mark put there before."""
+        self.script("document.getElementById('filter-status').value = '\u2026';"
+                    "arguments[0].dispatchEvent(new Event('input', {bubbles: true}))", control)
+        from selenium.webdriver.support.ui import WebDriverWait
+        WebDriverWait(self.driver, 30).until(
+            lambda d: d.find_element("id", "filter-status").get_attribute("value") != "\u2026")
+
     def type_filter(self, text):
         box = self.driver.find_element("id", "filter")
-        box.clear()
+        box.clear()  # which sends no input event
         if text:
             box.send_keys(text)
-        else:  # clear() sends no input event
-            self.script("arguments[0].dispatchEvent(new Event('input', {bubbles: true}))", box)
-        from selenium.webdriver.support.ui import WebDriverWait
-        expected = "" if not text else " rows shown"
-        WebDriverWait(self.driver, 30).until(
-            lambda d: expected in d.find_element("id", "filter-status").get_attribute("value")
-            and (text or d.find_element("id", "filter-status").get_attribute("value") == ""))
+        self.settle(box)
 
     def test_tables_in_the_dom_equal_the_csv_files(self):
         boms = [(variant, export_check.BOM_LINES, front, codec)
@@ -550,10 +553,7 @@ class Page(unittest.TestCase):
         box = self.driver.find_element("id", "only-changed")
         if box.is_selected() != checked:
             self.click(box)
-        from selenium.webdriver.support.ui import WebDriverWait
-        WebDriverWait(self.driver, 30).until(
-            lambda d: (d.find_element("id", "filter-status").get_attribute("value") != "") ==
-            (checked or d.find_element("id", "filter").get_attribute("value") != ""))
+        self.settle(box)
 
     def comparison_pairs(self):
         """The shipped pair, export_check's BOM against its revision in either encoding and across

@@ -6,7 +6,6 @@
 
 #include "support/compare_texts.h"
 #include "support/literal_comparison.h"
-#include "support/literal_rollup.h"
 #include "support/random_bom.h"
 
 namespace trelk {
@@ -184,51 +183,6 @@ TEST(Comparison, SaysTheSameInEitherEncoding) {
                 << testing::visible(n);
     }
     EXPECT_GT(mixed, 50);  // names beyond ASCII were compared across encodings
-}
-
-// A view that shows the changes among all the totals takes them from the changed totals and those
-// alike in both files: together they hold every row of either file's summaries once, in name
-// order, each with its total in that file.
-TEST(Comparison, ListsEveryOtherTotalAsTheSame) {
-    auto rows = [](const literal::Totals& t) {
-        std::vector<std::string> lines;
-        for (size_t i = 0; i < t.names.size(); ++i)
-            lines.push_back(t.names[i] + " " + std::to_string(t.totals[i].value()));
-        return lines;
-    };
-    int same = 0;
-    for (uint64_t seed = 1; seed <= 400; ++seed) {
-        const testing::RandomBom bom = testing::randomBom(seed);
-        const std::string texts[2] = {bom.text, testing::randomEdit(bom, seed)};
-        const testing::ComparedTexts compared = testing::compareTexts(texts[0], texts[1], bom.keywords, bom.columns);
-        if (!compared.compared) continue;
-        const Comparison& c = compared.comparison;
-        for (int side : {0, 1}) {
-            const literal::Analysis file = testing::engineAnalysis(texts[side], bom.keywords, {}, bom.columns);
-            for (const auto& [changed, alike, expected] :
-                 {std::tuple{&c.assemblyTotals, &c.sameAssemblyTotals, &file.assemblyTotals},
-                  std::tuple{&c.partTotals, &c.samePartTotals, &file.partTotals}}) {
-                literal::Totals merged;
-                size_t i = 0, j = 0;
-                while (i < changed->size() || j < alike->size()) {
-                    if (j == alike->size() || (i < changed->size() && (*changed)[i].name < (*alike)[j].name)) {
-                        const TotalDifference& t = (*changed)[i++];
-                        const std::optional<Tally>& total = side == 0 ? t.oldTotal : t.newTotal;
-                        if (!total) continue;
-                        merged.names.emplace_back(t.name);
-                        merged.totals.push_back(*total);
-                    } else {
-                        merged.names.emplace_back((*alike)[j].name);
-                        merged.totals.push_back((*alike)[j++].total);
-                    }
-                }
-                same += static_cast<int>(alike->size());
-                EXPECT_EQ(rows(merged), rows(*expected)) << "seed " << seed << " side " << side << "\n"
-                                                         << testing::visible(texts[side]);
-            }
-        }
-    }
-    EXPECT_GT(same, 1000);
 }
 
 }  // namespace

@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
                    "Compare OLD, an earlier export of the same product, with BOMFILE: what changed\n"
                    "in every assembly's block and in every total. Exit status 0 when they agree,\n"
                    "1 when they differ, 2 on trouble. Default output: Trelk-compare.txt,\n"
-                   "Trelk-compare.json or the folder Trelk-compare in the application folder")
+                   "Trelk-compare.json, Trelk-compare.html or the folder Trelk-compare in the\n"
+                   "application folder")
         ->type_name("OLD");
     app.add_flag("--open", openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", quiet, "No log lines");
@@ -134,8 +135,6 @@ int main(int argc, char** argv) {
         return usageError("settings file '" + settingsFile + "' not found");
     const bool comparing = app.count("--compare") > 0;
     if (comparing && strict) return usageError("--strict does not go with --compare");
-    if (comparing && *chosenFormat == trelk::ReportFormat::Html)
-        return usageError("--compare writes a report, csv or json");
 
     // The report needs the application folder, made when missing; the settings file alone is
     // only looked for there.

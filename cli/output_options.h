@@ -38,10 +38,12 @@ inline constexpr const char* kComparisonHelp =
     "and whether it changed directly (a block lists it with another quantity, or it was added or\n"
     "removed) or indirectly (only an assembly above it changed, named after via); with the\n"
     "where-used sections, every changed line by member. --sections chooses among the summaries and\n"
-    "where-used lists of the report only. --format csv writes compared-files.csv,\n"
+    "where-used lists of the report and the page only. --format csv writes compared-files.csv,\n"
     "compared-log.csv, block-changes.csv, assembly-total-changes.csv, part-total-changes.csv,\n"
     "assembly-where-used-changes.csv and part-where-used-changes.csv; --format json one document\n"
-    "with format \"trelk-comparison\", version 1.";
+    "with format \"trelk-comparison\", version 1; --format html one page: the changes by assembly,\n"
+    "the totals (changed ones marked, a switch hides the others) and the changed lines, filtered\n"
+    "by name, sorted by total or difference.";
 
 // "report", "csv", "json" or "html". Gives nothing for another word and says why in `error`.
 std::optional<ReportFormat> parseReportFormat(const std::string& word, std::string& error);

@@ -482,6 +482,21 @@ private:
                 row.via = sortedNames(std::move(via));
                 rows.push_back(std::move(row));
             }
+            sameTotals(k);
+        }
+    }
+
+    // The totals alike in both files, in the order of a side whose names were not converted: its
+    // table is sorted by the same bytes, so no sort is needed.
+    void sameTotals(int k) {
+        const int side = names_.convertedSide() == kOld ? kNew : kOld;
+        const ResultTables& tables = a_[side]->tables;
+        const TotalsTable& table = k == kSub ? tables.assemblyTotals : tables.partTotals;
+        std::vector<SameTotal>& rows = k == kSub ? out_.sameAssemblyTotals : out_.samePartTotals;
+        for (size_t row = 0; row < table.count(); ++row) {
+            const NameId u = names_.unified(side, tables.nameStore->idOf(table.names[row]));
+            if (t_[kOld].has[k][u] && t_[kNew].has[k][u] && t_[kOld].total[k][u] == t_[kNew].total[k][u])
+                rows.push_back({names_.name(u), table.totals[row]});
         }
     }
 

@@ -97,6 +97,12 @@ struct TotalDifference {
     std::vector<std::string_view> via;
 };
 
+// A total that is the same in both files: a view can show the changes among all the totals.
+struct SameTotal {
+    std::string_view name;
+    Tally total;
+};
+
 // A changed line of the where-used lists: the member of a block, seen from the member. Sorted by
 // name, then parent.
 struct WhereUsedDifference {
@@ -117,6 +123,9 @@ struct Comparison {
     std::vector<AssemblyDifference> assemblies;
     // Every total of the summary of assemblies and of parts that differs, by name.
     std::vector<TotalDifference> assemblyTotals, partTotals;
+    // Every total that is the same in both files, by name: with the above, every row of both files'
+    // summaries once.
+    std::vector<SameTotal> sameAssemblyTotals, samePartTotals;
     // Every changed line of the blocks compared, by the table of the member's type.
     std::vector<WhereUsedDifference> assemblyWhereUsed, partWhereUsed;
 

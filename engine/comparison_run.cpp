@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/comparison.h"
+#include "engine/comparison_html.h"
 #include "engine/comparison_output.h"
 #include "engine/result_export.h"
 
@@ -13,6 +14,7 @@ std::string comparisonPathFor(const RunRequest& request) {
     return request.applicationFolder + kPathSeparator +
            (request.format == ReportFormat::Csv    ? "Trelk-compare"
             : request.format == ReportFormat::Json ? "Trelk-compare.json"
+            : request.format == ReportFormat::Html ? "Trelk-compare.html"
                                                    : "Trelk-compare.txt");
 }
 
@@ -76,7 +78,10 @@ Outcome writeComparison(const RunRequest& request, const Comparison& comparison,
     case ReportFormat::Json:
         outputs.push_back({"", [&](OutputFile& file, int&) { return writeComparisonJson(file, comparison); }});
         break;
-    case ReportFormat::Html:  // not offered for a comparison
+    case ReportFormat::Html:
+        outputs.push_back(
+            {"", [&](OutputFile& file, int&) { return writeComparisonHtml(file, comparison, request.sections); }});
+        break;
     case ReportFormat::Csv:
         for (const ComparisonTable table : kComparisonTables)
             outputs.push_back({std::string(comparisonCsvFile(table)), [&, table](OutputFile& file, int&) {

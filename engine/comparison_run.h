@@ -1,6 +1,7 @@
 // A comparison run: two BOM files read by the rules of a single run, compared (engine/comparison.h)
-// and written as the request asks (engine/comparison_output.h). Like a processing run it sees only
-// the request and the host, and says how it ended in its outcome; the log lines are for people.
+// and written as the request asks (engine/comparison_output.h, engine/comparison_html.h). Like a
+// processing run it sees only the request and the host, and says how it ended in its outcome; the
+// log lines are for people.
 #pragma once
 
 #include <cstddef>
@@ -43,8 +44,8 @@ struct ComparisonOutcome {
 
 ComparisonOutcome runComparison(const ComparisonRequest& request, ProcessingHost& host);
 
-// Where a comparison goes when the request names no path: Trelk-compare.txt or
-// Trelk-compare.json, or for CSV the folder Trelk-compare, in the application folder.
+// Where a comparison goes when the request names no path: Trelk-compare.txt, Trelk-compare.json or
+// Trelk-compare.html, or for CSV the folder Trelk-compare, in the application folder.
 std::string comparisonPathFor(const RunRequest& request);
 
 namespace messages {

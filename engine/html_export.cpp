@@ -2,27 +2,10 @@
 
 #include "engine/csv_export.h"
 #include "engine/html_page.h"
-#include "engine/summary_check.h"
 
 namespace trelk {
 
 namespace {
-
-enum class LogKind : uint8_t { Plain, Warning, Problem };
-
-// Differences from the export's own summary are warnings: the totals stand, the export may be
-// stale. The roll-up's abnormal errors are problems: the totals may be wrong.
-LogKind logKind(std::string_view line) {
-    if (line.rfind(messages::kSummaryDiffers, 0) == 0 || line == messages::kFurtherSummaryDifferences)
-        return LogKind::Warning;
-    const std::string_view problems[] = {messages::kAssemblyNotFound,     messages::kContainsItself,
-                                         messages::kTooManyMessages,      messages::kTooComplex,
-                                         messages::kTotalOutOfRange,      messages::kPathQuantityOutOfRange,
-                                         "Quantity out of range in line "};
-    for (const std::string_view start : problems)
-        if (line.rfind(start, 0) == 0) return LogKind::Problem;
-    return LogKind::Plain;
-}
 
 // The heading of a section; the main assembly's name follows it.
 std::string_view sectionHeading(Section section) {
@@ -89,26 +72,8 @@ private:
         page_ << "\n<dt>Build quantity<dd>" << d_.buildQuantity << "\n<dt>Names read as<dd>"
               << encodingName(d_.encoding) << "\n</dl>\n";
 
-        const std::vector<std::string>& log = d_.log;
-        int64_t warnings = 0, problems = 0;
-        for (const std::string& line : log) {
-            const LogKind kind = logKind(line);
-            warnings += kind == LogKind::Warning;
-            problems += kind == LogKind::Problem;
-        }
-        page_ << "<details class=\"log\" open><summary>Log: " << static_cast<int64_t>(log.size()) << " lines";
-        if (problems > 0) page_ << ", " << problems << (problems == 1 ? " problem" : " problems");
-        if (warnings > 0) page_ << ", " << warnings << (warnings == 1 ? " warning" : " warnings");
-        page_ << "</summary>\n<ol>\n";
-        for (const std::string& line : log) {
-            switch (logKind(line)) {
-            case LogKind::Plain: page_ << "<li>"; break;
-            case LogKind::Warning: page_ << "<li class=\"warn\"><strong>&#x26A0; Warning:</strong> "; break;
-            case LogKind::Problem: page_ << "<li class=\"problem\"><strong>&#x2716; Problem:</strong> "; break;
-            }
-            page_.systemText(line) << "\n";
-        }
-        page_ << "</ol>\n</details>\n<nav aria-label=\"Sections\"><ul>\n";
+        writeHtmlLog(page_, "Log", d_.log);
+        page_ << "<nav aria-label=\"Sections\"><ul>\n";
         for (const ReportSection& s : kReportSections)
             if (isChosen(d_.sections, s.section))
                 page_ << "<li><a href=\"#" << s.cliWord << "\">" << s.label << "</a>\n";

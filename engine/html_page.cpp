@@ -2,6 +2,9 @@
 
 #include <charconv>
 
+#include "engine/assembly_tree.h"
+#include "engine/rollup.h"
+#include "engine/summary_check.h"
 #include "html_page_assets.h"
 
 namespace trelk {
@@ -78,6 +81,46 @@ const HtmlPage::Name& HtmlPage::name(std::string_view exportName) {
 HtmlPage& HtmlPage::systemText(std::string_view text) {
     out_ << htmlEscaped(systemTextToUtf8(text));
     return *this;
+}
+
+namespace {
+
+enum class LogKind : uint8_t { Plain, Warning, Problem };
+
+LogKind logKind(std::string_view line) {
+    if (line.rfind(messages::kSummaryDiffers, 0) == 0 || line == messages::kFurtherSummaryDifferences)
+        return LogKind::Warning;
+    const std::string_view problems[] = {messages::kAssemblyNotFound,     messages::kContainsItself,
+                                         messages::kTooManyMessages,      messages::kTooComplex,
+                                         messages::kTotalOutOfRange,      messages::kPathQuantityOutOfRange,
+                                         "Quantity out of range in line "};
+    for (const std::string_view start : problems)
+        if (line.rfind(start, 0) == 0) return LogKind::Problem;
+    return LogKind::Plain;
+}
+
+}  // namespace
+
+void writeHtmlLog(HtmlPage& page, std::string_view title, const std::vector<std::string>& lines) {
+    int64_t warnings = 0, problems = 0;
+    for (const std::string& line : lines) {
+        const LogKind kind = logKind(line);
+        warnings += kind == LogKind::Warning;
+        problems += kind == LogKind::Problem;
+    }
+    page << "<details class=\"log\" open><summary>" << title << ": " << static_cast<int64_t>(lines.size()) << " lines";
+    if (problems > 0) page << ", " << problems << (problems == 1 ? " problem" : " problems");
+    if (warnings > 0) page << ", " << warnings << (warnings == 1 ? " warning" : " warnings");
+    page << "</summary>\n<ol>\n";
+    for (const std::string& line : lines) {
+        switch (logKind(line)) {
+        case LogKind::Plain: page << "<li>"; break;
+        case LogKind::Warning: page << "<li class=\"warn\"><strong>&#x26A0; Warning:</strong> "; break;
+        case LogKind::Problem: page << "<li class=\"problem\"><strong>&#x2716; Problem:</strong> "; break;
+        }
+        page.systemText(line) << "\n";
+    }
+    page << "</ol>\n</details>\n";
 }
 
 HtmlTablePieces::HtmlTablePieces(HtmlPage& page, std::string_view kind, size_t rows)

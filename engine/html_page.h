@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/file_system.h"
 #include "engine/output_buffer.h"
@@ -77,6 +78,12 @@ inline constexpr std::string_view kHtmlListEnd = "</ul></div>";
 // shown as it is. Such pieces cannot nest.
 inline constexpr std::string_view kHtmlLaterStart = "\n<div class=\"later\"><noscript>";
 inline constexpr std::string_view kHtmlLaterEnd = "</noscript></div>";
+
+// A run's log lines as a list that starts open, headed by `title` and the number of lines, problems
+// and warnings: a difference from the export's own summary is a warning (the totals stand, the
+// export may be stale), an abnormal error of the roll-up a problem (the totals may be wrong); each
+// is marked by a symbol and a word as well as by its colour.
+void writeHtmlLog(HtmlPage& page, std::string_view title, const std::vector<std::string>& lines);
 
 // The pieces of a table whose head and first tbody the caller has written; the caller writes rows
 // (<tr> and cells, no end tag) and calls next() between pieces. A large table ends after its first

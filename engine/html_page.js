@@ -2,13 +2,17 @@
 // is in its HTML; this only narrows, sorts and folds it, and works on any page kind from markup
 // alone:
 //   table.sortable      a header cell with data-sort="text" or "number" sorts by its column; the
-//                       one with aria-sort="ascending" is the order the rows come in
-//   table.narrowable    rows narrowed by the name in their first cell
+//                       one with aria-sort="ascending" is the order the rows come in. A number
+//                       is an integer, a + before it allowed; a cell without one sorts first
+//   table.narrowable    rows narrowed by the name in their first cell. A tbody whose first row
+//                       starts with th scope="rowgroup" is a group: its heading row stays while a
+//                       row of the group does, and a name that the heading holds keeps the group
 //   ul.tree             nested entries (li; a sub-assembly's in details > .piece > ul, the list
 //                       cut into pieces) narrowed by name; an entry stays while one below it does
 //   #filter             the text every table and tree is narrowed by
 //   input[data-only]    a switch: while it is checked, only rows and entries that carry the
-//                       attribute data-WORD stay (data-only="WORD")
+//                       attribute data-WORD stay (data-only="WORD"); checked in the markup, it
+//                       holds from the start
 //   div.later           a piece held as the text of its noscript: made into elements when it
 //                       comes near the window, a filter may keep something in it, a link leads
 //                       into it, or its table is sorted; all of them before printing.
@@ -67,10 +71,22 @@
       root: table,
       load() {
         this.loaded = generation;
-        this.items = [];
-        for (const body of bodiesOf(table)) for (const row of body.rows) this.items.push(row);
-        this.names = this.items.map((row) => row.cells[0].textContent.toLowerCase());
-        this.parent = null;
+        const items = [], parent = [];
+        let grouped = false;
+        for (const body of bodiesOf(table)) {
+          const first = body.rows[0];
+          const heading = first && first.cells[0].getAttribute("scope") === "rowgroup" ? items.length : -1;
+          grouped = grouped || heading >= 0;
+          for (const row of body.rows) {
+            parent.push(row === first ? -1 : heading);
+            items.push(row);
+          }
+        }
+        this.items = items;
+        this.names = items.map((row) => row.cells[0].textContent.toLowerCase());
+        // The rows of a group hang below its heading as a tree's entries do.
+        this.parent = grouped ? parent : null;
+        this.grouped = grouped;
       },
     };
   }
@@ -103,14 +119,15 @@
     };
   }
 
-  // What keeps an item now: the filter text and the checked switches; null when all stay.
+  // What keeps an item now: its name holds the filter text, and it carries the attributes of the
+  // checked switches; keep is null when all stay.
   function currentCondition() {
     const text = filterBox ? filterBox.value.trim().toLowerCase() : "";
     const only = Array.from(document.querySelectorAll("input[data-only]:checked"), (s) => "data-" + s.dataset.only);
-    if (!text && only.length === 0) return { keep: null, text, only };
-    const keep = (view, i) =>
-      (!text || view.names[i].includes(text)) && only.every((a) => view.items[i].hasAttribute(a));
-    return { keep, text, only };
+    const named = (view, i) => !text || view.names[i].includes(text);
+    const marked = (view, i) => only.every((a) => view.items[i].hasAttribute(a));
+    const keep = !text && only.length === 0 ? null : (view, i) => named(view, i) && marked(view, i);
+    return { keep, named, marked, text, only };
   }
 
   // The later pieces that may hold something the condition keeps are made; the others, which
@@ -162,17 +179,20 @@
   let unfoldedByCondition = new Set();
 
   // Hides the items the condition does not keep (in a tree, those with nothing kept below them
-  // either); unfolds the sub-assemblies that lead to a kept entry, and folds them back when the
-  // condition is gone. Returns how many items stay.
-  function narrow(view, keep) {
+  // either; in a group, those whose heading the filter does not name either); unfolds the
+  // sub-assemblies that lead to a kept entry, and folds them back when the condition is gone.
+  // Returns how many items stay.
+  function narrow(view, condition) {
     if (!view.items || view.loaded !== generation) view.load();
+    const { keep, named, marked } = condition;
     const { items, parent } = view;
     const n = items.length;
     const below = parent ? new Uint8Array(n) : null;
     let shown = 0;
     for (let i = n - 1; i >= 0; --i) {
       const hit = !keep || keep(view, i);
-      const show = hit || (below !== null && below[i] === 1);
+      const byHeading = Boolean(keep) && view.grouped && parent[i] >= 0 && named(view, parent[i]) && marked(view, i);
+      const show = hit || byHeading || (below !== null && below[i] === 1);
       if (show) ++shown;
       if (show && parent && parent[i] >= 0) below[parent[i]] = 1;
       const li = items[i];
@@ -191,12 +211,13 @@
   }
 
   function refresh() {
-    const { keep, text, only } = currentCondition();
+    const condition = currentCondition();
+    const { keep, text, only } = condition;
     if (keep) makeWanted(text, only);
     else showLater();
     let shown = 0, total = 0;
     for (const view of views) {
-      shown += narrow(view, keep);
+      shown += narrow(view, condition);
       total += Number(view.root.dataset.rows) || view.items.length;
     }
     if (!keep) {
@@ -219,8 +240,15 @@
     pending = setTimeout(refresh, rows > 20000 ? 250 : 0);
   }
 
-  // Integers as written, any length: the sign, then the number of digits, then the digits.
+  // A cell's integer as written, without a + before it; null when the cell holds none.
+  function integerKey(text) {
+    const digits = text[0] === "+" ? text.slice(1) : text;
+    return /^-?[0-9]+$/.test(digits) ? digits : null;
+  }
+  // Integers as written, any length: the sign, then the number of digits, then the digits. No
+  // integer comes before any.
   function compareIntegers(a, b) {
+    if (a === null || b === null) return (a !== null) - (b !== null);
     const negativeA = a[0] === "-", negativeB = b[0] === "-";
     if (negativeA !== negativeB) return negativeA ? -1 : 1;
     const order = a.length - b.length || (a < b ? -1 : a > b ? 1 : 0);
@@ -247,8 +275,12 @@
         const descending = th.getAttribute("aria-sort") === "ascending";
         const order = rows.map((_, i) => i);
         if (column !== inOrder) {
-          const keys = rows.map((row) => row.cells[column].textContent.trim());
-          const compare = th.dataset.sort === "number" ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
+          const number = th.dataset.sort === "number";
+          const keys = rows.map((row) => {
+            const text = row.cells[column].textContent.trim();
+            return number ? integerKey(text) : text;
+          });
+          const compare = number ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
           const sign = descending ? -1 : 1;
           order.sort((a, b) => sign * compare(keys[a], keys[b]) || a - b);
         } else if (descending) {
@@ -306,6 +338,7 @@
   }
   for (const table of document.querySelectorAll("table.sortable")) makeSortable(table);
   for (const hidden of document.querySelectorAll(".tools[hidden]")) hidden.hidden = false;
+  if (currentCondition().keep) refresh();
   document.addEventListener("input", (event) => {
     if (event.target === filterBox || event.target.matches("input[data-only]")) refreshSoon();
   });

@@ -11,6 +11,7 @@ import csv
 import io
 import json
 import os
+import random
 import re
 import shutil
 import subprocess
@@ -22,6 +23,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import export_check  # noqa: E402  (the BOM whose CSV files that check reads back)
 
 CLI = None
+EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
+GEARBOX, GEARBOX_REV_B = os.path.join(EXAMPLES, "gearbox.bom.1"), os.path.join(EXAMPLES, "gearbox-rev-b.bom.1")
 CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
 CHROMEDRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
 
@@ -101,6 +104,78 @@ for (const section of document.querySelectorAll('main > section')) {
 return shown;
 """
 
+# export_check's BOM revised: a sub-assembly's quantity, a line gone, another quantity, a part
+# become a sub-assembly without a block, a new name that would be markup. Edited from the end.
+EDITED_LINES = export_check.BOM_LINES[:7] + ["     2         Part  <NEW&PART>"] + export_check.BOM_LINES[7:9] + \
+    ["     6         Part  BOLT,M6"] + export_check.BOM_LINES[11:17] + ["     1 Sub-Assembly  P\u20acN"]
+EDITED_LINES[1] = "     3 Sub-Assembly  FRAME\"X\""
+HOSTILE_EDITED = [line.replace("     2 Sub-Assembly", "     5 Sub-Assembly") for line in HOSTILE_LINES
+                  if HOSTILE[5] not in line] + ["     1         Part  <svg/onload=window.pwned=4>"]
+
+
+def large_pair(seed):
+    """Two revisions of 2100 small blocks, lines of the later one removed or changed at random: a
+    page whose tables come in pieces, the totals of the sub-assemblies all alike."""
+    rng = random.Random(seed)
+    blocks = [[(rng.randint(1, 4), "P%04d" % rng.randrange(5000)) for _ in range(3)] for _ in range(2100)]
+    def lines(edit):
+        text = ["Assembly LARGE contains:"] + ["     1 Sub-Assembly  A%04d" % a for a in range(len(blocks))]
+        for a, parts in enumerate(blocks):
+            text += ["", "Sub-Assembly A%04d contains:" % a]
+            for quantity, part in parts:
+                change = rng.randrange(6) if edit else 5
+                text += ["     %d         Part  %s" % (quantity + (change == 1), part)] if change else []
+        return text
+    return lines(False), lines(True)
+
+
+# A comparison page's tables in the columns of its CSV files (more and less are both "quantity"),
+# besides the totals alike in both files, and the log lines.
+READ_CHANGES = """
+const word = (e) => e.querySelector('.chg').textContent.split(' ').pop().replace(/^(more|less)$/, 'quantity');
+const text = (cells) => Array.from(cells, (c) => c.textContent);
+const t = {blocks: [], 'assemblies-where-used': [], 'parts-where-used': []}, same = {assemblies: [], parts: []};
+for (const body of document.querySelectorAll('#blocks tbody')) {
+  const [head, ...members] = body.rows, block = [head.cells[0].textContent, word(head)];
+  if (!members.length) t.blocks.push([...block, '', '', '', '', '', '']);
+  for (const row of members) {
+    const [name, before, after, , type] = text(row.cells), change = word(row.cells[3]);
+    const types = {type: type.split(' \u2192 '), added: ['', type], removed: [type, '']}[change] || [type, type];
+    t.blocks.push([...block, name, change, ...types, before, after]);
+  }
+}
+for (const id of ['assemblies', 'parts']) {
+  t[id] = [];
+  for (const row of document.querySelectorAll(`#${id} tbody tr`)) {
+    const c = text(row.cells), names = (list) => text(row.cells[5].querySelectorAll(`.${list} > *`)).join(' ');
+    if (row.hasAttribute('data-changed'))
+      t[id].push([...c.slice(0, 3), c[3].replace(/^\+/, ''), row.querySelector('.cause').textContent, names('in'),
+                  names('via')]);
+    else
+      same[id].push(c);
+  }
+}
+for (const id of ['assemblies-where-used', 'parts-where-used'])
+  for (const row of document.querySelectorAll(`#${id} tbody tr`))
+    for (const li of row.cells[1].querySelectorAll('li'))
+      t[id].push([row.cells[0].textContent, li.querySelector(':scope > a, :scope > span:not(.chg)').textContent,
+                  word(li), ...text(li.querySelectorAll(':scope > i'))]);
+const logs = Array.from(document.querySelectorAll('details.log'), (log) => text(log.querySelectorAll('li')).map(
+    (line) => line.replace(/^\u26A0 Warning: |^\u2716 Problem: /, '').replace(/\\n$/, '')));
+return {tables: t, same, logs, mains: text(document.querySelectorAll('.facts dd .name'))};
+"""
+
+# Per section of a comparison page, the first cell of each row not hidden.
+READ_SHOWN_ROWS = """
+return Object.fromEntries(Array.from(document.querySelectorAll('main > section'), (section) => [section.id,
+    Array.from(section.querySelectorAll('tbody tr')).filter((r) => !r.closest('[hidden]'))
+        .map((r) => r.cells[0].textContent)]));
+"""
+
+COMPARISON_FILES = {"blocks": "block-changes.csv", "assemblies": "assembly-total-changes.csv",
+                    "parts": "part-total-changes.csv", "assemblies-where-used": "assembly-where-used-changes.csv",
+                    "parts-where-used": "part-where-used-changes.csv"}
+
 SECTION_FILES = {"breakdown": "tree.csv", "assemblies": "assemblies.csv", "parts": "parts.csv",
                  "assemblies-where-used": "assemblies-where-used.csv", "parts-where-used": "parts-where-used.csv"}
 
@@ -138,6 +213,21 @@ def start_browser(profile):
 
 def run(*args):
     return subprocess.run([CLI, *args], capture_output=True)
+
+
+def read_comparison_csv(folder, file):
+    """A comparison's CSV rows: names in its encoding (UTF-8 when the file starts with the mark), log
+    lines and file names UTF-8 where they are valid UTF-8, as the page takes them."""
+    with open(os.path.join(folder, file), "rb") as f:
+        raw = f.read()
+    utf8 = raw.startswith(export_check.MARK)
+    rows = list(csv.reader(io.StringIO(raw[3 if utf8 else 0:].decode("latin-1"), newline="")))[1:]
+    def text(data):
+        try:
+            return data.decode("utf-8" if utf8 or file.startswith("compared-") else "cp1252")
+        except UnicodeDecodeError:
+            return data.decode("cp1252")
+    return [[text(field.encode("latin-1")) for field in row] for row in rows]
 
 
 def read_csv_folder(folder, codec):
@@ -213,18 +303,21 @@ class Page(unittest.TestCase):
     def shown(self):
         return self.script(READ_SHOWN)
 
+    def settle(self, control):
+        """Waits until the page has narrowed itself to what the control now says: one more input
+        event, and the status that its narrowing writes over a mark put there before."""
+        self.script("document.getElementById('filter-status').value = '\u2026';"
+                    "arguments[0].dispatchEvent(new Event('input', {bubbles: true}))", control)
+        from selenium.webdriver.support.ui import WebDriverWait
+        WebDriverWait(self.driver, 30).until(
+            lambda d: d.find_element("id", "filter-status").get_attribute("value") != "\u2026")
+
     def type_filter(self, text):
         box = self.driver.find_element("id", "filter")
-        box.clear()
+        box.clear()  # which sends no input event
         if text:
             box.send_keys(text)
-        else:  # clear() sends no input event
-            self.script("arguments[0].dispatchEvent(new Event('input', {bubbles: true}))", box)
-        from selenium.webdriver.support.ui import WebDriverWait
-        expected = "" if not text else " rows shown"
-        WebDriverWait(self.driver, 30).until(
-            lambda d: expected in d.find_element("id", "filter-status").get_attribute("value")
-            and (text or d.find_element("id", "filter-status").get_attribute("value") == ""))
+        self.settle(box)
 
     def test_tables_in_the_dom_equal_the_csv_files(self):
         boms = [(variant, export_check.BOM_LINES, front, codec)
@@ -410,6 +503,141 @@ class Page(unittest.TestCase):
             self.assertTrue(self.visible(self.driver.find_element("xpath", "//td[.='Q2_599']")))
         finally:
             self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": False})
+
+    # ---- The page of a comparison ----
+
+    def comparison_page(self, old, new, *args):
+        page = os.path.join(self.folder.name, "compare.html")
+        r = run("--compare", old, "-s", "all", "-f", "html", "-o", page, *args, new)
+        self.assertIn(r.returncode, (0, 1), r.stderr)
+        return page
+
+    def only_switch(self, checked):
+        box = self.driver.find_element("id", "only-changed")
+        if box.is_selected() != checked:
+            self.click(box)
+        self.settle(box)
+
+    def comparison_pairs(self):
+        """The shipped pair, export_check's BOM against its revision in either encoding and across
+        them both ways, hostile names, and a large pair."""
+        yield "gearbox", GEARBOX, GEARBOX_REV_B
+        for variant, (front, codec, _) in export_check.VARIANTS.items():
+            yield variant, self.write_bom("old.bom.1", export_check.BOM_LINES, front, codec), \
+                self.write_bom("new.bom.1", EDITED_LINES, front, codec)
+        for old, new in (("cp1252", "utf-8"), ("utf-8", "cp1252")):
+            yield old + " against " + new, self.write_bom("old.bom.1", export_check.BOM_LINES, b"", old), \
+                self.write_bom("new.bom.1", EDITED_LINES, b"", new)
+        yield "hostile names", self.write_bom("old.bom.1", HOSTILE_LINES), self.write_bom("new.bom.1", HOSTILE_EDITED)
+        old, new = large_pair(20)
+        yield "large", self.write_bom("old.bom.1", old), self.write_bom("new.bom.1", new)
+
+    def test_comparison_tables_in_the_dom_equal_the_csv_files(self):
+        csv_folder = os.path.join(self.folder.name, "compare-csv")
+        for variant, old, new in self.comparison_pairs():
+            for build in ("1", "3"):
+                with self.subTest(variant, build=build):
+                    self.assertIn(run("--compare", old, "-f", "csv", "--build", build, "-o", csv_folder, new)
+                                  .returncode, (0, 1))
+                    self.load(self.comparison_page(old, new, "--build", build))
+                    self.assertEqual((self.script("return window.pwned"), self.script("return document.scripts.length"),
+                                      len(self.driver.find_elements("css selector", "img, svg"))), (None, 1, 0))
+                    expected = {section: read_comparison_csv(csv_folder, file)
+                                for section, file in COMPARISON_FILES.items()}
+                    # The page starts with the changes alone; the totals alike in both files of a
+                    # large page wait as text.
+                    shown = self.script(READ_SHOWN_ROWS)
+                    self.assertEqual([shown[s] for s in ("assemblies", "parts")],
+                                     [[row[0] for row in expected[s]] for s in ("assemblies", "parts")])
+                    if variant == "large":
+                        self.assertGreater(self.script("return document.querySelectorAll('div.later').length"), 0)
+                    # Printing makes every piece, as the CSV files hold every row.
+                    self.script("window.dispatchEvent(new Event('beforeprint'))")
+                    page = self.script(READ_CHANGES)
+                    self.assertEqual(page["tables"], expected)
+                    logs = read_comparison_csv(csv_folder, "compared-log.csv")
+                    self.assertEqual(page["logs"], [[line for side, line in logs if side == s] for s in ("old", "new")])
+                    mains = [row[2] for row in read_comparison_csv(csv_folder, "compared-files.csv")]
+                    self.assertEqual(page["mains"], mains)
+                    self.assertEqual(self.driver.title, "Trelk: comparison for " + mains[0])
+                    # With the totals alike in both files the page holds both files' summaries whole.
+                    for side, column, bom in (("old", 1, old), ("new", 2, new)):
+                        single = os.path.join(self.folder.name, side + "-csv")
+                        self.assertEqual(run("-s", "all", "-f", "csv", "--build", build, "-o", single, bom).returncode, 0)
+                        for section in ("assemblies", "parts"):
+                            with open(os.path.join(single, section + ".csv"), "rb") as f:
+                                raw = f.read()
+                            text = raw[3:].decode("utf-8") if raw.startswith(export_check.MARK) else raw.decode("cp1252")
+                            self.assertEqual(sorted([row[0], row[column]] for row in page["tables"][section] +
+                                                    page["same"][section] if row[column] != ""),
+                                             sorted(list(csv.reader(io.StringIO(text, newline="")))[1:]), side)
+                    for section in ("assemblies", "parts"):
+                        for name, before, after, *rest in page["same"][section]:
+                            self.assertEqual([after] + rest, [before, "0", "= same", ""], name)
+
+    def test_comparison_filter_switch_sort_and_links(self):
+        self.load(self.comparison_page(GEARBOX, GEARBOX_REV_B))
+        find = self.driver.find_element
+        # Per section, each row: its name, whether it is a change, whether it heads a block.
+        rows = self.script("""return Object.fromEntries(Array.from(document.querySelectorAll('main > section'),
+            (s) => [s.id, Array.from(s.querySelectorAll('tbody tr'), (r) => [r.cells[0].textContent,
+                r.hasAttribute('data-changed'), r.cells[0].getAttribute('scope') === 'rowgroup'])]));""")
+
+        def expected(needle, only):
+            """A row stays when it holds the text and, with the switch, is a change; a block's
+            member also when its heading holds the text; a heading while one of its rows stays."""
+            shown = {}
+            for section, items in rows.items():
+                heads = [max((k for k in range(i + 1) if items[k][2]), default=None) for i in range(len(items))]
+                hit = [needle in name.lower() for name, _, _ in items]
+                keep = [(hit[i] or (h is not None and hit[h])) and (changed or not only)
+                        for i, ((_, changed, _), h) in enumerate(zip(items, heads))]
+                keep = [k or (items[i][2] and any(keep[j] for j in range(len(items)) if heads[j] == i and j != i))
+                        for i, k in enumerate(keep)]
+                shown[section] = [name for (name, _, _), k in zip(items, keep) if k]
+            return shown
+
+        # The switch starts checked: only the changes show.
+        self.assertTrue(find("id", "only-changed").is_selected())
+        self.assertEqual(self.script(READ_SHOWN_ROWS), expected("", True))
+        for needle in ("", "bolt", "gear_z68", "breather", "_asm", "nothing like it"):
+            for only in (False, True):
+                with self.subTest(needle, only=only):
+                    self.only_switch(only)
+                    self.type_filter(needle)
+                    self.assertEqual(self.script(READ_SHOWN_ROWS), expected(needle, only))
+
+        # Sorting the parts by difference both ways (equal ones stay in name order), by the old
+        # total (no total first), and back by name.
+        self.only_switch(False)
+        self.type_filter("")
+        read = ("return Array.from(document.querySelectorAll('#parts tbody tr'), "
+                "r => Array.from(r.cells, c => c.textContent))")
+        by_name = list(enumerate(self.script(read)))
+        heads = self.driver.find_elements("css selector", "#parts thead th")
+        for head, key, sort in ((3, lambda r: (int(r[1][3]), r[0]), "ascending"),
+                                (3, lambda r: (-int(r[1][3]), r[0]), "descending"),
+                                (1, lambda r: (r[1][1] != "", int(r[1][1] or 0), r[0]), "ascending"),
+                                (0, lambda r: r[0], "ascending")):
+            self.click(heads[head].find_element("tag name", "button"))
+            self.assertEqual(self.script(read), [row for _, row in sorted(by_name, key=key)])
+            self.assertEqual(heads[head].get_attribute("aria-sort"), sort)
+
+        # "in" leads to the block that lists the item, "via" to the total of the assembly above it,
+        # a where-used line to its block; a filter that hides the target is cleared.
+        def follow(css, text):
+            self.click(next(a for a in self.driver.find_elements("css selector", css) if a.text == text))
+            target = self.script("return document.querySelector(':target')")
+            self.assertTrue(self.visible(target))
+            return self.script("return [arguments[0].closest('section').id, arguments[0].cells[0].textContent]", target)
+
+        self.assertEqual(follow("#parts .in a", "GEAR_Z68_ASM"), ["blocks", "GEAR_Z68_ASM"])
+        self.type_filter("bushing")  # the block that lists it stays, headed by its assembly
+        self.assertEqual(follow("#parts-where-used a", "GEAR_HUB_40"), ["blocks", "GEAR_HUB_40"])
+        self.assertEqual(find("id", "filter").get_attribute("value"), "bushing")
+        self.type_filter("o_ring")
+        self.assertEqual(follow("#parts .via a", "BEARING_COVER_ASM"), ["assemblies", "BEARING_COVER_ASM"])
+        self.assertEqual(find("id", "filter").get_attribute("value"), "")
 
     def test_readable_without_script(self):
         page = self.page_of(self.write_bom("export.bom.1", export_check.BOM_LINES))

@@ -75,19 +75,12 @@ public:
 
 private:
     // Where a link to an assembly can lead on this page, by name number.
-    static constexpr uint8_t kNowhere = 0, kBlock = 1, kTotalRow = 2;
-
-    void mark(std::string_view name, uint8_t place) {
-        const uint32_t number = page_.name(name).number;
-        if (places_.size() <= number) places_.resize(number + 1, kNowhere);
-        places_[number] |= place;
-    }
-    uint8_t placeOf(uint32_t number) const { return number < places_.size() ? places_[number] : kNowhere; }
+    static constexpr uint8_t kBlock = 1, kTotalRow = 2;
 
     void findPlaces() {
-        for (const AssemblyDifference& a : c_.assemblies) mark(a.assembly, kBlock);
+        for (const AssemblyDifference& a : c_.assemblies) places_.mark(a.assembly, kBlock);
         if (isChosen(sections_, Section::Assemblies))
-            for (const TotalDifference& t : c_.assemblyTotals) mark(t.name, kTotalRow);
+            for (const TotalDifference& t : c_.assemblyTotals) places_.mark(t.name, kTotalRow);
     }
 
     bool totalsShown() const { return isChosen(sections_, Section::Assemblies) || isChosen(sections_, Section::Parts); }
@@ -181,7 +174,7 @@ private:
     // else its block's changes, else its name alone.
     void link(std::string_view assembly, bool preferTotal) {
         const HtmlPage::Name& n = page_.name(assembly);
-        const uint8_t place = placeOf(n.number);
+        const uint8_t place = places_.of(n.number);
         if (preferTotal && (place & kTotalRow))
             page_ << "<a href=#a" << n.number << ">" << n.html << "</a>";
         else if (place & kBlock)
@@ -402,7 +395,7 @@ private:
     HtmlPage& page_;
     const Comparison& c_;
     const SectionSelection& sections_;
-    std::vector<uint8_t> places_;
+    HtmlPlaces places_{page_};
 };
 
 }  // namespace

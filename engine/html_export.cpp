@@ -36,22 +36,15 @@ public:
 
 private:
     // Where a link to an assembly can lead on this page, by name number.
-    static constexpr uint8_t kNowhere = 0, kWhereUsedRow = 1, kTreePlace = 2;
-
-    void mark(std::string_view name, uint8_t place) {
-        const uint32_t number = page_.name(name).number;
-        if (places_.size() <= number) places_.resize(number + 1, kNowhere);
-        places_[number] |= place;
-    }
-    uint8_t placeOf(uint32_t number) const { return number < places_.size() ? places_[number] : kNowhere; }
+    static constexpr uint8_t kWhereUsedRow = 1, kTreePlace = 2;
 
     void findPlaces() {
         if (isChosen(d_.sections, Section::AssembliesWhereUsed))
-            for (const std::string_view name : tables_.assemblyWhereUsed.names) mark(name, kWhereUsedRow);
+            for (const std::string_view name : tables_.assemblyWhereUsed.names) places_.mark(name, kWhereUsedRow);
         if (isChosen(d_.sections, Section::Breakdown) && !d_.tree->rows.empty()) {
-            mark(d_.tree->name(d_.tree->rows.front().parent), kTreePlace);
+            places_.mark(d_.tree->name(d_.tree->rows.front().parent), kTreePlace);
             for (const TreeRow& row : d_.tree->rows)
-                if (row.expanded()) mark(d_.tree->name(row.item), kTreePlace);
+                if (row.expanded()) places_.mark(d_.tree->name(row.item), kTreePlace);
         }
     }
 
@@ -224,7 +217,7 @@ private:
                 const WhereUsedEntry& entry = table.entries[i];
                 const HtmlPage::Name& parent = page_.name(table.assemblyOf(entry));
                 page_ << "<li>" << static_cast<int64_t>(entry.quantity);
-                const uint8_t place = placeOf(parent.number);
+                const uint8_t place = places_.of(parent.number);
                 if (place & kWhereUsedRow)
                     page_ << "<a href=#w" << parent.number << ">" << parent.html << "</a>";
                 else if (place & kTreePlace)
@@ -240,7 +233,7 @@ private:
     const ResultsDocument& d_;
     const ResultTables& tables_;
     const std::string& main_;
-    std::vector<uint8_t> places_;
+    HtmlPlaces places_{page_};
     std::string buildText_;
 };
 

@@ -62,6 +62,23 @@ private:
     std::unordered_map<std::string_view, Name> names_;
 };
 
+// Where on a page a link to a name can lead: a set of places (bits of the page's own choosing), by
+// the name's number.
+class HtmlPlaces {
+public:
+    explicit HtmlPlaces(HtmlPage& page) : page_(page) {}
+    void mark(std::string_view name, uint8_t place) {
+        const uint32_t number = page_.name(name).number;
+        if (places_.size() <= number) places_.resize(number + 1, 0);
+        places_[number] |= place;
+    }
+    uint8_t of(uint32_t number) const { return number < places_.size() ? places_[number] : 0; }
+
+private:
+    HtmlPage& page_;
+    std::vector<uint8_t> places_;
+};
+
 // Long lists and tables go into pieces of this many rows, each of which the browser lays out only
 // when it comes near the window (content-visibility).
 inline constexpr size_t kHtmlPieceRows = 250;

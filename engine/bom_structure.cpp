@@ -193,7 +193,7 @@ private:
             } else if (is.kind == ItemKind::Part || is.kind == ItemKind::Member) {
                 ++rowCount_;
                 row = true;
-            } else if (bom_.hasSummary_ && !bom_.summaryTotal_ && rowCount_ > rowsBegin_) {
+            } else if (titleAfterHeader_ && !bom_.summaryTotal_ && rowCount_ > rowsBegin_) {
                 lookForTotal(is);
             }
         }
@@ -220,6 +220,7 @@ private:
             rowsBegin_ = rowCount_;
             rowsEnd_ = kOpen;
             titleHere_ = true;
+            titleAfterHeader_ = true;
         } else {
             candidates_.push_back({std::string(name), std::string(before), rowCount_, kOpen});
         }
@@ -279,6 +280,10 @@ private:
     bool tableRules_;
     std::string main_;
     bool mainKnown_ = false, summaryDone_ = false, rowsOpen_ = false, titleHere_ = false;
+    // The summary's line came after the first header: only then is a total line looked for. A
+    // summary chosen among lines before every header is known only once that header comes, after
+    // lines that could have been its total.
+    bool titleAfterHeader_ = false;
     size_t rowCount_ = 0, rowsBegin_ = 0, rowsEnd_ = 0, sectionStart_ = 0;
     std::vector<Candidate> candidates_;
     std::string normalised_;

@@ -194,7 +194,7 @@ private:
                 ++rowCount_;
                 row = true;
             } else if (titleAfterHeader_ && !bom_.summaryTotal_ && rowCount_ > rowsBegin_) {
-                lookForTotal(is);
+                lookForTotal(raw, is);
             }
         }
         if (!mainKnown_ && is.header) {
@@ -242,9 +242,11 @@ private:
 
     // A line among the summary's rows that ends in a whole number, after some words: the total
     // that some company layouts write under the rows.
-    void lookForTotal(const LineClass& is) {
+    void lookForTotal(std::string_view raw, const LineClass& is) {
         const std::string_view last = is.lastField;
-        if (last.empty() || last.size() > 18 || is.quantity.data() == last.data()) return;
+        // Words before it: the number is not the line's first field.
+        const size_t first = raw.find_first_not_of(' ');
+        if (last.empty() || last.size() > 18 || last.data() == raw.data() + first) return;
         for (const char c : last)
             if (c < '0' || c > '9') return;
         int64_t value = 0;

@@ -1,0 +1,1216 @@
+#include "engine/layout_reader.h"
+
+#include <algorithm>
+#include <deque>
+#include <limits>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+#include "engine/line_classifier.h"
+#include "text/text_codec.h"
+#include "text/text_rules.h"
+
+namespace trelk {
+
+namespace messages {
+std::string doesNotFit(const LayoutMisfit& misfit) {
+    return "BOM file line " + std::to_string(misfit.line) + std::string(kDoesNotFit) + misfit.expected +
+           " there: " + misfit.text;
+}
+std::string roundedQuantity(uint32_t line, std::string_view printed, int64_t counted, std::string_view item) {
+    return "Quantity " + std::string(printed) + " is no whole number in line " + std::to_string(line) +
+           ", counted as " + std::to_string(counted) + ": abnormal error! - " + std::string(item);
+}
+}  // namespace messages
+
+namespace {
+
+constexpr size_t kNone = ~size_t{0};
+// Steps of the match of one line: a template of fields without widths could otherwise try every
+// way of cutting a long line. A real line is matched in a few hundred.
+constexpr size_t kMatchSteps = 20000;
+// Names left as printed, each said in a line of its own; then one line says how many more.
+constexpr size_t kAmbiguousLines = 20;
+
+bool isBlankByte(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlankByte(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlankByte(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// A line cut into characters: UTF-8 sequences, or bytes for an export in a code page. The widths
+// of a format count characters.
+class CharLine {
+public:
+    CharLine(std::string_view bytes, bool utf8) : bytes_(bytes) {
+        const bool ascii =
+            std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        if (ascii || !utf8) {
+            count_ = bytes.size();
+            return;
+        }
+        for (size_t i = 0; i < bytes.size(); ++i)
+            if ((static_cast<unsigned char>(bytes[i]) & 0xC0) != 0x80 || i == 0) at_.push_back(i);
+        count_ = at_.size();
+        at_.push_back(bytes.size());
+    }
+    size_t size() const { return count_; }
+    size_t byteAt(size_t c) const { return at_.empty() ? c : at_[c]; }
+    std::string_view slice(size_t from, size_t to) const {
+        return bytes_.substr(byteAt(from), byteAt(to) - byteAt(from));
+    }
+    char first(size_t c) const { return bytes_[byteAt(c)]; }
+    bool blank(size_t c) const { return first(c) == ' '; }
+    bool digit(size_t c) const { return c < count_ && first(c) >= '0' && first(c) <= '9'; }
+    std::string_view bytes() const { return bytes_; }
+
+private:
+    std::string_view bytes_;
+    std::vector<size_t> at_;
+    size_t count_ = 0;
+};
+
+bool mayBeEmpty(const LayoutField& f) { return f.role != FieldRole::Quantity && f.role != FieldRole::Name; }
+bool isNumber(const LayoutField& f) { return f.format.numeric() || f.role == FieldRole::Quantity; }
+
+// A template made ready for matching: its pieces one after the other, each with its cell.
+struct Piece {
+    bool isField = false;
+    std::string_view text;  // literal bytes
+    size_t chars = 0;       // literal characters
+    int score = 0;          // literal characters other than blanks and TABs
+    const LayoutField* field = nullptr;
+    size_t cell = 0;
+};
+
+struct Prepared {
+    const LineTemplate* source = nullptr;
+    std::vector<Piece> pieces;
+    std::vector<std::string> words;  // Words templates: the literal text's words and "" per field
+};
+
+Prepared prepare(const LineTemplate& line, bool utf8) {
+    Prepared p;
+    p.source = &line;
+    for (size_t c = 0; c < line.cells.size(); ++c)
+        for (const LinePiece& piece : line.cells[c]) {
+            Piece out;
+            out.cell = c;
+            if (piece.isField) {
+                out.isField = true;
+                out.field = &piece.field;
+            } else {
+                if (piece.text.empty()) continue;
+                out.text = piece.text;
+                out.chars = CharLine(piece.text, utf8).size();
+                out.score = static_cast<int>(
+                    std::count_if(piece.text.begin(), piece.text.end(), [](char ch) { return !isBlankByte(ch); }));
+            }
+            p.pieces.push_back(out);
+        }
+    return p;
+}
+
+// What a field of a matched line holds.
+struct FieldValue {
+    const LayoutField* field = nullptr;
+    size_t piece = 0;
+    size_t begin = 0, end = 0;  // characters of the line
+    std::string text;           // without the blanks around it
+};
+
+struct Match {
+    bool fits = false;
+    int score = 0;
+    std::vector<FieldValue> values;
+};
+
+// A Printed template against a line: every piece at its place, as the format prints it.
+class PrintedMatcher {
+public:
+    PrintedMatcher(const Prepared& t, const CharLine& line) : t_(t), line_(line), spans_(t.pieces.size()) {}
+
+    Match run() {
+        Match m;
+        if (!at(0, 0)) return m;
+        m.fits = true;
+        for (size_t k = 0; k < t_.pieces.size(); ++k) {
+            const Piece& p = t_.pieces[k];
+            if (!p.isField) {
+                m.score += p.score;
+                continue;
+            }
+            FieldValue v;
+            v.field = p.field;
+            v.piece = k;
+            v.begin = spans_[k].first;
+            v.end = spans_[k].second;
+            v.text = std::string(trimmed(line_.slice(v.begin, v.end)));
+            m.values.push_back(std::move(v));
+        }
+        return m;
+    }
+
+private:
+    bool at(size_t k, size_t pos) {
+        if (++steps_ > kMatchSteps) return false;
+        if (k == t_.pieces.size()) return pos == line_.size();
+        const Piece& p = t_.pieces[k];
+        if (!p.isField) return literal(k, pos);
+        if (pos == line_.size() && !mayBeEmpty(*p.field)) return false;
+        size_t candidates[2];
+        if (isNumber(*p.field)) {
+            const size_t extent = numberExtent(*p.field, pos);
+            if (extent == kNone) return false;
+            candidates[0] = extent;
+            return take(k, pos, candidates, 1);
+        }
+        return text(k, pos);
+    }
+
+    bool take(size_t k, size_t pos, const size_t* extents, size_t count) {
+        for (size_t i = 0; i < count; ++i) {
+            spans_[k] = {pos, pos + extents[i]};
+            if (at(k + 1, pos + extents[i])) return true;
+        }
+        return false;
+    }
+
+    // Literal text, exactly; where the line ends inside it, the rest must be blanks and so must
+    // everything after it (the printed line lost its trailing blanks).
+    bool literal(size_t k, size_t pos) {
+        const Piece& p = t_.pieces[k];
+        const std::string_view rest = line_.bytes().substr(line_.byteAt(pos));
+        if (rest.size() >= p.text.size()) {
+            if (rest.substr(0, p.text.size()) != p.text) return false;
+            spans_[k] = {pos, pos + p.chars};
+            return at(k + 1, pos + p.chars);
+        }
+        if (p.text.substr(0, rest.size()) != rest) return false;
+        if (!std::all_of(p.text.begin() + static_cast<std::ptrdiff_t>(rest.size()), p.text.end(), isBlankByte))
+            return false;
+        spans_[k] = {pos, line_.size()};
+        return restBlank(k + 1);
+    }
+
+    bool restBlank(size_t k) {
+        for (; k < t_.pieces.size(); ++k) {
+            const Piece& p = t_.pieces[k];
+            if (p.isField ? !mayBeEmpty(*p.field) : !std::all_of(p.text.begin(), p.text.end(), isBlankByte))
+                return false;
+            spans_[k] = {line_.size(), line_.size()};
+        }
+        return true;
+    }
+
+    // The end of the number printed at character i, or i when none is: an optional "-", digits,
+    // and the decimals the conversion gives ("f": exactly its precision; none given: any).
+    size_t numberEnd(const FieldFormat& f, size_t i) const {
+        size_t j = i;
+        if (j < line_.size() && line_.first(j) == '-') ++j;
+        const size_t digits = j;
+        while (line_.digit(j)) ++j;
+        if (j == digits) return i;
+        if (f.conversion == 'd') return j;
+        const bool point = j < line_.size() && line_.first(j) == '.';
+        if (f.conversion == 'f') {
+            const size_t decimals = static_cast<size_t>(f.decimals());
+            if (decimals == 0) return j;
+            if (!point) return i;
+            for (size_t d = 1; d <= decimals; ++d)
+                if (!line_.digit(j + d)) return i;
+            return j + 1 + decimals;
+        }
+        if (point && line_.digit(j + 1)) {
+            j += 2;
+            while (line_.digit(j)) ++j;
+        }
+        return j;
+    }
+
+    // A number in its width: padded with blanks on the side its alignment leaves free, or wider
+    // than the width and then not padded; all blanks for a parameter the model lacks.
+    size_t numberExtent(const LayoutField& field, size_t pos) const {
+        const FieldFormat& f = field.format;
+        const size_t width = static_cast<size_t>(f.width), end = line_.size();
+        const size_t limit = std::min(pos + width, end);
+        size_t q = pos;
+        while (q < limit && line_.blank(q)) ++q;
+        if (q == limit && width > 0) return mayBeEmpty(field) ? q - pos : kNone;  // blank
+        if (!f.leftAligned) {
+            const size_t e = numberEnd(f, q);
+            if (e == q) return kNone;
+            if (e - pos == width || (q == pos && e - pos >= width)) return e - pos;
+            return kNone;
+        }
+        if (q != pos) return kNone;
+        const size_t e = numberEnd(f, pos);
+        if (e == pos) return kNone;
+        size_t t = e;
+        for (; t < pos + width && t < end; ++t)
+            if (!line_.blank(t)) return kNone;
+        return t - pos;
+    }
+
+    // A text in its width, cut at its precision; without a width, as long as it is (a name or a
+    // type word then holds no blank).
+    bool text(size_t k, size_t pos) {
+        const LayoutField& field = *t_.pieces[k].field;
+        const FieldFormat& f = field.format;
+        const size_t remain = line_.size() - pos;
+        const size_t width = static_cast<size_t>(f.width);
+        const size_t cut = f.precision < 0 ? kNone : static_cast<size_t>(f.precision);
+        const bool needsText = !mayBeEmpty(field);
+        auto fits = [&](size_t extent) { return !needsText || !trimmed(line_.slice(pos, pos + extent)).empty(); };
+        if (width > 0) {
+            if (remain <= width) return fits(remain) && take(k, pos, &remain, 1);
+            const size_t high = cut != kNone && cut > width ? std::min(cut, remain) : width;
+            for (size_t e = width; e <= high; ++e)
+                if (fits(e) && take(k, pos, &e, 1)) return true;
+            return false;
+        }
+        const size_t high = std::min(cut, remain);
+        if (k + 1 == t_.pieces.size()) return high == remain && fits(remain) && take(k, pos, &remain, 1);
+        const bool oneWord = field.role == FieldRole::Name || field.role == FieldRole::Type;
+        for (size_t e = needsText ? 1 : 0; e <= high; ++e) {
+            if (oneWord && e > 0 && line_.blank(pos + e - 1)) break;
+            if (fits(e) && take(k, pos, &e, 1)) return true;
+        }
+        return false;
+    }
+
+    const Prepared& t_;
+    const CharLine& line_;
+    std::vector<std::pair<size_t, size_t>> spans_;
+    size_t steps_ = 0;
+};
+
+std::vector<std::string_view> wordsOf(std::string_view text) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && text[i] == ' ') ++i;
+        const size_t start = i;
+        while (i < text.size() && text[i] != ' ') ++i;
+        if (i > start) words.push_back(text.substr(start, i - start));
+    }
+    return words;
+}
+
+// A Words template against a line: its literal words in order, a name, type or quantity one word,
+// any other field any number of words.
+class WordsMatcher {
+public:
+    WordsMatcher(const Prepared& t, std::string_view line) : words_(wordsOf(line)) {
+        for (const Piece& p : t.pieces) {
+            if (p.isField) {
+                tokens_.push_back({p.field, {}});
+                continue;
+            }
+            for (const std::string_view w : wordsOf(p.text)) tokens_.push_back({nullptr, w});
+        }
+        spans_.resize(tokens_.size());
+    }
+
+    Match run() {
+        Match m;
+        if (!at(0, 0)) return m;
+        m.fits = true;
+        for (size_t k = 0; k < tokens_.size(); ++k) {
+            if (!tokens_[k].field) {
+                m.score += static_cast<int>(tokens_[k].word.size());
+                continue;
+            }
+            FieldValue v;
+            v.field = tokens_[k].field;
+            v.piece = k;
+            for (size_t w = spans_[k].first; w < spans_[k].second; ++w) {
+                if (!v.text.empty()) v.text += ' ';
+                v.text += words_[w];
+            }
+            m.values.push_back(std::move(v));
+        }
+        return m;
+    }
+
+private:
+    struct Token {
+        const LayoutField* field;
+        std::string_view word;
+    };
+    bool at(size_t k, size_t w) {
+        if (++steps_ > kMatchSteps) return false;
+        if (k == tokens_.size()) return w == words_.size();
+        const Token& t = tokens_[k];
+        if (!t.field) {
+            if (w == words_.size() || words_[w] != t.word) return false;
+            spans_[k] = {w, w + 1};
+            return at(k + 1, w + 1);
+        }
+        const FieldRole role = t.field->role;
+        if (role == FieldRole::Name || role == FieldRole::Type || role == FieldRole::Quantity) {
+            if (w == words_.size() || (role == FieldRole::Quantity && !startsWithNumber(words_[w]))) return false;
+            spans_[k] = {w, w + 1};
+            return at(k + 1, w + 1);
+        }
+        for (size_t e = w; e <= words_.size(); ++e) {
+            spans_[k] = {w, e};
+            if (at(k + 1, e)) return true;
+        }
+        return false;
+    }
+
+    std::vector<std::string_view> words_;
+    std::vector<Token> tokens_;
+    std::vector<std::pair<size_t, size_t>> spans_;
+    size_t steps_ = 0;
+};
+
+Match matchLine(const Prepared& t, std::string_view line, bool utf8) {
+    if (t.source->match == LineTemplate::Match::Words) return WordsMatcher(t, line).run();
+    const CharLine chars(line, utf8);
+    return PrintedMatcher(t, chars).run();
+}
+
+// A title row's lines matched loosely: the same text once the blanks and TABs are gone, so that
+// any padding of the titles fits.
+bool titlesFit(const LineTemplate& titles, std::string_view line) {
+    std::string want, got;
+    for (const char c : titles.literalText())
+        if (!isBlankByte(c)) want += c;
+    for (const char c : line)
+        if (!isBlankByte(c)) got += c;
+    return want == got;
+}
+
+// A printed quantity: its value rounded to a whole number (halves to even), and whether it was one.
+struct QuantityText {
+    bool number = false;
+    int64_t value = 0;
+    bool whole = true;
+    bool outOfRange = false;  // beyond the 32-bit range of a quantity
+};
+QuantityText readQuantityText(std::string_view text) {
+    QuantityText q;
+    if (!startsWithNumber(text)) return q;
+    q.number = true;
+    const LeadingNumber n = readLeadingNumber(text);
+    q.value = n.value;
+    q.outOfRange =
+        n.outOfRange || n.value < std::numeric_limits<int32_t>::min() || n.value > std::numeric_limits<int32_t>::max();
+    const size_t point = text.find('.');
+    if (point != std::string_view::npos)
+        for (size_t i = point + 1; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+            if (text[i] != '0') q.whole = false;
+    return q;
+}
+
+// A name or type word as a row prints it: possibly cut at the precision of its field.
+struct Printed {
+    std::string text;
+    bool cut = false;  // as long as the field's precision: perhaps the start of a longer one
+};
+
+Printed printedOf(const FieldValue& v, bool utf8) {
+    Printed p;
+    p.text = v.text;
+    const int cutAt = v.field->format.cutAt();
+    p.cut = cutAt > 0 && CharLine(p.text, utf8).size() == static_cast<size_t>(cutAt);
+    return p;
+}
+
+struct RowRead {
+    uint32_t line = 0;
+    std::string quantity;
+    Printed type, name;
+    std::vector<std::pair<size_t, std::string>> attributes;  // column, value
+    ItemKind kind = ItemKind::None;
+};
+
+struct SectionRead {
+    uint32_t line = 0;
+    Printed name, type;
+    std::vector<std::pair<size_t, std::string>> attributes;
+    std::vector<RowRead> rows;
+    std::vector<std::pair<const LayoutField*, std::pair<std::string, uint32_t>>> totals;  // field, value, line
+};
+
+// A field of the last row that may go on below its cell, and where its text goes.
+struct Wrapping {
+    size_t begin = 0, end = 0;          // the field's characters in the row
+    size_t cell = 0;                    // its cell in the template
+    size_t cellBegin = 0, cellEnd = 0;  // the characters its rest may take
+    bool leftAligned = false;
+    std::string* into = nullptr;  // the row's name, type or attribute
+    std::string text;             // the text so far, as printed (not trimmed)
+    size_t width = 0;
+};
+
+class Reader {
+public:
+    Reader(const ExportLayout& layout, bool utf8) : layout_(layout), utf8_(utf8) {
+        for (const LineTemplate& line : layout.prolog) prolog_.push_back(prepare(line, utf8));
+        if (layout.breakdown) prepareSection(0, *layout.breakdown);
+        if (layout.summary) prepareSection(1, *layout.summary);
+    }
+
+    void read(const std::vector<std::string_view>& lines, LayoutReading& out) {
+        lineCount_ = lines.size();
+        for (size_t i = 0; i < lines.size() && !stopped_; ++i) {
+            const std::string_view line = lines[i];
+            if (trimmed(line).empty()) continue;
+            const uint32_t number = static_cast<uint32_t>(i + 1);
+            if (!step(line, number)) {
+                LayoutMisfit m;
+                m.line = number;
+                const CharLine chars(line, utf8_);
+                m.text = std::string(chars.slice(0, std::min<size_t>(chars.size(), 60)));
+                m.expected = expected();
+                out.misfit = std::move(m);
+                return;
+            }
+        }
+        finish(out);
+    }
+
+private:
+    enum class Stage : uint8_t { Prolog, Heading, Titles, Rows, Trailer, Between, Done };
+    enum class Kind : uint8_t { Prolog, Start, Heading, Titles, Row, Continuation, Trailer };
+
+    struct SectionTemplates {
+        const SectionLayout* layout = nullptr;
+        std::vector<Prepared> heading, titles, trailer;
+        Prepared row;
+        std::vector<size_t> rowColumns;  // Printed rows: the attribute column of each piece, or kNone
+        // Separator and Blanks rows: the titles of their cells, from the first title row
+        std::vector<std::string> cellTitles;
+    };
+
+    struct Candidate {
+        Kind kind;
+        int section;
+        size_t index;
+        Match match;
+    };
+
+    void prepareSection(int s, const SectionLayout& layout) {
+        SectionTemplates& t = sections_[s];
+        t.layout = &layout;
+        for (const LineTemplate& line : layout.heading) t.heading.push_back(prepare(line, utf8_));
+        for (const LineTemplate& line : layout.titles) t.titles.push_back(prepare(line, utf8_));
+        for (const LineTemplate& line : layout.trailer) t.trailer.push_back(prepare(line, utf8_));
+        const RowLayout& row = layout.row;
+        if (row.split == RowLayout::Split::Printed) {
+            t.row = prepare(row.printed, utf8_);
+            t.rowColumns.assign(t.row.pieces.size(), kNone);
+            for (size_t k = 0; k < t.row.pieces.size(); ++k) {
+                const Piece& p = t.row.pieces[k];
+                if (!p.isField || p.field->role != FieldRole::Parameter) continue;
+                t.rowColumns[k] = column(p.field->parameter, printedTitle(layout, p.cell, *p.field));
+            }
+        } else if (!layout.titles.empty()) {
+            for (const std::vector<LinePiece>& cell : layout.titles.front().cells) {
+                std::string title;
+                for (const LinePiece& piece : cell)
+                    if (!piece.isField) title += piece.text;
+                t.cellTitles.emplace_back(trimmed(title));
+            }
+        }
+    }
+
+    // The title over a parameter of a printed row: its cell's titles, without the literal text
+    // the row's cell starts with ('|'), when the parameter is the cell's only field; else none.
+    static std::string printedTitle(const SectionLayout& layout, size_t cell, const LayoutField& field) {
+        const std::vector<LinePiece>& rowCell = layout.row.printed.cells[cell];
+        size_t fields = 0;
+        for (const LinePiece& piece : rowCell) fields += piece.isField && piece.field.role != FieldRole::Ignored;
+        if (fields != 1) return "";
+        const std::string lead = !rowCell.empty() && !rowCell.front().isField ? rowCell.front().text : "";
+        std::string title;
+        for (const LineTemplate& line : layout.titles) {
+            if (cell >= line.cells.size()) continue;
+            std::string text;
+            for (const LinePiece& piece : line.cells[cell])
+                if (!piece.isField) text += piece.text;
+            std::string_view t = text;
+            const std::string_view bare = trimmed(lead);
+            t = trimmed(t);
+            if (!bare.empty() && t.substr(0, bare.size()) == bare) t = trimmed(t.substr(bare.size()));
+            if (t.empty()) continue;
+            if (!title.empty()) title += ' ';
+            title += t;
+        }
+        (void)field;
+        return title;
+    }
+
+    size_t column(const std::string& key, const std::string& title, bool parameter = true) {
+        const std::string k = (parameter ? "%" : "#") + key;
+        const auto found = columnIndex_.find(k);
+        if (found != columnIndex_.end()) {
+            AttributeColumn& c = attributes_.columns[found->second];
+            if (c.title == c.parameter && !title.empty()) c.title = title;
+            return found->second;
+        }
+        AttributeColumn c;
+        c.parameter = parameter ? key : "";
+        c.title = !title.empty() ? title : parameter ? key : "column " + key;
+        attributes_.columns.push_back(std::move(c));
+        columnIndex_.emplace(k, attributes_.columns.size() - 1);
+        return attributes_.columns.size() - 1;
+    }
+
+    Match tryLine(const Prepared& t, std::string_view line) const { return matchLine(t, line, utf8_); }
+
+    // The first line of a section, which a new block (or the summary) starts with.
+    bool tryStart(int s, std::string_view line, std::vector<Candidate>& out) {
+        const SectionTemplates& t = sections_[s];
+        if (!t.layout) return false;
+        if (s == 1 && summaryStarted_) return false;
+        if (!t.heading.empty()) {
+            Match m = tryLine(t.heading[0], line);
+            if (m.fits) out.push_back({Kind::Start, s, 0, std::move(m)});
+            return true;
+        }
+        if (!t.titles.empty()) {
+            if (titlesFit(*t.titles[0].source, line)) out.push_back({Kind::Start, s, 0, Match{true, 1000, {}}});
+            return true;
+        }
+        Match m = rowMatch(s, line);
+        if (m.fits) out.push_back({Kind::Start, s, 0, std::move(m)});
+        return true;
+    }
+
+    // A row of the section: by its printed template, or cut into cells.
+    Match rowMatch(int s, std::string_view line) {
+        const SectionTemplates& t = sections_[s];
+        const RowLayout& row = t.layout->row;
+        if (row.split == RowLayout::Split::Printed) {
+            Match m = tryLine(t.row, line);
+            // A row names its member and has a quantity.
+            if (m.fits)
+                for (const FieldValue& v : m.values)
+                    if ((v.field->role == FieldRole::Quantity && !startsWithNumber(v.text)) ||
+                        (v.field->role == FieldRole::Name && v.text.empty()))
+                        m.fits = false;
+            return m;
+        }
+        return cellMatch(row, line);
+    }
+
+    static Match cellMatch(const RowLayout& row, std::string_view line) {
+        Match m;
+        std::vector<std::string_view> cells;
+        if (row.split == RowLayout::Split::Separator) {
+            if (line.find(row.separator) == std::string_view::npos) return m;
+            size_t start = 0;
+            for (;;) {
+                const size_t end = line.find(row.separator, start);
+                cells.push_back(trimmed(line.substr(start, end == std::string_view::npos ? end : end - start)));
+                if (end == std::string_view::npos) break;
+                start = end + 1;
+            }
+        } else {
+            cells = wordsOf(line);
+        }
+        const int count = static_cast<int>(cells.size());
+        std::vector<bool> used(cells.size(), false);
+        for (const CellRole& c : row.cells) {
+            const int index = c.cell > 0 ? c.cell - 1 : count + c.cell;
+            if (index < 0 || index >= count) return m;
+            FieldValue v;
+            v.field = &c.field;
+            v.piece = static_cast<size_t>(index);
+            v.text = std::string(cells[static_cast<size_t>(index)]);
+            if ((c.field.role == FieldRole::Quantity && !startsWithNumber(v.text)) ||
+                (c.field.role == FieldRole::Name && v.text.empty()))
+                return m;
+            used[static_cast<size_t>(index)] = true;
+            m.values.push_back(std::move(v));
+        }
+        // The other cells, as parameters without a name: their column is their cell's number.
+        for (size_t i = 0; i < cells.size(); ++i) {
+            if (used[i]) continue;
+            FieldValue v;
+            v.piece = i;
+            v.text = std::string(cells[i]);
+            m.values.push_back(std::move(v));
+        }
+        m.fits = true;
+        return m;
+    }
+
+    bool step(std::string_view line, uint32_t number) {
+        std::vector<Candidate> found;
+        const int s = section_;
+        switch (stage_) {
+        case Stage::Prolog:
+            if (index_ < prolog_.size()) {
+                Match m = tryLine(prolog_[index_], line);
+                if (m.fits) found.push_back({Kind::Prolog, 0, index_, std::move(m)});
+            }
+            if (index_ + 1 >= prolog_.size() || found.empty()) {
+                tryStart(0, line, found);
+                tryStart(1, line, found);
+            }
+            break;
+        case Stage::Heading: {
+            Match m = tryLine(sections_[s].heading[index_], line);
+            if (m.fits) found.push_back({Kind::Heading, s, index_, std::move(m)});
+            break;
+        }
+        case Stage::Titles:
+            if (titlesFit(*sections_[s].titles[index_].source, line))
+                found.push_back({Kind::Titles, s, index_, Match{true, 1000, {}}});
+            break;
+        case Stage::Rows: {
+            Match row = rowMatch(s, line);
+            if (row.fits) found.push_back({Kind::Row, s, 0, std::move(row)});
+            if (!sections_[s].trailer.empty()) {
+                Match m = tryLine(sections_[s].trailer[0], line);
+                if (m.fits) found.push_back({Kind::Trailer, s, 0, std::move(m)});
+            }
+            if (s == 0) {
+                tryStart(0, line, found);
+                tryStart(1, line, found);
+            }
+            if (found.empty() && continues(line)) return true;
+            break;
+        }
+        case Stage::Trailer: {
+            Match m = tryLine(sections_[s].trailer[index_], line);
+            if (m.fits) found.push_back({Kind::Trailer, s, index_, std::move(m)});
+            if (s == 0) {
+                tryStart(0, line, found);
+                tryStart(1, line, found);
+            }
+            break;
+        }
+        case Stage::Between:
+            tryStart(0, line, found);
+            tryStart(1, line, found);
+            break;
+        case Stage::Done: break;
+        }
+        if (found.empty()) {
+            // After the summary's rows the export may go on with sections of its own (a tool
+            // list): they are no part of the format and are left unread, and the log says so.
+            if (section_ == 1 && (stage_ == Stage::Done || (stage_ == Stage::Rows && !current_->rows.empty()) ||
+                                  stage_ == Stage::Trailer)) {
+                notes_.push_back("Lines of the BOM file after its summary of parts are not read: from line " +
+                                 std::to_string(number) + " on");
+                stopped_ = true;
+                return true;
+            }
+            return false;
+        }
+        // The candidate with the most literal text fits best: a header is never taken for a row
+        // that happens to fit too. Among equals, the one tried first.
+        const auto best = std::max_element(found.begin(), found.end(), [](const Candidate& a, const Candidate& b) {
+            return a.match.score < b.match.score;
+        });
+        take(*best, line, number);
+        return true;
+    }
+
+    void take(Candidate& c, std::string_view line, uint32_t number) {
+        wrapping_.clear();
+        switch (c.kind) {
+        case Kind::Prolog:
+            takeFields(c.match, main_);
+            index_ = c.index + 1;
+            return;
+        case Kind::Start: {
+            section_ = c.section;
+            SectionTemplates& t = sections_[section_];
+            if (section_ == 0) {
+                blocks_.emplace_back();
+                current_ = &blocks_.back();
+            } else {
+                summaryStarted_ = true;
+                current_ = &summary_;
+            }
+            current_->line = number;
+            if (!t.heading.empty()) {
+                stage_ = Stage::Heading;
+                c.kind = Kind::Heading;
+            } else if (!t.titles.empty()) {
+                stage_ = Stage::Titles;
+                c.kind = Kind::Titles;
+            } else {
+                stage_ = Stage::Rows;
+                c.kind = Kind::Row;
+            }
+            c.index = 0;
+            take(c, line, number);
+            return;
+        }
+        case Kind::Heading: {
+            takeFields(c.match, *current_);
+            const SectionTemplates& t = sections_[section_];
+            index_ = c.index + 1;
+            if (index_ < t.heading.size()) return;
+            index_ = 0;
+            stage_ = t.titles.empty() ? Stage::Rows : Stage::Titles;
+            return;
+        }
+        case Kind::Titles:
+            index_ = c.index + 1;
+            if (index_ == sections_[section_].titles.size()) stage_ = Stage::Rows;
+            return;
+        case Kind::Row:
+            takeRow(c.match, line, number);
+            stage_ = Stage::Rows;
+            return;
+        case Kind::Continuation: return;
+        case Kind::Trailer: {
+            for (FieldValue& v : c.match.values)
+                if (v.field->role == FieldRole::Total) current_->totals.push_back({v.field, {v.text, number}});
+            index_ = c.index + 1;
+            stage_ = Stage::Trailer;
+            if (index_ == sections_[section_].trailer.size()) stage_ = section_ == 1 ? Stage::Done : Stage::Between;
+            return;
+        }
+        }
+    }
+
+    // The fields of a header, the summary's heading or the prolog: the assembly's name and type
+    // word, and its own parameters.
+    void takeFields(const Match& m, SectionRead& into) {
+        for (const FieldValue& v : m.values) {
+            switch (v.field->role) {
+            case FieldRole::Name: into.name = printedOf(v, utf8_); break;
+            case FieldRole::Type: into.type = printedOf(v, utf8_); break;
+            case FieldRole::Parameter: into.attributes.emplace_back(column(v.field->parameter, ""), v.text); break;
+            default: break;
+            }
+        }
+    }
+
+    void takeRow(const Match& m, std::string_view line, uint32_t number) {
+        const SectionTemplates& t = sections_[section_];
+        current_->rows.emplace_back();
+        RowRead& row = current_->rows.back();
+        row.line = number;
+        const bool printed = t.layout->row.split == RowLayout::Split::Printed;
+        const CharLine chars(line, utf8_);
+        row.attributes.reserve(m.values.size());  // the wrapping texts point into it
+        for (const FieldValue& v : m.values) {
+            std::string* into = nullptr;
+            if (!v.field) {  // a cell of a row cut into cells, taken by no role
+                const std::string cell = std::to_string(v.piece + 1);
+                const std::string title = v.piece < t.cellTitles.size() ? t.cellTitles[v.piece] : "";
+                row.attributes.emplace_back(column(cell, title, false), v.text);
+                continue;
+            }
+            switch (v.field->role) {
+            case FieldRole::Quantity: row.quantity = v.text; break;
+            case FieldRole::Type:
+                row.type = printedOf(v, utf8_);
+                into = &row.type.text;
+                break;
+            case FieldRole::Name:
+                row.name = printedOf(v, utf8_);
+                into = &row.name.text;
+                break;
+            case FieldRole::Parameter:
+                row.attributes.emplace_back(printed ? t.rowColumns[v.piece] : column(v.field->parameter, ""), v.text);
+                into = &row.attributes.back().second;
+                break;
+            default: break;
+            }
+            // A text that fills its width exactly may go on below its cell.
+            const FieldFormat& f = v.field->format;
+            if (into && printed && f.wraps() && v.end - v.begin == static_cast<size_t>(f.width) &&
+                !chars.blank(v.begin)) {
+                Wrapping w;
+                w.begin = v.begin;
+                w.end = v.end;
+                w.cell = t.row.pieces[v.piece].cell;
+                w.leftAligned = f.leftAligned;
+                w.into = into;
+                w.text = std::string(chars.slice(v.begin, v.end));
+                w.width = static_cast<size_t>(f.width);
+                wrapping_.push_back(std::move(w));
+            }
+        }
+        if (wrapping_.empty()) return;
+        // A cell reaches from the last field of the cell before it to the first of the one after.
+        for (Wrapping& w : wrapping_) {
+            w.cellBegin = 0;
+            w.cellEnd = kNone;
+            for (const FieldValue& v : m.values) {
+                const size_t cell = t.row.pieces[v.piece].cell;
+                if (cell < w.cell) w.cellBegin = std::max(w.cellBegin, v.end);
+                if (cell > w.cell) w.cellEnd = std::min(w.cellEnd, v.begin);
+            }
+        }
+        rowLine_ = std::string(line);
+    }
+
+    // A line that holds the rest of texts of the last row that were wider than their cells: its
+    // characters under those cells, blanks elsewhere (or the row's own literal text there).
+    bool continues(std::string_view line) {
+        if (wrapping_.empty()) return false;
+        const CharLine chars(line, utf8_);
+        const CharLine row(rowLine_, utf8_);
+        std::vector<size_t> first(wrapping_.size(), kNone), last(wrapping_.size(), 0);
+        for (size_t x = 0; x < chars.size(); ++x) {
+            if (chars.blank(x) || chars.first(x) == '\t') continue;
+            size_t best = kNone, bestDistance = kNone;
+            for (size_t i = 0; i < wrapping_.size(); ++i) {
+                const Wrapping& w = wrapping_[i];
+                if (x < w.cellBegin || x >= w.cellEnd) continue;
+                const size_t distance = x < w.begin ? w.begin - x : x >= w.end ? x - w.end + 1 : 0;
+                if (distance < bestDistance) {
+                    best = i;
+                    bestDistance = distance;
+                }
+            }
+            if (best == kNone) {
+                if (x < row.size() && row.slice(x, x + 1) == chars.slice(x, x + 1)) continue;
+                return false;
+            }
+            first[best] = std::min(first[best], x);
+            last[best] = x;
+        }
+        bool any = false;
+        std::vector<Wrapping> still;
+        for (size_t i = 0; i < wrapping_.size(); ++i) {
+            if (first[i] == kNone) continue;
+            any = true;
+            Wrapping& w = wrapping_[i];
+            const size_t from = w.leftAligned && w.begin <= first[i] ? w.begin : first[i];
+            const std::string_view rest = chars.slice(from, last[i] + 1);
+            w.text += rest;
+            *w.into = std::string(trimmed(w.text));
+            // A rest as wide as the field may go on once more.
+            if (CharLine(rest, utf8_).size() == w.width) still.push_back(w);
+        }
+        if (!any) return false;
+        wrapping_ = std::move(still);
+        return true;
+    }
+
+    std::string expected() const {
+        const bool breakdown = sections_[0].layout != nullptr, summary = sections_[1].layout != nullptr;
+        std::string starts = breakdown && summary ? "a block header or the summary"
+                             : breakdown          ? "a block header"
+                                                  : "the summary";
+        switch (stage_) {
+        case Stage::Prolog: return index_ < prolog_.size() ? "the text before its first section" : starts;
+        case Stage::Heading: return section_ == 0 ? "the rest of a block header" : "the rest of the summary's heading";
+        case Stage::Titles: return "the column titles";
+        case Stage::Rows:
+            return section_ == 0 ? "a row, the lines after the rows, " + starts
+                                 : "a row or the lines after the rows of the summary";
+        case Stage::Trailer: return "the lines after the rows";
+        case Stage::Between: return starts;
+        case Stage::Done: break;
+        }
+        return "nothing";
+    }
+
+    void finish(LayoutReading& out);
+
+    const ExportLayout& layout_;
+    bool utf8_;
+    std::vector<Prepared> prolog_;
+    SectionTemplates sections_[2];
+    Stage stage_ = Stage::Prolog;
+    int section_ = 0;
+    size_t index_ = 0;
+    bool summaryStarted_ = false, stopped_ = false;
+    size_t lineCount_ = 0;
+
+    SectionRead main_;  // the prolog's fields
+    std::deque<SectionRead> blocks_;
+    SectionRead summary_;
+    SectionRead* current_ = nullptr;
+    std::vector<Wrapping> wrapping_;
+    std::string rowLine_;
+
+    ItemAttributes attributes_;
+    std::map<std::string, size_t> columnIndex_;
+    std::vector<std::string> notes_;
+};
+
+std::string counted(size_t count, const std::string& thing) {
+    return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
+// The forms in which the export prints the names of one kind of item, some of them cut.
+class NameForms {
+public:
+    void add(const std::string& text, bool cut) {
+        forms_.push_back(text);
+        if (!cut) complete_.insert(text);
+    }
+    void seal() {
+        std::sort(forms_.begin(), forms_.end());
+        forms_.erase(std::unique(forms_.begin(), forms_.end()), forms_.end());
+    }
+    bool complete(const std::string& text) const { return complete_.count(text) != 0; }
+
+    enum class Longer : uint8_t { None, One, Several };
+    // The longest form that starts with `cut`, when the longer forms are all starts of it and
+    // `cut` is no complete name itself.
+    Longer longer(const std::string& cut, std::string& form) const {
+        auto at = std::upper_bound(forms_.begin(), forms_.end(), cut);
+        const std::string* longest = nullptr;
+        size_t count = 0;
+        for (; at != forms_.end() && at->compare(0, cut.size(), cut) == 0; ++at, ++count)
+            if (!longest || at->size() > longest->size()) longest = &*at;
+        if (!longest) return Longer::None;
+        for (auto it = std::upper_bound(forms_.begin(), forms_.end(), cut); count-- > 0; ++it)
+            if (longest->compare(0, it->size(), *it) != 0) return Longer::Several;
+        if (complete(cut)) return Longer::Several;
+        form = *longest;
+        return Longer::One;
+    }
+
+private:
+    std::vector<std::string> forms_;
+    std::set<std::string> complete_;
+};
+
+void Reader::finish(LayoutReading& out) {
+    out.summaryOnly = sections_[0].layout == nullptr;
+    std::vector<std::string> ambiguous;
+    size_t matchedTypes = 0;
+    std::set<std::string> saidAmbiguous;
+    auto leftAsPrinted = [&](const std::string& what, const std::string& text) {
+        if (!saidAmbiguous.insert(what + text).second) return;
+        if (ambiguous.size() < kAmbiguousLines)
+            ambiguous.push_back("Cut " + what + " left as printed, it starts more than one in the BOM file: " + text);
+        else if (ambiguous.size() == kAmbiguousLines)
+            ambiguous.emplace_back("Further cut names left as printed are not listed");
+    };
+
+    // Type words: the settings' two, the word of the sub-assemblies' block headers, and a cut one
+    // by the one word it starts.
+    std::set<std::string> subWords{layout_.subAssemblyWord}, partWords{layout_.partWord};
+    for (size_t b = 1; b < blocks_.size(); ++b)
+        if (!blocks_[b].type.text.empty() && !blocks_[b].type.cut) subWords.insert(blocks_[b].type.text);
+    NameForms types;
+    for (const std::string& w : subWords) types.add(w, false);
+    for (const std::string& w : partWords) types.add(w, false);
+    for (const SectionRead& b : blocks_)
+        for (const RowRead& r : b.rows)
+            if (!r.type.text.empty()) types.add(r.type.text, r.type.cut);
+    types.seal();
+    std::set<std::string> matchedTypeWords;
+    for (SectionRead& b : blocks_)
+        for (RowRead& r : b.rows) {
+            std::string& word = r.type.text;
+            if (r.type.cut && !subWords.count(word) && !partWords.count(word)) {
+                std::string full;
+                const NameForms::Longer found = types.longer(word, full);
+                if (found == NameForms::Longer::One) {
+                    matchedTypeWords.insert(word);
+                    word = full;
+                } else if (found == NameForms::Longer::Several) {
+                    leftAsPrinted("type word", word);
+                }
+            }
+            r.kind = subWords.count(word)    ? ItemKind::SubAssembly
+                     : partWords.count(word) ? ItemKind::Part
+                                             : ItemKind::Member;
+        }
+    matchedTypes = matchedTypeWords.size();
+
+    // Names: an assembly's by the forms of the block headers and the sub-assembly rows, a part's by
+    // those of the summary and the part rows.
+    NameForms assemblies, parts;
+    for (const SectionRead& b : blocks_) assemblies.add(b.name.text, b.name.cut);
+    for (const RowRead& r : summary_.rows) parts.add(r.name.text, r.name.cut);
+    for (const SectionRead& b : blocks_)
+        for (const RowRead& r : b.rows) {
+            if (r.kind == ItemKind::SubAssembly) assemblies.add(r.name.text, r.name.cut);
+            if (r.kind == ItemKind::Part || (r.kind == ItemKind::Member && !assemblies.complete(r.name.text)))
+                parts.add(r.name.text, r.name.cut);
+        }
+    assemblies.seal();
+    parts.seal();
+    std::set<std::string> matchedNames;
+    auto resolve = [&](Printed& name, const NameForms& forms) {
+        if (!name.cut) return false;
+        std::string full;
+        const NameForms::Longer found = forms.longer(name.text, full);
+        if (found == NameForms::Longer::One) {
+            matchedNames.insert(name.text);
+            name.text = full;
+            name.cut = false;
+            return true;
+        }
+        if (found == NameForms::Longer::Several) leftAsPrinted("name", name.text);
+        return false;
+    };
+    for (SectionRead& b : blocks_) resolve(b.name, assemblies);
+    std::set<std::string> withBlock;
+    for (const SectionRead& b : blocks_) withBlock.insert(b.name.text);
+    for (RowRead& r : summary_.rows) resolve(r.name, parts);
+    std::map<std::string, std::pair<size_t, size_t>> wordVotes;  // rows with a block, rows
+    for (SectionRead& b : blocks_)
+        for (RowRead& r : b.rows) {
+            if (r.kind == ItemKind::SubAssembly) {
+                resolve(r.name, assemblies);
+            } else if (r.kind == ItemKind::Part) {
+                resolve(r.name, parts);
+            } else {
+                // Of no known type: an assembly when a block names it, in full or by a longer form.
+                if (!withBlock.count(r.name.text)) {
+                    std::string full;
+                    if (r.name.cut && assemblies.longer(r.name.text, full) == NameForms::Longer::One)
+                        resolve(r.name, assemblies);
+                    else
+                        resolve(r.name, parts);
+                }
+                std::pair<size_t, size_t>& votes = wordVotes[r.type.text];
+                votes.first += withBlock.count(r.name.text);
+                ++votes.second;
+            }
+        }
+    // A type word the settings do not name is the sub-assemblies' when most of its rows name an
+    // assembly with a block; rows without a type word are each what their block says.
+    for (SectionRead& b : blocks_)
+        for (RowRead& r : b.rows) {
+            if (r.kind != ItemKind::Member) continue;
+            const bool assembly = r.type.text.empty()
+                                      ? withBlock.count(r.name.text) != 0
+                                      : 2 * wordVotes[r.type.text].first > wordVotes[r.type.text].second;
+            r.kind = assembly ? ItemKind::SubAssembly : ItemKind::Part;
+        }
+    if (matchedNames.size() + matchedTypes > 0)
+        out.log.push_back("Cut names and type words matched to their longer forms in the BOM file: " +
+                          counted(matchedNames.size(), "name") + ", " + counted(matchedTypes, "type word"));
+    for (std::string& line : ambiguous) out.log.push_back(std::move(line));
+
+    // The structure, as the other readings give it.
+    size_t rows = summary_.rows.size();
+    for (const SectionRead& b : blocks_) rows += b.rows.size();
+    auto bom = std::make_shared<BomStructure>(rows);
+    BomStructure::Assembler assembler(*bom, lineCount_);
+    auto quantityOf = [&](const RowRead& r) {
+        const QuantityText q = readQuantityText(r.quantity);
+        if (!q.whole && !q.outOfRange) {
+            ++out.roundedQuantities;
+            out.log.push_back(messages::roundedQuantity(r.line, r.quantity, q.value, r.name.text));
+        }
+        return q;
+    };
+    const std::string mainName = !blocks_.empty()              ? blocks_.front().name.text
+                                 : !summary_.name.text.empty() ? summary_.name.text
+                                                               : main_.name.text;
+    if (out.summaryOnly) {
+        assembler.block(mainName);
+        for (const RowRead& r : summary_.rows) {
+            const QuantityText q = quantityOf(r);
+            assembler.member(r.name.text, ItemKind::Part, static_cast<int32_t>(q.outOfRange ? 0 : q.value),
+                             q.outOfRange, r.line);
+        }
+    } else {
+        for (const SectionRead& b : blocks_) {
+            assembler.block(b.name.text);
+            for (const RowRead& r : b.rows) {
+                const QuantityText q = quantityOf(r);
+                assembler.member(r.name.text, r.kind, static_cast<int32_t>(q.outOfRange ? 0 : q.value), q.outOfRange,
+                                 r.line);
+            }
+        }
+        if (summaryStarted_) {
+            assembler.summary();
+            for (const RowRead& r : summary_.rows) {
+                const QuantityText q = quantityOf(r);
+                assembler.summaryRow(r.name.text, static_cast<int32_t>(q.outOfRange ? 0 : q.value));
+            }
+            for (const auto& total : summary_.totals)
+                if (total.first->parameter == "$quantity") {
+                    const QuantityText q = readQuantityText(total.second.first);
+                    if (q.number && q.whole) assembler.summaryTotal(q.value);
+                }
+        }
+    }
+    assembler.finish();
+    out.structure = std::move(bom);
+
+    // The attributes, by item.
+    std::unordered_map<std::string, size_t> itemIndex;
+    auto give = [&](const std::string& name, ItemKind kind, size_t column, const std::string& text) {
+        if (text.empty() || column == kNone) return;
+        const std::string key = name + '\0' + static_cast<char>('0' + static_cast<int>(kind));
+        auto [at, added] = itemIndex.emplace(key, attributes_.items.size());
+        if (added) {
+            ItemAttributeRow row;
+            row.name = name;
+            row.kind = kind;
+            attributes_.items.push_back(std::move(row));
+        }
+        std::vector<ItemAttribute>& values = attributes_.items[at->second].values;
+        if (values.size() <= column) values.resize(column + 1);
+        ItemAttribute& a = values[column];
+        const AttributeValue value = AttributeValue::of(text);
+        if (a.value.empty()) {
+            a.value = value;
+        } else if (!a.value.agrees(value)) {
+            a.disagrees = true;
+        } else if (value.numeric && value.decimals > a.value.decimals) {
+            a.value = value;  // the finer print of the same value
+        }
+    };
+    for (const auto& [column, text] : main_.attributes) give(mainName, ItemKind::SubAssembly, column, text);
+    for (const auto& [column, text] : summary_.attributes) give(mainName, ItemKind::SubAssembly, column, text);
+    for (const SectionRead& b : blocks_) {
+        for (const auto& [column, text] : b.attributes) give(b.name.text, ItemKind::SubAssembly, column, text);
+        for (const RowRead& r : b.rows)
+            for (const auto& [column, text] : r.attributes) give(r.name.text, r.kind, column, text);
+    }
+    for (const RowRead& r : summary_.rows)
+        for (const auto& [column, text] : r.attributes) give(r.name.text, ItemKind::Part, column, text);
+    auto listTotals = [&](const SectionRead& from, const std::string& assembly) {
+        for (const auto& [field, value] : from.totals) {
+            ListedTotal t;
+            t.parameter = field->parameter;
+            const auto found = columnIndex_.find("%" + t.parameter);
+            if (found != columnIndex_.end()) t.column = found->second;
+            t.assembly = assembly;
+            t.value = AttributeValue::of(value.first);
+            t.line = value.second;
+            attributes_.totals.push_back(std::move(t));
+        }
+    };
+    for (const SectionRead& b : blocks_) listTotals(b, b.name.text);
+    listTotals(summary_, "");
+    for (ItemAttributeRow& row : attributes_.items) row.values.resize(attributes_.columns.size());
+    for (size_t c = 0; c < attributes_.columns.size(); ++c) {
+        bool any = false, all = true;
+        for (const ItemAttributeRow& row : attributes_.items) {
+            const AttributeValue& v = row.values[c].value;
+            if (v.empty()) continue;
+            any = true;
+            all = all && v.numeric;
+        }
+        attributes_.columns[c].numeric = any && all;
+    }
+    std::sort(attributes_.items.begin(), attributes_.items.end(),
+              [](const ItemAttributeRow& a, const ItemAttributeRow& b) {
+                  return a.name != b.name ? a.name < b.name : a.kind < b.kind;
+              });
+    out.attributes = std::move(attributes_);
+    for (std::string& line : notes_) out.log.push_back(std::move(line));
+}
+
+}  // namespace
+
+LayoutReading readByLayout(std::string_view bytes, const ExportLayout& layout) {
+    LayoutReading reading;
+    const std::vector<std::string_view> lines = splitBomLines(bytes);
+    Reader reader(layout, isValidUtf8(cutAtEndOfFileMark(bytes)));
+    reader.read(lines, reading);
+    return reading;
+}
+
+}  // namespace trelk

@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
         "every part and sub-assembly is used and writes the Trelk report.",
         "trelk-cli");
     std::string bomFile, output, sections, settingsFile, format = "report", build = "1", columns, separator, header,
-                                                         oldBomFile;
+                                                         oldBomFile, bomFormat;
     bool openReport = false, quiet = false, strict = false;
     app.add_option("BOMFILE", bomFile, "The BOM file exported by the CAD system")->required();
     app.add_option("-o,--output", output,
@@ -84,6 +84,12 @@ int main(int argc, char** argv) {
                    "for example 'Assembly *** %$name ***'. Default: the settings file's, else a line\n"
                    "that ends with the contains keyword")
         ->type_name("PATTERN");
+    app.add_option("--bom-format", bomFormat,
+                   "The company's BOM format file the export was made by (the CAD system's\n"
+                   "bom_format option): the export is read exactly by it, its summary and total\n"
+                   "lines included, and a line that does not fit it ends the run. Default: the\n"
+                   "settings file's [Format] File, else none")
+        ->type_name("FILE");
     app.add_option("--compare", oldBomFile,
                    "Compare OLD, an earlier export of the same product, with BOMFILE: what changed\n"
                    "in every assembly's block and in every total. Exit status 0 when they agree,\n"
@@ -133,6 +139,10 @@ int main(int argc, char** argv) {
     if (toStandardOutput) output.clear();
     if (!settingsFile.empty() && !trelk::isExistingFile(settingsFile))
         return usageError("settings file '" + settingsFile + "' not found");
+    if (app.count("--bom-format") && (app.count("--columns") || app.count("--separator") || app.count("--header")))
+        return usageError(
+            "--bom-format does not go with --columns, --separator or --header: the format file "
+            "gives the layout");
     const bool comparing = app.count("--compare") > 0;
     if (comparing && strict) return usageError("--strict does not go with --compare");
 
@@ -169,6 +179,7 @@ int main(int argc, char** argv) {
     request.format = *chosenFormat;
     request.buildQuantity = *buildQuantity;
     request.toStandardOutput = toStandardOutput;
+    request.bomFormatFile = app.count("--bom-format") ? bomFormat : stored.bomFormatFile;
 
     static char outputBuffer[1 << 16];
     std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
@@ -179,12 +190,14 @@ int main(int argc, char** argv) {
         comparison.run = request;
         const trelk::ComparisonOutcome outcome = trelk::runComparison(comparison, host);
         std::fflush(stdout);
-        if (!outcome.compared()) return kExitTrouble;
+        if (!outcome.compared() || outcome.roundedQuantities) return kExitTrouble;
         return outcome.agree ? kExitSame : kExitDifferent;
     }
     const trelk::RunOutcome outcome = trelk::runProcessing(request, host);
     std::fflush(stdout);
     if (strict && outcome.summaryDifferences > 0) return kExitRunProblem;
+    // Results that the log says are not to be trusted are no success.
+    if (outcome.roundedQuantities > 0) return kExitRunProblem;
     // A report without a main assembly holds nothing: the file was not read as a BOM.
     return outcome.stored() && outcome.mainAssemblyFound ? kExitReportStored : kExitRunProblem;
 }

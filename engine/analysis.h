@@ -11,7 +11,9 @@
 #include <string>
 
 #include "engine/assembly_tree.h"
+#include "engine/export_layout.h"
 #include "engine/file_system.h"
+#include "engine/item_attributes.h"
 #include "engine/processing_run.h"
 #include "engine/rollup.h"
 #include "text/text_codec.h"
@@ -31,9 +33,24 @@ struct Analysis {
     // The structure the tables were made from, when wanted.
     std::shared_ptr<const BomStructure> structure;
     // The words and columns the file was read by: the request's, or those recognised in the file
-    // when the request's found no main assembly in it.
+    // when the request's found no main assembly in it. For a file read by its BOM format file, the
+    // request's, with the summary keyword the format's summary heading begins with (the report's
+    // copy of the breakdown stops there).
     KeywordSet keywords;
     ColumnLayout columns;
+    // The layout the file was read by: the one the words and columns describe, or the BOM format
+    // file's.
+    ExportLayout layout;
+    // The rows' other cells and the export's total lines, when the BOM format file was read by.
+    ItemAttributes attributes;
+    // The format prints only a summary of parts: the part totals are the export's own, and there
+    // are no assemblies, no where-used lists and no tree.
+    bool summaryOnly = false;
+    // The BOM format file was not found, not read or not understood, or the BOM file does not fit
+    // it; the log says which, and `formatReadError` holds the format file's read error, if any.
+    bool formatProblem = false;
+    int formatReadError = kNoError;
+    size_t roundedQuantities = 0;  // quantities that are no whole number, counted rounded
 };
 
 // What a caller wants of the analysis besides the tables.
@@ -49,12 +66,15 @@ AnalysisWants analysisWantsOf(const RunRequest& request);
 // "Nr of lines read of BOM input file:" and, for a file of more than one line, the main assembly
 // and every problem of the roll-up and of the summary check. When the request's keywords and
 // columns find no main assembly, the file is read once more, whole, for the words and layout its
-// structure shows (engine/export_recognition.h); what was recognised is logged and used.
+// structure shows (engine/export_recognition.h); what was recognised is logged and used. With a
+// BOM format file the file is read by it instead (engine/layout_reader.h), whole, and a line that
+// does not fit ends the analysis with the log line that names it.
 Analysis analyse(const RunRequest& request, const LogSink& log, const AnalysisWants& wants);
 
 // The reading steps of a run, which a comparison takes for each of its files: the request's BOM
 // file looked for, opened once and analysed, each step with its log lines. When the file cannot be
-// read, `stopped` says how the run ends there (not found, not opened, not read, empty).
+// read, `stopped` says how the run ends there (not found, not opened, not read, empty, or its BOM
+// format file not followed).
 struct BomFileReading {
     Analysis analysis;
     std::optional<RunOutcome> stopped;

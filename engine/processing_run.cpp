@@ -31,7 +31,9 @@ RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
     };
     const BomFileReading reading = readBomFile(request, log, analysisWantsOf(request));
     if (reading.stopped) return *reading.stopped;
-    return writeResults(request, reading.analysis, kept, host);
+    RunOutcome outcome = writeResults(request, reading.analysis, kept, host);
+    outcome.roundedQuantities = reading.analysis.roundedQuantities;
+    return outcome;
 }
 
 }  // namespace trelk

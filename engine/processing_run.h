@@ -55,6 +55,9 @@ struct RunRequest {
     // The report, the JSON document or the HTML page goes to the standard output instead of a
     // file (not CSV).
     bool toStandardOutput = false;
+    // The company's BOM format file the export was made by: the file is read by it instead of by
+    // the keywords and columns (which then name only the type words). Empty: none.
+    std::string bomFormatFile;
 };
 
 // What the run asks of the program that hosts it.
@@ -78,6 +81,8 @@ struct RunOutcome {
         OpenFailed,       // the trial open failed: `error`
         ReadFailed,       // reading the file failed, or reading it again for the breakdown: `error`
         EmptyFile,        // 0 or 1 lines
+        FormatProblem,    // the BOM format file was not found, not read (`error`) or not understood, or
+                          // the BOM file does not fit it
         CreateFailed,     // an output file or folder could not be created: `error`
         WriteFailed,      // writing or closing an output file failed: `error`
         OutputNotFound,   // an output file was written but is not there
@@ -87,6 +92,7 @@ struct RunOutcome {
     std::string where;               // the report or JSON file or the CSV folder; empty for the standard output
     bool mainAssemblyFound = false;  // the file has a block header
     size_t summaryDifferences = 0;   // names whose total differs from the export's own summary
+    size_t roundedQuantities = 0;    // quantities that are no whole number, counted rounded
 
     bool stored() const { return ending == Ending::Stored; }
 };

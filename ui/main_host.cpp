@@ -55,6 +55,7 @@ void runProcessingFromWindow() {
     request.sections = sectionsFromCheckBoxes();
     request.keywords = keywords();
     request.columns = columns();
+    request.bomFormatFile = bomFormatFile();
     // Asked anew for every run, so that a folder removed meanwhile is made again (and a failure
     // is shown before anything of the run).
     const int perUser = 1;

@@ -13,6 +13,7 @@ namespace {
 std::string g_settingsFilePath;
 KeywordSet g_keywords;
 ColumnLayout g_columns;
+std::string g_bomFormatFile;
 
 // A place off every screen (a monitor since removed, a file edited by hand) is not used: the
 // window is shown where it was created, so that it never opens out of reach.
@@ -59,6 +60,7 @@ void restoreSettings(HWND mainForm) {
     const StoredSettings stored = loadSettings(g_settingsFilePath);
     g_keywords = stored.keywords;
     g_columns = stored.columns;
+    g_bomFormatFile = stored.bomFormatFile;
     if (stored.fileFound) {
         setControlText(GetDlgItem(mainForm, MAIN_BOMFILE), stored.bomFileName.c_str());
         // What the file does not hold stays as created: centred, at the designed size. A size of
@@ -93,5 +95,6 @@ const std::string& settingsFilePath() { return g_settingsFilePath; }
 const KeywordSet& keywords() { return g_keywords; }
 
 const ColumnLayout& columns() { return g_columns; }
+const std::string& bomFormatFile() { return g_bomFormatFile; }
 
 }  // namespace trelk::ui

@@ -22,6 +22,8 @@ const std::string& settingsFilePath();
 const KeywordSet& keywords();
 // The column layout as loaded, likewise.
 const ColumnLayout& columns();
+// The company's BOM format file of [Format] File, likewise; empty for none.
+const std::string& bomFormatFile();
 
 // A folder problem, shown the way the folder service shows it: a task-modal box without icon.
 void showFolderMessage(const std::string& text);

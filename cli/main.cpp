@@ -190,14 +190,14 @@ int main(int argc, char** argv) {
         comparison.run = request;
         const trelk::ComparisonOutcome outcome = trelk::runComparison(comparison, host);
         std::fflush(stdout);
-        if (!outcome.compared() || outcome.roundedQuantities) return kExitTrouble;
+        if (!outcome.compared() || outcome.readingInDoubt) return kExitTrouble;
         return outcome.agree ? kExitSame : kExitDifferent;
     }
     const trelk::RunOutcome outcome = trelk::runProcessing(request, host);
     std::fflush(stdout);
     if (strict && outcome.summaryDifferences > 0) return kExitRunProblem;
     // Results that the log says are not to be trusted are no success.
-    if (outcome.roundedQuantities > 0) return kExitRunProblem;
+    if (outcome.readingInDoubt || outcome.roundedQuantities > 0) return kExitRunProblem;
     // A report without a main assembly holds nothing: the file was not read as a BOM.
     return outcome.stored() && outcome.mainAssemblyFound ? kExitReportStored : kExitRunProblem;
 }

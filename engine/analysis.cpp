@@ -5,6 +5,7 @@
 #include "engine/bom_format_file.h"
 #include "engine/export_recognition.h"
 #include "engine/layout_reader.h"
+#include "engine/reading_check.h"
 #include "engine/summary_check.h"
 #include "text/text_rules.h"
 
@@ -14,9 +15,10 @@ namespace {
 
 // The part totals of one machine against the export's summary, which lists one machine: for a
 // build of several, the roll-up is done once more, silently, for one.
-size_t checkSummary(const BomStructure& bom, const ResultTables& tables, int64_t buildQuantity, const LogSink& log) {
+SummaryDifferences checkSummary(const BomStructure& bom, const ResultTables& tables, int64_t buildQuantity,
+                                const LogSink& log) {
     if (buildQuantity == 1) return logSummaryDifferences(tables.partTotals, bom, log);
-    if (!bom.hasSummary()) return 0;
+    if (!bom.hasSummary()) return {};
     const RollupTotals one = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {});
     return logSummaryDifferences(sortTables(bom, one, WhereUsedById()).partTotals, bom, log);
 }
@@ -157,8 +159,23 @@ Analysis analyse(const RunRequest& request, const LogSink& log, const AnalysisWa
         logOutOfRangeTotals(a.tables, log);
         if (wants.encoding) a.encoding = encoding.encoding();
         if (wants.tree && !a.summaryOnly) a.tree = buildAssemblyTree(bom, build, log);
-        a.summaryDifferences = checkSummary(bom, a.tables, request.buildQuantity, log);
+        const SummaryDifferences differences = checkSummary(bom, a.tables, request.buildQuantity, log);
+        a.summaryDifferences = differences.count;
+        if (differences.mostPartsDiffer()) {
+            log(messages::mostPartsDiffer(differences.differingParts, differences.parts));
+            a.readingInDoubt = true;
+        }
         if (wants.structure) a.structure = structure;
+
+        // A reading that took no row of a file that has rows is no success either.
+        if (tookNoRow(a.tables) && request.bomFormatFile.empty()) {
+            std::string bytes;
+            if (readWholeFile(request.bomFileName, bytes) == kNoError)
+                if (const size_t rows = rowsIn(bytes)) {
+                    log(messages::noRowRead(rows));
+                    a.readingInDoubt = true;
+                }
+        }
     } catch (const std::bad_alloc&) {
         a.readError = kOutOfMemory;
     }

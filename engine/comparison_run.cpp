@@ -119,7 +119,8 @@ ComparisonOutcome runComparison(const ComparisonRequest& request, ProcessingHost
                         request.run.buildQuantity, [&host](std::string_view line) { host.appendLogLine(line); });
     Outcome outcome;
     for (const ReadFile& file : read)
-        outcome.roundedQuantities = outcome.roundedQuantities || file.analysis.roundedQuantities > 0;
+        outcome.readingInDoubt =
+            outcome.readingInDoubt || file.analysis.readingInDoubt || file.analysis.roundedQuantities > 0;
     outcome.agree = comparison.agree();
     outcome.changedBlocks = comparison.assemblies.size();
     outcome.changedTotals = comparison.assemblyTotals.size() + comparison.partTotals.size();

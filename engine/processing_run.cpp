@@ -32,6 +32,7 @@ RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
     const BomFileReading reading = readBomFile(request, log, analysisWantsOf(request));
     if (reading.stopped) return *reading.stopped;
     RunOutcome outcome = writeResults(request, reading.analysis, kept, host);
+    outcome.readingInDoubt = reading.analysis.readingInDoubt;
     outcome.roundedQuantities = reading.analysis.roundedQuantities;
     return outcome;
 }

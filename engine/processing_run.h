@@ -92,7 +92,10 @@ struct RunOutcome {
     std::string where;               // the report or JSON file or the CSV folder; empty for the standard output
     bool mainAssemblyFound = false;  // the file has a block header
     size_t summaryDifferences = 0;   // names whose total differs from the export's own summary
-    size_t roundedQuantities = 0;    // quantities that are no whole number, counted rounded
+    // The results were written but are not to be trusted, as the log says: the reading took no row
+    // of a file that has rows, or its totals differ from the export's own summary in most parts.
+    bool readingInDoubt = false;
+    size_t roundedQuantities = 0;  // quantities that are no whole number, counted rounded
 
     bool stored() const { return ending == Ending::Stored; }
 };

@@ -30,6 +30,9 @@ constexpr size_t kNone = ~size_t{0};
 // Steps of the match of one line: a template of fields without widths could otherwise try every
 // way of cutting a long line. A real line is matched in a few hundred.
 constexpr size_t kMatchSteps = 20000;
+// The rest of a text wider than its field stands under the field, or begins a little before it,
+// at its cell's literal text ("      pe" under the type word of "     1 Unterbaugrup  FUSS").
+constexpr size_t kRestBefore = 2;
 // Names left as printed, each said in a line of its own; then one line says how many more.
 constexpr size_t kAmbiguousLines = 20;
 
@@ -459,10 +462,12 @@ public:
 
     void read(const std::vector<std::string_view>& lines, LayoutReading& out) {
         lineCount_ = lines.size();
+        lines_ = &lines;
         for (size_t i = 0; i < lines.size() && !stopped_; ++i) {
             const std::string_view line = lines[i];
             if (trimmed(line).empty()) continue;
             const uint32_t number = static_cast<uint32_t>(i + 1);
+            at_ = i;
             if (!step(line, number)) {
                 LayoutMisfit m;
                 m.line = number;
@@ -565,23 +570,39 @@ private:
 
     Match tryLine(const Prepared& t, std::string_view line) const { return matchLine(t, line, utf8_); }
 
-    // The first line of a section, which a new block (or the summary) starts with.
-    bool tryStart(int s, std::string_view line, std::vector<Candidate>& out) {
+    // A new block, or the summary: its whole heading (or its title rows, when it has none) fits the
+    // lines that come, whose literal text counts all together, so that two headings that begin
+    // alike (label lines above a block and above the summary) are told apart by the lines after.
+    void tryStart(int s, std::string_view line, std::vector<Candidate>& out) {
         const SectionTemplates& t = sections_[s];
-        if (!t.layout) return false;
-        if (s == 1 && summaryStarted_) return false;
-        if (!t.heading.empty()) {
-            Match m = tryLine(t.heading[0], line);
+        if (!t.layout || (s == 1 && summaryStarted_)) return;
+        if (t.heading.empty() && t.titles.empty()) {
+            Match m = rowMatch(s, line);
             if (m.fits) out.push_back({Kind::Start, s, 0, std::move(m)});
-            return true;
+            return;
         }
-        if (!t.titles.empty()) {
-            if (titlesFit(*t.titles[0].source, line)) out.push_back({Kind::Start, s, 0, Match{true, 1000, {}}});
-            return true;
+        Match first;
+        int score = 0;
+        size_t next = at_;
+        const size_t count = t.heading.empty() ? t.titles.size() : t.heading.size();
+        for (size_t j = 0; j < count; ++j, ++next) {
+            while (next < lines_->size() && trimmed((*lines_)[next]).empty()) ++next;
+            if (next == lines_->size()) break;  // the file ends inside the heading: its lines so far
+            const std::string_view text = (*lines_)[next];
+            Match m = t.heading.empty() ? titlesMatch(t.titles[j], text) : tryLine(t.heading[j], text);
+            if (!m.fits) return;
+            score += m.score;
+            if (j == 0) first = std::move(m);
         }
-        Match m = rowMatch(s, line);
-        if (m.fits) out.push_back({Kind::Start, s, 0, std::move(m)});
-        return true;
+        first.score = score;
+        out.push_back({Kind::Start, s, 0, std::move(first)});
+    }
+
+    static Match titlesMatch(const Prepared& t, std::string_view line) {
+        Match m;
+        m.fits = titlesFit(*t.source, line);
+        m.score = static_cast<int>(t.source->literalText().size());
+        return m;
     }
 
     // A row of the section: by its printed template, or cut into cells.
@@ -662,28 +683,36 @@ private:
             if (m.fits) found.push_back({Kind::Heading, s, index_, std::move(m)});
             break;
         }
-        case Stage::Titles:
-            if (titlesFit(*sections_[s].titles[index_].source, line))
-                found.push_back({Kind::Titles, s, index_, Match{true, 1000, {}}});
+        case Stage::Titles: {
+            Match m = titlesMatch(sections_[s].titles[index_], line);
+            if (m.fits) found.push_back({Kind::Titles, s, index_, std::move(m)});
             break;
+        }
         case Stage::Rows: {
             Match row = rowMatch(s, line);
             if (row.fits) found.push_back({Kind::Row, s, 0, std::move(row)});
-            if (!sections_[s].trailer.empty()) {
+            const bool trailer = !sections_[s].trailer.empty();
+            if (trailer) {
                 Match m = tryLine(sections_[s].trailer[0], line);
                 if (m.fits) found.push_back({Kind::Trailer, s, 0, std::move(m)});
             }
-            if (s == 0) {
+            // The next block or the summary comes after the lines that follow the rows; only
+            // when there are none does it follow the rows themselves.
+            if (s == 0 && !trailer) {
                 tryStart(0, line, found);
                 tryStart(1, line, found);
             }
             if (found.empty() && continues(line)) return true;
+            if (s == 0 && trailer && found.empty()) {  // the lines after the rows are missing
+                tryStart(0, line, found);
+                tryStart(1, line, found);
+            }
             break;
         }
         case Stage::Trailer: {
             Match m = tryLine(sections_[s].trailer[index_], line);
             if (m.fits) found.push_back({Kind::Trailer, s, index_, std::move(m)});
-            if (s == 0) {
+            if (s == 0 && found.empty()) {
                 tryStart(0, line, found);
                 tryStart(1, line, found);
             }
@@ -863,7 +892,7 @@ private:
             size_t best = kNone, bestDistance = kNone;
             for (size_t i = 0; i < wrapping_.size(); ++i) {
                 const Wrapping& w = wrapping_[i];
-                if (x < w.cellBegin || x >= w.cellEnd) continue;
+                if (x + kRestBefore < w.begin || x < w.cellBegin || x >= w.end) continue;
                 const size_t distance = x < w.begin ? w.begin - x : x >= w.end ? x - w.end + 1 : 0;
                 if (distance < bestDistance) {
                     best = i;
@@ -932,6 +961,8 @@ private:
     SectionRead* current_ = nullptr;
     std::vector<Wrapping> wrapping_;
     std::string rowLine_;
+    const std::vector<std::string_view>* lines_ = nullptr;
+    size_t at_ = 0;  // the line being read
 
     ItemAttributes attributes_;
     std::map<std::string, size_t> columnIndex_;

@@ -242,19 +242,23 @@ std::string templateText(const LineTemplate& line) {
 
 std::string describeLayout(const ExportLayout& layout) {
     std::string text;
+    auto add = [&text](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
+    if (!layout.prolog.empty()) add("text at the top " + linesText(layout.prolog));
     if (layout.breakdown) {
-        text += "block header " + linesText(layout.breakdown->heading);
-        text += ", " + rowText(layout.breakdown->row);
+        add("block header " + linesText(layout.breakdown->heading));
+        add(rowText(layout.breakdown->row));
     } else {
-        text += "no breakdown";
+        add("no breakdown");
     }
-    if (layout.summary) {
-        text += ", summary " + linesText(layout.summary->heading);
-        if (!layout.breakdown || !(layout.summary->row == layout.breakdown->row))
-            text += " with " + rowText(layout.summary->row);
-    } else {
-        text += ", no summary";
+    if (!layout.summary) {
+        add("no summary");
+        return text;
     }
+    const bool ownRows = !layout.breakdown || !(layout.summary->row == layout.breakdown->row);
+    if (layout.summary->heading.empty())
+        add("summary without heading" + (ownRows ? " with " + rowText(layout.summary->row) : ""));
+    else
+        add("summary " + linesText(layout.summary->heading) + (ownRows ? " with " + rowText(layout.summary->row) : ""));
     return text;
 }
 

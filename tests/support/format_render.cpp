@@ -522,4 +522,66 @@ std::string defaultFormatIn(std::string_view blockHeader, std::string_view summa
     return format;
 }
 
+const std::string_view kGermanLabelsFormat =
+    ".breakdown\n"
+    "Stückliste\n"
+    "Zeichnungsnummer:\t%ZEICHNUNGSNR\n"
+    "Modellname:\t\t%$name\n"
+    "Art:\t\t\t%$type\n"
+    ".titles Menge;\tTyp;\tModellname;\tBenennung;\tWerkstoff\n"
+    ".row %$quantity;\t%$type;\t%$name;\t%BENENNUNG;\t%WERKSTOFF\n"
+    "\n"
+    ".summary\n"
+    "Stückliste\n"
+    "Zeichnungsnummer:\t%ZEICHNUNGSNR\n"
+    "Modellname:\t\t%$name\n"
+    "Art:\t\t\tGesamtstückliste\n"
+    ".titles Menge;\tTyp;\tModellname;\tBenennung;\tWerkstoff\n"
+    ".row %$quantity;\t%$type;\t%$name;\t%BENENNUNG;\t%WERKSTOFF\n";
+
+const std::string_view kCutNamesCostFormat =
+    ".breakdown\n"
+    "%$type %$name contains:\n"
+    ".titles Name;  Type;  Qty;      Cost\n"
+    ".row %$name[-18.18s];  %$type[-9.9s];%$quantity[5d];%cost[10.2f]\n"
+    "Total cost: %[$total(cost)][10.2f]\n"
+    "\n"
+    ".summary\n"
+    "Summary of parts for assembly %$name:\n"
+    ".titles Name;  Type;  Qty;      Cost\n"
+    ".row %$name[-20.20s];  %$type[-9.9s];%$quantity[5d];%cost[10.2f]\n"
+    "Total cost: %[$total(cost)][10.2f]\n";
+
+const std::string_view kPipeNameFirstFormat =
+    ".breakdown\n"
+    "%$type: %$name  Rev. %REVISION  %DESCRIPTION\n"
+    ".titles Model name;|Quantity;|Type;|Description\n"
+    ".row %$name[-31];|%$quantity[8.3f];|%$type[-9.9s];|%DESCRIPTION\n"
+    "\n"
+    ".summary\n"
+    "Parts of %$name:\n"
+    ".titles Model name;|Quantity;|Description\n"
+    ".row %$name[-31];|%$quantity[8.3f];|%DESCRIPTION\n";
+
+const std::string_view kGluedMassFormat =
+    ".breakdown\n"
+    "%$type: %$name  Rev. %REVISION  %DESCRIPTION\n"
+    ".titles Qty;Model name;Type;Mass [kg]\n"
+    ".row %$quantity[-4.3f];%$name[-24];%$type[-9.9s];%MASS[10.3f]\n"
+    "Total mass: %[$total(MASS)][10.3f] kg\n"
+    "\n"
+    ".summary\n"
+    "All parts of %$name\n"
+    ".titles Qty;Model name;Type;Mass [kg]\n"
+    ".row %$quantity[-4.3f];%$name[-24];%$type[-9.9s];%MASS[10.3f]\n"
+    "Total mass: %[$total(MASS)][10.3f] kg\n";
+
+const std::string_view kSummaryOnlyFormat =
+    "PARTS LIST  %$name\n"
+    "Drawing no.: %DRAWING_NO\n"
+    "\n"
+    ".summary\n"
+    ".titles |Description;|Qty;|Drawing no.;|Model name;|Notes\n"
+    ".row |%DESCRIPTION[-30.30s];|%$quantity[5d];|%DRAWING_NO[-12];|%$name[-31];|%NOTES\n";
+
 }  // namespace trelk::testing

@@ -87,4 +87,21 @@ extern const std::string_view kDefaultFormat;
 // "Zusammenfassung der Teile der Baugruppe %$name:").
 std::string defaultFormatIn(std::string_view blockHeader, std::string_view summaryHeading);
 
+// Company layouts, each of the kind seen in real exports:
+// TAB cells, German label lines above each block (the model name after a label and TABs) and a
+// title row; the summary is one more such block, told apart only by a label's value.
+extern const std::string_view kGermanLabelsFormat;
+// Names cut to 18 characters in rows and 20 in the summary, whole in block headers; type words
+// cut to 9 ("Sub-Assem"); the name before the type; a cost column and a total cost line.
+extern const std::string_view kCutNamesCostFormat;
+// `|` cells, name first, quantity as a decimal ("2.000"), type cut to 9; a block header with the
+// name in the middle and free text after it (type, colon, name, revision, description).
+extern const std::string_view kPipeNameFirstFormat;
+// The same header; cells glued where a field fills its width ("1.000FOREARM_SHELL_TOP"); a mass
+// column and a total mass line after each block.
+extern const std::string_view kGluedMassFormat;
+// No breakdown: a title and a drawing number, then `|` cells of description, quantity, drawing
+// number, model name and notes for every part.
+extern const std::string_view kSummaryOnlyFormat;
+
 }  // namespace trelk::testing

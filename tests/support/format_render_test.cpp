@@ -196,6 +196,76 @@ TEST(FormatRender, PrintsEachFieldByItsWidthAndCut) {
     for (const auto& c : cases) EXPECT_EQ(printField(c.spec, c.value), c.expected) << c.spec;
 }
 
+// A product and what each of the company layouts must print for it.
+TEST(FormatRender, CompanyLayoutsPrintWhatTheirExportsShow) {
+    const Product arm =
+        ProductBuilder()
+            .part("FOREARM_SHELL_TOP", {{"MASS", "0.25"}, {"cost", "12.5"}, {"DESCRIPTION", "Shell, top"}})
+            .assembly("CONTROL_UNIT_ASSEMBLY", {{"FOREARM_SHELL_TOP", 2}},
+                      {{"REVISION", "B"}, {"DESCRIPTION", "Control unit"}})
+            .part("TURNTABLE_BEARING_6810", {{"MASS", "2.632"},
+                                             {"cost", "84"},
+                                             {"DESCRIPTION", "Bearing 6810"},
+                                             {"DRAWING_NO", "D-6810"},
+                                             {"BENENNUNG", "Drehkranzlager"},
+                                             {"WERKSTOFF", "100Cr6"},
+                                             {"NOTES", "greased"}})
+            .assembly("ROBOT_ARM", {{"CONTROL_UNIT_ASSEMBLY", 1}, {"TURNTABLE_BEARING_6810", 2}},
+                      {{"REVISION", "C"}, {"DESCRIPTION", "Arm"}, {"DRAWING_NO", "D-100"}, {"ZEICHNUNGSNR", "Z-100"}})
+            .build({});
+    const struct {
+        const char* what;
+        std::string_view format;
+        size_t words;
+        std::vector<std::string> lines;  // each printed, in this order
+    } cases[] = {
+        {"German labels",
+         kGermanLabelsFormat,
+         1,
+         {"Stückliste", "Zeichnungsnummer:\tZ-100", "Modellname:\t\tROBOT_ARM", "Art:\t\t\tBaugruppe",
+          "Menge\tTyp\tModellname\tBenennung\tWerkstoff", "1\tUnterbaugruppe\tCONTROL_UNIT_ASSEMBLY",
+          "2\tTeil\tTURNTABLE_BEARING_6810\tDrehkranzlager\t100Cr6", "Art:\t\t\tUnterbaugruppe",
+          "Art:\t\t\tGesamtstückliste", "2\tTeil\tTURNTABLE_BEARING_6810\tDrehkranzlager\t100Cr6",
+          "2\tTeil\tFOREARM_SHELL_TOP"}},
+        {"cut names, cost",
+         kCutNamesCostFormat,
+         0,
+         {"Assembly ROBOT_ARM contains:", "Name                Type       Qty      Cost",
+          "CONTROL_UNIT_ASSEM  Sub-Assem    1", "TURNTABLE_BEARING_  Part         2     84.00",
+          "Total cost:     168.00", "Sub-Assembly CONTROL_UNIT_ASSEMBLY contains:", "Total cost:      25.00",
+          "TURNTABLE_BEARING_68  Part         2     84.00", "Total cost:     193.00"}},
+        {"name first, decimal quantity",
+         kPipeNameFirstFormat,
+         0,
+         {"Assembly: ROBOT_ARM  Rev. C  Arm", "Model name                     |Quantity|Type     |Description",
+          "CONTROL_UNIT_ASSEMBLY          |   1.000|Sub-Assem|Control unit",
+          "TURNTABLE_BEARING_6810         |   2.000|Part     |Bearing 6810",
+          "Parts of ROBOT_ARM:", "FOREARM_SHELL_TOP              |   2.000|Shell, top"}},
+        {"glued cells, mass",
+         kGluedMassFormat,
+         0,
+         {"Qty Model name              Type     Mass [kg]", "1.000CONTROL_UNIT_ASSEMBLY   Sub-Assem",
+          "2.000TURNTABLE_BEARING_6810  Part          2.632", "Total mass:      5.264 kg",
+          "Sub-Assembly: CONTROL_UNIT_ASSEMBLY  Rev. B  Control unit", "Total mass:      0.500 kg",
+          "All parts of ROBOT_ARM", "Total mass:      5.764 kg"}},
+        {"summary only",
+         kSummaryOnlyFormat,
+         0,
+         {"PARTS LIST  ROBOT_ARM", "Drawing no.: D-100", "",
+          "|Description                   |Qty  |Drawing no. |Model name                     |Notes",
+          "|Bearing 6810                  |    2|D-6810      |TURNTABLE_BEARING_6810         |greased",
+          "|Shell, top                    |    2|            |FOREARM_SHELL_TOP              |"}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::string> printed = linesOf(renderExport(c.format, arm, lfOptions(words(c.words))));
+        auto at = printed.begin();
+        for (const std::string& line : c.lines) {
+            at = std::find(at, printed.end(), line);
+            ASSERT_NE(at, printed.end()) << c.what << ": no line \"" << line << "\" where due";
+        }
+    }
+}
+
 // Every row of every block and of the summary, read back by its `|` cells: a name and a text cut
 // by [W.Ps] show their first P characters, never more.
 TEST(FormatRender, CutsShowTheFirstCharactersAndNoMore) {

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "support/format_render.h"
+#include "support/random_format.h"
 #include "text/text_codec.h"
 
 namespace trelk::testing {
@@ -262,6 +263,40 @@ TEST(FormatRender, CompanyLayoutsPrintWhatTheirExportsShow) {
         for (const std::string& line : c.lines) {
             at = std::find(at, printed.end(), line);
             ASSERT_NE(at, printed.end()) << c.what << ": no line \"" << line << "\" where due";
+        }
+    }
+}
+
+std::string describe(uint64_t seed, const RandomFormat& format) {
+    return "seed " + std::to_string(seed) + ", format:\n" + format.text;
+}
+
+// Whatever the format: the line ends and the byte-order mark asked for, valid UTF-8, no line
+// ending in blanks or TABs, and every assembly's whole name in its block, in the blocks' order.
+TEST(FormatRender, RandomFormatsPrintCleanLinesAndEveryBlock) {
+    for (uint64_t seed = 1; seed <= 400; ++seed) {
+        const RandomFormat format = randomFormat(seed);
+        ProductShape shape;
+        shape.parameters = format.parameters;
+        shape.assemblyTotals = seed % 2 == 0;
+        const Product product = randomProduct(seed, shape);
+        const std::string text = renderExport(format.text, product, format.options);
+        const RenderOptions& options = format.options;
+        ASSERT_EQ(text.rfind("\xEF\xBB\xBF", 0) == 0, options.byteOrderMark) << describe(seed, format);
+        ASSERT_TRUE(isValidUtf8(text)) << describe(seed, format);
+        ASSERT_EQ(text.substr(text.size() - options.lineEnd.size()), options.lineEnd) << describe(seed, format);
+        const std::vector<std::string> lines = linesOf(text, options.lineEnd);
+        for (const std::string& line : lines) {
+            ASSERT_EQ(line.find_first_of("\r\n"), std::string::npos) << describe(seed, format);
+            const char last = line.empty() ? 'x' : line.back();
+            ASSERT_TRUE(last != ' ' && last != '\t') << describe(seed, format);
+        }
+        if (!format.breakdown.present) continue;
+        size_t from = 0;
+        for (const size_t a : truthOf(product).blockOrder) {
+            from = text.find(product.models[a].name, from);
+            ASSERT_NE(from, std::string::npos)
+                << "no block of " << product.models[a].name << ", " << describe(seed, format);
         }
     }
 }

@@ -2,10 +2,13 @@
 // the truth worked out from the product by other code.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
+#include "support/company_example.h"
 #include "support/format_render.h"
 #include "support/random_format.h"
+#include "support/temp_folder.h"
 #include "text/text_codec.h"
 
 namespace trelk::testing {
@@ -405,6 +408,16 @@ TEST(FormatRender, TotalLinesAddUpTheModel) {
                 printed.push_back(fields[0] + " " + fields[1]);
         }
         EXPECT_EQ(printed, expected) << "seed " << seed;
+    }
+}
+
+// The shipped company export is this renderer's, byte for byte.
+TEST(FormatRender, ShippedCompanyExportIsTheRendering) {
+    const std::string format = readFile(TRELK_EXAMPLES "/company/brenner-lund.fmt");
+    const std::string rendered = renderExport(format, conveyorProduct(), conveyorOptions());
+    if (rendered != readFile(TRELK_EXAMPLES "/company/conveyor.bom.1")) {
+        std::ofstream("conveyor.bom.1.rendered", std::ios::binary) << rendered;
+        FAIL() << "examples/company/conveyor.bom.1 differs from the rendering, written to conveyor.bom.1.rendered";
     }
 }
 

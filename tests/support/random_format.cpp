@@ -223,10 +223,12 @@ RandomFormat randomFormat(uint64_t seed) {
         return lines;
     };
 
+    std::string breakdownTrailer;
     if (format.breakdown.present) {
         text += ".breakdown\n" + header;
         writeTable(text, format.breakdown.columns, cells, titles, separator, outerPipes);
-        text += trailer(format.breakdown, 50);
+        breakdownTrailer = trailer(format.breakdown, 50);
+        text += breakdownTrailer;
     }
     if (format.summary.present) {
         FormatTable& summary = format.summary;
@@ -248,7 +250,8 @@ RandomFormat randomFormat(uint64_t seed) {
             // The same label lines as every block: only a label's value tells the summary.
             for (const std::string& label : labels)
                 text += (label == "Art:\t\t%$type" ? "Art:\t\tGesamtstückliste" : label) + "\n";
-        } else if (heading < 8) {
+        } else if (heading < 8 || (format.breakdown.present && breakdownTrailer.empty())) {
+            // With nothing after a block's rows, only a heading tells where the summary's begin.
             text += kHeadings[language] + "\n";
         }
         writeTable(text, summary.columns, cells, titles, separator, outerPipes);

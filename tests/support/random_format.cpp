@@ -53,7 +53,7 @@ size_t widthOf(const std::string& text) {
 
 // The columns of the breakdown's rows.
 std::vector<FormatColumn> randomColumns(Dice& dice, Cells cells, size_t language) {
-    // Only the last column may go without a width, but for TAB and `|` cells, which end anyway.
+    // TAB and `|` cells end at their separator, so their fields may go without a width.
     const bool free = cells == Cells::Tab || cells == Cells::Pipe;
     std::vector<FormatColumn> columns;
     // Quantities: whole numbers, decimals ("2.000", glued when four wide), six decimals.
@@ -82,7 +82,7 @@ std::vector<FormatColumn> randomColumns(Dice& dice, Cells cells, size_t language
         std::string text;
         if (kind.numeric) {
             const int places = static_cast<int>(dice.between(1, 3));
-            text = spec(dice.chance(20), dice.between(7, 12), places, 'f');
+            text = spec(dice.chance(20), dice.between(9, 12), places, 'f');  // room for 2000.999
         } else if (free && dice.chance(30)) {
             text = "";
         } else {
@@ -97,12 +97,11 @@ std::vector<FormatColumn> randomColumns(Dice& dice, Cells cells, size_t language
     const FormatColumn moved = columns[1];
     columns.erase(columns.begin() + 1);
     columns.insert(columns.begin() + static_cast<std::ptrdiff_t>(place), moved);
-    // A field of no width where the cells have no separators would run into the next one.
-    for (size_t i = 0; i + 1 < columns.size(); ++i)
-        if (columns[i].spec.empty() && !free) columns[i].spec = "[-24]";
-    if (cells == Cells::Fixed || cells == Cells::Glued)
-        for (FormatColumn& column : columns)
-            if (column.spec.empty()) column.spec = column.field == "$quantity" ? "[6d]" : "[-31]";
+    // Elsewhere a field of no width would run into the next one: only the last may have none
+    // between blanks, and none at all in glued cells or fixed columns.
+    for (size_t i = 0; i < columns.size() && !free; ++i)
+        if (columns[i].spec.empty() && (i + 1 < columns.size() || cells != Cells::Blanks))
+            columns[i].spec = columns[i].field == "$quantity" ? "[6d]" : "[-24]";
     return columns;
 }
 

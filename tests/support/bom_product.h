@@ -52,7 +52,8 @@ struct Amount {
 // The value as a decimal; text that is no number gives nothing.
 bool parseAmount(std::string_view text, Amount& amount);
 
-// What a reader must find in any export of the product.
+// What a reader must find in any export of the product, besides what the product says itself
+// (an assembly's direct members, each model's parameter values).
 struct Truth {
     // The assemblies in the order of their breakdown blocks: the main one first, then depth first
     // in member order, each once however often it is used.

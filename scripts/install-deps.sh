@@ -5,7 +5,8 @@
 #                                     compare with), and what makes and checks the Debian package
 #                                     (help2man, lintian), and the browser that the HTML page is
 #                                     tested in (chromium, chromium-driver, python3-selenium)
-#   scripts/install-deps.sh --windows also the mingw-w64 cross compilers, Wine (32- and 64-bit), Xvfb, chmcmd
+#   scripts/install-deps.sh --windows also the mingw-w64 cross compilers, Wine (32- and 64-bit), Xvfb, chmcmd,
+#                                     and pefile, which checks the programs without running them
 # A script that has run it already tells the scripts it starts in TRELK_DEPS_INSTALLED ("windows":
 # both sets are there, "native": the first), and they return here at once.
 set -euo pipefail
@@ -27,7 +28,7 @@ packages=(cmake ninja-build g++ clang clang-format libclang-rt-14-dev googletest
           dpkg-dev man-db chromium chromium-driver python3-selenium)
 if [ "$want_windows" = 1 ]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 wine32:i386
-             xvfb xauth xdotool imagemagick fp-utils fonts-wine)
+             xvfb xauth xdotool imagemagick fp-utils fonts-wine python3-pefile)
 fi
 
 sudo_cmd=()

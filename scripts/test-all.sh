@@ -42,6 +42,9 @@ scripts/test-sanitized.sh
 echo "   sanitizers and fuzzers: $((SECONDS - step)) s"
 
 echo "== Windows builds and tests under Wine"
+# Whether this machine runs 32-bit programs is settled here, once, for every script below.
+. scripts/wine-session.sh
 scripts/test-windows.sh
 
 echo "== All tests passed in $((SECONDS - started)) s"
+win32_note

@@ -5,13 +5,15 @@
 # It checks
 #   the Debian package: installed with dpkg -i, trelk-cli run from /usr/bin on the example, its
 #     man page found, lintian without errors, removed again with dpkg -r;
-#   the 32-bit zip: unpacked into a fresh folder whose path holds blanks and, under a fresh Wine
-#     prefix and from another current directory, Trelk.exe shows its window, its About box and
-#     version resources agree with trelk-cli.exe --version, "Help" opens the packaged Trelk.chm,
-#     both programs carry their manifest, and trelk-cli.exe writes the same report bytes as the
-#     Linux program.
-# Needs build-win32/ (the probe program) and a display (scripts/test-windows.sh provides one;
-# without DISPLAY an Xvfb of its own is started). Exits non-zero on any failure.
+#   the 32-bit zip (the 64-bit one, with the 64-bit tree's probe, on a machine that runs no 32-bit
+#     programs: scripts/wine-session.sh tells which): unpacked into a fresh folder whose path
+#     holds blanks and, under a fresh Wine prefix and from another current directory, Trelk.exe
+#     shows its window, its About box and version resources agree with trelk-cli.exe --version,
+#     "Help" opens the packaged Trelk.chm, both programs carry their manifest, and trelk-cli.exe
+#     writes the same report bytes as the Linux program.
+# Needs the probe program of that tree (build-win32/ or build-win64/) and a display
+# (scripts/test-windows.sh provides one; without DISPLAY an Xvfb of its own is started).
+# Exits non-zero on any failure.
 set -euo pipefail
 [ $# -le 1 ] || { echo "usage: $0 [FOLDER]" >&2; exit 2; }
 packages=$(realpath -m "${1:-$(dirname "$0")/../build/packages}")
@@ -21,10 +23,12 @@ root=$PWD
 
 version=$(sed -n 's/^project(Trelk VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 deb=$packages/trelk-cli_${version}_amd64.deb
-zip=$packages/Trelk-${version}-win32.zip
-probe=$root/build-win32/tests/package/trelk_package_probe.exe
+bits=win32
+[ "$TRELK_WIN32_RUNS" = 1 ] || bits=win64
+zip=$packages/Trelk-${version}-$bits.zip
+probe=$root/build-$bits/tests/package/trelk_package_probe.exe
 for file in "$deb" "$zip" "$probe"; do
-  [ -f "$file" ] || { echo "missing: $file (run scripts/package.sh ${packages#"$root"/} and the 32-bit build first)"; exit 1; }
+  [ -f "$file" ] || { echo "missing: $file (run scripts/package.sh ${packages#"$root"/} and the build-$bits build first)"; exit 1; }
 done
 
 sudo_cmd=()
@@ -76,19 +80,19 @@ expect "lintian reports no errors" "0" "$(grep -c '^E: ' <<<"$tags" || true)"
 installed=0
 expect "dpkg -r removes trelk-cli" "no" "$([ -e /usr/bin/trelk-cli ] && echo yes || echo no)"
 
-echo "== The 32-bit Windows package under a fresh Wine prefix"
+echo "== The ${bits#win}-bit Windows package under a fresh Wine prefix"
 start_wine_session "$work"
 
 unpacked="$work/Program Files/Trelk unpacked"
 mkdir -p "$unpacked" "$work/elsewhere"
 (cd "$unpacked" && cmake -E tar xf "$zip")
-folder="$unpacked/Trelk-$version-win32"
+folder="$unpacked/Trelk-$version-$bits"
 expect "the zip holds one folder with the five files" "LICENSE.txt README.txt Trelk.chm Trelk.exe trelk-cli.exe" \
   "$(cd "$folder" && LC_ALL=C ls | tr '\n' ' ' | sed 's/ $//')"
-windows_folder=$(winepath -w "$folder")
+windows_folder=$("$TRELK_WINE" winepath -w "$folder")
 
 cd "$work/elsewhere"
-probed=$(timeout 120 wine "$probe" "$windows_folder" 'C:\trelk-help-opened.log' 2>&1 | tr -d '\r') || true
+probed=$(timeout 120 "$TRELK_WINE" "$probe" "$windows_folder" 'C:\trelk-help-opened.log' 2>&1 | tr -d '\r') || true
 expect "Trelk.exe: window, About box, Help, version resources and manifests" \
   "resource Trelk.exe $version
 manifest Trelk.exe asInvoker
@@ -98,9 +102,9 @@ window Trelk
 about V.$version
 help $windows_folder\\Trelk.chm
 exit 0" "$probed"
-expect "trelk-cli.exe --version" "trelk-cli $version" "$(timeout 60 wine "$folder/trelk-cli.exe" --version 2>&1 | tr -d '\r')"
-timeout 60 wine "$folder/trelk-cli.exe" -q --sections all -o "$(winepath -w "$work/windows.txt")" \
-  "$(winepath -w "$root/examples/gearbox.bom.1")" >/dev/null 2>&1 || true
+expect "trelk-cli.exe --version" "trelk-cli $version" "$(timeout 60 "$TRELK_WINE" "$folder/trelk-cli.exe" --version 2>&1 | tr -d '\r')"
+timeout 60 "$TRELK_WINE" "$folder/trelk-cli.exe" -q --sections all -o "$("$TRELK_WINE" winepath -w "$work/windows.txt")" \
+  "$("$TRELK_WINE" winepath -w "$root/examples/gearbox.bom.1")" >/dev/null 2>&1 || true
 expect "trelk-cli.exe writes the same report bytes as the Linux program" "same" \
   "$(cmp -s "$work/linux.txt" "$work/windows.txt" && echo same || echo different)"
 cd "$root"

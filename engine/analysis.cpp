@@ -82,6 +82,8 @@ bool readByFormatFile(const RunRequest& request, const LogSink& log, Analysis& a
     a.attributes = std::move(reading.attributes);
     a.summaryOnly = reading.summaryOnly;
     a.roundedQuantities = reading.roundedQuantities;
+    // A row whose cut name stands for one of several items is counted for none of them rightly.
+    a.readingInDoubt = reading.ambiguous > 0;
     notes = std::move(reading.log);
     if (a.summaryOnly)
         notes.emplace_back(

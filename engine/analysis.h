@@ -50,8 +50,9 @@ struct Analysis {
     // it; the log says which, and `formatReadError` holds the format file's read error, if any.
     bool formatProblem = false;
     int formatReadError = kNoError;
-    // Not to be trusted, as the log says: the reading took no row of a file that has rows, or the
-    // totals differ from the export's own summary in most parts.
+    // Not to be trusted, as the log says: the reading took no row of a file that has rows, its
+    // totals differ from the export's own summary in most parts, or a cut name may stand for
+    // several items.
     bool readingInDoubt = false;
     size_t roundedQuantities = 0;  // quantities that are no whole number, counted rounded
 };

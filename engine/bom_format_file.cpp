@@ -214,8 +214,9 @@ BomFormatFile parseBomFormat(std::string_view text) {
             LineTemplate parsed;
             std::string error;
             if (!readLine(line, parsed, error)) return fail(error);
-            // A line that prints nothing but blanks is never seen: no printed line holds only them.
-            if (parsed.literalOnly()) break;
+            // A line that prints nothing but blanks is an empty line of the export, which tells
+            // nothing but where a block's rows end: only the lines after the rows keep one.
+            if (parsed.literalOnly() && !(section && rowSeen)) break;
             if (!section)
                 layout.prolog.push_back(std::move(parsed));
             else if (rowSeen)

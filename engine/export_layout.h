@@ -153,7 +153,8 @@ struct SectionLayout {
     std::vector<LineTemplate> heading;  // the block header, or the summary's heading
     std::vector<LineTemplate> titles;   // column-title rows
     RowLayout row;
-    std::vector<LineTemplate> trailer;  // after the rows: rules, total lines
+    // After the rows: rules, total lines, and empty lines (literalOnly()), which end the rows.
+    std::vector<LineTemplate> trailer;
     bool operator==(const SectionLayout& o) const {
         return heading == o.heading && titles == o.titles && row == o.row && trailer == o.trailer;
     }

@@ -52,6 +52,9 @@ struct ItemAttribute {
     // Rows of the item print values that do not agree (a part listed with two masses, a changed
     // description in one block): `value` is then only one of them.
     bool disagrees = false;
+    // Every print of the text is cut at its field's precision: the value may go on. A text cut in
+    // one place and whole in another is the whole one, and no disagreement.
+    bool cut = false;
 };
 
 struct ItemAttributeRow {

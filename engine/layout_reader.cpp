@@ -30,9 +30,6 @@ constexpr size_t kNone = ~size_t{0};
 // Steps of the match of one line: a template of fields without widths could otherwise try every
 // way of cutting a long line. A real line is matched in a few hundred.
 constexpr size_t kMatchSteps = 20000;
-// The rest of a text wider than its field stands under the field, or begins a little before it,
-// at its cell's literal text ("      pe" under the type word of "     1 Unterbaugrup  FUSS").
-constexpr size_t kRestBefore = 2;
 // Names left as printed, each said in a line of its own; then one line says how many more.
 constexpr size_t kAmbiguousLines = 20;
 
@@ -82,11 +79,15 @@ bool isNumber(const LayoutField& f) { return f.format.numeric() || f.role == Fie
 // A template made ready for matching: its pieces one after the other, each with its cell.
 struct Piece {
     bool isField = false;
+    // Blanks that widen the cell to the width of its title, when the title is the wider: `chars`
+    // is then the cell's width, from its first piece on.
+    bool pad = false;
     std::string_view text;  // literal bytes
     size_t chars = 0;       // literal characters
     int score = 0;          // literal characters other than blanks and TABs
     const LayoutField* field = nullptr;
     size_t cell = 0;
+    size_t cellFirst = 0;  // the cell's first piece
 };
 
 struct Prepared {
@@ -95,25 +96,51 @@ struct Prepared {
     std::vector<std::string> words;  // Words templates: the literal text's words and "" per field
 };
 
-Prepared prepare(const LineTemplate& line, bool utf8) {
+// A row's template, given its title rows: a cell whose title is wider than the cell itself (its
+// literal characters and its fields' widths) is widened to the title, its rows padded with blanks.
+// A cell with a field of no width has no width to widen: its rows are as long as they are.
+Prepared prepare(const LineTemplate& line, bool utf8, const std::vector<LineTemplate>& titles = {}) {
     Prepared p;
     p.source = &line;
-    for (size_t c = 0; c < line.cells.size(); ++c)
+    for (size_t c = 0; c < line.cells.size(); ++c) {
+        const size_t first = p.pieces.size();
+        size_t width = 0;
+        bool fixed = true;
         for (const LinePiece& piece : line.cells[c]) {
             Piece out;
             out.cell = c;
+            out.cellFirst = first;
             if (piece.isField) {
                 out.isField = true;
                 out.field = &piece.field;
+                width += static_cast<size_t>(piece.field.format.width);
+                fixed = fixed && piece.field.format.width > 0;
             } else {
                 if (piece.text.empty()) continue;
                 out.text = piece.text;
                 out.chars = CharLine(piece.text, utf8).size();
                 out.score = static_cast<int>(
                     std::count_if(piece.text.begin(), piece.text.end(), [](char ch) { return !isBlankByte(ch); }));
+                width += out.chars;
             }
             p.pieces.push_back(out);
         }
+        size_t title = 0;
+        for (const LineTemplate& t : titles) {
+            if (c >= t.cells.size()) continue;
+            std::string text;
+            for (const LinePiece& piece : t.cells[c]) text += piece.text;
+            title = std::max(title, CharLine(text, utf8).size());
+        }
+        if (fixed && title > width) {
+            Piece pad;
+            pad.pad = true;
+            pad.chars = title;
+            pad.cell = c;
+            pad.cellFirst = first;
+            p.pieces.push_back(pad);
+        }
+    }
     return p;
 }
 
@@ -122,7 +149,10 @@ struct FieldValue {
     const LayoutField* field = nullptr;
     size_t piece = 0;
     size_t begin = 0, end = 0;  // characters of the line
-    std::string text;           // without the blanks around it
+    // Where the field or the widened cell before it ends: a text too wide for its field goes on
+    // below from there.
+    size_t restBegin = 0;
+    std::string text;  // without the blanks around it
 };
 
 struct Match {
@@ -140,8 +170,10 @@ public:
         Match m;
         if (!at(0, 0)) return m;
         m.fits = true;
+        size_t lastEnd = 0;
         for (size_t k = 0; k < t_.pieces.size(); ++k) {
             const Piece& p = t_.pieces[k];
+            if (p.pad) lastEnd = spans_[k].second;
             if (!p.isField) {
                 m.score += p.score;
                 continue;
@@ -151,6 +183,8 @@ public:
             v.piece = k;
             v.begin = spans_[k].first;
             v.end = spans_[k].second;
+            v.restBegin = lastEnd;
+            lastEnd = v.end;
             v.text = std::string(trimmed(line_.slice(v.begin, v.end)));
             m.values.push_back(std::move(v));
         }
@@ -162,16 +196,10 @@ private:
         if (++steps_ > kMatchSteps) return false;
         if (k == t_.pieces.size()) return pos == line_.size();
         const Piece& p = t_.pieces[k];
+        if (p.pad) return pad(k, pos);
         if (!p.isField) return literal(k, pos);
         if (pos == line_.size() && !mayBeEmpty(*p.field)) return false;
-        size_t candidates[2];
-        if (isNumber(*p.field)) {
-            const size_t extent = numberExtent(*p.field, pos);
-            if (extent == kNone) return false;
-            candidates[0] = extent;
-            return take(k, pos, candidates, 1);
-        }
-        return text(k, pos);
+        return isNumber(*p.field) ? number(k, pos) : text(k, pos);
     }
 
     bool take(size_t k, size_t pos, const size_t* extents, size_t count) {
@@ -199,6 +227,17 @@ private:
         return restBlank(k + 1);
     }
 
+    // Blanks up to the width of the cell's title.
+    bool pad(size_t k, size_t pos) {
+        const Piece& p = t_.pieces[k];
+        const size_t start = p.cellFirst == k ? pos : spans_[p.cellFirst].first;
+        const size_t end = std::max(pos, std::min(start + p.chars, line_.size()));
+        for (size_t q = pos; q < end; ++q)
+            if (!line_.blank(q)) return false;
+        spans_[k] = {pos, end};
+        return at(k + 1, end);
+    }
+
     bool restBlank(size_t k) {
         for (; k < t_.pieces.size(); ++k) {
             const Piece& p = t_.pieces[k];
@@ -209,53 +248,62 @@ private:
         return true;
     }
 
-    // The end of the number printed at character i, or i when none is: an optional "-", digits,
-    // and the decimals the conversion gives ("f": exactly its precision; none given: any).
-    size_t numberEnd(const FieldFormat& f, size_t i) const {
+    // Characters from..to print a number of the field's conversion: an optional "-", digits, and
+    // the decimals the conversion gives ("f": exactly its precision; none given: any).
+    bool numberAt(const FieldFormat& f, size_t from, size_t to) const {
+        size_t j = from;
+        if (j < to && line_.first(j) == '-') ++j;
+        const size_t digits = j;
+        while (j < to && line_.digit(j)) ++j;
+        if (j == digits) return false;
+        if (j == to) return f.conversion != 'f' || f.decimals() == 0;
+        if (f.conversion == 'd' || line_.first(j) != '.') return false;
+        const size_t point = j++;
+        while (j < to && line_.digit(j)) ++j;
+        if (j != to || j == point + 1) return false;
+        return f.conversion != 'f' || j - point - 1 == static_cast<size_t>(f.decimals());
+    }
+
+    // The last character a number at character i could reach: its digits, point and decimals.
+    size_t numberReach(size_t i) const {
         size_t j = i;
         if (j < line_.size() && line_.first(j) == '-') ++j;
-        const size_t digits = j;
-        while (line_.digit(j)) ++j;
-        if (j == digits) return i;
-        if (f.conversion == 'd') return j;
-        const bool point = j < line_.size() && line_.first(j) == '.';
-        if (f.conversion == 'f') {
-            const size_t decimals = static_cast<size_t>(f.decimals());
-            if (decimals == 0) return j;
-            if (!point) return i;
-            for (size_t d = 1; d <= decimals; ++d)
-                if (!line_.digit(j + d)) return i;
-            return j + 1 + decimals;
-        }
-        if (point && line_.digit(j + 1)) {
-            j += 2;
-            while (line_.digit(j)) ++j;
-        }
+        while (j < line_.size() && (line_.digit(j) || line_.first(j) == '.')) ++j;
         return j;
     }
 
     // A number in its width: padded with blanks on the side its alignment leaves free, or wider
-    // than the width and then not padded; all blanks for a parameter the model lacks.
-    size_t numberExtent(const LayoutField& field, size_t pos) const {
+    // than the width and then not padded; all blanks for a parameter the model lacks. Where the
+    // next field is glued to it ("     37.6" for 3 and 7.6), the width tells where it ends.
+    bool number(size_t k, size_t pos) {
+        const LayoutField& field = *t_.pieces[k].field;
         const FieldFormat& f = field.format;
         const size_t width = static_cast<size_t>(f.width), end = line_.size();
         const size_t limit = std::min(pos + width, end);
         size_t q = pos;
         while (q < limit && line_.blank(q)) ++q;
-        if (q == limit && width > 0) return mayBeEmpty(field) ? q - pos : kNone;  // blank
-        if (!f.leftAligned) {
-            const size_t e = numberEnd(f, q);
-            if (e == q) return kNone;
-            if (e - pos == width || (q == pos && e - pos >= width)) return e - pos;
-            return kNone;
+        if (q == limit && width > 0) {  // blank
+            const size_t extent = q - pos;
+            return mayBeEmpty(field) && take(k, pos, &extent, 1);
         }
-        if (q != pos) return kNone;
-        const size_t e = numberEnd(f, pos);
-        if (e == pos) return kNone;
-        size_t t = e;
-        for (; t < pos + width && t < end; ++t)
-            if (!line_.blank(t)) return kNone;
-        return t - pos;
+        if (!f.leftAligned && q > pos) {  // padded: the number ends at the width
+            const size_t extent = width;
+            return pos + width <= end && numberAt(f, q, pos + width) && take(k, pos, &extent, 1);
+        }
+        if (q > pos) return false;
+        // Without a width the number is read as far as it goes; with one, as wide as the width.
+        const size_t reach = numberReach(pos);
+        for (size_t i = 1; i <= reach - pos; ++i) {
+            const size_t e = width == 0 ? reach + 1 - i : pos + i;
+            if (!numberAt(f, pos, e)) continue;
+            size_t t = e;  // a left-aligned number's blanks up to the width
+            while (t < limit && line_.blank(t)) ++t;
+            if (t < limit && t < std::max(e, pos + width)) continue;
+            if (!f.leftAligned && e < limit) continue;  // right-aligned and not padded: as wide as the width at least
+            const size_t extent = std::max(t, e) - pos;
+            if (take(k, pos, &extent, 1)) return true;
+        }
+        return false;
     }
 
     // A text in its width, cut at its precision; without a width, as long as it is (a name or a
@@ -414,41 +462,51 @@ QuantityText readQuantityText(std::string_view text) {
 // A name or type word as a row prints it: possibly cut at the precision of its field.
 struct Printed {
     std::string text;
-    bool cut = false;  // as long as the field's precision: perhaps the start of a longer one
+    bool cut = false;     // as long as the field's precision: perhaps the start of a longer one
+    std::string printed;  // the text as printed, before a cut one was matched to its longer form
 };
 
 Printed printedOf(const FieldValue& v, bool utf8) {
     Printed p;
     p.text = v.text;
+    p.printed = v.text;
     const int cutAt = v.field->format.cutAt();
     p.cut = cutAt > 0 && CharLine(p.text, utf8).size() == static_cast<size_t>(cutAt);
     return p;
 }
 
+// A cell's text as one item's attribute.
+struct CellText {
+    size_t column = 0;
+    std::string text;
+    bool cut = false;  // printed at its field's precision: perhaps the start of a longer text
+};
+
 struct RowRead {
     uint32_t line = 0;
     std::string quantity;
     Printed type, name;
-    std::vector<std::pair<size_t, std::string>> attributes;  // column, value
+    bool untyped = false;  // no type word: its kind is decided by its name
+    std::vector<CellText> attributes;
     ItemKind kind = ItemKind::None;
 };
 
 struct SectionRead {
     uint32_t line = 0;
     Printed name, type;
-    std::vector<std::pair<size_t, std::string>> attributes;
+    std::vector<CellText> attributes;
     std::vector<RowRead> rows;
     std::vector<std::pair<const LayoutField*, std::pair<std::string, uint32_t>>> totals;  // field, value, line
 };
 
 // A field of the last row that may go on below its cell, and where its text goes.
+// The rest of such a text stands on the next line from where the field before it ends (the
+// literal text before the field is not printed there): "      pe" under "     1 Unterbaugrup".
 struct Wrapping {
-    size_t begin = 0, end = 0;          // the field's characters in the row
-    size_t cell = 0;                    // its cell in the template
-    size_t cellBegin = 0, cellEnd = 0;  // the characters its rest may take
-    bool leftAligned = false;
-    std::string* into = nullptr;  // the row's name, type or attribute
-    std::string text;             // the text so far, as printed (not trimmed)
+    size_t restBegin = 0, restEnd = 0;  // the characters its rest may take
+    std::string* into = nullptr;        // the row's name, type or attribute
+    std::string text;                   // the text so far, as printed (not trimmed)
+    size_t hidden = 0;                  // blanks it ended with where the line ended
     size_t width = 0;
 };
 
@@ -465,7 +523,16 @@ public:
         lines_ = &lines;
         for (size_t i = 0; i < lines.size() && !stopped_; ++i) {
             const std::string_view line = lines[i];
-            if (trimmed(line).empty()) continue;
+            if (trimmed(line).empty()) {
+                if (stage_ == Stage::Rows && sections_[section_].emptyEndsRows && !current_->rows.empty()) {
+                    wrapping_.clear();
+                    index_ = 0;
+                    stage_ = !sections_[section_].trailer.empty() ? Stage::Trailer
+                             : section_ == 1                      ? Stage::Done
+                                                                  : Stage::Between;
+                }
+                continue;
+            }
             const uint32_t number = static_cast<uint32_t>(i + 1);
             at_ = i;
             if (!step(line, number)) {
@@ -487,7 +554,8 @@ private:
 
     struct SectionTemplates {
         const SectionLayout* layout = nullptr;
-        std::vector<Prepared> heading, titles, trailer;
+        std::vector<Prepared> heading, titles, trailer;  // the trailer without its empty lines
+        bool emptyEndsRows = false;
         Prepared row;
         std::vector<size_t> rowColumns;  // Printed rows: the attribute column of each piece, or kNone
         // Separator and Blanks rows: the titles of their cells, from the first title row
@@ -506,10 +574,14 @@ private:
         t.layout = &layout;
         for (const LineTemplate& line : layout.heading) t.heading.push_back(prepare(line, utf8_));
         for (const LineTemplate& line : layout.titles) t.titles.push_back(prepare(line, utf8_));
-        for (const LineTemplate& line : layout.trailer) t.trailer.push_back(prepare(line, utf8_));
+        // Empty lines are skipped wherever they stand; only the first line after the rows, when it
+        // is an empty one, says where the rows end (a summary without heading may follow).
+        t.emptyEndsRows = !layout.trailer.empty() && layout.trailer.front().literalOnly();
+        for (const LineTemplate& line : layout.trailer)
+            if (!line.literalOnly()) t.trailer.push_back(prepare(line, utf8_));
         const RowLayout& row = layout.row;
         if (row.split == RowLayout::Split::Printed) {
-            t.row = prepare(row.printed, utf8_);
+            t.row = prepare(row.printed, utf8_, layout.titles);
             t.rowColumns.assign(t.row.pieces.size(), kNone);
             for (size_t k = 0; k < t.row.pieces.size(); ++k) {
                 const Piece& p = t.row.pieces[k];
@@ -813,7 +885,9 @@ private:
             switch (v.field->role) {
             case FieldRole::Name: into.name = printedOf(v, utf8_); break;
             case FieldRole::Type: into.type = printedOf(v, utf8_); break;
-            case FieldRole::Parameter: into.attributes.emplace_back(column(v.field->parameter, ""), v.text); break;
+            case FieldRole::Parameter:
+                into.attributes.push_back({column(v.field->parameter, ""), v.text, printedOf(v, utf8_).cut});
+                break;
             default: break;
             }
         }
@@ -832,7 +906,7 @@ private:
             if (!v.field) {  // a cell of a row cut into cells, taken by no role
                 const std::string cell = std::to_string(v.piece + 1);
                 const std::string title = v.piece < t.cellTitles.size() ? t.cellTitles[v.piece] : "";
-                row.attributes.emplace_back(column(cell, title, false), v.text);
+                row.attributes.push_back({column(cell, title, false), v.text, false});
                 continue;
             }
             switch (v.field->role) {
@@ -846,42 +920,34 @@ private:
                 into = &row.name.text;
                 break;
             case FieldRole::Parameter:
-                row.attributes.emplace_back(printed ? t.rowColumns[v.piece] : column(v.field->parameter, ""), v.text);
-                into = &row.attributes.back().second;
+                row.attributes.push_back({printed ? t.rowColumns[v.piece] : column(v.field->parameter, ""), v.text,
+                                          printedOf(v, utf8_).cut});
+                into = &row.attributes.back().text;
                 break;
             default: break;
             }
             // A text that fills its width exactly may go on below its cell.
             const FieldFormat& f = v.field->format;
-            if (into && printed && f.wraps() && v.end - v.begin == static_cast<size_t>(f.width) &&
-                !chars.blank(v.begin)) {
+            // A text that fills its width may go on below; so may one that ends the line, whose
+            // trailing blanks the line lost.
+            const size_t width = static_cast<size_t>(f.width), extent = v.end - v.begin;
+            if (into && printed && f.wraps() && !chars.blank(v.begin) &&
+                (extent == width || (extent < width && v.end == chars.size()))) {
                 Wrapping w;
-                w.begin = v.begin;
-                w.end = v.end;
-                w.cell = t.row.pieces[v.piece].cell;
-                w.leftAligned = f.leftAligned;
+                w.restBegin = v.restBegin;
+                w.restEnd = std::max(v.end, w.restBegin + width);
                 w.into = into;
                 w.text = std::string(chars.slice(v.begin, v.end));
-                w.width = static_cast<size_t>(f.width);
+                w.hidden = width - extent;
+                w.width = width;
                 wrapping_.push_back(std::move(w));
             }
         }
-        if (wrapping_.empty()) return;
-        // A cell reaches from the last field of the cell before it to the first of the one after.
-        for (Wrapping& w : wrapping_) {
-            w.cellBegin = 0;
-            w.cellEnd = kNone;
-            for (const FieldValue& v : m.values) {
-                const size_t cell = t.row.pieces[v.piece].cell;
-                if (cell < w.cell) w.cellBegin = std::max(w.cellBegin, v.end);
-                if (cell > w.cell) w.cellEnd = std::min(w.cellEnd, v.begin);
-            }
-        }
-        rowLine_ = std::string(line);
+        if (!wrapping_.empty()) rowLine_ = std::string(line);
     }
 
-    // A line that holds the rest of texts of the last row that were wider than their cells: its
-    // characters under those cells, blanks elsewhere (or the row's own literal text there).
+    // A line that holds the rest of texts of the last row that were wider than their fields: its
+    // characters where the rests stand, blanks elsewhere (or the row's own literal text there).
     bool continues(std::string_view line) {
         if (wrapping_.empty()) return false;
         const CharLine chars(line, utf8_);
@@ -892,8 +958,8 @@ private:
             size_t best = kNone, bestDistance = kNone;
             for (size_t i = 0; i < wrapping_.size(); ++i) {
                 const Wrapping& w = wrapping_[i];
-                if (x + kRestBefore < w.begin || x < w.cellBegin || x >= w.end) continue;
-                const size_t distance = x < w.begin ? w.begin - x : x >= w.end ? x - w.end + 1 : 0;
+                if (x < w.restBegin || x >= w.restEnd) continue;
+                const size_t distance = x - w.restBegin;
                 if (distance < bestDistance) {
                     best = i;
                     bestDistance = distance;
@@ -912,12 +978,14 @@ private:
             if (first[i] == kNone) continue;
             any = true;
             Wrapping& w = wrapping_[i];
-            const size_t from = w.leftAligned && w.begin <= first[i] ? w.begin : first[i];
-            const std::string_view rest = chars.slice(from, last[i] + 1);
+            const std::string_view rest = chars.slice(w.restBegin, last[i] + 1);
+            w.text.append(w.hidden, ' ');
             w.text += rest;
             *w.into = std::string(trimmed(w.text));
-            // A rest as wide as the field may go on once more.
-            if (CharLine(rest, utf8_).size() == w.width) still.push_back(w);
+            // A rest as wide as the field may go on once more, or one that ends the line.
+            const size_t length = last[i] + 1 - w.restBegin;
+            w.hidden = last[i] + 1 == chars.size() && length < w.width ? w.width - length : 0;
+            if (length + w.hidden == w.width) still.push_back(w);
         }
         if (!any) return false;
         wrapping_ = std::move(still);
@@ -944,6 +1012,8 @@ private:
     }
 
     void finish(LayoutReading& out);
+    template <class Resolve, class LeftAsPrinted>
+    void breakRings(const class NameForms& parts, Resolve& resolve, LeftAsPrinted& leftAsPrinted);
 
     const ExportLayout& layout_;
     bool utf8_;
@@ -985,10 +1055,15 @@ public:
         forms_.erase(std::unique(forms_.begin(), forms_.end()), forms_.end());
     }
     bool complete(const std::string& text) const { return complete_.count(text) != 0; }
+    // Some form is the text or starts with it.
+    bool startWith(const std::string& text) const {
+        const auto at = std::lower_bound(forms_.begin(), forms_.end(), text);
+        return at != forms_.end() && at->compare(0, text.size(), text) == 0;
+    }
 
     enum class Longer : uint8_t { None, One, Several };
     // The longest form that starts with `cut`, when the longer forms are all starts of it and
-    // `cut` is no complete name itself.
+    // `cut` and they are no complete names themselves.
     Longer longer(const std::string& cut, std::string& form) const {
         auto at = std::upper_bound(forms_.begin(), forms_.end(), cut);
         const std::string* longest = nullptr;
@@ -996,8 +1071,10 @@ public:
         for (; at != forms_.end() && at->compare(0, cut.size(), cut) == 0; ++at, ++count)
             if (!longest || at->size() > longest->size()) longest = &*at;
         if (!longest) return Longer::None;
+        // The longer forms are one name's when each is a start of the longest and cut itself: a
+        // shorter one printed whole is another item's name.
         for (auto it = std::upper_bound(forms_.begin(), forms_.end(), cut); count-- > 0; ++it)
-            if (longest->compare(0, it->size(), *it) != 0) return Longer::Several;
+            if (longest->compare(0, it->size(), *it) != 0 || (&*it != longest && complete(*it))) return Longer::Several;
         if (complete(cut)) return Longer::Several;
         form = *longest;
         return Longer::One;
@@ -1008,6 +1085,67 @@ private:
     std::set<std::string> complete_;
 };
 
+// No assembly holds itself, directly or through others: of the rows without a type word on such a
+// ring, one names a part. A cut name matched to an assembly's is the likelier mistake (a part's
+// name may start the same way); without one, the row that closes the ring names the part of that
+// name. Other rows that print the same cut name may then stand for the part as well as for the
+// assembly.
+template <class Resolve, class LeftAsPrinted>
+void Reader::breakRings(const NameForms& parts, Resolve& resolve, LeftAsPrinted& leftAsPrinted) {
+    std::map<std::string, size_t> blockOf;
+    for (size_t b = 0; b < blocks_.size(); ++b) blockOf.emplace(blocks_[b].name.text, b);
+    std::set<std::string> partsPrintedAlike;
+    for (bool broken = true; broken && !blocks_.empty();) {
+        broken = false;
+        // Depth first from the main assembly: 1 on the path, 2 done.
+        std::vector<uint8_t> state(blocks_.size(), 0);
+        std::vector<std::pair<size_t, size_t>> path{{0, 0}};  // block, next row
+        state[0] = 1;
+        while (!path.empty()) {
+            const size_t block = path.back().first;
+            std::vector<RowRead>& rows = blocks_[block].rows;
+            if (path.back().second == rows.size()) {
+                state[block] = 2;
+                path.pop_back();
+                continue;
+            }
+            RowRead& r = rows[path.back().second++];
+            if (r.kind != ItemKind::SubAssembly) continue;
+            const auto target = blockOf.find(r.name.text);
+            if (target == blockOf.end()) continue;
+            if (state[target->second] == 1) {
+                // The rows of the ring: from the assembly met again down the path to this one.
+                RowRead* part = r.untyped ? &r : nullptr;
+                for (auto at = path.rbegin(); at != path.rend(); ++at) {
+                    RowRead& edge = blocks_[at->first].rows[at->second - 1];
+                    if (edge.untyped && edge.name.printed != edge.name.text) {
+                        part = &edge;
+                        break;
+                    }
+                    if (at->first == target->second) break;
+                }
+                if (!part) continue;  // type words say so: the roll-up says it contains itself
+                part->kind = ItemKind::Part;
+                if (part->name.printed != part->name.text) {
+                    partsPrintedAlike.insert(part->name.printed);
+                    part->name.text = part->name.printed;
+                    part->name.cut = true;
+                    resolve(part->name, parts);
+                }
+                broken = true;
+                break;  // the path has changed: walk again
+            } else if (state[target->second] == 0) {
+                state[target->second] = 1;
+                path.push_back({target->second, 0});
+            }
+        }
+    }
+    for (const SectionRead& b : blocks_)
+        for (const RowRead& r : b.rows)
+            if (r.untyped && r.kind == ItemKind::SubAssembly && partsPrintedAlike.count(r.name.printed))
+                leftAsPrinted("name", r.name.printed);
+}
+
 void Reader::finish(LayoutReading& out) {
     out.summaryOnly = sections_[0].layout == nullptr;
     std::vector<std::string> ambiguous;
@@ -1015,6 +1153,7 @@ void Reader::finish(LayoutReading& out) {
     std::set<std::string> saidAmbiguous;
     auto leftAsPrinted = [&](const std::string& what, const std::string& text) {
         if (!saidAmbiguous.insert(what + text).second) return;
+        ++out.ambiguous;
         if (ambiguous.size() < kAmbiguousLines)
             ambiguous.push_back("Cut " + what + " left as printed, it starts more than one in the BOM file: " + text);
         else if (ambiguous.size() == kAmbiguousLines)
@@ -1053,68 +1192,112 @@ void Reader::finish(LayoutReading& out) {
         }
     matchedTypes = matchedTypeWords.size();
 
+    // A type word the settings do not name is the sub-assemblies' when most of its rows name an
+    // assembly that has a block: by the rows whose names are whole, or when it has none, by those
+    // whose cut names start a block's.
+    std::set<std::string> withBlock;
+    for (const SectionRead& b : blocks_) withBlock.insert(b.name.text);
+    auto startsBlockName = [&](const std::string& cut) {
+        const auto at = withBlock.lower_bound(cut);
+        return at != withBlock.end() && at->compare(0, cut.size(), cut) == 0;
+    };
+    struct Votes {
+        size_t whole = 0, wholeWithBlock = 0, cut = 0, cutWithBlock = 0;
+    };
+    std::map<std::string, Votes> votes;
+    for (const SectionRead& b : blocks_)
+        for (const RowRead& r : b.rows) {
+            if (r.kind != ItemKind::Member || r.type.text.empty()) continue;
+            Votes& v = votes[r.type.text];
+            if (r.name.cut) {
+                ++v.cut;
+                v.cutWithBlock += startsBlockName(r.name.text);
+            } else {
+                ++v.whole;
+                v.wholeWithBlock += withBlock.count(r.name.text);
+            }
+        }
+    for (SectionRead& b : blocks_)
+        for (RowRead& r : b.rows) {
+            if (r.kind != ItemKind::Member || r.type.text.empty()) continue;
+            const Votes& v = votes[r.type.text];
+            const bool assembly = v.whole > 0 ? 2 * v.wholeWithBlock > v.whole : 2 * v.cutWithBlock > v.cut;
+            r.kind = assembly ? ItemKind::SubAssembly : ItemKind::Part;
+        }
+
     // Names: an assembly's by the forms of the block headers and the sub-assembly rows, a part's by
-    // those of the summary and the part rows.
-    NameForms assemblies, parts;
+    // those of the summary and the part rows. Rows with no type word are either.
+    NameForms assemblies, parts, knownParts;  // known: printed where only parts are
     for (const SectionRead& b : blocks_) assemblies.add(b.name.text, b.name.cut);
-    for (const RowRead& r : summary_.rows) parts.add(r.name.text, r.name.cut);
+    for (const RowRead& r : summary_.rows) {
+        parts.add(r.name.text, r.name.cut);
+        knownParts.add(r.name.text, r.name.cut);
+    }
     for (const SectionRead& b : blocks_)
         for (const RowRead& r : b.rows) {
             if (r.kind == ItemKind::SubAssembly) assemblies.add(r.name.text, r.name.cut);
+            if (r.kind == ItemKind::Part) knownParts.add(r.name.text, r.name.cut);
             if (r.kind == ItemKind::Part || (r.kind == ItemKind::Member && !assemblies.complete(r.name.text)))
                 parts.add(r.name.text, r.name.cut);
         }
     assemblies.seal();
     parts.seal();
+    knownParts.seal();
     std::set<std::string> matchedNames;
     auto resolve = [&](Printed& name, const NameForms& forms) {
-        if (!name.cut) return false;
+        if (!name.cut) return;
         std::string full;
         const NameForms::Longer found = forms.longer(name.text, full);
         if (found == NameForms::Longer::One) {
             matchedNames.insert(name.text);
             name.text = full;
             name.cut = false;
-            return true;
+        } else if (found == NameForms::Longer::Several) {
+            leftAsPrinted("name", name.text);
         }
-        if (found == NameForms::Longer::Several) leftAsPrinted("name", name.text);
-        return false;
     };
     for (SectionRead& b : blocks_) resolve(b.name, assemblies);
-    std::set<std::string> withBlock;
+    withBlock.clear();
     for (const SectionRead& b : blocks_) withBlock.insert(b.name.text);
     for (RowRead& r : summary_.rows) resolve(r.name, parts);
-    std::map<std::string, std::pair<size_t, size_t>> wordVotes;  // rows with a block, rows
     for (SectionRead& b : blocks_)
         for (RowRead& r : b.rows) {
             if (r.kind == ItemKind::SubAssembly) {
                 resolve(r.name, assemblies);
-            } else if (r.kind == ItemKind::Part) {
-                resolve(r.name, parts);
-            } else {
-                // Of no known type: an assembly when a block names it, in full or by a longer form.
-                if (!withBlock.count(r.name.text)) {
-                    std::string full;
-                    if (r.name.cut && assemblies.longer(r.name.text, full) == NameForms::Longer::One)
-                        resolve(r.name, assemblies);
-                    else
-                        resolve(r.name, parts);
-                }
-                std::pair<size_t, size_t>& votes = wordVotes[r.type.text];
-                votes.first += withBlock.count(r.name.text);
-                ++votes.second;
+                continue;
             }
+            if (r.kind == ItemKind::Part) {
+                resolve(r.name, parts);
+                continue;
+            }
+            // No type word: an assembly when a block names it in full, or when its cut name starts
+            // one block's name and no part's, that block not its own (no assembly holds itself);
+            // else a part.
+            if (r.name.cut) {
+                std::string full;
+                const NameForms::Longer block = assemblies.longer(r.name.text, full);
+                const bool other = block == NameForms::Longer::One && full != b.name.text;
+                if (block == NameForms::Longer::Several || (other && knownParts.startWith(r.name.text)))
+                    leftAsPrinted("name", r.name.text);
+                else if (other)
+                    resolve(r.name, assemblies);
+                else if (!withBlock.count(r.name.text))
+                    resolve(r.name, parts);
+            }
+            r.untyped = true;
+            r.kind =
+                r.name.text != b.name.text && withBlock.count(r.name.text) ? ItemKind::SubAssembly : ItemKind::Part;
         }
-    // A type word the settings do not name is the sub-assemblies' when most of its rows name an
-    // assembly with a block; rows without a type word are each what their block says.
-    for (SectionRead& b : blocks_)
-        for (RowRead& r : b.rows) {
-            if (r.kind != ItemKind::Member) continue;
-            const bool assembly = r.type.text.empty()
-                                      ? withBlock.count(r.name.text) != 0
-                                      : 2 * wordVotes[r.type.text].first > wordVotes[r.type.text].second;
-            r.kind = assembly ? ItemKind::SubAssembly : ItemKind::Part;
-        }
+    breakRings(parts, resolve, leftAsPrinted);
+    // A member is listed once in a block, and a part once in the summary: a cut name printed twice
+    // there stands for two items that print alike.
+    auto twice = [&](const std::vector<RowRead>& rows) {
+        std::set<std::pair<std::string, ItemKind>> seen;
+        for (const RowRead& r : rows)
+            if (r.name.cut && !seen.insert({r.name.text, r.kind}).second) leftAsPrinted("name", r.name.text);
+    };
+    for (const SectionRead& b : blocks_) twice(b.rows);
+    twice(summary_.rows);
     if (matchedNames.size() + matchedTypes > 0)
         out.log.push_back("Cut names and type words matched to their longer forms in the BOM file: " +
                           counted(matchedNames.size(), "name") + ", " + counted(matchedTypes, "type word"));
@@ -1170,8 +1353,9 @@ void Reader::finish(LayoutReading& out) {
 
     // The attributes, by item.
     std::unordered_map<std::string, size_t> itemIndex;
-    auto give = [&](const std::string& name, ItemKind kind, size_t column, const std::string& text) {
-        if (text.empty() || column == kNone) return;
+    auto give = [&](const std::string& name, ItemKind kind, const CellText& cell) {
+        const size_t column = cell.column;
+        if (cell.text.empty() || column == kNone) return;
         const std::string key = name + '\0' + static_cast<char>('0' + static_cast<int>(kind));
         auto [at, added] = itemIndex.emplace(key, attributes_.items.size());
         if (added) {
@@ -1183,24 +1367,32 @@ void Reader::finish(LayoutReading& out) {
         std::vector<ItemAttribute>& values = attributes_.items[at->second].values;
         if (values.size() <= column) values.resize(column + 1);
         ItemAttribute& a = values[column];
-        const AttributeValue value = AttributeValue::of(text);
-        if (a.value.empty()) {
+        const AttributeValue value = AttributeValue::of(cell.text);
+        const bool longer = a.cut && value.text.size() > a.value.text.size() &&
+                            value.text.compare(0, a.value.text.size(), a.value.text) == 0;
+        const bool shorter = cell.cut && a.value.text.compare(0, value.text.size(), value.text) == 0;
+        if (a.value.empty() || longer) {  // a text cut elsewhere, printed in full here
             a.value = value;
+            a.cut = cell.cut;
+        } else if (shorter) {
+            // The same text, cut here.
         } else if (!a.value.agrees(value)) {
             a.disagrees = true;
         } else if (value.numeric && value.decimals > a.value.decimals) {
             a.value = value;  // the finer print of the same value
+        } else {
+            a.cut = a.cut && cell.cut;
         }
     };
-    for (const auto& [column, text] : main_.attributes) give(mainName, ItemKind::SubAssembly, column, text);
-    for (const auto& [column, text] : summary_.attributes) give(mainName, ItemKind::SubAssembly, column, text);
+    for (const CellText& cell : main_.attributes) give(mainName, ItemKind::SubAssembly, cell);
+    for (const CellText& cell : summary_.attributes) give(mainName, ItemKind::SubAssembly, cell);
     for (const SectionRead& b : blocks_) {
-        for (const auto& [column, text] : b.attributes) give(b.name.text, ItemKind::SubAssembly, column, text);
+        for (const CellText& cell : b.attributes) give(b.name.text, ItemKind::SubAssembly, cell);
         for (const RowRead& r : b.rows)
-            for (const auto& [column, text] : r.attributes) give(r.name.text, r.kind, column, text);
+            for (const CellText& cell : r.attributes) give(r.name.text, r.kind, cell);
     }
     for (const RowRead& r : summary_.rows)
-        for (const auto& [column, text] : r.attributes) give(r.name.text, ItemKind::Part, column, text);
+        for (const CellText& cell : r.attributes) give(r.name.text, ItemKind::Part, cell);
     auto listTotals = [&](const SectionRead& from, const std::string& assembly) {
         for (const auto& [field, value] : from.totals) {
             ListedTotal t;

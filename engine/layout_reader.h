@@ -42,6 +42,9 @@ struct LayoutReading {
     // the summary's parts with their totals, and no summary to check them against.
     bool summaryOnly = false;
     size_t roundedQuantities = 0;  // quantities that are no whole number, counted rounded
+    // Cut names and type words left as printed: each starts more than one longer form, and the
+    // rows that print it may stand for either.
+    size_t ambiguous = 0;
     // What the reading has to say, in order: cut names matched, names left as printed, rounded
     // quantities, lines after the summary left unread.
     std::vector<std::string> log;

@@ -405,8 +405,8 @@ TEST(Cli, ReadsAnExportByItsBomFormatFile) {
         {{"--settings", none, "--bom-format", format,
           folder.write("other.bom", rows + "Summary of parts for assembly FRAME:\r\n     8  Part  HEX_BOLT\r\n")},
          1,
-         "BOM file line 8 does not fit the BOM format file, which prints a row, the lines after the rows, a block "
-         "header or the summary there: Summary of parts for assembly FRAME:"},
+         "BOM file line 8 does not fit the BOM format file, which prints a block header or the summary there: "
+         "Summary of parts for assembly FRAME:"},
         {{"--settings", none, "--bom-format", folder.file("missing.fmt"), bom}, 1, "BOM format file not found!"},
         {{"--settings", none, "--bom-format", folder.write("bad.fmt", ".breakdown\n.row %$name\n.rows\n"), bom},
          1,

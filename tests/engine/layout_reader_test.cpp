@@ -201,18 +201,18 @@ TEST(LayoutReader, NamesTheFirstLineThatDoesNotFit) {
 // headers' parameters are kept by item, numbers with the decimals they were printed with.
 TEST(LayoutReader, KeepsTheRowsOtherCellsAsAttributes) {
     const Read r = readBy(
-        ".breakdown\n%$name issue %ISSUE\n.titles Qty; Name; Description;  Mass\n"
+        ".breakdown\n%$name issue %ISSUE\n.titles Qty; Name; Text;  Mass\n"
         ".row %$quantity[3d]; %$name[-10]; %DESC[-8];%mass[7.3f]\nTotal: %[$total(mass)][7.3f]\n"
         ".summary\nParts\n.row %$quantity[3d]; %$name[-10];%mass[8.4f]\n",
-        "TOP issue C\nQty Name       Description  Mass\n  4 BOLT_M8    HEX BOLT  0.012\n"
-        "                M8 X 30\n  1 SUB\nTotal:   0.048\n\nSUB issue A\nQty Name       Description  Mass\n"
-        "  2 BOLT_M8    HEX BOLT  0.014\n                M8 X 30\nTotal:   0.028\n\n"
+        "TOP issue C\nQty Name       Text      Mass\n  4 BOLT_M8    HEX BOLT  0.012\n"
+        "               M8 X 30\n  1 SUB\nTotal:   0.048\n\nSUB issue A\nQty Name       Text      Mass\n"
+        "  2 BOLT_M8    HEX BOLT  0.014\n               M8 X 30\nTotal:   0.028\n\n"
         "Parts\n  6 BOLT_M8     0.0124\n");
     ASSERT_TRUE(r.reading.structure) << messages::doesNotFit(*r.reading.misfit);
     EXPECT_EQ(r.parts, "BOLT_M8=6");
     const ItemAttributes& a = r.reading.attributes;
     ASSERT_EQ(a.columns.size(), 3u);
-    EXPECT_EQ(a.columns[0].title, "Description");
+    EXPECT_EQ(a.columns[0].title, "Text");
     EXPECT_EQ(a.columns[1].title, "Mass");
     EXPECT_EQ(a.columns[1].parameter, "mass");
     EXPECT_TRUE(a.columns[1].numeric);

@@ -162,6 +162,43 @@ TEST(FormatProperty, RandomProductsThroughRandomFormatsReadBackExactly) {
     EXPECT_GT(exact, 5 * ambiguous) << exact << " read whole, " << ambiguous << " with ambiguous cut names";
 }
 
+// The layouts companies were seen to write, which readings without their format file took wrong
+// (cut names and type words, label lines, name-first cells, glued decimal quantities, a
+// summary-only list), in every interface language, read by the settings' English type words.
+TEST(FormatProperty, ReadsTheCompanyLayoutsInEveryLanguage) {
+    const std::string_view formats[] = {testing::kGermanLabelsFormat, testing::kCutNamesCostFormat,
+                                        testing::kPipeNameFirstFormat, testing::kGluedMassFormat,
+                                        testing::kSummaryOnlyFormat};
+    for (const std::string_view format : formats)
+        for (size_t words = 0; words < testing::typeWordSets().size(); ++words)
+            for (uint64_t seed = 1; seed <= 20; ++seed) {
+                testing::ProductShape shape;
+                shape.parameters = testing::formatParameters(format);
+                const Product product = testing::randomProduct(seed * 7 + words, shape);
+                testing::RenderOptions options;
+                options.words = testing::typeWordSets()[words];
+                const std::string bytes = testing::renderExport(format, product, options);
+                const std::string what = shown(seed * 7 + words, std::string(format), bytes);
+                const BomFormatFile file = parseBomFormat(format);
+                ASSERT_TRUE(file.layout) << what;
+                const LayoutReading reading = readByLayout(bytes, *file.layout);
+                ASSERT_FALSE(reading.misfit) << what << "\n" << messages::doesNotFit(*reading.misfit);
+                if (reading.ambiguous > 0) continue;  // names that print alike: said, and in doubt
+                const BomStructure& bom = *reading.structure;
+                const ResultTables tables =
+                    sortTables(bom, expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}),
+                               buildWhereUsed(bom));
+                Totals parts, assemblies;
+                Printed printed;
+                expectedTotals(product, testing::truthOf(product), *file.layout, parts, assemblies, &printed);
+                EXPECT_EQ(totalsOf(tables.partTotals), parts) << what;
+                if (!reading.summaryOnly) {
+                    EXPECT_EQ(totalsOf(tables.assemblyTotals), assemblies) << what;
+                }
+                EXPECT_EQ(attributeFault(printed, reading.attributes), "") << what;
+            }
+}
+
 // The company example shipped with Trelk is read as its product is.
 TEST(FormatProperty, ReadsTheShippedCompanyExport) {
     const Product product = testing::conveyorProduct();

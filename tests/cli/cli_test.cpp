@@ -429,6 +429,22 @@ TEST(Cli, ReadsAnExportByItsBomFormatFile) {
     EXPECT_EQ(r.err.find("trelk-cli: --bom-format does not go with"), 0u) << r.err;
 }
 
+// The company export shipped with Trelk, read by its format file: the report checked in beside the
+// tests, and the export's own summary agrees.
+TEST(Cli, ReadsTheShippedCompanyExportByItsFormatFile) {
+    TempFolder folder;
+    const std::string report = folder.file("report.txt");
+    const Result r = runCli({"--settings", folder.write("empty.ini", ""), "--bom-format",
+                             nativePath(TRELK_EXAMPLES "/company/brenner-lund.fmt"), "-s", "all", "-o", report,
+                             nativePath(TRELK_EXAMPLES "/company/conveyor.bom.1")});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("\nMain assembly name: BELT_CONVEYOR_2000\nCut names and type words matched to their "
+                         "longer forms in the BOM file: 7 names, 1 type word\nResults stored in file:\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(readFile(report), readFile(TRELK_TEST_DATA "/examples/conveyor.txt"));
+}
+
 // Two exports of a summary-only format compare by their parts.
 TEST(CliCompare, ComparesTwoSummaryOnlyExports) {
     TempFolder folder;

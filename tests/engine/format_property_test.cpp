@@ -199,6 +199,32 @@ TEST(FormatProperty, ReadsTheCompanyLayoutsInEveryLanguage) {
             }
 }
 
+// The CAD system's own layout, rendered for random products: read by the layout the keywords
+// describe (words and cells, as a recognition fills it) and by the default format file, the layout
+// reader gives the totals the line classifier gives.
+TEST(FormatProperty, TheDefaultLayoutReadsAsTheLineClassifierReadsIt) {
+    const ExportLayout byWords = fromKeywords(KeywordSet(), ColumnLayout());
+    const ExportLayout byFormat = *parseBomFormat(testing::kDefaultFormat).layout;
+    for (uint64_t seed = 1; seed <= 60; ++seed) {
+        const Product product = testing::randomProduct(seed, testing::ProductShape());
+        const std::string bytes = testing::renderExport(testing::kDefaultFormat, product);
+        auto totals = [](const BomStructure& bom) {
+            const ResultTables tables =
+                sortTables(bom, expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}),
+                           buildWhereUsed(bom));
+            return std::make_pair(totalsOf(tables.assemblyTotals), totalsOf(tables.partTotals));
+        };
+        const BomStructure classified(bytes, KeywordSet());
+        const auto expected = totals(classified);
+        for (const ExportLayout* layout : {&byWords, &byFormat}) {
+            const LayoutReading reading = readByLayout(bytes, *layout);
+            ASSERT_FALSE(reading.misfit) << "seed " << seed << "\n" << messages::doesNotFit(*reading.misfit);
+            EXPECT_EQ(totals(*reading.structure), expected) << "seed " << seed;
+            EXPECT_EQ(reading.structure->summaryRows().size(), classified.summaryRows().size()) << "seed " << seed;
+        }
+    }
+}
+
 // The company example shipped with Trelk is read as its product is.
 TEST(FormatProperty, ReadsTheShippedCompanyExport) {
     const Product product = testing::conveyorProduct();

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "engine/line_classifier.h"
+#include "engine/line_match.h"
 #include "text/text_codec.h"
 #include "text/text_rules.h"
 
@@ -27,415 +28,8 @@ std::string roundedQuantity(uint32_t line, std::string_view printed, int64_t cou
 namespace {
 
 constexpr size_t kNone = ~size_t{0};
-// Steps of the match of one line: a template of fields without widths could otherwise try every
-// way of cutting a long line. A real line is matched in a few hundred.
-constexpr size_t kMatchSteps = 20000;
 // Names left as printed, each said in a line of its own; then one line says how many more.
 constexpr size_t kAmbiguousLines = 20;
-
-bool isBlankByte(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlankByte(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlankByte(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-// A line cut into characters: UTF-8 sequences, or bytes for an export in a code page. The widths
-// of a format count characters.
-class CharLine {
-public:
-    CharLine(std::string_view bytes, bool utf8) : bytes_(bytes) {
-        const bool ascii =
-            std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-        if (ascii || !utf8) {
-            count_ = bytes.size();
-            return;
-        }
-        for (size_t i = 0; i < bytes.size(); ++i)
-            if ((static_cast<unsigned char>(bytes[i]) & 0xC0) != 0x80 || i == 0) at_.push_back(i);
-        count_ = at_.size();
-        at_.push_back(bytes.size());
-    }
-    size_t size() const { return count_; }
-    size_t byteAt(size_t c) const { return at_.empty() ? c : at_[c]; }
-    std::string_view slice(size_t from, size_t to) const {
-        return bytes_.substr(byteAt(from), byteAt(to) - byteAt(from));
-    }
-    char first(size_t c) const { return bytes_[byteAt(c)]; }
-    bool blank(size_t c) const { return first(c) == ' '; }
-    bool digit(size_t c) const { return c < count_ && first(c) >= '0' && first(c) <= '9'; }
-    std::string_view bytes() const { return bytes_; }
-
-private:
-    std::string_view bytes_;
-    std::vector<size_t> at_;
-    size_t count_ = 0;
-};
-
-bool mayBeEmpty(const LayoutField& f) { return f.role != FieldRole::Quantity && f.role != FieldRole::Name; }
-bool isNumber(const LayoutField& f) { return f.format.numeric() || f.role == FieldRole::Quantity; }
-
-// A template made ready for matching: its pieces one after the other, each with its cell.
-struct Piece {
-    bool isField = false;
-    // Blanks that widen the cell to the width of its title, when the title is the wider: `chars`
-    // is then the cell's width, from its first piece on.
-    bool pad = false;
-    std::string_view text;  // literal bytes
-    size_t chars = 0;       // literal characters
-    int score = 0;          // literal characters other than blanks and TABs
-    const LayoutField* field = nullptr;
-    size_t cell = 0;
-    size_t cellFirst = 0;  // the cell's first piece
-};
-
-struct Prepared {
-    const LineTemplate* source = nullptr;
-    std::vector<Piece> pieces;
-    std::vector<std::string> words;  // Words templates: the literal text's words and "" per field
-};
-
-// A row's template, given its title rows: a cell whose title is wider than the cell itself (its
-// literal characters and its fields' widths) is widened to the title, its rows padded with blanks.
-// A cell with a field of no width has no width to widen: its rows are as long as they are.
-Prepared prepare(const LineTemplate& line, bool utf8, const std::vector<LineTemplate>& titles = {}) {
-    Prepared p;
-    p.source = &line;
-    for (size_t c = 0; c < line.cells.size(); ++c) {
-        const size_t first = p.pieces.size();
-        size_t width = 0;
-        bool fixed = true;
-        for (const LinePiece& piece : line.cells[c]) {
-            Piece out;
-            out.cell = c;
-            out.cellFirst = first;
-            if (piece.isField) {
-                out.isField = true;
-                out.field = &piece.field;
-                width += static_cast<size_t>(piece.field.format.width);
-                fixed = fixed && piece.field.format.width > 0;
-            } else {
-                if (piece.text.empty()) continue;
-                out.text = piece.text;
-                out.chars = CharLine(piece.text, utf8).size();
-                out.score = static_cast<int>(
-                    std::count_if(piece.text.begin(), piece.text.end(), [](char ch) { return !isBlankByte(ch); }));
-                width += out.chars;
-            }
-            p.pieces.push_back(out);
-        }
-        size_t title = 0;
-        for (const LineTemplate& t : titles) {
-            if (c >= t.cells.size()) continue;
-            std::string text;
-            for (const LinePiece& piece : t.cells[c]) text += piece.text;
-            title = std::max(title, CharLine(text, utf8).size());
-        }
-        if (fixed && title > width) {
-            Piece pad;
-            pad.pad = true;
-            pad.chars = title;
-            pad.cell = c;
-            pad.cellFirst = first;
-            p.pieces.push_back(pad);
-        }
-    }
-    return p;
-}
-
-// What a field of a matched line holds.
-struct FieldValue {
-    const LayoutField* field = nullptr;
-    size_t piece = 0;
-    size_t begin = 0, end = 0;  // characters of the line
-    // Where the field or the widened cell before it ends: a text too wide for its field goes on
-    // below from there.
-    size_t restBegin = 0;
-    std::string text;  // without the blanks around it
-};
-
-struct Match {
-    bool fits = false;
-    int score = 0;
-    std::vector<FieldValue> values;
-};
-
-// A Printed template against a line: every piece at its place, as the format prints it.
-class PrintedMatcher {
-public:
-    PrintedMatcher(const Prepared& t, const CharLine& line) : t_(t), line_(line), spans_(t.pieces.size()) {}
-
-    Match run() {
-        Match m;
-        if (!at(0, 0)) return m;
-        m.fits = true;
-        size_t lastEnd = 0;
-        for (size_t k = 0; k < t_.pieces.size(); ++k) {
-            const Piece& p = t_.pieces[k];
-            if (p.pad) lastEnd = spans_[k].second;
-            if (!p.isField) {
-                m.score += p.score;
-                continue;
-            }
-            FieldValue v;
-            v.field = p.field;
-            v.piece = k;
-            v.begin = spans_[k].first;
-            v.end = spans_[k].second;
-            v.restBegin = lastEnd;
-            lastEnd = v.end;
-            v.text = std::string(trimmed(line_.slice(v.begin, v.end)));
-            m.values.push_back(std::move(v));
-        }
-        return m;
-    }
-
-private:
-    bool at(size_t k, size_t pos) {
-        if (++steps_ > kMatchSteps) return false;
-        if (k == t_.pieces.size()) return pos == line_.size();
-        const Piece& p = t_.pieces[k];
-        if (p.pad) return pad(k, pos);
-        if (!p.isField) return literal(k, pos);
-        if (pos == line_.size() && !mayBeEmpty(*p.field)) return false;
-        return isNumber(*p.field) ? number(k, pos) : text(k, pos);
-    }
-
-    bool take(size_t k, size_t pos, const size_t* extents, size_t count) {
-        for (size_t i = 0; i < count; ++i) {
-            spans_[k] = {pos, pos + extents[i]};
-            if (at(k + 1, pos + extents[i])) return true;
-        }
-        return false;
-    }
-
-    // Literal text, exactly; where the line ends inside it, the rest must be blanks and so must
-    // everything after it (the printed line lost its trailing blanks).
-    bool literal(size_t k, size_t pos) {
-        const Piece& p = t_.pieces[k];
-        const std::string_view rest = line_.bytes().substr(line_.byteAt(pos));
-        if (rest.size() >= p.text.size()) {
-            if (rest.substr(0, p.text.size()) != p.text) return false;
-            spans_[k] = {pos, pos + p.chars};
-            return at(k + 1, pos + p.chars);
-        }
-        if (p.text.substr(0, rest.size()) != rest) return false;
-        if (!std::all_of(p.text.begin() + static_cast<std::ptrdiff_t>(rest.size()), p.text.end(), isBlankByte))
-            return false;
-        spans_[k] = {pos, line_.size()};
-        return restBlank(k + 1);
-    }
-
-    // Blanks up to the width of the cell's title.
-    bool pad(size_t k, size_t pos) {
-        const Piece& p = t_.pieces[k];
-        const size_t start = p.cellFirst == k ? pos : spans_[p.cellFirst].first;
-        const size_t end = std::max(pos, std::min(start + p.chars, line_.size()));
-        for (size_t q = pos; q < end; ++q)
-            if (!line_.blank(q)) return false;
-        spans_[k] = {pos, end};
-        return at(k + 1, end);
-    }
-
-    bool restBlank(size_t k) {
-        for (; k < t_.pieces.size(); ++k) {
-            const Piece& p = t_.pieces[k];
-            if (p.isField ? !mayBeEmpty(*p.field) : !std::all_of(p.text.begin(), p.text.end(), isBlankByte))
-                return false;
-            spans_[k] = {line_.size(), line_.size()};
-        }
-        return true;
-    }
-
-    // Characters from..to print a number of the field's conversion: an optional "-", digits, and
-    // the decimals the conversion gives ("f": exactly its precision; none given: any).
-    bool numberAt(const FieldFormat& f, size_t from, size_t to) const {
-        size_t j = from;
-        if (j < to && line_.first(j) == '-') ++j;
-        const size_t digits = j;
-        while (j < to && line_.digit(j)) ++j;
-        if (j == digits) return false;
-        if (j == to) return f.conversion != 'f' || f.decimals() == 0;
-        if (f.conversion == 'd' || line_.first(j) != '.') return false;
-        const size_t point = j++;
-        while (j < to && line_.digit(j)) ++j;
-        if (j != to || j == point + 1) return false;
-        return f.conversion != 'f' || j - point - 1 == static_cast<size_t>(f.decimals());
-    }
-
-    // The last character a number at character i could reach: its digits, point and decimals.
-    size_t numberReach(size_t i) const {
-        size_t j = i;
-        if (j < line_.size() && line_.first(j) == '-') ++j;
-        while (j < line_.size() && (line_.digit(j) || line_.first(j) == '.')) ++j;
-        return j;
-    }
-
-    // A number in its width: padded with blanks on the side its alignment leaves free, or wider
-    // than the width and then not padded; all blanks for a parameter the model lacks. Where the
-    // next field is glued to it ("     37.6" for 3 and 7.6), the width tells where it ends.
-    bool number(size_t k, size_t pos) {
-        const LayoutField& field = *t_.pieces[k].field;
-        const FieldFormat& f = field.format;
-        const size_t width = static_cast<size_t>(f.width), end = line_.size();
-        const size_t limit = std::min(pos + width, end);
-        size_t q = pos;
-        while (q < limit && line_.blank(q)) ++q;
-        if (q == limit && width > 0) {  // blank
-            const size_t extent = q - pos;
-            return mayBeEmpty(field) && take(k, pos, &extent, 1);
-        }
-        if (!f.leftAligned && q > pos) {  // padded: the number ends at the width
-            const size_t extent = width;
-            return pos + width <= end && numberAt(f, q, pos + width) && take(k, pos, &extent, 1);
-        }
-        if (q > pos) return false;
-        // Without a width the number is read as far as it goes; with one, as wide as the width.
-        const size_t reach = numberReach(pos);
-        for (size_t i = 1; i <= reach - pos; ++i) {
-            const size_t e = width == 0 ? reach + 1 - i : pos + i;
-            if (!numberAt(f, pos, e)) continue;
-            size_t t = e;  // a left-aligned number's blanks up to the width
-            while (t < limit && line_.blank(t)) ++t;
-            if (t < limit && t < std::max(e, pos + width)) continue;
-            if (!f.leftAligned && e < limit) continue;  // right-aligned and not padded: as wide as the width at least
-            const size_t extent = std::max(t, e) - pos;
-            if (take(k, pos, &extent, 1)) return true;
-        }
-        return false;
-    }
-
-    // A text in its width, cut at its precision; without a width, as long as it is (a name or a
-    // type word then holds no blank).
-    bool text(size_t k, size_t pos) {
-        const LayoutField& field = *t_.pieces[k].field;
-        const FieldFormat& f = field.format;
-        const size_t remain = line_.size() - pos;
-        const size_t width = static_cast<size_t>(f.width);
-        const size_t cut = f.precision < 0 ? kNone : static_cast<size_t>(f.precision);
-        const bool needsText = !mayBeEmpty(field);
-        auto fits = [&](size_t extent) { return !needsText || !trimmed(line_.slice(pos, pos + extent)).empty(); };
-        if (width > 0) {
-            if (remain <= width) return fits(remain) && take(k, pos, &remain, 1);
-            const size_t high = cut != kNone && cut > width ? std::min(cut, remain) : width;
-            for (size_t e = width; e <= high; ++e)
-                if (fits(e) && take(k, pos, &e, 1)) return true;
-            return false;
-        }
-        const size_t high = std::min(cut, remain);
-        if (k + 1 == t_.pieces.size()) return high == remain && fits(remain) && take(k, pos, &remain, 1);
-        const bool oneWord = field.role == FieldRole::Name || field.role == FieldRole::Type;
-        for (size_t e = needsText ? 1 : 0; e <= high; ++e) {
-            if (oneWord && e > 0 && line_.blank(pos + e - 1)) break;
-            if (fits(e) && take(k, pos, &e, 1)) return true;
-        }
-        return false;
-    }
-
-    const Prepared& t_;
-    const CharLine& line_;
-    std::vector<std::pair<size_t, size_t>> spans_;
-    size_t steps_ = 0;
-};
-
-std::vector<std::string_view> wordsOf(std::string_view text) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && text[i] == ' ') ++i;
-        const size_t start = i;
-        while (i < text.size() && text[i] != ' ') ++i;
-        if (i > start) words.push_back(text.substr(start, i - start));
-    }
-    return words;
-}
-
-// A Words template against a line: its literal words in order, a name, type or quantity one word,
-// any other field any number of words.
-class WordsMatcher {
-public:
-    WordsMatcher(const Prepared& t, std::string_view line) : words_(wordsOf(line)) {
-        for (const Piece& p : t.pieces) {
-            if (p.isField) {
-                tokens_.push_back({p.field, {}});
-                continue;
-            }
-            for (const std::string_view w : wordsOf(p.text)) tokens_.push_back({nullptr, w});
-        }
-        spans_.resize(tokens_.size());
-    }
-
-    Match run() {
-        Match m;
-        if (!at(0, 0)) return m;
-        m.fits = true;
-        for (size_t k = 0; k < tokens_.size(); ++k) {
-            if (!tokens_[k].field) {
-                m.score += static_cast<int>(tokens_[k].word.size());
-                continue;
-            }
-            FieldValue v;
-            v.field = tokens_[k].field;
-            v.piece = k;
-            for (size_t w = spans_[k].first; w < spans_[k].second; ++w) {
-                if (!v.text.empty()) v.text += ' ';
-                v.text += words_[w];
-            }
-            m.values.push_back(std::move(v));
-        }
-        return m;
-    }
-
-private:
-    struct Token {
-        const LayoutField* field;
-        std::string_view word;
-    };
-    bool at(size_t k, size_t w) {
-        if (++steps_ > kMatchSteps) return false;
-        if (k == tokens_.size()) return w == words_.size();
-        const Token& t = tokens_[k];
-        if (!t.field) {
-            if (w == words_.size() || words_[w] != t.word) return false;
-            spans_[k] = {w, w + 1};
-            return at(k + 1, w + 1);
-        }
-        const FieldRole role = t.field->role;
-        if (role == FieldRole::Name || role == FieldRole::Type || role == FieldRole::Quantity) {
-            if (w == words_.size() || (role == FieldRole::Quantity && !startsWithNumber(words_[w]))) return false;
-            spans_[k] = {w, w + 1};
-            return at(k + 1, w + 1);
-        }
-        for (size_t e = w; e <= words_.size(); ++e) {
-            spans_[k] = {w, e};
-            if (at(k + 1, e)) return true;
-        }
-        return false;
-    }
-
-    std::vector<std::string_view> words_;
-    std::vector<Token> tokens_;
-    std::vector<std::pair<size_t, size_t>> spans_;
-    size_t steps_ = 0;
-};
-
-Match matchLine(const Prepared& t, std::string_view line, bool utf8) {
-    if (t.source->match == LineTemplate::Match::Words) return WordsMatcher(t, line).run();
-    const CharLine chars(line, utf8);
-    return PrintedMatcher(t, chars).run();
-}
-
-// A title row's lines matched loosely: the same text once the blanks and TABs are gone, so that
-// any padding of the titles fits.
-bool titlesFit(const LineTemplate& titles, std::string_view line) {
-    std::string want, got;
-    for (const char c : titles.literalText())
-        if (!isBlankByte(c)) want += c;
-    for (const char c : line)
-        if (!isBlankByte(c)) got += c;
-    return want == got;
-}
 
 // A printed quantity: its value rounded to a whole number (halves to even), and whether it was one.
 struct QuantityText {
@@ -513,7 +107,7 @@ struct Wrapping {
 class Reader {
 public:
     Reader(const ExportLayout& layout, bool utf8) : layout_(layout), utf8_(utf8) {
-        for (const LineTemplate& line : layout.prolog) prolog_.push_back(prepare(line, utf8));
+        for (const LineTemplate& line : layout.prolog) prolog_.push_back(prepareLine(line, utf8));
         if (layout.breakdown) prepareSection(0, *layout.breakdown);
         if (layout.summary) prepareSection(1, *layout.summary);
     }
@@ -523,7 +117,7 @@ public:
         lines_ = &lines;
         for (size_t i = 0; i < lines.size() && !stopped_; ++i) {
             const std::string_view line = lines[i];
-            if (trimmed(line).empty()) {
+            if (trimBlanks(line).empty()) {
                 if (stage_ == Stage::Rows && sections_[section_].emptyEndsRows && !current_->rows.empty()) {
                     wrapping_.clear();
                     index_ = 0;
@@ -554,9 +148,9 @@ private:
 
     struct SectionTemplates {
         const SectionLayout* layout = nullptr;
-        std::vector<Prepared> heading, titles, trailer;  // the trailer without its empty lines
+        std::vector<PreparedLine> heading, titles, trailer;  // the trailer without its empty lines
         bool emptyEndsRows = false;
-        Prepared row;
+        PreparedLine row;
         std::vector<size_t> rowColumns;  // Printed rows: the attribute column of each piece, or kNone
         // Separator and Blanks rows: the titles of their cells, from the first title row
         std::vector<std::string> cellTitles;
@@ -566,25 +160,25 @@ private:
         Kind kind;
         int section;
         size_t index;
-        Match match;
+        LineMatch match;
     };
 
     void prepareSection(int s, const SectionLayout& layout) {
         SectionTemplates& t = sections_[s];
         t.layout = &layout;
-        for (const LineTemplate& line : layout.heading) t.heading.push_back(prepare(line, utf8_));
-        for (const LineTemplate& line : layout.titles) t.titles.push_back(prepare(line, utf8_));
+        for (const LineTemplate& line : layout.heading) t.heading.push_back(prepareLine(line, utf8_));
+        for (const LineTemplate& line : layout.titles) t.titles.push_back(prepareLine(line, utf8_));
         // Empty lines are skipped wherever they stand; only the first line after the rows, when it
         // is an empty one, says where the rows end (a summary without heading may follow).
         t.emptyEndsRows = !layout.trailer.empty() && layout.trailer.front().literalOnly();
         for (const LineTemplate& line : layout.trailer)
-            if (!line.literalOnly()) t.trailer.push_back(prepare(line, utf8_));
+            if (!line.literalOnly()) t.trailer.push_back(prepareLine(line, utf8_));
         const RowLayout& row = layout.row;
         if (row.split == RowLayout::Split::Printed) {
-            t.row = prepare(row.printed, utf8_, layout.titles);
+            t.row = prepareLine(row.printed, utf8_, layout.titles);
             t.rowColumns.assign(t.row.pieces.size(), kNone);
             for (size_t k = 0; k < t.row.pieces.size(); ++k) {
-                const Piece& p = t.row.pieces[k];
+                const TemplatePiece& p = t.row.pieces[k];
                 if (!p.isField || p.field->role != FieldRole::Parameter) continue;
                 t.rowColumns[k] = column(p.field->parameter, printedTitle(layout, p.cell, *p.field));
             }
@@ -593,7 +187,7 @@ private:
                 std::string title;
                 for (const LinePiece& piece : cell)
                     if (!piece.isField) title += piece.text;
-                t.cellTitles.emplace_back(trimmed(title));
+                t.cellTitles.emplace_back(trimBlanks(title));
             }
         }
     }
@@ -613,9 +207,9 @@ private:
             for (const LinePiece& piece : line.cells[cell])
                 if (!piece.isField) text += piece.text;
             std::string_view t = text;
-            const std::string_view bare = trimmed(lead);
-            t = trimmed(t);
-            if (!bare.empty() && t.substr(0, bare.size()) == bare) t = trimmed(t.substr(bare.size()));
+            const std::string_view bare = trimBlanks(lead);
+            t = trimBlanks(t);
+            if (!bare.empty() && t.substr(0, bare.size()) == bare) t = trimBlanks(t.substr(bare.size()));
             if (t.empty()) continue;
             if (!title.empty()) title += ' ';
             title += t;
@@ -640,7 +234,7 @@ private:
         return attributes_.columns.size() - 1;
     }
 
-    Match tryLine(const Prepared& t, std::string_view line) const { return matchLine(t, line, utf8_); }
+    LineMatch tryLine(const PreparedLine& t, std::string_view line) const { return matchLine(t, line, utf8_); }
 
     // A new block, or the summary: its whole heading (or its title rows, when it has none) fits the
     // lines that come, whose literal text counts all together, so that two headings that begin
@@ -649,19 +243,19 @@ private:
         const SectionTemplates& t = sections_[s];
         if (!t.layout || (s == 1 && summaryStarted_)) return;
         if (t.heading.empty() && t.titles.empty()) {
-            Match m = rowMatch(s, line);
+            LineMatch m = rowMatch(s, line);
             if (m.fits) out.push_back({Kind::Start, s, 0, std::move(m)});
             return;
         }
-        Match first;
+        LineMatch first;
         int score = 0;
         size_t next = at_;
         const size_t count = t.heading.empty() ? t.titles.size() : t.heading.size();
         for (size_t j = 0; j < count; ++j, ++next) {
-            while (next < lines_->size() && trimmed((*lines_)[next]).empty()) ++next;
+            while (next < lines_->size() && trimBlanks((*lines_)[next]).empty()) ++next;
             if (next == lines_->size()) break;  // the file ends inside the heading: its lines so far
             const std::string_view text = (*lines_)[next];
-            Match m = t.heading.empty() ? titlesMatch(t.titles[j], text) : tryLine(t.heading[j], text);
+            LineMatch m = t.heading.empty() ? titlesMatch(t.titles[j], text) : tryLine(t.heading[j], text);
             if (!m.fits) return;
             score += m.score;
             if (j == 0) first = std::move(m);
@@ -670,19 +264,19 @@ private:
         out.push_back({Kind::Start, s, 0, std::move(first)});
     }
 
-    static Match titlesMatch(const Prepared& t, std::string_view line) {
-        Match m;
+    static LineMatch titlesMatch(const PreparedLine& t, std::string_view line) {
+        LineMatch m;
         m.fits = titlesFit(*t.source, line);
         m.score = static_cast<int>(t.source->literalText().size());
         return m;
     }
 
     // A row of the section: by its printed template, or cut into cells.
-    Match rowMatch(int s, std::string_view line) {
+    LineMatch rowMatch(int s, std::string_view line) {
         const SectionTemplates& t = sections_[s];
         const RowLayout& row = t.layout->row;
         if (row.split == RowLayout::Split::Printed) {
-            Match m = tryLine(t.row, line);
+            LineMatch m = tryLine(t.row, line);
             // A row names its member and has a quantity.
             if (m.fits)
                 for (const FieldValue& v : m.values)
@@ -691,49 +285,7 @@ private:
                         m.fits = false;
             return m;
         }
-        return cellMatch(row, line);
-    }
-
-    static Match cellMatch(const RowLayout& row, std::string_view line) {
-        Match m;
-        std::vector<std::string_view> cells;
-        if (row.split == RowLayout::Split::Separator) {
-            if (line.find(row.separator) == std::string_view::npos) return m;
-            size_t start = 0;
-            for (;;) {
-                const size_t end = line.find(row.separator, start);
-                cells.push_back(trimmed(line.substr(start, end == std::string_view::npos ? end : end - start)));
-                if (end == std::string_view::npos) break;
-                start = end + 1;
-            }
-        } else {
-            cells = wordsOf(line);
-        }
-        const int count = static_cast<int>(cells.size());
-        std::vector<bool> used(cells.size(), false);
-        for (const CellRole& c : row.cells) {
-            const int index = c.cell > 0 ? c.cell - 1 : count + c.cell;
-            if (index < 0 || index >= count) return m;
-            FieldValue v;
-            v.field = &c.field;
-            v.piece = static_cast<size_t>(index);
-            v.text = std::string(cells[static_cast<size_t>(index)]);
-            if ((c.field.role == FieldRole::Quantity && !startsWithNumber(v.text)) ||
-                (c.field.role == FieldRole::Name && v.text.empty()))
-                return m;
-            used[static_cast<size_t>(index)] = true;
-            m.values.push_back(std::move(v));
-        }
-        // The other cells, as parameters without a name: their column is their cell's number.
-        for (size_t i = 0; i < cells.size(); ++i) {
-            if (used[i]) continue;
-            FieldValue v;
-            v.piece = i;
-            v.text = std::string(cells[i]);
-            m.values.push_back(std::move(v));
-        }
-        m.fits = true;
-        return m;
+        return matchCells(row, line);
     }
 
     bool step(std::string_view line, uint32_t number) {
@@ -742,7 +294,7 @@ private:
         switch (stage_) {
         case Stage::Prolog:
             if (index_ < prolog_.size()) {
-                Match m = tryLine(prolog_[index_], line);
+                LineMatch m = tryLine(prolog_[index_], line);
                 if (m.fits) found.push_back({Kind::Prolog, 0, index_, std::move(m)});
             }
             if (index_ + 1 >= prolog_.size() || found.empty()) {
@@ -751,21 +303,21 @@ private:
             }
             break;
         case Stage::Heading: {
-            Match m = tryLine(sections_[s].heading[index_], line);
+            LineMatch m = tryLine(sections_[s].heading[index_], line);
             if (m.fits) found.push_back({Kind::Heading, s, index_, std::move(m)});
             break;
         }
         case Stage::Titles: {
-            Match m = titlesMatch(sections_[s].titles[index_], line);
+            LineMatch m = titlesMatch(sections_[s].titles[index_], line);
             if (m.fits) found.push_back({Kind::Titles, s, index_, std::move(m)});
             break;
         }
         case Stage::Rows: {
-            Match row = rowMatch(s, line);
+            LineMatch row = rowMatch(s, line);
             if (row.fits) found.push_back({Kind::Row, s, 0, std::move(row)});
             const bool trailer = !sections_[s].trailer.empty();
             if (trailer) {
-                Match m = tryLine(sections_[s].trailer[0], line);
+                LineMatch m = tryLine(sections_[s].trailer[0], line);
                 if (m.fits) found.push_back({Kind::Trailer, s, 0, std::move(m)});
             }
             // The next block or the summary comes after the lines that follow the rows; only
@@ -782,7 +334,7 @@ private:
             break;
         }
         case Stage::Trailer: {
-            Match m = tryLine(sections_[s].trailer[index_], line);
+            LineMatch m = tryLine(sections_[s].trailer[index_], line);
             if (m.fits) found.push_back({Kind::Trailer, s, index_, std::move(m)});
             if (s == 0 && found.empty()) {
                 tryStart(0, line, found);
@@ -880,7 +432,7 @@ private:
 
     // The fields of a header, the summary's heading or the prolog: the assembly's name and type
     // word, and its own parameters.
-    void takeFields(const Match& m, SectionRead& into) {
+    void takeFields(const LineMatch& m, SectionRead& into) {
         for (const FieldValue& v : m.values) {
             switch (v.field->role) {
             case FieldRole::Name: into.name = printedOf(v, utf8_); break;
@@ -893,7 +445,7 @@ private:
         }
     }
 
-    void takeRow(const Match& m, std::string_view line, uint32_t number) {
+    void takeRow(const LineMatch& m, std::string_view line, uint32_t number) {
         const SectionTemplates& t = sections_[section_];
         current_->rows.emplace_back();
         RowRead& row = current_->rows.back();
@@ -981,7 +533,7 @@ private:
             const std::string_view rest = chars.slice(w.restBegin, last[i] + 1);
             w.text.append(w.hidden, ' ');
             w.text += rest;
-            *w.into = std::string(trimmed(w.text));
+            *w.into = std::string(trimBlanks(w.text));
             // A rest as wide as the field may go on once more, or one that ends the line.
             const size_t length = last[i] + 1 - w.restBegin;
             w.hidden = last[i] + 1 == chars.size() && length < w.width ? w.width - length : 0;
@@ -1017,7 +569,7 @@ private:
 
     const ExportLayout& layout_;
     bool utf8_;
-    std::vector<Prepared> prolog_;
+    std::vector<PreparedLine> prolog_;
     SectionTemplates sections_[2];
     Stage stage_ = Stage::Prolog;
     int section_ = 0;

@@ -4,8 +4,13 @@
 //
 // The engine's pipeline, one header per step, in the order the run takes them:
 //   engine/run_options.h        what the run is asked: keywords, column layout, report sections
+//   engine/export_layout.h      the one description of an export's layout that a reading goes by
+//   engine/bom_format_file.h    a company's BOM format file read into that description
 //   engine/line_classifier.h    each line as read: empty, block header or item line, and its fields
 //   engine/bom_structure.h      the lines kept as items and blocks, every name numbered once
+//   engine/layout_reader.h      or, by a format file, every line read as the layout prints it
+//   engine/line_match.h           (one line against one line of the layout)
+//   engine/item_attributes.h      (the rows' other cells, kept per item)
 //   engine/export_recognition.h the export's own words and layout, when those asked for find no
 //                               main assembly in it
 //   text/text_codec.h           the encoding of the names, told from the same reading (exports only)
@@ -13,6 +18,7 @@
 //   engine/result_tables.h      the sorted tables the results are written from
 //   engine/assembly_tree.h      the multi-level tree of the exports' breakdown
 //   engine/summary_check.h      the totals checked against the export's own summary of parts
+//   engine/reading_check.h      a reading that took no row of a file with rows
 //   engine/analysis.h           the steps above, from the file to one Analysis
 //   engine/result_export.h      the results written, one path for every format and destination:
 //   engine/report.h               the report,

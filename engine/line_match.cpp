@@ -12,6 +12,9 @@ constexpr size_t kNone = ~size_t{0};
 // Steps of the match of one line: a template of fields without widths could otherwise try every
 // way of cutting a long line. A real line is matched in a few hundred.
 constexpr size_t kMatchSteps = 20000;
+// A printed number is no longer than its width and this: twenty digits of a 64-bit value, a sign,
+// a point and decimals. Longer runs of digits are no number a format prints.
+constexpr size_t kLongestNumber = 48;
 
 bool isBlankByte(char c) { return c == ' ' || c == '\t'; }
 
@@ -150,6 +153,7 @@ private:
         if (q > pos) return false;
         // Without a width the number is read as far as it goes; with one, as wide as the width.
         const size_t reach = numberReach(pos);
+        if (reach - pos > width + kLongestNumber) return false;
         for (size_t i = 1; i <= reach - pos; ++i) {
             const size_t e = width == 0 ? reach + 1 - i : pos + i;
             if (!numberAt(f, pos, e)) continue;
@@ -176,16 +180,21 @@ private:
         if (width > 0) {
             if (remain <= width) return fits(remain) && take(k, pos, &remain, 1);
             const size_t high = cut != kNone && cut > width ? std::min(cut, remain) : width;
-            for (size_t e = width; e <= high; ++e)
+            for (size_t e = width; e <= high && steps_ <= kMatchSteps; ++e, ++steps_)
                 if (fits(e) && take(k, pos, &e, 1)) return true;
             return false;
         }
         const size_t high = std::min(cut, remain);
         if (k + 1 == t_.pieces.size()) return high == remain && fits(remain) && take(k, pos, &remain, 1);
         const bool oneWord = field.role == FieldRole::Name || field.role == FieldRole::Type;
-        for (size_t e = needsText ? 1 : 0; e <= high; ++e) {
-            if (oneWord && e > 0 && line_.blank(pos + e - 1)) break;
-            if (fits(e) && take(k, pos, &e, 1)) return true;
+        bool seen = false;  // a character other than a blank so far
+        for (size_t e = 0; e <= high && steps_ <= kMatchSteps; ++e, ++steps_) {
+            if (e > 0 && line_.blank(pos + e - 1)) {
+                if (oneWord) break;
+            } else if (e > 0) {
+                seen = true;
+            }
+            if ((seen || !needsText) && take(k, pos, &e, 1)) return true;
         }
         return false;
     }

@@ -112,7 +112,20 @@ std::string fieldText(const LayoutField& f) {
     return "...";
 }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+// A text for the log: a run of one character (a rule of '=', the blanks of a wide title) shown by
+// its first three and "...".
+std::string quoted(const std::string& text) {
+    constexpr size_t kLongRun = 6;
+    std::string shown = "\"";
+    for (size_t i = 0; i < text.size();) {
+        size_t end = i;
+        while (end < text.size() && text[end] == text[i]) ++end;
+        shown.append(end - i >= kLongRun ? 3 : end - i, text[i]);
+        if (end - i >= kLongRun) shown += "...";
+        i = end;
+    }
+    return shown + "\"";
+}
 
 std::string linesText(const std::vector<LineTemplate>& lines) {
     std::string text;

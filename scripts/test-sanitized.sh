@@ -35,7 +35,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/trelk-fuzz.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 total=0
 failed=0
-for fuzzer in fuzz_run fuzz_profile fuzz_font_anchor_texts fuzz_numbers; do
+for fuzzer in fuzz_run fuzz_profile fuzz_font_anchor_texts fuzz_numbers fuzz_format; do
   # New inputs go to a scratch corpus; the seeds in the tree are only read.
   mkdir -p "$work/$fuzzer"
   log="$work/$fuzzer.log"

@@ -16,8 +16,17 @@
 //   summary                printed once, every part with its total quantity:
 //     heading, titles, rows, trailer, as above
 //
-// Blank lines carry nothing: the readings skip them wherever they stand. A format may lack either
-// section (a summary-only format prints no tree at all).
+// Blank lines carry nothing but where a block's rows end: the readings skip them wherever they
+// stand, except that an empty first trailer line (a format's empty line after `.row`) ends the
+// rows, which matters when a summary without heading follows. A format may lack either section
+// (a summary-only format prints no tree at all). A title wider than its cell widens the cell: its
+// rows are padded to the title's width (engine/line_match.h).
+//
+// Type words: `subAssemblyWord` and `partWord` are the settings' keywords; the reading adds the
+// word a sub-assembly's block header prints, matches cut words to the one word they start, and
+// tells other words by whether their rows name assemblies with blocks. A row without a type field
+// is a sub-assembly when a block has its name and it is not the block's own (no assembly holds
+// itself). Names cut by a precision are named by the one longer form printed elsewhere.
 //
 // Every printed line is a LineTemplate: literal text and fields, cut into cells where the format
 // file writes ';'. How a line is matched depends on what is known of it:
@@ -38,12 +47,16 @@
 //   quantity 1, type 2, name -1).
 //
 // For a reading by recognition: fill `origin` with Recognised, the rows by Separator or Blanks
-// with the roles of the cells found (their titles from the title row, if any), the block header as
-// one Words template with the name's field where the name was found and the words around it as
+// with the roles of the cells found (a title row as one literal LineTemplate whose cells stand
+// over the row's cells: the attributes take their names from it), the block header as one or more
+// Words templates with the name's field where the name was found and the words around it as
 // literal text (Ignored fields for words that change from block to block, such as a type word),
-// and the summary's heading likewise; leave the widths at 0. describeLayout() then logs it as it
-// logs a format file's layout, and wordReading() says whether the line classifier's fast reading
-// can take it (engine/line_classifier.h) or the layout reader must (engine/layout_reader.h).
+// and the summary's heading likewise; leave the widths at 0. A guess is tried on a line by
+// engine/line_match.h, as the reader tries the layout's lines. describeLayout() then logs it as
+// it logs a format file's layout, and wordReading() says whether the line classifier's fast
+// reading can take it (engine/line_classifier.h; the default layout is read so, as fast as ever)
+// or the layout reader must (engine/layout_reader.h: strict, every line placed, and the rows'
+// other cells kept as attributes).
 #pragma once
 
 #include <cstdint>

@@ -255,7 +255,7 @@ private:
             while (next < lines_->size() && trimBlanks((*lines_)[next]).empty()) ++next;
             if (next == lines_->size()) break;  // the file ends inside the heading: its lines so far
             const std::string_view text = (*lines_)[next];
-            LineMatch m = t.heading.empty() ? titlesMatch(t.titles[j], text) : tryLine(t.heading[j], text);
+            LineMatch m = t.heading.empty() ? titlesMatch(s, t.titles[j], text) : tryLine(t.heading[j], text);
             if (!m.fits) return;
             score += m.score;
             if (j == 0) first = std::move(m);
@@ -264,9 +264,10 @@ private:
         out.push_back({Kind::Start, s, 0, std::move(first)});
     }
 
-    static LineMatch titlesMatch(const PreparedLine& t, std::string_view line) {
+    LineMatch titlesMatch(int s, const PreparedLine& t, std::string_view line) const {
+        const RowLayout& row = sections_[s].layout->row;
         LineMatch m;
-        m.fits = titlesFit(*t.source, line);
+        m.fits = titlesFit(*t.source, line, row.split == RowLayout::Split::Separator ? row.separator : 0);
         m.score = static_cast<int>(t.source->literalText().size());
         return m;
     }
@@ -308,7 +309,7 @@ private:
             break;
         }
         case Stage::Titles: {
-            LineMatch m = titlesMatch(sections_[s].titles[index_], line);
+            LineMatch m = titlesMatch(s, sections_[s].titles[index_], line);
             if (m.fits) found.push_back({Kind::Titles, s, index_, std::move(m)});
             break;
         }
@@ -472,8 +473,11 @@ private:
                 into = &row.name.text;
                 break;
             case FieldRole::Parameter:
-                row.attributes.push_back({printed ? t.rowColumns[v.piece] : column(v.field->parameter, ""), v.text,
-                                          printedOf(v, utf8_).cut});
+                // A row cut into cells names a parameter's column by its cell's title.
+                row.attributes.push_back(
+                    {printed ? t.rowColumns[v.piece]
+                             : column(v.field->parameter, v.piece < t.cellTitles.size() ? t.cellTitles[v.piece] : ""),
+                     v.text, printedOf(v, utf8_).cut});
                 into = &row.attributes.back().text;
                 break;
             default: break;

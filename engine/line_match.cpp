@@ -345,12 +345,12 @@ LineMatch matchLine(const PreparedLine& t, std::string_view line, bool utf8) {
     return PrintedMatcher(t, chars).run();
 }
 
-bool titlesFit(const LineTemplate& titles, std::string_view line) {
+bool titlesFit(const LineTemplate& titles, std::string_view line, char separator) {
     std::string want, got;
     for (const char c : titles.literalText())
-        if (!isBlankByte(c)) want += c;
+        if (!isBlankByte(c) && c != separator) want += c;
     for (const char c : line)
-        if (!isBlankByte(c)) got += c;
+        if (!isBlankByte(c) && c != separator) got += c;
     return want == got;
 }
 

@@ -100,7 +100,8 @@ LineMatch matchLine(const PreparedLine& line, std::string_view text, bool utf8);
 LineMatch matchCells(const RowLayout& row, std::string_view text);
 
 // A title row's lines matched loosely: the same text once the blanks and TABs are gone, so that
-// any padding of the titles fits.
-bool titlesFit(const LineTemplate& titles, std::string_view line);
+// any padding of the titles fits; and the separator of rows cut into cells, which a title row of
+// a recognised layout holds between its cells.
+bool titlesFit(const LineTemplate& titles, std::string_view line, char separator = 0);
 
 }  // namespace trelk

@@ -8,6 +8,8 @@
 #include "engine/bom_format_file.h"
 #include "engine/layout_reader.h"
 #include "engine/rollup.h"
+#include "engine/summary_check.h"
+#include "support/temp_folder.h"
 
 namespace trelk {
 namespace {
@@ -234,6 +236,73 @@ TEST(LayoutReader, KeepsTheRowsOtherCellsAsAttributes) {
     EXPECT_EQ(a.totals[0].value.units, 48);
     EXPECT_EQ(a.totals[0].value.decimals, 3);
     EXPECT_EQ(a.totals[1].assembly, "SUB");
+}
+
+// A layout as a recognition fills it (header words around the name, cells at a separator, the
+// roles of some cells, a title row over them) reads the shipped company table: its totals agree
+// with its own summary, and the cells of no role are attributes titled by the title row.
+TEST(LayoutReader, ReadsALayoutOfWordsAndCells) {
+    auto words = [](std::vector<LinePiece> pieces) {
+        LineTemplate line;
+        line.match = LineTemplate::Match::Words;
+        line.cells.push_back(std::move(pieces));
+        return line;
+    };
+    auto literal = [](std::string text) {
+        LinePiece piece;
+        piece.text = std::move(text);
+        return piece;
+    };
+    auto field = [](FieldRole role, std::string parameter = "") {
+        LinePiece piece;
+        piece.isField = true;
+        piece.field.role = role;
+        piece.field.parameter = std::move(parameter);
+        return piece;
+    };
+    LineTemplate titles;
+    for (const char* title : {"Pos", "Qty", "Name", "Number", "Description", "Mass [kg]"})
+        titles.cells.push_back({literal(title)});
+    SectionLayout breakdown;
+    breakdown.heading.push_back(words({literal("Assembly ***"), field(FieldRole::Name), literal("***")}));
+    breakdown.titles.push_back(titles);
+    breakdown.row.split = RowLayout::Split::Separator;
+    breakdown.row.separator = '|';
+    for (const auto& [cell, role] : {std::pair{2, FieldRole::Quantity}, std::pair{3, FieldRole::Name}}) {
+        CellRole c;
+        c.cell = cell;
+        c.field.role = role;
+        breakdown.row.cells.push_back(c);
+    }
+    SectionLayout summary = breakdown;
+    summary.heading = {words({literal("All single parts of assembly"), field(FieldRole::Name)})};
+    summary.trailer.push_back(
+        words({literal("Total of single parts:"), field(FieldRole::Total, std::string("$quantity"))}));
+    ExportLayout layout;
+    layout.origin = ExportLayout::Origin::Recognised;
+    layout.prolog = {words({field(FieldRole::Ignored)}), words({literal("=======================")})};
+    layout.breakdown = breakdown;
+    layout.summary = summary;
+    EXPECT_FALSE(wordReading(layout));  // the prolog is the layout reader's
+
+    const LayoutReading reading = readByLayout(testing::readFile(TRELK_EXAMPLES "/table/hoist.bom.1"), layout);
+    ASSERT_TRUE(reading.structure) << messages::doesNotFit(*reading.misfit);
+    const BomStructure& bom = *reading.structure;
+    const ResultTables tables = sortTables(
+        bom, expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}), buildWhereUsed(bom));
+    EXPECT_EQ(totalsText(tables.assemblyTotals), "CHAIN_BLOCK_ASM=1 TROLLEY_ASM=2 WHEEL_ASM=8");
+    EXPECT_EQ(summaryDifferences(tables.partTotals, bom).count, 0u);
+    EXPECT_EQ(bom.summaryTotal(), std::optional<int64_t>(68));
+    const ItemAttributes& a = reading.attributes;
+    ASSERT_EQ(a.columns.size(), 4u);
+    EXPECT_EQ(a.columns[0].title, "Pos");
+    EXPECT_EQ(a.columns[3].title, "Mass [kg]");
+    EXPECT_TRUE(a.columns[3].numeric);
+    const ItemAttributeRow* wheel = a.find("WHEEL", ItemKind::Part);
+    ASSERT_TRUE(wheel);
+    EXPECT_EQ(wheel->values[1].value.text, "H-221");
+    EXPECT_EQ(wheel->values[3].value.units, 1100);
+    EXPECT_TRUE(wheel->values[0].disagrees);  // its position in its block and in the summary
 }
 
 TEST(LayoutReader, PrintedValuesAgreeWithinTheirRounding) {

@@ -28,8 +28,12 @@ AnalysisWants analysisWantsOf(const RunRequest& request) {
     return wants;
 }
 
-Analysis analyse(const RunRequest& request, const LogSink& log, const AnalysisWants& wants) {
+Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisWants& wants) {
     Analysis a;
+    const LogSink log = [&](std::string_view line) {
+        ++a.loggedLines;
+        sink(line);
+    };
     a.keywords = request.keywords;
     a.columns = request.columns;
     try {
@@ -63,6 +67,8 @@ Analysis analyse(const RunRequest& request, const LogSink& log, const AnalysisWa
                 structure = std::make_shared<const BomStructure>(bytes, found->keywords, found->columns);
                 a.keywords = found->keywords;
                 a.columns = found->columns;
+                a.wordsRecognised = found->wordsRecognised;
+                a.layoutRecognised = found->layoutRecognised;
                 if (found->wordsRecognised) recognised.push_back(describeKeywords(*found));
                 if (found->layoutRecognised) recognised.push_back(describeLayout(*found));
                 encoding = EncodingCheck();

@@ -34,6 +34,12 @@ struct Analysis {
     // when the request's found no main assembly in it.
     KeywordSet keywords;
     ColumnLayout columns;
+    // What of them was recognised in the file: its own words, its own layout, or both.
+    bool wordsRecognised = false;
+    bool layoutRecognised = false;
+    // The lines the analysis logged, from the count of lines read on: a caller that logs lines of
+    // its own around them (readBomFile) can tell them apart.
+    size_t loggedLines = 0;
 };
 
 // What a caller wants of the analysis besides the tables.

@@ -42,10 +42,8 @@ std::optional<Outcome> readFile(const ComparisonRequest& request, Outcome::File 
     RunRequest run = request.run;
     if (which == Outcome::File::Old) run.bomFileName = request.oldBomFileName;
     read.file.bomFileName = run.bomFileName;
-    // The comparison's header names the file: its log leaves out the two lines that name it.
-    size_t lines = 0;
     const LogSink log = [&](std::string_view line) {
-        if (++lines > 2) read.file.log.emplace_back(line);
+        read.file.log.emplace_back(line);
         host.appendLogLine(line);
     };
     AnalysisWants wants;
@@ -59,6 +57,9 @@ std::optional<Outcome> readFile(const ComparisonRequest& request, Outcome::File 
         return outcome;
     }
     read.analysis = std::move(reading.analysis);
+    // The comparison's header names the file: its log holds the analysis's own lines, not those of
+    // the reading around them that name the file.
+    read.file.log.erase(read.file.log.begin(), read.file.log.end() - static_cast<ptrdiff_t>(read.analysis.loggedLines));
     if (!read.analysis.mainAssemblyFound) {
         host.appendLogLine(messages::kNoAssemblyBlock);
         return endedAt(Outcome::Ending::NoAssembly, which);

@@ -18,11 +18,11 @@
 #endif
 
 #include "bench/bom_shapes.h"
-#include "engine/file_system.h"
-#include "engine/name_index.h"
-#include "engine/processing_run.h"
-#include "engine/report.h"
-#include "engine/rollup.h"
+#include "engine/files/file_system.h"
+#include "engine/reading/name_index.h"
+#include "engine/runs/processing_run.h"
+#include "engine/writing/report.h"
+#include "engine/rollup/rollup.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "engine/analysis.h"
-#include "engine/export_recognition.h"
+#include "engine/runs/file_analysis.h"
+#include "engine/recognition/export_recognition.h"
 #include "support/literal_rollup.h"
 #include "support/random_bom.h"
 #include "support/random_export.h"

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "engine/file_system.h"
-#include "engine/processing_run.h"
+#include "engine/files/file_system.h"
+#include "engine/runs/processing_run.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
 

@@ -1,6 +1,6 @@
 #include "support/literal_comparison.h"
 
-#include "engine/csv_export.h"
+#include "engine/writing/csv_export.h"
 
 #include <map>
 #include <optional>

@@ -95,21 +95,29 @@ struct ReportSection {
     std::string_view jsonKey;
     std::string_view reportTitle;  // empty for the breakdown, a copy of the file
     std::string_view label;        // its name in a list of the sections (the HTML page's)
+    // The section of a comparison that shows this one's changes: its title, which the main
+    // assembly's name follows, and its name in the page's list. Empty for the breakdown, which a
+    // comparison does not show.
+    std::string_view changesTitle;
+    std::string_view changesLabel;
 };
 
 // The five sections in report order.
 inline constexpr ReportSection kReportSections[] = {
     {Section::Breakdown, &SectionSelection::Include_BOMAssyBreakdown, "Include_BOMAssyBreakdown", "breakdown",
-     "tree.csv", "tree", "", "Multi-level BOM"},
+     "tree.csv", "tree", "", "Multi-level BOM", "", ""},
     {Section::Assemblies, &SectionSelection::Include_SummaryOfAssys, "Include_SummaryOfAssys", "assemblies",
-     "assemblies.csv", "assemblies", "Summary of assemblies for assembly ", "Summary of assemblies"},
+     "assemblies.csv", "assemblies", "Summary of assemblies for assembly ", "Summary of assemblies",
+     "Changes in the summary of assemblies for assembly ", "Totals of assemblies"},
     {Section::Parts, &SectionSelection::Include_SummaryOfParts, "Include_SummaryOfParts", "parts", "parts.csv", "parts",
-     "Summary of parts for assembly ", "Summary of parts"},
+     "Summary of parts for assembly ", "Summary of parts", "Changes in the summary of parts for assembly ",
+     "Totals of parts"},
     {Section::AssembliesWhereUsed, &SectionSelection::Include_AssyInAssys, "Include_AssyInAssys",
      "assemblies-where-used", "assemblies-where-used.csv", "assembliesWhereUsed", "Assemblies in assembly ",
-     "Where assemblies are used"},
+     "Where assemblies are used", "Changes in the assemblies in assembly ", "Where assemblies are used"},
     {Section::PartsWhereUsed, &SectionSelection::Include_PartsInAssys, "Include_PartsInAssys", "parts-where-used",
-     "parts-where-used.csv", "partsWhereUsed", "Parts in assembly ", "Where parts are used"},
+     "parts-where-used.csv", "partsWhereUsed", "Parts in assembly ", "Where parts are used",
+     "Changes in the parts in assembly ", "Where parts are used"},
 };
 
 static_assert(

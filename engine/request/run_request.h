@@ -3,8 +3,10 @@
 // log lines and errors and opens what it wrote.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -14,6 +16,36 @@ namespace trelk {
 
 // What the run writes: the report, CSV tables in a folder, one JSON document, or one HTML page.
 enum class ReportFormat : uint8_t { Report, Csv, Json, Html };
+
+// A format and what it means for a run, in one place: its word on the command line, the file its
+// results go to in the application folder when the request names no path, and what the run keeps
+// for it.
+struct OutputFormat {
+    ReportFormat format;
+    std::string_view word;            // on the command line
+    std::string_view runFile;         // a run's results; empty: the application folder itself
+    std::string_view comparisonFile;  // a comparison's
+    bool folder;                      // the results are files in a folder, one per table
+    bool encodingWritten;             // the names' encoding shows: names converted, or a byte-order mark
+    bool logWritten;                  // the run's log lines are part of the results
+};
+
+inline constexpr OutputFormat kOutputFormats[] = {
+    {ReportFormat::Report, "report", "Trelk.txt", "Trelk-compare.txt", false, false, false},
+    {ReportFormat::Csv, "csv", "", "Trelk-compare", true, true, false},
+    {ReportFormat::Json, "json", "Trelk.json", "Trelk-compare.json", false, true, true},
+    {ReportFormat::Html, "html", "Trelk.html", "Trelk-compare.html", false, true, true},
+};
+
+static_assert(
+    [] {
+        for (size_t i = 0; i < std::size(kOutputFormats); ++i)
+            if (static_cast<size_t>(kOutputFormats[i].format) != i) return false;
+        return true;
+    }(),
+    "kOutputFormats is indexed by ReportFormat");
+
+inline const OutputFormat& outputFormat(ReportFormat format) { return kOutputFormats[static_cast<size_t>(format)]; }
 
 struct RunRequest {
     std::string bomFileName;  // exactly as the user gave it; relative to the current directory
@@ -42,6 +74,10 @@ public:
     // Asks the system to open the document; the result is not looked at.
     virtual void openDocument(const std::string& path) = 0;
 };
+
+// Where results go: the request's report path when it names one, else the file in the application
+// folder (the folder itself for an empty name).
+std::string outputPath(const RunRequest& request, std::string_view defaultFile);
 
 // One line for the log, as the steps of a run hand it on.
 using LogSink = std::function<void(std::string_view)>;

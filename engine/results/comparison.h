@@ -142,6 +142,12 @@ struct Comparison {
     std::shared_ptr<const std::deque<std::string>> convertedNames;
 };
 
+// A total's value, none for a missing row.
+inline std::optional<int64_t> valueOf(const std::optional<Tally>& total) {
+    if (!total) return std::nullopt;
+    return total->value();
+}
+
 // Words of the comparison that every format shares.
 std::string_view memberChangeWord(MemberChange change);  // added, removed, quantity, type
 std::string_view blockChangeWord(BlockChange change);    // changed, added, removed

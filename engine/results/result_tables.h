@@ -1,5 +1,5 @@
-// The result of the analysis, sorted by name and ready for the report: totals and where-used
-// tables, and the count field the report writes them with.
+// The result of the analysis, sorted by name and ready to be written: totals and where-used
+// tables.
 #pragma once
 
 #include <cstdint>
@@ -102,18 +102,5 @@ struct ResultTables {
     WhereUsedTable assemblyWhereUsed, partWhereUsed;
     std::shared_ptr<const NameStore> nameStore;  // where all the names above lie
 };
-
-// The count field: right-aligned in five positions, widened to its own length when longer.
-// Writes it at `out`, which has room for 20 bytes; returns its end.
-char* putWideCount(char* out, int64_t value);
-inline char* putCount(char* out, int64_t value) {
-    if (value < 0 || value > 99999) return putWideCount(out, value);
-    // The usual case, inline for the report's every line: digits from the right, blanks in front.
-    for (int i = 4; i >= 0; --i) {
-        out[i] = value > 0 || i == 4 ? static_cast<char>('0' + value % 10) : ' ';
-        value /= 10;
-    }
-    return out + 5;
-}
 
 }  // namespace trelk

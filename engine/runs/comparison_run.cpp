@@ -4,19 +4,12 @@
 
 #include "engine/comparison/compare_analyses.h"
 #include "engine/runs/file_analysis.h"
-#include "engine/writing/comparison_html.h"
-#include "engine/writing/comparison_output.h"
-#include "engine/writing/result_export.h"
+#include "engine/writing/outputs.h"
 
 namespace trelk {
 
 std::string comparisonPathFor(const RunRequest& request) {
-    if (!request.reportPath.empty()) return request.reportPath;
-    return request.applicationFolder + kPathSeparator +
-           (request.format == ReportFormat::Csv    ? "Trelk-compare"
-            : request.format == ReportFormat::Json ? "Trelk-compare.json"
-            : request.format == ReportFormat::Html ? "Trelk-compare.html"
-                                                   : "Trelk-compare.txt");
+    return outputPath(request, outputFormat(request.format).comparisonFile);
 }
 
 namespace {
@@ -71,27 +64,9 @@ std::optional<Outcome> readFile(const ComparisonRequest& request, Outcome::File 
 // The comparison written by the one path of a run's results.
 Outcome writeComparison(const RunRequest& request, const Comparison& comparison, Outcome outcome,
                         ProcessingHost& host) {
-    std::vector<ResultOutput> outputs;
-    switch (request.format) {
-    case ReportFormat::Report:
-        outputs.push_back(
-            {"", [&](OutputFile& file, int&) { return writeComparisonReport(file, comparison, request.sections); }});
-        break;
-    case ReportFormat::Json:
-        outputs.push_back({"", [&](OutputFile& file, int&) { return writeComparisonJson(file, comparison); }});
-        break;
-    case ReportFormat::Html:
-        outputs.push_back(
-            {"", [&](OutputFile& file, int&) { return writeComparisonHtml(file, comparison, request.sections); }});
-        break;
-    case ReportFormat::Csv:
-        for (const ComparisonTable table : kComparisonTables)
-            outputs.push_back({std::string(comparisonCsvFile(table)), [&, table](OutputFile& file, int&) {
-                                   return writeComparisonCsv(file, table, comparison);
-                               }});
-        break;
-    }
-    const RunOutcome written = writeOutputs(destinationOf(request, comparisonPathFor(request)), outputs, host);
+    const ComparisonDocument document{comparison, request.sections};
+    const RunOutcome written =
+        writeOutputs(destinationOf(request, comparisonPathFor(request)), outputsOf(request.format, document), host);
     if (!written.stored()) {
         outcome.ending = Outcome::Ending::OutputFailed;
         outcome.writing = written.ending;

@@ -1,18 +1,12 @@
 #include "engine/runs/processing_run.h"
 
-#include "engine/files/file_system.h"
 #include "engine/runs/file_analysis.h"
-#include "engine/writing/result_export.h"
+#include "engine/writing/outputs.h"
 
 namespace trelk {
 
 std::string reportPathFor(const RunRequest& request) {
-    if (!request.reportPath.empty()) return request.reportPath;
-    if (request.format == ReportFormat::Csv) return request.applicationFolder;
-    const char* file = request.format == ReportFormat::Json   ? "Trelk.json"
-                       : request.format == ReportFormat::Html ? "Trelk.html"
-                                                              : "Trelk.txt";
-    return request.applicationFolder + kPathSeparator + file;
+    return outputPath(request, outputFormat(request.format).runFile);
 }
 
 RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
@@ -23,7 +17,7 @@ RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
         return outcome;
     }
     // The JSON document and the HTML page carry the run's log lines: they are kept as they pass.
-    const bool keepLog = request.format == ReportFormat::Json || request.format == ReportFormat::Html;
+    const bool keepLog = outputFormat(request.format).logWritten;
     std::vector<std::string> kept;
     const LogSink log = [&](std::string_view line) {
         if (keepLog) kept.emplace_back(line);
@@ -31,7 +25,12 @@ RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
     };
     const BomFileReading reading = readBomFile(request, log, analysisWantsOf(request));
     if (reading.stopped) return *reading.stopped;
-    return writeResults(request, reportPathFor(request), reading.analysis, kept, host);
+    const ResultsDocument document{request, reading.analysis, kept};
+    RunOutcome outcome =
+        writeOutputs(destinationOf(request, reportPathFor(request)), outputsOf(request.format, document), host);
+    outcome.mainAssemblyFound = reading.analysis.mainAssemblyFound;
+    outcome.summaryDifferences = reading.analysis.summaryDifferences;
+    return outcome;
 }
 
 }  // namespace trelk

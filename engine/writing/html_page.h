@@ -79,6 +79,45 @@ private:
     std::vector<uint8_t> places_;
 };
 
+// The columns of a page's table, each in one place: one function per table names every column's
+// heading beside what a row writes in its cell,
+//   to.column("data-sort=\"number\"", "Total", [&] { page << total; });
+// and is called with HtmlHeadings for the table's head and with HtmlCells for each row, after the
+// row's "<tr ...>". The heading is the th's attributes (or none) and its label.
+class HtmlHeadings {
+public:
+    explicit HtmlHeadings(HtmlPage& page) : page_(page) {}
+    template <class Cell>
+    void column(std::string_view attributes, std::string_view label, Cell&&) {
+        page_ << "<th scope=\"col\"";
+        if (!attributes.empty()) page_ << " " << attributes;
+        page_ << ">" << label;
+    }
+
+private:
+    HtmlPage& page_;
+};
+class HtmlCells {
+public:
+    explicit HtmlCells(HtmlPage& page) : page_(page) {}
+    template <class Cell>
+    void column(std::string_view, std::string_view, Cell&& cell) {
+        page_ << "<td>";
+        cell();
+    }
+
+private:
+    HtmlPage& page_;
+};
+// Counts the columns.
+struct HtmlColumnCount {
+    size_t count = 0;
+    template <class Cell>
+    void column(std::string_view, std::string_view, Cell&&) {
+        ++count;
+    }
+};
+
 // Long lists and tables go into pieces of this many rows, each of which the browser lays out only
 // when it comes near the window (content-visibility).
 inline constexpr size_t kHtmlPieceRows = 250;

@@ -1,66 +1,23 @@
 #include "engine/writing/report.h"
 
-#include <cstring>
-#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/writing/output_buffer.h"
+#include "engine/writing/report_text.h"
+#include "text/text_rules.h"
 
 namespace trelk {
 
 namespace {
-
-// Collects the report in one large buffer and hands it to the file in big pieces; a text larger
-// than the buffer goes to the file directly.
-class ReportWriter {
-public:
-    explicit ReportWriter(OutputFile& file) : file_(file), buffer_(new char[kSize]) {}
-
-    void put(std::string_view text) {
-        if (text.size() > kSize - used_) {
-            flush();
-            if (text.size() > kSize) {
-                write(text.data(), text.size());
-                return;
-            }
-        }
-        std::memcpy(buffer_.get() + used_, text.data(), text.size());
-        used_ += text.size();
-    }
-    void endLine() { put("\r\n"); }
-    void line(std::string_view text) {
-        put(text);
-        endLine();
-    }
-    void count(int64_t value) {
-        if (kSize - used_ < 20) flush();
-        used_ = static_cast<size_t>(putCount(buffer_.get() + used_, value) - buffer_.get());
-    }
-    int finish() {
-        flush();
-        return error_;
-    }
-
-private:
-    static constexpr size_t kSize = 1 << 20;
-
-    void write(const char* data, size_t size) {
-        if (error_ == kNoError) error_ = file_.write(data, size);
-    }
-    void flush() {
-        if (used_ > 0) write(buffer_.get(), used_);
-        used_ = 0;
-    }
-
-    OutputFile& file_;
-    std::unique_ptr<char[]> buffer_;
-    size_t used_ = 0;
-    int error_ = kNoError;
-};
 
 // Writes lines, each ended with CR LF. Lines that stand next to each other with CR LF between
 // them, as the lines of a file that already end so, are written as one piece. The last lines
 // are written by flush(), which must come while their bytes are still there.
 class LineRun {
 public:
-    explicit LineRun(ReportWriter& out) : out_(out) {}
+    explicit LineRun(ReportText& out) : out_(out) {}
 
     void add(std::string_view line) {
         const char* const end = begin_ + size_;
@@ -80,7 +37,7 @@ public:
     }
 
 private:
-    ReportWriter& out_;
+    ReportText& out_;
     const char* begin_ = nullptr;
     size_t size_ = 0;
     bool pending_ = false;
@@ -89,7 +46,7 @@ private:
 // The file as it is now, up to the line holding the first match of the keyword; a file that has
 // gone (or is hidden) gives nothing. Returns the error number of an open or read that failed:
 // the copy is then incomplete.
-int copyBreakdown(ReportWriter& out, const std::string& bomFileName, const std::string& keyword) {
+int copyBreakdown(ReportText& out, const std::string& bomFileName, const std::string& keyword) {
     if (!isListedFile(bomFileName)) return kNoError;
     LineRun run(out);
     // Without a line-end byte in it, a match lies inside one line: the file can then be read piece
@@ -129,27 +86,12 @@ int copyBreakdown(ReportWriter& out, const std::string& bomFileName, const std::
     return kNoError;
 }
 
-int writeBreakdown(ReportWriter& out, const std::string& bomFileName, const KeywordSet& keywords) {
-    out.line(kSeparatorLine);
-    const int readError = copyBreakdown(out, bomFileName, keywords.SummaryOfParts);
-    out.line(kSeparatorLine);
-    out.endLine();
-    out.endLine();
-    return readError;
-}
-
-void writeSummary(ReportWriter& out, std::string_view title, std::string_view mainAssembly, const TotalsTable& table) {
-    out.line(kSeparatorLine);
-    out.put(title);
-    out.line(mainAssembly);
+void totals(ReportText& out, const TotalsTable& table) {
     for (size_t row = 0; row < table.count(); ++row) {
         out.count(table.totals[row].value());
         out.put("   ");
         out.line(table.names[row]);
     }
-    out.line(kSeparatorLine);
-    out.endLine();
-    out.endLine();
 }
 
 // What follows the count in every entry of one assembly: "x in ", the name and the line end. An
@@ -180,12 +122,8 @@ private:
     std::vector<size_t> start_;
 };
 
-void writeWhereUsed(ReportWriter& out, std::string_view title, std::string_view mainAssembly,
-                    const WhereUsedTable& table, bool emptyLinesAfter) {
+void whereUsed(ReportText& out, const WhereUsedTable& table) {
     const EntryEndings endings(table);
-    out.line(kSeparatorLine);
-    out.put(title);
-    out.line(mainAssembly);
     for (size_t row = 0; row < table.count(); ++row) {
         out.line(table.names[row]);
         for (uint32_t i = table.entryBegin[row]; i < table.entryEnd[row]; ++i) {
@@ -194,35 +132,137 @@ void writeWhereUsed(ReportWriter& out, std::string_view title, std::string_view 
         }
         out.endLine();
     }
-    out.line(kSeparatorLine);
-    if (emptyLinesAfter) {
+}
+
+// ---- A comparison's report ----
+
+// The type a member has where it is listed: the new one when the new block lists it.
+ItemKind shownKind(const MemberDifference& m) { return m.newKind != ItemKind::None ? m.newKind : m.oldKind; }
+
+std::string_view typeWord(ItemKind kind) { return kind == ItemKind::None ? "" : treeTypeWord(kind); }
+
+std::string mainTitle(const Comparison& c) {
+    return c.sameMainAssembly ? c.newFile.mainAssembly : c.oldFile.mainAssembly + " -> " + c.newFile.mainAssembly;
+}
+
+void header(ReportText& out, const Comparison& c) {
+    char digits[24];
+    out.put("Comparison of BOM files for assembly ");
+    out.line(mainTitle(c));
+    out.put("Old BOM file:      ");
+    out.line(c.oldFile.bomFileName);
+    out.put("New BOM file:      ");
+    out.line(c.newFile.bomFileName);
+    out.put("Old main assembly: ");
+    out.line(c.oldFile.mainAssembly);
+    out.put("New main assembly: ");
+    out.put(c.newFile.mainAssembly);
+    out.line(c.sameMainAssembly ? "" : "   another than the old one");
+    out.put("Build quantity:    ");
+    out.line(decimalText(c.buildQuantity, digits));
+    out.put("Changed blocks:    ");
+    out.line(decimalText(static_cast<int64_t>(c.assemblies.size()), digits));
+    out.put("Changed totals:    ");
+    out.put(decimalText(static_cast<int64_t>(c.assemblyTotals.size()), digits));
+    out.put(" of assemblies, ");
+    out.put(decimalText(static_cast<int64_t>(c.partTotals.size()), digits));
+    out.line(" of parts");
+    for (const ComparedFile* f : {&c.oldFile, &c.newFile}) {
         out.endLine();
+        out.line(f == &c.oldFile ? "Log of the old BOM file:" : "Log of the new BOM file:");
+        for (const std::string& line : f->log) out.line(line);
+    }
+}
+
+void blockChanges(ReportText& out, const Comparison& c) {
+    for (const AssemblyDifference& a : c.assemblies) {
+        out.put(a.assembly);
+        out.line(a.block == BlockChange::Added     ? "   block added"
+                 : a.block == BlockChange::Removed ? "   block removed"
+                                                   : "");
+        for (const MemberDifference& m : a.members) {
+            out.change(m.oldQuantity, m.newQuantity);
+            out.put("   ");
+            out.padded(memberChangeWord(m.change), 10);
+            out.padded(typeWord(shownKind(m)), 14);
+            out.put(m.name);
+            if (m.change == MemberChange::Type) {
+                out.put("   was ");
+                out.put(typeWord(m.oldKind));
+            }
+            out.endLine();
+        }
         out.endLine();
+    }
+}
+
+void totalChanges(ReportText& out, const std::vector<TotalDifference>& rows) {
+    for (const TotalDifference& t : rows) {
+        out.change(valueOf(t.oldTotal), valueOf(t.newTotal));
+        out.difference(t.difference.value());
+        out.put("   ");
+        out.padded(totalCauseWord(t.cause), 10);
+        out.put(t.name);
+        out.names("in", t.changedIn);
+        out.names("via", t.via);
+        out.endLine();
+    }
+}
+
+void whereUsedChanges(ReportText& out, const std::vector<WhereUsedDifference>& rows) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (i == 0 || rows[i].name != rows[i - 1].name) out.line(rows[i].name);
+        out.change(rows[i].oldQuantity, rows[i].newQuantity);
+        out.put("   in ");
+        out.line(rows[i].parent);
+        if (i + 1 == rows.size() || rows[i + 1].name != rows[i].name) out.endLine();
     }
 }
 
 }  // namespace
 
-int writeReport(OutputFile& file, const SectionSelection& sections, const std::string& bomFileName,
-                const KeywordSet& keywords, const ResultTables& tables, int* breakdownReadError) {
-    ReportWriter out(file);
-    const std::string_view main = tables.mainAssemblyName;
+int writeReport(OutputFile& file, const ResultsDocument& document, int& breakdownReadError) {
+    ReportText out(file);
+    const ResultTables& tables = document.analysis.tables;
     for (const ReportSection& s : kReportSections) {
-        if (!(sections.*s.flag)) continue;
-        switch (s.section) {
-        case Section::Breakdown: {
-            const int readError = writeBreakdown(out, bomFileName, keywords);
-            if (breakdownReadError) *breakdownReadError = readError;
-            break;
-        }
-        case Section::Assemblies: writeSummary(out, s.reportTitle, main, tables.assemblyTotals); break;
-        case Section::Parts: writeSummary(out, s.reportTitle, main, tables.partTotals); break;
-        case Section::AssembliesWhereUsed:
-            writeWhereUsed(out, s.reportTitle, main, tables.assemblyWhereUsed, true);
-            break;
-        // The report's last section: no empty lines after it.
-        case Section::PartsWhereUsed: writeWhereUsed(out, s.reportTitle, main, tables.partWhereUsed, false); break;
-        }
+        if (!isChosen(document.request.sections, s.section)) continue;
+        // The where-used list of parts closes the report: no empty lines after it.
+        out.section(s.reportTitle, tables.mainAssemblyName, s.section != Section::PartsWhereUsed, [&] {
+            switch (s.section) {
+            case Section::Breakdown:
+                breakdownReadError =
+                    copyBreakdown(out, document.request.bomFileName, document.analysis.keywords.SummaryOfParts);
+                break;
+            case Section::Assemblies: totals(out, tables.assemblyTotals); break;
+            case Section::Parts: totals(out, tables.partTotals); break;
+            case Section::AssembliesWhereUsed: whereUsed(out, tables.assemblyWhereUsed); break;
+            case Section::PartsWhereUsed: whereUsed(out, tables.partWhereUsed); break;
+            }
+        });
+    }
+    return out.finish();
+}
+
+int writeReport(OutputFile& file, const ComparisonDocument& document, int&) {
+    ReportText out(file);
+    const Comparison& c = document.comparison;
+    const std::string main = mainTitle(c);
+    std::vector<const ReportSection*> chosen;
+    for (const ReportSection& s : kReportSections)
+        if (!s.changesTitle.empty() && isChosen(document.sections, s.section)) chosen.push_back(&s);
+    // As in a run's report, the last section ends with its line of hyphens.
+    out.section("", "", true, [&] { header(out, c); });
+    out.section(kBlockChangesTitle, main, !chosen.empty(), [&] { blockChanges(out, c); });
+    for (const ReportSection* s : chosen) {
+        out.section(s->changesTitle, main, s != chosen.back(), [&] {
+            switch (s->section) {
+            case Section::Assemblies: totalChanges(out, c.assemblyTotals); break;
+            case Section::Parts: totalChanges(out, c.partTotals); break;
+            case Section::AssembliesWhereUsed: whereUsedChanges(out, c.assemblyWhereUsed); break;
+            case Section::PartsWhereUsed: whereUsedChanges(out, c.partWhereUsed); break;
+            case Section::Breakdown: break;
+            }
+        });
     }
     return out.finish();
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/writing/csv_export.h"
+#include "engine/writing/csv_writer.h"
 #include "engine/files/file_system.h"
 #include "engine/runs/processing_run.h"
 #include "support/recording_host.h"

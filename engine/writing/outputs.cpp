@@ -1,8 +1,8 @@
-#include "engine/writing/result_export.h"
+#include "engine/writing/outputs.h"
 
-#include "engine/writing/csv_export.h"
-#include "engine/writing/html_export.h"
-#include "engine/writing/json_export.h"
+#include "engine/writing/csv.h"
+#include "engine/writing/html.h"
+#include "engine/writing/json.h"
 #include "engine/writing/report.h"
 #include "text/text_rules.h"
 
@@ -33,7 +33,7 @@ void logFileError(ProcessingHost& host, int error, std::string_view doing, const
 
 Destination destinationOf(const RunRequest& request, const std::string& path) {
     Destination destination;
-    destination.folder = request.format == ReportFormat::Csv;
+    destination.folder = outputFormat(request.format).folder;
     if (destination.folder || !request.toStandardOutput) destination.where = path;
     return destination;
 }
@@ -86,37 +86,40 @@ RunOutcome writeOutputs(const Destination& destination, const std::vector<Result
     return outcome;
 }
 
-RunOutcome writeResults(const RunRequest& request, const std::string& path, const Analysis& analysis,
-                        const std::vector<std::string>& log, ProcessingHost& host) {
-    const ResultsDocument document{request.bomFileName, request.buildQuantity, analysis.encoding, log,
-                                   request.sections,    &analysis.tables,      &analysis.tree};
+namespace {
+
+// The one switch over the formats: each writes either document.
+template <class Document>
+std::vector<ResultOutput> outputsIn(ReportFormat format, const Document& document) {
     std::vector<ResultOutput> outputs;
-    switch (request.format) {
+    switch (format) {
     case ReportFormat::Report:
-        outputs.push_back({"", [&](OutputFile& file, int& readError) {
-                               return writeReport(file, request.sections, request.bomFileName, analysis.keywords,
-                                                  analysis.tables, &readError);
-                           }});
+        outputs.push_back(
+            {"", [&document](OutputFile& file, int& readError) { return writeReport(file, document, readError); }});
         break;
     case ReportFormat::Csv:
-        for (const Section table : kExportOrder)
-            if (isChosen(request.sections, table))
-                outputs.push_back({std::string(reportSection(table).csvFile), [&, table](OutputFile& file, int&) {
-                                       return writeCsvTable(file, table, analysis.tables, analysis.tree,
-                                                            analysis.encoding);
-                                   }});
+        for (CsvFile& table : csvFiles(document))
+            outputs.push_back({std::string(table.name),
+                               [write = std::move(table.write)](OutputFile& file, int&) { return write(file); }});
         break;
     case ReportFormat::Json:
-        outputs.push_back({"", [&](OutputFile& file, int&) { return writeJson(file, document); }});
+        outputs.push_back({"", [&document](OutputFile& file, int&) { return writeJson(file, document); }});
         break;
     case ReportFormat::Html:
-        outputs.push_back({"", [&](OutputFile& file, int&) { return writeHtml(file, document); }});
+        outputs.push_back({"", [&document](OutputFile& file, int&) { return writeHtml(file, document); }});
         break;
     }
-    RunOutcome outcome = writeOutputs(destinationOf(request, path), outputs, host);
-    outcome.mainAssemblyFound = analysis.mainAssemblyFound;
-    outcome.summaryDifferences = analysis.summaryDifferences;
-    return outcome;
+    return outputs;
+}
+
+}  // namespace
+
+std::vector<ResultOutput> outputsOf(ReportFormat format, const ResultsDocument& document) {
+    return outputsIn(format, document);
+}
+
+std::vector<ResultOutput> outputsOf(ReportFormat format, const ComparisonDocument& document) {
+    return outputsIn(format, document);
 }
 
 }  // namespace trelk

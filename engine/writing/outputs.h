@@ -10,8 +10,8 @@
 
 #include "engine/files/file_system.h"
 #include "engine/request/run_request.h"
-#include "engine/results/analysis.h"
 #include "engine/results/run_outcome.h"
+#include "engine/writing/documents.h"
 
 namespace trelk {
 
@@ -37,9 +37,9 @@ RunOutcome writeOutputs(const Destination& destination, const std::vector<Result
 // The file or folder a request's results go to (empty for the standard output).
 Destination destinationOf(const RunRequest& request, const std::string& path);
 
-// Writes the analysis as the request asks (writeOutputs) to `path`, the report path of the request.
-// `log` holds the run's log lines so far, for the JSON document and the HTML page.
-RunOutcome writeResults(const RunRequest& request, const std::string& path, const Analysis& analysis,
-                        const std::vector<std::string>& log, ProcessingHost& host);
+// The outputs of a document in a format: one file, or for CSV one file per table. A document and
+// what it refers to must outlive them.
+std::vector<ResultOutput> outputsOf(ReportFormat format, const ResultsDocument& document);
+std::vector<ResultOutput> outputsOf(ReportFormat format, const ComparisonDocument& document);
 
 }  // namespace trelk

@@ -1,4 +1,7 @@
-#include "engine/writing/html_export.h"
+#include "engine/writing/html.h"
+
+#include <string>
+#include <vector>
 
 #include "engine/writing/html_page.h"
 
@@ -14,14 +17,22 @@ std::string_view sectionHeading(Section section) {
 class ResultsPage {
 public:
     ResultsPage(HtmlPage& page, const ResultsDocument& document)
-        : page_(page), d_(document), tables_(*document.tables), main_(tables_.mainAssemblyName) {}
+        : page_(page),
+          request_(document.request),
+          analysis_(document.analysis),
+          log_(document.log),
+          sections_(request_.sections),
+          tables_(analysis_.tables),
+          tree_(analysis_.tree),
+          main_(tables_.mainAssemblyName),
+          totalHeading_("Total" + forTheBuild()) {}
 
     void write() {
-        page_.begin("Trelk: " + toUtf8(main_, d_.encoding), "results");
+        page_.begin("Trelk: " + toUtf8(main_, analysis_.encoding), "results");
         findPlaces();
         header();
         bool any = false;
-        for (const ReportSection& s : kReportSections) any = any || isChosen(d_.sections, s.section);
+        for (const ReportSection& s : kReportSections) any = any || isChosen(sections_, s.section);
         if (any) {
             page_ << "<div class=\"tools\" hidden><label for=\"filter\">Filter by name</label> "
                      "<input type=\"search\" id=\"filter\" autocomplete=\"off\" spellcheck=\"false\"> "
@@ -29,7 +40,7 @@ public:
         }
         page_ << "<main>\n";
         for (const ReportSection& s : kReportSections)
-            if (isChosen(d_.sections, s.section)) section(s);
+            if (isChosen(sections_, s.section)) section(s);
         page_ << "</main>\n";
     }
 
@@ -38,12 +49,12 @@ private:
     static constexpr uint8_t kWhereUsedRow = 1, kTreePlace = 2;
 
     void findPlaces() {
-        if (isChosen(d_.sections, Section::AssembliesWhereUsed))
+        if (isChosen(sections_, Section::AssembliesWhereUsed))
             for (const std::string_view name : tables_.assemblyWhereUsed.names) places_.mark(name, kWhereUsedRow);
-        if (isChosen(d_.sections, Section::Breakdown) && !d_.tree->rows.empty()) {
-            places_.mark(d_.tree->name(d_.tree->rows.front().parent), kTreePlace);
-            for (const TreeRow& row : d_.tree->rows)
-                if (row.expanded()) places_.mark(d_.tree->name(row.item), kTreePlace);
+        if (isChosen(sections_, Section::Breakdown) && !tree_.rows.empty()) {
+            places_.mark(tree_.name(tree_.rows.front().parent), kTreePlace);
+            for (const TreeRow& row : tree_.rows)
+                if (row.expanded()) places_.mark(tree_.name(row.item), kTreePlace);
         }
     }
 
@@ -58,17 +69,16 @@ private:
         page_ << "<header>\n<h1>Bill of materials for assembly ";
         mainName();
         page_ << "</h1>\n<dl class=\"facts\">\n<dt>BOM file<dd>";
-        page_.systemText(d_.bomFileName);
+        page_.systemText(request_.bomFileName);
         page_ << "\n<dt>Main assembly<dd>";
         mainName();
-        page_ << "\n<dt>Build quantity<dd>" << d_.buildQuantity << "\n<dt>Names read as<dd>"
-              << encodingName(d_.encoding) << "\n</dl>\n";
+        page_ << "\n<dt>Build quantity<dd>" << request_.buildQuantity << "\n<dt>Names read as<dd>"
+              << encodingName(analysis_.encoding) << "\n</dl>\n";
 
-        writeHtmlLog(page_, "Log", d_.log);
+        writeHtmlLog(page_, "Log", log_);
         page_ << "<nav aria-label=\"Sections\"><ul>\n";
         for (const ReportSection& s : kReportSections)
-            if (isChosen(d_.sections, s.section))
-                page_ << "<li><a href=\"#" << s.cliWord << "\">" << s.label << "</a>\n";
+            if (isChosen(sections_, s.section)) page_ << "<li><a href=\"#" << s.cliWord << "\">" << s.label << "</a>\n";
         page_ << "</ul></nav>\n</header>\n";
     }
 
@@ -87,14 +97,13 @@ private:
         page_ << "</section>\n";
     }
 
-    std::string_view forTheBuild() {
-        if (d_.buildQuantity == 1) return "";
-        buildText_ = " (" + std::to_string(d_.buildQuantity) + " machines)";
-        return buildText_;
+    std::string forTheBuild() const {
+        if (request_.buildQuantity == 1) return "";
+        return " (" + std::to_string(request_.buildQuantity) + " machines)";
     }
 
     void tree() {
-        const AssemblyTree& tree = *d_.tree;
+        const AssemblyTree& tree = tree_;
         if (tree.rows.empty()) {
             page_ << "<p class=\"none\">No multi-level BOM: the file has no block for the main assembly.</p>\n";
             return;
@@ -175,20 +184,54 @@ private:
         page_ << "</b>" << row.pathQuantity.value();
     }
 
+    template <class To>
+    void totalsColumns(To& to, const TotalsTable& table, size_t row) {
+        to.column("data-sort=\"text\" aria-sort=\"ascending\"", "Name",
+                  [&] { page_ << page_.name(table.names[row]).html; });
+        to.column("data-sort=\"number\" class=\"num\"", totalHeading_, [&] { page_ << table.totals[row].value(); });
+    }
+
     void totals(const TotalsTable& table, std::string_view what) {
         if (table.count() == 0) {
             page_ << "<p class=\"none\">No " << what << ".</p>\n";
             return;
         }
         page_ << "<table class=\"totals sortable narrowable\" data-rows=\"" << static_cast<int64_t>(table.count())
-              << "\">\n<thead><tr><th scope=\"col\" data-sort=\"text\" "
-                 "aria-sort=\"ascending\">Name<th scope=\"col\" data-sort=\"number\" class=\"num\">Total"
-              << forTheBuild() << "</thead>\n<tbody>";
+              << "\">\n<thead><tr>";
+        HtmlHeadings headings(page_);
+        totalsColumns(headings, table, 0);
+        page_ << "</thead>\n<tbody>";
         HtmlTablePieces pieces(page_, "totals", table.count());
+        HtmlCells cells(page_);
         for (size_t row = 0; row < table.count(); ++row) {
             if (row > 0 && row % kHtmlPieceRows == 0) pieces.next();
-            page_ << "<tr><td>" << page_.name(table.names[row]).html << "<td>" << table.totals[row].value();
+            page_ << "<tr>";
+            totalsColumns(cells, table, row);
         }
+    }
+
+    template <class To>
+    void whereUsedColumns(To& to, const WhereUsedTable& table, size_t row) {
+        to.column("", "Name", [&] { page_ << page_.name(table.names[row]).html; });
+        to.column("", "Used in", [&] { uses(table, row); });
+    }
+
+    // The entries of a where-used row, each parent a link to its place on the page.
+    void uses(const WhereUsedTable& table, size_t row) {
+        page_ << "<ul class=\"uses\">";
+        for (uint32_t i = table.entryBegin[row]; i < table.entryEnd[row]; ++i) {
+            const WhereUsedEntry& entry = table.entries[i];
+            const HtmlPage::Name& parent = page_.name(table.assemblyOf(entry));
+            page_ << "<li>" << static_cast<int64_t>(entry.quantity);
+            const uint8_t place = places_.of(parent.number);
+            if (place & kWhereUsedRow)
+                page_ << "<a href=#w" << parent.number << ">" << parent.html << "</a>";
+            else if (place & kTreePlace)
+                page_ << "<a href=#t" << parent.number << ">" << parent.html << "</a>";
+            else
+                page_ << "<span>" << parent.html << "</span>";
+        }
+        page_ << "</ul>";
     }
 
     void whereUsed(const WhereUsedTable& table, bool anchored) {
@@ -198,9 +241,12 @@ private:
         }
         page_ << "<p class=\"legend\">Each parent leads to the place where it is used in turn.</p>\n"
                  "<table class=\"where-used narrowable\" data-rows=\""
-              << static_cast<int64_t>(table.count())
-              << "\">\n<thead><tr><th scope=\"col\">Name<th scope=\"col\">Used in</thead>\n<tbody>";
+              << static_cast<int64_t>(table.count()) << "\">\n<thead><tr>";
+        HtmlHeadings headings(page_);
+        whereUsedColumns(headings, table, 0);
+        page_ << "</thead>\n<tbody>";
         HtmlTablePieces pieces(page_, "where-used", table.entries.size());
+        HtmlCells cells(page_);
         size_t inPiece = 0;  // entries in the current piece
         for (size_t row = 0; row < table.count(); ++row) {
             if (inPiece >= kHtmlPieceRows) {
@@ -208,38 +254,29 @@ private:
                 inPiece = 0;
             }
             inPiece += table.entryEnd[row] - table.entryBegin[row];
-            const HtmlPage::Name& name = page_.name(table.names[row]);
             page_ << "<tr";
-            if (anchored) page_ << " id=w" << name.number;
-            page_ << "><td>" << name.html << "<td><ul class=\"uses\">";
-            for (uint32_t i = table.entryBegin[row]; i < table.entryEnd[row]; ++i) {
-                const WhereUsedEntry& entry = table.entries[i];
-                const HtmlPage::Name& parent = page_.name(table.assemblyOf(entry));
-                page_ << "<li>" << static_cast<int64_t>(entry.quantity);
-                const uint8_t place = places_.of(parent.number);
-                if (place & kWhereUsedRow)
-                    page_ << "<a href=#w" << parent.number << ">" << parent.html << "</a>";
-                else if (place & kTreePlace)
-                    page_ << "<a href=#t" << parent.number << ">" << parent.html << "</a>";
-                else
-                    page_ << "<span>" << parent.html << "</span>";
-            }
-            page_ << "</ul>";
+            if (anchored) page_ << " id=w" << page_.name(table.names[row]).number;
+            page_ << ">";
+            whereUsedColumns(cells, table, row);
         }
     }
 
     HtmlPage& page_;
-    const ResultsDocument& d_;
+    const RunRequest& request_;
+    const Analysis& analysis_;
+    const std::vector<std::string>& log_;
+    const SectionSelection& sections_;
     const ResultTables& tables_;
+    const AssemblyTree& tree_;
     const std::string& main_;
+    const std::string totalHeading_;
     HtmlPlaces places_{page_};
-    std::string buildText_;
 };
 
 }  // namespace
 
 int writeHtml(OutputFile& file, const ResultsDocument& document) {
-    HtmlPage page(file, document.encoding);
+    HtmlPage page(file, document.analysis.encoding);
     ResultsPage(page, document).write();
     return page.finish();
 }

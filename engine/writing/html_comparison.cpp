@@ -1,6 +1,8 @@
-#include "engine/writing/comparison_html.h"
+#include "engine/writing/html.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "engine/results/assembly_tree.h"
 #include "engine/writing/html_page.h"
@@ -34,30 +36,12 @@ ChangeMark markOf(const MemberDifference& m) {
     return m.change == MemberChange::Type ? kRetyped : markOf(m.oldQuantity, m.newQuantity);
 }
 
-std::optional<int64_t> valueOf(const std::optional<Tally>& total) {
-    if (!total) return std::nullopt;
-    return total->value();
-}
-
 std::string_view plural(size_t n, std::string_view one, std::string_view more) { return n == 1 ? one : more; }
-
-// The sections after the changes by assembly, each chosen as the report's is.
-struct ChangeSection {
-    Section section;
-    std::string_view id, label, heading;
-};
-constexpr ChangeSection kChangeSections[] = {
-    {Section::Assemblies, "assemblies", "Totals of assemblies", "Changes in the summary of assemblies for assembly "},
-    {Section::Parts, "parts", "Totals of parts", "Changes in the summary of parts for assembly "},
-    {Section::AssembliesWhereUsed, "assemblies-where-used", "Where assemblies are used",
-     "Changes in the assemblies in assembly "},
-    {Section::PartsWhereUsed, "parts-where-used", "Where parts are used", "Changes in the parts in assembly "},
-};
 
 class ComparisonPage {
 public:
-    ComparisonPage(HtmlPage& page, const Comparison& comparison, const SectionSelection& sections)
-        : page_(page), c_(comparison), sections_(sections) {}
+    ComparisonPage(HtmlPage& page, const ComparisonDocument& document)
+        : page_(page), c_(document.comparison), sections_(document.sections) {}
 
     void write() {
         std::string title = "Trelk: comparison for " + toUtf8(c_.oldFile.mainAssembly, c_.encoding);
@@ -68,8 +52,8 @@ public:
         tools();
         page_ << "<main>\n";
         blocks();
-        for (const ChangeSection& s : kChangeSections)
-            if (isChosen(sections_, s.section)) section(s);
+        for (const ReportSection& s : kReportSections)
+            if (shown(s)) section(s);
         page_ << "</main>\n";
     }
 
@@ -82,6 +66,9 @@ private:
         if (isChosen(sections_, Section::Assemblies))
             for (const TotalDifference& t : c_.assemblyTotals) places_.mark(t.name, kTotalRow);
     }
+
+    // The sections after the changes by assembly, each chosen as the report's is.
+    bool shown(const ReportSection& s) const { return !s.changesTitle.empty() && isChosen(sections_, s.section); }
 
     bool totalsShown() const { return isChosen(sections_, Section::Assemblies) || isChosen(sections_, Section::Parts); }
 
@@ -141,9 +128,9 @@ private:
         page_ << "\n</dl>\n";
         writeHtmlLog(page_, "Log of the old BOM file", c_.oldFile.log);
         writeHtmlLog(page_, "Log of the new BOM file", c_.newFile.log);
-        page_ << "<nav aria-label=\"Sections\"><ul>\n<li><a href=\"#blocks\">Changes by assembly</a>\n";
-        for (const ChangeSection& s : kChangeSections)
-            if (isChosen(sections_, s.section)) page_ << "<li><a href=\"#" << s.id << "\">" << s.label << "</a>\n";
+        page_ << "<nav aria-label=\"Sections\"><ul>\n<li><a href=\"#blocks\">" << kBlockChangesLabel << "</a>\n";
+        for (const ReportSection& s : kReportSections)
+            if (shown(s)) page_ << "<li><a href=\"#" << s.cliWord << "\">" << s.changesLabel << "</a>\n";
         page_ << "</ul></nav>\n</header>\n";
     }
 
@@ -185,8 +172,22 @@ private:
 
     // Each block is a group of rows (its own tbody) headed by the assembly. A large table is cut
     // into pieces between blocks only, so that a piece made for the filter holds whole groups.
+    template <class To>
+    void memberColumns(To& to, const MemberDifference* m) {
+        to.column("", "Name", [&] { page_ << page_.name(m->name).html; });
+        to.column("", "Old", [&] { quantity(m->oldQuantity); });
+        to.column("", "New", [&] { quantity(m->newQuantity); });
+        to.column("", "Change", [&] { changeMark(markOf(*m)); });
+        to.column("", "Type", [&] {
+            if (m->change == MemberChange::Type)
+                page_ << treeTypeWord(m->oldKind) << " &#x2192; " << treeTypeWord(m->newKind);
+            else
+                page_ << treeTypeWord(m->newKind != ItemKind::None ? m->newKind : m->oldKind);
+        });
+    }
+
     void blocks() {
-        sectionStart("blocks", "Changes by assembly for assembly ");
+        sectionStart("blocks", kBlockChangesTitle);
         if (c_.assemblies.empty()) {
             page_ << "<p class=\"none\">No block differs.</p>\n</section>\n";
             return;
@@ -196,9 +197,14 @@ private:
         page_ << "<p class=\"legend\">Each assembly whose block differs, by name, and the members that differ: "
                  "the quantity in the old block and in the new one.</p>\n"
                  "<table class=\"block-changes narrowable\" data-rows=\""
-              << static_cast<int64_t>(rows)
-              << "\">\n<thead><tr><th scope=\"col\">Name<th scope=\"col\">Old<th scope=\"col\">New"
-                 "<th scope=\"col\">Change<th scope=\"col\">Type</thead>";
+              << static_cast<int64_t>(rows) << "\">\n<thead><tr>";
+        HtmlHeadings headings(page_);
+        memberColumns(headings, nullptr);
+        page_ << "</thead>";
+        // The assembly's row spans the columns after the name.
+        HtmlColumnCount columns;
+        memberColumns(columns, nullptr);
+        HtmlCells cells(page_);
         const bool large = rows > kHtmlLargeRows;
         bool later = false;
         size_t inPiece = 0;
@@ -212,7 +218,7 @@ private:
             inPiece += 1 + a.members.size();
             const HtmlPage::Name& assembly = page_.name(a.assembly);
             page_ << "\n<tbody><tr id=b" << assembly.number << " data-changed><th scope=\"rowgroup\">" << assembly.html
-                  << "<td colspan=\"4\">";
+                  << "<td colspan=\"" << static_cast<int64_t>(columns.count - 1) << "\">";
             switch (a.block) {
             case BlockChange::Changed:
                 changeMark({"changed", "&#xB1;", "changed"});
@@ -223,25 +229,16 @@ private:
             case BlockChange::Removed: changeMark(kRemoved, "block removed"); break;
             }
             for (const MemberDifference& m : a.members) {
-                page_ << "<tr data-changed><td>" << page_.name(m.name).html << "<td>";
-                quantity(m.oldQuantity);
-                page_ << "<td>";
-                quantity(m.newQuantity);
-                page_ << "<td>";
-                changeMark(markOf(m));
-                page_ << "<td>";
-                if (m.change == MemberChange::Type)
-                    page_ << treeTypeWord(m.oldKind) << " &#x2192; " << treeTypeWord(m.newKind);
-                else
-                    page_ << treeTypeWord(m.newKind != ItemKind::None ? m.newKind : m.oldKind);
+                page_ << "<tr data-changed>";
+                memberColumns(cells, &m);
             }
             page_ << "</tbody>";
         }
         page_ << "\n</table>" << (later ? kHtmlLaterEnd : "") << "\n</section>\n";
     }
 
-    void section(const ChangeSection& s) {
-        sectionStart(s.id, s.heading);
+    void section(const ReportSection& s) {
+        sectionStart(s.cliWord, s.changesTitle);
         switch (s.section) {
         case Section::Assemblies: totals(c_.assemblyTotals, c_.sameAssemblyTotals, true); break;
         case Section::Parts: totals(c_.partTotals, c_.samePartTotals, false); break;
@@ -271,6 +268,35 @@ private:
     // shown.
     static constexpr size_t kLaterRun = 20;
 
+    // A row of the totals: a changed total, or one alike in both files.
+    struct TotalRow {
+        const TotalDifference* changed = nullptr;
+        const SameTotal* same = nullptr;
+
+        std::string_view name() const { return changed ? changed->name : same->name; }
+        std::optional<int64_t> oldTotal() const { return changed ? valueOf(changed->oldTotal) : same->total.value(); }
+        std::optional<int64_t> newTotal() const { return changed ? valueOf(changed->newTotal) : same->total.value(); }
+        int64_t difference() const { return changed ? changed->difference.value() : 0; }
+    };
+
+    template <class To>
+    void totalColumns(To& to, const TotalRow& row) {
+        to.column("data-sort=\"text\" aria-sort=\"ascending\"", "Name", [&] { page_ << page_.name(row.name()).html; });
+        to.column("data-sort=\"number\"", "Old", [&] { quantity(row.oldTotal()); });
+        to.column("data-sort=\"number\"", "New", [&] { quantity(row.newTotal()); });
+        to.column("data-sort=\"number\"", "Difference", [&] {
+            const int64_t difference = row.difference();
+            page_ << (difference > 0 ? "+" : "") << difference;
+        });
+        to.column("", "Change", [&] { changeMark(markOf(row.oldTotal(), row.newTotal())); });
+        to.column("", "Cause", [&] {
+            if (!row.changed) return;
+            page_ << "<span class=\"cause\">" << totalCauseWord(row.changed->cause) << "</span>";
+            names("in", "in", row.changed->changedIn, false);
+            names("via", "via", row.changed->via, true);
+        });
+    }
+
     void totals(const std::vector<TotalDifference>& changed, const std::vector<SameTotal>& same, bool anchored) {
         const size_t rows = changed.size() + same.size();
         if (rows == 0) {
@@ -285,17 +311,12 @@ private:
                  "The totals alike in both files are listed too, marked = same, unless &#x201C;Differences "
                  "only&#x201D; hides them.</p>\n"
                  "<table class=\"total-changes sortable narrowable\" data-rows=\""
-              << static_cast<int64_t>(rows)
-              << "\">\n<thead><tr><th scope=\"col\" data-sort=\"text\" aria-sort=\"ascending\">Name"
-                 "<th scope=\"col\" data-sort=\"number\">Old<th scope=\"col\" data-sort=\"number\">New"
-                 "<th scope=\"col\" data-sort=\"number\">Difference<th scope=\"col\">Change<th scope=\"col\">Cause"
-                 "</thead>\n<tbody>";
+              << static_cast<int64_t>(rows) << "\">\n<thead><tr>";
+        HtmlHeadings headings(page_);
+        totalColumns(headings, TotalRow());
+        page_ << "</thead>\n<tbody>";
         // The rows in name order, each a changed total or one alike in both files.
-        struct Row {
-            const TotalDifference* changed;
-            const SameTotal* same;
-        };
-        std::vector<Row> order;
+        std::vector<TotalRow> order;
         order.reserve(rows);
         for (size_t i = 0, j = 0; i < changed.size() || j < same.size();) {
             if (j == same.size() || (i < changed.size() && changed[i].name < same[j].name))
@@ -312,6 +333,7 @@ private:
                 r = end == r ? r + 1 : end;
             }
         }
+        HtmlCells cells(page_);
         bool pieceLater = false;
         size_t inPiece = 0;
         for (size_t r = 0; r < rows; ++r) {
@@ -327,32 +349,15 @@ private:
             }
             ++inPiece;
             if (order[r].changed) {
-                changedTotal(*order[r].changed, anchored);
+                page_ << "<tr";
+                if (anchored) page_ << " id=a" << page_.name(order[r].name()).number;
+                page_ << " data-changed>";
             } else {
-                const int64_t total = order[r].same->total.value();
-                page_ << "<tr><td>" << page_.name(order[r].same->name).html << "<td>" << total << "<td>" << total
-                      << "<td>0<td>";
-                changeMark(kSame);
-                page_ << "<td>";
+                page_ << "<tr>";
             }
+            totalColumns(cells, order[r]);
         }
         page_ << "</tbody>\n</table>" << (pieceLater ? kHtmlLaterEnd : "") << "\n";
-    }
-
-    void changedTotal(const TotalDifference& t, bool anchored) {
-        const HtmlPage::Name& n = page_.name(t.name);
-        page_ << "<tr";
-        if (anchored) page_ << " id=a" << n.number;
-        page_ << " data-changed><td>" << n.html << "<td>";
-        quantity(valueOf(t.oldTotal));
-        page_ << "<td>";
-        quantity(valueOf(t.newTotal));
-        const int64_t difference = t.difference.value();
-        page_ << "<td>" << (difference > 0 ? "+" : "") << difference << "<td>";
-        changeMark(markOf(valueOf(t.oldTotal), valueOf(t.newTotal)));
-        page_ << "<td><span class=\"cause\">" << totalCauseWord(t.cause) << "</span>";
-        names("in", "in", t.changedIn, false);
-        names("via", "via", t.via, true);
     }
 
     // One row per member, its changed lines listed by parent.
@@ -366,18 +371,32 @@ private:
         page_ << "<p class=\"legend\">Each changed line of a block, seen from its member: the quantity in the old "
                  "block and in the new one, and the block, which leads to its changes.</p>\n"
                  "<table class=\"where-used-changes narrowable\" data-rows=\""
-              << static_cast<int64_t>(rows)
-              << "\">\n<thead><tr><th scope=\"col\">Name<th scope=\"col\">Changed lines</thead>\n<tbody>";
+              << static_cast<int64_t>(rows) << "\">\n<thead><tr>";
+        HtmlHeadings headings(page_);
+        memberLinesColumns(headings, lines, 0, 0);
+        page_ << "</thead>\n<tbody>";
         HtmlTablePieces pieces(page_, "where-used-changes", lines.size());
+        HtmlCells cells(page_);
         size_t inPiece = 0;
-        for (size_t i = 0; i < lines.size();) {
+        for (size_t first = 0, end = 0; first < lines.size(); first = end) {
             if (inPiece >= kHtmlPieceRows) {
                 pieces.next();
                 inPiece = 0;
             }
-            page_ << "<tr data-changed><td>" << page_.name(lines[i].name).html << "<td><ul class=\"lines\">";
-            const size_t first = i;
-            for (; i < lines.size() && lines[i].name == lines[first].name; ++i) {
+            while (end < lines.size() && lines[end].name == lines[first].name) ++end;
+            page_ << "<tr data-changed>";
+            memberLinesColumns(cells, lines, first, end);
+            inPiece += end - first;
+        }
+    }
+
+    // A member and its changed lines, lines[first] up to lines[end].
+    template <class To>
+    void memberLinesColumns(To& to, const std::vector<WhereUsedDifference>& lines, size_t first, size_t end) {
+        to.column("", "Name", [&] { page_ << page_.name(lines[first].name).html; });
+        to.column("", "Changed lines", [&] {
+            page_ << "<ul class=\"lines\">";
+            for (size_t i = first; i < end; ++i) {
                 const WhereUsedDifference& w = lines[i];
                 page_ << "<li><i>";
                 quantity(w.oldQuantity);
@@ -388,9 +407,8 @@ private:
                 page_ << " ";
                 changeMark(markOf(w.oldQuantity, w.newQuantity));
             }
-            inPiece += i - first;
             page_ << "</ul>";
-        }
+        });
     }
 
     HtmlPage& page_;
@@ -401,9 +419,9 @@ private:
 
 }  // namespace
 
-int writeComparisonHtml(OutputFile& file, const Comparison& comparison, const SectionSelection& sections) {
-    HtmlPage page(file, comparison.encoding);
-    ComparisonPage(page, comparison, sections).write();
+int writeHtml(OutputFile& file, const ComparisonDocument& document) {
+    HtmlPage page(file, document.comparison.encoding);
+    ComparisonPage(page, document).write();
     return page.finish();
 }
 

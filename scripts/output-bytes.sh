@@ -132,6 +132,17 @@ run gearbox.compare.app --settings in/defaults.ini --compare in/gearbox.bom.1 -f
 run missing.compare --settings in/defaults.ini --compare in/missing.bom.1 -o out/c.txt in/gearbox.bom.1
 run empty.compare --settings in/defaults.ini --compare in/gearbox.bom.1 -o out/c.txt in/empty.bom.1
 run noassembly.compare --settings in/defaults.ini --compare in/gearbox.bom.1 -o out/c.txt in/defaults.ini
+# Usage errors: one line on standard error each.
+usage=0
+for args in "-f xml" "-s parts,bogus" "--columns 1,2" "--columns 0,2,3" "--separator ab" "--header Assembly" \
+            "--build 0" "--build +3" "-f csv -o -" "--strict --compare in/gearbox.bom.1" "--settings in/missing.ini"; do
+  usage=$((usage + 1))
+  # shellcheck disable=SC2086
+  run "usage-$usage" $args in/gearbox.bom.1
+done
+run usage-none
+run help --help
+run version --version
 # The application folder as the runs above filled it.
 cp -r "$work/app" "$out/application-folder"
 echo "output-bytes: $cases runs written to $out"

@@ -14,18 +14,6 @@ char* putWideCount(char* out, int64_t value) {
     return out + length;
 }
 
-void ReportText::put(std::string_view text) {
-    if (text.size() > kSize - used_) {
-        flush();
-        if (text.size() > kSize) {
-            write(text.data(), text.size());
-            return;
-        }
-    }
-    std::memcpy(buffer_.get() + used_, text.data(), text.size());
-    used_ += text.size();
-}
-
 void ReportText::countOrNone(std::optional<int64_t> value) {
     if (value)
         count(*value);

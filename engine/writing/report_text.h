@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,7 +38,18 @@ public:
     ReportText(const ReportText&) = delete;
     ReportText& operator=(const ReportText&) = delete;
 
-    void put(std::string_view text);
+    // Inline: the report's every line puts several pieces.
+    void put(std::string_view text) {
+        if (text.size() > kSize - used_) {
+            flush();
+            if (text.size() > kSize) {
+                write(text.data(), text.size());
+                return;
+            }
+        }
+        std::memcpy(buffer_.get() + used_, text.data(), text.size());
+        used_ += text.size();
+    }
     void endLine() { put("\r\n"); }
     void line(std::string_view text) {
         put(text);

@@ -11,7 +11,8 @@ void comparedFile(JsonWriter& j, std::string_view key, const ComparedFile& f) {
     OutputBuffer& o = j.out();
     o << ",\r\n  \"" << key << "\": {\r\n    \"bomFile\": " << j.systemText(f.bomFileName);
     o << ",\r\n    \"mainAssembly\": " << jsonString(toUtf8(f.mainAssembly, j.encoding()));
-    o << ",\r\n    \"encoding\": " << j.word(encodingName(f.encoding));
+    o << ",\r\n    \"encoding\": ";
+    j.word(encodingName(f.encoding));
     o << ",\r\n    \"lines\": ";
     j.number(static_cast<int64_t>(f.lineCount));
     o << ",\r\n    \"summaryDifferences\": ";

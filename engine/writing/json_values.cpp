@@ -10,14 +10,14 @@ std::string jsonString(std::string_view text) {
     return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-const std::string& JsonWriter::cached(std::string_view text, bool convert) {
+const std::string& JsonWriter::name(std::string_view text) {
     Cached& entry = cache_[text.data()];
     if (entry.json.empty()) {
         entry.size = text.size();
-        entry.json = jsonString(convert ? toUtf8(text, encoding_) : std::string(text));
+        entry.json = jsonString(toUtf8(text, encoding_));
     } else if (entry.size != text.size()) {
         // Another text that starts at the same place: not kept.
-        uncached_ = jsonString(convert ? toUtf8(text, encoding_) : std::string(text));
+        uncached_ = jsonString(toUtf8(text, encoding_));
         return uncached_;
     }
     return entry.json;
@@ -27,7 +27,7 @@ void JsonWriter::cell(const Cell& cell) {
     switch (cell.kind) {
     case Cell::Kind::None: out_ << "null"; break;
     case Cell::Kind::Name: out_ << name(cell.text); break;
-    case Cell::Kind::Word: out_ << word(cell.text); break;
+    case Cell::Kind::Word: word(cell.text); break;
     case Cell::Kind::SystemText: out_ << systemText(cell.text); break;
     case Cell::Kind::Number: number(cell.number); break;
     case Cell::Kind::Flag: out_ << (cell.number != 0 ? "true" : "false"); break;

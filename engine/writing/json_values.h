@@ -28,9 +28,18 @@ public:
     // A name of the export, converted from the export's encoding. A large BOM repeats its names in
     // hundreds of thousands of rows: each is converted and escaped once. The names lie in stores
     // that stay put while the document is written, so where one starts tells it apart.
-    const std::string& name(std::string_view text) { return cached(text, true); }
-    // A word of the program, which is ASCII.
-    const std::string& word(std::string_view text) { return cached(text, false); }
+    const std::string& name(std::string_view text);
+    // A word of the program: ASCII, written as it is when nothing in it needs escaping (a tree has
+    // two words in each of its rows).
+    void word(std::string_view text) {
+        for (const char c : text)
+            if (c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20 ||
+                static_cast<unsigned char>(c) >= 0x80) {
+                out_ << jsonString(text);
+                return;
+            }
+        out_ << '"' << text << '"';
+    }
     // A text of the system: a file name, a log line.
     std::string systemText(std::string_view text) const { return jsonString(systemTextToUtf8(text)); }
     void number(int64_t value) {
@@ -47,7 +56,6 @@ private:
         size_t size;
         std::string json;
     };
-    const std::string& cached(std::string_view text, bool convert);
 
     OutputBuffer out_;
     TextEncoding encoding_;

@@ -3,14 +3,13 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/files/file_system.h"
+#include "engine/writing/output_buffer.h"
 
 namespace trelk {
 
@@ -30,35 +29,18 @@ inline char* putCount(char* out, int64_t value) {
     return out + 5;
 }
 
-// A report being written: collected in one large buffer and handed to the file in big pieces; a
-// text larger than the buffer goes to the file directly.
+// A report being written, through the buffer every format shares.
 class ReportText {
 public:
-    explicit ReportText(OutputFile& file) : file_(file), buffer_(new char[kSize]) {}
-    ReportText(const ReportText&) = delete;
-    ReportText& operator=(const ReportText&) = delete;
+    explicit ReportText(OutputFile& file) : out_(file) {}
 
-    // Inline: the report's every line puts several pieces.
-    void put(std::string_view text) {
-        if (text.size() > kSize - used_) {
-            flush();
-            if (text.size() > kSize) {
-                write(text.data(), text.size());
-                return;
-            }
-        }
-        std::memcpy(buffer_.get() + used_, text.data(), text.size());
-        used_ += text.size();
-    }
+    void put(std::string_view text) { out_ << text; }
     void endLine() { put("\r\n"); }
     void line(std::string_view text) {
         put(text);
         endLine();
     }
-    void count(int64_t value) {
-        if (kSize - used_ < 20) flush();
-        used_ = static_cast<size_t>(putCount(buffer_.get() + used_, value) - buffer_.get());
-    }
+    void count(int64_t value) { out_.took(putCount(out_.room(20), value)); }
     // The count field, or "-" in its place for a side without the line or row.
     void countOrNone(std::optional<int64_t> value);
     // old -> new
@@ -89,26 +71,10 @@ public:
     }
 
     // The error number of the first failed write, or 0.
-    int finish() {
-        flush();
-        return error_;
-    }
+    int finish() { return out_.finish(); }
 
 private:
-    static constexpr size_t kSize = 1 << 20;
-
-    void write(const char* data, size_t size) {
-        if (error_ == kNoError) error_ = file_.write(data, size);
-    }
-    void flush() {
-        if (used_ > 0) write(buffer_.get(), used_);
-        used_ = 0;
-    }
-
-    OutputFile& file_;
-    std::unique_ptr<char[]> buffer_;
-    size_t used_ = 0;
-    int error_ = kNoError;
+    OutputBuffer out_;
 };
 
 }  // namespace trelk

@@ -1,6 +1,6 @@
 #include "support/literal_rollup.h"
 
-#include "engine/summary_check.h"
+#include "engine/rollup/summary_check.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,0 +1,42 @@
+// What the analysis of one BOM file found (engine/runs/file_analysis.h makes it): the sorted
+// tables, and what the exports and a comparison need besides.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+#include "engine/files/file_system.h"
+#include "engine/request/run_options.h"
+#include "engine/results/assembly_tree.h"
+#include "engine/results/result_tables.h"
+#include "text/text_codec.h"
+
+namespace trelk {
+
+class BomStructure;
+
+struct Analysis {
+    // The file layer's error number of an open or a read that failed, kOutOfMemory for a file too
+    // large for the memory at hand, or 0. The other members are then not to be used.
+    int readError = kNoError;
+    size_t lineCount = 0;  // 0 or 1: the file counts as empty, and nothing else was done
+    bool mainAssemblyFound = false;
+    ResultTables tables;
+    AssemblyTree tree;                           // for the exports' breakdown section only
+    TextEncoding encoding = TextEncoding::Utf8;  // for the exports only
+    size_t summaryDifferences = 0;               // names whose total differs from the export's summary
+    // The structure the tables were made from, when wanted.
+    std::shared_ptr<const BomStructure> structure;
+    // The words and columns the file was read by: the request's, or those recognised in the file
+    // when the request's found no main assembly in it.
+    KeywordSet keywords;
+    ColumnLayout columns;
+    // What of them was recognised in the file: its own words, its own layout, or both.
+    bool wordsRecognised = false;
+    bool layoutRecognised = false;
+    // The lines the analysis logged, from the count of lines read on: a caller that logs lines of
+    // its own around them (readBomFile) can tell them apart.
+    size_t loggedLines = 0;
+};
+
+}  // namespace trelk

@@ -18,11 +18,11 @@
 #endif
 
 #include "bench/bom_shapes.h"
-#include "engine/file_system.h"
-#include "engine/name_index.h"
-#include "engine/processing_run.h"
-#include "engine/report.h"
-#include "engine/rollup.h"
+#include "engine/files/file_system.h"
+#include "engine/reading/name_index.h"
+#include "engine/runs/processing_run.h"
+#include "engine/writing/report.h"
+#include "engine/rollup/rollup.h"
 
 namespace {
 
@@ -235,12 +235,18 @@ TRELK_BENCHMARK(BM_SortTables);
 // All five sections into /dev/null, so that the file system's cost is left out.
 void BM_WriteReport(benchmark::State& state) {
     const Analysed& a = analysed();
-    const ResultTables tables = sortTables(a.bom, a.totals, a.whereUsed);
-    const std::string& bom = bomFile();
+    RunRequest request;
+    request.bomFileName = bomFile();
+    request.sections = SectionSelection::all();
+    Analysis analysis;
+    analysis.tables = sortTables(a.bom, a.totals, a.whereUsed);
+    const std::vector<std::string> log;
+    const ResultsDocument document{request, analysis, log};
     for (auto _ : state) {
         OutputFile out;
         if (out.create("/dev/null") != kNoError) state.SkipWithError("cannot open /dev/null");
-        benchmark::DoNotOptimize(writeReport(out, SectionSelection::all(), bom, KeywordSet(), tables));
+        int readError = kNoError;
+        benchmark::DoNotOptimize(writeReport(out, document, readError));
     }
 }
 TRELK_BENCHMARK(BM_WriteReport);

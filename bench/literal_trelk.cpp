@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/file_system.h"
+#include "engine/files/file_system.h"
 #include "support/literal_report.h"
 #include "support/literal_rollup.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "engine/processing_run.h"
+#include "engine/runs/processing_run.h"
 
 namespace trelk {
 

@@ -1,15 +1,19 @@
 #include "cli/output_options.h"
 
+#include <iterator>
 #include <limits>
 
 namespace trelk {
 
 std::optional<ReportFormat> parseReportFormat(const std::string& word, std::string& error) {
-    if (word == "report") return ReportFormat::Report;
-    if (word == "csv") return ReportFormat::Csv;
-    if (word == "json") return ReportFormat::Json;
-    if (word == "html") return ReportFormat::Html;
-    error = "unknown format '" + word + "' (use report, csv, json or html)";
+    for (const OutputFormat& f : kOutputFormats)
+        if (word == f.word) return f.format;
+    error = "unknown format '" + word + "' (use ";
+    for (size_t i = 0; i < std::size(kOutputFormats); ++i) {
+        if (i > 0) error += i + 1 < std::size(kOutputFormats) ? ", " : " or ";
+        error += kOutputFormats[i].word;
+    }
+    error += ")";
     return std::nullopt;
 }
 

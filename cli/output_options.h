@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/processing_run.h"
+#include "engine/runs/processing_run.h"
 
 namespace trelk {
 

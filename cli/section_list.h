@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/run_options.h"
+#include "engine/request/run_options.h"
 
 namespace trelk {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/bom_format_file.h"
-#include "engine/layout_reader.h"
+#include "engine/reading/bom_format_file.h"
+#include "engine/reading/layout_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The format first, up to the first NUL; the export after it.

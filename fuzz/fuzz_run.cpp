@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/export_recognition.h"
-#include "engine/processing_run.h"
-#include "engine/rollup.h"
+#include "engine/recognition/export_recognition.h"
+#include "engine/runs/processing_run.h"
+#include "engine/rollup/rollup.h"
 #include "fuzz_support.h"
 #include "support/literal_report.h"
 #include "support/literal_rollup.h"

@@ -8,20 +8,24 @@
 # The workload C1 is a comparison: W1 against an edited copy of it (quantities changed at every
 # level, lines removed), trelk-cli --compare beside the two single runs it stands for; it gets a
 # table of its own.
+# With -b, another build of trelk-cli (an earlier commit's, say) is timed on the same files, run
+# for run interleaved with this one, and each table gets its column and the ratio of the two.
 #
-#   scripts/benchmark.sh [-r RUNS] [-c CAP_SECONDS] [-w W1,W2,W3,W4,C1]
+#   scripts/benchmark.sh [-r RUNS] [-c CAP_SECONDS] [-w W1,W2,W3,W4,C1] [-b OTHER_TRELK_CLI]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=5
 cap=60
 workloads=W1,W2,W3,W4,C1
-while getopts "r:c:w:h" opt; do
+other=
+while getopts "r:c:w:b:h" opt; do
   case "$opt" in
     r) runs=$OPTARG ;;
     c) cap=$OPTARG ;;
     w) workloads=$OPTARG ;;
-    *) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    b) other=$(realpath "$OPTARG") ;;
+    *) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
   esac
 done
 
@@ -52,6 +56,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 ms() { awk -v s="$1" 'BEGIN { v = s * 1000; printf(v < 10 ? "%.2f ms" : v < 100 ? "%.1f ms" : "%.0f ms", v) }'; }
 
 run_trelk() { "$cli" --settings "$work/defaults.ini" -s all -o "$work/$1.trelk.txt" "$work/$1.bom" >"$work/$1.trelk.log"; }
+run_other() { "$other" --settings "$work/defaults.ini" -s all -o "$work/$1.other.txt" "$work/$1.bom" >"$work/$1.other.log"; }
 run_wc() { wc -l "$work/$1.bom" >/dev/null; }
 
 # W1 edited as an engineering change edits it: in the blocks (not in the export's own summary),
@@ -68,6 +73,22 @@ run_compare() {
   "$cli" --settings "$work/defaults.ini" --compare "$work/$1.old.bom" -o "$work/$1.compare.txt" "$work/$1.bom" \
     >"$work/$1.compare.log" || [ $? = 1 ]
 }
+run_other_compare() {
+  "$other" --settings "$work/defaults.ini" --compare "$work/$1.old.bom" -o "$work/$1.other.txt" "$work/$1.bom" \
+    >"$work/$1.other.log" || [ $? = 1 ]
+}
+# The median times of this trelk-cli and of the other one, "this other", each run of one followed
+# by a run of the other, so that both meet the machine in the same state.
+paired() {
+  local mine=$1 theirs=$2 w=$3
+  rm -f "$work/mine.times" "$work/theirs.times"
+  for _ in $(seq "$runs"); do
+    elapsed "$mine" "$w" >>"$work/mine.times"
+    elapsed "$theirs" "$w" >>"$work/theirs.times"
+  done
+  echo "$(median <"$work/mine.times") $(median <"$work/theirs.times")"
+}
+slower_by() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%+.1f %%", (a / b - 1) * 100 }'; }
 run_single() { "$cli" --settings "$work/defaults.ini" -s all -o "$work/$1.trelk.txt" "$work/$1.bom" >/dev/null; }
 run_two() { run_single "$1" && "$cli" --settings "$work/defaults.ini" -s all -o "$work/$1.trelk.txt" "$work/$1.old.bom" >/dev/null; }
 
@@ -81,13 +102,21 @@ for w in ${workloads//,/ }; do
     run_compare "$w"  # once to warm the page cache, and for its figures below
     changes=$(awk -F': ' '/^BOM files differ/ { print $2 }' "$work/$w.compare.log")
     echo "Timing $w: trelk-cli --compare and the two single runs, $runs runs each ..." >&2
-    compare_s=$(for _ in $(seq "$runs"); do elapsed run_compare "$w"; done | median)
+    other_cells=
+    if [ -n "$other" ]; then
+      run_other_compare "$w"
+      read -r compare_s other_s < <(paired run_compare run_other_compare "$w")
+      other_cells="|$(ms "$other_s")|$(slower_by "$compare_s" "$other_s")"
+      cmp -s "$work/$w.compare.txt" "$work/$w.other.txt" || echo "benchmark: $w: the other comparison differs" >&2
+    else
+      compare_s=$(for _ in $(seq "$runs"); do elapsed run_compare "$w"; done | median)
+    fi
     two_s=$(for _ in $(seq "$runs"); do elapsed run_two "$w"; done | median)
     peak_kb=$({ /usr/bin/time -f %M "$cli" --settings "$work/defaults.ini" --compare "$work/$w.old.bom" \
                   -o "$work/$w.compare.txt" "$work/$w.bom" 2>&1 >/dev/null || true; } | tail -1)
     mb=$(awk -v a="$(stat -c %s "$work/$w.old.bom")" -v b="$(stat -c %s "$work/$w.bom")" 'BEGIN { printf "%.1f + %.1f", a / 1e6, b / 1e6 }')
     ratio=$(awk -v c="$compare_s" -v t="$two_s" 'BEGIN { printf "%.2fx", c / t }')
-    compare_rows+=("$w|$mb|$changes|$(ms "$compare_s")|$(ms "$two_s")|$ratio|$(awk -v k="$peak_kb" 'BEGIN { printf "%.0f MB", k * 1024 / 1e6 }')")
+    compare_rows+=("$w|$mb|$changes|$(ms "$compare_s")$other_cells|$(ms "$two_s")|$ratio|$(awk -v k="$peak_kb" 'BEGIN { printf "%.0f MB", k * 1024 / 1e6 }')")
     rm -f "$work/$w".*
     continue
   fi
@@ -98,7 +127,15 @@ for w in ${workloads//,/ }; do
   run_trelk "$w"  # once to warm the page cache, and for its line count and memory below
   lines=$(awk -F: '/^Nr of lines read/ { print $2 + 0 }' "$work/$w.trelk.log")
   echo "Timing $w: trelk-cli and wc -l, $runs runs each ..." >&2
-  trelk_s=$(for _ in $(seq "$runs"); do elapsed run_trelk "$w"; done | median)
+  other_cells=
+  if [ -n "$other" ]; then
+    run_other "$w"
+    read -r trelk_s other_s < <(paired run_trelk run_other "$w")
+    other_cells="|$(ms "$other_s")|$(slower_by "$trelk_s" "$other_s")"
+    cmp -s "$work/$w.trelk.txt" "$work/$w.other.txt" || echo "benchmark: $w: the other report differs" >&2
+  else
+    trelk_s=$(for _ in $(seq "$runs"); do elapsed run_trelk "$w"; done | median)
+  fi
   wc_s=$(for _ in $(seq "$runs"); do elapsed run_wc "$w"; done | median)
   peak_kb=$(/usr/bin/time -f %M "$cli" --settings "$work/defaults.ini" -s all -o "$work/$w.trelk.txt" "$work/$w.bom" 2>&1 >/dev/null | tail -1)
 
@@ -127,7 +164,7 @@ for w in ${workloads//,/ }; do
   ratio_wc=$(awk -v t="$trelk_s" -v c="$wc_s" 'BEGIN { printf "%.1fx", t / c }')
   mb=$(awk -v b="$bytes" 'BEGIN { printf "%.1f", b / 1e6 }')
   peak=$(awk -v k="$peak_kb" -v b="$bytes" 'BEGIN { printf "%.0f MB (%.2fx file)", k * 1024 / 1e6, k * 1024 / b }')
-  rows+=("$w|$lines|$mb|$(ms "$trelk_s")|$literal_text|$(ms "$wc_s")|$ratio_wc|$ratio_literal|$peak")
+  rows+=("$w|$lines|$mb|$(ms "$trelk_s")$other_cells|$literal_text|$(ms "$wc_s")|$ratio_wc|$ratio_literal|$peak")
   rm -f "$work/$w".*
 done
 
@@ -146,14 +183,14 @@ table() { awk -F'|' '
   }'; }
 if [ "${#rows[@]}" -gt 0 ]; then
   {
-    echo "workload|lines|MB|trelk-cli -s all|literal|wc -l|trelk/wc|literal/trelk|trelk peak memory"
+    echo "workload|lines|MB|trelk-cli -s all${other:+|other -s all|trelk/other}|literal|wc -l|trelk/wc|literal/trelk|trelk peak memory"
     printf '%s\n' "${rows[@]}"
   } | table
 fi
 if [ "${#compare_rows[@]}" -gt 0 ]; then
   echo
   {
-    echo "workload|MB old + new|changes|trelk-cli --compare|two runs -s all|compare/two runs|compare peak memory"
+    echo "workload|MB old + new|changes|trelk-cli --compare${other:+|other --compare|trelk/other}|two runs -s all|compare/two runs|compare peak memory"
     printf '%s\n' "${compare_rows[@]}"
   } | table
 fi

@@ -20,6 +20,23 @@ std::string ensureAppFolder(std::string companyName, std::string productName, co
 // empty when the base folder cannot be found.
 std::string findAppFolder(std::string companyName, std::string productName, const int& perUser);
 
+// Whose application folder it is: the company's and the product's folder below the application-data
+// folder, and whether that is the current user's (non-zero) or the one shared by all users.
+struct AppIdentity {
+    const char* companyName;
+    const char* productName;
+    int perUser;
+};
+// Trelk's own, which the window program and trelk-cli share: Halvorn/Trelk, per user.
+inline constexpr AppIdentity kAppIdentity = {"Halvorn", "Trelk", 1};
+
+inline std::string ensureAppFolder(const AppIdentity& app, const FolderMessageSink& show) {
+    return ensureAppFolder(app.companyName, app.productName, app.perUser, show);
+}
+inline std::string findAppFolder(const AppIdentity& app) {
+    return findAppFolder(app.companyName, app.productName, app.perUser);
+}
+
 // "Could not create Folder '<folder>' for INI file, Error <code> "
 std::string folderCreationMessage(const std::string& folder, long code);
 

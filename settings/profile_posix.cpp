@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/file_system.h"
+#include "engine/files/file_system.h"
 #include "settings/profile_file.h"
 
 namespace trelk::platform {

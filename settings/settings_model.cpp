@@ -1,7 +1,7 @@
 #include "settings/settings_model.h"
 
-#include "engine/file_system.h"
-#include "engine/line_classifier.h"
+#include "engine/files/file_system.h"
+#include "engine/reading/line_classifier.h"
 #include "settings/profile.h"
 #include "text/text_rules.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/run_options.h"
+#include "engine/request/run_options.h"
 #include "settings/profile_file.h"
 
 namespace trelk {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "engine/run_options.h"
+#include "engine/request/run_options.h"
 
 namespace trelk::ui {
 

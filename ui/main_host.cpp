@@ -58,8 +58,7 @@ void runProcessingFromWindow() {
     request.bomFormatFile = bomFormatFile();
     // Asked anew for every run, so that a folder removed meanwhile is made again (and a failure
     // is shown before anything of the run).
-    const int perUser = 1;
-    request.applicationFolder = ensureAppFolder("Halvorn", "Trelk", perUser, showFolderMessage);
+    request.applicationFolder = ensureAppFolder(kAppIdentity, showFolderMessage);
     MainWindowHost host(mainForm());
     runProcessing(request, host);
 }

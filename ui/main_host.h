@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "engine/processing_run.h"
+#include "engine/runs/processing_run.h"
 
 namespace trelk::ui {
 

@@ -55,8 +55,7 @@ void showFolderMessage(const std::string& text) {
 }
 
 void restoreSettings(HWND mainForm) {
-    const int perUser = 1;
-    g_settingsFilePath = settingsFilePathIn(ensureAppFolder("Halvorn", "Trelk", perUser, showFolderMessage));
+    g_settingsFilePath = settingsFilePathIn(ensureAppFolder(kAppIdentity, showFolderMessage));
     const StoredSettings stored = loadSettings(g_settingsFilePath);
     g_keywords = stored.keywords;
     g_columns = stored.columns;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/run_options.h"
+#include "engine/request/run_options.h"
 
 namespace trelk::ui {
 

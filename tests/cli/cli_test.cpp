@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/file_system.h"
+#include "engine/files/file_system.h"
 #include "support/platform.h"
 #include "support/temp_folder.h"
 #include "trelk_version.h"

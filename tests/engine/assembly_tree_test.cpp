@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/assembly_tree.h"
+#include "engine/rollup/tree_builder.h"
 #include "support/literal_rollup.h"
 #include "support/random_bom.h"
 

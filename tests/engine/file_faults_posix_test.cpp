@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "engine/processing_run.h"
+#include "engine/runs/processing_run.h"
 #include "support/full_disk.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "engine/processing_run.h"
+#include "engine/runs/processing_run.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
 

@@ -7,9 +7,9 @@
 #include <map>
 #include <set>
 
-#include "engine/bom_format_file.h"
-#include "engine/layout_reader.h"
-#include "engine/rollup.h"
+#include "engine/reading/bom_format_file.h"
+#include "engine/reading/layout_reader.h"
+#include "engine/rollup/rollup.h"
 #include "support/bom_product.h"
 #include "support/company_example.h"
 #include "support/format_render.h"

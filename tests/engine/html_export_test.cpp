@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/comparison_run.h"
-#include "engine/html_page.h"
-#include "engine/processing_run.h"
+#include "engine/runs/comparison_run.h"
+#include "engine/writing/html_page.h"
+#include "engine/runs/processing_run.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
 

@@ -5,10 +5,10 @@
 
 #include <map>
 
-#include "engine/bom_format_file.h"
-#include "engine/layout_reader.h"
-#include "engine/rollup.h"
-#include "engine/summary_check.h"
+#include "engine/reading/bom_format_file.h"
+#include "engine/reading/layout_reader.h"
+#include "engine/rollup/rollup.h"
+#include "engine/rollup/summary_check.h"
 #include "support/temp_folder.h"
 
 namespace trelk {

@@ -2,8 +2,9 @@
 
 #include <functional>
 
-#include "engine/file_system.h"
-#include "engine/processing_run.h"
+#include "engine/files/file_system.h"
+#include "engine/runs/file_analysis.h"
+#include "engine/runs/processing_run.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
 
@@ -194,6 +195,36 @@ TEST(ProcessingRun, AnExplicitReportPathIsUsed) {
     runProcessing(request, host);
     EXPECT_EQ(host.opened, Lines{request.reportPath});
     EXPECT_TRUE(testing::fileExists(request.reportPath));
+}
+
+// The reading of a file names it in two lines of its own; the analysis says how many lines it
+// logged after them, and what it recognised: nothing in the CAD system's own layout, the words of
+// another language, and the words and layout of a company's table.
+TEST(FileAnalysis, SaysWhatItRecognisedAndHowManyLinesItLogged) {
+    TempFolder folder;
+    const struct {
+        const char* example;
+        bool words, layout;
+        size_t loggedLines;
+    } cases[] = {
+        {"/gearbox.bom.1", false, false, 2},
+        {"/localised/stehleuchte.bom.1", true, false, 3},
+        {"/table/hoist.bom.1", true, true, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.example);
+        RunRequest request;
+        request.bomFileName = folder.write("export.bom.1", testing::readFile(TRELK_EXAMPLES + std::string(c.example)));
+        Lines log;
+        const BomFileReading reading = readBomFile(
+            request, [&](std::string_view line) { log.emplace_back(line); }, AnalysisWants());
+        ASSERT_FALSE(reading.stopped.has_value());
+        EXPECT_EQ(reading.analysis.wordsRecognised, c.words);
+        EXPECT_EQ(reading.analysis.layoutRecognised, c.layout);
+        EXPECT_EQ(reading.analysis.loggedLines, c.loggedLines);
+        ASSERT_EQ(log.size(), 2 + c.loggedLines);
+        EXPECT_EQ(Lines(log.begin(), log.begin() + 2), (Lines{"Trying to read BOM file:", request.bomFileName}));
+    }
 }
 
 }  // namespace

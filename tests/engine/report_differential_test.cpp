@@ -2,7 +2,7 @@
 // random BOMs and on larger generated ones.
 #include <gtest/gtest.h>
 
-#include "engine/processing_run.h"
+#include "engine/runs/processing_run.h"
 #include "support/literal_report.h"
 #include "support/literal_rollup.h"
 #include "support/random_bom.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/processing_run.h"
-#include "engine/report.h"
+#include "engine/runs/processing_run.h"
+#include "engine/writing/report.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "engine/csv_export.h"
-#include "engine/file_system.h"
-#include "engine/processing_run.h"
+#include "engine/writing/csv_writer.h"
+#include "engine/files/file_system.h"
+#include "engine/runs/processing_run.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/rollup.h"
+#include "engine/rollup/rollup.h"
 #include "support/literal_rollup.h"
 
 namespace trelk {

@@ -15,7 +15,7 @@
 #include <unistd.h>
 #endif
 
-#include "engine/processing_run.h"
+#include "engine/runs/processing_run.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
 

@@ -2,8 +2,8 @@
 // lines of the differences.
 #include <gtest/gtest.h>
 
-#include "engine/processing_run.h"
-#include "engine/summary_check.h"
+#include "engine/runs/processing_run.h"
+#include "engine/rollup/summary_check.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
 

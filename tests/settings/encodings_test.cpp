@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "engine/processing_run.h"
+#include "engine/runs/processing_run.h"
 #include "settings/profile.h"
 #include "settings/settings_model.h"
 #include "support/recording_host.h"

@@ -19,7 +19,7 @@
 #include "support/full_disk.h"
 #endif
 
-#include "engine/processing_run.h"
+#include "engine/runs/processing_run.h"
 #include "settings/app_folder.h"
 #include "settings/profile.h"
 #include "settings/settings_model.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/file_system.h"
+#include "engine/files/file_system.h"
 #include "settings/profile.h"
 #include "settings/settings_model.h"
 #include "support/platform.h"

@@ -1,5 +1,6 @@
 #include "support/compare_texts.h"
 
+#include "engine/runs/file_analysis.h"
 #include "support/temp_folder.h"
 
 namespace trelk::testing {

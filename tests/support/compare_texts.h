@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/comparison.h"
+#include "engine/comparison/compare_analyses.h"
 
 namespace trelk::testing {
 

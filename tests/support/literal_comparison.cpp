@@ -1,6 +1,6 @@
 #include "support/literal_comparison.h"
 
-#include "engine/csv_export.h"
+#include "engine/results/assembly_tree.h"
 
 #include <map>
 #include <optional>

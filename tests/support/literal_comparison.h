@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/comparison.h"
+#include "engine/comparison/compare_analyses.h"
 #include "support/literal_rollup.h"
 
 namespace trelk::literal {

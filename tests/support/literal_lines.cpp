@@ -1,5 +1,6 @@
 #include "support/literal_lines.h"
 
+#include "engine/writing/report_text.h"
 #include "text/text_rules.h"
 
 namespace trelk {

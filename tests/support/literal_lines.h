@@ -1,6 +1,6 @@
-// The line grammar read literally, as the oracle and the checks around the engine use it: a
-// table of the file's lines, normalised lines cut into fields, and the report's fields as texts.
-// The engine itself classifies lines as read (engine/line_classifier.h) and keeps none of this.
+// The line grammar read literally, as the oracle and the checks around the engine use it: a table
+// of the file's lines, normalised lines cut into fields, and the report's fields as texts. The
+// engine itself classifies lines as read (engine/reading/line_classifier.h) and keeps none of this.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/line_classifier.h"
-#include "engine/result_tables.h"
+#include "engine/reading/line_classifier.h"
+#include "engine/results/result_tables.h"
 
 namespace trelk {
 

@@ -1,6 +1,6 @@
 #include "support/literal_report.h"
 
-#include "engine/file_system.h"
+#include "engine/files/file_system.h"
 
 namespace trelk::literal {
 

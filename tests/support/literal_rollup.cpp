@@ -1,7 +1,7 @@
 #include "support/literal_rollup.h"
 
-#include "engine/reading_check.h"
-#include "engine/summary_check.h"
+#include "engine/rollup/reading_check.h"
+#include "engine/rollup/summary_check.h"
 
 #include <algorithm>
 #include <numeric>

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "support/literal_lines.h"
-#include "engine/rollup.h"
+#include "engine/rollup/rollup.h"
 
 namespace trelk::literal {
 

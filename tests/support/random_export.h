@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_options.h"
+#include "engine/request/run_options.h"
 
 namespace trelk::testing {
 

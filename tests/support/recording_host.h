@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/processing_run.h"
+#include "engine/runs/processing_run.h"
 
 namespace trelk::testing {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/file_system.h"
+#include "engine/files/file_system.h"
 
 namespace trelk::testing {
 

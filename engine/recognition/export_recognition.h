@@ -1,0 +1,48 @@
+// The words and the layout of an export, recognised from its structure when the keywords and
+// columns in use find no main assembly in it: a CAD system in another interface language writes
+// its own words ("Baugruppe FUSS enthält:", types "Teil" and "Unterbaugruppe"), and a company's
+// BOM format often writes a table of its own making.
+//
+// What the file itself shows is the evidence, in any language and script: rows of a table or item
+// lines (a quantity, perhaps a type word, a name); block headers, the lines before rows that name
+// a member of another block, and the words around the name they share; the type word of the
+// members that have blocks (the sub-assembly word) beside the other (the part word); and the
+// summary, a line that names the main assembly before rows of parts. Several readings may fit; the
+// one whose totals agree with the file's own summary, and that finds the most blocks, is taken.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/request/run_options.h"
+
+namespace trelk {
+
+struct RecognisedExport {
+    KeywordSet keywords;
+    ColumnLayout columns;
+    bool wordsRecognised = false;   // some keyword differs from those in use
+    bool layoutRecognised = false;  // the columns differ from those in use
+    // The column titles of the file's title row above the quantity, type and name, where it has one.
+    std::string quantityTitle, typeTitle, nameTitle;
+};
+
+// The reading the export's bytes settle, or nothing when they do not settle one: no rows, no
+// header before them, or no evidence that the header found is one (a second block naming a
+// member, or a summary that agrees with the totals).
+std::optional<RecognisedExport> recogniseExport(std::string_view bytes, const KeywordSet& inUse,
+                                                const ColumnLayout& columnsInUse);
+
+// The log lines that say what was recognised: "Keywords recognised in the BOM file: ..." naming
+// the keywords the reading goes by, and "Layout recognised in the BOM file: ..." naming the
+// columns.
+std::string describeKeywords(const RecognisedExport& recognised);
+std::string describeLayout(const RecognisedExport& recognised);
+
+namespace messages {
+inline constexpr std::string_view kKeywordsRecognised = "Keywords recognised in the BOM file: ";
+inline constexpr std::string_view kLayoutRecognised = "Layout recognised in the BOM file: ";
+}  // namespace messages
+
+}  // namespace trelk

@@ -1,0 +1,45 @@
+#include "engine/writing/json_values.h"
+
+#include <nlohmann/json.hpp>
+
+namespace trelk {
+
+// Text that is not valid UTF-8 would make the library fail: it replaces such bytes.
+std::string jsonString(std::string_view text) {
+    using Json = nlohmann::json;
+    return Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+const std::string& JsonWriter::name(std::string_view text) {
+    Cached& entry = cache_[text.data()];
+    if (entry.json.empty()) {
+        entry.size = text.size();
+        entry.json = jsonString(toUtf8(text, encoding_));
+    } else if (entry.size != text.size()) {
+        // Another text that starts at the same place: not kept.
+        uncached_ = jsonString(toUtf8(text, encoding_));
+        return uncached_;
+    }
+    return entry.json;
+}
+
+void JsonWriter::cell(const Cell& cell) {
+    switch (cell.kind) {
+    case Cell::Kind::None: out_ << "null"; break;
+    case Cell::Kind::Name: out_ << name(cell.text); break;
+    case Cell::Kind::Word: word(cell.text); break;
+    case Cell::Kind::SystemText: out_ << systemText(cell.text); break;
+    case Cell::Kind::Number: number(cell.number); break;
+    case Cell::Kind::Flag: out_ << (cell.number != 0 ? "true" : "false"); break;
+    case Cell::Kind::Names:
+        out_ << '[';
+        for (size_t i = 0; i < cell.names->size(); ++i) {
+            if (i > 0) out_ << ',';
+            out_ << name((*cell.names)[i]);
+        }
+        out_ << ']';
+        break;
+    }
+}
+
+}  // namespace trelk

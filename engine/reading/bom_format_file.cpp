@@ -22,29 +22,30 @@ size_t readFieldFormat(std::string_view text, FieldFormat& format) {
     if (text.empty() || text[0] != '[') return 0;
     const size_t close = text.find(']');
     if (close == std::string_view::npos) return 0;
-    const std::string_view spec = text.substr(1, close - 1);
+    const std::string_view inner = text.substr(1, close - 1);
     FieldFormat f;
     size_t i = 0;
-    if (i < spec.size() && spec[i] == '-') {
+    if (i < inner.size() && inner[i] == '-') {
         f.leftAligned = true;
         ++i;
     }
     auto number = [&](int& into) {
         const size_t start = i;
         int64_t value = 0;
-        for (; i < spec.size() && isDigit(spec[i]); ++i) value = std::min<int64_t>(value * 10 + (spec[i] - '0'), 9999);
+        for (; i < inner.size() && isDigit(inner[i]); ++i)
+            value = std::min<int64_t>(value * 10 + (inner[i] - '0'), 9999);
         into = static_cast<int>(value);
         return i > start;
     };
     const bool width = number(f.width);
     bool precision = false;
-    if (i < spec.size() && spec[i] == '.') {
+    if (i < inner.size() && inner[i] == '.') {
         ++i;
         precision = number(f.precision);
         if (!precision) return 0;
     }
-    if (i < spec.size() && (spec[i] == 's' || spec[i] == 'd' || spec[i] == 'f')) f.conversion = spec[i++];
-    if (i != spec.size() || (!width && !precision && f.conversion == 0)) return 0;
+    if (i < inner.size() && (inner[i] == 's' || inner[i] == 'd' || inner[i] == 'f')) f.conversion = inner[i++];
+    if (i != inner.size() || (!width && !precision && f.conversion == 0)) return 0;
     format = f;
     return close + 1;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "engine/comparison/compare_attributes.h"
 #include "engine/reading/bom_structure.h"
 
 namespace trelk {
@@ -552,6 +553,14 @@ Comparison compareAnalyses(const Analysis& oldAnalysis, const Analysis& newAnaly
     }
     c.oldFile = std::move(oldFile);
     c.newFile = std::move(newFile);
+    std::vector<std::string> attributeNotes[2];
+    compareAttributes({oldAnalysis.attributes, oldAnalysis.encoding}, {newAnalysis.attributes, newAnalysis.encoding}, c,
+                      attributeNotes);
+    for (int side : {kOld, kNew})
+        for (std::string& line : attributeNotes[side]) {
+            notes(line);
+            (side == kOld ? c.oldFile : c.newFile).log.push_back(std::move(line));
+        }
     return c;
 }
 

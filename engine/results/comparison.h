@@ -114,6 +114,17 @@ struct WhereUsedDifference {
     std::optional<int64_t> oldQuantity, newQuantity;
 };
 
+// An attribute of an item that differs between the files: a changed material, a new part number.
+// Compared are the items both files list (by name and type) and the columns both files print (by
+// title); a value one file leaves empty is none. Sorted by name, sub-assembly before part, then by
+// the column's place in the new file.
+struct AttributeDifference {
+    std::string name;  // in the comparison's encoding, as the names above
+    ItemKind kind = ItemKind::Part;
+    std::string column;                             // the column's title
+    std::optional<std::string> oldValue, newValue;  // as printed, in the comparison's encoding
+};
+
 struct Comparison {
     ComparedFile oldFile, newFile;
     int64_t buildQuantity = 1;
@@ -131,10 +142,15 @@ struct Comparison {
     std::vector<SameTotal> sameAssemblyTotals, samePartTotals;
     // Every changed line of the blocks compared, by the table of the member's type.
     std::vector<WhereUsedDifference> assemblyWhereUsed, partWhereUsed;
+    // Either file keeps attribute columns (it was read by a BOM format file that prints some): the
+    // views then show the attribute changes, and leave them out otherwise.
+    bool hasAttributes = false;
+    std::vector<AttributeDifference> attributeChanges;
 
-    // The two files agree in every block and total, and in their main assembly.
+    // The two files agree in every block, total and attribute, and in their main assembly.
     bool agree() const {
-        return sameMainAssembly && assemblies.empty() && assemblyTotals.empty() && partTotals.empty();
+        return sameMainAssembly && assemblies.empty() && assemblyTotals.empty() && partTotals.empty() &&
+               attributeChanges.empty();
     }
 
     // Where the names above lie.

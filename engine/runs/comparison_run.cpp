@@ -101,13 +101,16 @@ ComparisonOutcome runComparison(const ComparisonRequest& request, ProcessingHost
     outcome.agree = comparison.agree();
     outcome.changedBlocks = comparison.assemblies.size();
     outcome.changedTotals = comparison.assemblyTotals.size() + comparison.partTotals.size();
+    outcome.changedAttributes = comparison.attributeChanges.size();
     if (outcome.agree) {
-        host.appendLogLine(messages::kFilesAgree);
+        host.appendLogLine(comparison.hasAttributes ? messages::kFilesAgreeWithAttributes : messages::kFilesAgree);
     } else {
-        host.appendLogLine(std::string("BOM files differ: ") +
-                           (comparison.sameMainAssembly ? "" : "another main assembly, ") +
-                           std::to_string(outcome.changedBlocks) + " changed blocks, " +
-                           std::to_string(outcome.changedTotals) + " changed totals");
+        host.appendLogLine(
+            std::string("BOM files differ: ") + (comparison.sameMainAssembly ? "" : "another main assembly, ") +
+            std::to_string(outcome.changedBlocks) + " changed blocks, " + std::to_string(outcome.changedTotals) +
+            " changed totals" +
+            (comparison.hasAttributes ? ", " + std::to_string(outcome.changedAttributes) + " changed attributes"
+                                      : std::string()));
     }
     return writeComparison(request.run, comparison, outcome, host);
 }

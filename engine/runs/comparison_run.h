@@ -36,8 +36,8 @@ struct ComparisonOutcome {
     RunOutcome::Ending writing = RunOutcome::Ending::Stored;  // CreateFailed, WriteFailed, OutputNotFound
     int error = 0;
     std::string where;   // the report or JSON file or the CSV folder; empty for the standard output
-    bool agree = false;  // the files agree in every block and total and in their main assembly
-    size_t changedBlocks = 0, changedTotals = 0;
+    bool agree = false;  // the files agree in every block, total and attribute and in their main assembly
+    size_t changedBlocks = 0, changedTotals = 0, changedAttributes = 0;
     // A file's reading is not to be trusted, as the log says (RunOutcome::readingInDoubt), or it
     // counted quantities that are no whole number rounded.
     bool readingInDoubt = false;
@@ -54,6 +54,7 @@ std::string comparisonPathFor(const RunRequest& request);
 namespace messages {
 inline constexpr std::string_view kNoAssemblyBlock = "BOM input file holds no assembly block!";
 inline constexpr std::string_view kFilesAgree = "BOM files agree in every block and total";
+inline constexpr std::string_view kFilesAgreeWithAttributes = "BOM files agree in every block, total and attribute";
 }  // namespace messages
 
 }  // namespace trelk

@@ -73,7 +73,7 @@ std::vector<CsvFile> csvFiles(const ResultsDocument& document) {
 
 std::vector<CsvFile> csvFiles(const ComparisonDocument& document) {
     const Comparison& c = document.comparison;
-    return {
+    std::vector<CsvFile> files{
         csvFile("compared-files.csv", c.encoding, ComparedFileRows{c}),
         csvFile("compared-log.csv", c.encoding, ComparedLogRows{c}),
         csvFile("block-changes.csv", c.encoding, BlockChangeRows{c.assemblies}),
@@ -82,6 +82,9 @@ std::vector<CsvFile> csvFiles(const ComparisonDocument& document) {
         csvFile("assembly-where-used-changes.csv", c.encoding, WhereUsedChangeRows{c.assemblyWhereUsed}),
         csvFile("part-where-used-changes.csv", c.encoding, WhereUsedChangeRows{c.partWhereUsed}),
     };
+    if (c.hasAttributes)
+        files.push_back(csvFile("attribute-changes.csv", c.encoding, AttributeChangeRows{c.attributeChanges}));
+    return files;
 }
 
 }  // namespace trelk

@@ -28,5 +28,7 @@ struct ComparisonDocument {
 // The comparison's own first section, before those of kReportSections: the changes by assembly.
 inline constexpr std::string_view kBlockChangesTitle = "Changes by assembly for assembly ";
 inline constexpr std::string_view kBlockChangesLabel = "Changes by assembly";
+inline constexpr std::string_view kAttributeChangesTitle = "Attribute changes for assembly ";
+inline constexpr std::string_view kAttributeChangesLabel = "Attribute changes";
 
 }  // namespace trelk

@@ -52,6 +52,7 @@ public:
         tools();
         page_ << "<main>\n";
         blocks();
+        if (c_.hasAttributes) attributes();
         for (const ReportSection& s : kReportSections)
             if (shown(s)) section(s);
         page_ << "</main>\n";
@@ -105,7 +106,11 @@ private:
                   << plural(blocks, " changed block, ", " changed blocks, ") << static_cast<int64_t>(totals)
                   << plural(totals, " changed total", " changed totals") << " ("
                   << static_cast<int64_t>(c_.assemblyTotals.size()) << " of assemblies, "
-                  << static_cast<int64_t>(c_.partTotals.size()) << " of parts).";
+                  << static_cast<int64_t>(c_.partTotals.size()) << " of parts)";
+            if (c_.hasAttributes)
+                page_ << ", " << static_cast<int64_t>(c_.attributeChanges.size())
+                      << plural(c_.attributeChanges.size(), " changed attribute", " changed attributes");
+            page_ << ".";
         }
         page_ << "</p>\n<dl class=\"facts\">\n<dt>Old BOM file<dd>";
         page_.systemText(c_.oldFile.bomFileName);
@@ -129,6 +134,7 @@ private:
         writeHtmlLog(page_, "Log of the old BOM file", c_.oldFile.log);
         writeHtmlLog(page_, "Log of the new BOM file", c_.newFile.log);
         page_ << "<nav aria-label=\"Sections\"><ul>\n<li><a href=\"#blocks\">" << kBlockChangesLabel << "</a>\n";
+        if (c_.hasAttributes) page_ << "<li><a href=\"#attributes\">" << kAttributeChangesLabel << "</a>\n";
         for (const ReportSection& s : kReportSections)
             if (shown(s)) page_ << "<li><a href=\"#" << s.cliWord << "\">" << s.changesLabel << "</a>\n";
         page_ << "</ul></nav>\n</header>\n";
@@ -235,6 +241,42 @@ private:
             page_ << "</tbody>";
         }
         page_ << "\n</table>" << (later ? kHtmlLaterEnd : "") << "\n</section>\n";
+    }
+
+    // A value of the export, escaped; a side without one shows nothing.
+    void value(const std::optional<std::string>& v) {
+        if (!v) return;
+        std::string html;
+        appendHtmlEscaped(html, toUtf8(*v, c_.encoding));
+        page_ << html;
+    }
+
+    template <class To>
+    void attributeColumns(To& to, const AttributeDifference* a) {
+        to.column("", "Name", [&] { page_ << page_.name(a->name).html; });
+        to.column("", "Type", [&] { page_ << treeTypeWord(a->kind); });
+        to.column("", "Column", [&] { value(a->column); });
+        to.column("", "Old", [&] { value(a->oldValue); });
+        to.column("", "New", [&] { value(a->newValue); });
+    }
+
+    void attributes() {
+        sectionStart("attributes", kAttributeChangesTitle);
+        if (c_.attributeChanges.empty()) {
+            page_ << "<p class=\"none\">No attribute differs.</p>\n</section>\n";
+            return;
+        }
+        page_ << "<p class=\"legend\">Each attribute of an item both files list that differs: the value in the old "
+                 "file and in the new one.</p>\n<table class=\"attribute-changes\">\n<thead><tr>";
+        HtmlHeadings headings(page_);
+        attributeColumns(headings, nullptr);
+        page_ << "</thead>\n<tbody>";
+        HtmlCells cells(page_);
+        for (const AttributeDifference& a : c_.attributeChanges) {
+            page_ << "<tr data-changed>";
+            attributeColumns(cells, &a);
+        }
+        page_ << "</tbody>\n</table>\n</section>\n";
     }
 
     void section(const ReportSection& s) {

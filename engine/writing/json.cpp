@@ -66,6 +66,7 @@ int writeJson(OutputFile& file, const ComparisonDocument& document) {
     writeJsonRows(j, "partTotalChanges", "  ", TotalChangeRows{c.partTotals});
     writeJsonRows(j, "assemblyWhereUsedChanges", "  ", WhereUsedChangeRows{c.assemblyWhereUsed});
     writeJsonRows(j, "partWhereUsedChanges", "  ", WhereUsedChangeRows{c.partWhereUsed});
+    if (c.hasAttributes) writeJsonRows(j, "attributeChanges", "  ", AttributeChangeRows{c.attributeChanges});
     o << "\r\n}\r\n";
     return j.finish();
 }

@@ -167,6 +167,10 @@ void header(ReportText& out, const Comparison& c) {
     out.put(" of assemblies, ");
     out.put(decimalText(static_cast<int64_t>(c.partTotals.size()), digits));
     out.line(" of parts");
+    if (c.hasAttributes) {
+        out.put("Changed attributes: ");
+        out.line(decimalText(static_cast<int64_t>(c.attributeChanges.size()), digits));
+    }
     for (const ComparedFile* f : {&c.oldFile, &c.newFile}) {
         out.endLine();
         out.line(f == &c.oldFile ? "Log of the old BOM file:" : "Log of the new BOM file:");
@@ -193,6 +197,25 @@ void blockChanges(ReportText& out, const Comparison& c) {
             out.endLine();
         }
         out.endLine();
+    }
+}
+
+// Each item with its changed attributes below it: "   Material: S235JR -> S355J2".
+void attributeChanges(ReportText& out, const Comparison& c) {
+    const std::vector<AttributeDifference>& rows = c.attributeChanges;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const AttributeDifference& a = rows[i];
+        if (i == 0 || a.name != rows[i - 1].name || a.kind != rows[i - 1].kind) {
+            out.padded(treeTypeWord(a.kind), 14);
+            out.line(a.name);
+        }
+        out.put("   ");
+        out.put(a.column);
+        out.put(": ");
+        out.put(a.oldValue ? std::string_view(*a.oldValue) : "-");
+        out.put(" -> ");
+        out.line(a.newValue ? std::string_view(*a.newValue) : "-");
+        if (i + 1 == rows.size() || rows[i + 1].name != a.name || rows[i + 1].kind != a.kind) out.endLine();
     }
 }
 
@@ -252,7 +275,8 @@ int writeReport(OutputFile& file, const ComparisonDocument& document, int&) {
         if (!s.changesTitle.empty() && isChosen(document.sections, s.section)) chosen.push_back(&s);
     // As in a run's report, the last section ends with its line of hyphens.
     out.section("", "", true, [&] { header(out, c); });
-    out.section(kBlockChangesTitle, main, !chosen.empty(), [&] { blockChanges(out, c); });
+    out.section(kBlockChangesTitle, main, !chosen.empty() || c.hasAttributes, [&] { blockChanges(out, c); });
+    if (c.hasAttributes) out.section(kAttributeChangesTitle, main, !chosen.empty(), [&] { attributeChanges(out, c); });
     for (const ReportSection* s : chosen) {
         out.section(s->changesTitle, main, s != chosen.back(), [&] {
             switch (s->section) {

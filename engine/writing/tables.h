@@ -240,4 +240,25 @@ struct WhereUsedChangeRows {
     }
 };
 
+// The changed attributes of items both files list.
+struct AttributeChangeRows {
+    using Row = const AttributeDifference*;
+    const std::vector<AttributeDifference>& changes;
+
+    static Cell value(const std::optional<std::string>& v) { return v ? Cell::name(*v) : Cell::none(); }
+    template <class To>
+    void columns(To& to, Row a) const {
+        to.column("name", [&] { return Cell::name(a->name); });
+        to.column("type", [&] { return Cell::type(a->kind); });
+        to.column("column", [&] { return Cell::name(a->column); });
+        to.column("change", [&] { return Cell::word("attribute"); });
+        to.column("oldValue", [&] { return value(a->oldValue); });
+        to.column("newValue", [&] { return value(a->newValue); });
+    }
+    template <class Each>
+    void eachRow(Each&& each) const {
+        for (const AttributeDifference& a : changes) each(&a);
+    }
+};
+
 }  // namespace trelk

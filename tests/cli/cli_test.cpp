@@ -445,6 +445,26 @@ TEST(Cli, ReadsTheShippedCompanyExportByItsFormatFile) {
     EXPECT_EQ(readFile(report), readFile(TRELK_TEST_DATA "/examples/conveyor.txt"));
 }
 
+// Revision B of the company export changed materials, a mass and a description: the comparison
+// lists each attribute change, counts them and says the files differ, though no quantity changed.
+TEST(CliCompare, ListsTheAttributeChangesOfTheShippedCompanyExport) {
+    TempFolder folder;
+    const std::string report = folder.file("compare.txt");
+    const Result r = runCli({"--settings", folder.write("empty.ini", ""), "--bom-format",
+                             nativePath(TRELK_EXAMPLES "/company/brenner-lund.fmt"), "-s", "all", "-o", report,
+                             "--compare", nativePath(TRELK_EXAMPLES "/company/conveyor.bom.1"),
+                             nativePath(TRELK_EXAMPLES "/company/conveyor-rev-b.bom.1")});
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("\nBOM files differ: 0 changed blocks, 0 changed totals, 5 changed attributes\n"),
+              std::string::npos)
+        << r.out;
+    const std::string text = readFile(report);
+    EXPECT_NE(text.find("\r\nChanged attributes: 5\r\n"), std::string::npos) << text;
+    const size_t changes = text.find("Changes by assembly for assembly");
+    ASSERT_NE(changes, std::string::npos) << text;
+    EXPECT_EQ(text.substr(changes), readFile(TRELK_TEST_DATA "/examples/conveyor-compare-from-changes.txt"));
+}
+
 // Two exports of a summary-only format compare by their parts.
 TEST(CliCompare, ComparesTwoSummaryOnlyExports) {
     TempFolder folder;

@@ -16,9 +16,21 @@ ProductBuilder::Values assembly(const char* number, const char* description) {
     return {{"PART_NUMBER", number}, {"DESCRIPTION", description}};
 }
 
-}  // namespace
+// The parts' own values changed for revision B, before the assemblies take theirs from them.
+void reviseToB(Product& product) {
+    auto set = [&](const char* model, const char* parameter, const char* value) {
+        for (Model& m : product.models)
+            if (m.name == model)
+                for (auto& p : m.parameters)
+                    if (p.first == parameter) p.second = value;
+    };
+    set("SIDE_CHANNEL_U100_2000", "MATERIAL", "S355J2");
+    set("GUARD_COVER", "MATERIAL", "AlMg3");
+    set("GUARD_COVER", "MASS", "1.150");
+    set("TORQUE_ARM", "DESCRIPTION", "Torque arm, reinforced");
+}
 
-Product conveyorProduct() {
+Product conveyor(bool revisionB) {
     ProductBuilder b;
     b.part("LEG_TUBE_60X60", part("BL-2011", "Leg tube 60x60x4", "S235JR", "6.420", "18.40"))
         .part("FOOT_PLATE_150", part("BL-2012", "Foot plate 150x150", "S235JR", "1.770", "6.10"))
@@ -108,6 +120,7 @@ Product conveyorProduct() {
                    {"SKIRT_RUBBER_STRIP", 2}},
                   assembly("BL-0001", "Belt conveyor 650 x 6000"));
     Product product = b.build({{"PART_NUMBER"}, {"DESCRIPTION"}, {"MATERIAL"}, {"MASS", true, 3}, {"COST", true, 2}});
+    if (revisionB) reviseToB(product);
     const Truth truth = truthOf(product);
     for (size_t a = 0; a < product.models.size(); ++a) {
         if (!product.models[a].assembly) continue;
@@ -119,6 +132,12 @@ Product conveyorProduct() {
     }
     return product;
 }
+
+}  // namespace
+
+Product conveyorProduct() { return conveyor(false); }
+
+Product conveyorRevisionB() { return conveyor(true); }
 
 RenderOptions conveyorOptions() {
     RenderOptions options;

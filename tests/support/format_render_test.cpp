@@ -414,10 +414,13 @@ TEST(FormatRender, TotalLinesAddUpTheModel) {
 // The shipped company export is this renderer's, byte for byte.
 TEST(FormatRender, ShippedCompanyExportIsTheRendering) {
     const std::string format = readFile(TRELK_EXAMPLES "/company/brenner-lund.fmt");
-    const std::string rendered = renderExport(format, conveyorProduct(), conveyorOptions());
-    if (rendered != readFile(TRELK_EXAMPLES "/company/conveyor.bom.1")) {
-        std::ofstream("conveyor.bom.1.rendered", std::ios::binary) << rendered;
-        FAIL() << "examples/company/conveyor.bom.1 differs from the rendering, written to conveyor.bom.1.rendered";
+    for (const auto& [file, product] :
+         {std::pair{"conveyor.bom.1", conveyorProduct()}, std::pair{"conveyor-rev-b.bom.1", conveyorRevisionB()}}) {
+        const std::string rendered = renderExport(format, product, conveyorOptions());
+        if (rendered != readFile(TRELK_EXAMPLES "/company/" + std::string(file))) {
+            std::ofstream(std::string(file) + ".rendered", std::ios::binary) << rendered;
+            FAIL() << "examples/company/" << file << " differs from the rendering, written to " << file << ".rendered";
+        }
     }
 }
 

@@ -14,6 +14,11 @@ public:
     void column(std::string_view name, Value&&) {
         csv_.field(name);
     }
+    // A column per attribute, titled as the export titles it, and whether the item's rows disagree.
+    void attributes(const ItemAttributes& attributes, const ItemAttributeRow*) {
+        for (const AttributeColumn& c : attributes.columns) csv_.field(c.title);
+        csv_.field("attributesDisagree");
+    }
 
 private:
     CsvWriter& csv_;
@@ -35,6 +40,16 @@ public:
         case Cell::Kind::Flag: csv_.field(cell.number != 0 ? "true" : "false"); break;
         case Cell::Kind::Names: csv_.list(*cell.names); break;
         }
+    }
+    // The values as printed; an empty field where the item printed none.
+    void attributes(const ItemAttributes& attributes, const ItemAttributeRow* row) {
+        bool disagrees = false;
+        for (size_t c = 0; c < attributes.columns.size(); ++c) {
+            const ItemAttribute* a = row ? &row->values[c] : nullptr;
+            csv_.field(a ? std::string_view(a->value.text) : std::string_view());
+            disagrees = disagrees || (a && a->disagrees);
+        }
+        csv_.field(disagrees ? "true" : "false");
     }
 
 private:

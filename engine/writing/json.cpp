@@ -42,6 +42,18 @@ int writeJson(OutputFile& file, const ResultsDocument& document) {
         JsonArray log(o, "log", "  ");
         for (const std::string& line : document.log) log.row() << j.systemText(line);
     }
+    const ItemAttributes& attributes = document.analysis.attributes;
+    if (!attributes.columns.empty()) {
+        JsonArray columns(o, "columns", "  ");
+        for (const AttributeColumn& c : attributes.columns) {
+            columns.row() << "{\"title\":" << j.name(c.title) << ",\"parameter\":";
+            if (c.parameter.empty())
+                o << "null";
+            else
+                o << j.name(c.parameter);
+            o << ",\"numeric\":" << (c.numeric ? "true" : "false") << "}";
+        }
+    }
     eachChosenTable(document, [&](Section section, const auto& rows) {
         writeJsonRows(j, reportSection(section).jsonKey, "  ", rows);
     });

@@ -42,4 +42,21 @@ void JsonWriter::cell(const Cell& cell) {
     }
 }
 
+const std::vector<uint8_t>& JsonWriter::numberColumns(const ItemAttributes& attributes) {
+    if (numbersOf_ == &attributes) return numberColumns_;
+    numbersOf_ = &attributes;
+    numberColumns_.assign(attributes.columns.size(), 0);
+    for (size_t c = 0; c < attributes.columns.size(); ++c) {
+        if (!attributes.columns[c].numeric) continue;
+        bool plain = true;
+        for (const ItemAttributeRow& row : attributes.items) {
+            const std::string& text = row.values[c].value.text;
+            const size_t digits = !text.empty() && text[0] == '-' ? 1 : 0;
+            plain = plain && !(text.size() > digits + 1 && text[digits] == '0' && text[digits + 1] != '.');
+        }
+        numberColumns_[c] = plain;
+    }
+    return numberColumns_;
+}
+
 }  // namespace trelk

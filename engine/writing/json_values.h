@@ -7,8 +7,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/files/file_system.h"
+#include "engine/reading/item_attributes.h"
 #include "engine/writing/output_buffer.h"
 #include "engine/writing/tables.h"
 #include "text/text_codec.h"
@@ -48,6 +50,9 @@ public:
     }
     // A table's value: none is null, names an array.
     void cell(const Cell& cell);
+    // By column of the attributes: whether its values are written as JSON numbers. A column of
+    // numbers is, unless one of them has a leading zero ("0815"), which JSON has no number for.
+    const std::vector<uint8_t>& numberColumns(const ItemAttributes& attributes);
     // The error number of the first failed write, or 0.
     int finish() { return out_.finish(); }
 
@@ -60,6 +65,8 @@ private:
     OutputBuffer out_;
     TextEncoding encoding_;
     std::unordered_map<const char*, Cached> cache_;
+    const ItemAttributes* numbersOf_ = nullptr;
+    std::vector<uint8_t> numberColumns_;
     std::string uncached_;
 };
 
@@ -99,6 +106,26 @@ public:
         json_.out() << (first_ ? "{\"" : ",\"") << name << "\":";
         first_ = false;
         json_.cell(value());
+    }
+    // "attributes": an object of the values by their columns' titles (null where the item printed
+    // none; numbers as numbers in a column of numbers), and "attributesDisagree".
+    void attributes(const ItemAttributes& attributes, const ItemAttributeRow* row) {
+        json_.out() << (first_ ? "{\"attributes\":{" : ",\"attributes\":{");
+        first_ = false;
+        const std::vector<uint8_t>& numbers = json_.numberColumns(attributes);
+        bool disagrees = false;
+        for (size_t c = 0; c < attributes.columns.size(); ++c) {
+            json_.out() << (c == 0 ? "" : ",") << json_.name(attributes.columns[c].title) << ':';
+            const ItemAttribute* a = row ? &row->values[c] : nullptr;
+            if (!a || a->value.empty())
+                json_.out() << "null";
+            else if (numbers[c])
+                json_.out() << a->value.text;
+            else
+                json_.out() << json_.name(a->value.text);
+            disagrees = disagrees || (a && a->disagrees);
+        }
+        json_.out() << (disagrees ? "},\"attributesDisagree\":true" : "},\"attributesDisagree\":false");
     }
     void end() { json_.out() << '}'; }
 

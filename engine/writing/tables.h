@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/reading/item_attributes.h"
 #include "engine/results/assembly_tree.h"
 #include "engine/results/comparison.h"
 #include "engine/results/result_tables.h"
@@ -47,15 +48,32 @@ struct Cell {
 
 // ---- A run's tables ----
 
+// The rest of an export's table for the rows of a run's table: after its own columns, a `to`
+// gets to.attributes(attributes, item) with the item's row (null when it printed no value), in
+// every row of a table whose export keeps attribute columns, and in no row otherwise. The CSV files
+// make a column of each, the JSON document an object.
+struct AttributeColumns {
+    const ItemAttributes* attributes = nullptr;
+    ItemKind kind = ItemKind::Part;
+
+    bool any() const { return attributes && !attributes->columns.empty(); }
+    template <class To>
+    void of(To& to, std::string_view name) const {
+        if (any()) to.attributes(*attributes, attributes->find(name, kind));
+    }
+};
+
 // The totals of sub-assemblies or of parts: one row per name.
 struct TotalsRows {
     using Row = size_t;
     const TotalsTable& table;
+    AttributeColumns attributes;
 
     template <class To>
     void columns(To& to, Row r) const {
         to.column("name", [&] { return Cell::name(table.names[r]); });
         to.column("total", [&] { return Cell::of(table.totals[r].value()); });
+        if (attributes.any()) attributes.of(to, r < table.count() ? table.names[r] : "");
     }
     template <class Each>
     void eachRow(Each&& each) const {
@@ -70,12 +88,14 @@ struct WhereUsedRows {
         uint32_t entry = 0;
     };
     const WhereUsedTable& table;
+    AttributeColumns attributes;
 
     template <class To>
     void columns(To& to, Row r) const {
         to.column("name", [&] { return Cell::name(table.names[r.name]); });
         to.column("parent", [&] { return Cell::name(table.assemblyOf(table.entries[r.entry])); });
         to.column("quantity", [&] { return Cell::of(table.entries[r.entry].quantity); });
+        if (attributes.any()) attributes.of(to, r.name < table.count() ? table.names[r.name] : "");
     }
     template <class Each>
     void eachRow(Each&& each) const {
@@ -112,13 +132,15 @@ struct TreeRows {
 template <class Each>
 void eachChosenTable(const ResultsDocument& document, Each&& each) {
     const ResultTables& tables = document.analysis.tables;
+    const AttributeColumns assemblies{&document.analysis.attributes, ItemKind::SubAssembly};
+    const AttributeColumns parts{&document.analysis.attributes, ItemKind::Part};
     for (const Section section : kExportOrder) {
         if (!isChosen(document.request.sections, section)) continue;
         switch (section) {
-        case Section::Assemblies: each(section, TotalsRows{tables.assemblyTotals}); break;
-        case Section::Parts: each(section, TotalsRows{tables.partTotals}); break;
-        case Section::AssembliesWhereUsed: each(section, WhereUsedRows{tables.assemblyWhereUsed}); break;
-        case Section::PartsWhereUsed: each(section, WhereUsedRows{tables.partWhereUsed}); break;
+        case Section::Assemblies: each(section, TotalsRows{tables.assemblyTotals, assemblies}); break;
+        case Section::Parts: each(section, TotalsRows{tables.partTotals, parts}); break;
+        case Section::AssembliesWhereUsed: each(section, WhereUsedRows{tables.assemblyWhereUsed, assemblies}); break;
+        case Section::PartsWhereUsed: each(section, WhereUsedRows{tables.partWhereUsed, parts}); break;
         case Section::Breakdown: each(section, TreeRows{document.analysis.tree}); break;
         }
     }

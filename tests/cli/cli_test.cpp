@@ -445,6 +445,21 @@ TEST(Cli, ReadsTheShippedCompanyExportByItsFormatFile) {
     EXPECT_EQ(readFile(report), readFile(TRELK_TEST_DATA "/examples/conveyor.txt"));
 }
 
+// The company export's whole table: every cell of its rows beside the totals of parts, as the CSV
+// file checked in beside the tests has it.
+TEST(Cli, WritesTheShippedCompanyExportsTable) {
+    TempFolder folder;
+    const std::string empty = folder.write("empty.ini", "");
+    const std::string format = nativePath(TRELK_EXAMPLES "/company/brenner-lund.fmt");
+    const std::string bom = nativePath(TRELK_EXAMPLES "/company/conveyor.bom.1");
+    const std::string csv = folder.file("csv");
+    EXPECT_EQ(runCli({"--settings", empty, "--bom-format", format, "-f", "csv", "-s", "parts,parts-where-used", "-o",
+                      csv, bom})
+                  .status,
+              0);
+    EXPECT_EQ(readFile(csv + "/parts.csv"), readFile(TRELK_TEST_DATA "/examples/conveyor-parts.csv"));
+}
+
 // Revision B of the company export changed materials, a mass and a description: the comparison
 // lists each attribute change, counts them and says the files differ, though no quantity changed.
 TEST(CliCompare, ListsTheAttributeChangesOfTheShippedCompanyExport) {

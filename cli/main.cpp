@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/console_host.h"
 #include "cli/output_options.h"
@@ -39,6 +40,7 @@ int usageError(const std::string& message) {
 struct CommandLine {
     std::string bomFile, output, sections, settingsFile, format = "report", build = "1", columns, separator, header,
                                                          oldBomFile, bomFormat;
+    std::vector<std::string> sums;
     bool openReport = false, quiet = false, strict = false;
     // Options that were given at all, even as an empty word.
     bool sectionsGiven = false, columnsGiven = false, separatorGiven = false, headerGiven = false, comparing = false,
@@ -89,6 +91,12 @@ void describeOptions(CLI::App& app, CommandLine& line) {
                    "lines included, and a line that does not fit it ends the run. Default: the\n"
                    "settings file's [Format] File, else none")
         ->type_name("FILE");
+    app.add_option("--sum", line.sums,
+                   "Total the export's column of that title (or parameter) through the tree and\n"
+                   "check it against the export's total lines, besides the columns of a mass, a\n"
+                   "weight or a cost, which are totalled anyway; may be given more than once")
+        ->type_name("TITLE")
+        ->allow_extra_args(false);
     app.add_option("--compare", line.oldBomFile,
                    "Compare OLD, an earlier export of the same product, with BOMFILE: what changed\n"
                    "in every assembly's block and in every total. Exit status 0 when they agree,\n"
@@ -185,6 +193,7 @@ RunRequest buildRequest(const CommandLine& line, const Options& options) {
     request.format = options.format;
     request.buildQuantity = options.buildQuantity;
     request.bomFormatFile = line.bomFormatGiven ? line.bomFormat : stored.bomFormatFile;
+    request.sumColumns = line.sums;
     return request;
 }
 

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/request/run_options.h"
 
@@ -64,6 +65,9 @@ struct RunRequest {
     // The company's BOM format file the export was made by: the file is read by it instead of by
     // the keywords and columns (which then name only the type words). Empty: none.
     std::string bomFormatFile;
+    // Attribute columns to total through the tree besides those whose titles name a mass, a weight
+    // or a cost: each by its title or its parameter, as the export or its format names it.
+    std::vector<std::string> sumColumns;
 };
 
 // What the run asks of the program that hosts it.

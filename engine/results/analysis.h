@@ -4,12 +4,14 @@
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "engine/files/file_system.h"
 #include "engine/reading/export_layout.h"
 #include "engine/reading/item_attributes.h"
 #include "engine/request/run_options.h"
 #include "engine/results/assembly_tree.h"
+#include "engine/results/column_totals.h"
 #include "engine/results/result_tables.h"
 #include "text/text_codec.h"
 
@@ -47,6 +49,9 @@ struct Analysis {
     ExportLayout layout;
     // The rows' other cells and the export's total lines, when the BOM format file was read by.
     ItemAttributes attributes;
+    // Its numeric columns of a mass, a weight or a cost, or named by the request, totalled through
+    // the tree; a total line that differs counts among the summary differences.
+    std::vector<ColumnTotal> columnTotals;
     // The format prints only a summary of parts: the part totals are the export's own, and there
     // are no assemblies, no where-used lists and no tree.
     bool summaryOnly = false;

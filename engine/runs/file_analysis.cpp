@@ -7,6 +7,7 @@
 #include "engine/reading/bom_structure.h"
 #include "engine/reading/layout_reader.h"
 #include "engine/recognition/export_recognition.h"
+#include "engine/rollup/column_rollup.h"
 #include "engine/rollup/reading_check.h"
 #include "engine/rollup/rollup.h"
 #include "engine/rollup/summary_check.h"
@@ -173,6 +174,9 @@ Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisW
         if (wants.tree && !a.summaryOnly) a.tree = buildAssemblyTree(bom, build, log);
         const SummaryDifferences differences = checkSummary(bom, a.tables, request.buildQuantity, log);
         a.summaryDifferences = differences.count;
+        ColumnRollup columns = rollUpColumns(a.attributes, a.tables, request.buildQuantity, request.sumColumns, log);
+        a.columnTotals = std::move(columns.totals);
+        a.summaryDifferences += columns.differences;
         if (differences.mostPartsDiffer()) {
             log(messages::mostPartsDiffer(differences.differingParts, differences.parts));
             a.readingInDoubt = true;

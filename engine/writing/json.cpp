@@ -24,6 +24,42 @@ void comparedFile(JsonWriter& j, std::string_view key, const ComparedFile& f) {
     o << "\r\n  }";
 }
 
+// A decimal as printed, as a JSON number ("007.50" as 7.50), or null for none or no number.
+void decimal(OutputBuffer& o, const std::optional<std::string>& text) {
+    const AttributeValue v = AttributeValue::of(text ? std::string_view(*text) : std::string_view());
+    if (!v.numeric) {
+        o << "null";
+        return;
+    }
+    const bool negative = v.units < 0;
+    std::string digits = std::to_string(negative ? -v.units : v.units);
+    if (digits.size() <= static_cast<size_t>(v.decimals))
+        digits.insert(0, static_cast<size_t>(v.decimals) + 1 - digits.size(), '0');
+    if (v.decimals > 0) digits.insert(digits.size() - static_cast<size_t>(v.decimals), 1, '.');
+    o << (negative ? "-" : "") << digits;
+}
+
+void columnTotals(JsonWriter& j, const std::vector<ColumnTotal>& totals) {
+    OutputBuffer& o = j.out();
+    JsonArray array(o, "columnTotals", "  ");
+    for (const ColumnTotal& t : totals) {
+        array.row() << "{\"column\":" << j.name(t.title) << ",\"total\":";
+        decimal(o, t.total);
+        o << ",\"listed\":";
+        decimal(o, t.listed);
+        o << ",\"assemblies\":[";
+        for (size_t i = 0; i < t.assemblies.size(); ++i) {
+            const ColumnTotal::Assembly& a = t.assemblies[i];
+            o << (i == 0 ? "{\"name\":" : ",{\"name\":") << j.name(a.name) << ",\"total\":";
+            decimal(o, a.total);
+            o << ",\"listed\":";
+            decimal(o, a.listed);
+            o << "}";
+        }
+        o << "]}";
+    }
+}
+
 }  // namespace
 
 int writeJson(OutputFile& file, const ResultsDocument& document) {
@@ -54,6 +90,7 @@ int writeJson(OutputFile& file, const ResultsDocument& document) {
             o << ",\"numeric\":" << (c.numeric ? "true" : "false") << "}";
         }
     }
+    if (!attributes.columns.empty()) columnTotals(j, document.analysis.columnTotals);
     eachChosenTable(document, [&](Section section, const auto& rows) {
         writeJsonRows(j, reportSection(section).jsonKey, "  ", rows);
     });

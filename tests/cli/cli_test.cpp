@@ -445,19 +445,35 @@ TEST(Cli, ReadsTheShippedCompanyExportByItsFormatFile) {
     EXPECT_EQ(readFile(report), readFile(TRELK_TEST_DATA "/examples/conveyor.txt"));
 }
 
-// The company export's whole table: every cell of its rows beside the totals of parts, as the CSV
-// file checked in beside the tests has it.
+// The company export's whole table: its attribute columns and column totals in the JSON document and
+// the CSV files, checked in beside the tests from the attribute columns on (what comes before holds
+// the paths of this run); the export's own total lines agree with the sums.
 TEST(Cli, WritesTheShippedCompanyExportsTable) {
     TempFolder folder;
     const std::string empty = folder.write("empty.ini", "");
     const std::string format = nativePath(TRELK_EXAMPLES "/company/brenner-lund.fmt");
     const std::string bom = nativePath(TRELK_EXAMPLES "/company/conveyor.bom.1");
+    const std::string json = folder.file("out.json");
+    const Result r =
+        runCli({"--settings", empty, "--bom-format", format, "--strict", "-f", "json", "-s", "all", "-o", json, bom});
+    EXPECT_EQ(r.status, 0) << r.out;
+    const std::string document = readFile(json);
+    const size_t columns = document.find(",\r\n  \"columns\"");
+    ASSERT_NE(columns, std::string::npos) << document;
+    EXPECT_EQ(document.substr(columns), readFile(TRELK_TEST_DATA "/examples/conveyor-from-columns.json"));
     const std::string csv = folder.file("csv");
     EXPECT_EQ(runCli({"--settings", empty, "--bom-format", format, "-f", "csv", "-s", "parts,parts-where-used", "-o",
                       csv, bom})
                   .status,
               0);
     EXPECT_EQ(readFile(csv + "/parts.csv"), readFile(TRELK_TEST_DATA "/examples/conveyor-parts.csv"));
+    // Asked for by title and by parameter; one that is not there is said.
+    const Result sums = runCli({"--settings", empty, "--bom-format", format, "--sum", "Part no.", "--sum", "cost",
+                                "--sum", "Volume", "-f", "json", "-o", json, bom});
+    EXPECT_EQ(sums.status, 0) << sums.out;
+    EXPECT_NE(sums.out.find("\nColumn to sum holds values that are no numbers: Part no.\n"), std::string::npos)
+        << sums.out;
+    EXPECT_NE(sums.out.find("\nColumn to sum not found in the BOM file: Volume\n"), std::string::npos) << sums.out;
 }
 
 // Revision B of the company export changed materials, a mass and a description: the comparison

@@ -9,6 +9,7 @@
 
 #include "engine/reading/bom_format_file.h"
 #include "engine/reading/layout_reader.h"
+#include "engine/rollup/column_rollup.h"
 #include "engine/rollup/rollup.h"
 #include "support/bom_product.h"
 #include "support/company_example.h"
@@ -114,6 +115,36 @@ bool reallyAmbiguous(const Product& product, const std::string& line) {
     return models >= 2;
 }
 
+// The numeric columns totalled through the tree are the product's totals, for the whole build and
+// for every assembly whose printed name stands for one model; and the export's own total lines
+// agree with the sums within their rounding.
+std::string columnTotalFault(const Product& product, const Truth& truth, const Printed& printed,
+                             const ItemAttributes& attributes, const ResultTables& tables) {
+    std::vector<std::string> sums, log;
+    for (const auto& entry : truth.treeTotal) sums.push_back(entry.first);
+    const ColumnRollup rollup =
+        rollUpColumns(attributes, tables, 1, sums, [&](std::string_view line) { log.emplace_back(line); });
+    for (const std::string& line : log)
+        if (line.find("differs from its total line") != std::string::npos) return line;
+    if (rollup.differences > 0) return "total lines differ";
+    for (const ColumnTotal& t : rollup.totals) {
+        const std::string& parameter = attributes.columns[t.column].parameter;
+        const auto expected = truth.treeTotal.find(parameter);
+        if (expected == truth.treeTotal.end()) continue;
+        testing::Amount got;
+        if (!testing::parseAmount(t.total, got) || !(got == expected->second[0]))
+            return parameter + " for the whole build: " + t.total;
+        for (const ColumnTotal::Assembly& a : t.assemblies) {
+            const auto models = printed.find({std::string(a.name), true});
+            if (models == printed.end() || models->second.size() != 1) continue;
+            const size_t m = static_cast<size_t>(models->second[0] - product.models.data());
+            if (!testing::parseAmount(a.total, got) || !(got == expected->second[m]))
+                return parameter + " for " + std::string(a.name) + ": " + a.total;
+        }
+    }
+    return "";
+}
+
 TEST(FormatProperty, RandomProductsThroughRandomFormatsReadBackExactly) {
     size_t exact = 0, ambiguous = 0;
     for (uint64_t seed = 1; seed <= 400; ++seed) {
@@ -156,6 +187,7 @@ TEST(FormatProperty, RandomProductsThroughRandomFormatsReadBackExactly) {
             EXPECT_EQ(totalsOf(tables.assemblyTotals), assemblies) << what;
         }
         EXPECT_EQ(attributeFault(printed, reading.attributes), "") << what;
+        EXPECT_EQ(columnTotalFault(product, truth, printed, reading.attributes, tables), "") << what;
         ++exact;
     }
     // Most products are read whole; the others hold names that no cut form can tell apart.
@@ -243,6 +275,7 @@ TEST(FormatProperty, ReadsTheShippedCompanyExport) {
     EXPECT_EQ(totalsOf(tables.partTotals), parts);
     EXPECT_EQ(totalsOf(tables.assemblyTotals), assemblies);
     EXPECT_EQ(attributeFault(printed, reading.attributes), "");
+    EXPECT_EQ(columnTotalFault(product, testing::truthOf(product), printed, reading.attributes, tables), "");
     EXPECT_EQ(reading.attributes.columns.size(), 5u);  // part number, description, material, mass, cost
 }
 

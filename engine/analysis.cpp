@@ -23,7 +23,7 @@ size_t checkSummary(const BomStructure& bom, const ResultTables& tables, int64_t
 
 AnalysisWants analysisWantsOf(const RunRequest& request) {
     AnalysisWants wants;
-    wants.encoding = request.format != ReportFormat::Report;
+    wants.encoding = request.format != ReportFormat::Report || !request.pagePath.empty();
     wants.tree = wants.encoding && request.sections.Include_BOMAssyBreakdown;
     return wants;
 }

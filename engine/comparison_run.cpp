@@ -69,6 +69,8 @@ std::optional<Outcome> readFile(const ComparisonRequest& request, Outcome::File 
 // The comparison written by the one path of a run's results.
 Outcome writeComparison(const RunRequest& request, const Comparison& comparison, Outcome outcome,
                         ProcessingHost& host) {
+    const ResultOutput page{
+        "", [&](OutputFile& file, int&) { return writeComparisonHtml(file, comparison, request.sections); }};
     std::vector<ResultOutput> outputs;
     switch (request.format) {
     case ReportFormat::Report:
@@ -78,10 +80,7 @@ Outcome writeComparison(const RunRequest& request, const Comparison& comparison,
     case ReportFormat::Json:
         outputs.push_back({"", [&](OutputFile& file, int&) { return writeComparisonJson(file, comparison); }});
         break;
-    case ReportFormat::Html:
-        outputs.push_back(
-            {"", [&](OutputFile& file, int&) { return writeComparisonHtml(file, comparison, request.sections); }});
-        break;
+    case ReportFormat::Html: outputs.push_back(page); break;
     case ReportFormat::Csv:
         for (const ComparisonTable table : kComparisonTables)
             outputs.push_back({std::string(comparisonCsvFile(table)), [&, table](OutputFile& file, int&) {
@@ -89,7 +88,8 @@ Outcome writeComparison(const RunRequest& request, const Comparison& comparison,
                                }});
         break;
     }
-    const RunOutcome written = writeOutputs(destinationOf(request, comparisonPathFor(request)), outputs, host);
+    const RunOutcome written =
+        writeOutputsAndPage(request, destinationOf(request, comparisonPathFor(request)), outputs, page, host);
     if (!written.stored()) {
         outcome.ending = Outcome::Ending::OutputFailed;
         outcome.writing = written.ending;

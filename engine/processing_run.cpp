@@ -23,7 +23,8 @@ RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
         return outcome;
     }
     // The JSON document and the HTML page carry the run's log lines: they are kept as they pass.
-    const bool keepLog = request.format == ReportFormat::Json || request.format == ReportFormat::Html;
+    const bool keepLog =
+        request.format == ReportFormat::Json || request.format == ReportFormat::Html || !request.pagePath.empty();
     std::vector<std::string> kept;
     const LogSink log = [&](std::string_view line) {
         if (keepLog) kept.emplace_back(line);

@@ -38,8 +38,8 @@ Destination destinationOf(const RunRequest& request, const std::string& path) {
     return destination;
 }
 
-RunOutcome writeOutputs(const Destination& destination, const std::vector<ResultOutput>& outputs,
-                        ProcessingHost& host) {
+RunOutcome writeOutputs(const Destination& destination, const std::vector<ResultOutput>& outputs, ProcessingHost& host,
+                        bool open) {
     const bool toOutput = destination.standardOutput();
     if (destination.folder)
         if (const int error = createFolder(destination.where)) {
@@ -82,14 +82,27 @@ RunOutcome writeOutputs(const Destination& destination, const std::vector<Result
     RunOutcome outcome;
     outcome.ending = RunOutcome::Ending::Stored;
     outcome.where = destination.where;
-    if (!toOutput) host.openDocument(destination.where);
+    if (!toOutput && open) host.openDocument(destination.where);
     return outcome;
+}
+
+RunOutcome writeOutputsAndPage(const RunRequest& request, const Destination& destination,
+                               const std::vector<ResultOutput>& outputs, const ResultOutput& page,
+                               ProcessingHost& host) {
+    const bool withPage = !request.pagePath.empty();
+    const RunOutcome outcome = writeOutputs(destination, outputs, host, !withPage);
+    if (!withPage || !outcome.stored()) return outcome;
+    Destination pageFile;
+    pageFile.where = request.pagePath;
+    const RunOutcome paged = writeOutputs(pageFile, {page}, host);
+    return paged.stored() ? outcome : paged;
 }
 
 RunOutcome writeResults(const RunRequest& request, const Analysis& analysis, const std::vector<std::string>& log,
                         ProcessingHost& host) {
     const ResultsDocument document{request.bomFileName, request.buildQuantity, analysis.encoding, log,
                                    request.sections,    &analysis.tables,      &analysis.tree};
+    const ResultOutput page{"", [&](OutputFile& file, int&) { return writeHtml(file, document); }};
     std::vector<ResultOutput> outputs;
     switch (request.format) {
     case ReportFormat::Report:
@@ -109,11 +122,10 @@ RunOutcome writeResults(const RunRequest& request, const Analysis& analysis, con
     case ReportFormat::Json:
         outputs.push_back({"", [&](OutputFile& file, int&) { return writeJson(file, document); }});
         break;
-    case ReportFormat::Html:
-        outputs.push_back({"", [&](OutputFile& file, int&) { return writeHtml(file, document); }});
-        break;
+    case ReportFormat::Html: outputs.push_back(page); break;
     }
-    RunOutcome outcome = writeOutputs(destinationOf(request, reportPathFor(request)), outputs, host);
+    RunOutcome outcome =
+        writeOutputsAndPage(request, destinationOf(request, reportPathFor(request)), outputs, page, host);
     outcome.mainAssemblyFound = analysis.mainAssemblyFound;
     outcome.summaryDifferences = analysis.summaryDifferences;
     return outcome;

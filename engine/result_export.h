@@ -30,8 +30,17 @@ struct ResultOutput {
 };
 
 // Writes every output, in order, and logs how each went; on success asks the host to open what
-// was written (the file, or the folder). The outcome's ending, error number and `where`.
-RunOutcome writeOutputs(const Destination& destination, const std::vector<ResultOutput>& outputs, ProcessingHost& host);
+// was written (the file, or the folder), unless `open` is false. The outcome's ending, error
+// number and `where`.
+RunOutcome writeOutputs(const Destination& destination, const std::vector<ResultOutput>& outputs, ProcessingHost& host,
+                        bool open = true);
+
+// The outputs of the request's format, then, when the request names a page path, the HTML page
+// written by `page` to it; the page is opened instead of the outputs. The outcome of the outputs,
+// or of the page when that failed.
+RunOutcome writeOutputsAndPage(const RunRequest& request, const Destination& destination,
+                               const std::vector<ResultOutput>& outputs, const ResultOutput& page,
+                               ProcessingHost& host);
 
 // The file or folder a request's results go to (empty for the standard output).
 Destination destinationOf(const RunRequest& request, const std::string& path);

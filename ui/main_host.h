@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 #include "engine/processing_run.h"
+#include "ui/log_box.h"
 
 namespace trelk::ui {
 
@@ -16,7 +18,9 @@ namespace trelk::ui {
 // run holds the thread, and the lines are in place before anything else is shown.
 class MainWindowHost : public ProcessingHost {
 public:
-    explicit MainWindowHost(HWND mainForm) : mainForm_(mainForm) {}
+    // The request's BOM file and application folder, and the comparison's earlier file when
+    // there is one, are in the system's code page: the log lines that name them are read so.
+    MainWindowHost(HWND mainForm, const RunRequest& request, std::string earlierFile = {});
     ~MainWindowHost() override { flush(); }
     MainWindowHost(const MainWindowHost&) = delete;
     MainWindowHost& operator=(const MainWindowHost&) = delete;
@@ -29,13 +33,12 @@ public:
     void flush();
 
 private:
-    HWND mainForm_;
-    std::string pending_;
-};
+    LogText kindOf(std::string_view line) const;
 
-// Appends text at the end of a multi-line edit box, caret after it and scrolled into view,
-// without copying what the box already holds.
-void appendToEdit(HWND edit, const std::string& text);
+    HWND mainForm_;
+    std::string bomFile_, earlierFile_, folder_;
+    std::wstring pending_;
+};
 
 // "&Do it!": one run with the window's current BOM file name and check boxes.
 void runProcessingFromWindow();

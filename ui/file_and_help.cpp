@@ -16,7 +16,7 @@ std::string initialFolderFor(const std::string& boxText) {
     return last == std::string::npos ? std::string() : boxText.substr(0, last + 1);
 }
 
-void browseForBomFile() {
+std::optional<std::string> pickBomFile(const char* title) {
     const std::string current = getControlText(mainControl(MAIN_BOMFILE));
     std::string folder = initialFolderFor(current);
     if (folder.empty()) {
@@ -25,9 +25,15 @@ void browseForBomFile() {
         folder = directory;
     }
     std::string chosen;
-    if (openFileDialog(mainForm(), "Select a Pro/E BOM file", chosen, folder.c_str(),
-                       "BOM files|*.bom.*|All Files (*.*)|*.*", "", OFN_EXPLORER | OFN_FILEMUSTEXIST, 1))
-        setControlText(mainControl(MAIN_BOMFILE), chosen.c_str());
+    if (!openFileDialog(mainForm(), title, chosen, folder.c_str(), "BOM files|*.bom.*|All Files (*.*)|*.*", "",
+                        OFN_EXPLORER | OFN_FILEMUSTEXIST, 1))
+        return std::nullopt;
+    return chosen;
+}
+
+void browseForBomFile() {
+    if (const std::optional<std::string> chosen = pickBomFile("Select a Pro/E BOM file"))
+        setControlText(mainControl(MAIN_BOMFILE), chosen->c_str());
 }
 
 std::string helpFilePath() {

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 
 namespace trelk::ui {
@@ -13,6 +14,10 @@ namespace trelk::ui {
 // "...": the file-open dialog; a chosen file's full path goes into the BOM file box. A cancelled
 // dialog leaves the box as it was.
 void browseForBomFile();
+
+// The file-open dialog for a BOM file with the title, starting in the folder of the BOM file box:
+// the chosen file's full path, or nothing when the dialog was cancelled.
+std::optional<std::string> pickBomFile(const char* title);
 
 // "Help": Trelk.chm from the program's own folder, opened by the system.
 void openHelpFile();

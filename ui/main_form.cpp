@@ -11,7 +11,7 @@
 #include "forms/window_helpers.h"
 #include "ui/about_form.h"
 #include "ui/file_and_help.h"
-#include "ui/main_host.h"
+#include "ui/result_commands.h"
 #include "ui/settings_binding.h"
 
 namespace trelk::ui {
@@ -146,6 +146,14 @@ const CommandHandler kCommands[] = {
     {MAIN_EXIT, BN_CLICKED, onExit},
 };
 
+// Below the system's own commands in the system menu: the results beyond the report.
+const SystemCommand kSystemCommands[] = {
+    {MAIN_SYSMENU_WEBPAGE, "Show results as a &web page", [](HWND) { toggleResultsAsWebPage(); }},
+    {MAIN_SYSMENU_COMPARE, "Compare with an &earlier export...", [](HWND) { compareWithEarlierExport(); }},
+    {MAIN_SYSMENU_SPREADSHEET, "Write &tables for a spreadsheet", [](HWND) { writeSpreadsheetTables(); }},
+    {MAIN_SYSMENU_FOLDER, "Open the results &folder", [](HWND) { openResultsFolder(); }},
+};
+
 LRESULT onClose(HWND, WPARAM, LPARAM) {
     saveSettings(settingsFilePath());
     return 0;
@@ -185,6 +193,7 @@ const FormDescription& mainDescription() {
         f.buildControls = createMainControls;
         f.onCreate = onCreate;
         f.setCommands(kCommands);
+        f.setSystemCommands(kSystemCommands);
         f.onClose = onClose;
         f.onMessage = onMessage;
         f.onDestroy = onDestroy;

@@ -24,6 +24,14 @@ constexpr int MAIN_STATUSBAR = 4999;
 constexpr int MAIN_TOPMENU_EXIT = 6000;
 constexpr int MAIN_TOPMENU_ABOUT = 6001;
 constexpr int MAIN_TOPMENU_HELP = 6002;
+// The commands of the system menu; the system keeps a WM_SYSCOMMAND's low four bits.
+constexpr int MAIN_SYSMENU_WEBPAGE = 6016;
+constexpr int MAIN_SYSMENU_COMPARE = 6032;
+constexpr int MAIN_SYSMENU_SPREADSHEET = 6048;
+constexpr int MAIN_SYSMENU_FOLDER = 6064;
+static_assert(MAIN_SYSMENU_WEBPAGE % 16 == 0 && MAIN_SYSMENU_COMPARE % 16 == 0 && MAIN_SYSMENU_SPREADSHEET % 16 == 0 &&
+              MAIN_SYSMENU_FOLDER % 16 == 0);
+
 
 // The check box of each report section, in report order (kReportSections).
 constexpr int kSectionCheckBoxes[] = {MAIN_BREAKDOWN, MAIN_ASSYSUMMARY, MAIN_PARTSSUMMARY, MAIN_ASSYINASSYS,

@@ -5,9 +5,7 @@
 #include <string>
 
 #include "forms/window_helpers.h"
-#include "settings/app_folder.h"
 #include "ui/main_form.h"
-#include "ui/settings_binding.h"
 
 namespace trelk::ui {
 
@@ -53,20 +51,6 @@ SectionSelection sectionsFromCheckBoxes() {
     for (const ReportSection& s : kReportSections)
         selection.*s.flag = getCheckState(mainControl(sectionCheckBox(s.section))) == 1;
     return selection;
-}
-
-void runProcessingFromWindow() {
-    RunRequest request;
-    request.bomFileName = getControlText(mainControl(MAIN_BOMFILE));
-    request.sections = sectionsFromCheckBoxes();
-    request.keywords = keywords();
-    request.columns = columns();
-    // Asked anew for every run, so that a folder removed meanwhile is made again (and a failure
-    // is shown before anything of the run).
-    const int perUser = 1;
-    request.applicationFolder = ensureAppFolder("Halvorn", "Trelk", perUser, showFolderMessage);
-    MainWindowHost host(mainForm(), request);
-    runProcessing(request, host);
 }
 
 }  // namespace trelk::ui

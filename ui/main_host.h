@@ -1,5 +1,4 @@
-// The main window's side of a processing run: the run's request built from the controls, and the
-// host that shows its log lines in the log box.
+// The main window's side of a run: the host that shows the run's log lines in the log box.
 #pragma once
 
 #include <windows.h>
@@ -39,9 +38,6 @@ private:
     std::string bomFile_, earlierFile_, folder_;
     std::wstring pending_;
 };
-
-// "&Do it!": one run with the window's current BOM file name and check boxes.
-void runProcessingFromWindow();
 
 // The section check boxes as the run and the settings see them: on only when checked.
 SectionSelection sectionsFromCheckBoxes();

@@ -100,10 +100,11 @@ void createMainControls(HWND form) {
     SetFocus(GetDlgItem(form, MAIN_BOMFILE));
 }
 
-// userData, when not 0, is the file the program was started with: it takes the stored name's place.
+// userData, when not 0, holds the files the program was started with: they take the stored name's
+// place.
 LRESULT onCreate(HWND form, LPARAM userData) {
     restoreSettings(form);
-    if (userData) setControlText(GetDlgItem(form, MAIN_BOMFILE), reinterpret_cast<const char*>(userData));
+    if (userData) receiveStartFiles(*reinterpret_cast<const std::vector<ArrivedFile>*>(userData));
     DragAcceptFiles(form, TRUE);
     addTooltip(form, MAIN_BOMFILE, "Enter BOM filename here, or select the file");
     addTooltip(form, MAIN_BROWSE, "Select a BOM file");
@@ -161,7 +162,8 @@ LRESULT onClose(HWND, WPARAM, LPARAM) {
 
 LRESULT onMessage(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WMU_RESTORE_SIZE) setWindowSize(form, static_cast<int>(wParam), static_cast<int>(lParam));
-    if (message == WM_DROPFILES) takeDroppedFile(reinterpret_cast<HDROP>(wParam));
+    if (message == WM_DROPFILES) receiveFiles(droppedFiles(reinterpret_cast<HDROP>(wParam)));
+    if (message == WMU_COMPARE_START_FILES) compareStartFiles();
     return 0;
 }
 

@@ -46,6 +46,12 @@ void MainWindowHost::openDocument(const std::string& path) {
     ShellExecuteA(mainForm_, "Open", path.c_str(), "", "", SW_SHOWNORMAL);
 }
 
+void appendToLog(std::initializer_list<std::wstring> lines) {
+    std::wstring text;
+    for (const std::wstring& line : lines) text += line + L"\r\n";
+    appendToLogBox(mainControl(MAIN_LOG), text);
+}
+
 SectionSelection sectionsFromCheckBoxes() {
     SectionSelection selection;
     for (const ReportSection& s : kReportSections)

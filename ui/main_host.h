@@ -39,6 +39,9 @@ private:
     std::wstring pending_;
 };
 
+// Lines of the window's own, in characters, at the end of the log box.
+void appendToLog(std::initializer_list<std::wstring> lines);
+
 // The section check boxes as the run and the settings see them: on only when checked.
 SectionSelection sectionsFromCheckBoxes();
 

@@ -25,6 +25,11 @@ const ColumnLayout& columns();
 // The company's BOM format file of [Format] File, likewise; empty for none.
 const std::string& bomFormatFile();
 
+// "Show results as a web page" of the system menu: its check mark is the live choice, set from
+// the settings at creation. The settings store it at close only once the user has changed it.
+bool showsResultsAsWebPage();
+void toggleResultsAsWebPage();
+
 // A folder problem, shown the way the folder service shows it: a task-modal box without icon.
 void showFolderMessage(const std::string& text);
 

@@ -65,10 +65,19 @@ struct RunRequest {
     // The company's BOM format file the export was made by: the file is read by it instead of by
     // the keywords and columns (which then name only the type words). Empty: none.
     std::string bomFormatFile;
+    // When not empty, the HTML page of the same results goes here as well, after what the format
+    // writes, and the page rather than that is opened: the window program shows the page and
+    // keeps the report beside it. The page holds the bytes a run in the Html format writes.
+    std::string pagePath;
     // Attribute columns to total through the tree besides those whose titles name a mass, a weight
     // or a cost: each by its title or its parameter, as the export or its format names it.
     std::vector<std::string> sumColumns;
 };
+
+// Whether any output the request asks for (its format's, and the page beside it) carries the
+// run's log lines, or shows the names' encoding: what a run keeps for its writing.
+bool logWritten(const RunRequest& request);
+bool encodingWritten(const RunRequest& request);
 
 // What the run asks of the program that hosts it.
 class ProcessingHost {

@@ -32,7 +32,7 @@ SummaryDifferences checkSummary(const BomStructure& bom, const ResultTables& tab
 
 AnalysisWants analysisWantsOf(const RunRequest& request) {
     AnalysisWants wants;
-    wants.encoding = outputFormat(request.format).encodingWritten;
+    wants.encoding = encodingWritten(request);
     wants.tree = wants.encoding && request.sections.Include_BOMAssyBreakdown;
     return wants;
 }

@@ -93,7 +93,9 @@ void describeOptions(CLI::App& app, CommandLine& line) {
     app.add_flag("-q,--quiet", line.quiet, "No log lines");
     app.add_flag("--strict", line.strict,
                  "Exit status 1 when the totals differ from the export's own summary\n"
-                 "of parts (the report is written all the same)");
+                 "of parts (the report is written all the same); with --compare, exit\n"
+                 "status 2 when either file was read with problems or its totals differ\n"
+                 "from its summary, which may make the comparison wrong");
     app.set_version_flag("--version", "trelk-cli " TRELK_VERSION_STRING);
     app.footer(std::string(kOutputHelp) + "\n\n" + kComparisonHelp);
 }
@@ -130,10 +132,6 @@ std::optional<Options> checkOptions(const CommandLine& line, std::string& error)
     }
     if (!line.settingsFile.empty() && !isExistingFile(line.settingsFile)) {
         error = "settings file '" + line.settingsFile + "' not found";
-        return std::nullopt;
-    }
-    if (line.comparing && line.strict) {
-        error = "--strict does not go with --compare";
         return std::nullopt;
     }
     if (line.separatorGiven && (options.separator = readSeparator(line.separator)) == 0) {
@@ -188,6 +186,8 @@ int run(const RunRequest& request, const CommandLine& line) {
         const ComparisonOutcome outcome = runComparison(comparison, host);
         std::fflush(stdout);
         if (!outcome.compared()) return kExitTrouble;
+        // The verdict is written all the same; strict, a doubtful reading is trouble.
+        if (line.strict && outcome.misread) return kExitTrouble;
         return outcome.agree ? kExitSame : kExitDifferent;
     }
     const RunOutcome outcome = runProcessing(request, host);

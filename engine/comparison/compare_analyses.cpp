@@ -547,6 +547,7 @@ Comparison compareAnalyses(const Analysis& oldAnalysis, const Analysis& newAnaly
         f.encoding = a.encoding;
         f.lineCount = a.lineCount;
         f.summaryDifferences = a.summaryDifferences;
+        f.problems = a.problems;
         f.mainAssembly = comparer.mainAssembly(side);
         comparer.notes(side, notes, f.log);
     }

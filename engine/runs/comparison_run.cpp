@@ -106,6 +106,9 @@ ComparisonOutcome runComparison(const ComparisonRequest& request, ProcessingHost
                            std::to_string(outcome.changedBlocks) + " changed blocks, " +
                            std::to_string(outcome.changedTotals) + " changed totals");
     }
+    const std::vector<std::string> warnings = readWarnings(comparison);
+    outcome.misread = !warnings.empty();
+    for (const std::string& warning : warnings) host.appendLogLine(warning);
     return writeComparison(request.run, comparison, outcome, host);
 }
 

@@ -74,7 +74,7 @@ std::vector<CsvFile> csvFiles(const ResultsDocument& document) {
 std::vector<CsvFile> csvFiles(const ComparisonDocument& document) {
     const Comparison& c = document.comparison;
     return {
-        csvFile("compared-files.csv", c.encoding, ComparedFileRows{c}),
+        csvFile("compared-files.csv", c.encoding, ComparedFileRows(c)),
         csvFile("compared-log.csv", c.encoding, ComparedLogRows{c}),
         csvFile("block-changes.csv", c.encoding, BlockChangeRows{c.assemblies}),
         csvFile("assembly-total-changes.csv", c.encoding, TotalChangeRows{c.assemblyTotals}),

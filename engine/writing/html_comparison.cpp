@@ -107,7 +107,11 @@ private:
                   << static_cast<int64_t>(c_.assemblyTotals.size()) << " of assemblies, "
                   << static_cast<int64_t>(c_.partTotals.size()) << " of parts).";
         }
-        page_ << "</p>\n<dl class=\"facts\">\n<dt>Old BOM file<dd>";
+        page_ << "</p>\n";
+        // A file that may have been misread is said beside the verdict, which it puts in doubt.
+        for (const std::string& warning : readWarnings(c_))
+            page_ << "<p class=\"verdict misread\"><strong>&#x26A0; " << htmlEscaped(warning) << "</strong></p>\n";
+        page_ << "<dl class=\"facts\">\n<dt>Old BOM file<dd>";
         page_.systemText(c_.oldFile.bomFileName);
         page_ << "\n<dt>New BOM file<dd>";
         page_.systemText(c_.newFile.bomFileName);

@@ -50,8 +50,9 @@ struct ComparedFile {
     size_t lineCount = 0;
     size_t summaryDifferences = 0;  // names whose total differs from the export's own summary
     size_t problems = 0;            // the problems its roll-up logged (Analysis::problems)
-    // The lines logged while the file was analysed (names as read), then the comparison's notes
-    // on it: members summed, blocks left out, names converted.
+    // The lines logged while the file was analysed, in the comparison's encoding (converted with
+    // the file's names), then the comparison's notes on it: members summed, blocks left out, names
+    // converted.
     std::vector<std::string> log;
 };
 
@@ -118,9 +119,9 @@ struct WhereUsedDifference {
 struct Comparison {
     ComparedFile oldFile, newFile;
     int64_t buildQuantity = 1;
-    // The encoding of the names below: the files' own when they agree (or one file's names are all
-    // ASCII); UTF-8 when a Windows-1252 file is compared with a UTF-8 one, whose names were then
-    // converted to be matched.
+    // The encoding of the names below and of the files' logs: the files' own when they agree (or one
+    // file's names and log lines are all ASCII); UTF-8 when a Windows-1252 file is compared with a
+    // UTF-8 one, whose names were then converted to be matched, and its log lines with them.
     TextEncoding encoding = TextEncoding::Utf8;
     bool sameMainAssembly = true;
     // Every assembly whose block differs, by name.

@@ -111,5 +111,41 @@ TEST(ComparisonOutputs, SayAtTheVerdictWhenAFileMayHaveBeenMisread) {
     EXPECT_NE(report.text.find("\r\n! " + kOldProblem + "\r\n"), std::string::npos) << report.text;
 }
 
+// An older release of the CAD system wrote Windows-1252, a newer one UTF-8: the comparison's report
+// is UTF-8 throughout, the old file's log lines (its own words, recognised) converted with its names.
+TEST(ComparisonOutputs, WriteOneEncodingWhenTheFilesHaveTwo) {
+    TempFolder folder;
+    const std::string german = testing::readFile(TRELK_EXAMPLES "/localised/stehleuchte.bom.1").substr(3);
+    ASSERT_TRUE(isValidUtf8(german));
+    std::string latin;  // the same export in Windows-1252: its umlauts are all in Latin-1
+    for (size_t i = 0; i < german.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(german[i]);
+        if (c == 0xC3)
+            latin += static_cast<char>(static_cast<unsigned char>(german[++i]) + 0x40);
+        else
+            latin += german[i];
+    }
+    const struct {
+        const char* what;
+        std::string oldText, newText;
+    } pairs[] = {
+        {"ASCII names, the words beyond it", latin, german},
+        {"the other way round", german, latin},
+        {"a name beyond ASCII in each", latin + "\n\nBaugruppe GR\xDCN enth\xE4lt:\n    1 Teil X\n",
+         german + "\n\nBaugruppe GR\xC3\x9CN enth\xC3\xA4lt:\n    1 Teil X\n"},
+    };
+    for (const auto& p : pairs) {
+        SCOPED_TRACE(p.what);
+        const std::string report = compare(folder, p.oldText, p.newText, ReportFormat::Report).text;
+        EXPECT_TRUE(isValidUtf8(report)) << report;
+        EXPECT_NE(report.find("\r\nKeywords recognised in the BOM file: "), std::string::npos) << report;
+        EXPECT_NE(report.find("enth\xC3\xA4lt"), std::string::npos);
+    }
+    // Both in Windows-1252: the report keeps their bytes.
+    const std::string both = compare(folder, latin, latin, ReportFormat::Report).text;
+    EXPECT_FALSE(isValidUtf8(both));
+    EXPECT_NE(both.find("enth\xE4lt"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace trelk

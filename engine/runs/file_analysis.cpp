@@ -121,8 +121,13 @@ BomFileReading readBomFile(const RunRequest& request, const LogSink& log, const 
         log("BOM input file not found!");
         return stop(RunOutcome::Ending::BomFileNotFound);
     }
+    // Each error number is followed by what it means.
+    auto logPlainly = [&](int error) {
+        if (const std::string plain = fileErrorText(error, FileStep::ReadFile, bomFile); !plain.empty()) log(plain);
+    };
     if (const int error = tryOpenForReading(bomFile)) {
         log("Error opening BOM input file! Error #:" + formatSignedDecimal(error));
+        logPlainly(error);
         return stop(RunOutcome::Ending::OpenFailed, error);
     }
     // The file is read while it is analysed, piece by piece: it is never all in memory at once.
@@ -130,6 +135,7 @@ BomFileReading readBomFile(const RunRequest& request, const LogSink& log, const 
     reading.analysis = analyse(request, log, wants);
     if (const int error = reading.analysis.readError) {
         log("Error reading BOM input file! Error #:" + formatSignedDecimal(error));
+        logPlainly(error);
         return stop(RunOutcome::Ending::ReadFailed, error);
     }
     if (reading.analysis.lineCount <= 1) {

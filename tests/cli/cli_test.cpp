@@ -352,7 +352,7 @@ TEST(CliCompare, ExitsAsDiffDoes) {
         {{"--compare", folder.file("missing.bom"), kGearbox}, 2, "BOM input file not found!"},
         {{"--compare", kGearbox, empty}, 2, "BOM input file seems to be empty!"},
         {{"--compare", noBlock, kGearbox}, 2, "BOM input file holds no assembly block!"},
-        {{"--compare", kGearbox, "-o", underAFile, kGearbox}, 2, underAFile},
+        {{"--compare", kGearbox, "-o", underAFile, kGearbox}, 2, folder.file("plain") + " is a file, not a folder"},
         {{"-q", "--compare", kGearbox, folder.file("missing.bom")}, 2, ""},
     };
     for (const auto& c : cases) {

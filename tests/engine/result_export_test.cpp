@@ -53,7 +53,7 @@ TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
         {"CSV where a file is in the way",
          ReportFormat::Csv,
          bom,
-         {"Error 70 creating output folder: ", bom},
+         {"Error 70 creating output folder: ", bom, bom + " is a file, not a folder"},
          "",
          RunOutcome::Ending::CreateFailed,
          70},

@@ -39,7 +39,7 @@ int usageError(const std::string& message) {
 struct CommandLine {
     std::string bomFile, output, sections, settingsFile, format = "report", build = "1", columns, separator, header,
                                                          oldBomFile;
-    bool openReport = false, quiet = false, strict = false;
+    bool openReport = false, quiet = false, strict = false, csvRaw = false;
     // Options that were given at all, even as an empty word.
     bool sectionsGiven = false, columnsGiven = false, separatorGiven = false, headerGiven = false, comparing = false;
 };
@@ -89,6 +89,10 @@ void describeOptions(CLI::App& app, CommandLine& line) {
                    "Trelk-compare.json, Trelk-compare.html or the folder Trelk-compare in the\n"
                    "application folder")
         ->type_name("OLD");
+    app.add_flag("--csv-raw", line.csvRaw,
+                 "CSV cells as read, even a name that starts with = + - @ (or a tab or CR),\n"
+                 "which a spreadsheet would run as a formula; by default such a cell starts\n"
+                 "with an apostrophe, which makes it text");
     app.add_flag("--open", line.openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", line.quiet, "No log lines");
     app.add_flag("--strict", line.strict,
@@ -171,6 +175,7 @@ RunRequest buildRequest(const CommandLine& line, const Options& options) {
     request.sections = options.sections ? *options.sections : stored.sections;
     request.format = options.format;
     request.buildQuantity = options.buildQuantity;
+    request.csvRaw = line.csvRaw;
     return request;
 }
 

@@ -64,7 +64,7 @@ std::optional<Outcome> readFile(const ComparisonRequest& request, Outcome::File 
 // The comparison written by the one path of a run's results.
 Outcome writeComparison(const RunRequest& request, const Comparison& comparison, Outcome outcome,
                         ProcessingHost& host) {
-    const ComparisonDocument document{comparison, request.sections};
+    const ComparisonDocument document{comparison, request.sections, request.csvRaw};
     const RunOutcome written =
         writeOutputs(destinationOf(request, comparisonPathFor(request)), outputsOf(request.format, document), host);
     if (!written.stored()) {

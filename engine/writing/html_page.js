@@ -6,9 +6,12 @@
 //                       is an integer, a + before it allowed; a cell without one sorts first
 //   table.narrowable    rows narrowed by the name in their first cell. A tbody whose first row
 //                       starts with th scope="rowgroup" is a group: its heading row stays while a
-//                       row of the group does, and a name that the heading holds keeps the group
+//                       row of the group does, and a name that the heading holds keeps the group.
+//                       With data-members, the assemblies that the second cell names (li > a or
+//                       li > span, not .chg) keep the row too: the members of a named assembly
 //   ul.tree             nested entries (li; a sub-assembly's in details > .piece > ul, the list
-//                       cut into pieces) narrowed by name; an entry stays while one below it does
+//                       cut into pieces) narrowed by name; an entry stays while one below it does,
+//                       and the entries right below a sub-assembly that the filter names stay
 //   #filter             the text every table and tree is narrowed by
 //   input[data-only]    a switch: while it is checked, only rows and entries that carry the
 //                       attribute data-WORD stay (data-only="WORD"); checked in the markup, it
@@ -84,6 +87,11 @@
         }
         this.items = items;
         this.names = items.map((row) => row.cells[0].textContent.toLowerCase());
+        // The assemblies a row's item is used in, one text, each name on a line of its own.
+        this.parents = "members" in table.dataset
+          ? items.map((row) => Array.from(row.cells[1].querySelectorAll(":scope li > a, :scope li > span:not(.chg)"),
+                                           (e) => e.textContent.toLowerCase()).join("\n"))
+          : null;
         // The rows of a group hang below its heading as a tree's entries do.
         this.parent = grouped ? parent : null;
         this.grouped = grouped;
@@ -114,7 +122,7 @@
             for (let k = below.length - 1; k >= 0; --k) pending.push([below[k], index]);
           }
         }
-        Object.assign(this, { items, parent, names });
+        Object.assign(this, { items, parent, names, parents: null, tree: true });
       },
     };
   }
@@ -125,9 +133,10 @@
     const text = filterBox ? filterBox.value.trim().toLowerCase() : "";
     const only = Array.from(document.querySelectorAll("input[data-only]:checked"), (s) => "data-" + s.dataset.only);
     const named = (view, i) => !text || view.names[i].includes(text);
+    const inNamed = (view, i) => Boolean(text) && view.parents !== null && view.parents[i].includes(text);
     const marked = (view, i) => only.every((a) => view.items[i].hasAttribute(a));
     const keep = !text && only.length === 0 ? null : (view, i) => named(view, i) && marked(view, i);
-    return { keep, named, marked, text, only };
+    return { keep, named, inNamed, marked, text, only };
   }
 
   // The later pieces that may hold something the condition keeps are made; the others, which
@@ -184,15 +193,19 @@
   // Returns how many items stay.
   function narrow(view, condition) {
     if (!view.items || view.loaded !== generation) view.load();
-    const { keep, named, marked } = condition;
+    const { keep, named, inNamed, marked } = condition;
+    const byParent = view.grouped || view.tree;
     const { items, parent } = view;
     const n = items.length;
     const below = parent ? new Uint8Array(n) : null;
     let shown = 0;
     for (let i = n - 1; i >= 0; --i) {
       const hit = !keep || keep(view, i);
-      const byHeading = Boolean(keep) && view.grouped && parent[i] >= 0 && named(view, parent[i]) && marked(view, i);
-      const show = hit || byHeading || (below !== null && below[i] === 1);
+      // A member of an assembly that the filter names: in its group or below it in the tree, or
+      // named in the row.
+      const member = Boolean(keep) && marked(view, i) &&
+        ((byParent && parent[i] >= 0 && Boolean(condition.text) && named(view, parent[i])) || inNamed(view, i));
+      const show = hit || member || (below !== null && below[i] === 1);
       if (show) ++shown;
       if (show && parent && parent[i] >= 0) below[parent[i]] = 1;
       const li = items[i];
@@ -205,9 +218,25 @@
           details.open = true;
           unfoldedByCondition.add(details);
         }
+        // The members of a sub-assembly that the filter names may wait in pieces of their own.
+        if (hit && condition.text && details && details.tagName === "DETAILS" && named(view, i))
+          for (const later of details.querySelectorAll(":scope > div.later")) condition.membersLater.push(later);
       }
     }
     return shown;
+  }
+
+  // Where a view says that the condition empties it.
+  function emptyNote(view) {
+    if (!view.empty) {
+      view.empty = document.createElement("p");
+      view.empty.className = "none";
+      let last = view.root;
+      while (last.nextElementSibling && last.nextElementSibling.matches("table.piece-of, div.later"))
+        last = last.nextElementSibling;
+      last.after(view.empty);
+    }
+    return view.empty;
   }
 
   function refresh() {
@@ -215,17 +244,34 @@
     const { keep, text, only } = condition;
     if (keep) makeWanted(text, only);
     else showLater();
-    let shown = 0, total = 0;
-    for (const view of views) {
-      shown += narrow(view, condition);
-      total += Number(view.root.dataset.rows) || view.items.length;
+    let counts;
+    for (let pass = 0; pass < 2; ++pass) {
+      condition.membersLater = [];
+      counts = views.map((view) => [narrow(view, condition), Number(view.root.dataset.rows) || view.items.length]);
+      if (!condition.membersLater.length) break;
+      for (const later of condition.membersLater) {
+        laterText.delete(later);
+        make(later);
+      }
     }
+    let shown = 0, total = 0;
+    views.forEach((view, v) => {
+      const [s, t] = counts[v];
+      shown += s;
+      total += t;
+      if (keep && s === 0) {
+        emptyNote(view).textContent = text ? "No name matches." : "Nothing differs.";
+        view.empty.hidden = false;
+      } else if (view.empty) {
+        view.empty.hidden = true;
+      }
+    });
     if (!keep) {
       for (const details of unfoldedByCondition) details.open = false;
       unfoldedByCondition = new Set();
     }
     document.body.classList.toggle("narrowed", Boolean(keep));
-    if (status) status.value = keep ? `${shown} of ${total} rows shown` : "";
+    if (status) status.value = keep ? `${shown} of ${total} rows shown` : `All ${total} rows shown`;
   }
 
   let pending = 0;
@@ -365,6 +411,10 @@
     else make(later);
   }
   document.documentElement.classList.add("scripted");
+  // The table heads stick below the filter bar, however many lines it takes.
+  const bar = document.querySelector(".tools");
+  if (bar && "ResizeObserver" in window)
+    new ResizeObserver(() => document.documentElement.style.setProperty("--bar", bar.offsetHeight + "px")).observe(bar);
   if (location.hash) reveal(hashOf(location.hash));
   document.documentElement.dataset.ready = "";
   performance.mark("trelk-ready");

@@ -172,6 +172,42 @@ return Object.fromEntries(Array.from(document.querySelectorAll('main > section')
         .map((r) => r.cells[0].textContent)]));
 """
 
+# What is wrong with the page's layout as it is now, as a list of texts (empty when nothing is).
+LAYOUT_FAULTS = """
+const faults = [], width = document.documentElement.clientWidth;
+const where = (e) => (e.closest('section') || {}).id + ' ' + e.tagName + ' "' + e.textContent.slice(0, 30) + '"';
+if (document.documentElement.scrollWidth > width)
+  faults.push('the page is ' + document.documentElement.scrollWidth + ' px wide in a window of ' + width);
+const bar = document.querySelector('.tools');
+for (const table of document.querySelectorAll('main table')) {
+  const rows = Array.from(table.querySelectorAll('tr')).filter((r) => r.checkVisibility()).slice(0, 40);
+  for (const row of rows)
+    for (const cell of row.cells) {
+      const r = cell.getBoundingClientRect();
+      if (r.left < -0.5 || r.right > width + 0.5) faults.push(where(cell) + ' is outside the window');
+      if (cell.scrollWidth > cell.clientWidth + 1) faults.push(where(cell) + ' spills out of its cell');
+    }
+  if (!table.tHead || !rows.length) continue;
+  const head = table.tHead.getBoundingClientRect(), last = rows[rows.length - 1].getBoundingClientRect();
+  if (Math.abs(head.right - last.right) > 1 || Math.abs(head.left - last.left) > 1)
+    faults.push(where(table) + ': its head band spans ' + head.left + '-' + head.right + ', its rows ' +
+                last.left + '-' + last.right);
+  for (const button of table.tHead.querySelectorAll('button'))
+    if (button.getBoundingClientRect().height > 2 * parseFloat(getComputedStyle(button).fontSize))
+      faults.push(where(button) + ' takes more than a line');
+  // Scrolled into the middle of the table: its head sticks below the bar.
+  const box = table.getBoundingClientRect();
+  if (!bar || box.height < 400) continue;
+  window.scrollTo(0, window.scrollY + box.top + 200);
+  const stuck = table.tHead.getBoundingClientRect(), below = bar.getBoundingClientRect();
+  if (stuck.top < below.bottom - 1) faults.push(where(table) + ': its head slides under the filter bar');
+  const top = document.elementFromPoint(below.left + 5, below.top + below.height / 2);
+  if (!top || !top.closest('.tools')) faults.push(where(table) + ': the filter bar is covered');
+  window.scrollTo(0, 0);
+}
+return faults;
+"""
+
 COMPARISON_FILES = {"blocks": "block-changes.csv", "assemblies": "assembly-total-changes.csv",
                     "parts": "part-total-changes.csv", "assemblies-where-used": "assembly-where-used-changes.csv",
                     "parts-where-used": "part-where-used-changes.csv"}
@@ -362,12 +398,16 @@ class Page(unittest.TestCase):
             with self.subTest(needle):
                 self.type_filter(needle)
                 shown = self.shown()
-                # Each table keeps exactly its rows whose name holds the text, in any case.
+                # Each table keeps exactly its rows whose name holds the text, in any case; a
+                # where-used table also those used in an assembly whose name holds it.
                 for section, rows in tables.items():
                     if section != "breakdown":
                         names = list(dict.fromkeys(row[0] for row in rows))
-                        self.assertEqual(shown[section], [n for n in names if needle in n.lower()], section)
-                # The tree keeps an entry when it or an entry below it matches.
+                        used_in = {n: [row[1] for row in rows if row[0] == n and len(row) == 3] for n in names}
+                        self.assertEqual(shown[section], [n for n in names if any(
+                            needle in m.lower() for m in [n] + used_in[n])], section)
+                # The tree keeps an entry when it, an entry below it or the sub-assembly right
+                # above it matches.
                 expected = [export_check.MAIN] if any(needle in n.lower() for n in [export_check.MAIN] +
                                                       [name for _, name in tree]) else []
                 for i, (level, name) in enumerate(tree):
@@ -376,9 +416,15 @@ class Page(unittest.TestCase):
                         if deeper <= level:
                             break
                         below.append(other)
-                    if any(needle in n.lower() for n in [name] + below):
+                    if any(needle in n.lower() for n in [name, tables["breakdown"][i][1]] + below):
                         expected.append(name)
                 self.assertEqual(shown["breakdown"], expected)
+                # A table that the filter empties says so.
+                notes = self.script("return Array.from(document.querySelectorAll('main > section'), (s) => "
+                                    "[s.id, Array.from(s.querySelectorAll('p.none'), (p) => p.checkVisibility() "
+                                    "? p.textContent : '').join('')])")
+                self.assertEqual(dict(notes), {section: "" if names else "No name matches."
+                                               for section, names in shown.items()})
         self.assertEqual(self.shown(), everything)
 
         # A switch that another page kind adds (a comparison's "differences only") keeps the rows
@@ -559,7 +605,8 @@ class Page(unittest.TestCase):
                     self.assertEqual(page["logs"], [[line for side, line in logs if side == s] for s in ("old", "new")])
                     mains = [row[2] for row in read_comparison_csv(csv_folder, "compared-files.csv")]
                     self.assertEqual(page["mains"], mains)
-                    self.assertEqual(self.driver.title, "Trelk: comparison for " + mains[0])
+                    self.assertEqual(self.driver.title, "Trelk: %s \u2192 %s, comparison for %s" % (
+                        os.path.basename(old), os.path.basename(new), mains[0]))
                     # With the totals alike in both files the page holds both files' summaries whole.
                     for side, column, bom in (("old", 1, old), ("new", 2, new)):
                         single = os.path.join(self.folder.name, side + "-csv")
@@ -581,20 +628,24 @@ class Page(unittest.TestCase):
         # Per section, each row: its name, whether it is a change, whether it heads a block.
         rows = self.script("""return Object.fromEntries(Array.from(document.querySelectorAll('main > section'),
             (s) => [s.id, Array.from(s.querySelectorAll('tbody tr'), (r) => [r.cells[0].textContent,
-                r.hasAttribute('data-changed'), r.cells[0].getAttribute('scope') === 'rowgroup'])]));""")
+                r.hasAttribute('data-changed'), r.cells[0].getAttribute('scope') === 'rowgroup',
+                s.querySelector('table.where-used-changes') ? Array.from(r.cells[1].querySelectorAll(
+                    'li > a, li > span:not(.chg)'), (e) => e.textContent) : []])]));""")
 
         def expected(needle, only):
             """A row stays when it holds the text and, with the switch, is a change; a block's
-            member also when its heading holds the text; a heading while one of its rows stays."""
+            member also when its heading holds the text, a changed line's member when its block's
+            name does; a heading while one of its rows stays."""
             shown = {}
             for section, items in rows.items():
                 heads = [max((k for k in range(i + 1) if items[k][2]), default=None) for i in range(len(items))]
-                hit = [needle in name.lower() for name, _, _ in items]
+                hit = [needle in name.lower() or (needle != "" and any(needle in p.lower() for p in parents))
+                       for name, _, _, parents in items]
                 keep = [(hit[i] or (h is not None and hit[h])) and (changed or not only)
-                        for i, ((_, changed, _), h) in enumerate(zip(items, heads))]
+                        for i, ((_, changed, _, _), h) in enumerate(zip(items, heads))]
                 keep = [k or (items[i][2] and any(keep[j] for j in range(len(items)) if heads[j] == i and j != i))
                         for i, k in enumerate(keep)]
-                shown[section] = [name for (name, _, _), k in zip(items, keep) if k]
+                shown[section] = [name for (name, _, _, _), k in zip(items, keep) if k]
             return shown
 
         # The switch starts checked: only the changes show.
@@ -638,6 +689,31 @@ class Page(unittest.TestCase):
         self.type_filter("o_ring")
         self.assertEqual(follow("#parts .via a", "BEARING_COVER_ASM"), ["assemblies", "BEARING_COVER_ASM"])
         self.assertEqual(find("id", "filter").get_attribute("value"), "")
+
+    def test_layout_at_two_widths(self):
+        """At 1400 and at 500 px wide: no cell of any table ends outside the window or spills out of
+        its own box, a table's head band ends where its rows do, a sort arrow stays on its label's
+        line, and a table head scrolled under the filter bar sticks below it, never over it."""
+        old, new = large_pair(7)
+        pages = [("run", self.page_of(self.write_bom("export.bom.1", export_check.BOM_LINES))),
+                 ("large run", self.page_of(self.write_bom("large.bom.1", LARGE_LINES))),
+                 ("comparison", os.path.join(self.folder.name, "gearbox-compare.html")),
+                 ("large comparison", os.path.join(self.folder.name, "large-compare.html"))]
+        os.replace(self.comparison_page(GEARBOX, GEARBOX_REV_B), pages[2][1])
+        os.replace(self.comparison_page(self.write_bom("old.bom.1", old), self.write_bom("new.bom.1", new)),
+                   pages[3][1])
+        try:
+            for width in (1400, 500):
+                self.driver.set_window_size(width, 1000)
+                for kind, page in pages:
+                    for only in ((True, False) if "comparison" in kind else (None,)):
+                        with self.subTest(kind, width=width, only=only):
+                            self.load(page)
+                            if only is not None:
+                                self.only_switch(only)
+                            self.assertEqual(self.script(LAYOUT_FAULTS), [])
+        finally:
+            self.driver.set_window_size(1200, 900)
 
     def test_readable_without_script(self):
         page = self.page_of(self.write_bom("export.bom.1", export_check.BOM_LINES))

@@ -28,13 +28,13 @@
   const filterBox = document.getElementById("filter");
   const status = document.getElementById("filter-status");
   const views = [];
-  let generation = 0; // counts the pieces made, so that views read their items again
+  const made = []; // the elements of the pieces made, in the order they were made
 
   function make(later) {
     const template = document.createElement("template");
     template.innerHTML = later.firstElementChild ? later.firstElementChild.textContent : "";
+    made.push(...template.content.children);
     later.replaceWith(template.content);
-    ++generation;
   }
   const nearWindow =
     "IntersectionObserver" in window
@@ -69,62 +69,94 @@
     return null;
   }
 
+  // A view's items are read once, and the items of each piece as it is made: the views keep their
+  // place in `made`, the pieces made so far.
   function tableView(table) {
-    return {
+    const members = "members" in table.dataset;
+    const view = {
       root: table,
-      load() {
-        this.loaded = generation;
-        const items = [], parent = [];
-        let grouped = false;
-        for (const body of bodiesOf(table)) {
-          const first = body.rows[0];
-          const heading = first && first.cells[0].getAttribute("scope") === "rowgroup" ? items.length : -1;
-          grouped = grouped || heading >= 0;
-          for (const row of body.rows) {
-            parent.push(row === first ? -1 : heading);
-            items.push(row);
-          }
+      items: null,
+      seen: 0,
+      update() {
+        if (!view.items) {
+          Object.assign(view, { items: [], names: [], parent: [], parents: members ? [] : null, grouped: false });
+          view.seen = made.length;
+          for (const body of bodiesOf(table)) addBody(body);
         }
-        this.items = items;
-        this.names = items.map((row) => row.cells[0].textContent.toLowerCase());
-        // The assemblies a row's item is used in, one text, each name on a line of its own.
-        this.parents = "members" in table.dataset
-          ? items.map((row) => Array.from(row.cells[1].querySelectorAll(":scope li > a, :scope li > span:not(.chg)"),
-                                           (e) => e.textContent.toLowerCase()).join("\n"))
-          : null;
+        for (; view.seen < made.length; ++view.seen) {
+          const node = made[view.seen];
+          if (node.tagName === "TABLE" && node.isConnected && rootOf(node) === table)
+            for (const body of node.tBodies) addBody(body);
+        }
         // The rows of a group hang below its heading as a tree's entries do.
-        this.parent = grouped ? parent : null;
-        this.grouped = grouped;
+        view.up = view.grouped ? view.parent : null;
       },
     };
+    function addBody(body) {
+      const first = body.rows[0];
+      const heading = first && first.cells[0].getAttribute("scope") === "rowgroup" ? view.items.length : -1;
+      view.grouped = view.grouped || heading >= 0;
+      for (const row of body.rows) {
+        view.parent.push(row === first ? -1 : heading);
+        view.items.push(row);
+        view.names.push(row.cells[0].textContent.toLowerCase());
+        // The assemblies the row's item is used in, one text, each name on a line of its own.
+        if (members)
+          view.parents.push(Array.from(row.cells[1].querySelectorAll(":scope li > a, :scope li > span:not(.chg)"),
+                                       (e) => e.textContent.toLowerCase()).join("\n"));
+      }
+    }
+    return view;
+  }
+  // The first table of the one that a made piece belongs to.
+  function rootOf(piece) {
+    let e = piece;
+    while (e && e.matches("table.piece-of, div.later")) e = e.previousElementSibling;
+    return e;
   }
 
   function treeView(root) {
-    return {
+    const view = {
       root,
-      load() {
-        this.loaded = generation;
-        const items = [], parent = [], names = [];
-        // Depth first with an explicit stack: document order, whatever the depth.
-        const pending = [];
-        for (let li = root.firstElementChild; li; li = li.nextElementSibling) pending.push([li, -1]);
-        pending.reverse();
-        while (pending.length) {
-          const [li, up] = pending.pop();
-          const index = items.length;
-          items.push(li);
-          parent.push(up);
-          const name = entryName(li);
-          names.push(name ? name.textContent.toLowerCase() : "");
-          const details = li.firstElementChild;
-          if (details && details.tagName === "DETAILS") {
-            const below = details.querySelectorAll(":scope > .piece > ul > li");
-            for (let k = below.length - 1; k >= 0; --k) pending.push([below[k], index]);
+      items: null,
+      seen: 0,
+      tree: true,
+      parents: null,
+      update() {
+        if (!view.items) {
+          Object.assign(view, { items: [], up: [], names: [], index: new Map() });
+          view.seen = made.length;
+          add(Array.from(root.children), -1);
+        }
+        for (; view.seen < made.length; ++view.seen) {
+          const node = made[view.seen];
+          if (node.isConnected && root.contains(node)) {
+            const li = node.parentElement.closest("li");
+            add(Array.from(node.querySelectorAll(":scope > ul > li")), view.index.has(li) ? view.index.get(li) : -1);
           }
         }
-        Object.assign(this, { items, parent, names, parents: null, tree: true });
       },
     };
+    // The entries given and those below them, depth first with an explicit stack: every entry
+    // after the one above it, whatever the depth.
+    function add(entries, up) {
+      const pending = entries.reverse().map((li) => [li, up]);
+      while (pending.length) {
+        const [li, above] = pending.pop();
+        const index = view.items.length;
+        view.items.push(li);
+        view.up.push(above);
+        view.index.set(li, index);
+        const name = entryName(li);
+        view.names.push(name ? name.textContent.toLowerCase() : "");
+        const details = li.firstElementChild;
+        if (details && details.tagName === "DETAILS") {
+          const below = details.querySelectorAll(":scope > .piece > ul > li");
+          for (let k = below.length - 1; k >= 0; --k) pending.push([below[k], index]);
+        }
+      }
+    }
+    return view;
   }
 
   // What keeps an item now: its name holds the filter text, and it carries the attributes of the
@@ -145,10 +177,11 @@
   // to an entry elsewhere.
   const laterText = new Map();
   const asWritten = { "&": "&amp;", "<": "&lt;", ">": "&gt;", '"': "&quot;", "'": "&#39;", "\r": "&#13;" };
-  function makeWanted(text, only) {
+  function* makeWanted(text, only) {
     const written = text.replace(/[&<>"'\r]/g, (c) => asWritten[c]).replace(/[.*+?^${}()|[\]\\]/g, "\\$&");
     const holdsText = new RegExp(written, "iu");
     for (const later of document.querySelectorAll("div.later")) {
+      yield;
       let raw = laterText.get(later);
       if (raw === undefined) laterText.set(later, (raw = later.firstElementChild ? later.firstElementChild.textContent : ""));
       if (holdsText.test(raw) && only.every((a) => raw.includes(a))) {
@@ -168,7 +201,7 @@
       laterText.delete(later);
       make(later);
     }
-    if (pieces.length && currentCondition().keep) refresh();
+    if (pieces.length && currentCondition().keep) refresh(true);
   }
   function laterOf(table) {
     const pieces = [];
@@ -191,15 +224,17 @@
   // either; in a group, those whose heading the filter does not name either); unfolds the
   // sub-assemblies that lead to a kept entry, and folds them back when the condition is gone.
   // Returns how many items stay.
-  function narrow(view, condition) {
-    if (!view.items || view.loaded !== generation) view.load();
+  // A generator: it yields now and then, where the work may pause.
+  function* narrow(view, condition, counts) {
+    view.update();
     const { keep, named, inNamed, marked } = condition;
     const byParent = view.grouped || view.tree;
-    const { items, parent } = view;
+    const { items, up: parent } = view;
     const n = items.length;
     const below = parent ? new Uint8Array(n) : null;
     let shown = 0;
     for (let i = n - 1; i >= 0; --i) {
+      if ((i & 511) === 0) yield;
       const hit = !keep || keep(view, i);
       // A member of an assembly that the filter names: in its group or below it in the tree, or
       // named in the row.
@@ -223,7 +258,7 @@
           for (const later of details.querySelectorAll(":scope > div.later")) condition.membersLater.push(later);
       }
     }
-    return shown;
+    counts.push([shown, Number(view.root.dataset.rows) || n]);
   }
 
   // Where a view says that the condition empties it.
@@ -239,15 +274,38 @@
     return view.empty;
   }
 
-  function refresh() {
+  // Long work is cut into slices of a few milliseconds, between which the page takes input and
+  // paints; work that newer work makes useless stops at its next slice. A link needs its target
+  // shown at once, and printing every row: they run whole.
+  const channel = new MessageChannel(), resumes = [];
+  channel.port1.onmessage = () => resumes.shift()();
+  let jobs = 0;
+  function refresh(whole) {
+    const job = ++jobs, work = refreshing();
+    if (whole) {
+      while (!work.next().done);
+      return;
+    }
+    const step = () => {
+      if (job !== jobs) return;
+      const end = performance.now() + 10;
+      while (performance.now() < end) if (work.next().done) return;
+      resumes.push(step);
+      channel.port2.postMessage(0);
+    };
+    step();
+  }
+
+  function* refreshing() {
     const condition = currentCondition();
     const { keep, text, only } = condition;
-    if (keep) makeWanted(text, only);
+    if (keep) yield* makeWanted(text, only);
     else showLater();
     let counts;
     for (let pass = 0; pass < 2; ++pass) {
       condition.membersLater = [];
-      counts = views.map((view) => [narrow(view, condition), Number(view.root.dataset.rows) || view.items.length]);
+      counts = [];
+      for (const view of views) yield* narrow(view, condition, counts);
       if (!condition.membersLater.length) break;
       for (const later of condition.membersLater) {
         laterText.delete(later);
@@ -277,13 +335,7 @@
   let pending = 0;
   function refreshSoon() {
     clearTimeout(pending);
-    // Typing into a large page waits for a pause; a small one follows every key.
-    let rows = document.querySelectorAll("div.later").length * 250;
-    for (const view of views) {
-      if (!view.items || view.loaded !== generation) view.load();
-      rows += view.items.length;
-    }
-    pending = setTimeout(refresh, rows > 20000 ? 250 : 0);
+    pending = setTimeout(() => refresh(false), 0);
   }
 
   // A cell's integer as written, without a + before it; null when the cell holds none.
@@ -360,7 +412,7 @@
     if (target.closest("[hidden]")) {
       if (filterBox) filterBox.value = "";
       for (const s of document.querySelectorAll("input[data-only]:checked")) s.checked = false;
-      refresh();
+      refresh(true);
     }
     for (let e = target; e; e = e.parentElement) if (e.tagName === "DETAILS") e.open = true;
   }
@@ -384,7 +436,7 @@
   }
   for (const table of document.querySelectorAll("table.sortable")) makeSortable(table);
   for (const hidden of document.querySelectorAll(".tools[hidden]")) hidden.hidden = false;
-  if (currentCondition().keep) refresh();
+  if (currentCondition().keep) refresh(false);
   document.addEventListener("input", (event) => {
     if (event.target === filterBox || event.target.matches("input[data-only]")) refreshSoon();
   });

@@ -364,13 +364,18 @@
       while (th.firstChild) button.appendChild(th.firstChild);
       th.appendChild(button);
       button.addEventListener("click", () => {
-        makeNarrowed(laterOf(table));
+        const descending = th.getAttribute("aria-sort") === "ascending";
+        for (const other of heads) other.removeAttribute("aria-sort");
+        th.setAttribute("aria-sort", descending ? "descending" : "ascending");
+        if (table.nextElementSibling && table.nextElementSibling.matches("table.piece-of, div.later")) {
+          sortPieces(table, column, column === inOrder, th.dataset.sort === "number", descending);
+          return;
+        }
         // The rows as the page first had them (every piece made): the order that the header cell
         // with aria-sort names.
         const bodies = bodiesOf(table);
         if (!table.rowsInOrder) table.rowsInOrder = bodies.flatMap((b) => Array.from(b.rows));
         const rows = table.rowsInOrder;
-        const descending = th.getAttribute("aria-sort") === "ascending";
         const order = rows.map((_, i) => i);
         if (column !== inOrder) {
           const number = th.dataset.sort === "number";
@@ -392,10 +397,116 @@
           for (let k = counts[b]; k > 0; --k) moved.appendChild(rows[order[next++]]);
           body.appendChild(moved);
         });
-        for (const other of heads) other.removeAttribute("aria-sort");
-        th.setAttribute("aria-sort", descending ? "descending" : "ascending");
       });
     });
+  }
+
+  // A table in pieces is sorted as text: its rows, read once as the markup they are written in,
+  // are written again in the new order into pieces of their own, of which only those that show
+  // now are made; the others wait as text, as the page's own pieces do.
+  const kPieceRows = 250, kLaterRun = 20;
+  const unescaped = { "&amp;": "&", "&lt;": "<", "&gt;": ">", "&quot;": '"', "&#39;": "'", "&#13;": "\r" };
+  function cellText(html) {
+    return html.replace(/<[^>]*>/g, "").replace(/&(?:amp|lt|gt|quot|#39|#13);/g, (e) => unescaped[e]).trim();
+  }
+  function rowsAsText(table) {
+    if (table.rowsAsText) return table.rowsAsText;
+    const rows = [];
+    // A made row as the page wrote it: without what narrowing set, its CR as a reference, which
+    // the parser would otherwise change.
+    const rowsOf = (t) => {
+      for (const body of t.tBodies)
+        for (const row of body.rows)
+          rows.push(row.outerHTML.replace(/^<tr([^>]*?) hidden=""/, "<tr$1").replace(/\r/g, "&#13;"));
+    };
+    rowsOf(table);
+    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = e.nextElementSibling) {
+      if (e.tagName === "TABLE") {
+        rowsOf(e);
+        continue;
+      }
+      const raw = laterText.get(e) ?? (e.firstElementChild ? e.firstElementChild.textContent : "");
+      const body = raw.replace(/^[\s\S]*?<tbody>/, "").replace(/<\/tbody>[\s\S]*$/, "");
+      for (const row of body.split(/(?=<tr[\s>])/)) if (row.startsWith("<tr")) rows.push(row);
+    }
+    table.rowsAsText = rows;
+    table.sortKeys = [];
+    return rows;
+  }
+  function sortPieces(table, column, inOrder, number, descending) {
+    const rows = rowsAsText(table);
+    const order = rows.map((_, i) => i);
+    if (!inOrder) {
+      let keys = table.sortKeys[column];
+      if (!keys) {
+        keys = table.sortKeys[column] = rows.map((row) => {
+          const text = cellText(row.split(/<t[dh](?=[\s>])[^>]*>/)[column + 1] || "");
+          return number ? integerKey(text) : text;
+        });
+      }
+      const compare = number ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
+      const sign = descending ? -1 : 1;
+      order.sort((a, b) => sign * compare(keys[a], keys[b]) || a - b);
+    } else if (descending) {
+      order.reverse();
+    }
+    // What the condition in force keeps is written as markup, with the short runs between; the
+    // long runs of what it hides wait as text. Without one, the first piece is markup.
+    const condition = currentCondition();
+    const kept = new Uint8Array(rows.length);
+    if (condition.keep) {
+      const marks = condition.only.map((a) => new RegExp(`^<tr[^>]*\\s${a}[\\s=>]`));
+      rows.forEach((row, i) => {
+        kept[i] = marks.every((m) => m.test(row)) &&
+          (!condition.text || cellText(row.split(/<t[dh](?=[\s>])[^>]*>/)[1] || "").toLowerCase().includes(condition.text));
+      });
+    }
+    const markup = new Uint8Array(rows.length);
+    if (!condition.keep) {
+      markup.fill(1, 0, kPieceRows);
+    } else {
+      for (let r = 0; r < rows.length;) {
+        let end = r;
+        while (end < rows.length && !kept[order[end]]) ++end;
+        if (end - r < kLaterRun) markup.fill(1, r, end);
+        markup[end] = 1;
+        r = end + 1;
+      }
+    }
+    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = table.nextElementSibling) {
+      laterText.delete(e);
+      e.remove();
+    }
+    const kind = table.className.replace(/\b(sortable|narrowable)\b/g, "").trim();
+    const pieces = [];
+    for (let r = 0; r < rows.length;) {
+      const asMarkup = markup[r];
+      let end = r;
+      while (end < rows.length && markup[end] === asMarkup && end - r < kPieceRows) ++end;
+      const html = `<table class="${kind} piece-of"><tbody>` + order.slice(r, end).map((i) => rows[i]).join("") + "</tbody></table>";
+      if (asMarkup) {
+        const template = document.createElement("template");
+        template.innerHTML = html;
+        pieces.push(template.content);
+      } else {
+        const later = document.createElement("div"), noscript = document.createElement("noscript");
+        later.className = "later";
+        noscript.textContent = html;
+        later.append(noscript);
+        if (nearWindow) nearWindow.observe(later);
+        pieces.push(later);
+      }
+      r = end;
+    }
+    // The first table keeps its head and takes the first piece when it is markup, so that the head
+    // sticks over it.
+    for (const body of Array.from(table.tBodies)) body.remove();
+    if (markup[0]) table.append(pieces.shift().firstElementChild.tBodies[0]);
+    else table.append(document.createElement("tbody"));
+    table.after(...pieces);
+    const view = views.find((v) => v.root === table);
+    if (view) view.items = null;
+    if (condition.keep) refresh(false);
   }
 
   function setAllOpen(tree, open) {

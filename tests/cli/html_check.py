@@ -523,16 +523,26 @@ class Page(unittest.TestCase):
                                          "'ul.tree details details'), d => d.open)")))
         self.assertGreater(self.script(later), 0)
 
-        # Sorting spans every piece of its table, each keeping its number of rows; the pieces of
-        # the other sections wait.
-        self.load(page)
-        self.click(self.driver.find_elements("css selector", "#parts thead button")[1])
-        self.assertEqual(self.script("return document.querySelectorAll('#parts div.later').length"), 0)
-        self.assertGreater(self.script("return document.querySelectorAll('#parts-where-used div.later').length"), 0)
-        totals = self.script("return Array.from(document.querySelectorAll('#parts tbody tr'), "
-                             "r => [r.cells[0].textContent, r.cells[1].textContent])")
+        # Sorting spans every piece of its table, both ways and back, whether a filter is in force or
+        # not; the pieces of the sorted table and of the other sections wait as text until needed.
         parts = expected["parts"]
-        self.assertEqual(totals, sorted(parts, key=lambda row: (int(row[1]), parts.index(row))))
+        read = ("return Array.from(document.querySelectorAll('#parts tbody tr'), "
+                "r => [r.cells[0].textContent, r.cells[1].textContent, !r.closest('[hidden]')])")
+        self.load(page)
+        buttons = self.driver.find_elements("css selector", "#parts thead button")
+        for button, key, needle in ((1, lambda row: (int(row[1]), parts.index(row)), ""),
+                                    (1, lambda row: (-int(row[1]), parts.index(row)), "p1"),
+                                    (0, lambda row: parts.index(row), "p1"), (0, lambda row: -parts.index(row), "")):
+            self.type_filter(needle)
+            self.script("arguments[0].click()", buttons[button])
+            self.assertGreater(self.script("return document.querySelectorAll('#parts div.later').length"), 0)
+            self.settle(self.driver.find_element("id", "filter"))
+            shown = [row[:2] for row in self.script(read) if row[2]]
+            self.assertEqual(shown, [row for row in sorted(parts, key=key) if needle in row[0].lower()][:len(shown)])
+            self.assertGreater(len(shown), 0)
+            self.assertGreater(self.script("return document.querySelectorAll('#parts-where-used div.later').length"), 0)
+        self.script("window.dispatchEvent(new Event('beforeprint'))")
+        self.assertEqual([row[:2] for row in self.script(read)], [row for row in sorted(parts, key=key)])
 
         # Printed, the page shows everything: its tables then equal the CSV files.
         self.load(page)

@@ -34,17 +34,25 @@
     const template = document.createElement("template");
     template.innerHTML = later.firstElementChild ? later.firstElementChild.textContent : "";
     made.push(...template.content.children);
+    // In a tree unfolded whole, what comes later comes unfolded.
+    const tree = later.closest("ul.tree");
+    if (tree && tree.unfolded) for (const details of template.content.querySelectorAll("details")) details.open = true;
+    pieceIndexes.delete(later);
     later.replaceWith(template.content);
   }
   const nearWindow =
     "IntersectionObserver" in window
       ? new IntersectionObserver(
           (entries) => {
+            let any = false;
             for (const entry of entries)
               if (entry.isIntersecting && entry.target.isConnected) {
                 nearWindow.unobserve(entry.target);
                 make(entry.target);
+                any = true;
               }
+            // A piece that comes into view while the filter is in force is narrowed as it is made.
+            if (any && currentCondition().keep) refresh(false);
           },
           { rootMargin: "1500px 0px" }
         )
@@ -171,24 +179,93 @@
     return { keep, named, inNamed, marked, text, only };
   }
 
-  // The later pieces that may hold something the condition keeps are made; the others, which
-  // cannot (their text lacks the name as the page writes it), only hide: a filter on a large page
-  // makes few pieces. A piece of the tree holds whole sub-assemblies, so nothing in it can lead
-  // to an entry elsewhere.
-  const laterText = new Map();
-  const asWritten = { "&": "&amp;", "<": "&lt;", ">": "&gt;", '"': "&quot;", "'": "&#39;", "\r": "&#13;" };
-  function* makeWanted(text, only) {
-    const written = text.replace(/[&<>"'\r]/g, (c) => asWritten[c]).replace(/[.*+?^${}()|[\]\\]/g, "\\$&");
-    const holdsText = new RegExp(written, "iu");
+  // A later piece is not made for the filter: its rows are read once from its text into an index,
+  // which says how many rows the condition keeps in it. A piece that keeps none hides; the others
+  // stay, to be made (and narrowed) when they come near the window. Per row or entry: its name in
+  // lower case, its start tag (for the switches' attributes), the row or entry it hangs below in
+  // the piece (-1: none; in the tree the entry that holds the piece), and with data-members the
+  // assemblies it is used in.
+  const pieceIndexes = new Map();
+  const unescaped = { "&amp;": "&", "&lt;": "<", "&gt;": ">", "&quot;": '"', "&#39;": "'", "&#13;": "\r" };
+  function cellText(html) {
+    return html.replace(/<[^>]*>/g, "").replace(/&(?:amp|lt|gt|quot|#39|#13);/g, (e) => unescaped[e]).trim();
+  }
+  function pieceIndex(later) {
+    let index = pieceIndexes.get(later);
+    if (index) return index;
+    const raw = later.firstElementChild ? later.firstElementChild.textContent : "";
+    index = { names: [], tags: [], up: [], parents: null, view: null, outer: null };
+    const tree = later.closest("ul.tree");
+    if (tree) {
+      index.view = views.find((v) => v.root === tree);
+      index.outer = later.parentElement.closest("li");
+      const stack = [];
+      for (const m of raw.matchAll(/<li(?=[\s>])([^>]*)>(<details)?|<\/details>|<b>(?:<a [^>]*>)?([^<]*)/g)) {
+        if (m[0] === "</details>") {
+          stack.pop();
+        } else if (m[3] !== undefined) {
+          index.names[index.names.length - 1] = cellText(m[3]).toLowerCase();
+        } else {
+          index.up.push(stack.length ? stack[stack.length - 1] : -1);
+          index.tags.push(m[0]);
+          if (m[2]) stack.push(index.names.length);
+          index.names.push("");
+        }
+      }
+    } else {
+      const root = rootOf(later);
+      index.view = views.find((v) => v.root === root);
+      const members = Boolean(root) && "members" in root.dataset;
+      if (members) index.parents = [];
+      let heading = -1;
+      for (const chunk of raw.split(/(?=<tr[\s>]|<tbody>)/)) {
+        if (chunk.startsWith("<tbody>")) heading = -1;
+        if (!chunk.startsWith("<tr")) continue;
+        const cells = chunk.split(/<t[dh](?=[\s>])[^>]*>/);
+        const isHeading = chunk.includes('<th scope="rowgroup"');
+        index.up.push(isHeading ? -1 : heading);
+        if (isHeading) heading = index.names.length;
+        index.tags.push(chunk.slice(0, chunk.indexOf(">") + 1));
+        index.names.push(cellText(cells[1] || "").toLowerCase());
+        if (members)
+          index.parents.push(Array.from((cells[2] || "").matchAll(/<(a|span)(?: href=[^>]*)?>([^<]*)<\/\1>/g),
+                                        (m) => cellText(m[2]).toLowerCase()).join("\n"));
+      }
+    }
+    pieceIndexes.set(later, index);
+    return index;
+  }
+  // How many of a piece's rows the condition keeps, as narrow() decides for rows made.
+  function keptIn(index, condition) {
+    const { names, tags, up, parents } = index, { text } = condition;
+    const marks = condition.only.map((a) => " " + a);
+    const outerNamed = Boolean(text) && index.outer !== null && entryName(index.outer) !== null &&
+      entryName(index.outer).textContent.toLowerCase().includes(text);
+    const below = new Uint8Array(names.length);
+    let kept = 0;
+    for (let i = names.length - 1; i >= 0; --i) {
+      const marked = marks.every((a) => tags[i].includes(a));
+      const hit = marked && (!text || names[i].includes(text));
+      const member = marked && Boolean(text) &&
+        ((up[i] >= 0 ? names[up[i]].includes(text) : outerNamed) || (parents !== null && parents[i].includes(text)));
+      if (hit || member || below[i]) {
+        ++kept;
+        if (up[i] >= 0) below[up[i]] = 1;
+      }
+    }
+    return kept;
+  }
+  function* hideUnwanted(condition) {
+    condition.laterKept = new Map(); // by view
+    condition.wantedIn = new Set(); // the tree's entries that hold a piece that keeps something
     for (const later of document.querySelectorAll("div.later")) {
       yield;
-      let raw = laterText.get(later);
-      if (raw === undefined) laterText.set(later, (raw = later.firstElementChild ? later.firstElementChild.textContent : ""));
-      if (holdsText.test(raw) && only.every((a) => raw.includes(a))) {
-        laterText.delete(later);
-        make(later);
-      } else {
-        later.hidden = true;
+      const index = pieceIndex(later);
+      const kept = keptIn(index, condition);
+      later.hidden = kept === 0;
+      if (kept) {
+        condition.laterKept.set(index.view, (condition.laterKept.get(index.view) || 0) + kept);
+        if (index.outer) condition.wantedIn.add(index.outer);
       }
     }
   }
@@ -197,10 +274,7 @@
   }
   // The pieces given made, and narrowed by the condition in force.
   function makeNarrowed(pieces) {
-    for (const later of pieces) {
-      laterText.delete(later);
-      make(later);
-    }
+    for (const later of pieces) make(later);
     if (pieces.length && currentCondition().keep) refresh(true);
   }
   function laterOf(table) {
@@ -235,6 +309,7 @@
     let shown = 0;
     for (let i = n - 1; i >= 0; --i) {
       if ((i & 511) === 0) yield;
+      if (below !== null && condition.wantedIn && condition.wantedIn.has(items[i])) below[i] = 1;
       const hit = !keep || keep(view, i);
       // A member of an assembly that the filter names: in its group or below it in the tree, or
       // named in the row.
@@ -253,9 +328,6 @@
           details.open = true;
           unfoldedByCondition.add(details);
         }
-        // The members of a sub-assembly that the filter names may wait in pieces of their own.
-        if (hit && condition.text && details && details.tagName === "DETAILS" && named(view, i))
-          for (const later of details.querySelectorAll(":scope > div.later")) condition.membersLater.push(later);
       }
     }
     counts.push([shown, Number(view.root.dataset.rows) || n]);
@@ -299,22 +371,13 @@
   function* refreshing() {
     const condition = currentCondition();
     const { keep, text, only } = condition;
-    if (keep) yield* makeWanted(text, only);
+    if (keep) yield* hideUnwanted(condition);
     else showLater();
-    let counts;
-    for (let pass = 0; pass < 2; ++pass) {
-      condition.membersLater = [];
-      counts = [];
-      for (const view of views) yield* narrow(view, condition, counts);
-      if (!condition.membersLater.length) break;
-      for (const later of condition.membersLater) {
-        laterText.delete(later);
-        make(later);
-      }
-    }
+    const counts = [];
+    for (const view of views) yield* narrow(view, condition, counts);
     let shown = 0, total = 0;
     views.forEach((view, v) => {
-      const [s, t] = counts[v];
+      const s = counts[v][0] + (keep ? condition.laterKept.get(view) || 0 : 0), t = counts[v][1];
       shown += s;
       total += t;
       if (keep && s === 0) {
@@ -405,10 +468,6 @@
   // are written again in the new order into pieces of their own, of which only those that show
   // now are made; the others wait as text, as the page's own pieces do.
   const kPieceRows = 250, kLaterRun = 20;
-  const unescaped = { "&amp;": "&", "&lt;": "<", "&gt;": ">", "&quot;": '"', "&#39;": "'", "&#13;": "\r" };
-  function cellText(html) {
-    return html.replace(/<[^>]*>/g, "").replace(/&(?:amp|lt|gt|quot|#39|#13);/g, (e) => unescaped[e]).trim();
-  }
   function rowsAsText(table) {
     if (table.rowsAsText) return table.rowsAsText;
     const rows = [];
@@ -425,7 +484,7 @@
         rowsOf(e);
         continue;
       }
-      const raw = laterText.get(e) ?? (e.firstElementChild ? e.firstElementChild.textContent : "");
+      const raw = e.firstElementChild ? e.firstElementChild.textContent : "";
       const body = raw.replace(/^[\s\S]*?<tbody>/, "").replace(/<\/tbody>[\s\S]*$/, "");
       for (const row of body.split(/(?=<tr[\s>])/)) if (row.startsWith("<tr")) rows.push(row);
     }
@@ -474,7 +533,7 @@
       }
     }
     for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = table.nextElementSibling) {
-      laterText.delete(e);
+      pieceIndexes.delete(e);
       e.remove();
     }
     const kind = table.className.replace(/\b(sortable|narrowable)\b/g, "").trim();
@@ -510,6 +569,7 @@
   }
 
   function setAllOpen(tree, open) {
+    tree.unfolded = open;
     for (const details of tree.querySelectorAll("details")) details.open = open;
   }
 

@@ -511,12 +511,26 @@ class Page(unittest.TestCase):
         self.assertTrue(self.visible(target.find_element("css selector", "li")))
         self.assertIn(self.script(later), range(1, pieces))  # pieces near the window may come too
 
-        # The filter makes every piece first.
+        # The filter counts what it keeps from the pieces' text, and makes them only near the
+        # window; printed, every row it keeps shows. A sub-assembly that it names keeps its members,
+        # in the tree and where they are used.
+        members = ["Q2_%03d" % k for k in range(600)]
+        for needle, count, breakdown, parts_used in (
+                ("q2_59", 34, ["BIG", "S0", "S1", "S2"] + ["Q2_59%d" % k for k in range(10)],
+                 ["Q2_59%d" % k for k in range(10)]),
+                ("s2", 1207, ["BIG", "S0", "S1", "S2"] + members + ["S2"], members),
+                ("nothing like it", 0, [], [])):
+            with self.subTest(needle):
+                self.load(page)
+                self.type_filter(needle)
+                self.assertRegex(self.script("return document.getElementById('filter-status').value"),
+                                 "^%d of " % count)
+                self.script("window.dispatchEvent(new Event('beforeprint'))")
+                shown = self.shown()
+                self.assertEqual(shown["breakdown"], breakdown)
+                self.assertEqual(shown["parts-where-used"], parts_used)
         self.load(page)
         self.type_filter("q2_59")
-        shown = self.shown()
-        self.assertEqual(shown["breakdown"], ["BIG", "S0", "S1", "S2"] + ["Q2_59%d" % k for k in range(10)])
-        self.assertEqual(shown["parts"], ["Q2_59%d" % k for k in range(10)])
         # Without the filter the sub-assemblies it unfolded fold again; the pieces it left stay text.
         self.type_filter("")
         self.assertFalse(any(self.script("return Array.from(document.querySelectorAll("

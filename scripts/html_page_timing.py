@@ -3,8 +3,9 @@
 tests/cli/html_check.py starts it), one fresh browser per page, and uses each as a person would,
 printing what every step cost by the browser's own clock:
 
-- the page's size; from the start of navigation until the document is parsed and until the page's
-  script is ready (the trelk-ready mark), and its memory: how much the resident memory of all the
+- the page's size; from the start of navigation until the document is parsed, until the page's
+  script is ready (the trelk-ready mark) and until it has read its pieces while idle; and its
+  memory: how much the resident memory of all the
   browser's processes grew from a blank page, and its ratio to the page's size;
 - filter texts typed key by key (each key once the page has answered the one before): the longest
   answer to a key, the answer to the last key, and the rows shown;
@@ -28,61 +29,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "cli"))
-from html_check import missing_browser, start_browser  # noqa: E402
-
-# The page's helpers for timing, defined once per load: an action is timed from its start until
-# `done` holds and the next frame is painted; the long tasks meanwhile are kept.
-HELPERS = r"""
-window.trelkTiming = {
-  tasks: [],
-  observer: null,
-  start() {
-    this.tasks = [];
-    if (!this.observer && 'PerformanceObserver' in window) {
-      this.observer = new PerformanceObserver((list) => { for (const e of list.getEntries()) this.tasks.push(e.duration); });
-      try { this.observer.observe({type: 'longtask'}); } catch (e) { this.observer = null; }
-    }
-  },
-  longest() { return this.tasks.length ? Math.max(...this.tasks) : 0; },
-  painted() { return new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0))); },
-  async until(done, limit) {
-    const end = performance.now() + limit;
-    while (!done()) {
-      if (performance.now() > end) return false;
-      await new Promise((r) => setTimeout(r, 5));
-    }
-    return true;
-  },
-  // Runs act(), waits until done() and the frame after it; [milliseconds, longest task, ok].
-  async time(act, done, limit) {
-    this.start();
-    const t0 = performance.now();
-    act();
-    const ok = await this.until(done, limit);
-    await this.painted();
-    const ms = performance.now() - t0;
-    await new Promise((r) => setTimeout(r, 60));  // the long task's entry comes a little later
-    return [ms, this.longest(), ok];
-  },
-  status() { const s = document.getElementById('filter-status'); return s ? s.value : ''; },
-  // Types the text key by key into the filter, each key once the one before was answered.
-  async type(text, limit) {
-    const box = document.getElementById('filter');
-    const keys = [];
-    for (let i = 0; i <= text.length; ++i) {
-      const value = i === 0 ? '' : text.slice(0, i);
-      if (i === 0 && box.value === '') continue;
-      const status = document.getElementById('filter-status');
-      keys.push(await this.time(() => {
-        status.value = '\u2026';
-        box.value = value;
-        box.dispatchEvent(new Event('input', {bubbles: true}));
-      }, () => status.value !== '\u2026', limit));
-    }
-    return {keys, status: this.status()};
-  },
-};
-"""
+from html_check import TIMING_HELPERS as HELPERS, missing_browser, start_browser  # noqa: E402
 
 
 def browser_memory(root_pid):
@@ -130,10 +77,14 @@ def measure(page, filters, out):
         settled = answer(driver, "const t0 = performance.now(); trelkTiming.start();"
                                  "await new Promise((r) => setTimeout(r, 200));"
                                  "return [performance.now() - t0, trelkTiming.longest(), true];")
+        # The page reads its pieces while idle; a person starts typing after that.
+        indexed = answer(driver, "await trelkTiming.until(() => 'indexed' in document.documentElement.dataset, 120000);"
+                                 "return performance.now();")
         time.sleep(1)
         memory = browser_memory(root) - blank
-        out("%s: %.1f MB; parsed %.2f s, ready %.2f s (then %s); memory %.0f MB, %.2fx the page" % (
-            os.path.basename(page), size, parsed / 1000, ready / 1000, figure(settled), memory, memory / size))
+        out("%s: %.1f MB; parsed %.2f s, ready %.2f s (then %s), pieces read while idle by %.2f s; memory %.0f MB, "
+            "%.2fx the page" % (os.path.basename(page), size, parsed / 1000, ready / 1000, figure(settled),
+                                indexed / 1000, memory, memory / size))
         comparison = driver.execute_script("return document.body.dataset.page") == "comparison"
 
         for text in filters:

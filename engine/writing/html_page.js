@@ -51,8 +51,12 @@
                 make(entry.target);
                 any = true;
               }
-            // A piece that comes into view while the filter is in force is narrowed as it is made.
-            if (any && currentCondition().keep) refresh(false);
+            // A piece that comes into view while the filter is in force is narrowed as it is made,
+            // or when the narrowing under way ends.
+            if (any && currentCondition().keep) {
+              if (running) again = true;
+              else refresh(false);
+            }
           },
           { rootMargin: "1500px 0px" }
         )
@@ -351,17 +355,30 @@
   // shown at once, and printing every row: they run whole.
   const channel = new MessageChannel(), resumes = [];
   channel.port1.onmessage = () => resumes.shift()();
-  let jobs = 0;
+  let jobs = 0, running = false, again = false;
   function refresh(whole) {
     const job = ++jobs, work = refreshing();
+    running = true;
+    const finished = () => {
+      running = false;
+      if (again) {
+        again = false;
+        refresh(false);
+      }
+    };
     if (whole) {
       while (!work.next().done);
+      finished();
       return;
     }
     const step = () => {
       if (job !== jobs) return;
       const end = performance.now() + 10;
-      while (performance.now() < end) if (work.next().done) return;
+      while (performance.now() < end)
+        if (work.next().done) {
+          finished();
+          return;
+        }
       resumes.push(step);
       channel.port2.postMessage(0);
     };
@@ -632,6 +649,20 @@
   for (const later of document.querySelectorAll("div.later")) {
     if (nearWindow) nearWindow.observe(later);
     else make(later);
+  }
+  // The pieces' indexes are read while the page is idle, so that the filter's first use is quick.
+  if ("requestIdleCallback" in window) {
+    const pieces = Array.from(document.querySelectorAll("div.later"));
+    let next = 0;
+    const read = (idle) => {
+      while (next < pieces.length && idle.timeRemaining() > 1) {
+        const later = pieces[next++];
+        if (later.isConnected) pieceIndex(later);
+      }
+      if (next < pieces.length) requestIdleCallback(read);
+      else document.documentElement.dataset.indexed = "";
+    };
+    requestIdleCallback(read);
   }
   document.documentElement.classList.add("scripted");
   // The table heads stick below the filter bar, however many lines it takes.

@@ -17,12 +17,14 @@
 //                       attribute data-WORD stay (data-only="WORD"); checked in the markup, it
 //                       holds from the start
 //   div.later           a piece held as the text of its noscript: made into elements when it
-//                       comes near the window, a filter may keep something in it, a link leads
-//                       into it, or its table is sorted; all of them before printing.
+//                       comes near the window (and is not hidden by the filter) or a link leads
+//                       into it; all of them before printing. The filter reads its text into an
+//                       index instead, and a sorted table is written again as such pieces.
 //                       table.piece-of tables made from them belong to the table before them
 //   data-rows           on a table or tree: its rows, made or not, for the filter's count
-// The names are read when the filter is first used, so a large page is ready as soon as it is
-// parsed.
+// The names are read while the page is idle after it is ready, or when the filter is first used,
+// so a large page is ready as soon as it is parsed; long work runs in slices between which the
+// page takes input.
 "use strict";
 (() => {
   const filterBox = document.getElementById("filter");
@@ -194,6 +196,11 @@
   function cellText(html) {
     return html.replace(/<[^>]*>/g, "").replace(/&(?:amp|lt|gt|quot|#39|#13);/g, (e) => unescaped[e]).trim();
   }
+  // A start tag as the switches read it: only one with data- attributes is kept, which saves a
+  // string per row on a page without switches.
+  function tagOf(tag) {
+    return tag.includes(" data-") ? tag : "";
+  }
   function pieceIndex(later) {
     let index = pieceIndexes.get(later);
     if (index) return index;
@@ -211,7 +218,7 @@
           index.names[index.names.length - 1] = cellText(m[3]).toLowerCase();
         } else {
           index.up.push(stack.length ? stack[stack.length - 1] : -1);
-          index.tags.push(m[0]);
+          index.tags.push(tagOf(m[0]));
           if (m[2]) stack.push(index.names.length);
           index.names.push("");
         }
@@ -229,7 +236,7 @@
         const isHeading = chunk.includes('<th scope="rowgroup"');
         index.up.push(isHeading ? -1 : heading);
         if (isHeading) heading = index.names.length;
-        index.tags.push(chunk.slice(0, chunk.indexOf(">") + 1));
+        index.tags.push(tagOf(chunk.slice(0, chunk.indexOf(">") + 1)));
         index.names.push(cellText(cells[1] || "").toLowerCase());
         if (members)
           index.parents.push(Array.from((cells[2] || "").matchAll(/<(a|span)(?: href=[^>]*)?>([^<]*)<\/\1>/g),

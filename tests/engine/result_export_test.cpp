@@ -172,8 +172,9 @@ TEST(ResultExport, APageBesideTheReportHoldsWhatAPageAloneHolds) {
     EXPECT_EQ(outcome.ending, RunOutcome::Ending::CreateFailed);
     // The error number of a folder opened as a file is the platform's.
     const std::string error = "Error" + formatSignedDecimal(outcome.error) + " creating output file: ";
-    EXPECT_EQ(Lines(host.log.end() - 4, host.log.end()),
-              (Lines{"Results stored in file:", folder.file("Trelk.txt"), error, folder.path()}));
+    EXPECT_EQ(Lines(host.log.end() - 5, host.log.end()),
+              (Lines{"Results stored in file:", folder.file("Trelk.txt"), error, folder.path(),
+                     folder.path() + " is a folder, not a file"}));
     EXPECT_TRUE(host.opened.empty());
 }
 

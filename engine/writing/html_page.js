@@ -491,7 +491,7 @@
   // A table in pieces is sorted as text: its rows, read once as the markup they are written in,
   // are written again in the new order into pieces of their own, of which only those that show
   // now are made; the others wait as text, as the page's own pieces do.
-  const kPieceRows = 250, kLaterRun = 20;
+  const kPieceRows = 250, kLaterRun = 5;
   function rowsAsText(table) {
     if (table.rowsAsText) return table.rowsAsText;
     const rows = [];

@@ -65,6 +65,9 @@ struct RunRequest {
     // The company's BOM format file the export was made by: the file is read by it instead of by
     // the keywords and columns (which then name only the type words). Empty: none.
     std::string bomFormatFile;
+    // The CSV files hold every text as read, even one that a spreadsheet would run as a formula
+    // (a name that starts with "="); otherwise such a cell is written as text (engine/writing/csv.h).
+    bool csvRaw = false;
     // When not empty, the HTML page of the same results goes here as well, after what the format
     // writes, and the page rather than that is opened: the window program shows the page and
     // keeps the report beside it. The page holds the bytes a run in the Html format writes.

@@ -41,6 +41,9 @@ struct ComparisonOutcome {
     // A file's reading is not to be trusted, as the log says (RunOutcome::readingInDoubt), or it
     // counted quantities that are no whole number rounded.
     bool readingInDoubt = false;
+    // Either file may have been misread: its roll-up logged problems, or its totals differ from its
+    // own summary of parts (readWarning).
+    bool misread = false;
 
     bool compared() const { return ending == Ending::Compared; }
 };

@@ -16,7 +16,7 @@ public:
     }
     // A column per attribute, titled as the export titles it, and whether the item's rows disagree.
     void attributes(const ItemAttributes& attributes, const ItemAttributeRow*) {
-        for (const AttributeColumn& c : attributes.columns) csv_.field(c.title);
+        for (const AttributeColumn& c : attributes.columns) csv_.text(c.title);
         csv_.field("attributesDisagree");
     }
 
@@ -24,7 +24,8 @@ private:
     CsvWriter& csv_;
 };
 
-// Takes the values of a row. Names, words and texts are written as they are.
+// Takes the values of a row: words and numbers as they are, names and texts guarded as the writer
+// says.
 class CsvCells {
 public:
     explicit CsvCells(CsvWriter& csv) : csv_(csv) {}
@@ -33,20 +34,26 @@ public:
         const Cell cell = value();
         switch (cell.kind) {
         case Cell::Kind::None: csv_.number(std::nullopt); break;
+        case Cell::Kind::Word: csv_.field(cell.text); break;
         case Cell::Kind::Name:
-        case Cell::Kind::Word:
-        case Cell::Kind::SystemText: csv_.field(cell.text); break;
+        case Cell::Kind::SystemText: csv_.text(cell.text); break;
         case Cell::Kind::Number: csv_.number(cell.number); break;
         case Cell::Kind::Flag: csv_.field(cell.number != 0 ? "true" : "false"); break;
         case Cell::Kind::Names: csv_.list(*cell.names); break;
         }
     }
-    // The values as printed; an empty field where the item printed none.
+    // The values as printed; an empty field where the item printed none. A number ("-12") stays a
+    // number, a text is the export's and guarded like a name.
     void attributes(const ItemAttributes& attributes, const ItemAttributeRow* row) {
         bool disagrees = false;
         for (size_t c = 0; c < attributes.columns.size(); ++c) {
             const ItemAttribute* a = row ? &row->values[c] : nullptr;
-            csv_.field(a ? std::string_view(a->value.text) : std::string_view());
+            if (!a)
+                csv_.field({});
+            else if (a->value.numeric)
+                csv_.field(a->value.text);
+            else
+                csv_.text(a->value.text);
             disagrees = disagrees || (a && a->disagrees);
         }
         csv_.field(disagrees ? "true" : "false");
@@ -57,8 +64,8 @@ private:
 };
 
 template <class Rows>
-int writeCsvTable(OutputFile& file, TextEncoding encoding, const Rows& rows) {
-    CsvWriter csv(file);
+int writeCsvTable(OutputFile& file, TextEncoding encoding, bool raw, const Rows& rows) {
+    CsvWriter csv(file, !raw);
     if (encoding == TextEncoding::Utf8) csv.raw(kUtf8ByteOrderMark);
     CsvHeader header(csv);
     rows.columns(header, typename Rows::Row{});
@@ -72,8 +79,8 @@ int writeCsvTable(OutputFile& file, TextEncoding encoding, const Rows& rows) {
 }
 
 template <class Rows>
-CsvFile csvFile(std::string_view name, TextEncoding encoding, Rows rows) {
-    return {name, [encoding, rows](OutputFile& file) { return writeCsvTable(file, encoding, rows); }};
+CsvFile csvFile(std::string_view name, TextEncoding encoding, bool raw, Rows rows) {
+    return {name, [encoding, raw, rows](OutputFile& file) { return writeCsvTable(file, encoding, raw, rows); }};
 }
 
 }  // namespace
@@ -81,24 +88,26 @@ CsvFile csvFile(std::string_view name, TextEncoding encoding, Rows rows) {
 std::vector<CsvFile> csvFiles(const ResultsDocument& document) {
     std::vector<CsvFile> files;
     eachChosenTable(document, [&](Section section, const auto& rows) {
-        files.push_back(csvFile(reportSection(section).csvFile, document.analysis.encoding, rows));
+        files.push_back(
+            csvFile(reportSection(section).csvFile, document.analysis.encoding, document.request.csvRaw, rows));
     });
     return files;
 }
 
 std::vector<CsvFile> csvFiles(const ComparisonDocument& document) {
     const Comparison& c = document.comparison;
+    const bool raw = document.csvRaw;
     std::vector<CsvFile> files{
-        csvFile("compared-files.csv", c.encoding, ComparedFileRows{c}),
-        csvFile("compared-log.csv", c.encoding, ComparedLogRows{c}),
-        csvFile("block-changes.csv", c.encoding, BlockChangeRows{c.assemblies}),
-        csvFile("assembly-total-changes.csv", c.encoding, TotalChangeRows{c.assemblyTotals}),
-        csvFile("part-total-changes.csv", c.encoding, TotalChangeRows{c.partTotals}),
-        csvFile("assembly-where-used-changes.csv", c.encoding, WhereUsedChangeRows{c.assemblyWhereUsed}),
-        csvFile("part-where-used-changes.csv", c.encoding, WhereUsedChangeRows{c.partWhereUsed}),
+        csvFile("compared-files.csv", c.encoding, raw, ComparedFileRows(c)),
+        csvFile("compared-log.csv", c.encoding, raw, ComparedLogRows{c}),
+        csvFile("block-changes.csv", c.encoding, raw, BlockChangeRows{c.assemblies}),
+        csvFile("assembly-total-changes.csv", c.encoding, raw, TotalChangeRows{c.assemblyTotals}),
+        csvFile("part-total-changes.csv", c.encoding, raw, TotalChangeRows{c.partTotals}),
+        csvFile("assembly-where-used-changes.csv", c.encoding, raw, WhereUsedChangeRows{c.assemblyWhereUsed}),
+        csvFile("part-where-used-changes.csv", c.encoding, raw, WhereUsedChangeRows{c.partWhereUsed}),
     };
     if (c.hasAttributes)
-        files.push_back(csvFile("attribute-changes.csv", c.encoding, AttributeChangeRows{c.attributeChanges}));
+        files.push_back(csvFile("attribute-changes.csv", c.encoding, raw, AttributeChangeRows{c.attributeChanges}));
     return files;
 }
 

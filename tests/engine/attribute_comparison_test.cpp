@@ -7,6 +7,8 @@
 
 #include "engine/comparison/compare_analyses.h"
 #include "engine/runs/file_analysis.h"
+#include "engine/runs/processing_run.h"
+#include "support/recording_host.h"
 #include "support/bom_product.h"
 #include "support/format_render.h"
 #include "support/temp_folder.h"
@@ -168,6 +170,27 @@ TEST(AttributeComparison, SaysWhichColumnsItCouldNotCompare) {
     EXPECT_EQ(r.comparison.oldFile.log.back(),
               "Attribute columns not compared, as the other BOM file prints none of that title: Mass kg");
     EXPECT_TRUE(r.comparison.agree());
+}
+
+// An attribute text is the export's like a name: one that a spreadsheet would run as a formula is
+// written as text, while a negative mass stays a number; asked for raw, the bytes as read.
+TEST(AttributeComparison, AttributeTextsThatLookLikeFormulasAreWrittenAsText) {
+    testing::TempFolder folder;
+    const Product product = pump([](auto& v) { v["BOLT"] = {{"MATERIAL", "=1+2"}, {"MASS", "-0.049"}}; });
+    auto partsCsv = [&](bool raw) {
+        RunRequest request;
+        request.bomFormatFile = folder.write("f.fmt", kFormat);
+        request.bomFileName = folder.write("b.bom", testing::renderExport(kFormat, product));
+        request.format = ReportFormat::Csv;
+        request.reportPath = folder.file(raw ? "raw" : "guarded");
+        request.csvRaw = raw;
+        testing::RecordingHost host;
+        EXPECT_TRUE(runProcessing(request, host).stored());
+        return testing::readFile(request.reportPath + "/parts.csv");
+    };
+    const std::string guarded = partsCsv(false), raw = partsCsv(true);
+    EXPECT_NE(guarded.find("\r\nBOLT,16,'=1+2,-0.049,false\r\n"), std::string::npos) << guarded;
+    EXPECT_NE(raw.find("\r\nBOLT,16,=1+2,-0.049,false\r\n"), std::string::npos) << raw;
 }
 
 }  // namespace

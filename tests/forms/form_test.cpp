@@ -215,6 +215,9 @@ TEST(ModalForm, EscapeAndTabInAMultiLineEdit) {
             observed.multiText = getControlText(multi);
             SetFocus(multi);
             keybd_event(VK_SHIFT, 0, 0, 0);
+            // The key reaches the system's key state through the input queue, which may lag
+            // behind the posted Tab on a busy machine: wait (boundedly) until it is down.
+            for (int tries = 0; tries < 2000 && !(GetAsyncKeyState(VK_SHIFT) & 0x8000); ++tries) Sleep(1);
             PostMessageA(multi, WM_CHAR, '\t', 0x000F0001);
             PostMessageA(self, kStep + 2, 0, 0);
             break;

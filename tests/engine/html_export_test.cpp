@@ -88,6 +88,8 @@ std::set<std::string> expectSoundMarkup(const std::string& page) {
             return ids;
         }
         opened[tag] += closing ? -1 : 1;
+        // The text of a piece held for later ends at the first end tag of its kind.
+        EXPECT_LE(opened["noscript"], 1) << "a held piece inside another at " << at;
         const std::string element = page.substr(at, page.find('>', at) - at);
         EXPECT_EQ(element.find_first_of("<&", 1), std::string::npos) << element;
         for (const std::string key : {" id=", " href=#", " href=\"#"}) {
@@ -103,7 +105,7 @@ std::set<std::string> expectSoundMarkup(const std::string& page) {
         }
     }
     // Lists, tables and foldable sub-assemblies are closed explicitly; other end tags may be left out.
-    for (const std::string tag : {"ul", "details", "summary", "table", "tbody", "section", "a", "b", "i", "span"})
+    for (const std::string tag : {"ul", "details", "summary", "table", "tbody", "section", "a", "b", "i", "span", "noscript"})
         EXPECT_EQ(opened[tag], 0) << tag;
     for (const std::string& link : links) EXPECT_TRUE(ids.count(link)) << "link to " << link;
     // Rows come in pieces of a few hundred: a piece per row would cost a large page dearly. A

@@ -275,8 +275,37 @@
                                         (m) => cellText(m[2]).toLowerCase()).join("\n"));
       }
     }
+    // Kept compact, as a large page holds a million of them: the names as one text, each ended by
+    // a line feed (no name holds one), with where each starts; no start tags when none has data.
+    index.starts = new Int32Array(index.names.length + 1);
+    let at = 0;
+    index.names.forEach((name, i) => {
+      index.starts[i] = at;
+      at += name.length + 1;
+    });
+    index.starts[index.names.length] = at;
+    index.text = index.names.join("\n") + "\n";
+    index.count = index.names.length;
+    index.names = null;
+    index.up = Int32Array.from(index.up);
+    if (index.tags.every((tag) => !tag)) index.tags = null;
     pieceIndexes.set(later, index);
     return index;
+  }
+  // Per entry of an index: whether its name holds the text (all do when there is none).
+  function hitsIn(index, text) {
+    const hits = new Uint8Array(index.count);
+    if (!text) return hits.fill(1);
+    const { starts } = index;
+    let entry = 0;
+    for (let at = index.text.indexOf(text); at >= 0; at = index.text.indexOf(text, at + 1)) {
+      while (starts[entry + 1] <= at) ++entry;
+      hits[entry] = 1;
+    }
+    return hits;
+  }
+  function nameHas(index, k, text) {
+    return index.text.slice(index.starts[k], index.starts[k + 1] - 1).includes(text);
   }
   // The entry that a held piece's list belongs to: made (an li), or in a piece still held (that
   // piece's index and the entry's place in it).
@@ -293,21 +322,22 @@
   // How many of a piece's rows the condition keeps, as narrow() decides for rows made; `below`
   // marks the entries with something kept in a piece held apart.
   function keptIn(index, condition, owner, below) {
-    const { names, tags, up, parents } = index, { text } = condition;
+    const { tags, up, parents } = index, { text } = condition;
+    const hits = hitsIn(index, text);
     const marks = condition.only.map((a) => " " + a);
     let outerNamed = false;
     if (text && owner && owner.li) {
       const name = entryName(owner.li);
       outerNamed = name !== null && name.textContent.toLowerCase().includes(text);
     } else if (text && owner) {
-      outerNamed = owner.index.names[owner.k].includes(text);
+      outerNamed = nameHas(owner.index, owner.k, text);
     }
     let kept = 0;
-    for (let i = names.length - 1; i >= 0; --i) {
-      const marked = marks.every((a) => tags[i].includes(a));
-      const hit = marked && (!text || names[i].includes(text));
+    for (let i = index.count - 1; i >= 0; --i) {
+      const marked = marks.length === 0 || (tags !== null && marks.every((a) => tags[i].includes(a)));
+      const hit = marked && hits[i] === 1;
       const member = marked && Boolean(text) &&
-        ((up[i] >= 0 ? names[up[i]].includes(text) : outerNamed) || (parents !== null && parents[i].includes(text)));
+        ((up[i] >= 0 ? hits[up[i]] === 1 : outerNamed) || (parents !== null && parents[i].includes(text)));
       if (hit || member || below[i]) {
         ++kept;
         if (up[i] >= 0) below[up[i]] = 1;
@@ -326,7 +356,7 @@
       yield;
       const index = pieceIndex(later);
       const owner = ownerOf(later, index);
-      const below = new Uint8Array(index.names.length);
+      const below = new Uint8Array(index.count);
       for (const k of belowIn.get(later) || []) below[k] = 1;
       const kept = keptIn(index, condition, owner, below);
       later.hidden = kept === 0;

@@ -38,7 +38,18 @@
   function slotOf(later) {
     return document.getElementById("s" + later.id.slice(1));
   }
-  function make(later) {
+  // A piece's text with the pieces held apart for its slots in their places, for making all at
+  // once: one text parsed instead of thousands placed one by one. Those used go to `spliced`.
+  function wholeText(later, spliced) {
+    const raw = later.firstElementChild ? later.firstElementChild.textContent : "";
+    return raw.replace(/<div class="slot" id="s(\d+)">[^]*?<\/div>/g, (slot, n) => {
+      const held = document.getElementById("p" + n);
+      if (!held || !held.classList.contains("held")) return slot;
+      spliced.push(held);
+      return wholeText(held, spliced).replace(/^<p class="of">[^]*?<\/p>/, "");
+    });
+  }
+  function make(later, whole) {
     if (!later.isConnected) return;
     let place = later;
     if (later.classList.contains("held")) {
@@ -50,7 +61,8 @@
       if (!place) return;
     }
     const template = document.createElement("template");
-    template.innerHTML = later.firstElementChild ? later.firstElementChild.textContent : "";
+    const spliced = [];
+    template.innerHTML = whole ? wholeText(later, spliced) : later.firstElementChild ? later.firstElementChild.textContent : "";
     const back = template.content.querySelector(":scope > p.of");
     if (back) back.remove();
     made.push(...template.content.children);
@@ -65,6 +77,10 @@
     pieceIndexes.delete(later);
     place.replaceWith(template.content);
     if (place !== later) later.remove();
+    for (const held of spliced) {
+      pieceIndexes.delete(held);
+      held.remove();
+    }
   }
   const nearWindow =
     "IntersectionObserver" in window
@@ -233,7 +249,7 @@
     const raw = later.firstElementChild ? later.firstElementChild.textContent : "";
     index = { names: [], tags: [], up: [], parents: null, view: null, outer: null, ids: null };
     const held = later.classList.contains("held");
-    const tree = held ? later.parentElement.previousElementSibling : later.closest("ul.tree");
+    const tree = held ? later.parentElement && later.parentElement.previousElementSibling : later.closest("ul.tree");
     if (tree) {
       index.view = views.find((v) => v.root === tree);
       index.outer = held ? null : later.parentElement.closest("li");
@@ -345,7 +361,13 @@
     }
     return kept;
   }
+  // What each piece keeps under the condition last counted: it stays the same while the condition
+  // does, and pieces made as the filter unfolds sub-assemblies would otherwise have every piece
+  // counted again, round after round.
+  let keptCache = { key: null, kept: new WeakMap() };
   function* hideUnwanted(condition) {
+    const key = condition.text + "\n" + condition.only.join(" ");
+    if (keptCache.key !== key) keptCache = { key, kept: new WeakMap() };
     condition.laterKept = new Map(); // by view
     condition.wantedIn = new Set(); // the tree's entries that hold a piece that keeps something
     const belowIn = new Map(); // by piece: its entries that hold a piece held apart that keeps something
@@ -354,11 +376,16 @@
     const pieces = [...document.querySelectorAll("div.held > div.later"), ...document.querySelectorAll("div.later:not(.held)")];
     for (const later of pieces) {
       yield;
+      if (!later.isConnected) continue; // made meanwhile: its rows are narrowed as made
       const index = pieceIndex(later);
       const owner = ownerOf(later, index);
-      const below = new Uint8Array(index.count);
-      for (const k of belowIn.get(later) || []) below[k] = 1;
-      const kept = keptIn(index, condition, owner, below);
+      let kept = keptCache.kept.get(later);
+      if (kept === undefined) {
+        const below = new Uint8Array(index.count);
+        for (const k of belowIn.get(later) || []) below[k] = 1;
+        kept = keptIn(index, condition, owner, below);
+        keptCache.kept.set(later, kept);
+      }
       later.hidden = kept === 0;
       if (later.classList.contains("held")) {
         const slot = slotOf(later);
@@ -378,8 +405,8 @@
     for (const later of document.querySelectorAll("div.later[hidden], div.slot[hidden]")) later.hidden = false;
   }
   // The pieces given made, and narrowed by the condition in force.
-  function makeNarrowed(pieces) {
-    for (const later of pieces) make(later);
+  function makeNarrowed(pieces, whole) {
+    for (const later of pieces) make(later, whole);
     if (pieces.length && currentCondition().keep) refresh(true);
   }
   function laterOf(table) {
@@ -740,7 +767,7 @@
   // Printed, every sub-assembly is unfolded; afterwards they fold back as they were.
   let printOpen = null;
   window.addEventListener("beforeprint", () => {
-    makeNarrowed(Array.from(document.querySelectorAll("div.later")));
+    makeNarrowed(Array.from(document.querySelectorAll("div.later")), true);
     const all = Array.from(document.querySelectorAll(".tree details"));
     printOpen = all.map((d) => d.open);
     for (const d of all) d.open = true;

@@ -106,7 +106,8 @@ std::set<std::string> expectSoundMarkup(const std::string& page) {
         }
     }
     // Lists, tables and foldable sub-assemblies are closed explicitly; other end tags may be left out.
-    for (const std::string tag : {"ul", "details", "summary", "table", "tbody", "section", "a", "b", "i", "span", "noscript"})
+    for (const std::string tag :
+         {"ul", "details", "summary", "table", "tbody", "section", "a", "b", "i", "span", "noscript"})
         EXPECT_EQ(opened[tag], 0) << tag;
     for (const std::string& link : links) EXPECT_TRUE(ids.count(link)) << "link to " << link;
     // Rows come in pieces of a few hundred: a piece per row would cost a large page dearly. A
@@ -157,8 +158,9 @@ std::vector<std::pair<int, std::string>> treeMadeWhole(const std::string& page) 
     for (size_t at = page.find(heldStart, begin); at < end; at = page.find(heldStart, at + 1)) {
         const size_t id = at + heldStart.size();
         const size_t text = page.find("</p>", at) + 4;  // after the link back
-        EXPECT_TRUE(apart.emplace(page.substr(id, page.find('"', id) - id),
-                                  page.substr(text, page.find("</noscript>", text) - text))
+        EXPECT_TRUE(apart
+                        .emplace(page.substr(id, page.find('"', id) - id),
+                                 page.substr(text, page.find("</noscript>", text) - text))
                         .second);
     }
     const std::string inPlace = "<div class=\"later\" id=\"";
@@ -211,15 +213,18 @@ TEST(HtmlExport, LargeTreeHeldInPiecesIsWholeWhenMade) {
                     {"S2", items("T", 600)}};
     Blocks deep = {{"M", join(items("P", 2100), {"D0"})}};
     for (int d = 0; d < 30; ++d)
-        deep.push_back({"D" + std::to_string(d), join(items("E" + std::to_string(d) + "_", d == 29 ? 700 : 3),
-                                                      d == 29 ? std::vector<std::string>{} : std::vector<std::string>{"D" + std::to_string(d + 1)})});
+        deep.push_back(
+            {"D" + std::to_string(d),
+             join(items("E" + std::to_string(d) + "_", d == 29 ? 700 : 3),
+                  d == 29 ? std::vector<std::string>{} : std::vector<std::string>{"D" + std::to_string(d + 1)})});
     // A long list first used deep inside another's, then again in the main assembly's.
     Blocks late = {{"M", join(join({"A"}, items("P", 2100)), {"L"})},
                    {"A", join(items("Q", 300), {"B"})},
                    {"B", join(items("R", 10), {"L", "L"})},
                    {"L", items("T", 1300)}};
     TempFolder folder;
-    for (const auto& [label, blocks] : std::vector<std::pair<std::string, Blocks>>{{"chain", chain}, {"deep", deep}, {"late", late}}) {
+    for (const auto& [label, blocks] :
+         std::vector<std::pair<std::string, Blocks>>{{"chain", chain}, {"deep", deep}, {"late", late}}) {
         SCOPED_TRACE(label);
         std::map<std::string, std::vector<std::string>> of(blocks.begin(), blocks.end());
         std::string text;

@@ -131,7 +131,8 @@ inline constexpr std::string_view kHtmlListEnd = "</ul></div>";
 // Around a piece that the browser parses only when it is needed: while scripts run, the content of
 // a noscript element is one text, read in no time, which the page's script makes into elements as
 // the piece comes near the window, or the filter, a sort or a link needs it; without script it is
-// shown as it is. Such pieces cannot nest.
+// shown as it is. Such pieces cannot nest: the tree holds one that would start inside another
+// apart, after itself, with a slot where it belongs (engine/writing/html_results.cpp).
 inline constexpr std::string_view kHtmlLaterStart = "\n<div class=\"later\"><noscript>";
 inline constexpr std::string_view kHtmlLaterEnd = "</noscript></div>";
 

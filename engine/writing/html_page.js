@@ -18,7 +18,10 @@
 //                       holds from the start
 //   div.later           a piece held as the text of its noscript: made into elements when it
 //                       comes near the window (and is not hidden by the filter) or a link leads
-//                       into it; all of them before printing. The filter reads its text into an
+//                       into it; all of them before printing. One of class held stands apart, in
+//                       div.held after its tree: it belongs where div.slot#sN is (N its own id's
+//                       number), in the piece data-at; its list is that of data-of, whose entry is
+//                       in the piece data-in. The filter reads its text into an
 //                       index instead, and a sorted table is written again as such pieces.
 //                       table.piece-of tables made from them belong to the table before them
 //   data-rows           on a table or tree: its rows, made or not, for the filter's count
@@ -32,15 +35,52 @@
   const views = [];
   const made = []; // the elements of the pieces made, in the order they were made
 
-  function make(later) {
+  function slotOf(later) {
+    return document.getElementById("s" + later.id.slice(1));
+  }
+  // A piece's text with the pieces held apart for its slots in their places, for making all at
+  // once: one text parsed instead of thousands placed one by one. Those used go to `spliced`.
+  function wholeText(later, spliced) {
+    const raw = later.firstElementChild ? later.firstElementChild.textContent : "";
+    return raw.replace(/<div class="slot" id="s(\d+)">[^]*?<\/div>/g, (slot, n) => {
+      const held = document.getElementById("p" + n);
+      if (!held || !held.classList.contains("held")) return slot;
+      spliced.push(held);
+      return wholeText(held, spliced).replace(/^<p class="of">[^]*?<\/p>/, "");
+    });
+  }
+  function make(later, whole) {
+    if (!later.isConnected) return;
+    let place = later;
+    if (later.classList.contains("held")) {
+      // Its slot is in a piece that may be held still.
+      place = slotOf(later);
+      const at = place ? null : document.getElementById(later.dataset.at);
+      if (at && at.matches("div.later")) make(at);
+      place = place || slotOf(later);
+      if (!place) return;
+    }
     const template = document.createElement("template");
-    template.innerHTML = later.firstElementChild ? later.firstElementChild.textContent : "";
+    const spliced = [];
+    template.innerHTML = whole ? wholeText(later, spliced) : later.firstElementChild ? later.firstElementChild.textContent : "";
+    const back = template.content.querySelector(":scope > p.of");
+    if (back) back.remove();
     made.push(...template.content.children);
     // In a tree unfolded whole, what comes later comes unfolded.
-    const tree = later.closest("ul.tree");
+    const tree = place.closest("ul.tree");
     if (tree && tree.unfolded) for (const details of template.content.querySelectorAll("details")) details.open = true;
+    for (const slot of template.content.querySelectorAll("div.slot")) {
+      const held = document.getElementById("p" + slot.id.slice(1));
+      slot.hidden = Boolean(held && held.hidden);
+      if (nearWindow) nearWindow.observe(slot);
+    }
     pieceIndexes.delete(later);
-    later.replaceWith(template.content);
+    place.replaceWith(template.content);
+    if (place !== later) later.remove();
+    for (const held of spliced) {
+      pieceIndexes.delete(held);
+      held.remove();
+    }
   }
   const nearWindow =
     "IntersectionObserver" in window
@@ -50,7 +90,9 @@
             for (const entry of entries)
               if (entry.isIntersecting && entry.target.isConnected) {
                 nearWindow.unobserve(entry.target);
-                make(entry.target);
+                const slot = entry.target.classList.contains("slot");
+                const later = slot ? document.getElementById("p" + entry.target.id.slice(1)) : entry.target;
+                if (later) make(later);
                 any = true;
               }
             // A piece that comes into view while the filter is in force is narrowed as it is made,
@@ -205,13 +247,15 @@
     let index = pieceIndexes.get(later);
     if (index) return index;
     const raw = later.firstElementChild ? later.firstElementChild.textContent : "";
-    index = { names: [], tags: [], up: [], parents: null, view: null, outer: null };
-    const tree = later.closest("ul.tree");
+    index = { names: [], tags: [], up: [], parents: null, view: null, outer: null, ids: null };
+    const held = later.classList.contains("held");
+    const tree = held ? later.parentElement && later.parentElement.previousElementSibling : later.closest("ul.tree");
     if (tree) {
       index.view = views.find((v) => v.root === tree);
-      index.outer = later.parentElement.closest("li");
+      index.outer = held ? null : later.parentElement.closest("li");
+      index.ids = new Map(); // the sub-assemblies' ids, to the entries that hold them
       const stack = [];
-      for (const m of raw.matchAll(/<li(?=[\s>])([^>]*)>(<details)?|<\/details>|<b>(?:<a [^>]*>)?([^<]*)/g)) {
+      for (const m of raw.matchAll(/<li(?=[\s>])([^>]*)>(<details[^>]*>)?|<\/details>|<b>(?:<a [^>]*>)?([^<]*)/g)) {
         if (m[0] === "</details>") {
           stack.pop();
         } else if (m[3] !== undefined) {
@@ -219,7 +263,11 @@
         } else {
           index.up.push(stack.length ? stack[stack.length - 1] : -1);
           index.tags.push(tagOf(m[0]));
-          if (m[2]) stack.push(index.names.length);
+          if (m[2]) {
+            const id = /id="?(t\d+)/.exec(m[2]);
+            if (id) index.ids.set(id[1], index.names.length);
+            stack.push(index.names.length);
+          }
           index.names.push("");
         }
       }
@@ -243,22 +291,69 @@
                                         (m) => cellText(m[2]).toLowerCase()).join("\n"));
       }
     }
+    // Kept compact, as a large page holds a million of them: the names as one text, each ended by
+    // a line feed (no name holds one), with where each starts; no start tags when none has data.
+    index.starts = new Int32Array(index.names.length + 1);
+    let at = 0;
+    index.names.forEach((name, i) => {
+      index.starts[i] = at;
+      at += name.length + 1;
+    });
+    index.starts[index.names.length] = at;
+    index.text = index.names.join("\n") + "\n";
+    index.count = index.names.length;
+    index.names = null;
+    index.up = Int32Array.from(index.up);
+    if (index.tags.every((tag) => !tag)) index.tags = null;
     pieceIndexes.set(later, index);
     return index;
   }
-  // How many of a piece's rows the condition keeps, as narrow() decides for rows made.
-  function keptIn(index, condition) {
-    const { names, tags, up, parents } = index, { text } = condition;
+  // Per entry of an index: whether its name holds the text (all do when there is none).
+  function hitsIn(index, text) {
+    const hits = new Uint8Array(index.count);
+    if (!text) return hits.fill(1);
+    const { starts } = index;
+    let entry = 0;
+    for (let at = index.text.indexOf(text); at >= 0; at = index.text.indexOf(text, at + 1)) {
+      while (starts[entry + 1] <= at) ++entry;
+      hits[entry] = 1;
+    }
+    return hits;
+  }
+  function nameHas(index, k, text) {
+    return index.text.slice(index.starts[k], index.starts[k + 1] - 1).includes(text);
+  }
+  // The entry that a held piece's list belongs to: made (an li), or in a piece still held (that
+  // piece's index and the entry's place in it).
+  function ownerOf(later, index) {
+    if (index.outer) return { li: index.outer };
+    if (!later.classList.contains("held")) return null;
+    const details = document.getElementById(later.dataset.of);
+    if (details) return { li: details.parentElement };
+    const piece = document.getElementById(later.dataset.in);
+    if (!piece || !piece.matches("div.later")) return null;
+    const pieceIndexOf = pieceIndex(piece), k = pieceIndexOf.ids.get(later.dataset.of);
+    return k === undefined ? null : { piece, index: pieceIndexOf, k };
+  }
+  // How many of a piece's rows the condition keeps, as narrow() decides for rows made; `below`
+  // marks the entries with something kept in a piece held apart.
+  function keptIn(index, condition, owner, below) {
+    const { tags, up, parents } = index, { text } = condition;
+    const hits = hitsIn(index, text);
     const marks = condition.only.map((a) => " " + a);
-    const outerNamed = Boolean(text) && index.outer !== null && entryName(index.outer) !== null &&
-      entryName(index.outer).textContent.toLowerCase().includes(text);
-    const below = new Uint8Array(names.length);
+    let outerNamed = false;
+    if (text && owner && owner.li) {
+      const name = entryName(owner.li);
+      outerNamed = name !== null && name.textContent.toLowerCase().includes(text);
+    } else if (text && owner) {
+      outerNamed = nameHas(owner.index, owner.k, text);
+    }
     let kept = 0;
-    for (let i = names.length - 1; i >= 0; --i) {
-      const marked = marks.every((a) => tags[i].includes(a));
-      const hit = marked && (!text || names[i].includes(text));
+    for (let i = index.count - 1; i >= 0; --i) {
+      const marked = marks.length === 0 || (tags !== null && marks.every((a) => tags[i].includes(a)));
+      const hit = marked && hits[i] === 1;
       const member = marked && Boolean(text) &&
-        ((up[i] >= 0 ? names[up[i]].includes(text) : outerNamed) || (parents !== null && parents[i].includes(text)));
+        ((up[i] >= 0 ? hits[up[i]] === 1 : outerNamed) || (parents !== null && parents[i].includes(text)));
       if (hit || member || below[i]) {
         ++kept;
         if (up[i] >= 0) below[up[i]] = 1;
@@ -266,26 +361,52 @@
     }
     return kept;
   }
+  // What each piece keeps under the condition last counted: it stays the same while the condition
+  // does, and pieces made as the filter unfolds sub-assemblies would otherwise have every piece
+  // counted again, round after round.
+  let keptCache = { key: null, kept: new WeakMap() };
   function* hideUnwanted(condition) {
+    const key = condition.text + "\n" + condition.only.join(" ");
+    if (keptCache.key !== key) keptCache = { key, kept: new WeakMap() };
     condition.laterKept = new Map(); // by view
     condition.wantedIn = new Set(); // the tree's entries that hold a piece that keeps something
-    for (const later of document.querySelectorAll("div.later")) {
+    const belowIn = new Map(); // by piece: its entries that hold a piece held apart that keeps something
+    // The pieces held apart come after the tree, each before the one that holds its entry: they go
+    // first, so that a piece knows what is kept in those below its entries.
+    const pieces = [...document.querySelectorAll("div.held > div.later"), ...document.querySelectorAll("div.later:not(.held)")];
+    for (const later of pieces) {
       yield;
+      if (!later.isConnected) continue; // made meanwhile: its rows are narrowed as made
       const index = pieceIndex(later);
-      const kept = keptIn(index, condition);
+      const owner = ownerOf(later, index);
+      let kept = keptCache.kept.get(later);
+      if (kept === undefined) {
+        const below = new Uint8Array(index.count);
+        for (const k of belowIn.get(later) || []) below[k] = 1;
+        kept = keptIn(index, condition, owner, below);
+        keptCache.kept.set(later, kept);
+      }
       later.hidden = kept === 0;
+      if (later.classList.contains("held")) {
+        const slot = slotOf(later);
+        if (slot) slot.hidden = later.hidden;
+      }
       if (kept) {
         condition.laterKept.set(index.view, (condition.laterKept.get(index.view) || 0) + kept);
-        if (index.outer) condition.wantedIn.add(index.outer);
+        if (owner && owner.li) condition.wantedIn.add(owner.li);
+        else if (owner) {
+          if (!belowIn.has(owner.piece)) belowIn.set(owner.piece, []);
+          belowIn.get(owner.piece).push(owner.k);
+        }
       }
     }
   }
   function showLater() {
-    for (const later of document.querySelectorAll("div.later[hidden]")) later.hidden = false;
+    for (const later of document.querySelectorAll("div.later[hidden], div.slot[hidden]")) later.hidden = false;
   }
   // The pieces given made, and narrowed by the condition in force.
-  function makeNarrowed(pieces) {
-    for (const later of pieces) make(later);
+  function makeNarrowed(pieces, whole) {
+    for (const later of pieces) make(later, whole);
     if (pieces.length && currentCondition().keep) refresh(true);
   }
   function laterOf(table) {
@@ -604,6 +725,9 @@
     if (!document.getElementById(id)) makeNarrowed(laterWith(id));
     const target = document.getElementById(id);
     if (!target) return;
+    // A sub-assembly led to shows its items at once.
+    const slots = target.tagName === "DETAILS" ? target.querySelectorAll(":scope > div.slot") : [];
+    makeNarrowed(Array.from(slots, (slot) => document.getElementById("p" + slot.id.slice(1))).filter(Boolean));
     if (target.closest("[hidden]")) {
       if (filterBox) filterBox.value = "";
       for (const s of document.querySelectorAll("input[data-only]:checked")) s.checked = false;
@@ -643,7 +767,7 @@
   // Printed, every sub-assembly is unfolded; afterwards they fold back as they were.
   let printOpen = null;
   window.addEventListener("beforeprint", () => {
-    makeNarrowed(Array.from(document.querySelectorAll("div.later")));
+    makeNarrowed(Array.from(document.querySelectorAll("div.later")), true);
     const all = Array.from(document.querySelectorAll(".tree details"));
     printOpen = all.map((d) => d.open);
     for (const d of all) d.open = true;
@@ -653,10 +777,11 @@
     if (printOpen) printOpen.elements.forEach((d, i) => (d.open = printOpen[i]));
     printOpen = null;
   });
-  for (const later of document.querySelectorAll("div.later")) {
+  for (const later of document.querySelectorAll("div.later:not(.held)")) {
     if (nearWindow) nearWindow.observe(later);
     else make(later);
   }
+  if (!nearWindow) for (const later of document.querySelectorAll("div.later.held")) make(later);
   // The pieces' indexes are read while the page is idle, so that the filter's first use is quick.
   if ("requestIdleCallback" in window) {
     const pieces = Array.from(document.querySelectorAll("div.later"));

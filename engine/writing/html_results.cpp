@@ -117,72 +117,139 @@ private:
         const HtmlPage::Name& root = page_.name(tree.name(tree.rows.front().parent));
         page_ << "<ul class=\"tree\" data-rows=\"" << static_cast<int64_t>(tree.rows.size() + 1)
               << "\">\n<li><details open id=\"t" << root.number << "\"><summary><b>" << root.html << "</b></summary>";
+        // A piece parsed later cannot hold another (the parser does not nest them): one that would
+        // start inside another is held apart, after the tree, and a slot where it belongs tells
+        // the script where to place it; without script the slot is a link to it, and it links back.
+        enum class Held : uint8_t { No, InPlace, Apart };
         // The lists open around the next row: the level of their sub-assembly (0 for the main
-        // assembly), the row their current piece starts at, and whether that piece is parsed
-        // later. Nothing inside a later piece is itself later: the page's parser cannot nest them.
+        // assembly) and its name, the row their current piece starts at, how that piece is held and
+        // its number, and the held piece that holds the sub-assembly's own entry (0: none).
         struct OpenList {
             uint32_t level;
+            const HtmlPage::Name* owner;
             size_t pieceStart;
-            bool later;
+            Held held;
+            uint32_t piece;
+            uint32_t ownerPiece;
         };
+        std::string here;                // the text in place, written to the page now and then
+        std::vector<std::string> apart;  // the open pieces held apart, innermost last
+        std::string after;               // the pieces held apart that are finished, children first
+        uint32_t pieces = 0;
         size_t laterOpen = 0;
-        auto startPiece = [&](OpenList& list, bool later) {
-            list.later = large && later && laterOpen == 0;
-            if (list.later) {
-                page_ << kHtmlLaterStart;
-                ++laterOpen;
-            }
-            page_ << kHtmlListStart;
+        std::vector<OpenList> open = {{0, &root, 0, Held::No, 0, 0}};
+        auto text = [&]() -> std::string& { return apart.empty() ? here : apart.back(); };
+        auto heldNow = [&]() -> uint32_t {
+            for (auto list = open.rbegin(); list != open.rend(); ++list)
+                if (list->held != Held::No) return list->piece;
+            return 0;
         };
-        auto endPiece = [&](OpenList& list) {
-            page_ << kHtmlListEnd;
-            if (list.later) {
-                page_ << kHtmlLaterEnd;
-                --laterOpen;
-            }
+        auto inPlace = [&](OpenList& list) {
+            list.held = Held::InPlace;
+            list.piece = ++pieces;
+            text() += "\n<div class=\"later\" id=\"p" + std::to_string(list.piece) + "\"><noscript>";
+            ++laterOpen;
         };
-        std::vector<OpenList> open = {{0, 0, false}};
-        startPiece(open.back(), false);
+        auto slot = [&](uint32_t piece, bool more) {
+            const std::string id = std::to_string(piece);
+            text() += "<div class=\"slot\" id=\"s" + id + "\"><a href=\"#p" + id + "\">&#x2193; " +
+                      (more ? "More of its items" : "Its items") + "</a></div>";
+        };
+        // A piece held apart whose slot is in the held piece `slotIn`.
+        auto heldApart = [&](OpenList& list, uint32_t piece, uint32_t slotIn) {
+            list.held = Held::Apart;
+            list.piece = piece;
+            std::string& to = apart.emplace_back();
+            to += "\n<div class=\"later held\" id=\"p" + std::to_string(piece) + "\" data-of=\"t" +
+                  std::to_string(list.owner->number) + "\" data-in=\"p" + std::to_string(list.ownerPiece) +
+                  "\" data-at=\"p" + std::to_string(slotIn) + "\"><noscript><p class=\"of\">Items of <a href=\"#t" +
+                  std::to_string(list.owner->number) + "\">" + list.owner->html + "</a></p>";
+            ++laterOpen;
+        };
+        // Ends the list's piece; `next`, when not 0, is the piece that continues it, held apart.
+        auto endPiece = [&](OpenList& list, uint32_t next) {
+            text() += kHtmlListEnd;
+            if (next != 0) slot(next, true);
+            if (list.held == Held::InPlace) text() += kHtmlLaterEnd;
+            if (list.held == Held::Apart) {
+                apart.back() += kHtmlLaterEnd;
+                after += apart.back();
+                apart.pop_back();
+            }
+            if (list.held != Held::No) --laterOpen;
+            list.held = Held::No;
+        };
+        text() += kHtmlListStart;
         for (size_t r = 0; r < tree.rows.size(); ++r) {
             const TreeRow& row = tree.rows[r];
             while (open.back().level >= row.level) {
-                endPiece(open.back());
-                page_ << "</details>\n";
+                endPiece(open.back(), 0);
+                text() += "</details>\n";
                 open.pop_back();
             }
-            if (r - open.back().pieceStart >= kHtmlPieceRows) {
-                endPiece(open.back());
-                startPiece(open.back(), true);
-                open.back().pieceStart = r;
+            OpenList& list = open.back();
+            if (r - list.pieceStart >= kHtmlPieceRows) {
+                if (list.held == Held::Apart) {
+                    const uint32_t next = ++pieces, slotIn = list.piece;
+                    endPiece(list, next);
+                    heldApart(list, next, slotIn);
+                } else {
+                    endPiece(list, 0);
+                    if (large) inPlace(list);
+                }
+                text() += kHtmlListStart;
+                list.pieceStart = r;
             }
             const HtmlPage::Name& item = page_.name(tree.name(row.item));
             if (row.expanded()) {
                 // A large tree starts folded below the main assembly's items.
-                page_ << "<li><details" << (large ? "" : " open") << " id=\"t" << item.number << "\"><summary>";
-                entry(row, item, false);
-                page_ << "</summary>";
-                open.push_back({row.level, r + 1, false});
-                startPiece(open.back(), true);
+                std::string& to = text();
+                to += "<li><details";
+                to += large ? "" : " open";
+                to += " id=\"t" + std::to_string(item.number) + "\"><summary>";
+                entry(to, row, item, false);
+                to += "</summary>";
+                open.push_back({row.level, &item, r + 1, Held::No, 0, heldNow()});
+                if (large && laterOpen == 0) {
+                    inPlace(open.back());
+                } else if (large) {
+                    const uint32_t piece = ++pieces;
+                    slot(piece, false);
+                    heldApart(open.back(), piece, open.back().ownerPiece);
+                }
+                text() += kHtmlListStart;
             } else {
-                page_ << "<li>";
-                entry(row, item, row.note == TreeNote::ExpandedAbove || row.note == TreeNote::ContainsItself);
-                if (row.note != TreeNote::None) page_ << "<small>" << treeNoteWord(row.note) << "</small>";
+                std::string& to = text();
+                to += "<li>";
+                entry(to, row, item, row.note == TreeNote::ExpandedAbove || row.note == TreeNote::ContainsItself);
+                if (row.note != TreeNote::None) {
+                    to += "<small>";
+                    to += treeNoteWord(row.note);
+                    to += "</small>";
+                }
+            }
+            if (here.size() >= (1u << 16)) {
+                page_ << here;
+                here.clear();
             }
         }
         for (; !open.empty(); open.pop_back()) {
-            endPiece(open.back());
-            page_ << "</details>\n";
+            endPiece(open.back(), 0);
+            text() += "</details>\n";
         }
-        page_ << "</ul>\n";
+        page_ << here << "</ul>\n";
+        if (!after.empty()) page_ << "<div class=\"held\">" << after << "</div>\n";
     }
 
-    void entry(const TreeRow& row, const HtmlPage::Name& item, bool linkBack) {
-        page_ << static_cast<int64_t>(row.quantity) << "<b>";
+    void entry(std::string& to, const TreeRow& row, const HtmlPage::Name& item, bool linkBack) {
+        to += std::to_string(row.quantity);
+        to += "<b>";
         if (linkBack)
-            page_ << "<a href=#t" << item.number << ">" << item.html << "</a>";
+            to += "<a href=#t" + std::to_string(item.number) + ">" + item.html + "</a>";
         else
-            page_ << item.html;
-        page_ << "</b>" << row.pathQuantity.value();
+            to += item.html;
+        to += "</b>";
+        to += std::to_string(row.pathQuantity.value());
     }
 
     template <class To>

@@ -650,6 +650,12 @@ class Page(unittest.TestCase):
             self.driver.get("file://" + page)
             self.assertEqual(len(self.driver.find_elements("css selector", "#parts tbody tr")), len(parts))
             self.assertTrue(self.visible(self.driver.find_element("xpath", "//td[.='Q2_599']")))
+            # A list held apart from its tree shows after it, linked both ways.
+            entry = self.driver.find_element("xpath", "//div[@class='held']//li[b='Q2_599']")
+            self.assertTrue(self.visible(entry))
+            piece = entry.find_element("xpath", "ancestor::div[contains(@class, 'later')]").get_attribute("id")
+            self.assertTrue(self.driver.find_elements("css selector", "a[href='#%s']" % piece))
+            self.assertEqual(entry.find_element("xpath", "preceding::p[@class='of'][1]/a").text, "S2")
         finally:
             self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": False})
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <set>
@@ -88,6 +89,8 @@ std::set<std::string> expectSoundMarkup(const std::string& page) {
             return ids;
         }
         opened[tag] += closing ? -1 : 1;
+        // The text of a piece held for later ends at the first end tag of its kind.
+        EXPECT_LE(opened["noscript"], 1) << "a held piece inside another at " << at;
         const std::string element = page.substr(at, page.find('>', at) - at);
         EXPECT_EQ(element.find_first_of("<&", 1), std::string::npos) << element;
         for (const std::string key : {" id=", " href=#", " href=\"#"}) {
@@ -103,7 +106,8 @@ std::set<std::string> expectSoundMarkup(const std::string& page) {
         }
     }
     // Lists, tables and foldable sub-assemblies are closed explicitly; other end tags may be left out.
-    for (const std::string tag : {"ul", "details", "summary", "table", "tbody", "section", "a", "b", "i", "span"})
+    for (const std::string tag :
+         {"ul", "details", "summary", "table", "tbody", "section", "a", "b", "i", "span", "noscript"})
         EXPECT_EQ(opened[tag], 0) << tag;
     for (const std::string& link : links) EXPECT_TRUE(ids.count(link)) << "link to " << link;
     // Rows come in pieces of a few hundred: a piece per row would cost a large page dearly. A
@@ -138,6 +142,117 @@ TEST(HtmlExport, NamesStayTextAndEveryLinkLeadsToItsPlace) {
         RecordingHost host;
         ASSERT_TRUE(runProcessing(request, host).stored());
         expectSoundMarkup(testing::readFile(folder.file("Trelk.html")));
+    }
+}
+
+// A large tree as the script makes it whole: the pieces in place unwrapped, each slot replaced by
+// the piece held apart for it, every such piece used once. Each entry as its depth of lists and
+// its name.
+std::vector<std::pair<int, std::string>> treeMadeWhole(const std::string& page) {
+    const size_t begin = page.find("<ul class=\"tree\"");
+    const size_t end = page.find("</section>", begin);
+    const size_t heldAt = page.find("<div class=\"held\">", begin);
+    std::string tree = page.substr(begin, std::min(heldAt, end) - begin);
+    const std::string heldStart = "<div class=\"later held\" id=\"";
+    std::map<std::string, std::string> apart;
+    for (size_t at = page.find(heldStart, begin); at < end; at = page.find(heldStart, at + 1)) {
+        const size_t id = at + heldStart.size();
+        const size_t text = page.find("</p>", at) + 4;  // after the link back
+        EXPECT_TRUE(apart
+                        .emplace(page.substr(id, page.find('"', id) - id),
+                                 page.substr(text, page.find("</noscript>", text) - text))
+                        .second);
+    }
+    const std::string inPlace = "<div class=\"later\" id=\"";
+    for (size_t at; (at = tree.find(inPlace)) != std::string::npos;)
+        tree.erase(at, tree.find("<noscript>", at) + 10 - at);
+    for (size_t at; (at = tree.find("</noscript></div>")) != std::string::npos;) tree.erase(at, 17);
+    const std::string slot = "<div class=\"slot\" id=\"s";
+    for (size_t at; (at = tree.find(slot)) != std::string::npos;) {
+        const size_t id = at + slot.size();
+        const auto piece = apart.find("p" + tree.substr(id, tree.find('"', id) - id));
+        if (piece == apart.end()) {
+            ADD_FAILURE() << "no piece for " << tree.substr(at, 40);
+            return {};
+        }
+        tree.replace(at, tree.find("</div>", at) + 6 - at, piece->second);
+        apart.erase(piece);
+    }
+    EXPECT_TRUE(apart.empty()) << apart.size() << " pieces held apart without a slot";
+    EXPECT_EQ(tree.find("<noscript"), std::string::npos);
+    std::vector<std::pair<int, std::string>> entries;
+    int depth = 0;
+    for (size_t at = tree.find('<'); at != std::string::npos; at = tree.find('<', at + 1)) {
+        if (tree.compare(at, 3, "<ul") == 0) ++depth;
+        if (tree.compare(at, 4, "</ul") == 0) --depth;
+        if (tree.compare(at, 3, "<b>") != 0) continue;
+        std::string name = tree.substr(at + 3, tree.find("</b>", at) - at - 3);
+        if (name.rfind("<a ", 0) == 0) name = name.substr(name.find('>') + 1, name.find("</a>") - name.find('>') - 1);
+        entries.emplace_back(depth, name);
+    }
+    return entries;
+}
+
+// Large trees whose sub-assemblies' lists would nest pieces held for later: their pages hold none
+// inside another, and made whole they are the tree in file order, each sub-assembly unfolded where
+// it is first used.
+TEST(HtmlExport, LargeTreeHeldInPiecesIsWholeWhenMade) {
+    using Blocks = std::vector<std::pair<std::string, std::vector<std::string>>>;  // the main assembly first
+    auto items = [](const std::string& prefix, int count) {
+        std::vector<std::string> names;
+        for (int i = 0; i < count; ++i) names.push_back(prefix + std::to_string(i));
+        return names;
+    };
+    auto join = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    Blocks chain = {{"M", join(join({"S0"}, items("P", 2500)), {"S0"})},
+                    {"S0", join(items("Q", 600), {"S1"})},
+                    {"S1", join(items("R", 600), {"S2"})},
+                    {"S2", items("T", 600)}};
+    Blocks deep = {{"M", join(items("P", 2100), {"D0"})}};
+    for (int d = 0; d < 30; ++d)
+        deep.push_back(
+            {"D" + std::to_string(d),
+             join(items("E" + std::to_string(d) + "_", d == 29 ? 700 : 3),
+                  d == 29 ? std::vector<std::string>{} : std::vector<std::string>{"D" + std::to_string(d + 1)})});
+    // A long list first used deep inside another's, then again in the main assembly's.
+    Blocks late = {{"M", join(join({"A"}, items("P", 2100)), {"L"})},
+                   {"A", join(items("Q", 300), {"B"})},
+                   {"B", join(items("R", 10), {"L", "L"})},
+                   {"L", items("T", 1300)}};
+    TempFolder folder;
+    for (const auto& [label, blocks] :
+         std::vector<std::pair<std::string, Blocks>>{{"chain", chain}, {"deep", deep}, {"late", late}}) {
+        SCOPED_TRACE(label);
+        std::map<std::string, std::vector<std::string>> of(blocks.begin(), blocks.end());
+        std::string text;
+        for (const auto& [name, children] : blocks) {
+            text += (name == "M" ? "Assembly M contains:\r\n" : "\r\nSub-Assembly " + name + " contains:\r\n");
+            for (const std::string& child : children)
+                text += (of.count(child) ? "1 Sub-Assembly " : "1 Part ") + child + "\r\n";
+        }
+        std::vector<std::pair<int, std::string>> expected = {{1, "M"}};
+        std::set<std::string> unfolded;
+        const auto walk = [&](const auto& self, const std::string& block, int depth) -> void {
+            for (const std::string& child : of[block]) {
+                expected.emplace_back(depth, child);
+                if (of.count(child) && unfolded.insert(child).second) self(self, child, depth + 1);
+            }
+        };
+        walk(walk, "M", 2);
+        RunRequest request;
+        request.bomFileName = folder.write("top.bom", text);
+        request.applicationFolder = folder.path();
+        request.format = ReportFormat::Html;
+        request.sections = {true, false, false, false, false};
+        RecordingHost host;
+        ASSERT_TRUE(runProcessing(request, host).stored());
+        const std::string page = testing::readFile(folder.file("Trelk.html"));
+        expectSoundMarkup(page);
+        EXPECT_NE(page.find("<div class=\"later held\""), std::string::npos);
+        EXPECT_EQ(treeMadeWhole(page), expected);
     }
 }
 

@@ -70,11 +70,13 @@ private:
 
 }  // namespace
 
-bool literalWalkWithin(const BomStructure& bom, uint64_t cap) { return WalkCounter(bom, cap).within(bom.mainAssemblyName()); }
+bool literalWalkWithin(const BomStructure& bom, uint64_t cap) {
+    return WalkCounter(bom, cap).within(bom.mainAssemblyName());
+}
 
 uint64_t recognitionStepBound(std::string_view bytes) {
     const uint64_t lines = static_cast<uint64_t>(std::count(bytes.begin(), bytes.end(), '\n'));
-    return 2000 * (bytes.size() + lines) + 1000000;
+    return 256 * (bytes.size() + lines) + 65536;
 }
 
 const std::string& scratchFolder() {

@@ -189,7 +189,8 @@ Analysis analysed(const RunRequest& request, const std::string& name, std::vecto
     AnalysisWants wants;
     wants.encoding = true;
     wants.structure = true;
-    return analyse(one, [&](std::string_view line) { log.emplace_back(line); }, wants);
+    return analyse(
+        one, [&](std::string_view line) { log.emplace_back(line); }, wants);
 }
 
 Comparison compared(const Analysis& a, const Analysis& b, const std::string& aName, const std::string& bName) {

@@ -33,16 +33,16 @@ std::string held(const std::string& file) {
     const std::string* bytes = memory_files::find(file);
     return bytes ? *bytes : std::string();
 }
-const platform::SettingsFileAccess kInMemory{
-    [](const std::string& file, std::string& bytes) {
-        const std::string* found = memory_files::find(file);
-        bytes = found ? *found : std::string();
-        return found ? platform::SettingsFileState::kRead : platform::SettingsFileState::kMissing;
-    },
-    [](const std::string& file, const std::string& bytes) {
-        memory_files::put(file, bytes);
-        return true;
-    }};
+const platform::SettingsFileAccess kInMemory{[](const std::string& file, std::string& bytes) {
+                                                 const std::string* found = memory_files::find(file);
+                                                 bytes = found ? *found : std::string();
+                                                 return found ? platform::SettingsFileState::kRead
+                                                              : platform::SettingsFileState::kMissing;
+                                             },
+                                             [](const std::string& file, const std::string& bytes) {
+                                                 memory_files::put(file, bytes);
+                                                 return true;
+                                             }};
 
 // The profile layer's one-key calls (iniRead, iniKeyExists, iniWrite in profile.h), on those files.
 std::string readKey(const std::string& file, const std::string& section, const std::string& key,

@@ -73,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool stored = log.size() >= 2 && log[log.size() - 2] == "Results stored in file:" && log.back() == report;
     fuzz::check(stored == (host.opened.size() == 1), "the report opened without being stored, or the reverse");
     if (!stored)
-        fuzz::checkEqual(kEarlierReport, *memory_files::find(report), "an earlier report changed by a run that stopped");
+        fuzz::checkEqual(kEarlierReport, *memory_files::find(report),
+                         "an earlier report changed by a run that stopped");
     if (table.count() <= 1) {
         fuzz::check(log.size() == 4 && log[3] == "BOM input file seems to be empty!",
                     "an empty file not said to be empty");

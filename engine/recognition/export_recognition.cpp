@@ -118,8 +118,8 @@ Trial tryReading(std::string_view bytes, const Reading& reading) {
         // the file, since every trial spends it and a real export's cycles are short.
         RollupLimits limits;
         limits.maxCycleSteps = std::min<uint64_t>(limits.maxCycleSteps, 16 * (bytes.size() + 4096));
-        const RollupTotals totals =
-            expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}, limits);
+        const RollupTotals totals = expandAssembly(
+            bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}, limits);
         trial.steps += totals.linesWalked;
         const ResultTables tables = sortTables(bom, totals, WhereUsedById());
         trial.differences = summaryDifferences(tables.partTotals, bom, 0).count;

@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include <string>
+#include <vector>
 
 #include "forms/fonts.h"
 #include "forms/form.h"
@@ -24,7 +24,7 @@ void chooseRichEdit() {
         trelk::setRichEditClassName("");
 }
 
-int runProgram(HINSTANCE instance, const std::string& startFile) {
+int runProgram(HINSTANCE instance, const std::vector<trelk::ui::ArrivedFile>& startFiles) {
     INITCOMMONCONTROLSEX classes = {sizeof classes, 0x7FFF};  // every class up to ICC_STANDARD_CLASSES
     InitCommonControlsEx(&classes);
     chooseRichEdit();
@@ -39,17 +39,17 @@ int runProgram(HINSTANCE instance, const std::string& startFile) {
     trelk::resetFontCache();
 
     // The result of the loop is not the exit code: modalResult is, and the loop leaves it at 0.
-    trelk::ui::showMainForm(nullptr, 1, startFile.empty() ? 0 : reinterpret_cast<LPARAM>(startFile.c_str()));
+    trelk::ui::showMainForm(nullptr, 1, startFiles.empty() ? 0 : reinterpret_cast<LPARAM>(&startFiles));
     return static_cast<int>(trelk::modalResult());
 }
 
 }  // namespace
 
-// The first argument, when there is one, is a BOM file ("Open with", a file dropped on the
-// program's icon); further arguments and the show command are not used.
+// The arguments are BOM files ("Open with", files dropped on the program's icon): two are
+// compared, else the first goes into the BOM file box. The show command is not used.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CoInitialize(nullptr);  // the shell calls that open documents and addresses need COM
-    const int exitCode = runProgram(instance, trelk::ui::bomFileFromCommandLine(GetCommandLineW()));
+    const int exitCode = runProgram(instance, trelk::ui::filesFromCommandLine(GetCommandLineW()));
     CoUninitialize();
     return exitCode;
 }

@@ -118,6 +118,15 @@ LRESULT onOtherMessage(const FormWindow& w, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcA(w.window, message, wParam, lParam);
 }
 
+void addSystemCommands(HWND window, const FormDescription& form) {
+    if (form.systemCommandCount == 0) return;
+    const HMENU menu = GetSystemMenu(window, FALSE);
+    if (!menu) return;
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    for (size_t i = 0; i < form.systemCommandCount; ++i)
+        AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(form.systemCommands[i].id), form.systemCommands[i].text);
+}
+
 LRESULT onCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     const auto& create = *reinterpret_cast<const CREATESTRUCTA*>(lParam);
     const auto* creation = static_cast<const FormCreation*>(create.lpCreateParams);
@@ -133,6 +142,7 @@ LRESULT onCreate(HWND window, WPARAM wParam, LPARAM lParam) {
     setTagProperty2(window, "");
     if (!form) return 0;
     if (form->buildControls) form->buildControls(window);
+    addSystemCommands(window, *form);
     return form->onCreate ? form->onCreate(window, creation->userData) : 0;
 }
 
@@ -194,9 +204,16 @@ LRESULT onGetMinMaxInfo(const FormWindow& w, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-// The close box, the system menu and Alt+F4 become the form's one WM_CLOSE.
+// The form's own commands of the system menu; the close box, the system menu's Close and Alt+F4
+// become the form's one WM_CLOSE.
 LRESULT onSysCommand(const FormWindow& w, WPARAM wParam, LPARAM lParam) {
     if (const LRESULT result = formMessageHandler(w, WM_SYSCOMMAND, wParam, lParam)) return result;
+    for (size_t i = 0; w.form && i < w.form->systemCommandCount; ++i) {
+        const SystemCommand& command = w.form->systemCommands[i];
+        if (static_cast<WPARAM>(command.id) != (wParam & 0xFFF0)) continue;
+        if (command.run) command.run(w.window);
+        return 0;
+    }
     if ((wParam & 0xFFF0) != SC_CLOSE) return DefWindowProcA(w.window, WM_SYSCOMMAND, wParam, lParam);
     SendMessageA(w.window, WM_CLOSE, wParam, lParam);
     return 0;

@@ -52,6 +52,15 @@ struct CommandHandler {
     LRESULT (*handle)(HWND form, WPARAM wParam, LPARAM lParam, int controlIndex);
 };
 
+// A command a form adds to the end of its system menu (the window icon's menu, Alt+Space), below a
+// separator. The system keeps the low four bits of a WM_SYSCOMMAND for itself: the identifier is
+// a multiple of 16, below the system's own commands (0xF000).
+struct SystemCommand {
+    int id;
+    const char* text;
+    void (*run)(HWND form);
+};
+
 struct FormDescription {
     const char* className = nullptr;  // "FORM_" + name + "_CLASS"
     const char* caption = "";
@@ -71,6 +80,10 @@ struct FormDescription {
     // Tried in order for every WM_COMMAND; the first non-zero result is returned.
     const CommandHandler* commands = nullptr;
     size_t commandCount = 0;
+    // Added to the system menu at the end of WM_CREATE, before onCreate; run for their
+    // WM_SYSCOMMAND.
+    const SystemCommand* systemCommands = nullptr;
+    size_t systemCommandCount = 0;
     LRESULT (*onClose)(HWND form, WPARAM wParam, LPARAM lParam) = nullptr;
     // Sees every message that no earlier step of formWindowProc answered.
     LRESULT (*onMessage)(HWND form, UINT message, WPARAM wParam, LPARAM lParam) = nullptr;
@@ -83,6 +96,11 @@ struct FormDescription {
     void setCommands(const CommandHandler (&table)[N]) {
         commands = table;
         commandCount = N;
+    }
+    template <size_t N>
+    void setSystemCommands(const SystemCommand (&table)[N]) {
+        systemCommands = table;
+        systemCommandCount = N;
     }
 };
 

@@ -38,7 +38,7 @@ mkdir -p "$work/in" "$work/app"
 cp "$top"/examples/*.bom.1 "$work/in/"
 cp "$top/examples/described/winch.bom.1" "$work/in/described-winch.bom.1"
 cp "$top/examples/described/Trelk.ini" "$work/in/described.ini"
-cp "$top/examples/localised/stehleuchte.bom.1" "$top/examples/table/hoist.bom.1" "$work/in/"
+cp "$top"/examples/localised/*.bom.1 "$top/examples/table/hoist.bom.1" "$work/in/"
 cp "$top/tests/data/top_asm.bom" "$work/in/top_asm.bom.1"
 : >"$work/in/defaults.ini"
 : >"$work/in/empty.bom.1"
@@ -78,7 +78,7 @@ run() {
 settings_of() { case "$1" in described-*) echo in/described.ini ;; *) echo in/defaults.ini ;; esac; }
 ext_of() { case "$1" in report) echo txt ;; csv) echo csv ;; *) echo "$1" ;; esac; }
 
-singles="gearbox gearbox-rev-b winch described-winch stehleuchte hoist top_asm w1 w2 w3 w4"
+singles="gearbox gearbox-rev-b winch described-winch stehleuchte taideng hoist top_asm w1 w2 w3 w4"
 for f in $singles; do
   s=$(settings_of "$f")
   for format in report csv json html; do

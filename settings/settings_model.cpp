@@ -24,6 +24,8 @@ const KeywordKey kKeywordKeys[] = {
 };
 
 const char* const kColumns = "Columns";
+const char* const kResults = "Results";
+const char* const kShowWebPage = "Show_WebPage";
 
 struct ColumnKey {
     const char* key;
@@ -76,6 +78,7 @@ StoredSettings loadSettings(const std::string& path, const platform::SettingsFil
     stored.y = readGeometry(file, "Y_MainForm");
     stored.width = readGeometry(file, "Width_MainForm");
     stored.height = readGeometry(file, "Height_MainForm");
+    stored.showWebPage = file.readInt(kResults, kShowWebPage, "0") != 0;
     return stored;
 }
 
@@ -95,6 +98,7 @@ void saveSettings(const std::string& path, const SettingsToSave& settings, const
     // After the other sections, so that a new file keeps them in their usual order.
     const ColumnLayout defaultColumns;
     for (const ColumnKey& c : kColumnKeys) file.addKey(kColumns, c.key, formatSignedDecimal(defaultColumns.*c.member));
+    if (settings.showWebPage) file.write(kResults, kShowWebPage, formatSignedDecimal(*settings.showWebPage ? 1 : 0));
     file.save();
 }
 

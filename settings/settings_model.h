@@ -23,6 +23,8 @@ struct StoredSettings {
     // the file holds it: what it does not hold stays as the window was created.
     std::optional<int> x, y;
     std::optional<int> width, height;
+    // The window program shows its results as a web page ([Results] Show_WebPage).
+    bool showWebPage = false;
 };
 
 // Reads the keywords, the column layout (a field number that is 0 or no whole number takes its
@@ -36,11 +38,15 @@ struct SettingsToSave {
     std::string bomFileName;
     SectionSelection sections;
     int x = 0, y = 0, width = 0, height = 0;
+    // Only when the user ticked or cleared the item in this session: a file that never had the
+    // key keeps its bytes.
+    std::optional<bool> showWebPage;
 };
 
 // Adds any keyword key that is missing (with its default; a present key, even empty, is left as
 // the user wrote it), then writes the section flags, the BOM file name and the window's size and
-// place, and at last adds any missing column key, as the keywords. The file is read once and
+// place, adds any missing column key, as the keywords, and at last the web page choice when there
+// is one. The file is read once and
 // replaced once, and not at all when it already holds all this. A file that is there but cannot be
 // read is left alone. Write failures are not reported: the previous file stays as it was.
 void saveSettings(const std::string& path, const SettingsToSave& settings,

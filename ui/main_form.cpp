@@ -11,7 +11,7 @@
 #include "forms/window_helpers.h"
 #include "ui/about_form.h"
 #include "ui/file_and_help.h"
-#include "ui/main_host.h"
+#include "ui/result_commands.h"
 #include "ui/settings_binding.h"
 
 namespace trelk::ui {
@@ -100,10 +100,11 @@ void createMainControls(HWND form) {
     SetFocus(GetDlgItem(form, MAIN_BOMFILE));
 }
 
-// userData, when not 0, is the file the program was started with: it takes the stored name's place.
+// userData, when not 0, holds the files the program was started with: they take the stored name's
+// place.
 LRESULT onCreate(HWND form, LPARAM userData) {
     restoreSettings(form);
-    if (userData) setControlText(GetDlgItem(form, MAIN_BOMFILE), reinterpret_cast<const char*>(userData));
+    if (userData) receiveStartFiles(*reinterpret_cast<const std::vector<ArrivedFile>*>(userData));
     DragAcceptFiles(form, TRUE);
     addTooltip(form, MAIN_BOMFILE, "Enter BOM filename here, or select the file");
     addTooltip(form, MAIN_BROWSE, "Select a BOM file");
@@ -146,6 +147,14 @@ const CommandHandler kCommands[] = {
     {MAIN_EXIT, BN_CLICKED, onExit},
 };
 
+// Below the system's own commands in the system menu: the results beyond the report.
+const SystemCommand kSystemCommands[] = {
+    {MAIN_SYSMENU_WEBPAGE, "Show results as a &web page", [](HWND) { toggleResultsAsWebPage(); }},
+    {MAIN_SYSMENU_COMPARE, "Compare with an &earlier export...", [](HWND) { compareWithEarlierExport(); }},
+    {MAIN_SYSMENU_SPREADSHEET, "Write &tables for a spreadsheet", [](HWND) { writeSpreadsheetTables(); }},
+    {MAIN_SYSMENU_FOLDER, "Open the results &folder", [](HWND) { openResultsFolder(); }},
+};
+
 LRESULT onClose(HWND, WPARAM, LPARAM) {
     saveSettings(settingsFilePath());
     return 0;
@@ -153,7 +162,8 @@ LRESULT onClose(HWND, WPARAM, LPARAM) {
 
 LRESULT onMessage(HWND form, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WMU_RESTORE_SIZE) setWindowSize(form, static_cast<int>(wParam), static_cast<int>(lParam));
-    if (message == WM_DROPFILES) takeDroppedFile(reinterpret_cast<HDROP>(wParam));
+    if (message == WM_DROPFILES) receiveFiles(droppedFiles(reinterpret_cast<HDROP>(wParam)));
+    if (message == WMU_COMPARE_START_FILES) compareStartFiles();
     return 0;
 }
 
@@ -185,6 +195,7 @@ const FormDescription& mainDescription() {
         f.buildControls = createMainControls;
         f.onCreate = onCreate;
         f.setCommands(kCommands);
+        f.setSystemCommands(kSystemCommands);
         f.onClose = onClose;
         f.onMessage = onMessage;
         f.onDestroy = onDestroy;

@@ -24,6 +24,13 @@ constexpr int MAIN_STATUSBAR = 4999;
 constexpr int MAIN_TOPMENU_EXIT = 6000;
 constexpr int MAIN_TOPMENU_ABOUT = 6001;
 constexpr int MAIN_TOPMENU_HELP = 6002;
+// The commands of the system menu; the system keeps a WM_SYSCOMMAND's low four bits.
+constexpr int MAIN_SYSMENU_WEBPAGE = 6016;
+constexpr int MAIN_SYSMENU_COMPARE = 6032;
+constexpr int MAIN_SYSMENU_SPREADSHEET = 6048;
+constexpr int MAIN_SYSMENU_FOLDER = 6064;
+static_assert(MAIN_SYSMENU_WEBPAGE % 16 == 0 && MAIN_SYSMENU_COMPARE % 16 == 0 && MAIN_SYSMENU_SPREADSHEET % 16 == 0 &&
+              MAIN_SYSMENU_FOLDER % 16 == 0);
 
 // The check box of each report section, in report order (kReportSections).
 constexpr int kSectionCheckBoxes[] = {MAIN_BREAKDOWN, MAIN_ASSYSUMMARY, MAIN_PARTSSUMMARY, MAIN_ASSYINASSYS,
@@ -33,10 +40,13 @@ constexpr int sectionCheckBox(Section section) { return kSectionCheckBoxes[stati
 
 // Posted by the settings load: wParam is the outer width, lParam the outer height to restore.
 constexpr UINT WMU_RESTORE_SIZE = WM_USER + 1000;
+// Posted at creation when the program was started with two files: they are compared once the
+// window is shown.
+constexpr UINT WMU_COMPARE_START_FILES = WM_USER + 1001;
 
 // Shows the main window; modal (showModal 1) it runs the program's message loop until the window
-// is gone. See showForm. userData is 0, or the address of a file name that the BOM file box
-// starts with instead of the stored one.
+// is gone. See showForm. userData is 0, or the address of the files the program was started with
+// (a std::vector<ArrivedFile>, see receiveStartFiles), which take the stored name's place.
 INT_PTR showMainForm(HWND parent, int showModal, LPARAM userData);
 
 // The main window while it exists, else nullptr.

@@ -5,30 +5,34 @@
 #include <string>
 
 #include "forms/window_helpers.h"
-#include "settings/app_folder.h"
 #include "ui/main_form.h"
-#include "ui/settings_binding.h"
 
 namespace trelk::ui {
 
-void appendToEdit(HWND edit, const std::string& text) {
-    if (!IsWindow(edit) || text.empty()) return;
-    // Select the empty end and replace it: the text lands at the end with the caret after it.
-    const LRESULT end = GetWindowTextLengthA(edit);
-    SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
-    SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    const LRESULT newEnd = GetWindowTextLengthA(edit);
-    SendMessageA(edit, EM_SETSEL, static_cast<WPARAM>(newEnd), newEnd);
-    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+MainWindowHost::MainWindowHost(HWND mainForm, const RunRequest& request, std::string earlierFile)
+    : mainForm_(mainForm),
+      bomFile_(request.bomFileName),
+      earlierFile_(std::move(earlierFile)),
+      folder_(request.applicationFolder) {}
+
+// The engine logs a file name on a line of its own: the BOM file as it was given, and what it
+// writes, which lies in the application folder.
+LogText MainWindowHost::kindOf(std::string_view line) const {
+    if (line.empty()) return LogText::Export;
+    if (line == bomFile_ || line == earlierFile_) return LogText::System;
+    if (!folder_.empty() && line.substr(0, folder_.size()) == folder_ &&
+        (line.size() == folder_.size() || line[folder_.size()] == '\\'))
+        return LogText::System;
+    return LogText::Export;
 }
 
 void MainWindowHost::appendLogLine(std::string_view text) {
-    pending_.append(text.data(), text.size());
-    pending_ += "\r\n";
+    pending_ += logLineCharacters(text, kindOf(text));
+    pending_ += L"\r\n";
 }
 
 void MainWindowHost::flush() {
-    appendToEdit(GetDlgItem(mainForm_, MAIN_LOG), pending_);
+    appendToLogBox(GetDlgItem(mainForm_, MAIN_LOG), pending_);
     pending_.clear();
 }
 
@@ -42,24 +46,17 @@ void MainWindowHost::openDocument(const std::string& path) {
     ShellExecuteA(mainForm_, "Open", path.c_str(), "", "", SW_SHOWNORMAL);
 }
 
+void appendToLog(std::initializer_list<std::wstring> lines) {
+    std::wstring text;
+    for (const std::wstring& line : lines) text += line + L"\r\n";
+    appendToLogBox(mainControl(MAIN_LOG), text);
+}
+
 SectionSelection sectionsFromCheckBoxes() {
     SectionSelection selection;
     for (const ReportSection& s : kReportSections)
         selection.*s.flag = getCheckState(mainControl(sectionCheckBox(s.section))) == 1;
     return selection;
-}
-
-void runProcessingFromWindow() {
-    RunRequest request;
-    request.bomFileName = getControlText(mainControl(MAIN_BOMFILE));
-    request.sections = sectionsFromCheckBoxes();
-    request.keywords = keywords();
-    request.columns = columns();
-    // Asked anew for every run, so that a folder removed meanwhile is made again (and a failure
-    // is shown before anything of the run).
-    request.applicationFolder = ensureAppFolder(kAppIdentity, showFolderMessage);
-    MainWindowHost host(mainForm());
-    runProcessing(request, host);
 }
 
 }  // namespace trelk::ui

@@ -1,12 +1,13 @@
-// The main window's side of a processing run: the run's request built from the controls, and the
-// host that shows its log lines in the log box.
+// The main window's side of a run: the host that shows the run's log lines in the log box.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 #include "engine/runs/processing_run.h"
+#include "ui/log_box.h"
 
 namespace trelk::ui {
 
@@ -16,7 +17,9 @@ namespace trelk::ui {
 // run holds the thread, and the lines are in place before anything else is shown.
 class MainWindowHost : public ProcessingHost {
 public:
-    explicit MainWindowHost(HWND mainForm) : mainForm_(mainForm) {}
+    // The request's BOM file and application folder, and the comparison's earlier file when
+    // there is one, are in the system's code page: the log lines that name them are read so.
+    MainWindowHost(HWND mainForm, const RunRequest& request, std::string earlierFile = {});
     ~MainWindowHost() override { flush(); }
     MainWindowHost(const MainWindowHost&) = delete;
     MainWindowHost& operator=(const MainWindowHost&) = delete;
@@ -29,16 +32,15 @@ public:
     void flush();
 
 private:
+    LogText kindOf(std::string_view line) const;
+
     HWND mainForm_;
-    std::string pending_;
+    std::string bomFile_, earlierFile_, folder_;
+    std::wstring pending_;
 };
 
-// Appends text at the end of a multi-line edit box, caret after it and scrolled into view,
-// without copying what the box already holds.
-void appendToEdit(HWND edit, const std::string& text);
-
-// "&Do it!": one run with the window's current BOM file name and check boxes.
-void runProcessingFromWindow();
+// Lines of the window's own, in characters, at the end of the log box.
+void appendToLog(std::initializer_list<std::wstring> lines);
 
 // The section check boxes as the run and the settings see them: on only when checked.
 SectionSelection sectionsFromCheckBoxes();

@@ -13,6 +13,11 @@ namespace {
 std::string g_settingsFilePath;
 KeywordSet g_keywords;
 ColumnLayout g_columns;
+bool g_webPageChosen = false;  // the user ticked or cleared the item since the window was made
+
+void checkWebPageItem(HWND form, bool on) {
+    CheckMenuItem(GetSystemMenu(form, FALSE), MAIN_SYSMENU_WEBPAGE, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
 
 // A place off every screen (a monitor since removed, a file edited by hand) is not used: the
 // window is shown where it was created, so that it never opens out of reach.
@@ -72,6 +77,8 @@ void restoreSettings(HWND mainForm) {
     }
     for (const ReportSection& s : kReportSections)
         setCheckState(GetDlgItem(mainForm, sectionCheckBox(s.section)), stored.sections.*s.flag ? 1 : 0);
+    checkWebPageItem(mainForm, stored.showWebPage);
+    g_webPageChosen = false;
 }
 
 void saveSettings(const std::string& path) {
@@ -84,6 +91,7 @@ void saveSettings(const std::string& path) {
     save.height = normal.bottom - normal.top;
     save.x = normal.left;
     save.y = normal.top;
+    if (g_webPageChosen) save.showWebPage = showsResultsAsWebPage();
     trelk::saveSettings(path, save);
 }
 
@@ -92,5 +100,17 @@ const std::string& settingsFilePath() { return g_settingsFilePath; }
 const KeywordSet& keywords() { return g_keywords; }
 
 const ColumnLayout& columns() { return g_columns; }
+
+bool showsResultsAsWebPage() {
+    const HWND form = mainForm();
+    const UINT state = form ? GetMenuState(GetSystemMenu(form, FALSE), MAIN_SYSMENU_WEBPAGE, MF_BYCOMMAND) : 0;
+    return state != static_cast<UINT>(-1) && (state & MF_CHECKED);  // -1: no such item
+}
+
+void toggleResultsAsWebPage() {
+    if (!mainForm()) return;
+    checkWebPageItem(mainForm(), !showsResultsAsWebPage());
+    g_webPageChosen = true;
+}
 
 }  // namespace trelk::ui

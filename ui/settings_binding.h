@@ -23,6 +23,11 @@ const KeywordSet& keywords();
 // The column layout as loaded, likewise.
 const ColumnLayout& columns();
 
+// "Show results as a web page" of the system menu: its check mark is the live choice, set from
+// the settings at creation. The settings store it at close only once the user has changed it.
+bool showsResultsAsWebPage();
+void toggleResultsAsWebPage();
+
 // A folder problem, shown the way the folder service shows it: a task-modal box without icon.
 void showFolderMessage(const std::string& text);
 

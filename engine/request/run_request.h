@@ -61,7 +61,16 @@ struct RunRequest {
     // The report, the JSON document or the HTML page goes to the standard output instead of a
     // file (not CSV).
     bool toStandardOutput = false;
+    // When not empty, the HTML page of the same results goes here as well, after what the format
+    // writes, and the page rather than that is opened: the window program shows the page and
+    // keeps the report beside it. The page holds the bytes a run in the Html format writes.
+    std::string pagePath;
 };
+
+// Whether any output the request asks for (its format's, and the page beside it) carries the
+// run's log lines, or shows the names' encoding: what a run keeps for its writing.
+bool logWritten(const RunRequest& request);
+bool encodingWritten(const RunRequest& request);
 
 // What the run asks of the program that hosts it.
 class ProcessingHost {

@@ -65,8 +65,7 @@ std::optional<Outcome> readFile(const ComparisonRequest& request, Outcome::File 
 Outcome writeComparison(const RunRequest& request, const Comparison& comparison, Outcome outcome,
                         ProcessingHost& host) {
     const ComparisonDocument document{comparison, request.sections};
-    const RunOutcome written =
-        writeOutputs(destinationOf(request, comparisonPathFor(request)), outputsOf(request.format, document), host);
+    const RunOutcome written = writeResults(request, comparisonPathFor(request), document, host);
     if (!written.stored()) {
         outcome.ending = Outcome::Ending::OutputFailed;
         outcome.writing = written.ending;

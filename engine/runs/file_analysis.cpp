@@ -27,7 +27,7 @@ size_t checkSummary(const BomStructure& bom, const ResultTables& tables, int64_t
 
 AnalysisWants analysisWantsOf(const RunRequest& request) {
     AnalysisWants wants;
-    wants.encoding = outputFormat(request.format).encodingWritten;
+    wants.encoding = encodingWritten(request);
     wants.tree = wants.encoding && request.sections.Include_BOMAssyBreakdown;
     return wants;
 }

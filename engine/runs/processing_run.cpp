@@ -17,7 +17,7 @@ RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
         return outcome;
     }
     // The JSON document and the HTML page carry the run's log lines: they are kept as they pass.
-    const bool keepLog = outputFormat(request.format).logWritten;
+    const bool keepLog = logWritten(request);
     std::vector<std::string> kept;
     const LogSink log = [&](std::string_view line) {
         if (keepLog) kept.emplace_back(line);
@@ -26,8 +26,7 @@ RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
     const BomFileReading reading = readBomFile(request, log, analysisWantsOf(request));
     if (reading.stopped) return *reading.stopped;
     const ResultsDocument document{request, reading.analysis, kept};
-    RunOutcome outcome =
-        writeOutputs(destinationOf(request, reportPathFor(request)), outputsOf(request.format, document), host);
+    RunOutcome outcome = writeResults(request, reportPathFor(request), document, host);
     outcome.mainAssemblyFound = reading.analysis.mainAssemblyFound;
     outcome.summaryDifferences = reading.analysis.summaryDifferences;
     return outcome;

@@ -82,7 +82,6 @@ RunOutcome writeOutputs(const Destination& destination, const std::vector<Result
     RunOutcome outcome;
     outcome.ending = RunOutcome::Ending::Stored;
     outcome.where = destination.where;
-    if (!toOutput) host.openDocument(destination.where);
     return outcome;
 }
 
@@ -112,7 +111,32 @@ std::vector<ResultOutput> outputsIn(ReportFormat format, const Document& documen
     return outputs;
 }
 
+// The format's outputs, then the page beside them; what was written last is opened.
+template <class Document>
+RunOutcome writeIn(const RunRequest& request, const std::string& path, const Document& document, ProcessingHost& host) {
+    Destination opened = destinationOf(request, path);
+    const RunOutcome outcome = writeOutputs(opened, outputsIn(request.format, document), host);
+    if (!outcome.stored()) return outcome;
+    if (!request.pagePath.empty()) {
+        opened = Destination{request.pagePath, false};
+        const RunOutcome paged = writeOutputs(opened, outputsIn(ReportFormat::Html, document), host);
+        if (!paged.stored()) return paged;
+    }
+    if (!opened.standardOutput()) host.openDocument(opened.where);
+    return outcome;
+}
+
 }  // namespace
+
+RunOutcome writeResults(const RunRequest& request, const std::string& path, const ResultsDocument& document,
+                        ProcessingHost& host) {
+    return writeIn(request, path, document, host);
+}
+
+RunOutcome writeResults(const RunRequest& request, const std::string& path, const ComparisonDocument& document,
+                        ProcessingHost& host) {
+    return writeIn(request, path, document, host);
+}
 
 std::vector<ResultOutput> outputsOf(ReportFormat format, const ResultsDocument& document) {
     return outputsIn(format, document);

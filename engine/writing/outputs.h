@@ -30,9 +30,18 @@ struct ResultOutput {
     std::function<int(OutputFile& file, int& readError)> write;
 };
 
-// Writes every output, in order, and logs how each went; on success asks the host to open what
-// was written (the file, or the folder). The outcome's ending, error number and `where`.
+// Writes every output, in order, and logs how each went. The outcome's ending, error number and
+// `where`.
 RunOutcome writeOutputs(const Destination& destination, const std::vector<ResultOutput>& outputs, ProcessingHost& host);
+
+// A document written as the request asks: the outputs of its format to `path` (by destinationOf),
+// then, when the request names a page path, the HTML page there. On success the host is asked to
+// open the page, else what the format wrote (the file, or the folder). The outcome of the
+// format's outputs, or of the page when that failed.
+RunOutcome writeResults(const RunRequest& request, const std::string& path, const ResultsDocument& document,
+                        ProcessingHost& host);
+RunOutcome writeResults(const RunRequest& request, const std::string& path, const ComparisonDocument& document,
+                        ProcessingHost& host);
 
 // The file or folder a request's results go to (empty for the standard output).
 Destination destinationOf(const RunRequest& request, const std::string& path);

@@ -112,6 +112,12 @@ TEST(Cli, ReadsTheShippedLocalisedAndTableExportsWithNoSettings) {
          "/examples/stehleuchte.txt",
          {"Keywords recognised in the BOM file: contains \"enth\xC3\xA4lt:\", SubAssembly \"Unterbaugruppe\", Part "
           "\"Teil\", SummaryOfParts \"Zusammenfassung der Teile der Baugruppe\""}},
+        {"/localised/taideng.bom.1",
+         "/examples/taideng.txt",
+         {"Keywords recognised in the BOM file: contains \"\xE5\x8C\x85\xE5\x90\xAB:\", SubAssembly "
+          "\"\xE5\xAD\x90\xE8\xA3\x85\xE9\x85\x8D\", Part \"\xE9\x9B\xB6\xE4\xBB\xB6\", SummaryOfParts "
+          "\"\xE7\x9A\x84\xE9\x9B\xB6\xE4\xBB\xB6\xE6\xB1\x87\xE6\x80\xBB:\"",
+          "Main assembly name: \xE5\x8F\xB0\xE7\x81\xAF"}},
         {"/table/hoist.bom.1",
          "/examples/hoist.txt",
          {"Keywords recognised in the BOM file: SummaryOfParts \"All single parts of assembly\"",

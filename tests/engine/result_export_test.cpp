@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "engine/writing/csv_writer.h"
+#include <random>
+
 #include "engine/files/file_system.h"
+#include "engine/runs/comparison_run.h"
 #include "engine/runs/processing_run.h"
+#include "engine/writing/csv_writer.h"
+#include "support/random_export.h"
+#include "text/text_rules.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
 
@@ -95,6 +100,80 @@ TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
     EXPECT_NE(html.find("<li class=\"problem\"><strong>&#x2716; Problem:</strong> Assembly name not found: abnormal "
                         "error! - GONE\n"),
               std::string::npos);
+}
+
+// A run or a comparison asked for the page beside its report writes both with the bytes of two
+// runs asked for each alone, logs both and opens the page; a page that cannot be written ends it.
+TEST(ResultExport, APageBesideTheReportHoldsWhatAPageAloneHolds) {
+    TempFolder folder;
+    std::mt19937_64 rng(27);
+    const testing::BomModel earlier = testing::randomModel(rng), later = testing::randomModel(rng);
+    const testing::Vocabulary words = testing::randomVocabulary(rng);
+    const std::string oldBom = folder.write("old.bom.1", testing::cadExport(earlier, words, {}));
+    const std::string newBom = folder.write("new.bom.2", testing::cadExport(later, words, {}));
+    const std::string cp1252Bom = folder.write("top.bom", kBom);
+    const std::string sep(1, kPathSeparator);
+    // One run of each kind: the report (comparison report) or the page alone, or both.
+    const auto run = [&](const std::string& oldFile, const std::string& bom, const SectionSelection& sections,
+                         ReportFormat format, const std::string& output, const std::string& page) {
+        RunRequest request;
+        request.bomFileName = bom;
+        request.sections = sections;
+        request.applicationFolder = folder.path();
+        request.format = format;
+        request.reportPath = output;
+        request.pagePath = page;
+        RecordingHost host;
+        if (oldFile.empty()) {
+            runProcessing(request, host);
+        } else {
+            ComparisonRequest comparison;
+            comparison.oldBomFileName = oldFile;
+            comparison.run = request;
+            runComparison(comparison, host);
+        }
+        return host;
+    };
+    const struct {
+        std::string oldFile, bom;
+        SectionSelection sections;
+    } cases[] = {
+        {"", cp1252Bom, SectionSelection::all()}, {"", newBom, SectionSelection()},
+        {"", oldBom, SectionSelection::none()},   {oldBom, newBom, SectionSelection::all()},
+        {newBom, newBom, SectionSelection()},     {oldBom, cp1252Bom, SectionSelection::all()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.oldFile + " " + c.bom);
+        const std::string report = folder.file("both.txt"), page = folder.file("both.html");
+        const RecordingHost both = run(c.oldFile, c.bom, c.sections, ReportFormat::Report, report, page);
+        const RecordingHost reportAlone =
+            run(c.oldFile, c.bom, c.sections, ReportFormat::Report, folder.file("alone.txt"), "");
+        const RecordingHost pageAlone =
+            run(c.oldFile, c.bom, c.sections, ReportFormat::Html, folder.file("alone.html"), "");
+        EXPECT_EQ(testing::readFile(report), testing::readFile(folder.file("alone.txt")));
+        EXPECT_EQ(testing::readFile(page), testing::readFile(folder.file("alone.html")));
+        Lines expected = reportAlone.log;
+        expected.back() = report;
+        expected.insert(expected.end(), {"Results stored in file:", page});
+        EXPECT_EQ(both.log, expected);
+        EXPECT_EQ(both.opened, Lines{page});
+        EXPECT_EQ(pageAlone.opened, Lines{folder.file("alone.html")});
+    }
+
+    // Where a folder is in the way of the page: the report is written, the page's error logged,
+    // nothing opened.
+    RunRequest request;
+    request.bomFileName = cp1252Bom;
+    request.applicationFolder = folder.path();
+    request.pagePath = folder.path();
+    RecordingHost host;
+    const RunOutcome outcome = runProcessing(request, host);
+    EXPECT_EQ(outcome.ending, RunOutcome::Ending::CreateFailed);
+    // The error number of a folder opened as a file is the platform's.
+    const std::string error = "Error" + formatSignedDecimal(outcome.error) + " creating output file: ";
+    EXPECT_EQ(Lines(host.log.end() - 4, host.log.end()),
+              (Lines{"Results stored in file:", folder.file("Trelk.txt"), error, folder.path()}));
+    EXPECT_TRUE(host.opened.empty());
 }
 
 TEST(ResultExport, QuotesCsvFieldsThatNeedIt) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "forms/controls.h"
 #include "forms/form.h"
@@ -274,6 +275,35 @@ TEST(Form, CloseHandlerCanKeepTheFormOpen) {
         EXPECT_EQ(IsWindow(window) != FALSE, handlerResult != 0);
         if (IsWindow(window)) DestroyWindow(window);
     }
+}
+
+// The form's commands follow the system's own below a separator; the system's low four bits of a
+// WM_SYSCOMMAND do not matter, and the system's commands keep working.
+TEST(Form, AddsItsCommandsToTheSystemMenuAndRunsThem) {
+    static std::vector<int> ran;
+    static const SystemCommand commands[] = {
+        {0x1780, "&First", [](HWND) { ran.push_back(1); }},
+        {0x1790, "Second &one", [](HWND) { ran.push_back(2); }},
+    };
+    FormDescription form = testFormDescription();
+    form.setSystemCommands(commands);
+    HWND window = createTestForm(form);
+    const HMENU menu = GetSystemMenu(window, FALSE);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 4);
+    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(count - 3), MF_BYPOSITION) & MF_SEPARATOR, MF_SEPARATOR);
+    for (int i = 0; i < 2; ++i) {
+        char text[32] = {};
+        GetMenuStringA(menu, static_cast<UINT>(count - 2 + i), text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, commands[i].text);
+        EXPECT_EQ(GetMenuItemID(menu, count - 2 + i), static_cast<UINT>(commands[i].id));
+    }
+    SendMessageA(window, WM_SYSCOMMAND, 0x1790 | 0x2, 0);
+    SendMessageA(window, WM_SYSCOMMAND, 0x1780, 0);
+    SendMessageA(window, WM_SYSCOMMAND, 0x17A0, 0);
+    EXPECT_EQ(ran, (std::vector<int>{2, 1}));
+    SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(window));
 }
 
 TEST(Form, AppliesItsMinimumTrackingSize) {

@@ -124,5 +124,50 @@ TEST(SettingsModel, KeepsTheUsersKeywordsAndReadsLooseValues) {
     EXPECT_EQ(iniKeyExists(file, "Keywords", "SubAssembly"), 1);  // the missing ones are added
 }
 
+// The web page choice has a section of its own, written only when the user ticked or cleared the
+// item: a close without it leaves a file that holds everything else as it was, byte for byte.
+TEST(SettingsModel, WritesTheWebPageChoiceOnlyWhenTheUserMadeOne) {
+    TempFolder folder;
+    SettingsToSave save;
+    save.bomFileName = "top.bom.1";
+    save.width = 689;
+    save.height = 508;
+    std::string full;  // a file that already holds every other key with the values of `save`
+    {
+        const std::string file = settingsFilePathIn(folder.path());
+        saveSettings(file, save);
+        full = testing::readFile(file);
+    }
+    const std::string ticked = "[Results]\r\nShow_WebPage= 1\r\n", cleared = "[Results]\r\nShow_WebPage= 0\r\n";
+    const struct {
+        std::string before;
+        bool loaded;  // the choice read from it
+        std::optional<bool> choice;
+        std::string after;  // "" for the bytes of before
+    } cases[] = {
+        {full, false, std::nullopt, ""},
+        {full + ticked, true, std::nullopt, ""},
+        {full + "[results]\r\nshow_webpage=-3\r\n", true, std::nullopt, ""},
+        {full + "[Results]\r\nShow_WebPage=no\r\n", false, std::nullopt, ""},
+        {full, false, true, full + ticked},
+        {full, false, false, full + cleared},
+        {full + ticked, true, false, full + cleared},
+        {ticked + "[Keywords]\r\n", true, false, cleared},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.before);
+        const std::string file = folder.write("Trelk.ini", c.before);
+        EXPECT_EQ(loadSettings(file).showWebPage, c.loaded);
+        save.showWebPage = c.choice;
+        saveSettings(file, save);
+        const std::string after = testing::readFile(file);
+        if (c.after.rfind("[Results]", 0) == 0)
+            EXPECT_EQ(after.substr(0, c.after.size()), c.after);  // the section keeps its place
+        else
+            EXPECT_EQ(after, c.after.empty() ? c.before : c.after);
+        EXPECT_EQ(loadSettings(file).showWebPage, c.choice.value_or(c.loaded));
+    }
+}
+
 }  // namespace
 }  // namespace trelk

@@ -84,6 +84,47 @@ TEST(Program, StartsWithTheFileOfItsFirstArgumentAndEndsWithExitCode0) {
     DeleteFileA(settingsFile().c_str());
 }
 
+// Two files named, as "Open with" on two selected files or a drop of two files on the program's
+// icon names them, are compared as two files dropped on the window: the earlier one first.
+TEST(Program, ComparesTheTwoFilesOfItsArguments) {
+    DeleteFileA(settingsFile().c_str());
+    trelk::testing::TempFolder folder;
+    const std::string examples = nativePath(TRELK_TEST_DATA "/../../examples");
+    const std::string later =
+        folder.write("gear box.bom.4", trelk::testing::readFile(examples + "\\gearbox-rev-b.bom.1"));
+    const std::string earlier = folder.write("gear box.bom.3", trelk::testing::readFile(examples + "\\gearbox.bom.1"));
+    openedDocumentsSoFar();
+    std::string command = "\"" + nativePath(TRELK_EXE) + "\" \"" + later + "\" \"" + earlier + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.path().c_str(),
+                               &startup, &process));
+    const HWND main = waitForWindow("FORM_TRELK_MAIN_CLASS", process.dwProcessId);
+    std::string log, box;
+    EXPECT_TRUE(pumpUntil([&] {
+        log = windowText(GetDlgItem(main, MAIN_LOG));
+        return log.find("BOM files differ") != std::string::npos;
+    })) << log;
+    box = windowText(GetDlgItem(main, MAIN_BOMFILE));
+    const std::vector<std::string> opened = openedDocuments();
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, kHangBound), WAIT_OBJECT_0);
+    DWORD exitCode = 99;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    DeleteFileA(settingsFile().c_str());
+    EXPECT_EQ(log.rfind("Earlier BOM file (lower export number):\r\n" + earlier + "\r\nLater BOM file:\r\n" + later +
+                            "\r\nTrying to read BOM file:\r\n" + earlier + "\r\n",
+                        0),
+              0u)
+        << log;
+    EXPECT_EQ(box, later);
+    EXPECT_EQ(opened, std::vector<std::string>{appFolder() + "\\Trelk-compare.html"});
+    EXPECT_EQ(exitCode, 0u);
+}
+
 // The application manifest (resource 1 of type RT_MANIFEST) of a program file, or empty.
 std::string manifestOf(const std::string& program) {
     const HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);

@@ -21,8 +21,8 @@ namespace {
 
 std::string g_openedLog;
 
-// Opening a report or the help must not start a viewer in the tests: the shell is told to run a
-// command that writes the document's path to a log instead.
+// Opening a report, a page, a folder or the help must not start a viewer in the tests: the shell
+// is told to run a command that writes the document's path to a log instead.
 class RecordingShell : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -33,11 +33,13 @@ public:
         GetTempPathA(MAX_PATH, temp);
         g_openedLog = std::string(temp) + "trelk-opened-" + std::to_string(GetCurrentProcessId()) + ".log";
         const std::string command = "cmd.exe /c echo %1>>\"" + g_openedLog + "\"";
-        for (const char* extension : {".txt", ".chm"}) {
+        for (const char* extension : {".txt", ".chm", ".html"}) {
             const std::string type = std::string("TrelkTest") + extension;
             trelk::testing::setClassesValue(extension, type);
             trelk::testing::setClassesValue(type + "\\shell\\open\\command", command);
         }
+        for (const char* folder : {"Folder", "Directory"})
+            trelk::testing::setClassesValue(std::string(folder) + "\\shell\\open\\command", command);
     }
     void TearDown() override {
         DeleteFileA(g_openedLog.c_str());
@@ -140,6 +142,11 @@ std::vector<std::string> openedDocuments() {
 }
 
 std::vector<std::string> openedDocumentsSoFar() { return takeOpenedDocuments(trelk::testing::readFile(g_openedLog)); }
+
+bool documentOpened() {
+    const std::string text = trelk::testing::readFile(g_openedLog);
+    return !text.empty() && text.back() == '\n';
+}
 
 void MainWindowTest::SetUp() {
     DeleteFileA(settingsFile().c_str());

@@ -28,10 +28,12 @@ std::vector<std::string> logLines();
 // Paths as this process sees them (the Unix paths of the build are on Z:).
 std::string nativePath(std::string path);
 
-// Documents the shell opened for .txt and .chm files since the last call, in order, once the
-// first one is there; openedDocumentsSoFar() does not wait for one.
+// Documents the shell opened (.txt, .chm and .html files, folders) since the last call, in order,
+// once the first one is there; openedDocumentsSoFar() does not wait for one.
 std::vector<std::string> openedDocuments();
 std::vector<std::string> openedDocumentsSoFar();
+// The shell has opened a document that has not been taken yet (for a step's `ready`).
+bool documentOpened();
 
 // One step run inside a modal loop: an action, taken once `ready` holds.
 struct ModalStep {

@@ -39,9 +39,13 @@ failed=0
 for fuzzer in fuzz_run fuzz_comparison fuzz_recognition fuzz_profile fuzz_font_anchor_texts fuzz_numbers; do
   # Inputs are kept small where a run's cost grows with them: a finding needs a few lines, and
   # many small runs find more than a few large ones.
+  # The entropic schedule's bookkeeping grows with the features an input reaches: for the
+  # fuzzers of the whole engine it took half the time, the plain schedule runs twice as many.
+  entropic=1
   case "$fuzzer" in
-    fuzz_run | fuzz_comparison | fuzz_profile) max_len=4096 ;;
-    fuzz_recognition) max_len=8192 ;;
+    fuzz_run | fuzz_comparison) max_len=4096 entropic=0 ;;
+    fuzz_recognition) max_len=8192 entropic=0 ;;
+    fuzz_profile) max_len=4096 ;;
     *) max_len=16384 ;;
   esac
   # New inputs go to a scratch corpus; the seeds in the tree are only read.
@@ -49,7 +53,7 @@ for fuzzer in fuzz_run fuzz_comparison fuzz_recognition fuzz_profile fuzz_font_a
   log="$work/$fuzzer.log"
   status=0
   build/sanitize/fuzz/$fuzzer "$work/$fuzzer" "fuzz/corpus/$fuzzer" \
-    -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -max_len="$max_len" -print_final_stats=1 \
+    -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -max_len="$max_len" -entropic="$entropic" -print_final_stats=1 \
     -artifact_prefix="$findings/$fuzzer-" >"$log" 2>&1 || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
   runs=${runs:-0}

@@ -1,6 +1,6 @@
-// The whole processing run on arbitrary bytes. The first byte picks the report sections and
-// whether the keywords come from the input; keywords are lines ended by LF (settings values can
-// hold no line end); the rest is the BOM file. Checked on every input: the log starts as it
+// The whole processing run on arbitrary bytes, its files held in memory. The first byte picks the
+// report sections, whether the keywords come from the input and whether a column layout does
+// (fuzz::requestFrom); the rest is the BOM file. Checked on every input: the log starts as it
 // must, the report exists exactly when the log says so, and an earlier report survives a run
 // that stops. On inputs small enough for it, the whole log and the report must equal those of
 // the literal reading (tests/support), line by line and byte for byte.

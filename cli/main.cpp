@@ -39,7 +39,7 @@ int usageError(const std::string& message) {
 struct CommandLine {
     std::string bomFile, output, sections, settingsFile, format = "report", build = "1", columns, separator, header,
                                                          oldBomFile;
-    bool openReport = false, quiet = false, strict = false;
+    bool openReport = false, quiet = false, strict = false, csvRaw = false;
     // Options that were given at all, even as an empty word.
     bool sectionsGiven = false, columnsGiven = false, separatorGiven = false, headerGiven = false, comparing = false;
 };
@@ -89,11 +89,17 @@ void describeOptions(CLI::App& app, CommandLine& line) {
                    "Trelk-compare.json, Trelk-compare.html or the folder Trelk-compare in the\n"
                    "application folder")
         ->type_name("OLD");
+    app.add_flag("--csv-raw", line.csvRaw,
+                 "CSV cells as read, even a name that starts with = + - @ (or a tab or CR),\n"
+                 "which a spreadsheet would run as a formula; by default such a cell starts\n"
+                 "with an apostrophe, which makes it text");
     app.add_flag("--open", line.openReport, "Open the report with the desktop's default application");
     app.add_flag("-q,--quiet", line.quiet, "No log lines");
     app.add_flag("--strict", line.strict,
                  "Exit status 1 when the totals differ from the export's own summary\n"
-                 "of parts (the report is written all the same)");
+                 "of parts (the report is written all the same); with --compare, exit\n"
+                 "status 2 when either file was read with problems or its totals differ\n"
+                 "from its summary, which may make the comparison wrong");
     app.set_version_flag("--version", "trelk-cli " TRELK_VERSION_STRING);
     app.footer(std::string(kOutputHelp) + "\n\n" + kComparisonHelp);
 }
@@ -130,10 +136,6 @@ std::optional<Options> checkOptions(const CommandLine& line, std::string& error)
     }
     if (!line.settingsFile.empty() && !isExistingFile(line.settingsFile)) {
         error = "settings file '" + line.settingsFile + "' not found";
-        return std::nullopt;
-    }
-    if (line.comparing && line.strict) {
-        error = "--strict does not go with --compare";
         return std::nullopt;
     }
     if (line.separatorGiven && (options.separator = readSeparator(line.separator)) == 0) {
@@ -173,6 +175,7 @@ RunRequest buildRequest(const CommandLine& line, const Options& options) {
     request.sections = options.sections ? *options.sections : stored.sections;
     request.format = options.format;
     request.buildQuantity = options.buildQuantity;
+    request.csvRaw = line.csvRaw;
     return request;
 }
 
@@ -188,6 +191,8 @@ int run(const RunRequest& request, const CommandLine& line) {
         const ComparisonOutcome outcome = runComparison(comparison, host);
         std::fflush(stdout);
         if (!outcome.compared()) return kExitTrouble;
+        // The verdict is written all the same; strict, a doubtful reading is trouble.
+        if (line.strict && outcome.misread) return kExitTrouble;
         return outcome.agree ? kExitSame : kExitDifferent;
     }
     const RunOutcome outcome = runProcessing(request, host);

@@ -22,11 +22,12 @@ inline constexpr const char* kOutputHelp =
     "                             not found); depth first in file order, each sub-assembly expanded\n"
     "                             once\n"
     "CSV: RFC 4180, a header row, CR LF; files of a UTF-8 export start with the UTF-8 byte-order\n"
-    "mark, those of a Windows-1252 export keep its bytes. JSON: one UTF-8 object with format\n"
-    "\"trelk-results\", version 1, mainAssembly, bomFile, encoding, buildQuantity, log and the tables\n"
-    "as arrays of objects. An export is UTF-8 when it starts with the byte-order mark or all its\n"
-    "bytes are valid UTF-8, else Windows-1252. --build multiplies totals and path quantities, not\n"
-    "the where-used quantities.\n"
+    "mark, those of a Windows-1252 export keep its bytes; a name or text that starts with = + - @,\n"
+    "a tab or a CR, which a spreadsheet would run, starts with an apostrophe (--csv-raw: as read).\n"
+    "JSON: one UTF-8 object with format \"trelk-results\", version 1, mainAssembly, bomFile,\n"
+    "encoding, buildQuantity, log and the tables as arrays of objects. An export is UTF-8 when it\n"
+    "starts with the byte-order mark or all its bytes are valid UTF-8, else Windows-1252. --build\n"
+    "multiplies totals and path quantities, not the where-used quantities.\n"
     "HTML: one UTF-8 page that a browser shows offline: the tree to fold, the totals to sort, the\n"
     "where-used lists linked, one filter for every table.";
 

@@ -1,61 +1,146 @@
 #!/usr/bin/env python3
 """Loads HTML pages of trelk-cli in headless Chromium (the test browser, started as
-tests/cli/html_check.py starts it) and prints, per page, its size and what the browser's own
-performance timeline says: the time from the start of navigation until the document is parsed,
-until the page's script is ready and until the load event; then the first use of the filter
-(with a text found nowhere, the pause the filter waits for on a large page included), sorting
-the parts by total, and making every piece still held as text, as printing does.
+tests/cli/html_check.py starts it), one fresh browser per page, and uses each as a person would,
+printing what every step cost by the browser's own clock:
 
-Usage: html_page_timing.py PAGE.html...   (scripts/benchmark-html.sh runs it)
+- the page's size; from the start of navigation until the document is parsed, until the page's
+  script is ready (the trelk-ready mark) and until it has read its pieces while idle; and its
+  memory: how much the resident memory of all the
+  browser's processes grew from a blank page, and its ratio to the page's size;
+- filter texts typed key by key (each key once the page has answered the one before): the longest
+  answer to a key, the answer to the last key, and the rows shown;
+- sorting the parts by their second column (a run's total, a comparison's old total), unfolding
+  the whole tree ("Unfold all", on a run's page), clearing and checking "Differences only" (on a
+  comparison's page), following a link into a part of the page far away, and making every row
+  for printing.
+
+An answer runs from the input event or click until the page has painted what it says. Beside each
+figure stands the longest task that ran meanwhile, in which the page took no input: a page that
+never freezes keeps it short however long the whole answer takes.
+
+Usage: html_page_timing.py [--filters TEXT,TEXT,...] PAGE.html...   (scripts/benchmark-html.sh)
 """
+import argparse
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "cli"))
-from html_check import missing_browser, start_browser  # noqa: E402
+from html_check import TIMING_HELPERS as HELPERS, missing_browser, start_browser  # noqa: E402
 
 
-def measure(pages):
-    """Prints the figures of each page."""
+def browser_memory(root_pid):
+    """The resident memory of the browser's processes (those below chromedriver), in MB."""
+    out = subprocess.run(["ps", "-e", "-o", "pid=,ppid=,rss="], capture_output=True, text=True).stdout
+    children, rss = {}, {}
+    for line in out.splitlines():
+        pid, ppid, kb = (int(v) for v in line.split())
+        children.setdefault(ppid, []).append(pid)
+        rss[pid] = kb
+    total, pending = 0, list(children.get(root_pid, []))
+    while pending:
+        pid = pending.pop()
+        total += rss.get(pid, 0)
+        pending += children.get(pid, [])
+    return total / 1024
+
+
+def answer(driver, script, limit=600000):
+    """Runs an async in-page script that ends by calling the callback with a timing."""
+    return driver.execute_async_script("const done = arguments[arguments.length - 1];"
+                                       "(async () => { done(await (async () => {" + script + "})()); })();")
+
+
+def figure(timing):
+    ms, longest, ok = timing
+    return "%.0f ms%s (longest task %.0f ms)" % (ms, "" if ok else " NOT ANSWERED", longest)
+
+
+def measure(page, filters, out):
     folder = tempfile.mkdtemp()
     driver = start_browser(os.path.join(folder, "profile"))
     try:
-        for page in pages:
-            driver.get("file://" + os.path.abspath(page))
-            ready = driver.execute_script("return performance.getEntriesByName('trelk-ready')[0].startTime")
-            timing = driver.execute_script("const t = performance.getEntriesByType('navigation')[0];"
-                                           "return [t.domInteractive, t.loadEventEnd]")
-            # The first use of the filter: the pieces held as text searched, the names of the others read.
-            driver.execute_script(
-                "const box = document.getElementById('filter'); box.value = 'zzzz-none';"
-                "window.filterStart = performance.now(); box.dispatchEvent(new Event('input', {bubbles: true}));")
-            from selenium.webdriver.support.ui import WebDriverWait
-            WebDriverWait(driver, 900).until(
-                lambda d: d.find_element("id", "filter-status").get_attribute("value") != "")
-            filtered = driver.execute_script("return performance.now() - window.filterStart")
-            # Sorting the parts by total, which makes every piece of that table first.
-            sorted_ms = driver.execute_script(
-                "const start = performance.now();"
-                "document.querySelectorAll('#parts thead button')[1].click();"
-                "return performance.now() - start")
-            # Every piece made, as for printing: what a filter matching everywhere costs.
-            everything_ms = driver.execute_script(
-                "const start = performance.now(); window.dispatchEvent(new Event('beforeprint'));"
-                "return performance.now() - start")
-            print("%s: %.1f MB, parsed %.0f ms, ready %.0f ms, loaded %.0f ms, first filter %.0f ms, "
-                  "parts sorted %.0f ms, every piece made %.0f ms" % (
-                      page, os.path.getsize(page) / 1e6, timing[0], ready, timing[1], filtered, sorted_ms,
-                      everything_ms))
+        root = driver.service.process.pid
+        driver.get("about:blank")
+        time.sleep(1.5)
+        blank = browser_memory(root)
+        driver.get("file://" + os.path.abspath(page))
+        size = os.path.getsize(page) / 1e6
+        parsed, ready = driver.execute_script(
+            "return [performance.getEntriesByType('navigation')[0].domInteractive,"
+            "performance.getEntriesByName('trelk-ready')[0].startTime]")
+        driver.execute_script(HELPERS)
+        # Whatever the page still does after its ready mark, as it takes input.
+        settled = answer(driver, "const t0 = performance.now(); trelkTiming.start();"
+                                 "await new Promise((r) => setTimeout(r, 200));"
+                                 "return [performance.now() - t0, trelkTiming.longest(), true];")
+        # The page reads its pieces while idle; a person starts typing after that.
+        indexed = answer(driver, "await trelkTiming.until(() => 'indexed' in document.documentElement.dataset, 120000);"
+                                 "return performance.now();")
+        time.sleep(1)
+        memory = browser_memory(root) - blank
+        out("%s: %.1f MB; parsed %.2f s, ready %.2f s (then %s), pieces read while idle by %.2f s; memory %.0f MB, "
+            "%.2fx the page" % (os.path.basename(page), size, parsed / 1000, ready / 1000, figure(settled),
+                                indexed / 1000, memory, memory / size))
+        comparison = driver.execute_script("return document.body.dataset.page") == "comparison"
+
+        for text in filters:
+            result = answer(driver, "return await trelkTiming.type(%r, 120000);" % text)
+            keys = result["keys"]
+            worst = max(keys, key=lambda k: k[0])
+            longest = max(k[1] for k in keys)
+            out("  filter %-22s keys %2d, slowest key %s, last key %s, longest task %.0f ms; %s" % (
+                repr(text), len(keys), "%.0f ms" % worst[0], "%.0f ms" % keys[-1][0], longest, result["status"]))
+        answer(driver, "return await trelkTiming.type('', 120000);")
+
+        sort = answer(driver, "const b = document.querySelectorAll('#parts thead button')[1];"
+                              "return await trelkTiming.time(() => b.click(), () => true, 600000);")
+        out("  parts sorted by %s: %s" % ("old total" if comparison else "total", figure(sort)))
+        sort = answer(driver, "const b = document.querySelectorAll('#parts thead button')[1];"
+                              "return await trelkTiming.time(() => b.click(), () => true, 600000);")
+        out("  and the other way: %s" % figure(sort))
+        if comparison:
+            for state in ("cleared", "checked"):
+                switch = answer(driver, "const box = document.getElementById('only-changed');"
+                                        "const status = document.getElementById('filter-status');"
+                                        "return await trelkTiming.time(() => { status.value = '\u2026'; box.click(); },"
+                                        "() => status.value !== '\u2026', 600000);")
+                out("  \"Differences only\" %s: %s; %s" % (state, figure(switch), driver.execute_script(
+                    "return document.getElementById('filter-status').value")))
+            link = ("const a = Array.from(document.querySelectorAll('#parts a[href^=\"#b\"]')).pop();")
+        else:
+            unfold = answer(driver, "const b = Array.from(document.querySelectorAll('button'))"
+                                    ".find((e) => e.textContent === 'Unfold all');"
+                                    "if (!b) return [0, 0, false];"
+                                    "return await trelkTiming.time(() => b.click(), () => true, 600000);")
+            out("  tree unfolded whole: %s" % figure(unfold))
+            link = ("const a = Array.from(document.querySelectorAll('#parts-where-used a[href^=\"#w\"]')).pop();")
+        followed = answer(driver, link + "if (!a) return [0, 0, false];"
+                                         "const id = a.getAttribute('href').slice(1);"
+                                         "return await trelkTiming.time(() => a.click(), () => {"
+                                         "  const t = document.getElementById(id);"
+                                         "  if (!t) return false;"
+                                         "  const r = t.getBoundingClientRect();"
+                                         "  return r.bottom > 0 && r.top < innerHeight; }, 600000);")
+        out("  link followed: %s" % figure(followed))
+        printed = answer(driver, "return await trelkTiming.time(() => window.dispatchEvent(new Event('beforeprint')),"
+                                 "() => true, 600000);")
+        out("  every row made for printing: %s; memory then %.0f MB" % (figure(printed), browser_memory(root) - blank))
     finally:
         driver.quit()
         shutil.rmtree(folder, ignore_errors=True)
-
 
 
 if __name__ == "__main__":
     missing = missing_browser()
     if missing:
         sys.exit("html_page_timing: needs " + missing + "; scripts/install-deps.sh installs it")
-    measure(sys.argv[1:])
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--filters", default="zzzz-none")
+    parser.add_argument("pages", nargs="+")
+    arguments = parser.parse_args()
+    for page in arguments.pages:
+        measure(page, arguments.filters.split(","), lambda line: print(line, flush=True))

@@ -15,20 +15,31 @@ constexpr ItemKind kKinds[2] = {ItemKind::SubAssembly, ItemKind::Part};
 
 int kindIndex(ItemKind kind) { return kind == ItemKind::SubAssembly ? kSub : kPart; }
 
-bool allAscii(const BomStructure& bom) {
-    for (NameId id = 0; id < bom.nameCount(); ++id)
-        for (const char c : bom.name(id))
-            if (static_cast<unsigned char>(c) >= 0x80) return false;
+bool allAscii(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
 }
 
+bool allAscii(const BomStructure& bom) {
+    for (NameId id = 0; id < bom.nameCount(); ++id)
+        if (!allAscii(bom.name(id))) return false;
+    return true;
+}
+
+bool allAscii(const std::vector<std::string>& lines) {
+    return std::all_of(lines.begin(), lines.end(), [](const std::string& line) { return allAscii(line); });
+}
+
 // The names of both files numbered once: the same name gets the same number in both. The base
-// file's names keep their numbers; the other file's names that the base lacks follow them.
+// file's names keep their numbers; the other file's names that the base lacks follow them. A
+// file's log lines are in its encoding too (its own words, recognised, may be logged): what the
+// comparison writes is in one encoding only when those count as well.
 class UnifiedNames {
 public:
     UnifiedNames(const BomStructure& oldBom, const BomStructure& newBom, TextEncoding oldEncoding,
-                 TextEncoding newEncoding, std::deque<std::string>& converted) {
-        const bool oldAscii = allAscii(oldBom), newAscii = allAscii(newBom);
+                 TextEncoding newEncoding, bool oldLogAscii, bool newLogAscii, std::deque<std::string>& converted) {
+        const bool oldAscii = oldLogAscii && allAscii(oldBom), newAscii = newLogAscii && allAscii(newBom);
         convert_ = oldEncoding != newEncoding && !oldAscii && !newAscii;
         // A Windows-1252 export and a UTF-8 one (older and newer releases of the CAD system): the
         // Windows-1252 file's names are matched as UTF-8 where their bytes alone do not match.
@@ -176,11 +187,12 @@ private:
 
 class Comparer {
 public:
-    Comparer(const Analysis& oldA, const Analysis& newA, int64_t buildQuantity, std::deque<std::string>& converted,
-             Comparison& out)
+    Comparer(const Analysis& oldA, const Analysis& newA, const ComparedFile& oldFile, const ComparedFile& newFile,
+             int64_t buildQuantity, std::deque<std::string>& converted, Comparison& out)
         : a_{&oldA, &newA},
           bom_{oldA.structure.get(), newA.structure.get()},
-          names_(*bom_[kOld], *bom_[kNew], oldA.encoding, newA.encoding, converted),
+          names_(*bom_[kOld], *bom_[kNew], oldA.encoding, newA.encoding, allAscii(oldFile.log), allAscii(newFile.log),
+                 converted),
           out_(out),
           build_(Tally::of(buildQuantity)) {
         for (int side : {kOld, kNew}) t_[side] = sideTotals(*a_[side], names_, side);
@@ -214,6 +226,9 @@ public:
             kept.push_back(line);
         }
     }
+
+    // The side whose names were converted to UTF-8, or -1.
+    int convertedSide() const { return names_.convertedSide(); }
 
     // The main assembly's name of one file, in the comparison's encoding.
     std::string mainAssembly(int side) const {
@@ -537,7 +552,7 @@ Comparison compareAnalyses(const Analysis& oldAnalysis, const Analysis& newAnaly
     c.newNames = newAnalysis.structure->nameStore();
     const auto converted = std::make_shared<std::deque<std::string>>();
     c.convertedNames = converted;
-    Comparer comparer(oldAnalysis, newAnalysis, buildQuantity, *converted, c);
+    Comparer comparer(oldAnalysis, newAnalysis, oldFile, newFile, buildQuantity, *converted, c);
     comparer.run();
     const Analysis* analyses[2] = {&oldAnalysis, &newAnalysis};
     ComparedFile* files[2] = {&oldFile, &newFile};
@@ -547,7 +562,11 @@ Comparison compareAnalyses(const Analysis& oldAnalysis, const Analysis& newAnaly
         f.encoding = a.encoding;
         f.lineCount = a.lineCount;
         f.summaryDifferences = a.summaryDifferences;
+        f.problems = a.problems;
         f.mainAssembly = comparer.mainAssembly(side);
+        // Its log lines go with its names: a report holds one encoding.
+        if (comparer.convertedSide() == side)
+            for (std::string& line : f.log) line = windows1252ToUtf8(line);
         comparer.notes(side, notes, f.log);
     }
     c.oldFile = std::move(oldFile);

@@ -33,6 +33,16 @@ extern const char kPathSeparator;
 bool isExistingFile(const std::string& name);
 // The platform's half of isExistingFile: an entry of that name exists and is not a folder.
 bool isExistingNonFolder(const std::string& name);
+// A folder of that name exists.
+bool isExistingFolder(const std::string& name);
+
+// The step of a run that met a file error, for the words that say what went wrong.
+enum class FileStep : uint8_t { ReadFile, CreateFile, WriteFile, CreateFolder };
+// What the error number means for the file or folder `path`, in plain words for the log: "The
+// folder /home/ann/gone does not exist"; empty for an error number without words of its own. The
+// file system is looked at again to tell the cases that share a number apart (a missing folder from
+// a file where a folder should be).
+std::string fileErrorText(int error, FileStep step, const std::string& path);
 
 // Opens the file for reading, without sharing, and closes it again: the error number, or 0.
 // Anything that is not a plain file (a device, a pipe) fails with kDeviceUnavailable, since

@@ -73,6 +73,11 @@ bool isExistingNonFolder(const std::string& name) {
     return ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+bool isExistingFolder(const std::string& name) {
+    struct stat info;
+    return ::stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 int tryOpenForReading(const std::string& name) {
     int fd = -1;
     const int error = openPlainFileForReading(name, fd);

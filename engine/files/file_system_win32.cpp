@@ -61,6 +61,11 @@ bool isExistingNonFolder(const std::string& name) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool isExistingFolder(const std::string& name) {
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 int tryOpenForReading(const std::string& name) {
     HANDLE file;
     const int error = openPlainFileForReading(name, file);

@@ -61,6 +61,9 @@ struct RunRequest {
     // The report, the JSON document or the HTML page goes to the standard output instead of a
     // file (not CSV).
     bool toStandardOutput = false;
+    // The CSV files hold every text as read, even one that a spreadsheet would run as a formula
+    // (a name that starts with "="); otherwise such a cell is written as text (engine/writing/csv.h).
+    bool csvRaw = false;
     // When not empty, the HTML page of the same results goes here as well, after what the format
     // writes, and the page rather than that is opened: the window program shows the page and
     // keeps the report beside it. The page holds the bytes a run in the Html format writes.

@@ -25,6 +25,10 @@ struct Analysis {
     AssemblyTree tree;                           // for the exports' breakdown section only
     TextEncoding encoding = TextEncoding::Utf8;  // for the exports only
     size_t summaryDifferences = 0;               // names whose total differs from the export's summary
+    // The problems the roll-up logged (an assembly that contains itself, a name not found, a
+    // quantity or total out of range, the line that says more were left out): the totals may be
+    // wrong where there is one.
+    size_t problems = 0;
     // The structure the tables were made from, when wanted.
     std::shared_ptr<const BomStructure> structure;
     // The words and columns the file was read by: the request's, or those recognised in the file

@@ -49,8 +49,10 @@ struct ComparedFile {
     TextEncoding encoding = TextEncoding::Utf8;  // as the file was read
     size_t lineCount = 0;
     size_t summaryDifferences = 0;  // names whose total differs from the export's own summary
-    // The lines logged while the file was analysed (names as read), then the comparison's notes
-    // on it: members summed, blocks left out, names converted.
+    size_t problems = 0;            // the problems its roll-up logged (Analysis::problems)
+    // The lines logged while the file was analysed, in the comparison's encoding (converted with
+    // the file's names), then the comparison's notes on it: members summed, blocks left out, names
+    // converted.
     std::vector<std::string> log;
 };
 
@@ -117,9 +119,9 @@ struct WhereUsedDifference {
 struct Comparison {
     ComparedFile oldFile, newFile;
     int64_t buildQuantity = 1;
-    // The encoding of the names below: the files' own when they agree (or one file's names are all
-    // ASCII); UTF-8 when a Windows-1252 file is compared with a UTF-8 one, whose names were then
-    // converted to be matched.
+    // The encoding of the names below and of the files' logs: the files' own when they agree (or one
+    // file's names and log lines are all ASCII); UTF-8 when a Windows-1252 file is compared with a
+    // UTF-8 one, whose names were then converted to be matched, and its log lines with them.
     TextEncoding encoding = TextEncoding::Utf8;
     bool sameMainAssembly = true;
     // Every assembly whose block differs, by name.
@@ -141,6 +143,13 @@ struct Comparison {
     std::shared_ptr<const NameStore> oldNames, newNames;
     std::shared_ptr<const std::deque<std::string>> convertedNames;
 };
+
+// A file the comparison may have misread: its roll-up logged problems, or its totals differ from
+// its own summary of parts. Every view says so beside its verdict, in these words: "The old file
+// was read with 55 problems: the comparison may be wrong"; empty for a file read cleanly.
+std::string readWarning(const ComparedFile& file, bool oldFile);
+// The warnings of both files, the old one first; none when both were read cleanly.
+std::vector<std::string> readWarnings(const Comparison& comparison);
 
 // A total's value, none for a missing row.
 inline std::optional<int64_t> valueOf(const std::optional<Tally>& total) {

@@ -64,7 +64,7 @@ std::optional<Outcome> readFile(const ComparisonRequest& request, Outcome::File 
 // The comparison written by the one path of a run's results.
 Outcome writeComparison(const RunRequest& request, const Comparison& comparison, Outcome outcome,
                         ProcessingHost& host) {
-    const ComparisonDocument document{comparison, request.sections};
+    const ComparisonDocument document{comparison, request.sections, request.csvRaw};
     const RunOutcome written = writeResults(request, comparisonPathFor(request), document, host);
     if (!written.stored()) {
         outcome.ending = Outcome::Ending::OutputFailed;
@@ -105,6 +105,9 @@ ComparisonOutcome runComparison(const ComparisonRequest& request, ProcessingHost
                            std::to_string(outcome.changedBlocks) + " changed blocks, " +
                            std::to_string(outcome.changedTotals) + " changed totals");
     }
+    const std::vector<std::string> warnings = readWarnings(comparison);
+    outcome.misread = !warnings.empty();
+    for (const std::string& warning : warnings) host.appendLogLine(warning);
     return writeComparison(request.run, comparison, outcome, host);
 }
 

@@ -86,13 +86,18 @@ Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisW
         for (const std::string& line : recognised) log(line);
         a.mainAssemblyFound = bom.hasMainAssembly();
         if (a.mainAssemblyFound) log("Main assembly name: " + std::string(bom.mainAssemblyName()));
-        logQuantityProblems(bom, log);
+        // Every line these steps log is a problem of the roll-up.
+        const LogSink problem = [&](std::string_view line) {
+            ++a.problems;
+            log(line);
+        };
+        logQuantityProblems(bom, problem);
         const Tally build = Tally::of(request.buildQuantity);
-        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), build, log);
+        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), build, problem);
         a.tables = sortTables(bom, totals, buildWhereUsed(bom));
-        logOutOfRangeTotals(a.tables, log);
+        logOutOfRangeTotals(a.tables, problem);
         if (wants.encoding) a.encoding = encoding.encoding();
-        if (wants.tree) a.tree = buildAssemblyTree(bom, build, log);
+        if (wants.tree) a.tree = buildAssemblyTree(bom, build, problem);
         a.summaryDifferences = checkSummary(bom, a.tables, request.buildQuantity, log);
         if (wants.structure) a.structure = structure;
     } catch (const std::bad_alloc&) {
@@ -116,8 +121,13 @@ BomFileReading readBomFile(const RunRequest& request, const LogSink& log, const 
         log("BOM input file not found!");
         return stop(RunOutcome::Ending::BomFileNotFound);
     }
+    // Each error number is followed by what it means.
+    auto logPlainly = [&](int error) {
+        if (const std::string plain = fileErrorText(error, FileStep::ReadFile, bomFile); !plain.empty()) log(plain);
+    };
     if (const int error = tryOpenForReading(bomFile)) {
         log("Error opening BOM input file! Error #:" + formatSignedDecimal(error));
+        logPlainly(error);
         return stop(RunOutcome::Ending::OpenFailed, error);
     }
     // The file is read while it is analysed, piece by piece: it is never all in memory at once.
@@ -125,6 +135,7 @@ BomFileReading readBomFile(const RunRequest& request, const LogSink& log, const 
     reading.analysis = analyse(request, log, wants);
     if (const int error = reading.analysis.readError) {
         log("Error reading BOM input file! Error #:" + formatSignedDecimal(error));
+        logPlainly(error);
         return stop(RunOutcome::Ending::ReadFailed, error);
     }
     if (reading.analysis.lineCount <= 1) {

@@ -1,7 +1,9 @@
 // The CSV files (RFC 4180) of a run's results or of a comparison, one table each
 // (engine/writing/tables.h): comma-separated, a header row, CR LF line ends, fields holding a
 // comma, a quote, a CR or an LF quoted. Names keep the export's bytes; the files of a UTF-8 export
-// start with the UTF-8 byte-order mark, so that spreadsheets read them as UTF-8.
+// start with the UTF-8 byte-order mark, so that spreadsheets read them as UTF-8. A name or text that
+// a spreadsheet would run as a formula is written as text, unless the request wants it raw
+// (startsLikeFormula); numbers never are, a negative one included.
 #pragma once
 
 #include <functional>

@@ -24,6 +24,24 @@ std::string csvField(std::string_view text) {
     return quoted;
 }
 
+bool startsLikeFormula(std::string_view text) {
+    if (text.empty()) return false;
+    switch (text.front()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r': return true;
+    default: return false;
+    }
+}
+
+CsvWriter& CsvWriter::text(std::string_view text) {
+    if (!guardFormulas_ || !startsLikeFormula(text)) return field(text);
+    return field("'" + std::string(text));
+}
+
 CsvWriter& CsvWriter::field(std::string_view text) {
     separate();
     if (!needsQuotes(text))
@@ -46,7 +64,7 @@ CsvWriter& CsvWriter::list(const std::vector<std::string_view>& names) {
         if (!text.empty()) text += ' ';
         text.append(name.data(), name.size());
     }
-    return field(text);
+    return this->text(text);
 }
 
 }  // namespace trelk

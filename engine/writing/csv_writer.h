@@ -15,10 +15,19 @@ namespace trelk {
 // The field as RFC 4180 wants it.
 std::string csvField(std::string_view text);
 
+// A spreadsheet takes a cell that begins with one of = + - @, a tab or a CR for a formula, and runs
+// it: a part named =HYPERLINK(...) in another company's export would. Such a text is written with
+// an apostrophe before it, which makes it the text it is (as OWASP advises against CSV injection).
+bool startsLikeFormula(std::string_view text);
+
 class CsvWriter {
 public:
-    explicit CsvWriter(OutputFile& file) : out_(file) {}
+    // `guardFormulas`: texts that start like a formula are written as text (startsLikeFormula).
+    explicit CsvWriter(OutputFile& file, bool guardFormulas = true) : out_(file), guardFormulas_(guardFormulas) {}
+    // A field as it is: a column's name, a word of the program.
     CsvWriter& field(std::string_view text);
+    // A text of the export or of the system (a name, a log line), guarded as the writer was made.
+    CsvWriter& text(std::string_view text);
     // An empty field for no value.
     CsvWriter& number(std::optional<int64_t> value);
     // Names in one field, separated by blanks (names hold none).
@@ -37,6 +46,7 @@ private:
         first_ = false;
     }
     OutputBuffer out_;
+    bool guardFormulas_;
     bool first_ = true;
 };
 

@@ -23,6 +23,7 @@ struct ResultsDocument {
 struct ComparisonDocument {
     const Comparison& comparison;
     const SectionSelection& sections;
+    bool csvRaw = false;  // RunRequest::csvRaw
 };
 
 // The comparison's own first section, before those of kReportSections: the changes by assembly.

@@ -36,6 +36,12 @@ ChangeMark markOf(const MemberDifference& m) {
     return m.change == MemberChange::Type ? kRetyped : markOf(m.oldQuantity, m.newQuantity);
 }
 
+// A file's name without its folders, as a title shows it.
+std::string_view fileNameOf(std::string_view path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
 std::string_view plural(size_t n, std::string_view one, std::string_view more) { return n == 1 ? one : more; }
 
 class ComparisonPage {
@@ -44,7 +50,10 @@ public:
         : page_(page), c_(document.comparison), sections_(document.sections) {}
 
     void write() {
-        std::string title = "Trelk: comparison for " + toUtf8(c_.oldFile.mainAssembly, c_.encoding);
+        // Both files in the title, so that two comparisons of the same product tell apart in a tab.
+        std::string title = "Trelk: " + systemTextToUtf8(fileNameOf(c_.oldFile.bomFileName)) + " \xE2\x86\x92 " +
+                            systemTextToUtf8(fileNameOf(c_.newFile.bomFileName)) + ", comparison for " +
+                            toUtf8(c_.oldFile.mainAssembly, c_.encoding);
         if (!c_.sameMainAssembly) title += " \xE2\x86\x92 " + toUtf8(c_.newFile.mainAssembly, c_.encoding);
         page_.begin(title, "comparison");
         findPlaces();
@@ -107,7 +116,11 @@ private:
                   << static_cast<int64_t>(c_.assemblyTotals.size()) << " of assemblies, "
                   << static_cast<int64_t>(c_.partTotals.size()) << " of parts).";
         }
-        page_ << "</p>\n<dl class=\"facts\">\n<dt>Old BOM file<dd>";
+        page_ << "</p>\n";
+        // A file that may have been misread is said beside the verdict, which it puts in doubt.
+        for (const std::string& warning : readWarnings(c_))
+            page_ << "<p class=\"verdict misread\"><strong>&#x26A0; " << htmlEscaped(warning) << "</strong></p>\n";
+        page_ << "<dl class=\"facts\">\n<dt>Old BOM file<dd>";
         page_.systemText(c_.oldFile.bomFileName);
         page_ << "\n<dt>New BOM file<dd>";
         page_.systemText(c_.newFile.bomFileName);
@@ -143,7 +156,8 @@ private:
         if (totalsShown())
             page_ << "<label><input type=\"checkbox\" id=\"only-changed\" data-only=\"changed\" checked> "
                      "Differences only</label> ";
-        page_ << "<output id=\"filter-status\" for=\"filter\" aria-live=\"polite\"></output></div>\n";
+        page_ << "<output id=\"filter-status\" for=\"filter\" aria-live=\"polite\"></output>" << kHtmlFilterHint
+              << "</div>\n";
     }
 
     void sectionStart(std::string_view id, std::string_view heading) {
@@ -370,7 +384,7 @@ private:
         for (size_t i = 0; i < lines.size(); ++i) rows += i == 0 || lines[i].name != lines[i - 1].name;
         page_ << "<p class=\"legend\">Each changed line of a block, seen from its member: the quantity in the old "
                  "block and in the new one, and the block, which leads to its changes.</p>\n"
-                 "<table class=\"where-used-changes narrowable\" data-rows=\""
+                 "<table class=\"where-used-changes narrowable\" data-members data-rows=\""
               << static_cast<int64_t>(rows) << "\">\n<thead><tr>";
         HtmlHeadings headings(page_);
         memberLinesColumns(headings, lines, 0, 0);

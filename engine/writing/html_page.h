@@ -141,6 +141,11 @@ inline constexpr std::string_view kHtmlLaterEnd = "</noscript></div>";
 // is marked by a symbol and a word as well as by its colour.
 void writeHtmlLog(HtmlPage& page, std::string_view title, const std::vector<std::string>& lines);
 
+// Beside the filter box: what it keeps besides the names that hold its text.
+inline constexpr std::string_view kHtmlFilterHint =
+    " <small>Names that hold the text stay, and so do the members of an assembly whose name holds it, but in "
+    "the totals.</small>";
+
 // The pieces of a table whose head and first tbody the caller has written; the caller writes rows
 // (<tr> and cells, no end tag) and calls next() between pieces. A large table ends after its first
 // piece; each further piece is a table of its own, parsed later, that the script counts to the

@@ -6,42 +6,59 @@
 //                       is an integer, a + before it allowed; a cell without one sorts first
 //   table.narrowable    rows narrowed by the name in their first cell. A tbody whose first row
 //                       starts with th scope="rowgroup" is a group: its heading row stays while a
-//                       row of the group does, and a name that the heading holds keeps the group
+//                       row of the group does, and a name that the heading holds keeps the group.
+//                       With data-members, the assemblies that the second cell names (li > a or
+//                       li > span, not .chg) keep the row too: the members of a named assembly
 //   ul.tree             nested entries (li; a sub-assembly's in details > .piece > ul, the list
-//                       cut into pieces) narrowed by name; an entry stays while one below it does
+//                       cut into pieces) narrowed by name; an entry stays while one below it does,
+//                       and the entries right below a sub-assembly that the filter names stay
 //   #filter             the text every table and tree is narrowed by
 //   input[data-only]    a switch: while it is checked, only rows and entries that carry the
 //                       attribute data-WORD stay (data-only="WORD"); checked in the markup, it
 //                       holds from the start
 //   div.later           a piece held as the text of its noscript: made into elements when it
-//                       comes near the window, a filter may keep something in it, a link leads
-//                       into it, or its table is sorted; all of them before printing.
+//                       comes near the window (and is not hidden by the filter) or a link leads
+//                       into it; all of them before printing. The filter reads its text into an
+//                       index instead, and a sorted table is written again as such pieces.
 //                       table.piece-of tables made from them belong to the table before them
 //   data-rows           on a table or tree: its rows, made or not, for the filter's count
-// The names are read when the filter is first used, so a large page is ready as soon as it is
-// parsed.
+// The names are read while the page is idle after it is ready, or when the filter is first used,
+// so a large page is ready as soon as it is parsed; long work runs in slices between which the
+// page takes input.
 "use strict";
 (() => {
   const filterBox = document.getElementById("filter");
   const status = document.getElementById("filter-status");
   const views = [];
-  let generation = 0; // counts the pieces made, so that views read their items again
+  const made = []; // the elements of the pieces made, in the order they were made
 
   function make(later) {
     const template = document.createElement("template");
     template.innerHTML = later.firstElementChild ? later.firstElementChild.textContent : "";
+    made.push(...template.content.children);
+    // In a tree unfolded whole, what comes later comes unfolded.
+    const tree = later.closest("ul.tree");
+    if (tree && tree.unfolded) for (const details of template.content.querySelectorAll("details")) details.open = true;
+    pieceIndexes.delete(later);
     later.replaceWith(template.content);
-    ++generation;
   }
   const nearWindow =
     "IntersectionObserver" in window
       ? new IntersectionObserver(
           (entries) => {
+            let any = false;
             for (const entry of entries)
               if (entry.isIntersecting && entry.target.isConnected) {
                 nearWindow.unobserve(entry.target);
                 make(entry.target);
+                any = true;
               }
+            // A piece that comes into view while the filter is in force is narrowed as it is made,
+            // or when the narrowing under way ends.
+            if (any && currentCondition().keep) {
+              if (running) again = true;
+              else refresh(false);
+            }
           },
           { rootMargin: "1500px 0px" }
         )
@@ -66,57 +83,94 @@
     return null;
   }
 
+  // A view's items are read once, and the items of each piece as it is made: the views keep their
+  // place in `made`, the pieces made so far.
   function tableView(table) {
-    return {
+    const members = "members" in table.dataset;
+    const view = {
       root: table,
-      load() {
-        this.loaded = generation;
-        const items = [], parent = [];
-        let grouped = false;
-        for (const body of bodiesOf(table)) {
-          const first = body.rows[0];
-          const heading = first && first.cells[0].getAttribute("scope") === "rowgroup" ? items.length : -1;
-          grouped = grouped || heading >= 0;
-          for (const row of body.rows) {
-            parent.push(row === first ? -1 : heading);
-            items.push(row);
-          }
+      items: null,
+      seen: 0,
+      update() {
+        if (!view.items) {
+          Object.assign(view, { items: [], names: [], parent: [], parents: members ? [] : null, grouped: false });
+          view.seen = made.length;
+          for (const body of bodiesOf(table)) addBody(body);
         }
-        this.items = items;
-        this.names = items.map((row) => row.cells[0].textContent.toLowerCase());
+        for (; view.seen < made.length; ++view.seen) {
+          const node = made[view.seen];
+          if (node.tagName === "TABLE" && node.isConnected && rootOf(node) === table)
+            for (const body of node.tBodies) addBody(body);
+        }
         // The rows of a group hang below its heading as a tree's entries do.
-        this.parent = grouped ? parent : null;
-        this.grouped = grouped;
+        view.up = view.grouped ? view.parent : null;
       },
     };
+    function addBody(body) {
+      const first = body.rows[0];
+      const heading = first && first.cells[0].getAttribute("scope") === "rowgroup" ? view.items.length : -1;
+      view.grouped = view.grouped || heading >= 0;
+      for (const row of body.rows) {
+        view.parent.push(row === first ? -1 : heading);
+        view.items.push(row);
+        view.names.push(row.cells[0].textContent.toLowerCase());
+        // The assemblies the row's item is used in, one text, each name on a line of its own.
+        if (members)
+          view.parents.push(Array.from(row.cells[1].querySelectorAll(":scope li > a, :scope li > span:not(.chg)"),
+                                       (e) => e.textContent.toLowerCase()).join("\n"));
+      }
+    }
+    return view;
+  }
+  // The first table of the one that a made piece belongs to.
+  function rootOf(piece) {
+    let e = piece;
+    while (e && e.matches("table.piece-of, div.later")) e = e.previousElementSibling;
+    return e;
   }
 
   function treeView(root) {
-    return {
+    const view = {
       root,
-      load() {
-        this.loaded = generation;
-        const items = [], parent = [], names = [];
-        // Depth first with an explicit stack: document order, whatever the depth.
-        const pending = [];
-        for (let li = root.firstElementChild; li; li = li.nextElementSibling) pending.push([li, -1]);
-        pending.reverse();
-        while (pending.length) {
-          const [li, up] = pending.pop();
-          const index = items.length;
-          items.push(li);
-          parent.push(up);
-          const name = entryName(li);
-          names.push(name ? name.textContent.toLowerCase() : "");
-          const details = li.firstElementChild;
-          if (details && details.tagName === "DETAILS") {
-            const below = details.querySelectorAll(":scope > .piece > ul > li");
-            for (let k = below.length - 1; k >= 0; --k) pending.push([below[k], index]);
+      items: null,
+      seen: 0,
+      tree: true,
+      parents: null,
+      update() {
+        if (!view.items) {
+          Object.assign(view, { items: [], up: [], names: [], index: new Map() });
+          view.seen = made.length;
+          add(Array.from(root.children), -1);
+        }
+        for (; view.seen < made.length; ++view.seen) {
+          const node = made[view.seen];
+          if (node.isConnected && root.contains(node)) {
+            const li = node.parentElement.closest("li");
+            add(Array.from(node.querySelectorAll(":scope > ul > li")), view.index.has(li) ? view.index.get(li) : -1);
           }
         }
-        Object.assign(this, { items, parent, names });
       },
     };
+    // The entries given and those below them, depth first with an explicit stack: every entry
+    // after the one above it, whatever the depth.
+    function add(entries, up) {
+      const pending = entries.reverse().map((li) => [li, up]);
+      while (pending.length) {
+        const [li, above] = pending.pop();
+        const index = view.items.length;
+        view.items.push(li);
+        view.up.push(above);
+        view.index.set(li, index);
+        const name = entryName(li);
+        view.names.push(name ? name.textContent.toLowerCase() : "");
+        const details = li.firstElementChild;
+        if (details && details.tagName === "DETAILS") {
+          const below = details.querySelectorAll(":scope > .piece > ul > li");
+          for (let k = below.length - 1; k >= 0; --k) pending.push([below[k], index]);
+        }
+      }
+    }
+    return view;
   }
 
   // What keeps an item now: its name holds the filter text, and it carries the attributes of the
@@ -125,28 +179,104 @@
     const text = filterBox ? filterBox.value.trim().toLowerCase() : "";
     const only = Array.from(document.querySelectorAll("input[data-only]:checked"), (s) => "data-" + s.dataset.only);
     const named = (view, i) => !text || view.names[i].includes(text);
+    const inNamed = (view, i) => Boolean(text) && view.parents !== null && view.parents[i].includes(text);
     const marked = (view, i) => only.every((a) => view.items[i].hasAttribute(a));
     const keep = !text && only.length === 0 ? null : (view, i) => named(view, i) && marked(view, i);
-    return { keep, named, marked, text, only };
+    return { keep, named, inNamed, marked, text, only };
   }
 
-  // The later pieces that may hold something the condition keeps are made; the others, which
-  // cannot (their text lacks the name as the page writes it), only hide: a filter on a large page
-  // makes few pieces. A piece of the tree holds whole sub-assemblies, so nothing in it can lead
-  // to an entry elsewhere.
-  const laterText = new Map();
-  const asWritten = { "&": "&amp;", "<": "&lt;", ">": "&gt;", '"': "&quot;", "'": "&#39;", "\r": "&#13;" };
-  function makeWanted(text, only) {
-    const written = text.replace(/[&<>"'\r]/g, (c) => asWritten[c]).replace(/[.*+?^${}()|[\]\\]/g, "\\$&");
-    const holdsText = new RegExp(written, "iu");
+  // A later piece is not made for the filter: its rows are read once from its text into an index,
+  // which says how many rows the condition keeps in it. A piece that keeps none hides; the others
+  // stay, to be made (and narrowed) when they come near the window. Per row or entry: its name in
+  // lower case, its start tag (for the switches' attributes), the row or entry it hangs below in
+  // the piece (-1: none; in the tree the entry that holds the piece), and with data-members the
+  // assemblies it is used in.
+  const pieceIndexes = new Map();
+  const unescaped = { "&amp;": "&", "&lt;": "<", "&gt;": ">", "&quot;": '"', "&#39;": "'", "&#13;": "\r" };
+  function cellText(html) {
+    return html.replace(/<[^>]*>/g, "").replace(/&(?:amp|lt|gt|quot|#39|#13);/g, (e) => unescaped[e]).trim();
+  }
+  // A start tag as the switches read it: only one with data- attributes is kept, which saves a
+  // string per row on a page without switches.
+  function tagOf(tag) {
+    return tag.includes(" data-") ? tag : "";
+  }
+  function pieceIndex(later) {
+    let index = pieceIndexes.get(later);
+    if (index) return index;
+    const raw = later.firstElementChild ? later.firstElementChild.textContent : "";
+    index = { names: [], tags: [], up: [], parents: null, view: null, outer: null };
+    const tree = later.closest("ul.tree");
+    if (tree) {
+      index.view = views.find((v) => v.root === tree);
+      index.outer = later.parentElement.closest("li");
+      const stack = [];
+      for (const m of raw.matchAll(/<li(?=[\s>])([^>]*)>(<details)?|<\/details>|<b>(?:<a [^>]*>)?([^<]*)/g)) {
+        if (m[0] === "</details>") {
+          stack.pop();
+        } else if (m[3] !== undefined) {
+          index.names[index.names.length - 1] = cellText(m[3]).toLowerCase();
+        } else {
+          index.up.push(stack.length ? stack[stack.length - 1] : -1);
+          index.tags.push(tagOf(m[0]));
+          if (m[2]) stack.push(index.names.length);
+          index.names.push("");
+        }
+      }
+    } else {
+      const root = rootOf(later);
+      index.view = views.find((v) => v.root === root);
+      const members = Boolean(root) && "members" in root.dataset;
+      if (members) index.parents = [];
+      let heading = -1;
+      for (const chunk of raw.split(/(?=<tr[\s>]|<tbody>)/)) {
+        if (chunk.startsWith("<tbody>")) heading = -1;
+        if (!chunk.startsWith("<tr")) continue;
+        const cells = chunk.split(/<t[dh](?=[\s>])[^>]*>/);
+        const isHeading = chunk.includes('<th scope="rowgroup"');
+        index.up.push(isHeading ? -1 : heading);
+        if (isHeading) heading = index.names.length;
+        index.tags.push(tagOf(chunk.slice(0, chunk.indexOf(">") + 1)));
+        index.names.push(cellText(cells[1] || "").toLowerCase());
+        if (members)
+          index.parents.push(Array.from((cells[2] || "").matchAll(/<(a|span)(?: href=[^>]*)?>([^<]*)<\/\1>/g),
+                                        (m) => cellText(m[2]).toLowerCase()).join("\n"));
+      }
+    }
+    pieceIndexes.set(later, index);
+    return index;
+  }
+  // How many of a piece's rows the condition keeps, as narrow() decides for rows made.
+  function keptIn(index, condition) {
+    const { names, tags, up, parents } = index, { text } = condition;
+    const marks = condition.only.map((a) => " " + a);
+    const outerNamed = Boolean(text) && index.outer !== null && entryName(index.outer) !== null &&
+      entryName(index.outer).textContent.toLowerCase().includes(text);
+    const below = new Uint8Array(names.length);
+    let kept = 0;
+    for (let i = names.length - 1; i >= 0; --i) {
+      const marked = marks.every((a) => tags[i].includes(a));
+      const hit = marked && (!text || names[i].includes(text));
+      const member = marked && Boolean(text) &&
+        ((up[i] >= 0 ? names[up[i]].includes(text) : outerNamed) || (parents !== null && parents[i].includes(text)));
+      if (hit || member || below[i]) {
+        ++kept;
+        if (up[i] >= 0) below[up[i]] = 1;
+      }
+    }
+    return kept;
+  }
+  function* hideUnwanted(condition) {
+    condition.laterKept = new Map(); // by view
+    condition.wantedIn = new Set(); // the tree's entries that hold a piece that keeps something
     for (const later of document.querySelectorAll("div.later")) {
-      let raw = laterText.get(later);
-      if (raw === undefined) laterText.set(later, (raw = later.firstElementChild ? later.firstElementChild.textContent : ""));
-      if (holdsText.test(raw) && only.every((a) => raw.includes(a))) {
-        laterText.delete(later);
-        make(later);
-      } else {
-        later.hidden = true;
+      yield;
+      const index = pieceIndex(later);
+      const kept = keptIn(index, condition);
+      later.hidden = kept === 0;
+      if (kept) {
+        condition.laterKept.set(index.view, (condition.laterKept.get(index.view) || 0) + kept);
+        if (index.outer) condition.wantedIn.add(index.outer);
       }
     }
   }
@@ -155,11 +285,8 @@
   }
   // The pieces given made, and narrowed by the condition in force.
   function makeNarrowed(pieces) {
-    for (const later of pieces) {
-      laterText.delete(later);
-      make(later);
-    }
-    if (pieces.length && currentCondition().keep) refresh();
+    for (const later of pieces) make(later);
+    if (pieces.length && currentCondition().keep) refresh(true);
   }
   function laterOf(table) {
     const pieces = [];
@@ -182,17 +309,24 @@
   // either; in a group, those whose heading the filter does not name either); unfolds the
   // sub-assemblies that lead to a kept entry, and folds them back when the condition is gone.
   // Returns how many items stay.
-  function narrow(view, condition) {
-    if (!view.items || view.loaded !== generation) view.load();
-    const { keep, named, marked } = condition;
-    const { items, parent } = view;
+  // A generator: it yields now and then, where the work may pause.
+  function* narrow(view, condition, counts) {
+    view.update();
+    const { keep, named, inNamed, marked } = condition;
+    const byParent = view.grouped || view.tree;
+    const { items, up: parent } = view;
     const n = items.length;
     const below = parent ? new Uint8Array(n) : null;
     let shown = 0;
     for (let i = n - 1; i >= 0; --i) {
+      if ((i & 511) === 0) yield;
+      if (below !== null && condition.wantedIn && condition.wantedIn.has(items[i])) below[i] = 1;
       const hit = !keep || keep(view, i);
-      const byHeading = Boolean(keep) && view.grouped && parent[i] >= 0 && named(view, parent[i]) && marked(view, i);
-      const show = hit || byHeading || (below !== null && below[i] === 1);
+      // A member of an assembly that the filter names: in its group or below it in the tree, or
+      // named in the row.
+      const member = Boolean(keep) && marked(view, i) &&
+        ((byParent && parent[i] >= 0 && Boolean(condition.text) && named(view, parent[i])) || inNamed(view, i));
+      const show = hit || member || (below !== null && below[i] === 1);
       if (show) ++shown;
       if (show && parent && parent[i] >= 0) below[parent[i]] = 1;
       const li = items[i];
@@ -207,37 +341,88 @@
         }
       }
     }
-    return shown;
+    counts.push([shown, Number(view.root.dataset.rows) || n]);
   }
 
-  function refresh() {
+  // Where a view says that the condition empties it.
+  function emptyNote(view) {
+    if (!view.empty) {
+      view.empty = document.createElement("p");
+      view.empty.className = "none";
+      let last = view.root;
+      while (last.nextElementSibling && last.nextElementSibling.matches("table.piece-of, div.later"))
+        last = last.nextElementSibling;
+      last.after(view.empty);
+    }
+    return view.empty;
+  }
+
+  // Long work is cut into slices of a few milliseconds, between which the page takes input and
+  // paints; work that newer work makes useless stops at its next slice. A link needs its target
+  // shown at once, and printing every row: they run whole.
+  const channel = new MessageChannel(), resumes = [];
+  channel.port1.onmessage = () => resumes.shift()();
+  let jobs = 0, running = false, again = false;
+  function refresh(whole) {
+    const job = ++jobs, work = refreshing();
+    running = true;
+    const finished = () => {
+      running = false;
+      if (again) {
+        again = false;
+        refresh(false);
+      }
+    };
+    if (whole) {
+      while (!work.next().done);
+      finished();
+      return;
+    }
+    const step = () => {
+      if (job !== jobs) return;
+      const end = performance.now() + 10;
+      while (performance.now() < end)
+        if (work.next().done) {
+          finished();
+          return;
+        }
+      resumes.push(step);
+      channel.port2.postMessage(0);
+    };
+    step();
+  }
+
+  function* refreshing() {
     const condition = currentCondition();
     const { keep, text, only } = condition;
-    if (keep) makeWanted(text, only);
+    if (keep) yield* hideUnwanted(condition);
     else showLater();
+    const counts = [];
+    for (const view of views) yield* narrow(view, condition, counts);
     let shown = 0, total = 0;
-    for (const view of views) {
-      shown += narrow(view, condition);
-      total += Number(view.root.dataset.rows) || view.items.length;
-    }
+    views.forEach((view, v) => {
+      const s = counts[v][0] + (keep ? condition.laterKept.get(view) || 0 : 0), t = counts[v][1];
+      shown += s;
+      total += t;
+      if (keep && s === 0) {
+        emptyNote(view).textContent = text ? "No name matches." : "Nothing differs.";
+        view.empty.hidden = false;
+      } else if (view.empty) {
+        view.empty.hidden = true;
+      }
+    });
     if (!keep) {
       for (const details of unfoldedByCondition) details.open = false;
       unfoldedByCondition = new Set();
     }
     document.body.classList.toggle("narrowed", Boolean(keep));
-    if (status) status.value = keep ? `${shown} of ${total} rows shown` : "";
+    if (status) status.value = keep ? `${shown} of ${total} rows shown` : `All ${total} rows shown`;
   }
 
   let pending = 0;
   function refreshSoon() {
     clearTimeout(pending);
-    // Typing into a large page waits for a pause; a small one follows every key.
-    let rows = document.querySelectorAll("div.later").length * 250;
-    for (const view of views) {
-      if (!view.items || view.loaded !== generation) view.load();
-      rows += view.items.length;
-    }
-    pending = setTimeout(refresh, rows > 20000 ? 250 : 0);
+    pending = setTimeout(() => refresh(false), 0);
   }
 
   // A cell's integer as written, without a + before it; null when the cell holds none.
@@ -266,13 +451,18 @@
       while (th.firstChild) button.appendChild(th.firstChild);
       th.appendChild(button);
       button.addEventListener("click", () => {
-        makeNarrowed(laterOf(table));
+        const descending = th.getAttribute("aria-sort") === "ascending";
+        for (const other of heads) other.removeAttribute("aria-sort");
+        th.setAttribute("aria-sort", descending ? "descending" : "ascending");
+        if (table.nextElementSibling && table.nextElementSibling.matches("table.piece-of, div.later")) {
+          sortPieces(table, column, column === inOrder, th.dataset.sort === "number", descending);
+          return;
+        }
         // The rows as the page first had them (every piece made): the order that the header cell
         // with aria-sort names.
         const bodies = bodiesOf(table);
         if (!table.rowsInOrder) table.rowsInOrder = bodies.flatMap((b) => Array.from(b.rows));
         const rows = table.rowsInOrder;
-        const descending = th.getAttribute("aria-sort") === "ascending";
         const order = rows.map((_, i) => i);
         if (column !== inOrder) {
           const number = th.dataset.sort === "number";
@@ -294,13 +484,116 @@
           for (let k = counts[b]; k > 0; --k) moved.appendChild(rows[order[next++]]);
           body.appendChild(moved);
         });
-        for (const other of heads) other.removeAttribute("aria-sort");
-        th.setAttribute("aria-sort", descending ? "descending" : "ascending");
       });
     });
   }
 
+  // A table in pieces is sorted as text: its rows, read once as the markup they are written in,
+  // are written again in the new order into pieces of their own, of which only those that show
+  // now are made; the others wait as text, as the page's own pieces do.
+  const kPieceRows = 250, kLaterRun = 5;
+  function rowsAsText(table) {
+    if (table.rowsAsText) return table.rowsAsText;
+    const rows = [];
+    // A made row as the page wrote it: without what narrowing set, its CR as a reference, which
+    // the parser would otherwise change.
+    const rowsOf = (t) => {
+      for (const body of t.tBodies)
+        for (const row of body.rows)
+          rows.push(row.outerHTML.replace(/^<tr([^>]*?) hidden=""/, "<tr$1").replace(/\r/g, "&#13;"));
+    };
+    rowsOf(table);
+    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = e.nextElementSibling) {
+      if (e.tagName === "TABLE") {
+        rowsOf(e);
+        continue;
+      }
+      const raw = e.firstElementChild ? e.firstElementChild.textContent : "";
+      const body = raw.replace(/^[\s\S]*?<tbody>/, "").replace(/<\/tbody>[\s\S]*$/, "");
+      for (const row of body.split(/(?=<tr[\s>])/)) if (row.startsWith("<tr")) rows.push(row);
+    }
+    table.rowsAsText = rows;
+    table.sortKeys = [];
+    return rows;
+  }
+  function sortPieces(table, column, inOrder, number, descending) {
+    const rows = rowsAsText(table);
+    const order = rows.map((_, i) => i);
+    if (!inOrder) {
+      let keys = table.sortKeys[column];
+      if (!keys) {
+        keys = table.sortKeys[column] = rows.map((row) => {
+          const text = cellText(row.split(/<t[dh](?=[\s>])[^>]*>/)[column + 1] || "");
+          return number ? integerKey(text) : text;
+        });
+      }
+      const compare = number ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
+      const sign = descending ? -1 : 1;
+      order.sort((a, b) => sign * compare(keys[a], keys[b]) || a - b);
+    } else if (descending) {
+      order.reverse();
+    }
+    // What the condition in force keeps is written as markup, with the short runs between; the
+    // long runs of what it hides wait as text. Without one, the first piece is markup.
+    const condition = currentCondition();
+    const kept = new Uint8Array(rows.length);
+    if (condition.keep) {
+      const marks = condition.only.map((a) => new RegExp(`^<tr[^>]*\\s${a}[\\s=>]`));
+      rows.forEach((row, i) => {
+        kept[i] = marks.every((m) => m.test(row)) &&
+          (!condition.text || cellText(row.split(/<t[dh](?=[\s>])[^>]*>/)[1] || "").toLowerCase().includes(condition.text));
+      });
+    }
+    const markup = new Uint8Array(rows.length);
+    if (!condition.keep) {
+      markup.fill(1, 0, kPieceRows);
+    } else {
+      for (let r = 0; r < rows.length;) {
+        let end = r;
+        while (end < rows.length && !kept[order[end]]) ++end;
+        if (end - r < kLaterRun) markup.fill(1, r, end);
+        markup[end] = 1;
+        r = end + 1;
+      }
+    }
+    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = table.nextElementSibling) {
+      pieceIndexes.delete(e);
+      e.remove();
+    }
+    const kind = table.className.replace(/\b(sortable|narrowable)\b/g, "").trim();
+    const pieces = [];
+    for (let r = 0; r < rows.length;) {
+      const asMarkup = markup[r];
+      let end = r;
+      while (end < rows.length && markup[end] === asMarkup && end - r < kPieceRows) ++end;
+      const html = `<table class="${kind} piece-of"><tbody>` + order.slice(r, end).map((i) => rows[i]).join("") + "</tbody></table>";
+      if (asMarkup) {
+        const template = document.createElement("template");
+        template.innerHTML = html;
+        pieces.push(template.content);
+      } else {
+        const later = document.createElement("div"), noscript = document.createElement("noscript");
+        later.className = "later";
+        noscript.textContent = html;
+        later.append(noscript);
+        if (nearWindow) nearWindow.observe(later);
+        pieces.push(later);
+      }
+      r = end;
+    }
+    // The first table keeps its head and takes the first piece when it is markup, so that the head
+    // sticks over it.
+    for (const body of Array.from(table.tBodies)) body.remove();
+    if (markup[0]) table.append(pieces.shift().firstElementChild.tBodies[0]);
+    else table.append(document.createElement("tbody"));
+    table.after(...pieces);
+    const view = views.find((v) => v.root === table);
+    if (view) view.items = null;
+    if (condition.keep) refresh(false);
+  }
+
   function setAllOpen(tree, open) {
+    tree.unfolded = open;
     for (const details of tree.querySelectorAll("details")) details.open = open;
   }
 
@@ -314,7 +607,7 @@
     if (target.closest("[hidden]")) {
       if (filterBox) filterBox.value = "";
       for (const s of document.querySelectorAll("input[data-only]:checked")) s.checked = false;
-      refresh();
+      refresh(true);
     }
     for (let e = target; e; e = e.parentElement) if (e.tagName === "DETAILS") e.open = true;
   }
@@ -338,7 +631,7 @@
   }
   for (const table of document.querySelectorAll("table.sortable")) makeSortable(table);
   for (const hidden of document.querySelectorAll(".tools[hidden]")) hidden.hidden = false;
-  if (currentCondition().keep) refresh();
+  if (currentCondition().keep) refresh(false);
   document.addEventListener("input", (event) => {
     if (event.target === filterBox || event.target.matches("input[data-only]")) refreshSoon();
   });
@@ -364,7 +657,25 @@
     if (nearWindow) nearWindow.observe(later);
     else make(later);
   }
+  // The pieces' indexes are read while the page is idle, so that the filter's first use is quick.
+  if ("requestIdleCallback" in window) {
+    const pieces = Array.from(document.querySelectorAll("div.later"));
+    let next = 0;
+    const read = (idle) => {
+      while (next < pieces.length && idle.timeRemaining() > 1) {
+        const later = pieces[next++];
+        if (later.isConnected) pieceIndex(later);
+      }
+      if (next < pieces.length) requestIdleCallback(read);
+      else document.documentElement.dataset.indexed = "";
+    };
+    requestIdleCallback(read);
+  }
   document.documentElement.classList.add("scripted");
+  // The table heads stick below the filter bar, however many lines it takes.
+  const bar = document.querySelector(".tools");
+  if (bar && "ResizeObserver" in window)
+    new ResizeObserver(() => document.documentElement.style.setProperty("--bar", bar.offsetHeight + "px")).observe(bar);
   if (location.hash) reveal(hashOf(location.hash));
   document.documentElement.dataset.ready = "";
   performance.mark("trelk-ready");

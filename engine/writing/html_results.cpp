@@ -36,7 +36,8 @@ public:
         if (any) {
             page_ << "<div class=\"tools\" hidden><label for=\"filter\">Filter by name</label> "
                      "<input type=\"search\" id=\"filter\" autocomplete=\"off\" spellcheck=\"false\"> "
-                     "<output id=\"filter-status\" for=\"filter\" aria-live=\"polite\"></output></div>\n";
+                     "<output id=\"filter-status\" for=\"filter\" aria-live=\"polite\"></output>"
+                  << kHtmlFilterHint << "</div>\n";
         }
         page_ << "<main>\n";
         for (const ReportSection& s : kReportSections)
@@ -240,7 +241,7 @@ private:
             return;
         }
         page_ << "<p class=\"legend\">Each parent leads to the place where it is used in turn.</p>\n"
-                 "<table class=\"where-used narrowable\" data-rows=\""
+                 "<table class=\"where-used narrowable\" data-members data-rows=\""
               << static_cast<int64_t>(table.count()) << "\">\n<thead><tr>";
         HtmlHeadings headings(page_);
         whereUsedColumns(headings, table, 0);

@@ -17,6 +17,8 @@ void comparedFile(JsonWriter& j, std::string_view key, const ComparedFile& f) {
     j.number(static_cast<int64_t>(f.lineCount));
     o << ",\r\n    \"summaryDifferences\": ";
     j.number(static_cast<int64_t>(f.summaryDifferences));
+    o << ",\r\n    \"problems\": ";
+    j.number(static_cast<int64_t>(f.problems));
     {
         JsonArray log(o, "log", "    ");
         for (const std::string& line : f.log) log.row() << j.systemText(line);
@@ -56,6 +58,11 @@ int writeJson(OutputFile& file, const ComparisonDocument& document) {
     o << "{\r\n  \"format\": " << jsonString(kComparisonJsonFormatName) << ",\r\n  \"version\": ";
     j.number(kComparisonJsonFormatVersion);
     o << ",\r\n  \"agree\": " << (c.agree() ? "true" : "false");
+    {
+        // Beside the verdict: a file that may have been misread.
+        JsonArray warnings(o, "warnings", "  ");
+        for (const std::string& warning : readWarnings(c)) warnings.row() << jsonString(warning);
+    }
     o << ",\r\n  \"sameMainAssembly\": " << (c.sameMainAssembly ? "true" : "false");
     o << ",\r\n  \"buildQuantity\": ";
     j.number(c.buildQuantity);

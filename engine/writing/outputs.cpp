@@ -24,9 +24,14 @@ RunOutcome failed(RunOutcome::Ending ending, int error) {
     return outcome;
 }
 
-void logFileError(ProcessingHost& host, int error, std::string_view doing, const std::string& path) {
+// The error number and the path, then what they mean in plain words.
+void logFileError(ProcessingHost& host, int error, FileStep step, const std::string& path) {
+    const std::string_view doing = step == FileStep::CreateFolder ? " creating output folder: "
+                                   : step == FileStep::CreateFile ? " creating output file: "
+                                                                  : " writing output file: ";
     host.appendLogLine("Error" + formatSignedDecimal(error) + std::string(doing));
     host.appendLogLine(path);
+    if (const std::string plain = fileErrorText(error, step, path); !plain.empty()) host.appendLogLine(plain);
 }
 
 }  // namespace
@@ -43,7 +48,7 @@ RunOutcome writeOutputs(const Destination& destination, const std::vector<Result
     const bool toOutput = destination.standardOutput();
     if (destination.folder)
         if (const int error = createFolder(destination.where)) {
-            logFileError(host, error, " creating output folder: ", destination.where);
+            logFileError(host, error, FileStep::CreateFolder, destination.where);
             return failed(RunOutcome::Ending::CreateFailed, error);
         }
     for (const ResultOutput& output : outputs) {
@@ -52,7 +57,7 @@ RunOutcome writeOutputs(const Destination& destination, const std::vector<Result
                                                       : destination.where;
         OutputFile file;
         if (const int error = toOutput ? file.attachStandardOutput() : file.create(path)) {
-            logFileError(host, error, " creating output file: ", path);
+            logFileError(host, error, FileStep::CreateFile, path);
             return failed(RunOutcome::Ending::CreateFailed, error);
         }
         int readError = kNoError;
@@ -61,7 +66,7 @@ RunOutcome writeOutputs(const Destination& destination, const std::vector<Result
         if (error == kNoError) error = closeError;
         // Output cut short by a full disk must not be announced as stored...
         if (error != kNoError) {
-            logFileError(host, error, " writing output file: ", path);
+            logFileError(host, error, FileStep::WriteFile, path);
             return failed(RunOutcome::Ending::WriteFailed, error);
         }
         // ...nor a breakdown copy that is empty or cut short because the BOM file could not be read.

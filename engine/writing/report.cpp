@@ -149,6 +149,11 @@ void header(ReportText& out, const Comparison& c) {
     char digits[24];
     out.put("Comparison of BOM files for assembly ");
     out.line(mainTitle(c));
+    // A file that may have been misread is said at once; the sign only where the report is UTF-8.
+    for (const std::string& warning : readWarnings(c)) {
+        out.put(c.encoding == TextEncoding::Utf8 ? "\xE2\x9A\xA0 " : "! ");
+        out.line(warning);
+    }
     out.put("Old BOM file:      ");
     out.line(c.oldFile.bomFileName);
     out.put("New BOM file:      ");

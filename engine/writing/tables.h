@@ -130,6 +130,10 @@ void eachChosenTable(const ResultsDocument& document, Each&& each) {
 struct ComparedFileRows {
     using Row = size_t;  // 0 the old file, 1 the new one
     const Comparison& comparison;
+    std::string warning[2];
+
+    explicit ComparedFileRows(const Comparison& c)
+        : comparison(c), warning{readWarning(c.oldFile, true), readWarning(c.newFile, false)} {}
 
     const ComparedFile& file(Row side) const { return side == 0 ? comparison.oldFile : comparison.newFile; }
     template <class To>
@@ -141,6 +145,8 @@ struct ComparedFileRows {
         to.column("lines", [&] { return Cell::of(static_cast<int64_t>(file(side).lineCount)); });
         to.column("summaryDifferences", [&] { return Cell::of(static_cast<int64_t>(file(side).summaryDifferences)); });
         to.column("buildQuantity", [&] { return Cell::of(comparison.buildQuantity); });
+        to.column("problems", [&] { return Cell::of(static_cast<int64_t>(file(side).problems)); });
+        to.column("warning", [&] { return warning[side].empty() ? Cell::none() : Cell::word(warning[side]); });
     }
     template <class Each>
     void eachRow(Each&& each) const {

@@ -188,6 +188,20 @@ class Exports(unittest.TestCase):
                                                "Path quantity out of range: abnormal error! - P",
                                                "Path quantity out of range: abnormal error! - N"])
 
+    def test_cells_that_a_spreadsheet_would_run(self):
+        """Names that start like a formula are text, with an apostrophe; negative totals stay numbers;
+        --csv-raw writes the names as read."""
+        bom = self.write_bom(b"", "ascii", ["Assembly TOP contains:", "-2 Part -N", "1 Part =SUM(A1;A2)",
+                                            "3 Part @X", "4 Part +Y", "5 Part Z-"])
+        for args, names in (((), ["'+Y", "'-N", "'=SUM(A1;A2)", "'@X", "Z-"]),
+                            (("--csv-raw",), ["+Y", "-N", "=SUM(A1;A2)", "@X", "Z-"])):
+            out = os.path.join(self.folder.name, "csv" + "".join(args))
+            self.assertEqual(run("-s", "parts,parts-where-used", "-f", "csv", "-o", out, *args, bom).returncode, 0)
+            _, rows = self.read_csv(os.path.join(out, "parts.csv"), "utf-8")
+            self.assertEqual(rows, [[n, t] for n, t in zip(names, ["4", "-2", "1", "3", "5"])])
+            _, rows = self.read_csv(os.path.join(out, "parts-where-used.csv"), "utf-8")
+            self.assertEqual([row[0] for row in rows], names)
+
     def test_comparison_tables_and_document_agree(self):
         """--compare: the CSV tables and the JSON document hold the same rows, in either encoding."""
         edited = [line.replace("     2 Sub-Assembly  FRAME", "     3 Sub-Assembly  FRAME") for line in BOM_LINES]

@@ -54,6 +54,61 @@ for _i in range(3):
                                                            for k in range(600)]
     LARGE_LINES += ["     1 Sub-Assembly  S%d" % (_i + 1)] if _i < 2 else []
 
+# The page's helpers for timing, defined once per load: an action is timed from its start until
+# `done` holds and the next frame is painted; the long tasks meanwhile are kept.
+TIMING_HELPERS = r"""
+window.trelkTiming = {
+  tasks: [],
+  observer: null,
+  start() {
+    this.tasks = [];
+    if (!this.observer && 'PerformanceObserver' in window) {
+      this.observer = new PerformanceObserver((list) => { for (const e of list.getEntries()) this.tasks.push(e.duration); });
+      try { this.observer.observe({type: 'longtask'}); } catch (e) { this.observer = null; }
+    }
+  },
+  longest() { return this.tasks.length ? Math.max(...this.tasks) : 0; },
+  painted() { return new Promise((r) => requestAnimationFrame(() => setTimeout(r, 0))); },
+  async until(done, limit) {
+    const end = performance.now() + limit;
+    while (!done()) {
+      if (performance.now() > end) return false;
+      await new Promise((r) => setTimeout(r, 5));
+    }
+    return true;
+  },
+  // Runs act(), waits until done() and the frame after it; [milliseconds, longest task, ok].
+  async time(act, done, limit) {
+    this.start();
+    const t0 = performance.now();
+    act();
+    const ok = await this.until(done, limit);
+    await this.painted();
+    const ms = performance.now() - t0;
+    await new Promise((r) => setTimeout(r, 60));  // the long task's entry comes a little later
+    return [ms, this.longest(), ok];
+  },
+  status() { const s = document.getElementById('filter-status'); return s ? s.value : ''; },
+  // Types the text key by key into the filter, each key once the one before was answered.
+  async type(text, limit) {
+    const box = document.getElementById('filter');
+    const keys = [];
+    for (let i = 0; i <= text.length; ++i) {
+      const value = i === 0 ? '' : text.slice(0, i);
+      if (i === 0 && box.value === '') continue;
+      const status = document.getElementById('filter-status');
+      keys.push(await this.time(() => {
+        status.value = '\u2026';
+        box.value = value;
+        box.dispatchEvent(new Event('input', {bubbles: true}));
+      }, () => status.value !== '\u2026', limit));
+    }
+    return {keys, status: this.status()};
+  },
+};
+"""
+
+
 # The tables as the page shows them, read from the DOM in the CSV files' columns.
 READ_TABLES = """
 const tables = {};
@@ -113,6 +168,30 @@ HOSTILE_EDITED = [line.replace("     2 Sub-Assembly", "     5 Sub-Assembly") for
                   if HOSTILE[5] not in line] + ["     1         Part  <svg/onload=window.pwned=4>"]
 
 
+# The bounds of test_large_pages_never_freeze, in milliseconds: the longest the page may take no
+# input, and the longest an answer may take. Loose: the machines that run the tests are loaded (a
+# load average of 9 on two cores gave single tasks of 1.0 to 1.4 s on the comparison's page).
+FROZEN_MS, ANSWER_MS = 2000, 3000
+
+
+def generated_bom(seed, edit=False):
+    """An export of about 80,000 lines, shaped as a large one is: TOP holds 100 assemblies, each of
+    them 20 more, each of those 40 of 20,000 parts. Edited, about one line in 50 differs."""
+    rng, editor = random.Random(seed), random.Random(seed + 1)
+    lines = ["Assembly TOP contains:"] + ["     1 Sub-Assembly  A%03d" % a for a in range(100)]
+    for a in range(100):
+        lines += ["", "Sub-Assembly A%03d contains:" % a] + ["     2 Sub-Assembly  B%04d" % (a * 20 + b)
+                                                          for b in range(20)]
+    for b in range(2000):
+        lines += ["", "Sub-Assembly B%04d contains:" % b]
+        for _ in range(40):
+            quantity, part = rng.randint(1, 9), "PART_%05d" % rng.randrange(20000)
+            if edit and editor.randrange(50) == 0:
+                quantity += 1
+            lines.append("     %d         Part  %s" % (quantity, part))
+    return lines
+
+
 def large_pair(seed):
     """Two revisions of 2100 small blocks, lines of the later one removed or changed at random: a
     page whose tables come in pieces, the totals of the sub-assemblies all alike."""
@@ -170,6 +249,42 @@ READ_SHOWN_ROWS = """
 return Object.fromEntries(Array.from(document.querySelectorAll('main > section'), (section) => [section.id,
     Array.from(section.querySelectorAll('tbody tr')).filter((r) => !r.closest('[hidden]'))
         .map((r) => r.cells[0].textContent)]));
+"""
+
+# What is wrong with the page's layout as it is now, as a list of texts (empty when nothing is).
+LAYOUT_FAULTS = """
+const faults = [], width = document.documentElement.clientWidth;
+const where = (e) => (e.closest('section') || {}).id + ' ' + e.tagName + ' "' + e.textContent.slice(0, 30) + '"';
+if (document.documentElement.scrollWidth > width)
+  faults.push('the page is ' + document.documentElement.scrollWidth + ' px wide in a window of ' + width);
+const bar = document.querySelector('.tools');
+for (const table of document.querySelectorAll('main table')) {
+  const rows = Array.from(table.querySelectorAll('tr')).filter((r) => r.checkVisibility()).slice(0, 40);
+  for (const row of rows)
+    for (const cell of row.cells) {
+      const r = cell.getBoundingClientRect();
+      if (r.left < -0.5 || r.right > width + 0.5) faults.push(where(cell) + ' is outside the window');
+      if (cell.scrollWidth > cell.clientWidth + 1) faults.push(where(cell) + ' spills out of its cell');
+    }
+  if (!table.tHead || !rows.length) continue;
+  const head = table.tHead.getBoundingClientRect(), last = rows[rows.length - 1].getBoundingClientRect();
+  if (Math.abs(head.right - last.right) > 1 || Math.abs(head.left - last.left) > 1)
+    faults.push(where(table) + ': its head band spans ' + head.left + '-' + head.right + ', its rows ' +
+                last.left + '-' + last.right);
+  for (const button of table.tHead.querySelectorAll('button'))
+    if (button.getBoundingClientRect().height > 2 * parseFloat(getComputedStyle(button).fontSize))
+      faults.push(where(button) + ' takes more than a line');
+  // Scrolled into the middle of the table: its head sticks below the bar.
+  const box = table.getBoundingClientRect();
+  if (!bar || box.height < 400) continue;
+  window.scrollTo(0, window.scrollY + box.top + 200);
+  const stuck = table.tHead.getBoundingClientRect(), below = bar.getBoundingClientRect();
+  if (stuck.top < below.bottom - 1) faults.push(where(table) + ': its head slides under the filter bar');
+  const top = document.elementFromPoint(below.left + 5, below.top + below.height / 2);
+  if (!top || !top.closest('.tools')) faults.push(where(table) + ': the filter bar is covered');
+  window.scrollTo(0, 0);
+}
+return faults;
 """
 
 COMPARISON_FILES = {"blocks": "block-changes.csv", "assemblies": "assembly-total-changes.csv",
@@ -362,12 +477,16 @@ class Page(unittest.TestCase):
             with self.subTest(needle):
                 self.type_filter(needle)
                 shown = self.shown()
-                # Each table keeps exactly its rows whose name holds the text, in any case.
+                # Each table keeps exactly its rows whose name holds the text, in any case; a
+                # where-used table also those used in an assembly whose name holds it.
                 for section, rows in tables.items():
                     if section != "breakdown":
                         names = list(dict.fromkeys(row[0] for row in rows))
-                        self.assertEqual(shown[section], [n for n in names if needle in n.lower()], section)
-                # The tree keeps an entry when it or an entry below it matches.
+                        used_in = {n: [row[1] for row in rows if row[0] == n and len(row) == 3] for n in names}
+                        self.assertEqual(shown[section], [n for n in names if any(
+                            needle in m.lower() for m in [n] + used_in[n])], section)
+                # The tree keeps an entry when it, an entry below it or the sub-assembly right
+                # above it matches.
                 expected = [export_check.MAIN] if any(needle in n.lower() for n in [export_check.MAIN] +
                                                       [name for _, name in tree]) else []
                 for i, (level, name) in enumerate(tree):
@@ -376,9 +495,15 @@ class Page(unittest.TestCase):
                         if deeper <= level:
                             break
                         below.append(other)
-                    if any(needle in n.lower() for n in [name] + below):
+                    if any(needle in n.lower() for n in [name, tables["breakdown"][i][1]] + below):
                         expected.append(name)
                 self.assertEqual(shown["breakdown"], expected)
+                # A table that the filter empties says so.
+                notes = self.script("return Array.from(document.querySelectorAll('main > section'), (s) => "
+                                    "[s.id, Array.from(s.querySelectorAll('p.none'), (p) => p.checkVisibility() "
+                                    "? p.textContent : '').join('')])")
+                self.assertEqual(dict(notes), {section: "" if names else "No name matches."
+                                               for section, names in shown.items()})
         self.assertEqual(self.shown(), everything)
 
         # A switch that another page kind adds (a comparison's "differences only") keeps the rows
@@ -465,28 +590,52 @@ class Page(unittest.TestCase):
         self.assertTrue(self.visible(target.find_element("css selector", "li")))
         self.assertIn(self.script(later), range(1, pieces))  # pieces near the window may come too
 
-        # The filter makes every piece first.
+        # The filter counts what it keeps from the pieces' text, and makes them only near the
+        # window; printed, every row it keeps shows. A sub-assembly that it names keeps its members,
+        # in the tree and where they are used.
+        members = ["Q2_%03d" % k for k in range(600)]
+        for needle, count, breakdown, parts_used in (
+                ("q2_59", 34, ["BIG", "S0", "S1", "S2"] + ["Q2_59%d" % k for k in range(10)],
+                 ["Q2_59%d" % k for k in range(10)]),
+                ("s2", 1207, ["BIG", "S0", "S1", "S2"] + members + ["S2"], members),
+                ("nothing like it", 0, [], [])):
+            with self.subTest(needle):
+                self.load(page)
+                self.type_filter(needle)
+                self.assertRegex(self.script("return document.getElementById('filter-status').value"),
+                                 "^%d of " % count)
+                self.script("window.dispatchEvent(new Event('beforeprint'))")
+                shown = self.shown()
+                self.assertEqual(shown["breakdown"], breakdown)
+                self.assertEqual(shown["parts-where-used"], parts_used)
         self.load(page)
         self.type_filter("q2_59")
-        shown = self.shown()
-        self.assertEqual(shown["breakdown"], ["BIG", "S0", "S1", "S2"] + ["Q2_59%d" % k for k in range(10)])
-        self.assertEqual(shown["parts"], ["Q2_59%d" % k for k in range(10)])
         # Without the filter the sub-assemblies it unfolded fold again; the pieces it left stay text.
         self.type_filter("")
         self.assertFalse(any(self.script("return Array.from(document.querySelectorAll("
                                          "'ul.tree details details'), d => d.open)")))
         self.assertGreater(self.script(later), 0)
 
-        # Sorting spans every piece of its table, each keeping its number of rows; the pieces of
-        # the other sections wait.
-        self.load(page)
-        self.click(self.driver.find_elements("css selector", "#parts thead button")[1])
-        self.assertEqual(self.script("return document.querySelectorAll('#parts div.later').length"), 0)
-        self.assertGreater(self.script("return document.querySelectorAll('#parts-where-used div.later').length"), 0)
-        totals = self.script("return Array.from(document.querySelectorAll('#parts tbody tr'), "
-                             "r => [r.cells[0].textContent, r.cells[1].textContent])")
+        # Sorting spans every piece of its table, both ways and back, whether a filter is in force or
+        # not; the pieces of the sorted table and of the other sections wait as text until needed.
         parts = expected["parts"]
-        self.assertEqual(totals, sorted(parts, key=lambda row: (int(row[1]), parts.index(row))))
+        read = ("return Array.from(document.querySelectorAll('#parts tbody tr'), "
+                "r => [r.cells[0].textContent, r.cells[1].textContent, !r.closest('[hidden]')])")
+        self.load(page)
+        buttons = self.driver.find_elements("css selector", "#parts thead button")
+        for button, key, needle in ((1, lambda row: (int(row[1]), parts.index(row)), ""),
+                                    (1, lambda row: (-int(row[1]), parts.index(row)), "p1"),
+                                    (0, lambda row: parts.index(row), "p1"), (0, lambda row: -parts.index(row), "")):
+            self.type_filter(needle)
+            self.script("arguments[0].click()", buttons[button])
+            self.assertGreater(self.script("return document.querySelectorAll('#parts div.later').length"), 0)
+            self.settle(self.driver.find_element("id", "filter"))
+            shown = [row[:2] for row in self.script(read) if row[2]]
+            self.assertEqual(shown, [row for row in sorted(parts, key=key) if needle in row[0].lower()][:len(shown)])
+            self.assertGreater(len(shown), 0)
+            self.assertGreater(self.script("return document.querySelectorAll('#parts-where-used div.later').length"), 0)
+        self.script("window.dispatchEvent(new Event('beforeprint'))")
+        self.assertEqual([row[:2] for row in self.script(read)], [row for row in sorted(parts, key=key)])
 
         # Printed, the page shows everything: its tables then equal the CSV files.
         self.load(page)
@@ -559,7 +708,8 @@ class Page(unittest.TestCase):
                     self.assertEqual(page["logs"], [[line for side, line in logs if side == s] for s in ("old", "new")])
                     mains = [row[2] for row in read_comparison_csv(csv_folder, "compared-files.csv")]
                     self.assertEqual(page["mains"], mains)
-                    self.assertEqual(self.driver.title, "Trelk: comparison for " + mains[0])
+                    self.assertEqual(self.driver.title, "Trelk: %s \u2192 %s, comparison for %s" % (
+                        os.path.basename(old), os.path.basename(new), mains[0]))
                     # With the totals alike in both files the page holds both files' summaries whole.
                     for side, column, bom in (("old", 1, old), ("new", 2, new)):
                         single = os.path.join(self.folder.name, side + "-csv")
@@ -581,20 +731,24 @@ class Page(unittest.TestCase):
         # Per section, each row: its name, whether it is a change, whether it heads a block.
         rows = self.script("""return Object.fromEntries(Array.from(document.querySelectorAll('main > section'),
             (s) => [s.id, Array.from(s.querySelectorAll('tbody tr'), (r) => [r.cells[0].textContent,
-                r.hasAttribute('data-changed'), r.cells[0].getAttribute('scope') === 'rowgroup'])]));""")
+                r.hasAttribute('data-changed'), r.cells[0].getAttribute('scope') === 'rowgroup',
+                s.querySelector('table.where-used-changes') ? Array.from(r.cells[1].querySelectorAll(
+                    'li > a, li > span:not(.chg)'), (e) => e.textContent) : []])]));""")
 
         def expected(needle, only):
             """A row stays when it holds the text and, with the switch, is a change; a block's
-            member also when its heading holds the text; a heading while one of its rows stays."""
+            member also when its heading holds the text, a changed line's member when its block's
+            name does; a heading while one of its rows stays."""
             shown = {}
             for section, items in rows.items():
                 heads = [max((k for k in range(i + 1) if items[k][2]), default=None) for i in range(len(items))]
-                hit = [needle in name.lower() for name, _, _ in items]
+                hit = [needle in name.lower() or (needle != "" and any(needle in p.lower() for p in parents))
+                       for name, _, _, parents in items]
                 keep = [(hit[i] or (h is not None and hit[h])) and (changed or not only)
-                        for i, ((_, changed, _), h) in enumerate(zip(items, heads))]
+                        for i, ((_, changed, _, _), h) in enumerate(zip(items, heads))]
                 keep = [k or (items[i][2] and any(keep[j] for j in range(len(items)) if heads[j] == i and j != i))
                         for i, k in enumerate(keep)]
-                shown[section] = [name for (name, _, _), k in zip(items, keep) if k]
+                shown[section] = [name for (name, _, _, _), k in zip(items, keep) if k]
             return shown
 
         # The switch starts checked: only the changes show.
@@ -638,6 +792,76 @@ class Page(unittest.TestCase):
         self.type_filter("o_ring")
         self.assertEqual(follow("#parts .via a", "BEARING_COVER_ASM"), ["assemblies", "BEARING_COVER_ASM"])
         self.assertEqual(find("id", "filter").get_attribute("value"), "")
+
+    def test_layout_at_two_widths(self):
+        """At 1400 and at 500 px wide: no cell of any table ends outside the window or spills out of
+        its own box, a table's head band ends where its rows do, a sort arrow stays on its label's
+        line, and a table head scrolled under the filter bar sticks below it, never over it."""
+        old, new = large_pair(7)
+        pages = [("run", self.page_of(self.write_bom("export.bom.1", export_check.BOM_LINES))),
+                 ("large run", self.page_of(self.write_bom("large.bom.1", LARGE_LINES))),
+                 ("comparison", os.path.join(self.folder.name, "gearbox-compare.html")),
+                 ("large comparison", os.path.join(self.folder.name, "large-compare.html"))]
+        os.replace(self.comparison_page(GEARBOX, GEARBOX_REV_B), pages[2][1])
+        os.replace(self.comparison_page(self.write_bom("old.bom.1", old), self.write_bom("new.bom.1", new)),
+                   pages[3][1])
+        try:
+            for width in (1400, 500):
+                self.driver.set_window_size(width, 1000)
+                for kind, page in pages:
+                    for only in ((True, False) if "comparison" in kind else (None,)):
+                        with self.subTest(kind, width=width, only=only):
+                            self.load(page)
+                            if only is not None:
+                                self.only_switch(only)
+                            self.assertEqual(self.script(LAYOUT_FAULTS), [])
+        finally:
+            self.driver.set_window_size(1200, 900)
+
+    def test_large_pages_never_freeze(self):
+        """Every action on large run and comparison pages: the page never stops taking input for
+        long, and answers soon (FROZEN_MS, ANSWER_MS). The first key of a filter that matches nearly
+        every row, or clearing one, still costs about a second on a loaded machine: the rows it
+        shows are laid out."""
+        run_page = self.page_of(self.write_bom("generated.bom.1", generated_bom(3)))
+        old, new = self.write_bom("generated-old.bom.1", generated_bom(3)), \
+            self.write_bom("generated-new.bom.1", generated_bom(3, edit=True))
+        comparison = os.path.join(self.folder.name, "generated-compare.html")
+        os.replace(self.comparison_page(old, new), comparison)
+        def answer(script):
+            return self.driver.execute_async_script(
+                "const done = arguments[arguments.length - 1];"
+                "(async () => { done(await (async () => {" + script + "})()); })();")
+        click = ("const b = %s; return await trelkTiming.time(() => b.click(), () => true, 60000);")
+        for page, actions in (
+                (run_page, [("sort", click % "document.querySelectorAll('#parts thead button')[1]"),
+                            ("sort back", click % "document.querySelectorAll('#parts thead button')[0]"),
+                            ("unfold", click % "Array.from(document.querySelectorAll('button'))"
+                                               ".find((e) => e.textContent === 'Unfold all')")]),
+                (comparison, [("sort", click % "document.querySelectorAll('#parts thead button')[1]"),
+                              ("switch", "const s = document.getElementById('filter-status');"
+                                         "const box = document.getElementById('only-changed');"
+                                         "return await trelkTiming.time(() => { s.value = '\u2026'; box.click(); },"
+                                         "() => s.value !== '\u2026', 60000);")])):
+            self.load(page)
+            self.script(TIMING_HELPERS)
+            # A person starts typing once the page has read its pieces in the background.
+            from selenium.webdriver.support.ui import WebDriverWait
+            WebDriverWait(self.driver, 60).until(
+                lambda d: d.execute_script("return document.documentElement.dataset.indexed") == "")
+            for text in ("part_01", "part_01234", "zzz", ""):
+                with self.subTest(os.path.basename(page), filter=text):
+                    keys = answer("return (await trelkTiming.type(%r, 60000)).keys;" % text)
+                    for ms, longest, ok in keys:
+                        self.assertTrue(ok)
+                        self.assertLess(ms, ANSWER_MS)
+                        self.assertLess(longest, FROZEN_MS)
+            for name, script in actions:
+                with self.subTest(os.path.basename(page), action=name):
+                    ms, longest, ok = answer(script)
+                    self.assertTrue(ok)
+                    self.assertLess(ms, ANSWER_MS)
+                    self.assertLess(longest, FROZEN_MS)
 
     def test_readable_without_script(self):
         page = self.page_of(self.write_bom("export.bom.1", export_check.BOM_LINES))

@@ -48,6 +48,11 @@ std::string lastTwo(const RecordingHost& host) {
     if (host.log.size() < 2) return "<fewer than two log lines>";
     return host.log[host.log.size() - 2] + " | " + host.log.back();
 }
+// A file error's lines: the number, the path, and what they mean.
+std::string lastThree(const RecordingHost& host) {
+    if (host.log.size() < 3) return "<fewer than three log lines>";
+    return host.log[host.log.size() - 3] + " | " + lastTwo(host);
+}
 
 TEST(FileFaults, ABomThatIsNoPlainFileIsRefused) {
     TempFolder folder;
@@ -55,17 +60,17 @@ TEST(FileFaults, ABomThatIsNoPlainFileIsRefused) {
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     const std::string dangling = folder.file("dangling.bom");
     ASSERT_EQ(::symlink(folder.file("gone").c_str(), dangling.c_str()), 0);
+    const std::string device = " is not a plain file but a device or a pipe, or its drive is not there";
     const struct {
-        std::string bom, lastLine;
+        std::string bom, lastTwo;
     } cases[] = {
-        {"/dev/zero", "Error opening BOM input file! Error #: 68"},  // would never end
-        {pipe, "Error opening BOM input file! Error #: 68"},         // would block
-        {dangling, "BOM input file not found!"},
+        {"/dev/zero", "Error opening BOM input file! Error #: 68 | /dev/zero" + device},  // would never end
+        {pipe, "Error opening BOM input file! Error #: 68 | " + pipe + device},           // would block
+        {dangling, dangling + " | BOM input file not found!"},
     };
     for (const auto& c : cases) {
         const RecordingHost host = runTo(c.bom, folder.file("Trelk.txt"));
-        ASSERT_FALSE(host.log.empty());
-        EXPECT_EQ(host.log.back(), c.lastLine) << c.bom;
+        EXPECT_EQ(lastTwo(host), c.lastTwo) << c.bom;
     }
 }
 
@@ -73,8 +78,8 @@ TEST(FileFaults, AFullDiskIsNotReportedAsSuccess) {
     TempFolder folder;
     const std::string bom = folder.write("top.bom", "Assembly T contains:\r\n1 Part P\r\n");
     const RecordingHost host = runTo(bom, "/dev/full");
-    ASSERT_GE(host.log.size(), 2u);
-    EXPECT_EQ(host.log[host.log.size() - 2], "Error 61 writing output file: ");
+    EXPECT_EQ(lastThree(host),
+              "Error 61 writing output file:  | /dev/full | The disk is full: /dev/full was not written whole");
     EXPECT_TRUE(host.opened.empty());
 }
 
@@ -131,22 +136,35 @@ TEST(FileFaults, AReportThatCannotBeWrittenIsNeverAnnouncedAsStored) {
     const std::string pipe = folder.file("pipe.txt");
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     const std::string file = folder.write("file", "a file where a folder should be");
+    const std::string tooLong = folder.file(std::string(5000, 'n'));
+    // The error number and the path, then what they mean.
     const struct {
         const char* what;
-        std::string report, lastTwo;
+        std::string report, lastThree;
     } cases[] = {
         // Nobody reads the pipe: opening it for writing would wait for ever.
-        {"a pipe without a reader", pipe, "Error 68 creating output file:  | " + pipe},
+        {"a pipe without a reader", pipe,
+         "Error 68 creating output file:  | " + pipe + " | " + pipe +
+             " is not a plain file but a device or a pipe, or its drive is not there"},
         {"a missing folder", folder.file("gone/Trelk.txt"),
-         "Error 76 creating output file:  | " + folder.file("gone/Trelk.txt")},
-        {"a file for a folder", file + "/Trelk.txt", "Error 76 creating output file:  | " + file + "/Trelk.txt"},
-        {"a folder", folder.path(), "Error 75 creating output file:  | " + folder.path()},
-        {"a name too long", folder.file(std::string(5000, 'n')),
-         "Error 75 creating output file:  | " + folder.file(std::string(5000, 'n'))},
+         "Error 76 creating output file:  | " + folder.file("gone/Trelk.txt") + " | The folder " + folder.file("gone") +
+             " does not exist"},
+        {"two missing folders", folder.file("gone/too/Trelk.txt"),
+         "Error 76 creating output file:  | " + folder.file("gone/too/Trelk.txt") + " | The folder " +
+             folder.file("gone/too") + " does not exist"},
+        {"a file for a folder", file + "/Trelk.txt",
+         "Error 76 creating output file:  | " + file + "/Trelk.txt | " + file + " is a file, not a folder"},
+        {"a file for a folder above", file + "/sub/Trelk.txt",
+         "Error 76 creating output file:  | " + file + "/sub/Trelk.txt | " + file + " is a file, not a folder"},
+        {"a folder", folder.path(),
+         "Error 75 creating output file:  | " + folder.path() + " | " + folder.path() + " is a folder, not a file"},
+        {"a name too long", tooLong,
+         "Error 75 creating output file:  | " + tooLong + " | The system refused " + tooLong +
+             ": the name may be too long, or not allowed there"},
     };
     for (const auto& c : cases) {
         const RecordingHost host = runTo(bom, c.report);
-        EXPECT_EQ(lastTwo(host), c.lastTwo) << c.what;
+        EXPECT_EQ(lastThree(host), c.lastThree) << c.what;
         EXPECT_TRUE(host.opened.empty()) << c.what;
     }
 }
@@ -159,7 +177,8 @@ TEST(FileFaults, AReportCutShortByTheFileSizeLimitIsReported) {
     const std::string report = folder.file("Trelk.txt");
     testing::withFileSizeLimit(4096, [&] {
         const RecordingHost host = runTo(bom, report);
-        EXPECT_EQ(lastTwo(host), "Error 75 writing output file:  | " + report);
+        EXPECT_EQ(lastThree(host), "Error 75 writing output file:  | " + report +
+                                       " | The system stopped the writing of " + report + " before its end");
         EXPECT_TRUE(host.opened.empty());
     });
 }
@@ -240,7 +259,8 @@ TEST(FileFaults, AReportOnAFullDiskIsReportedAsSuch) {
     const RecordingHost host = runTo(bom, report);
     ::unlink(filler.c_str());
     ::unlink(report.c_str());
-    EXPECT_EQ(lastTwo(host), "Error 61 writing output file:  | " + report);
+    EXPECT_EQ(lastThree(host), "Error 61 writing output file:  | " + report + " | The disk is full: " + report +
+                                   " was not written whole");
 }
 
 // A file of 2 GB with no line end: one line, so the run says the file seems empty. It costs
@@ -265,7 +285,9 @@ TEST(FileFaults, ABomOfTwoGigabytesInOneLine) {
         const struct rlimit limit = {rlim_t{1} << 30, rlim_t{1} << 30};
         ::setrlimit(RLIMIT_AS, &limit);
         const RecordingHost limited = runTo(bom, report);
-        ::_exit(lastTwo(limited) == bom + " | Error reading BOM input file! Error #: 7" ? 0 : 1);
+        ::_exit(lastTwo(limited) == "Error reading BOM input file! Error #: 7 | There is not enough memory for " + bom
+                    ? 0
+                    : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);

@@ -179,9 +179,10 @@ TEST(ProcessingRun, AReportThatCannotBeCreatedLeavesAMessageAndNothingElse) {
     const RecordingHost host = run(bom, missingFolder, &outcome);
     EXPECT_EQ(outcome.ending, RunOutcome::Ending::CreateFailed);
     EXPECT_EQ(outcome.error, 76);
-    ASSERT_GE(host.log.size(), 2u);
-    EXPECT_EQ(host.log[host.log.size() - 2], "Error 76 creating output file: ");
-    EXPECT_EQ(host.log.back(), missingFolder + kPathSeparator + "Trelk.txt");
+    ASSERT_GE(host.log.size(), 3u);
+    EXPECT_EQ(host.log[host.log.size() - 3], "Error 76 creating output file: ");
+    EXPECT_EQ(host.log[host.log.size() - 2], missingFolder + kPathSeparator + "Trelk.txt");
+    EXPECT_EQ(host.log.back(), "The folder " + missingFolder + " does not exist");
     EXPECT_TRUE(host.opened.empty());
 }
 

@@ -10,6 +10,7 @@
 #include "text/text_rules.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
+#include "text/text_codec.h"
 
 namespace trelk {
 namespace {
@@ -58,7 +59,7 @@ TEST(ResultExport, WritesWhereTheRequestSaysAndLogsIt) {
         {"CSV where a file is in the way",
          ReportFormat::Csv,
          bom,
-         {"Error 70 creating output folder: ", bom},
+         {"Error 70 creating output folder: ", bom, bom + " is a file, not a folder"},
          "",
          RunOutcome::Ending::CreateFailed,
          70},
@@ -171,8 +172,9 @@ TEST(ResultExport, APageBesideTheReportHoldsWhatAPageAloneHolds) {
     EXPECT_EQ(outcome.ending, RunOutcome::Ending::CreateFailed);
     // The error number of a folder opened as a file is the platform's.
     const std::string error = "Error" + formatSignedDecimal(outcome.error) + " creating output file: ";
-    EXPECT_EQ(Lines(host.log.end() - 4, host.log.end()),
-              (Lines{"Results stored in file:", folder.file("Trelk.txt"), error, folder.path()}));
+    EXPECT_EQ(Lines(host.log.end() - 5, host.log.end()),
+              (Lines{"Results stored in file:", folder.file("Trelk.txt"), error, folder.path(),
+                     folder.path() + " is a folder, not a file"}));
     EXPECT_TRUE(host.opened.empty());
 }
 
@@ -186,6 +188,53 @@ TEST(ResultExport, QuotesCsvFieldsThatNeedIt) {
         {"W;ASHER", "W;ASHER"}, {"\xC9T", "\xC9T"},
     };
     for (const auto& c : cases) EXPECT_EQ(csvField(c.field), c.written);
+}
+
+// Names that a spreadsheet would run as formulas are written as text in every table, a run's and a
+// comparison's, while numbers stay numbers, negative ones too; asked for raw, the bytes as read.
+TEST(ResultExport, WritesNamesThatLookLikeFormulasAsText) {
+    TempFolder folder;
+    const std::string oldBom =
+        folder.write("old.bom",
+                     "Assembly TOP contains:\r\n1 Sub-Assembly @SUB\r\n2 Part =HYPERLINK(\"x\",\"y\")\r\n"
+                     "3 Part -5\r\n4 Part A=B\r\n\r\nSub-Assembly @SUB contains:\r\n5 Part +1\r\n");
+    const std::string newBom = folder.write("new.bom",
+                                            "Assembly TOP contains:\r\n1 Sub-Assembly @SUB\r\n4 Part A=B\r\n"
+                                            "\r\nSub-Assembly @SUB contains:\r\n5 Part +1\r\n");
+    auto csv = [&](bool raw, bool comparison) {
+        const std::string out = folder.file(raw ? "raw" : "guarded");
+        RunRequest request;
+        request.bomFileName = comparison ? newBom : oldBom;
+        request.format = ReportFormat::Csv;
+        request.sections = SectionSelection::all();
+        request.reportPath = out;
+        request.csvRaw = raw;
+        RecordingHost host;
+        if (comparison) {
+            ComparisonRequest both;
+            both.oldBomFileName = oldBom;
+            both.run = request;
+            EXPECT_TRUE(runComparison(both, host).compared());
+            return testing::readFile(out + "/part-total-changes.csv") + testing::readFile(out + "/block-changes.csv");
+        }
+        EXPECT_TRUE(runProcessing(request, host).stored());
+        return testing::readFile(out + "/parts.csv") + testing::readFile(out + "/parts-where-used.csv") +
+               testing::readFile(out + "/tree.csv");
+    };
+    const std::string mark(kUtf8ByteOrderMark), link = "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\"";
+    EXPECT_EQ(csv(false, false),
+              mark + "name,total\r\n'+1,5\r\n'-5,3\r\n" + link + ",2\r\nA=B,4\r\n" + mark +
+                  "name,parent,quantity\r\n'+1,'@SUB,5\r\n'-5,TOP,3\r\n" + link + ",TOP,2\r\nA=B,TOP,4\r\n" + mark +
+                  "level,parent,type,name,quantity,pathQuantity,expanded,note\r\n"
+                  "1,TOP,sub-assembly,'@SUB,1,1,true,\r\n2,'@SUB,part,'+1,5,5,false,\r\n1,TOP,part," +
+                  link + ",2,2,false,\r\n1,TOP,part,'-5,3,3,false,\r\n1,TOP,part,A=B,4,4,false,\r\n");
+    EXPECT_EQ(csv(true, false).substr(0, 63),
+              mark + "name,total\r\n+1,5\r\n-5,3\r\n\"=HYPERLINK(\"\"x\"\",\"\"y\"\")\",2\r\nA=B,4\r\n");
+    // The difference of a part that went is the number -3; the block lists it after "in".
+    const std::string changes = csv(false, true);
+    EXPECT_NE(changes.find("\r\n'-5,3,,-3,direct,TOP,\r\n"), std::string::npos) << changes;
+    EXPECT_NE(changes.find("\r\nTOP,changed,'-5,removed,part,,3,\r\n"), std::string::npos) << changes;
+    EXPECT_NE(csv(true, true).find("\r\n-5,3,,-3,direct,TOP,\r\n"), std::string::npos);
 }
 
 }  // namespace

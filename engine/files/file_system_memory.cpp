@@ -75,6 +75,8 @@ bool isExistingFile(const std::string& name) {
 
 bool isExistingNonFolder(const std::string& name) { return fileNamed(name) != nullptr; }
 
+bool isExistingFolder(const std::string& name) { return store().folders.count(name) != 0; }
+
 int tryOpenForReading(const std::string& name) {
     std::shared_ptr<std::string> bytes;
     return openForReading(name, bytes);

@@ -38,10 +38,11 @@ int usageError(const std::string& message) {
 // The command line as given.
 struct CommandLine {
     std::string bomFile, output, sections, settingsFile, format = "report", build = "1", columns, separator, header,
-                                                         oldBomFile;
+                                                         oldBomFile, bomFormat;
     bool openReport = false, quiet = false, strict = false, csvRaw = false;
     // Options that were given at all, even as an empty word.
-    bool sectionsGiven = false, columnsGiven = false, separatorGiven = false, headerGiven = false, comparing = false;
+    bool sectionsGiven = false, columnsGiven = false, separatorGiven = false, headerGiven = false, comparing = false,
+         bomFormatGiven = false;
 };
 
 void describeOptions(CLI::App& app, CommandLine& line) {
@@ -82,6 +83,12 @@ void describeOptions(CLI::App& app, CommandLine& line) {
                    "for example 'Assembly *** %$name ***'. Default: the settings file's, else a line\n"
                    "that ends with the contains keyword")
         ->type_name("PATTERN");
+    app.add_option("--bom-format", line.bomFormat,
+                   "The company's BOM format file the export was made by (the CAD system's\n"
+                   "bom_format option): the export is read exactly by it, its summary and total\n"
+                   "lines included, and a line that does not fit it ends the run. Default: the\n"
+                   "settings file's [Format] File, else none")
+        ->type_name("FILE");
     app.add_option("--compare", line.oldBomFile,
                    "Compare OLD, an earlier export of the same product, with BOMFILE: what changed\n"
                    "in every assembly's block and in every total. Exit status 0 when they agree,\n"
@@ -146,6 +153,10 @@ std::optional<Options> checkOptions(const CommandLine& line, std::string& error)
         error = "--header wants the header's words with %$name where the name stands; not '" + line.header + "'";
         return std::nullopt;
     }
+    if (line.bomFormatGiven && (line.columnsGiven || line.separatorGiven || line.headerGiven)) {
+        error = "--bom-format does not go with --columns, --separator or --header: the format file gives the layout";
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -175,6 +186,7 @@ RunRequest buildRequest(const CommandLine& line, const Options& options) {
     request.sections = options.sections ? *options.sections : stored.sections;
     request.format = options.format;
     request.buildQuantity = options.buildQuantity;
+    request.bomFormatFile = line.bomFormatGiven ? line.bomFormat : stored.bomFormatFile;
     request.csvRaw = line.csvRaw;
     return request;
 }
@@ -190,7 +202,7 @@ int run(const RunRequest& request, const CommandLine& line) {
         comparison.run = request;
         const ComparisonOutcome outcome = runComparison(comparison, host);
         std::fflush(stdout);
-        if (!outcome.compared()) return kExitTrouble;
+        if (!outcome.compared() || outcome.readingInDoubt) return kExitTrouble;
         // The verdict is written all the same; strict, a doubtful reading is trouble.
         if (line.strict && outcome.misread) return kExitTrouble;
         return outcome.agree ? kExitSame : kExitDifferent;
@@ -198,6 +210,8 @@ int run(const RunRequest& request, const CommandLine& line) {
     const RunOutcome outcome = runProcessing(request, host);
     std::fflush(stdout);
     if (line.strict && outcome.summaryDifferences > 0) return kExitRunProblem;
+    // Results that the log says are not to be trusted are no success.
+    if (outcome.readingInDoubt || outcome.roundedQuantities > 0) return kExitRunProblem;
     // A report without a main assembly holds nothing: the file was not read as a BOM.
     return outcome.stored() && outcome.mainAssemblyFound ? kExitReportStored : kExitRunProblem;
 }
@@ -226,6 +240,7 @@ int main(int argc, char** argv) {
     line.separatorGiven = app.count("--separator") > 0;
     line.headerGiven = app.count("--header") > 0;
     line.comparing = app.count("--compare") > 0;
+    line.bomFormatGiven = app.count("--bom-format") > 0;
 
     std::string error;
     const std::optional<Options> options = checkOptions(line, error);

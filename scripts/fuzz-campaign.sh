@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 slot=${SLOT:-300}
 target=${TARGET:-10000000}
-fuzzers=(fuzz_run fuzz_comparison fuzz_recognition fuzz_profile fuzz_numbers fuzz_font_anchor_texts)
+fuzzers=(fuzz_run fuzz_comparison fuzz_recognition fuzz_profile fuzz_numbers fuzz_font_anchor_texts fuzz_format)
 root=build/campaign
 mkdir -p "$root/findings"
 log="$root/log"

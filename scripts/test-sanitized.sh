@@ -36,7 +36,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/trelk-fuzz.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 total=0
 failed=0
-for fuzzer in fuzz_run fuzz_comparison fuzz_recognition fuzz_profile fuzz_font_anchor_texts fuzz_numbers; do
+for fuzzer in fuzz_run fuzz_comparison fuzz_recognition fuzz_profile fuzz_font_anchor_texts fuzz_numbers fuzz_format; do
   # Inputs are kept small where a run's cost grows with them: a finding needs a few lines, and
   # many small runs find more than a few large ones.
   # The entropic schedule's bookkeeping grows with the features an input reaches: for the

@@ -37,6 +37,18 @@ const ColumnKey kColumnKeys[] = {
     {"Name", &ColumnLayout::Name},
 };
 
+const char* const kFormat = "Format";
+
+// A file named in the settings file: a relative name is taken from the settings file's folder,
+// where a company puts its format file beside its settings.
+std::string besideSettingsFile(const std::string& settingsFile, const std::string& name) {
+    const bool absolute = !name.empty() && (name[0] == '/' || name[0] == kPathSeparator ||
+                                            (name.size() >= 2 && name[1] == ':'));  // a drive letter
+    if (name.empty() || absolute) return name;
+    const size_t slash = settingsFile.find_last_of(std::string("/") + kPathSeparator);
+    return slash == std::string::npos ? name : settingsFile.substr(0, slash + 1) + name;
+}
+
 std::string flagText(bool on) { return on ? "1" : "0"; }
 
 // A missing key is no zero: a file of keywords alone must not move the window to the corner.
@@ -74,6 +86,7 @@ StoredSettings loadSettings(const std::string& path, const platform::SettingsFil
         stored.sections.*s.flag =
             file.readInt(kSettings, std::string(s.iniKey), flagText(defaultSections.*s.flag)) != 0;
     stored.bomFileName = file.readFileName(kSettings, "BOM_filename", "");
+    stored.bomFormatFile = besideSettingsFile(path, file.readFileName(kFormat, "File", ""));
     stored.x = readGeometry(file, "X_MainForm");
     stored.y = readGeometry(file, "Y_MainForm");
     stored.width = readGeometry(file, "Width_MainForm");

@@ -19,6 +19,9 @@ struct StoredSettings {
     ColumnLayout columns;
     SectionSelection sections;
     std::string bomFileName;
+    // [Format] File: the company's BOM format file, a relative name taken from the settings file's
+    // folder; empty when the key is missing or empty. It is only ever read: saving never adds it.
+    std::string bomFormatFile;
     // The main window's top-left corner in screen coordinates and its outer size, each only when
     // the file holds it: what it does not hold stays as the window was created.
     std::optional<int> x, y;

@@ -32,14 +32,15 @@ public:
 // shown before anything of the run).
 std::string applicationFolder() { return ensureAppFolder(kAppIdentity, showFolderMessage); }
 
-// A run of the window as it is now: the BOM file box, the check boxes, the loaded keywords and
-// columns.
+// A run of the window as it is now: the BOM file box, the check boxes, the loaded keywords,
+// columns and BOM format file.
 RunRequest requestFromWindow() {
     RunRequest request;
     request.bomFileName = getControlText(mainControl(MAIN_BOMFILE));
     request.sections = sectionsFromCheckBoxes();
     request.keywords = keywords();
     request.columns = columns();
+    request.bomFormatFile = bomFormatFile();
     request.applicationFolder = applicationFolder();
     return request;
 }

@@ -13,6 +13,7 @@ namespace {
 std::string g_settingsFilePath;
 KeywordSet g_keywords;
 ColumnLayout g_columns;
+std::string g_bomFormatFile;
 bool g_webPageChosen = false;  // the user ticked or cleared the item since the window was made
 
 void checkWebPageItem(HWND form, bool on) {
@@ -63,6 +64,7 @@ void restoreSettings(HWND mainForm) {
     const StoredSettings stored = loadSettings(g_settingsFilePath);
     g_keywords = stored.keywords;
     g_columns = stored.columns;
+    g_bomFormatFile = stored.bomFormatFile;
     if (stored.fileFound) {
         setControlText(GetDlgItem(mainForm, MAIN_BOMFILE), stored.bomFileName.c_str());
         // What the file does not hold stays as created: centred, at the designed size. A size of
@@ -100,6 +102,7 @@ const std::string& settingsFilePath() { return g_settingsFilePath; }
 const KeywordSet& keywords() { return g_keywords; }
 
 const ColumnLayout& columns() { return g_columns; }
+const std::string& bomFormatFile() { return g_bomFormatFile; }
 
 bool showsResultsAsWebPage() {
     const HWND form = mainForm();

@@ -22,6 +22,8 @@ const std::string& settingsFilePath();
 const KeywordSet& keywords();
 // The column layout as loaded, likewise.
 const ColumnLayout& columns();
+// The company's BOM format file of [Format] File, likewise; empty for none.
+const std::string& bomFormatFile();
 
 // "Show results as a web page" of the system menu: its check mark is the live choice, set from
 // the settings at creation. The settings store it at close only once the user has changed it.

@@ -318,4 +318,52 @@ BomStructure::BomStructure(const ReadPiece& read, const Rewind& rewind, const Ke
     builder.finish();
 }
 
+BomStructure::Assembler::Assembler(BomStructure& bom, size_t lineCount) : bom_(bom) { bom_.lineCount_ = lineCount; }
+
+NameId BomStructure::Assembler::numberOf(std::string_view name) {
+    const NameId id = bom_.names_.number(name);
+    if (id == bom_.walkBegin_.size()) {
+        bom_.walkBegin_.push_back(kNone);
+        bom_.walkEnd_.push_back(kNone);
+    }
+    return id;
+}
+
+void BomStructure::Assembler::block(std::string_view assembly) {
+    const uint32_t at = static_cast<uint32_t>(bom_.items_.size());
+    if (!bom_.blocks_.empty()) bom_.blocks_.back().end = at;
+    if (open_ != kNone) bom_.walkEnd_[open_] = at;
+    const NameId id = numberOf(assembly);
+    open_ = kNone;
+    // The walk of an assembly is its first block, as a reading by lines takes it.
+    if (bom_.walkBegin_[id] == kNone) {
+        bom_.walkBegin_[id] = at;
+        open_ = id;
+    }
+    if (bom_.mainAssembly_ == kNone) bom_.mainAssembly_ = id;
+    bom_.blocks_.push_back({id, at, kNone});
+}
+
+void BomStructure::Assembler::member(std::string_view name, ItemKind kind, int32_t quantity, bool outOfRange,
+                                     uint32_t line) {
+    const NameId id = numberOf(name);
+    if (outOfRange) bom_.quantityProblems_.push_back({line, id});
+    bom_.items_.push_back({id, outOfRange ? 0 : quantity, kind});
+}
+
+void BomStructure::Assembler::summary() { bom_.hasSummary_ = true; }
+
+void BomStructure::Assembler::summaryRow(std::string_view name, int32_t quantity) {
+    bom_.summaryRows_.push_back({numberOf(name), quantity});
+}
+
+void BomStructure::Assembler::summaryTotal(int64_t total) { bom_.summaryTotal_ = total; }
+
+void BomStructure::Assembler::finish() {
+    const uint32_t at = static_cast<uint32_t>(bom_.items_.size());
+    if (!bom_.blocks_.empty()) bom_.blocks_.back().end = at;
+    if (open_ != kNone) bom_.walkEnd_[open_] = at;
+    open_ = kNone;
+}
+
 }  // namespace trelk

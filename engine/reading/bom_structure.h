@@ -61,6 +61,29 @@ public:
     BomStructure(const BomStructure&) = delete;
     BomStructure& operator=(const BomStructure&) = delete;
 
+    // Fills a structure from a reading that has taken the file apart itself (by its layout,
+    // engine/reading/layout_reader.h): its blocks in file order, each opened by its assembly's name and
+    // followed by its members, then the summary's rows. An empty structure takes it.
+    class Assembler {
+    public:
+        explicit Assembler(BomStructure& bom, size_t lineCount);
+        void block(std::string_view assembly);
+        // A member of the block opened last: a sub-assembly or a part, its quantity read from line
+        // `line` (from 1), 0 when that was out of range.
+        void member(std::string_view name, ItemKind kind, int32_t quantity, bool outOfRange, uint32_t line);
+        // The export has a summary of parts; its rows and its total line, if any, follow.
+        void summary();
+        void summaryRow(std::string_view name, int32_t quantity);
+        void summaryTotal(int64_t total);
+        void finish();
+
+    private:
+        NameId numberOf(std::string_view name);
+        BomStructure& bom_;
+        NameId open_ = kNone;
+    };
+    explicit BomStructure(size_t reserveItems = 0) { items_.reserve(reserveItems); }
+
     size_t lineCount() const { return lineCount_; }
     const std::vector<BomItem>& items() const { return items_; }
     const std::vector<BomBlock>& blocks() const { return blocks_; }

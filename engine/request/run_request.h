@@ -61,6 +61,9 @@ struct RunRequest {
     // The report, the JSON document or the HTML page goes to the standard output instead of a
     // file (not CSV).
     bool toStandardOutput = false;
+    // The company's BOM format file the export was made by: the file is read by it instead of by
+    // the keywords and columns (which then name only the type words). Empty: none.
+    std::string bomFormatFile;
     // The CSV files hold every text as read, even one that a spreadsheet would run as a formula
     // (a name that starts with "="); otherwise such a cell is written as text (engine/writing/csv.h).
     bool csvRaw = false;

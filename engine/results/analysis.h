@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "engine/files/file_system.h"
+#include "engine/reading/export_layout.h"
+#include "engine/reading/item_attributes.h"
 #include "engine/request/run_options.h"
 #include "engine/results/assembly_tree.h"
 #include "engine/results/result_tables.h"
@@ -38,9 +40,29 @@ struct Analysis {
     // What of them was recognised in the file: its own words, its own layout, or both.
     bool wordsRecognised = false;
     bool layoutRecognised = false;
-    // The lines the analysis logged, from the count of lines read on: a caller that logs lines of
-    // its own around them (readBomFile) can tell them apart.
+    // The lines the analysis logged, from the count of lines read on (from the BOM format file's
+    // lines, when it reads by one): a caller that logs lines of its own around them (readBomFile)
+    // can tell them apart.
     size_t loggedLines = 0;
+    // The layout the file was read by: the one the words and columns describe, or the BOM format
+    // file's. For a file read by its BOM format file, `keywords` are the request's, with the
+    // summary keyword the format's summary heading begins with (the report's copy of the breakdown
+    // stops there).
+    ExportLayout layout;
+    // The rows' other cells and the export's total lines, when the BOM format file was read by.
+    ItemAttributes attributes;
+    // The format prints only a summary of parts: the part totals are the export's own, and there
+    // are no assemblies, no where-used lists and no tree.
+    bool summaryOnly = false;
+    // The BOM format file was not found, not read or not understood, or the BOM file does not fit
+    // it; the log says which, and `formatReadError` holds the format file's read error, if any.
+    bool formatProblem = false;
+    int formatReadError = kNoError;
+    // Not to be trusted, as the log says: the reading took no row of a file that has rows, its
+    // totals differ from the export's own summary in most parts, or a cut name may stand for
+    // several items.
+    bool readingInDoubt = false;
+    size_t roundedQuantities = 0;  // quantities that are no whole number, counted rounded
 };
 
 }  // namespace trelk

@@ -15,6 +15,8 @@ struct RunOutcome {
         OpenFailed,       // the trial open failed: `error`
         ReadFailed,       // reading the file failed, or reading it again for the breakdown: `error`
         EmptyFile,        // 0 or 1 lines
+        FormatProblem,    // the BOM format file was not found, not read (`error`) or not understood, or
+                          // the BOM file does not fit it
         CreateFailed,     // an output file or folder could not be created: `error`
         WriteFailed,      // writing or closing an output file failed: `error`
         OutputNotFound,   // an output file was written but is not there
@@ -24,6 +26,11 @@ struct RunOutcome {
     std::string where;               // the report or JSON file or the CSV folder; empty for the standard output
     bool mainAssemblyFound = false;  // the file has a block header
     size_t summaryDifferences = 0;   // names whose total differs from the export's own summary
+    // The results were written but are not to be trusted, as the log says: the reading took no row
+    // of a file that has rows, its totals differ from the export's own summary in most parts, or a
+    // cut name may stand for several items.
+    bool readingInDoubt = false;
+    size_t roundedQuantities = 0;  // quantities that are no whole number, counted rounded
 
     bool stored() const { return ending == Ending::Stored; }
 };

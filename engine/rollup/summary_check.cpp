@@ -17,7 +17,22 @@ std::string summaryDiffers(int64_t counted, int64_t listed, std::string_view nam
 std::string totalLineDiffers(int64_t counted, int64_t listed) {
     return std::string(kTotalLineDiffers) + formatSignedDecimal(counted) + ", listed" + formatSignedDecimal(listed);
 }
+std::string mostPartsDiffer(size_t differing, size_t parts) {
+    return "Totals differ from the summary of parts in the BOM file in " + std::to_string(differing) + " of " +
+           std::to_string(parts) + " parts: the file was not read as it is laid out!";
+}
 }  // namespace messages
+
+namespace {
+// Fewer differing parts than this are no sign of a wrong reading: a summary edited by hand, or a
+// change made after the export, shows in one or two parts, while a reading that took the wrong
+// columns or cut names differs in nearly all of them.
+constexpr size_t kFewestDoubtfulDifferences = 3;
+}  // namespace
+
+bool SummaryDifferences::mostPartsDiffer() const {
+    return differingParts >= kFewestDoubtfulDifferences && 2 * differingParts > parts;
+}
 
 SummaryDifferences summaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, size_t limit) {
     // The listed quantities by name number, a name's rows summed. The totals are in name order
@@ -36,15 +51,19 @@ SummaryDifferences summaryDifferences(const TotalsTable& partTotals, const BomSt
         state[id] = 2;
     }
     std::vector<std::string_view> listedOnly;
+    size_t listedOnlyParts = 0;  // those listed with 0 too, which agree with no total
     for (const SummaryRow& row : bom.summaryRows())
-        if (state[row.name] == 1 && listed[row.name] != 0) {
-            listedOnly.push_back(bom.name(row.name));
+        if (state[row.name] == 1) {
+            if (listed[row.name] != 0) listedOnly.push_back(bom.name(row.name));
+            ++listedOnlyParts;
             state[row.name] = 2;
         }
     std::sort(listedOnly.begin(), listedOnly.end());
 
     SummaryDifferences found;
+    found.parts = partTotals.count() + listedOnlyParts;
     auto differ = [&](int64_t counted, int64_t listedQuantity, std::string_view name) {
+        ++found.differingParts;
         if (++found.count <= limit)
             found.lines.push_back(messages::summaryDiffers(counted, listedQuantity, name));
         else if (found.count == limit + 1)
@@ -79,11 +98,12 @@ SummaryDifferences summaryDifferences(const TotalsTable& partTotals, const BomSt
     return found;
 }
 
-size_t logSummaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, const LogSink& log) {
-    if (!bom.hasSummary()) return 0;
-    const SummaryDifferences found = summaryDifferences(partTotals, bom);
+SummaryDifferences logSummaryDifferences(const TotalsTable& partTotals, const BomStructure& bom, const LogSink& log) {
+    if (!bom.hasSummary()) return {};
+    SummaryDifferences found = summaryDifferences(partTotals, bom);
     for (const std::string& line : found.lines) log(line);
-    return found.count;
+    found.lines.clear();
+    return found;
 }
 
 }  // namespace trelk

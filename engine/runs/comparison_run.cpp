@@ -94,6 +94,9 @@ ComparisonOutcome runComparison(const ComparisonRequest& request, ProcessingHost
         compareAnalyses(read[0].analysis, read[1].analysis, std::move(read[0].file), std::move(read[1].file),
                         request.run.buildQuantity, [&host](std::string_view line) { host.appendLogLine(line); });
     Outcome outcome;
+    for (const ReadFile& file : read)
+        outcome.readingInDoubt =
+            outcome.readingInDoubt || file.analysis.readingInDoubt || file.analysis.roundedQuantities > 0;
     outcome.agree = comparison.agree();
     outcome.changedBlocks = comparison.assemblies.size();
     outcome.changedTotals = comparison.assemblyTotals.size() + comparison.partTotals.size();

@@ -38,6 +38,9 @@ struct ComparisonOutcome {
     std::string where;   // the report or JSON file or the CSV folder; empty for the standard output
     bool agree = false;  // the files agree in every block and total and in their main assembly
     size_t changedBlocks = 0, changedTotals = 0;
+    // A file's reading is not to be trusted, as the log says (RunOutcome::readingInDoubt), or it
+    // counted quantities that are no whole number rounded.
+    bool readingInDoubt = false;
     // Either file may have been misread: its roll-up logged problems, or its totals differ from its
     // own summary of parts (readWarning).
     bool misread = false;

@@ -26,12 +26,15 @@ AnalysisWants analysisWantsOf(const RunRequest& request);
 // of lines read of BOM input file:" and, for a file of more than one line, the main assembly and
 // every problem of the roll-up and of the summary check. When the request's keywords and columns
 // find no main assembly, the file is read once more, whole, for the words and layout its structure
-// shows (engine/recognition/export_recognition.h); what was recognised is logged and used.
+// shows (engine/recognition/export_recognition.h); what was recognised is logged and used. With a
+// BOM format file the file is read by it instead (engine/reading/layout_reader.h), whole, and a
+// line that does not fit ends the analysis with the log line that names it.
 Analysis analyse(const RunRequest& request, const LogSink& log, const AnalysisWants& wants);
 
 // The reading steps of a run, which a comparison takes for each of its files: the request's BOM
 // file looked for, opened once and analysed, each step with its log lines. When the file cannot be
-// read, `stopped` says how the run ends there (not found, not opened, not read, empty).
+// read, `stopped` says how the run ends there (not found, not opened, not read, empty, or its BOM
+// format file not followed).
 struct BomFileReading {
     Analysis analysis;
     std::optional<RunOutcome> stopped;

@@ -381,6 +381,147 @@ TEST(CliCompare, ExitsAsDiffDoes) {
     }
 }
 
+// A company's export read by its BOM format file, named on the command line or in the settings
+// file (beside it): a line that does not fit, a quantity that is no whole number and a format that
+// cannot be read are no success; the format gives the layout, so the options of another do not go.
+TEST(Cli, ReadsAnExportByItsBomFormatFile) {
+    TempFolder folder;
+    const std::string format =
+        folder.write("frame.fmt",
+                     ".breakdown\n%$type %$name contains:\n.row %$quantity[-5.1f];|%$name[-10.10s];|%$type[-4.4s]\n\n"
+                     ".summary\nParts of %$name:\n.row %$quantity[-5.1f];|%$name\nParts: %[$total($quantity)]\n");
+    const std::string rows =
+        "Assembly FRAME contains:\r\n1.0  |CONTROL_UN|Sub-\r\n6.0  |HEX_BOLT  |Part\r\n\r\n"
+        "Sub-Assembly CONTROL_UNIT contains:\r\n2.0  |HEX_BOLT  |Part\r\n\r\n";
+    const std::string bom = folder.write("frame.bom", rows + "Parts of FRAME:\r\n8.0  |HEX_BOLT\r\nParts: 8\r\n");
+    const std::string none = folder.write("none.ini", "");
+    const std::string company = folder.write("company.ini", "[Format]\r\nFile=frame.fmt\r\n");
+    const std::string report = folder.file("r.txt");
+    const std::string totals = "Summary of parts for assembly FRAME\r\n    8   HEX_BOLT\r\n";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string logged;  // a line of the log
+    } cases[] = {
+        {{"--settings", none, "--bom-format", format, bom},
+         0,
+         "Cut names and type words matched to their longer forms in the BOM file: 1 name, 1 type word"},
+        {{"--settings", company, bom},
+         0,
+         "Layout of the BOM format file: block header \"%$type %$name contains:\", "
+         "rows \"%$quantity[-5.1f];|%$name[-10.10s];|%$type[-4.4s]\", summary "
+         "\"Parts of %$name:\" with rows \"%$quantity[-5.1f];|%$name\""},
+        {{"--settings", none, "--bom-format", format,
+          folder.write("rounded.bom", rows + "Parts of FRAME:\r\n8.0  |HEX_BOLT\r\n0.4  |GLUE\r\n")},
+         1,
+         "Quantity 0.4 is no whole number in line 10, counted as 0: abnormal error! - GLUE"},
+        {{"--settings", none, "--bom-format", format,
+          folder.write("other.bom", rows + "Summary of parts for assembly FRAME:\r\n     8  Part  HEX_BOLT\r\n")},
+         1,
+         "BOM file line 8 does not fit the BOM format file, which prints a block header or the summary there: "
+         "Summary of parts for assembly FRAME:"},
+        {{"--settings", none, "--bom-format", folder.file("missing.fmt"), bom}, 1, "BOM format file not found!"},
+        {{"--settings", none, "--bom-format", folder.write("bad.fmt", ".breakdown\n.row %$name\n.rows\n"), bom},
+         1,
+         "BOM format file line 3 cannot be read: unknown command .rows"},
+    };
+    for (const auto& c : cases) {
+        std::remove(report.c_str());
+        std::vector<std::string> args = {"-s", "parts", "-o", report};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Result r = runCli(args);
+        EXPECT_EQ(r.status, c.status) << r.out;
+        EXPECT_NE(r.out.find("\n" + c.logged + "\n"), std::string::npos) << r.out;
+        EXPECT_EQ(testing::fileExists(report), c.status == 0 || c.logged.rfind("Quantity", 0) == 0) << r.out;
+        if (c.status == 0) {
+            EXPECT_NE(readFile(report).find(totals), std::string::npos) << readFile(report);
+        }
+    }
+    const Result r = runCli({"--bom-format", format, "--separator", "|", bom});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.find("trelk-cli: --bom-format does not go with"), 0u) << r.err;
+}
+
+// The company export shipped with Trelk, read by its format file: the report checked in beside the
+// tests, and the export's own summary agrees.
+TEST(Cli, ReadsTheShippedCompanyExportByItsFormatFile) {
+    TempFolder folder;
+    const std::string report = folder.file("report.txt");
+    const Result r = runCli({"--settings", folder.write("empty.ini", ""), "--bom-format",
+                             nativePath(TRELK_EXAMPLES "/company/brenner-lund.fmt"), "-s", "all", "-o", report,
+                             nativePath(TRELK_EXAMPLES "/company/conveyor.bom.1")});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("\nMain assembly name: BELT_CONVEYOR_2000\nCut names and type words matched to their "
+                         "longer forms in the BOM file: 7 names, 1 type word\nResults stored in file:\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(readFile(report), readFile(TRELK_TEST_DATA "/examples/conveyor.txt"));
+}
+
+// Two exports of a summary-only format compare by their parts.
+TEST(CliCompare, ComparesTwoSummaryOnlyExports) {
+    TempFolder folder;
+    const std::string format = folder.write("list.fmt", "Parts of %$name\n.summary\n.row %$quantity[4d] %$name\n");
+    const std::string before = folder.write("a.bom", "Parts of PUMP\n   4 BOLT\n   1 HOUSING\n");
+    const std::string after = folder.write("b.bom", "Parts of PUMP\n   6 BOLT\n   1 HOUSING\n");
+    const std::string none = folder.write("none.ini", "");
+    const std::string report = folder.file("r.txt");
+    for (const auto& [other, status] : {std::pair{before, 0}, std::pair{after, 1}}) {
+        const Result r = runCli({"--settings", none, "--bom-format", format, "-o", report, "--compare", before, other});
+        EXPECT_EQ(r.status, status) << r.out;
+        EXPECT_NE(r.out.find("\nBOM format file prints only a summary of parts: its totals are taken as they are, "
+                             "without assemblies or where-used lists\n"),
+                  std::string::npos)
+            << r.out;
+    }
+    EXPECT_NE(readFile(report).find("BOLT"), std::string::npos) << readFile(report);
+}
+
+// A reading that takes no row of a file with rows, or whose totals differ from the export's own
+// summary in most parts, writes its report and says so, and is no success.
+TEST(Cli, ADoubtfulReadingIsNoSuccess) {
+    TempFolder folder;
+    const std::string german = folder.write("german.bom",
+                                            "Assembly LAMPE contains:\r\n     1         Teil  FUSS\r\n"
+                                            "     2         Teil  SCHIRM\r\n");
+    std::string summary = "Assembly TOP contains:\r\n";
+    for (const char* part : {"A", "B", "C", "D"}) summary += "     2         Part  " + std::string(part) + "\r\n";
+    summary += "\r\nSummary of parts for assembly TOP:\r\n";
+    std::string agreeing = summary, threeOfFour = summary, twoOfFour = summary;
+    for (const char* part : {"A", "B", "C", "D"}) {
+        agreeing += "     2         Part  " + std::string(part) + "\r\n";
+        threeOfFour += std::string(*part == 'A' ? "     2" : "     3") + "         Part  " + part + "\r\n";
+        twoOfFour += std::string(*part < 'C' ? "     2" : "     3") + "         Part  " + part + "\r\n";
+    }
+    const std::string none = folder.write("none.ini", "");
+    const std::string report = folder.file("r.txt");
+    const struct {
+        std::string bytes;
+        int status;
+        std::string logged;
+    } cases[] = {
+        {folder.write("german.bom", readFile(german)), 1,
+         "None of the 2 rows of the BOM file was read as a member of an assembly: the keywords or the layout in "
+         "use do not fit it!"},
+        {folder.write("most.bom", threeOfFour), 1,
+         "Totals differ from the summary of parts in the BOM file in 3 of 4 parts: the file was not read as it is "
+         "laid out!"},
+        {folder.write("half.bom", twoOfFour), 0, ""},
+        {folder.write("agrees.bom", agreeing), 0, ""},
+    };
+    for (const auto& c : cases) {
+        std::remove(report.c_str());
+        const Result r = runCli({"--settings", none, "-o", report, c.bytes});
+        EXPECT_EQ(r.status, c.status) << r.out;
+        if (c.logged.empty()) {
+            EXPECT_EQ(r.out.find("not read as it is laid out"), std::string::npos) << r.out;
+        } else {
+            EXPECT_NE(r.out.find("\n" + c.logged + "\n"), std::string::npos) << r.out;
+        }
+        EXPECT_TRUE(testing::fileExists(report));
+    }
+}
+
 #ifndef _WIN32
 // With -o the report goes elsewhere: the settings file of the application folder is read when
 // it is there, and no folder is made just to look.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/files/file_system.h"
 #include "settings/profile.h"
 #include "settings/settings_model.h"
 #include "support/platform.h"
@@ -91,6 +92,34 @@ TEST(SettingsModel, ReadsTheColumnLayoutAndAddsOnlyMissingKeys) {
     EXPECT_EQ(iniRead(file, "Columns", "Quantity", ""), "1");
     EXPECT_EQ(iniRead(file, "Columns", "Type", ""), "x");
     EXPECT_EQ(loadSettings(file).columns, (ColumnLayout::fields(1, 2, 3)));
+}
+
+// The company's BOM format file: a relative name beside the settings file, and never written.
+TEST(SettingsModel, ReadsTheFormatFileBesideTheSettingsAndNeverWritesIt) {
+    TempFolder folder;
+    const std::string here = folder.path() + kPathSeparator;
+    const struct {
+        const char* text;
+        std::string formatFile;
+    } cases[] = {
+        {"[Format]\r\nFile=company.fmt\r\n", here + "company.fmt"},
+        {"[format]\r\nfile = \"formats/brenner lund.fmt\" \r\n", here + "formats/brenner lund.fmt"},
+        {"[Format]\r\nFile=/srv/cad/company.fmt\r\n", "/srv/cad/company.fmt"},
+        {"[Format]\r\nFile=C:\\cad\\company.fmt\r\n", "C:\\cad\\company.fmt"},
+        {"[Format]\r\nFile=\r\n", ""},
+        {"[Settings]\r\nBOM_filename=x.bom\r\n", ""},
+    };
+    for (const auto& c : cases) {
+        const std::string file = folder.write("Trelk.ini", c.text);
+        EXPECT_EQ(loadSettings(file).bomFormatFile, c.formatFile) << c.text;
+    }
+    // Saving writes what it always writes, and no format key; one that is there stays as it was.
+    const std::string fresh = folder.file("fresh.ini");
+    saveSettings(fresh, SettingsToSave());
+    EXPECT_EQ(testing::readFile(fresh).find("Format"), std::string::npos);
+    const std::string kept = folder.write("kept.ini", "[Format]\r\nFile=company.fmt\r\n");
+    saveSettings(kept, SettingsToSave());
+    EXPECT_EQ(testing::readFile(kept).rfind("[Format]\r\nFile=company.fmt\r\n", 0), 0u);
 }
 
 TEST(SettingsModel, KeepsTheUsersKeywordsAndReadsLooseValues) {

@@ -1,5 +1,6 @@
 #include "support/literal_rollup.h"
 
+#include "engine/rollup/reading_check.h"
 #include "engine/rollup/summary_check.h"
 
 #include <algorithm>
@@ -208,8 +209,48 @@ std::vector<std::string> readLines(std::string_view bytes) {
 
 BomLineTable lineTable(std::string_view bytes) { return BomLineTable::fromLines(readLines(bytes)); }
 
+namespace {
+
+// A line of the table that looks like a row: two words or more when it is cut at blanks, TABs, '|'
+// and ';', and among the first eight, one of the first two a number and one no number.
+bool looksLikeRow(std::string_view line) {
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : std::string(line) + " ") {
+        if (c == ' ' || c == '\t' || c == '|' || c == ';') {
+            if (!word.empty() && words.size() < 8) words.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    const auto number = [](const std::string& w) { return startsWithNumber(w); };
+    return words.size() >= 2 && (number(words[0]) || number(words[1])) &&
+           std::any_of(words.begin(), words.end(), [&](const std::string& w) { return !number(w); });
+}
+
+Analysis analyseTable(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits,
+                      const ColumnLayout& columns);
+
+}  // namespace
+
+// The analysis, then the sign of a wrong reading: rows in the file, and no member read.
 Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits,
                  const ColumnLayout& columns) {
+    size_t rows = 0;
+    for (size_t i = 1; i <= table.count(); ++i) rows += looksLikeRow(table.line(i));
+    Analysis out = analyseTable(std::move(table), keywords, limits, columns);
+    if (out.assemblyWhereUsed.names.empty() && out.partWhereUsed.names.empty() && rows > 0)
+        out.log.push_back("None of the " + std::to_string(rows) +
+                          " rows of the BOM file was read as a member of an assembly: the keywords or the layout in "
+                          "use do not fit it!");
+    return out;
+}
+
+namespace {
+
+Analysis analyseTable(BomLineTable table, const KeywordSet& keywords, const RollupLimits& limits,
+                      const ColumnLayout& columns) {
     table.normaliseAll();
     Analysis out;
     Limiter quantitySay(out.log, limits.maxMessages);
@@ -311,8 +352,14 @@ Analysis analyse(BomLineTable table, const KeywordSet& keywords, const RollupLim
             out.log.push_back("Total of the parts differs from the total line in the BOM file, counted" +
                               formatSignedDecimal(counted) + ", listed" + formatSignedDecimal(*totalLine));
     }
+    // Most parts differing, and at least three, say that the file was not read as it is laid out.
+    if (differences >= 3 && 2 * differences > names.size())
+        out.log.push_back("Totals differ from the summary of parts in the BOM file in " + std::to_string(differences) +
+                          " of " + std::to_string(names.size()) + " parts: the file was not read as it is laid out!");
     return out;
 }
+
+}  // namespace
 
 }  // namespace trelk::literal
 
@@ -322,12 +369,16 @@ literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, 
                                  const ColumnLayout& columns) {
     literal::Analysis out;
     const LogSink log = [&out](std::string_view line) { out.log.emplace_back(line); };
+    const std::string text = bytes;
     const BomStructure bom(std::move(bytes), keywords, columns);
     logQuantityProblems(bom, log);
     const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), log, limits);
     const ResultTables tables = sortTables(bom, totals, buildWhereUsed(bom));
     logOutOfRangeTotals(tables, log);
-    logSummaryDifferences(tables.partTotals, bom, log);
+    const SummaryDifferences differences = logSummaryDifferences(tables.partTotals, bom, log);
+    if (differences.mostPartsDiffer()) log(messages::mostPartsDiffer(differences.differingParts, differences.parts));
+    if (tookNoRow(tables))
+        if (const size_t rows = rowsIn(text)) log(messages::noRowRead(rows));
     literal::Analysis converted = fromTables(tables);
     converted.log = std::move(out.log);
     return converted;

@@ -1,0 +1,50 @@
+#include "engine/rollup/reading_check.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/reading/line_classifier.h"
+#include "text/text_rules.h"
+
+namespace trelk {
+
+namespace messages {
+std::string noRowRead(size_t rows) {
+    return "None of the " + std::to_string(rows) +
+           " rows of the BOM file was read as a member of an assembly: the keywords or the layout in use do not fit "
+           "it!";
+}
+}  // namespace messages
+
+bool tookNoRow(const ResultTables& tables) {
+    return tables.assemblyWhereUsed.count() == 0 && tables.partWhereUsed.count() == 0;
+}
+
+namespace {
+
+bool isCut(char c) { return c == ' ' || c == '\t' || c == '|' || c == ';'; }
+
+bool looksLikeRow(std::string_view line) {
+    // The first words tell: a quantity stands at the start of a row or after its position.
+    constexpr size_t kWords = 8;
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < line.size() && words.size() < kWords) {
+        while (i < line.size() && isCut(line[i])) ++i;
+        const size_t start = i;
+        while (i < line.size() && !isCut(line[i])) ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    if (words.size() < 2 || !(startsWithNumber(words[0]) || startsWithNumber(words[1]))) return false;
+    return std::any_of(words.begin(), words.end(), [](std::string_view w) { return !startsWithNumber(w); });
+}
+
+}  // namespace
+
+size_t rowsIn(std::string_view bytes) {
+    size_t rows = 0;
+    forEachBomLine(bytes, [&](std::string_view line) { rows += looksLikeRow(line); });
+    return rows;
+}
+
+}  // namespace trelk

@@ -1,0 +1,27 @@
+// Signs that a reading went wrong although it came to an end, which the run must not pass over in
+// silence: a file with rows of which none was read as a member (its words or its layout are not
+// those in use). The other sign, totals that differ from the export's own summary in most parts,
+// is the summary check's (engine/rollup/summary_check.h).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "engine/rollup/rollup.h"
+
+namespace trelk {
+
+// No member was read: the tables hold no where-used entry, as every member line of every block
+// gives one.
+bool tookNoRow(const ResultTables& tables);
+
+// The lines of the bytes that look like rows of a table: two words or more, cut at blanks, TABs,
+// '|' and ';', one of the first two a number and one of them no number.
+size_t rowsIn(std::string_view bytes);
+
+namespace messages {
+std::string noRowRead(size_t rows);
+}  // namespace messages
+
+}  // namespace trelk

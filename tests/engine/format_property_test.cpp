@@ -1,0 +1,250 @@
+// Random products through random BOM format files, rendered by the tests' own renderer
+// (support/format_render.h, written from the CAD system's rules and not from the reader) and read
+// back by the format file: every total and every attribute as the product has it, or a cut name the
+// reading cannot tell from another and says so, which the product then really holds.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "engine/reading/bom_format_file.h"
+#include "engine/reading/layout_reader.h"
+#include "engine/rollup/rollup.h"
+#include "support/bom_product.h"
+#include "support/company_example.h"
+#include "support/format_render.h"
+#include "support/random_format.h"
+#include "support/temp_folder.h"
+
+namespace trelk {
+namespace {
+
+using testing::Product;
+using testing::Truth;
+
+std::string shown(uint64_t seed, const std::string& format, const std::string& bytes) {
+    return "seed " + std::to_string(seed) + "\n--- format:\n" + format + "--- export (start):\n" +
+           bytes.substr(0, 1500);
+}
+
+using Totals = std::map<std::string, int64_t>;
+
+Totals totalsOf(const TotalsTable& table) {
+    Totals totals;
+    for (size_t row = 0; row < table.count(); ++row) totals[std::string(table.names[row])] = table.totals[row].value();
+    return totals;
+}
+
+// The models by the longest form of their names the export prints, assemblies and parts apart:
+// models whose names print alike are one item to any reader.
+using Printed = std::map<std::pair<std::string, bool>, std::vector<const testing::Model*>>;
+
+// The longest form of a name the export prints: cut after `cut` characters, or whole (-1).
+std::string longestForm(const std::string& name, int cut) {
+    if (cut < 0) return name;
+    size_t characters = 0;
+    for (size_t i = 0; i < name.size(); ++i)
+        if ((static_cast<unsigned char>(name[i]) & 0xC0) != 0x80 && characters++ == static_cast<size_t>(cut))
+            return name.substr(0, i);
+    return name;
+}
+
+// How far the export prints a name at most: -1 when some field prints it whole.
+int widestCut(std::initializer_list<const LayoutField*> fields) {
+    int widest = -2;
+    for (const LayoutField* f : fields) {
+        if (!f) continue;
+        const int cut = f->format.cutAt();
+        widest = widest == -1 || cut < 0 ? -1 : std::max(widest, cut);
+    }
+    return widest == -2 ? -1 : widest;
+}
+
+// What the product holds: every part and every sub-assembly of one build, each by the longest form
+// of its name that the export prints; and the models by that form.
+void expectedTotals(const Product& product, const Truth& truth, const ExportLayout& layout, Totals& parts,
+                    Totals& assemblies, Printed* printed = nullptr) {
+    const LayoutField* row = layout.breakdown ? layout.breakdown->row.printed.find(FieldRole::Name) : nullptr;
+    const LayoutField* listed = layout.summary ? layout.summary->row.printed.find(FieldRole::Name) : nullptr;
+    const LayoutField* header = nullptr;
+    if (layout.breakdown)
+        for (const LineTemplate& line : layout.breakdown->heading)
+            header = header ? header : line.find(FieldRole::Name);
+    const int partCut = widestCut({row, listed}), assemblyCut = widestCut({row, header});
+    for (size_t m = 0; m < product.models.size(); ++m) {
+        const testing::Model& model = product.models[m];
+        const std::string name = longestForm(model.name, model.assembly ? assemblyCut : partCut);
+        if (printed && (m == 0 || truth.inBuild[m] > 0)) (*printed)[{name, model.assembly}].push_back(&model);
+        if (m == 0 || truth.inBuild[m] == 0) continue;
+        (model.assembly ? assemblies : parts)[name] += truth.inBuild[m];
+    }
+}
+
+// The attributes read agree with the models' parameters: a number within the rounding of its
+// print, a text as printed (perhaps cut), and no item whose rows seem to disagree. Items that stand
+// for several models are not looked at.
+std::string attributeFault(const Printed& models, const ItemAttributes& attributes) {
+    for (const ItemAttributeRow& row : attributes.items) {
+        const auto found = models.find({row.name, row.kind == ItemKind::SubAssembly});
+        if (found == models.end()) return "no model for the item " + row.name;
+        if (found->second.size() > 1) continue;
+        const testing::Model& model = *found->second.front();
+        for (size_t c = 0; c < attributes.columns.size(); ++c) {
+            const ItemAttribute& a = row.values[c];
+            const std::string& parameter = attributes.columns[c].parameter;
+            if (a.value.empty() || parameter.empty()) continue;
+            const std::string what = row.name + " " + parameter + " '" + a.value.text + "'";
+            if (a.disagrees) return what + ": its rows seem to disagree";
+            const std::string* truth = model.parameter(parameter);
+            if (!truth) return what + ": the model has no such parameter";
+            const AttributeValue exact = AttributeValue::of(*truth);
+            if (a.value.numeric && exact.numeric ? !a.value.agrees(exact) : truth->rfind(a.value.text, 0) != 0)
+                return what + ": the model's value is '" + *truth + "'";
+        }
+    }
+    return "";
+}
+
+// A cut text the reading left as printed must start the names of two models of the product (an
+// assembly and a part may share a name).
+bool reallyAmbiguous(const Product& product, const std::string& line) {
+    const std::string cut = line.substr(line.rfind(": ") + 2);
+    size_t models = 0;
+    for (const testing::Model& m : product.models) models += m.name.rfind(cut, 0) == 0;
+    return models >= 2;
+}
+
+TEST(FormatProperty, RandomProductsThroughRandomFormatsReadBackExactly) {
+    size_t exact = 0, ambiguous = 0;
+    for (uint64_t seed = 1; seed <= 400; ++seed) {
+        const testing::RandomFormat format = testing::randomFormat(seed);
+        testing::ProductShape shape;
+        shape.parameters = format.parameters;
+        shape.assemblyTotals = seed % 2 == 0;
+        const Product product = testing::randomProduct(seed, shape);
+        const std::string bytes = testing::renderExport(format.text, product, format.options);
+        const std::string what = shown(seed, format.text, bytes);
+
+        const BomFormatFile file = parseBomFormat(format.text);
+        ASSERT_TRUE(file.layout) << what << "\n" << file.errorLine << ": " << file.error;
+        const LayoutReading reading = readByLayout(bytes, *file.layout);
+        ASSERT_FALSE(reading.misfit) << what << "\n" << messages::doesNotFit(*reading.misfit);
+        bool saidAmbiguous = false;
+        for (const std::string& line : reading.log)
+            if (line.rfind("Cut name left as printed", 0) == 0) {
+                EXPECT_TRUE(reallyAmbiguous(product, line)) << what << "\n" << line;
+                saidAmbiguous = true;
+            }
+        if (saidAmbiguous) {
+            ++ambiguous;
+            continue;
+        }
+        const BomStructure& bom = *reading.structure;
+        std::vector<std::string> log;
+        const ResultTables tables = sortTables(bom,
+                                               expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1),
+                                                              [&](std::string_view line) { log.emplace_back(line); }),
+                                               buildWhereUsed(bom));
+        EXPECT_TRUE(log.empty()) << what << "\n" << log.front();
+        const Truth truth = testing::truthOf(product);
+        Totals parts, assemblies;
+        Printed printed;
+        expectedTotals(product, truth, *file.layout, parts, assemblies, &printed);
+        EXPECT_EQ(bom.mainAssemblyName(), product.models[0].name) << what;
+        EXPECT_EQ(totalsOf(tables.partTotals), parts) << what;
+        if (!reading.summaryOnly) {
+            EXPECT_EQ(totalsOf(tables.assemblyTotals), assemblies) << what;
+        }
+        EXPECT_EQ(attributeFault(printed, reading.attributes), "") << what;
+        ++exact;
+    }
+    // Most products are read whole; the others hold names that no cut form can tell apart.
+    EXPECT_GT(exact, 5 * ambiguous) << exact << " read whole, " << ambiguous << " with ambiguous cut names";
+}
+
+// The layouts companies were seen to write, which readings without their format file took wrong
+// (cut names and type words, label lines, name-first cells, glued decimal quantities, a
+// summary-only list), in every interface language, read by the settings' English type words.
+TEST(FormatProperty, ReadsTheCompanyLayoutsInEveryLanguage) {
+    const std::string_view formats[] = {testing::kGermanLabelsFormat, testing::kCutNamesCostFormat,
+                                        testing::kPipeNameFirstFormat, testing::kGluedMassFormat,
+                                        testing::kSummaryOnlyFormat};
+    for (const std::string_view format : formats)
+        for (size_t words = 0; words < testing::typeWordSets().size(); ++words)
+            for (uint64_t seed = 1; seed <= 20; ++seed) {
+                testing::ProductShape shape;
+                shape.parameters = testing::formatParameters(format);
+                const Product product = testing::randomProduct(seed * 7 + words, shape);
+                testing::RenderOptions options;
+                options.words = testing::typeWordSets()[words];
+                const std::string bytes = testing::renderExport(format, product, options);
+                const std::string what = shown(seed * 7 + words, std::string(format), bytes);
+                const BomFormatFile file = parseBomFormat(format);
+                ASSERT_TRUE(file.layout) << what;
+                const LayoutReading reading = readByLayout(bytes, *file.layout);
+                ASSERT_FALSE(reading.misfit) << what << "\n" << messages::doesNotFit(*reading.misfit);
+                if (reading.ambiguous > 0) continue;  // names that print alike: said, and in doubt
+                const BomStructure& bom = *reading.structure;
+                const ResultTables tables =
+                    sortTables(bom, expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}),
+                               buildWhereUsed(bom));
+                Totals parts, assemblies;
+                Printed printed;
+                expectedTotals(product, testing::truthOf(product), *file.layout, parts, assemblies, &printed);
+                EXPECT_EQ(totalsOf(tables.partTotals), parts) << what;
+                if (!reading.summaryOnly) {
+                    EXPECT_EQ(totalsOf(tables.assemblyTotals), assemblies) << what;
+                }
+                EXPECT_EQ(attributeFault(printed, reading.attributes), "") << what;
+            }
+}
+
+// The CAD system's own layout, rendered for random products: read by the layout the keywords
+// describe (words and cells, as a recognition fills it) and by the default format file, the layout
+// reader gives the totals the line classifier gives.
+TEST(FormatProperty, TheDefaultLayoutReadsAsTheLineClassifierReadsIt) {
+    const ExportLayout byWords = fromKeywords(KeywordSet(), ColumnLayout());
+    const ExportLayout byFormat = *parseBomFormat(testing::kDefaultFormat).layout;
+    for (uint64_t seed = 1; seed <= 60; ++seed) {
+        const Product product = testing::randomProduct(seed, testing::ProductShape());
+        const std::string bytes = testing::renderExport(testing::kDefaultFormat, product);
+        auto totals = [](const BomStructure& bom) {
+            const ResultTables tables =
+                sortTables(bom, expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}),
+                           buildWhereUsed(bom));
+            return std::make_pair(totalsOf(tables.assemblyTotals), totalsOf(tables.partTotals));
+        };
+        const BomStructure classified(bytes, KeywordSet());
+        const auto expected = totals(classified);
+        for (const ExportLayout* layout : {&byWords, &byFormat}) {
+            const LayoutReading reading = readByLayout(bytes, *layout);
+            ASSERT_FALSE(reading.misfit) << "seed " << seed << "\n" << messages::doesNotFit(*reading.misfit);
+            EXPECT_EQ(totals(*reading.structure), expected) << "seed " << seed;
+            EXPECT_EQ(reading.structure->summaryRows().size(), classified.summaryRows().size()) << "seed " << seed;
+        }
+    }
+}
+
+// The company example shipped with Trelk is read as its product is.
+TEST(FormatProperty, ReadsTheShippedCompanyExport) {
+    const Product product = testing::conveyorProduct();
+    const std::string format = testing::readFile(TRELK_EXAMPLES "/company/brenner-lund.fmt");
+    const std::string bytes = testing::readFile(TRELK_EXAMPLES "/company/conveyor.bom.1");
+    const BomFormatFile file = parseBomFormat(format);
+    ASSERT_TRUE(file.layout);
+    const LayoutReading reading = readByLayout(bytes, *file.layout);
+    ASSERT_FALSE(reading.misfit) << messages::doesNotFit(*reading.misfit);
+    const BomStructure& bom = *reading.structure;
+    const ResultTables tables = sortTables(
+        bom, expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}), buildWhereUsed(bom));
+    Totals parts, assemblies;
+    Printed printed;
+    expectedTotals(product, testing::truthOf(product), *file.layout, parts, assemblies, &printed);
+    EXPECT_EQ(totalsOf(tables.partTotals), parts);
+    EXPECT_EQ(totalsOf(tables.assemblyTotals), assemblies);
+    EXPECT_EQ(attributeFault(printed, reading.attributes), "");
+    EXPECT_EQ(reading.attributes.columns.size(), 5u);  // part number, description, material, mass, cost
+}
+
+}  // namespace
+}  // namespace trelk

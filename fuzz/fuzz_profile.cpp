@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/files/memory_files.h"
 #include "fuzz_support.h"
 #include "settings/profile.h"
 #include "settings/settings_model.h"
@@ -23,6 +24,38 @@ namespace trelk {
 namespace {
 
 const std::string kAbsent = "\x01<absent>";
+
+// The settings files, held in memory (the file layer of memory_files.h, which the settings model
+// asks whether the file is there): the profile layer reaches them through its stand-in for the
+// platform's whole-file reading and replacing. What a system does with real files (links, modes,
+// full disks) is for the tests of settings/.
+std::string held(const std::string& file) {
+    const std::string* bytes = memory_files::find(file);
+    return bytes ? *bytes : std::string();
+}
+const platform::SettingsFileAccess kInMemory{[](const std::string& file, std::string& bytes) {
+                                                 const std::string* found = memory_files::find(file);
+                                                 bytes = found ? *found : std::string();
+                                                 return found ? platform::SettingsFileState::kRead
+                                                              : platform::SettingsFileState::kMissing;
+                                             },
+                                             [](const std::string& file, const std::string& bytes) {
+                                                 memory_files::put(file, bytes);
+                                                 return true;
+                                             }};
+
+// The profile layer's one-key calls (iniRead, iniKeyExists, iniWrite in profile.h), on those files.
+std::string readKey(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& defaultValue) {
+    return ProfileDocument(file, kInMemory).read(section, key, defaultValue);
+}
+int keyExists(const std::string& file, const std::string& section, const std::string& key) {
+    return ProfileDocument(file, kInMemory).holds(section, key) ? 1 : 0;
+}
+bool writeKey(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
+    ProfileDocument document(file, kInMemory);
+    return document.write(section, key, value) && document.save();
+}
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -108,45 +141,45 @@ std::vector<std::pair<std::string, std::string>> probes(std::string_view text) {
 
 // Whether the read finds the key: a missing key gives back the default, whatever it is.
 bool readable(const std::string& file, const std::string& section, const std::string& key) {
-    return iniRead(file, section, key, kAbsent) == iniRead(file, section, key, kAbsent + "2");
+    return readKey(file, section, key, kAbsent) == readKey(file, section, key, kAbsent + "2");
 }
 
 void checkScanAgreesWithRead(const std::string& file, const std::string& section, const std::string& key) {
-    fuzz::check(readable(file, section, key) == (iniKeyExists(file, section, key) == 1),
+    fuzz::check(readable(file, section, key) == (keyExists(file, section, key) == 1),
                 "key scan and profile read disagree");
 }
 
 void checkProfile(const std::string& file, const std::string& text, const std::string& section, const std::string& key,
                   const std::string& value) {
-    fuzz::writeFile(file, text);
+    memory_files::put(file, text);
     const auto others = probes(text);
     std::vector<std::string> before;
     for (const auto& [s, k] : others) {
-        before.push_back(iniRead(file, s, k, kAbsent));
+        before.push_back(readKey(file, s, k, kAbsent));
         checkScanAgreesWithRead(file, s, k);
     }
     checkScanAgreesWithRead(file, section, key);
 
     const bool holdable = usableSection(section) && usableKey(key) && !hasLineEnd(value) &&
                           (!isUtf16File(text) || isUtf8(section + key + value));
-    const bool written = iniWrite(file, section, key, value);
+    const bool written = writeKey(file, section, key, value);
     if (hasLineEnd(section) || hasLineEnd(key) || hasLineEnd(value)) {
         fuzz::check(!written, "a line end was written");
-        fuzz::checkEqual(text, fuzz::readFile(file), "a refused write changed the file");
+        fuzz::checkEqual(text, held(file), "a refused write changed the file");
     }
     if (!holdable) return;
     fuzz::check(written, "a write to a plain file failed");
     fuzz::check(readable(file, section, key), "a written key is not found");
-    fuzz::checkEqual(asRead(value), iniRead(file, section, key, kAbsent), "a written value does not read back");
-    fuzz::check(iniKeyExists(file, section, key) == 1, "the key scan misses a written key");
+    fuzz::checkEqual(asRead(value), readKey(file, section, key, kAbsent), "a written value does not read back");
+    fuzz::check(keyExists(file, section, key) == 1, "the key scan misses a written key");
     for (size_t i = 0; i < others.size(); ++i) {
         const auto& [s, k] = others[i];
         if (sameIgnoringCase(s, section) && sameIgnoringCase(k, key)) continue;
-        fuzz::checkEqual(before[i], iniRead(file, s, k, kAbsent), "a write changed another key");
+        fuzz::checkEqual(before[i], readKey(file, s, k, kAbsent), "a write changed another key");
     }
-    const std::string once = fuzz::readFile(file);
-    iniWrite(file, section, key, value);
-    fuzz::checkEqual(once, fuzz::readFile(file), "writing the same value again changed the file");
+    const std::string once = held(file);
+    writeKey(file, section, key, value);
+    fuzz::checkEqual(once, held(file), "writing the same value again changed the file");
 }
 
 // The close one key at a time, each a whole read and replace of the file: the order of the keys,
@@ -154,31 +187,31 @@ void checkProfile(const std::string& file, const std::string& text, const std::s
 void closeKeyByKey(const std::string& file, const SettingsToSave& save) {
     const KeywordSet keywords;
     const auto add = [&](const char* section, const char* key, const std::string& value) {
-        if (!iniKeyExists(file, section, key)) iniWrite(file, section, key, value);
+        if (!keyExists(file, section, key)) writeKey(file, section, key, value);
     };
     add("Keywords", "contains", keywords.contains);
     add("Keywords", "SubAssembly", keywords.SubAssembly);
     add("Keywords", "Part", keywords.Part);
     add("Keywords", "SummaryOfParts", keywords.SummaryOfParts);
     const auto flag = [](bool on) { return on ? " 1" : " 0"; };
-    iniWrite(file, "Settings", "Include_BOMAssyBreakdown", flag(save.sections.Include_BOMAssyBreakdown));
-    iniWrite(file, "Settings", "Include_SummaryOfAssys", flag(save.sections.Include_SummaryOfAssys));
-    iniWrite(file, "Settings", "Include_SummaryOfParts", flag(save.sections.Include_SummaryOfParts));
-    iniWrite(file, "Settings", "Include_AssyInAssys", flag(save.sections.Include_AssyInAssys));
-    iniWrite(file, "Settings", "Include_PartsInAssys", flag(save.sections.Include_PartsInAssys));
-    iniWrite(file, "Settings", "BOM_filename", save.bomFileName);
-    iniWrite(file, "Settings", "Width_MainForm", formatSignedDecimal(save.width));
-    iniWrite(file, "Settings", "Height_MainForm", formatSignedDecimal(save.height));
-    iniWrite(file, "Settings", "X_MainForm", formatSignedDecimal(save.x));
-    iniWrite(file, "Settings", "Y_MainForm", formatSignedDecimal(save.y));
+    writeKey(file, "Settings", "Include_BOMAssyBreakdown", flag(save.sections.Include_BOMAssyBreakdown));
+    writeKey(file, "Settings", "Include_SummaryOfAssys", flag(save.sections.Include_SummaryOfAssys));
+    writeKey(file, "Settings", "Include_SummaryOfParts", flag(save.sections.Include_SummaryOfParts));
+    writeKey(file, "Settings", "Include_AssyInAssys", flag(save.sections.Include_AssyInAssys));
+    writeKey(file, "Settings", "Include_PartsInAssys", flag(save.sections.Include_PartsInAssys));
+    writeKey(file, "Settings", "BOM_filename", save.bomFileName);
+    writeKey(file, "Settings", "Width_MainForm", formatSignedDecimal(save.width));
+    writeKey(file, "Settings", "Height_MainForm", formatSignedDecimal(save.height));
+    writeKey(file, "Settings", "X_MainForm", formatSignedDecimal(save.x));
+    writeKey(file, "Settings", "Y_MainForm", formatSignedDecimal(save.y));
     add("Columns", "Quantity", " 1");
     add("Columns", "Type", " 2");
     add("Columns", "Name", "-1");
 }
 
 void checkSettingsModel(const std::string& file, const std::string& text, FuzzedDataProvider& input) {
-    fuzz::writeFile(file, text);
-    const StoredSettings loaded = loadSettings(file);
+    memory_files::put(file, text);
+    const StoredSettings loaded = loadSettings(file, kInMemory);
     SettingsToSave save;
     save.bomFileName = input.ConsumeRandomLengthString(64);
     save.sections.Include_BOMAssyBreakdown = input.ConsumeBool();
@@ -190,13 +223,13 @@ void checkSettingsModel(const std::string& file, const std::string& text, Fuzzed
     save.y = input.ConsumeIntegral<int>();
     save.width = input.ConsumeIntegral<int>();
     save.height = input.ConsumeIntegral<int>();
-    saveSettings(file, save);
-    const std::string keyByKey = fuzz::scratchFolder() + "/key-by-key.ini";
-    fuzz::writeFile(keyByKey, text);
+    saveSettings(file, save, kInMemory);
+    const std::string keyByKey = "key-by-key.ini";
+    memory_files::put(keyByKey, text);
     closeKeyByKey(keyByKey, save);
-    fuzz::checkEqual(fuzz::readFile(keyByKey), fuzz::readFile(file), "a close differs from one done key by key");
+    fuzz::checkEqual(held(keyByKey), held(file), "a close differs from one done key by key");
 
-    const StoredSettings again = loadSettings(file);
+    const StoredSettings again = loadSettings(file, kInMemory);
     fuzz::check(again.fileFound, "the settings file is gone after a close");
     // The user's keywords are never overwritten; missing ones get their defaults.
     fuzz::checkEqual(loaded.keywords.contains, again.keywords.contains, "keyword 'contains' changed by a close");
@@ -226,7 +259,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string value = input.ConsumeRandomLengthString(1024);
     const bool model = input.ConsumeBool();
     const std::string text = input.ConsumeRandomLengthString(size);
-    const std::string file = fuzz::scratchFolder() + "/Trelk.ini";
+    const std::string file = "Trelk.ini";
     checkProfile(file, text, section, key, value);
     if (model) checkSettingsModel(file, text, input);
     return 0;

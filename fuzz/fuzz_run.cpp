@@ -1,6 +1,6 @@
-// The whole processing run on arbitrary bytes. The first byte picks the report sections and
-// whether the keywords come from the input; keywords are lines ended by LF (settings values can
-// hold no line end); the rest is the BOM file. Checked on every input: the log starts as it
+// The whole processing run on arbitrary bytes, its files held in memory. The first byte picks the
+// report sections, whether the keywords come from the input and whether a column layout does
+// (fuzz::requestFrom); the rest is the BOM file. Checked on every input: the log starts as it
 // must, the report exists exactly when the log says so, and an earlier report survives a run
 // that stops. On inputs small enough for it, the whole log and the report must equal those of
 // the literal reading (tests/support), line by line and byte for byte.
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/files/memory_files.h"
 #include "engine/recognition/export_recognition.h"
 #include "engine/runs/processing_run.h"
 #include "engine/rollup/rollup.h"
@@ -22,32 +23,6 @@ namespace trelk {
 namespace {
 
 constexpr std::string_view kEarlierReport = "an earlier report\r\n";
-
-// Item lines the literal reading walks, counted up to `cap`: it follows every path and searches
-// the file for every block, so only small structures may go to it.
-class WalkCounter {
-public:
-    WalkCounter(const BomStructure& bom, uint64_t cap) : bom_(bom), cap_(cap), onPath_(bom.nameCount(), 0) {}
-    bool within(std::string_view mainName) {
-        const NameId main = bom_.findName(mainName);
-        if (main != kNone && bom_.hasBlock(main)) walk(main);
-        return steps_ <= cap_;
-    }
-
-private:
-    void walk(NameId v) {
-        onPath_[v] = 1;
-        for (uint32_t e = bom_.walkBegin(v); e < bom_.walkEnd(v) && steps_ <= cap_; ++e) {
-            ++steps_;
-            const BomItem& item = bom_.items()[e];
-            if (item.kind == ItemKind::SubAssembly && bom_.hasBlock(item.item) && !onPath_[item.item]) walk(item.item);
-        }
-        onPath_[v] = 0;
-    }
-    const BomStructure& bom_;
-    uint64_t cap_, steps_ = 0;
-    std::vector<uint8_t> onPath_;
-};
 
 // A line that is a header, the rest of a cut type word being none.
 bool hasHeaderLine(const std::string& bytes, const KeywordSet& keywords, const ColumnLayout& columns) {
@@ -74,40 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t flags = data[0];
     std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    RunRequest request;
-    request.sections.Include_BOMAssyBreakdown = flags & 1;
-    request.sections.Include_SummaryOfAssys = flags & 2;
-    request.sections.Include_SummaryOfParts = flags & 4;
-    request.sections.Include_AssyInAssys = flags & 8;
-    request.sections.Include_PartsInAssys = flags & 16;
-    if (flags & 32) {
-        for (std::string* keyword : {&request.keywords.contains, &request.keywords.SubAssembly, &request.keywords.Part,
-                                     &request.keywords.SummaryOfParts}) {
-            const size_t end = rest.find('\n');
-            std::string_view text = rest.substr(0, end);
-            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-            keyword->clear();
-            for (const char c : text)
-                if (c != '\r') *keyword += c;
-        }
-    }
-    if (flags & 64) {  // a column layout from the next three bytes, each -3 to 3 (0: its default)
-        const ColumnLayout defaults;
-        int* const fields[] = {&request.columns.Quantity, &request.columns.Type, &request.columns.Name};
-        const int defaultFields[] = {defaults.Quantity, defaults.Type, defaults.Name};
-        for (int i = 0; i < 3 && !rest.empty(); ++i) {
-            const int n = static_cast<unsigned char>(rest[0]) % 7 - 3;
-            *fields[i] = n != 0 ? n : defaultFields[i];
-            rest.remove_prefix(1);
-        }
-    }
+    RunRequest request = fuzz::requestFrom(flags, rest);
     const std::string bytes(rest);
-    const std::string& folder = fuzz::scratchFolder();
-    request.bomFileName = folder + "/input.bom";
-    request.applicationFolder = folder;
+    // The files are held in memory (the fuzzers link the file layer of memory_files.h).
+    request.bomFileName = "/fuzz/input.bom";
+    request.applicationFolder = "/fuzz";
     const std::string report = reportPathFor(request);
-    fuzz::writeFile(request.bomFileName, bytes);
-    fuzz::writeFile(report, kEarlierReport);
+    memory_files::clear();
+    memory_files::put(request.bomFileName, bytes);
+    memory_files::put(report, kEarlierReport);
 
     testing::RecordingHost host;
     runProcessing(request, host);
@@ -123,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool stored = log.size() >= 2 && log[log.size() - 2] == "Results stored in file:" && log.back() == report;
     fuzz::check(stored == (host.opened.size() == 1), "the report opened without being stored, or the reverse");
     if (!stored)
-        fuzz::checkEqual(kEarlierReport, fuzz::readFile(report), "an earlier report changed by a run that stopped");
+        fuzz::checkEqual(kEarlierReport, *memory_files::find(report),
+                         "an earlier report changed by a run that stopped");
     if (table.count() <= 1) {
         fuzz::check(log.size() == 4 && log[3] == "BOM input file seems to be empty!",
                     "an empty file not said to be empty");
@@ -149,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     {
         const BomStructure bom(bytes, keywords, columns);
-        if (!WalkCounter(bom, 4000).within(bom.mainAssemblyName())) return 0;
+        if (!fuzz::literalWalkWithin(bom, 4000)) return 0;
     }
     const literal::Analysis expected = testing::literalAnalysis(bytes, keywords, RollupLimits(), columns);
     if (hasHeaderLine(bytes, keywords, columns))
@@ -158,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     expectedLog.push_back("Results stored in file:");
     expectedLog.push_back(report);
     fuzz::checkEqual(joined(expectedLog), joined(log), "log lines differ from the literal reading");
-    fuzz::checkEqual(literal::report(expected, request.sections, request.bomFileName, keywords), fuzz::readFile(report),
-                     "report differs from the literal reading");
+    fuzz::checkEqual(literal::report(expected, request.sections, request.bomFileName, keywords),
+                     *memory_files::find(report), "report differs from the literal reading");
     return 0;
 }

@@ -5,6 +5,7 @@
 namespace trelk {
 
 std::string_view cutAtEndOfFileMark(std::string_view bytes) {
+    if (bytes.empty()) return bytes;  // an empty view may have no data, which memchr may not take
     const void* mark = std::memchr(bytes.data(), 26, bytes.size());
     if (!mark) return bytes;
     return bytes.substr(0, static_cast<size_t>(static_cast<const char*>(mark) - bytes.data()));

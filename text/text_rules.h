@@ -115,14 +115,21 @@ void forEachBomLine(std::string_view bytes, OnLine&& onLine) {
 std::vector<std::string_view> splitLines(std::string_view bytes);
 std::vector<std::string_view> splitBomLines(std::string_view bytes);
 
+// The bytes read at a time from an input of about `expectedBytes`: 128 KB, small enough to stay in
+// the processor's caches, or less for a smaller input, which then costs no large buffer.
+inline size_t readPieceFor(uint64_t expectedBytes) {
+    constexpr size_t kLargest = 128 * 1024, kSmallest = 4096;
+    return expectedBytes >= kLargest ? kLargest : std::max(kSmallest, static_cast<size_t>(expectedBytes) + 1);
+}
+
 // The same lines as forEachLine gives for the whole input, for an input read piece by piece:
 // read(into, room) puts up to `room` bytes at `into` and gives their number, 0 at the end. A line
 // is passed on as a view that stays valid until endOfPiece() is called, which happens before the
 // memory is used again and once at the end. Reading stops at the first Ctrl-Z.
 template <class Read, class OnLine, class EndOfPiece>
-void forEachLineRead(Read&& read, OnLine&& onLine, EndOfPiece&& endOfPiece, TextLayout layout = TextLayout()) {
-    constexpr size_t kPiece = 128 * 1024;  // small enough to stay in the processor's caches
-    size_t capacity = kPiece;
+void forEachLineRead(Read&& read, OnLine&& onLine, EndOfPiece&& endOfPiece, TextLayout layout = TextLayout(),
+                     size_t piece = readPieceFor(~uint64_t{0})) {
+    size_t capacity = piece;
     std::unique_ptr<char[]> buffer(new char[capacity]);  // not cleared: only read bytes are used
     size_t kept = 0;  // the start of an unfinished line, moved to the front of the buffer
     // Where the search for the unfinished line's end goes on: it holds no line-end byte before
@@ -131,7 +138,7 @@ void forEachLineRead(Read&& read, OnLine&& onLine, EndOfPiece&& endOfPiece, Text
     size_t markLeft = layout.byteOrderMark ? 3 : 0;  // bytes of the byte-order mark still to skip
     const char stop = layout.ends == LineEnds::Lf ? '\n' : '\r';
     for (;;) {
-        if (capacity - kept < kPiece / 2) {  // a long line
+        if (capacity - kept < piece / 2) {  // a long line
             std::unique_ptr<char[]> larger(new char[capacity * 2]);
             std::memcpy(larger.get(), buffer.get(), kept);
             buffer = std::move(larger);
@@ -187,16 +194,15 @@ void forEachLineRead(Read&& read, OnLine&& onLine, EndOfPiece&& endOfPiece, Text
 
 // The layout of an input read piece by piece, reading only as far as needed to know it.
 template <class Read>
-TextLayout scanTextLayout(Read&& read) {
-    constexpr size_t kPiece = 64 * 1024;
-    std::unique_ptr<char[]> buffer(new char[kPiece]);
+TextLayout scanTextLayout(Read&& read, size_t piece = readPieceFor(~uint64_t{0}) / 2) {
+    std::unique_ptr<char[]> buffer(new char[piece]);
     TextLayout layout;
     LineEndScan scan;
     char start[3];
     size_t startKnown = 0;
     bool atEnd = false;
     while (!atEnd && !scan.settled()) {
-        size_t got = read(buffer.get(), kPiece);
+        size_t got = read(buffer.get(), piece);
         atEnd = got == 0;
         if (const void* mark = std::memchr(buffer.get(), 26, got)) {
             got = static_cast<size_t>(static_cast<const char*>(mark) - buffer.get());
@@ -212,15 +218,18 @@ TextLayout scanTextLayout(Read&& read) {
 
 // The lines of a BOM file read piece by piece: a first reading decides the layout (for most
 // files from their first line), rewind() goes back to the start, and the lines are read by it.
-// A failed rewind() (false) gives no lines.
+// A failed rewind() (false) gives no lines. `expectedBytes`, the file's size when known, only
+// chooses the size of the pieces.
 template <class Read, class Rewind, class OnLine, class EndOfPiece>
-void forEachBomLineRead(Read&& read, Rewind&& rewind, OnLine&& onLine, EndOfPiece&& endOfPiece) {
-    const TextLayout layout = scanTextLayout(read);
+void forEachBomLineRead(Read&& read, Rewind&& rewind, OnLine&& onLine, EndOfPiece&& endOfPiece,
+                        uint64_t expectedBytes = ~uint64_t{0}) {
+    const size_t piece = readPieceFor(expectedBytes);
+    const TextLayout layout = scanTextLayout(read, std::max<size_t>(piece / 2, 4096));
     if (!rewind()) {
         endOfPiece();
         return;
     }
-    forEachLineRead(read, onLine, endOfPiece, layout);
+    forEachLineRead(read, onLine, endOfPiece, layout, piece);
 }
 
 // A number read from the front of a text: blanks, tabs and line feeds are skipped, then an

@@ -314,7 +314,7 @@ BomStructure::BomStructure(const ReadPiece& read, const Rewind& rewind, const Ke
     if (expectedItems > 0) reserveLarge(items_, expectedItems);
     Builder builder(*this, keywords, columns);
     forEachBomLineRead(
-        read, rewind, [&](std::string_view line) { builder.line(line); }, [&] { builder.endOfPiece(); });
+        read, rewind, [&](std::string_view line) { builder.line(line); }, [&] { builder.endOfPiece(); }, expectedBytes);
     builder.finish();
 }
 

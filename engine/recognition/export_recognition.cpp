@@ -20,6 +20,9 @@ namespace {
 
 std::vector<std::string_view> splitFields(std::string_view normalised) {
     std::vector<std::string_view> fields;
+    // Counted first: one allocation, where growing would make several for every line scanned.
+    if (!normalised.empty())
+        fields.reserve(static_cast<size_t>(std::count(normalised.begin(), normalised.end(), ' ')) + 1);
     size_t start = 0;
     while (start < normalised.size()) {
         size_t blank = normalised.find(' ', start);
@@ -93,10 +96,12 @@ struct Trial {
     size_t blocksNamed = 0;  // blocks other than the main one whose assembly a block lists
     size_t items = 0;
     bool typed = false;
+    uint64_t steps = 0;  // the bytes read and the item lines the roll-up walked
 };
 
 Trial tryReading(std::string_view bytes, const Reading& reading) {
     Trial trial;
+    trial.steps = bytes.size();
     const BomStructure bom(bytes, reading.found.keywords, reading.found.columns);
     if (!bom.hasMainAssembly()) return trial;
     const NameId main = bom.findName(bom.mainAssemblyName());
@@ -109,7 +114,13 @@ Trial tryReading(std::string_view bytes, const Reading& reading) {
     for (const BomBlock& block : bom.blocks())
         if (block.assembly != main && listed[block.assembly]) ++trial.blocksNamed;
     if (bom.hasSummary() && !bom.summaryRows().empty()) {
-        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {});
+        // Paths through a cycle are walked one by one up to a budget: here one in proportion to
+        // the file, since every trial spends it and a real export's cycles are short.
+        RollupLimits limits;
+        limits.maxCycleSteps = std::min<uint64_t>(limits.maxCycleSteps, 16 * (bytes.size() + 4096));
+        const RollupTotals totals = expandAssembly(
+            bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}, limits);
+        trial.steps += totals.linesWalked;
         const ResultTables tables = sortTables(bom, totals, WhereUsedById());
         trial.differences = summaryDifferences(tables.partTotals, bom, 0).count;
         trial.summaryAgrees = trial.differences == 0;
@@ -143,6 +154,9 @@ public:
         });
     }
 
+    // The bytes of lines the scans went over so far, each scan of a line counted.
+    uint64_t steps() const { return steps_; }
+
     // Every reading the file suggests, each as complete as the file makes it.
     std::vector<Reading> readings() {
         std::vector<Reading> out;
@@ -164,10 +178,17 @@ private:
         mutable std::map<int, std::unordered_set<std::string_view>> members;
     };
 
+    // Every scan of a line goes through these, which count its bytes.
+    std::vector<std::string_view> fields(std::string_view normalised) const {
+        steps_ += normalised.size() + 1;
+        return splitFields(normalised);
+    }
     std::vector<std::string_view> cells(const Cut& cut, size_t line) const {
-        if (cut.separator == 0) return splitFields(norm_[line]);
+        if (cut.separator == 0) return fields(norm_[line]);
         std::vector<std::string_view> out;
         const std::string_view raw = raw_[line];
+        steps_ += raw.size() + 1;
+        out.reserve(static_cast<size_t>(std::count(raw.begin(), raw.end(), cut.separator)) + 1);
         size_t start = 0;
         for (;;) {
             const size_t at = raw.find(cut.separator, start);
@@ -218,7 +239,7 @@ private:
         base.rest.assign(n, 0);
         size_t rows = 0, secondNumeric = 0;
         for (size_t i = 0; i < n; ++i) {
-            const std::vector<std::string_view> f = splitFields(norm_[i]);
+            const std::vector<std::string_view> f = fields(norm_[i]);
             if (f.size() >= 2 && isNumber(f[0])) {
                 base.row[i] = 1;
                 ++rows;
@@ -232,7 +253,7 @@ private:
         for (const int q : quantityFields) {
             Cut cut = base;
             for (size_t i = 0; i < n; ++i)
-                if (cut.row[i] && splitFields(norm_[i]).size() < static_cast<size_t>(q) + 1) cut.row[i] = 0;
+                if (cut.row[i] && fields(norm_[i]).size() < static_cast<size_t>(q) + 1) cut.row[i] = 0;
             cut.members.clear();
             if (std::optional<Reading> typed = typedBlankReading(cut, q)) {
                 out.push_back(std::move(*typed));
@@ -250,7 +271,7 @@ private:
         const size_t n = norm_.size();
         const int t = q + 1;
         for (size_t i = 0; i < n; ++i)
-            if (cut.row[i] && splitFields(norm_[i]).size() < static_cast<size_t>(t) + 1) cut.row[i] = 0;
+            if (cut.row[i] && fields(norm_[i]).size() < static_cast<size_t>(t) + 1) cut.row[i] = 0;
         cut.members.clear();
         cut.restOf.assign(n, std::string());
         std::map<std::string, size_t> pieces;  // the words a line of one field would make whole
@@ -258,7 +279,7 @@ private:
             if (!cut.row[i] || cut.row[i + 1] || norm_[i + 1].empty() || norm_[i + 1].find(' ') != std::string::npos ||
                 isNumber(norm_[i + 1]))
                 continue;
-            const std::string word = std::string(splitFields(norm_[i])[static_cast<size_t>(t) - 1]) + norm_[i + 1];
+            const std::string word = std::string(fields(norm_[i])[static_cast<size_t>(t) - 1]) + norm_[i + 1];
             ++pieces[word];
             cut.restOf[i] = norm_[i + 1];
         }
@@ -266,7 +287,7 @@ private:
         std::unordered_set<std::string_view> whole;
         if (!pieces.empty())
             for (size_t i = 0; i < n; ++i) {
-                const std::vector<std::string_view> f = splitFields(norm_[i]);
+                const std::vector<std::string_view> f = fields(norm_[i]);
                 if (cut.row[i]) {
                     if (pieces.count(std::string(f[static_cast<size_t>(t) - 1])))
                         whole.insert(f[static_cast<size_t>(t) - 1]);
@@ -277,7 +298,7 @@ private:
             }
         for (size_t i = 0; i + 1 < n; ++i) {
             if (cut.restOf[i].empty()) continue;
-            const std::string word = std::string(splitFields(norm_[i])[static_cast<size_t>(t) - 1]) + cut.restOf[i];
+            const std::string word = std::string(fields(norm_[i])[static_cast<size_t>(t) - 1]) + cut.restOf[i];
             if (whole.count(word) || pieces[word] >= 2)
                 cut.rest[i + 1] = 1;
             else
@@ -296,7 +317,7 @@ private:
         size_t named = 0;
         for (size_t i = 0; i < norm_.size(); ++i)
             if (leads(cut, i))
-                for (const std::string_view field : splitFields(norm_[i]))
+                for (const std::string_view field : fields(norm_[i]))
                     if (members.count(field)) {
                         ++named;
                         break;
@@ -314,7 +335,7 @@ private:
         Names words;
         for (size_t i = 0; i < norm_.size(); ++i)
             if (leads(cut, i))
-                for (const std::string_view field : splitFields(norm_[i])) words.insert(field);
+                for (const std::string_view field : fields(norm_[i])) words.insert(field);
         Names& members = cut.members[nameColumn];
         for (size_t i = 0; i < norm_.size(); ++i)
             if (cut.row[i]) {
@@ -381,6 +402,7 @@ private:
             if (static_cast<size_t>(std::count(raw_[i].begin(), raw_[i].end(), separator)) == width)
                 tableLines.push_back(i);
         const size_t columns = width + 1;
+        if (columns > kMaxTableColumns) return;
         // A line of the table with no number in any cell is a row of column titles.
         for (const size_t i : tableLines) {
             const std::vector<std::string_view> c = cells(cut, i);
@@ -392,17 +414,19 @@ private:
         if (rowCount(cut) == 0) return;
         measureGaps(cut);
         // Quantities: a number in every row. Names: a word without blanks in every row.
+        std::vector<uint8_t> allNumbers(columns, 1), allWords(columns, 1);
+        for (size_t i = 0; i < n; ++i) {
+            if (!cut.row[i]) continue;
+            const std::vector<std::string_view> c = cells(cut, i);
+            for (size_t k = 0; k < columns; ++k) {
+                allNumbers[k] = allNumbers[k] && isNumber(c[k]);
+                allWords[k] = allWords[k] && !c[k].empty() && c[k].find(' ') == std::string_view::npos;
+            }
+        }
         std::vector<int> quantities, names;
         for (size_t k = 0; k < columns; ++k) {
-            bool quantity = true, name = true;
-            for (size_t i = 0; i < n; ++i) {
-                if (!cut.row[i]) continue;
-                const std::string_view cell = cells(cut, i)[k];
-                quantity = quantity && isNumber(cell);
-                name = name && !cell.empty() && cell.find(' ') == std::string_view::npos;
-            }
-            if (quantity) quantities.push_back(static_cast<int>(k) + 1);
-            if (name) names.push_back(static_cast<int>(k) + 1);
+            if (allNumbers[k]) quantities.push_back(static_cast<int>(k) + 1);
+            if (allWords[k]) names.push_back(static_cast<int>(k) + 1);
         }
         // The name column is the one whose names head blocks; else the one of the most names
         // (a type or a unit repeats), numbers last.
@@ -424,11 +448,14 @@ private:
             for (const int column : quantities)
                 if (column != nameColumn) counted.push_back(column);
         // Whole numbers first (a mass or a length has decimals), then the nearest to the name.
+        std::vector<uint8_t> whole(columns + 1, 0);
+        for (const int column : counted) whole[static_cast<size_t>(column)] = isWholeColumn(cut, column);
         std::stable_sort(counted.begin(), counted.end(), [&](int a, int b) {
-            const bool wholeA = isWholeColumn(cut, a), wholeB = isWholeColumn(cut, b);
+            const bool wholeA = whole[static_cast<size_t>(a)], wholeB = whole[static_cast<size_t>(b)];
             if (wholeA != wholeB) return wholeA;
             return std::abs(a - nameColumn) < std::abs(b - nameColumn);
         });
+        if (counted.size() > kMaxQuantityColumns) counted.resize(kMaxQuantityColumns);
         // Each with and without a type column: the trial keeps the one that reads every row.
         for (const int quantity : counted) {
             if (const int type = typeColumn(cut, quantity, nameColumn))
@@ -514,6 +541,7 @@ private:
         size_t mainLine = kFar;
         for (size_t i = 0; i < norm_.size(); ++i) {
             if (cut.row[i] || cut.rest[i]) continue;
+            steps_ += raw_[i].size() + 1;
             const LineClass c = classifier.classify(raw_[i]);
             if (!c.header) continue;
             if (mainLine == kFar) {
@@ -557,7 +585,7 @@ private:
         std::map<std::string, size_t> afters;
         for (size_t i = 0; i < norm_.size(); ++i) {
             if (!leads(cut, i)) continue;
-            const std::vector<std::string_view> f = splitFields(norm_[i]);
+            const std::vector<std::string_view> f = fields(norm_[i]);
             if (f.size() < 2) continue;
             for (size_t p = f.size(); p-- > 0;)
                 if (members.count(f[p])) {
@@ -573,12 +601,12 @@ private:
                 after = text;
             }
         if (most == 0) return findSingleHeader(cut, r);
-        const std::vector<std::string_view> afterFields = splitFields(after);
+        const std::vector<std::string_view> afterFields = fields(after);
         // The words before the name, over every line that leads rows and ends so.
         std::vector<std::vector<std::string_view>> befores;
         for (size_t i = 0; i < norm_.size(); ++i) {
             if (!leads(cut, i)) continue;
-            const std::vector<std::string_view> f = splitFields(norm_[i]);
+            const std::vector<std::string_view> f = fields(norm_[i]);
             if (f.size() < afterFields.size() + 1 ||
                 !std::equal(afterFields.begin(), afterFields.end(),
                             f.end() - static_cast<std::ptrdiff_t>(afterFields.size())))
@@ -591,7 +619,7 @@ private:
         if (after.empty())
             for (size_t i = firstRow(cut); i-- > 0;) {
                 if (!leads(cut, i)) continue;
-                const std::vector<std::string_view> f = splitFields(norm_[i]);
+                const std::vector<std::string_view> f = fields(norm_[i]);
                 if (f.size() < 2) break;
                 std::vector<std::vector<std::string_view>> both = befores;
                 both.emplace_back(f.begin(), f.end() - 1);
@@ -605,7 +633,8 @@ private:
     // A few words around the name, as headers have: a line of text is no header.
     bool setHeaderRule(const std::string& before, const std::string& after, Reading& r) const {
         if (before.empty() && after.empty()) return false;
-        if (splitFields(before).size() > 3 || splitFields(after).size() > 3) return false;
+        if (fields(before).size() > 3 || fields(after).size() > 3) return false;
+        if (before.size() > kMaxKeywordBytes || after.size() > kMaxKeywordBytes) return false;
         if (before.empty()) {
             r.found.keywords.contains = after;
         } else {
@@ -627,17 +656,22 @@ private:
                 break;
             }
         if (header == kFar) return false;
-        const std::vector<std::string_view> f = splitFields(norm_[header]);
+        const std::vector<std::string_view> f = fields(norm_[header]);
         if (f.size() < 2) return false;
+        // Looked up, not searched: a header and lines of many words must not cost their product.
+        const Names inHeader(f.begin(), f.end());
         for (size_t s = first; s < norm_.size(); ++s) {
             if (!leads(cut, s)) continue;
-            const std::vector<std::string_view> title = splitFields(norm_[s]);
+            const std::vector<std::string_view> title = fields(norm_[s]);
             if (title.size() < 2) continue;
+            const std::string_view titleEnd = withoutColon(title.back());
+            if (!inHeader.count(titleEnd) &&
+                std::none_of(title.begin(), title.end(), [&](std::string_view word) { return inHeader.count(word); }))
+                continue;
+            const Names inTitle(title.begin(), title.end());
             std::vector<size_t> shared;
             for (size_t p = 0; p < f.size(); ++p)
-                if (std::find(title.begin(), title.end(), f[p]) != title.end() || f[p] == withoutColon(title.back()))
-                    shared.push_back(p);
-            if (shared.empty()) continue;
+                if (inTitle.count(f[p]) || f[p] == titleEnd) shared.push_back(p);
             size_t p = shared.front();
             const auto named = [&](size_t at) { return std::find(shared.begin(), shared.end(), at) != shared.end(); };
             const auto last = std::find(f.begin(), f.end(), withoutColon(title.back()));
@@ -706,7 +740,7 @@ private:
     void findSummary(const Cut& cut, size_t mainLine, Reading& r) const {
         for (size_t i = mainLine + 1; i < norm_.size(); ++i) {
             if (!leads(cut, i)) continue;
-            const std::vector<std::string_view> f = splitFields(norm_[i]);
+            const std::vector<std::string_view> f = fields(norm_[i]);
             size_t p = f.size();
             if (!f.empty() && withoutColon(f.back()) == r.mainName)
                 p = f.size() - 1;
@@ -717,13 +751,14 @@ private:
             const std::string before = joinFields(f, 0, p), after = joinFields(f, p + 1, f.size());
             // A line that is a header too is no summary.
             LineClassifier classifier(r.found.keywords, r.found.columns);
+            steps_ += raw_[i].size() + 1;
             if (classifier.classify(raw_[i]).header) continue;
             // The words before a name that ends the line may stand in other lines (short words
             // inside longer ones): then the whole line, which names the main assembly too, is it.
             const std::string& line = norm_[i];
             for (const std::string* keyword : p + 1 == f.size() ? std::vector<const std::string*>{&before, &line}
                                                                 : std::vector<const std::string*>{&after}) {
-                if (keyword->empty() || standsBefore(*keyword, i)) continue;
+                if (keyword->empty() || keyword->size() > kMaxKeywordBytes || standsBefore(*keyword, i)) continue;
                 r.found.keywords.SummaryOfParts = *keyword;
                 return;
             }
@@ -732,19 +767,29 @@ private:
     }
 
     bool standsBefore(const std::string& keyword, size_t line) const {
-        for (size_t i = 0; i < line; ++i)
+        for (size_t i = 0; i < line; ++i) {
+            steps_ += norm_[i].size() + raw_[i].size() + 1;
             if (norm_[i].find(keyword) != std::string::npos ||
                 std::string_view(raw_[i]).find(keyword) != std::string_view::npos)
                 return true;
+        }
         return false;
     }
 
     static constexpr size_t kFar = ~size_t{0} / 2;
+    // The longest keyword taken: the words of a header or a summary are short, and every line is
+    // searched for a keyword, at a cost of up to its length per byte.
+    static constexpr size_t kMaxKeywordBytes = 100;
+    // The widest table tried: each column costs passes over the file.
+    static constexpr size_t kMaxTableColumns = 32;
+    // The quantity columns tried, the likeliest first: each costs a trial reading of the file.
+    static constexpr size_t kMaxQuantityColumns = 4;
 
     const KeywordSet& inUse_;
     const ColumnLayout& columnsInUse_;
     std::vector<std::string_view> raw_;
     std::vector<std::string> norm_;
+    mutable uint64_t steps_ = 0;
 };
 
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
@@ -752,17 +797,20 @@ std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\
 }  // namespace
 
 std::optional<RecognisedExport> recogniseExport(std::string_view bytes, const KeywordSet& inUse,
-                                                const ColumnLayout& columnsInUse) {
+                                                const ColumnLayout& columnsInUse, uint64_t* steps) {
     Recogniser recogniser(bytes, inUse, columnsInUse);
     std::optional<Reading> best;
     Trial bestTrial;
+    uint64_t trialSteps = 0;
     for (Reading& reading : recogniser.readings()) {
         const Trial trial = tryReading(bytes, reading);
+        trialSteps += trial.steps;
         if (!best || better(trial, bestTrial)) {
             best = std::move(reading);
             bestTrial = trial;
         }
     }
+    if (steps) *steps = recogniser.steps() + trialSteps;
     if (!best || !bestTrial.accepted) return std::nullopt;
     return best->found;
 }

@@ -11,6 +11,7 @@
 // one whose totals agree with the file's own summary, and that finds the most blocks, is taken.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,9 +31,11 @@ struct RecognisedExport {
 
 // The reading the export's bytes settle, or nothing when they do not settle one: no rows, no
 // header before them, or no evidence that the header found is one (a second block naming a
-// member, or a summary that agrees with the totals).
+// member, or a summary that agrees with the totals). `steps`, when given, receives the work it
+// took, which the tests bound instead of timing it: the bytes of lines its scans went over, each
+// scan counted, the bytes its trial readings read and the item lines their roll-ups walked.
 std::optional<RecognisedExport> recogniseExport(std::string_view bytes, const KeywordSet& inUse,
-                                                const ColumnLayout& columnsInUse);
+                                                const ColumnLayout& columnsInUse, uint64_t* steps = nullptr);
 
 // The log lines that say what was recognised: "Keywords recognised in the BOM file: ..." naming
 // the keywords the reading goes by, and "Layout recognised in the BOM file: ..." naming the

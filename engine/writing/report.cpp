@@ -62,7 +62,7 @@ int copyBreakdown(ReportText& out, const std::string& bomFileName, const std::st
                                found = found || line.find(keyword) != std::string_view::npos;
                                if (!found) run.add(line);
                            },
-                           [&] { run.flush(); });
+                           [&] { run.flush(); }, file.size());
         return file.error();
     }
     // Otherwise a match may reach over a line end; the copy stops before the line in which the

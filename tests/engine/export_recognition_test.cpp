@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
+#include <utility>
 
 #include "engine/runs/file_analysis.h"
 #include "engine/recognition/export_recognition.h"
@@ -119,6 +121,78 @@ TEST(ExportRecognition, LeavesWhatIsNoExport) {
             SCOPED_TRACE("seed " + std::to_string(seed) + ":\n" + testing::visible(text));
             EXPECT_FALSE(recogniseExport(text, KeywordSet(), ColumnLayout()).has_value());
         }
+    }
+}
+
+// Text of about `bytes` bytes, made of one shape again and again.
+using Shape = std::string (*)(size_t bytes, std::mt19937_64& rng);
+
+std::string repeated(size_t bytes, const std::function<std::string(size_t)>& piece) {
+    std::string text;
+    for (size_t i = 0; text.size() < bytes; ++i) text += piece(i);
+    return text;
+}
+
+uint64_t recognitionSteps(const std::string& text) {
+    uint64_t steps = 0;
+    recogniseExport(text, KeywordSet(), ColumnLayout(), &steps);
+    return steps;
+}
+
+// Recognition's work, counted in steps (the bytes its scans and trials go over), grows with the
+// file and no faster: for exports and what only looks like one (wide tables of numbers, a line
+// that never ends, headers without end, many blocks of one member), a file twice the size takes
+// at most a little over twice the steps, and 100 KB stays within a few dozen steps a byte.
+TEST(ExportRecognition, TakesWorkInProportionToTheFile) {
+    const std::pair<const char*, Shape> shapes[] = {
+        {"exports in other words, one after another",
+         [](size_t bytes, std::mt19937_64& rng) {
+             return repeated(bytes, [&](size_t) {
+                 return testing::cadExport(testing::randomModel(rng), testing::randomVocabulary(rng),
+                                           testing::CadLook());
+             });
+         }},
+        {"company tables, one after another",
+         [](size_t bytes, std::mt19937_64& rng) {
+             return repeated(bytes, [&](size_t) { return testing::randomTable(testing::randomModel(rng), rng).text; });
+         }},
+        {"a table of 200 columns of numbers",
+         [](size_t bytes, std::mt19937_64&) {
+             return repeated(bytes, [](size_t i) {
+                 std::string line = std::to_string(i);
+                 for (int k = 1; k < 200; ++k) line += "|" + std::to_string(k % 7);
+                 return line + "\r\n";
+             });
+         }},
+        {"rows of a quantity and a name",
+         [](size_t bytes, std::mt19937_64&) {
+             return repeated(bytes, [](size_t i) { return " 1 P" + std::to_string(i % 5000) + "\r\n"; });
+         }},
+        {"one line without end",
+         [](size_t bytes, std::mt19937_64&) {
+             return repeated(bytes, [](size_t i) { return "w" + std::to_string(i) + " "; });
+         }},
+        {"blocks of one member each",
+         [](size_t bytes, std::mt19937_64&) {
+             return repeated(bytes, [](size_t i) {
+                 return "A" + std::to_string(i) + " enth\xE4lt:\r\n 2 Baugruppe A" + std::to_string(i + 1) + "\r\n";
+             });
+         }},
+        {"text",
+         [](size_t bytes, std::mt19937_64& rng) {
+             return repeated(bytes, [&](size_t) { return testing::randomText(rng); });
+         }},
+    };
+    constexpr size_t kBytes = 100 * 1024;
+    constexpr uint64_t kStepsPerByte = 50;  // about 12 today
+    for (const auto& [name, shape] : shapes) {
+        SCOPED_TRACE(name);
+        std::mt19937_64 rng(7);
+        const std::string small = shape(kBytes, rng);
+        const std::string large = small + small;
+        const uint64_t smallSteps = recognitionSteps(small), largeSteps = recognitionSteps(large);
+        EXPECT_LE(smallSteps, kStepsPerByte * small.size());
+        EXPECT_LE(largeSteps, smallSteps * 5 / 2);
     }
 }
 

@@ -71,7 +71,7 @@ TEST(LineRules, BomFilesCutByTheirOwnLineEnds) {
 // The lines of the input read in pieces of the given sizes (the last size repeats); the views are
 // copied at endOfPiece, the last moment they must still be valid. `bom` reads it as a BOM file.
 std::vector<std::string> linesReadInPieces(std::string_view input, const std::vector<size_t>& sizes, size_t& reads,
-                                           bool bom = false) {
+                                           bool bom = false, uint64_t expectedBytes = ~uint64_t{0}) {
     std::vector<std::string> lines;
     std::vector<std::string_view> piece;
     size_t at = 0;
@@ -96,7 +96,7 @@ std::vector<std::string> linesReadInPieces(std::string_view input, const std::ve
                 reads = 0;
                 return true;
             },
-            onLine, endOfPiece);
+            onLine, endOfPiece, expectedBytes);
     } else {
         forEachLineRead(read, onLine, endOfPiece);
     }
@@ -180,6 +180,22 @@ TEST(LineRules, BomFilesReadInPiecesGiveTheLinesOfTheStatedRule) {
             EXPECT_EQ(linesReadInPieces(input, sizes, reads, true), expected)
                 << ::testing::PrintToString(input) << " in pieces of " << sizes[0];
         }
+        // A size told in advance, right or wrong, only chooses the reader's buffer: a small one
+        // grows for a long line.
+        for (const uint64_t told : {uint64_t{0}, uint64_t{1}, uint64_t{input.size()}, uint64_t{5000}}) {
+            size_t reads = 0;
+            EXPECT_EQ(linesReadInPieces(input, {1 << 20}, reads, true, told), expected)
+                << ::testing::PrintToString(input) << " told " << told << " bytes";
+        }
+    }
+}
+
+// A view of nothing may point nowhere: it has no lines, and reading it touches no memory.
+TEST(LineRules, AViewOfNothingHasNoLines) {
+    for (const std::string_view nothing : {std::string_view(), std::string_view("x", 0)}) {
+        EXPECT_TRUE(splitLines(nothing).empty());
+        EXPECT_TRUE(splitBomLines(nothing).empty());
+        EXPECT_TRUE(cutAtEndOfFileMark(nothing).empty());
     }
 }
 

@@ -29,7 +29,8 @@ public:
                 return *this;
             }
         }
-        std::memcpy(buffer_.get() + used_, text.data(), text.size());
+        // An empty view may hold no pointer at all, which memcpy must not be given.
+        if (!text.empty()) std::memcpy(buffer_.get() + used_, text.data(), text.size());
         used_ += text.size();
         return *this;
     }

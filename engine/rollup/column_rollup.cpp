@@ -8,7 +8,45 @@ namespace trelk {
 
 namespace {
 
-__extension__ typedef __int128 Wide;
+// A sum of scaled values: 64 bits on every target (32-bit ones have no wider integer), and out of
+// range for good once any step overflows, so that a total too large to hold is never printed
+// wrong: it prints as nothing and fails every check.
+class Wide {
+public:
+    Wide(int64_t value = 0) : value_(value) {}
+
+    bool inRange() const { return inRange_; }
+    int64_t value() const { return value_; }
+
+    friend Wide operator+(Wide a, Wide b) {
+        int64_t r = 0;
+        const bool overflowed = __builtin_add_overflow(a.value_, b.value_, &r);
+        return checked(a, b, overflowed, r);
+    }
+    friend Wide operator-(Wide a, Wide b) {
+        int64_t r = 0;
+        const bool overflowed = __builtin_sub_overflow(a.value_, b.value_, &r);
+        return checked(a, b, overflowed, r);
+    }
+    friend Wide operator*(Wide a, Wide b) {
+        int64_t r = 0;
+        const bool overflowed = __builtin_mul_overflow(a.value_, b.value_, &r);
+        return checked(a, b, overflowed, r);
+    }
+    Wide& operator+=(Wide b) { return *this = *this + b; }
+    // Only in range and when both are in range.
+    friend bool operator<=(Wide a, Wide b) { return a.inRange_ && b.inRange_ && a.value_ <= b.value_; }
+    friend bool operator>(Wide a, Wide b) { return a.inRange_ && b.inRange_ && a.value_ > b.value_; }
+
+private:
+    static Wide checked(Wide a, Wide b, bool overflowed, int64_t result) {
+        Wide r(result);
+        r.inRange_ = a.inRange_ && b.inRange_ && !overflowed;
+        return r;
+    }
+    int64_t value_ = 0;
+    bool inRange_ = true;
+};
 
 // Words of the CAD system's interface languages for a mass, a weight and a cost (or a price), as
 // column titles and parameters write them; compared with ASCII letters folded to lower case.
@@ -52,27 +90,27 @@ std::string folded(std::string_view text) {
 
 Wide power10(int n) {
     Wide p = 1;
-    while (n-- > 0) p *= 10;
+    while (n-- > 0) p = p * 10;
     return p;
 }
 
-// The decimal text of units / 10^decimals; empty when it does not fit 36 digits.
-std::string decimalOf(Wide units, int decimals) {
-    const Wide limit = power10(36);
-    if (units >= limit || units <= -limit) return {};
-    const bool negative = units < 0;
-    if (negative) units = -units;
+// The decimal text of units / 10^decimals; empty when out of range.
+std::string decimalOf(Wide wide, int decimals) {
+    if (!wide.inRange()) return {};
+    const int64_t units = wide.value();
+    // Digits of the magnitude, taken from the negative side, which holds the smallest int64 too.
+    int64_t rest = units < 0 ? units : -units;
     std::string digits;
     do {
-        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(units % 10)));
-        units /= 10;
-    } while (units > 0);
+        digits.insert(digits.begin(), static_cast<char>('0' - static_cast<int>(rest % 10)));
+        rest /= 10;
+    } while (rest < 0);
     if (decimals > 0) {
         if (digits.size() <= static_cast<size_t>(decimals))
             digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
         digits.insert(digits.size() - static_cast<size_t>(decimals), 1, '.');
     }
-    return negative ? "-" + digits : digits;
+    return units < 0 ? "-" + digits : digits;
 }
 
 // One column being summed, at a scale of `scale` decimals: one more than any value or total line
@@ -93,7 +131,7 @@ public:
     Wide scaled(const AttributeValue& v) const { return v.numeric ? v.units * power10(scale_ - v.decimals) : 0; }
     Wide halfUnit(const AttributeValue& v) const { return v.numeric ? 5 * power10(scale_ - v.decimals - 1) : 0; }
     std::string text(Wide units) const {
-        return decimalOf(units / 10, printed_);
+        return decimalOf(units.inRange() ? Wide(units.value() / 10) : units, printed_);
     }  // exact: the scale's extra digit is 0
 
     // An item's own value.

@@ -115,6 +115,14 @@ TEST(ColumnTotals, TotalsTheWholeBuild) {
     ASSERT_EQ(r.totals.size(), 1u);
     EXPECT_EQ(r.totals[0].total, "19.00");
     EXPECT_EQ(r.totals[0].assemblies[0].listed, "4.75");
+
+    // A build too large to total in 64 bits (3.75e17 kg) gives no total rather than a wrong one;
+    // one machine's line still checks.
+    const Read huge = readWithTotalLine("    4.75", 2, 100'000'000'000'000'000);
+    EXPECT_EQ(huge.summaryDifferences, 0u);
+    ASSERT_EQ(huge.totals.size(), 1u);
+    EXPECT_EQ(huge.totals[0].total, "");
+    EXPECT_EQ(huge.totals[0].assemblies[0].total, "4.75");
 }
 
 }  // namespace

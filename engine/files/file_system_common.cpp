@@ -73,6 +73,8 @@ std::string fileErrorText(int error, FileStep step, const std::string& path) {
     }
     case kAccessDenied:
         if (step == FileStep::CreateFolder && isExistingNonFolder(path)) return path + " is a file, not a folder";
+        // Windows refuses a folder opened as a file as access denied.
+        if (step == FileStep::CreateFile && isExistingFolder(path)) return path + " is a folder, not a file";
         return reading ? "Access to " + path + " is denied: another program holds it open, or it may not be read"
                        : "Access to " + path +
                              " is denied: it is read-only, another program holds it open, or its folder may not be "

@@ -8,6 +8,7 @@
 #   nohup scripts/fuzz-campaign.sh &          SLOT=300 TARGET=10000000 by default
 set -uo pipefail
 cd "$(dirname "$0")/.."
+. scripts/fuzz-options.sh
 
 slot=${SLOT:-300}
 target=${TARGET:-10000000}
@@ -19,15 +20,7 @@ total=$(awk '{ t = $5 } END { print t + 0 }' "$log" 2>/dev/null || echo 0)
 round=0
 while [ "$total" -lt "$target" ] || [ "$round" -lt 1 ]; do
   for fuzzer in "${fuzzers[@]}"; do
-    # The entropic schedule's bookkeeping grows with the features an input reaches: for the
-    # fuzzers of the whole engine it took half the time, the plain schedule runs twice as many.
-    entropic=1
-    case "$fuzzer" in
-      fuzz_run | fuzz_comparison) max_len=4096 entropic=0 ;;
-      fuzz_recognition) max_len=8192 entropic=0 ;;
-      fuzz_profile) max_len=4096 ;;
-      *) max_len=16384 ;;
-    esac
+    fuzz_options "$fuzzer"
     mkdir -p "$root/corpus/$fuzzer"
     out="$root/$fuzzer.out"
     status=0

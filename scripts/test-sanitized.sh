@@ -8,6 +8,7 @@
 # gives its executions and executions a second.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/fuzz-options.sh
 
 run_tests=1
 for arg in "$@"; do
@@ -39,15 +40,7 @@ failed=0
 for fuzzer in fuzz_run fuzz_comparison fuzz_recognition fuzz_profile fuzz_font_anchor_texts fuzz_numbers fuzz_format; do
   # Inputs are kept small where a run's cost grows with them: a finding needs a few lines, and
   # many small runs find more than a few large ones.
-  # The entropic schedule's bookkeeping grows with the features an input reaches: for the
-  # fuzzers of the whole engine it took half the time, the plain schedule runs twice as many.
-  entropic=1
-  case "$fuzzer" in
-    fuzz_run | fuzz_comparison) max_len=4096 entropic=0 ;;
-    fuzz_recognition) max_len=8192 entropic=0 ;;
-    fuzz_profile) max_len=4096 ;;
-    *) max_len=16384 ;;
-  esac
+  fuzz_options "$fuzzer"
   # New inputs go to a scratch corpus; the seeds in the tree are only read.
   mkdir -p "$work/$fuzzer"
   log="$work/$fuzzer.log"

@@ -68,6 +68,9 @@ public:
     // Goes back to the start of the file: the error number, or 0. A failure is also kept as the
     // error of the reading.
     int rewind();
+    // Goes to byte `offset` from the start (at or past the end, the next read gives 0): the error
+    // number, or 0. A failure is kept as the error of the reading, as by rewind().
+    int seek(uint64_t offset);
     // The error number of a failed read, or 0.
     int error() const { return error_; }
     // The file's size when it was opened (it may change while it is read).

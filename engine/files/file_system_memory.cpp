@@ -107,6 +107,13 @@ int InputFile::rewind() {
     return kNoError;
 }
 
+int InputFile::seek(uint64_t offset) {
+    if (handle_ == -1 || error_ != kNoError) return error_ != kNoError ? error_ : kOtherFailure;
+    OpenFile& file = *openFile(handle_);
+    file.at = static_cast<size_t>(std::min<uint64_t>(offset, file.bytes->size()));
+    return kNoError;
+}
+
 void adviseLargeBuffer(void*, size_t) {}
 
 bool isListedFile(const std::string& name) { return fileNamed(name) != nullptr; }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <limits>
 #include <new>
 
 #include "engine/files/file_system.h"
@@ -126,6 +127,15 @@ size_t InputFile::read(char* data, size_t size) {
 int InputFile::rewind() {
     if (handle_ < 0 || error_ != kNoError) return error_ != kNoError ? error_ : kOtherFailure;
     if (::lseek(static_cast<int>(handle_), 0, SEEK_SET) != 0) error_ = errorNumber(errno, std::string());
+    return error_;
+}
+
+int InputFile::seek(uint64_t offset) {
+    if (handle_ < 0 || error_ != kNoError) return error_ != kNoError ? error_ : kOtherFailure;
+    if (offset > static_cast<uint64_t>(std::numeric_limits<off_t>::max()))
+        error_ = kOtherFailure;
+    else if (::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) < 0)
+        error_ = errorNumber(errno, std::string());
     return error_;
 }
 

@@ -108,6 +108,17 @@ int InputFile::rewind() {
     return error_;
 }
 
+int InputFile::seek(uint64_t offset) {
+    if (handle_ == -1 || error_ != kNoError) return error_ != kNoError ? error_ : kOtherFailure;
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (offset > static_cast<uint64_t>(INT64_MAX))
+        error_ = kOtherFailure;
+    else if (!SetFilePointerEx(reinterpret_cast<HANDLE>(handle_), to, nullptr, FILE_BEGIN))
+        error_ = errorNumber(GetLastError());
+    return error_;
+}
+
 bool isListedFile(const std::string& name) {
     const DWORD attributes = GetFileAttributesA(name.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES &&

@@ -1,8 +1,5 @@
 #include "engine/rollup/reading_check.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "engine/reading/line_classifier.h"
 #include "text/text_rules.h"
 
@@ -24,22 +21,27 @@ namespace {
 
 bool isCut(char c) { return c == ' ' || c == '\t' || c == '|' || c == ';'; }
 
+}  // namespace
+
 bool looksLikeRow(std::string_view line) {
-    // The first words tell: a quantity stands at the start of a row or after its position.
+    // The first words tell: a quantity stands at the start of a row or after its position. Only
+    // whether each is a number is kept: a run counts every line of a large file this way.
     constexpr size_t kWords = 8;
-    std::vector<std::string_view> words;
+    size_t words = 0;
+    bool number[2] = {false, false}, someWord = false;
     size_t i = 0;
-    while (i < line.size() && words.size() < kWords) {
+    while (i < line.size() && words < kWords) {
         while (i < line.size() && isCut(line[i])) ++i;
         const size_t start = i;
         while (i < line.size() && !isCut(line[i])) ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
+        if (i == start) continue;
+        const bool isNumber = startsWithNumber(line.substr(start, i - start));
+        if (words < 2) number[words] = isNumber;
+        someWord = someWord || !isNumber;
+        ++words;
     }
-    if (words.size() < 2 || !(startsWithNumber(words[0]) || startsWithNumber(words[1]))) return false;
-    return std::any_of(words.begin(), words.end(), [](std::string_view w) { return !startsWithNumber(w); });
+    return words >= 2 && (number[0] || number[1]) && someWord;
 }
-
-}  // namespace
 
 size_t rowsIn(std::string_view bytes) {
     size_t rows = 0;

@@ -7,6 +7,7 @@
 #include "engine/reading/bom_structure.h"
 #include "engine/reading/layout_reader.h"
 #include "engine/recognition/export_recognition.h"
+#include "engine/recognition/export_sample.h"
 #include "engine/rollup/column_rollup.h"
 #include "engine/rollup/reading_check.h"
 #include "engine/rollup/rollup.h"
@@ -104,7 +105,151 @@ bool readByFormatFile(const RunRequest& request, const LogSink& log, Analysis& a
 
 }  // namespace
 
+namespace {
+
+// What the reading hands the rest of the analysis.
+struct Read {
+    std::shared_ptr<const BomStructure> structure;
+    std::vector<std::string> recognised, notes;
+    EncodingCheck encoding;
+};
+
+// The analysis of a file read into its structure: the roll-up, the tables, the summary check and
+// what the exports want.
+void analyseStructure(const RunRequest& request, const LogSink& log, const AnalysisWants& wants, Analysis& a,
+                      const Read& read) {
+    const BomStructure& bom = *read.structure;
+    for (const std::string& line : read.recognised) log(line);
+    a.mainAssemblyFound = bom.hasMainAssembly();
+    if (a.mainAssemblyFound) log("Main assembly name: " + std::string(bom.mainAssemblyName()));
+    for (const std::string& line : read.notes) log(line);
+    // Every line these steps log is a problem of the roll-up.
+    const LogSink problem = [&](std::string_view line) {
+        ++a.problems;
+        log(line);
+    };
+    logQuantityProblems(bom, problem);
+    const Tally build = Tally::of(request.buildQuantity);
+    const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), build, problem);
+    // A summary-only export has no where-used lists: its one block is the summary's.
+    a.tables = sortTables(bom, totals, a.summaryOnly ? WhereUsedById() : buildWhereUsed(bom));
+    logOutOfRangeTotals(a.tables, problem);
+    if (wants.encoding) a.encoding = read.encoding.encoding();
+    if (wants.tree && !a.summaryOnly) a.tree = buildAssemblyTree(bom, build, problem);
+    const SummaryDifferences differences = checkSummary(bom, a.tables, request.buildQuantity, log);
+    a.summaryDifferences = differences.count;
+    ColumnRollup columns = rollUpColumns(a.attributes, a.tables, request.buildQuantity, request.sumColumns, log);
+    a.columnTotals = std::move(columns.totals);
+    a.summaryDifferences += columns.differences;
+    if (differences.mostPartsDiffer()) {
+        log(messages::mostPartsDiffer(differences.differingParts, differences.parts));
+        a.readingInDoubt = true;
+    }
+    if (wants.structure) a.structure = read.structure;
+
+    // A reading that took no row of a file that has rows is no success either.
+    if (tookNoRow(a.tables) && request.bomFormatFile.empty()) {
+        std::string bytes;
+        if (readWholeFile(request.bomFileName, bytes) == kNoError)
+            if (const size_t rows = rowsIn(bytes)) {
+                log(messages::noRowRead(rows));
+                a.readingInDoubt = true;
+            }
+    }
+}
+
+// The file read by the words and columns of `a`, piece by piece, into its structure.
+int readStructure(const RunRequest& request, const AnalysisWants& wants, const Analysis& a, Read& read) {
+    // Closed again before the file is opened anew: it is opened without sharing.
+    InputFile input;
+    if (const int error = input.open(request.bomFileName)) return error;
+    // The start of the file is read twice (its line ends are decided first): the encoding is
+    // checked on the second reading only.
+    read.structure = std::make_shared<const BomStructure>(
+        [&](char* into, size_t room) {
+            const size_t got = input.read(into, room);
+            if (wants.encoding) read.encoding.feed(into, got);
+            return got;
+        },
+        [&] {
+            read.encoding = EncodingCheck();
+            return input.rewind() == kNoError;
+        },
+        a.keywords, input.size(), a.columns);
+    // A read that fails part way is reported, not taken for the end of the file.
+    return input.error();
+}
+
+void takeRecognised(const RecognisedExport& found, Analysis& a, Read& read) {
+    a.keywords = found.keywords;
+    a.columns = found.columns;
+    a.wordsRecognised = found.wordsRecognised;
+    a.layoutRecognised = found.layoutRecognised;
+    if (found.wordsRecognised) read.recognised.push_back(describeKeywords(found));
+    if (found.layoutRecognised) read.recognised.push_back(describeLayout(found));
+}
+
+// The file's words and layout recognised from its sample and the file then read once by them, as
+// a file with those words given is read. False, with nothing logged and `a` as it was, when the
+// sample settles nothing or the run's own evidence doubts the reading: then the whole file is
+// tried. True when the analysis is done (or a read failed: `a.readError`).
+bool analyseBySample(const RunRequest& request, const LogSink& sink, const AnalysisWants& wants,
+                     const SampleLimits& limits, const EncodingCheck& encoding, Analysis& a) {
+    ExportSample sample;
+    std::optional<RecognisedExport> found;
+    {
+        InputFile input;
+        if ((a.readError = input.open(request.bomFileName)) != kNoError) return true;
+        if ((a.readError = takeExportSample(input, limits, sample)) != kNoError) return true;
+        if (sample.whole || !sample.usable) return false;
+        found = recogniseExport(sample.bytes, a.keywords, a.columns);
+        if (!found) return false;
+    }
+    Analysis b = a;
+    Read read;
+    takeRecognised(*found, b, read);
+    if ((a.readError = readStructure(request, AnalysisWants(), b, read)) != kNoError) return true;
+    read.encoding = encoding;
+    read.recognised.push_back(messages::recognisedFromSample(sample.blocks));
+    std::vector<std::string> lines;
+    const LogSink keep = [&](std::string_view line) {
+        ++b.loggedLines;
+        lines.emplace_back(line);
+    };
+    b.layout = fromKeywords(b.keywords, b.columns);
+    b.lineCount = read.structure->lineCount();
+    keep("Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(b.lineCount)));
+    if (b.lineCount <= 1 || !read.structure->hasMainAssembly()) return false;
+    analyseStructure(request, keep, wants, b, read);
+
+    // Sound when it found the main assembly, met no problem, agrees with the file's own summary,
+    // took every row of the file, and its summary keyword stands in no line the sample left out.
+    const BomStructure& bom = *read.structure;
+    if (!b.mainAssemblyFound || b.problems != 0 || b.summaryDifferences != 0 || b.readingInDoubt) return false;
+    FileLineCounts inFile;
+    {
+        InputFile input;
+        if ((a.readError = input.open(request.bomFileName)) != kNoError) return true;
+        if ((a.readError = countFileLines(input, sample.layout, b.keywords.SummaryOfParts, inFile)) != kNoError)
+            return true;
+    }
+    const size_t taken = bom.items().size() + bom.summaryRows().size() + (bom.summaryTotal() ? 1 : 0);
+    if (inFile.rows > taken) return false;
+    if (inFile.holdingKeyword != countLines(sample.bytes, sample.layout, b.keywords.SummaryOfParts).holdingKeyword)
+        return false;
+    for (const std::string& line : lines) sink(line);
+    a = std::move(b);
+    return true;
+}
+
+}  // namespace
+
 Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisWants& wants) {
+    return analyse(request, sink, wants, SampleLimits());
+}
+
+Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisWants& wants,
+                 const SampleLimits& sampleLimits) {
     Analysis a;
     const LogSink log = [&](std::string_view line) {
         ++a.loggedLines;
@@ -113,90 +258,29 @@ Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisW
     a.keywords = request.keywords;
     a.columns = request.columns;
     try {
-        EncodingCheck encoding;
-        std::shared_ptr<const BomStructure> structure;
-        std::vector<std::string> recognised, notes;
+        Read read;
         if (!request.bomFormatFile.empty()) {
-            if (!readByFormatFile(request, log, a, structure, notes, encoding)) return a;
+            if (!readByFormatFile(request, log, a, read.structure, read.notes, read.encoding)) return a;
         } else {
-            {
-                // Closed again before the file is opened anew: it is opened without sharing.
-                InputFile input;
-                if ((a.readError = input.open(request.bomFileName)) != kNoError) return a;
-                // The start of the file is read twice (its line ends are decided first): the encoding
-                // is checked on the second reading only.
-                structure = std::make_shared<const BomStructure>(
-                    [&](char* into, size_t room) {
-                        const size_t got = input.read(into, room);
-                        if (wants.encoding) encoding.feed(into, got);
-                        return got;
-                    },
-                    [&] {
-                        encoding = EncodingCheck();
-                        return input.rewind() == kNoError;
-                    },
-                    request.keywords, input.size(), request.columns);
-                // A read that fails part way is reported, not taken for the end of the file.
-                if ((a.readError = input.error()) != kNoError) return a;
-            }
-            if (structure->lineCount() > 1 && !structure->hasMainAssembly()) {
+            if ((a.readError = readStructure(request, wants, a, read)) != kNoError) return a;
+            if (read.structure->lineCount() > 1 && !read.structure->hasMainAssembly()) {
+                if (analyseBySample(request, sink, wants, sampleLimits, read.encoding, a)) return a;
                 std::string bytes;
                 if ((a.readError = readWholeFile(request.bomFileName, bytes)) != kNoError) return a;
                 if (const std::optional<RecognisedExport> found = recogniseExport(bytes, a.keywords, a.columns)) {
-                    structure = std::make_shared<const BomStructure>(bytes, found->keywords, found->columns);
-                    a.keywords = found->keywords;
-                    a.columns = found->columns;
-                    a.wordsRecognised = found->wordsRecognised;
-                    a.layoutRecognised = found->layoutRecognised;
-                    if (found->wordsRecognised) recognised.push_back(describeKeywords(*found));
-                    if (found->layoutRecognised) recognised.push_back(describeLayout(*found));
-                    encoding = EncodingCheck();
-                    encoding.feed(bytes.data(), bytes.size());
+                    read.structure = std::make_shared<const BomStructure>(bytes, found->keywords, found->columns);
+                    takeRecognised(*found, a, read);
+                    read.recognised.emplace_back(messages::kRecognisedFromWholeFile);
+                    read.encoding = EncodingCheck();
+                    read.encoding.feed(bytes.data(), bytes.size());
                 }
             }
             a.layout = fromKeywords(a.keywords, a.columns);
-            a.lineCount = structure->lineCount();
+            a.lineCount = read.structure->lineCount();
             log("Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(a.lineCount)));
             if (a.lineCount <= 1) return a;
         }
-        const BomStructure& bom = *structure;
-        for (const std::string& line : recognised) log(line);
-        a.mainAssemblyFound = bom.hasMainAssembly();
-        if (a.mainAssemblyFound) log("Main assembly name: " + std::string(bom.mainAssemblyName()));
-        for (const std::string& line : notes) log(line);
-        // Every line these steps log is a problem of the roll-up.
-        const LogSink problem = [&](std::string_view line) {
-            ++a.problems;
-            log(line);
-        };
-        logQuantityProblems(bom, problem);
-        const Tally build = Tally::of(request.buildQuantity);
-        const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), build, problem);
-        // A summary-only export has no where-used lists: its one block is the summary's.
-        a.tables = sortTables(bom, totals, a.summaryOnly ? WhereUsedById() : buildWhereUsed(bom));
-        logOutOfRangeTotals(a.tables, problem);
-        if (wants.encoding) a.encoding = encoding.encoding();
-        if (wants.tree && !a.summaryOnly) a.tree = buildAssemblyTree(bom, build, problem);
-        const SummaryDifferences differences = checkSummary(bom, a.tables, request.buildQuantity, log);
-        a.summaryDifferences = differences.count;
-        ColumnRollup columns = rollUpColumns(a.attributes, a.tables, request.buildQuantity, request.sumColumns, log);
-        a.columnTotals = std::move(columns.totals);
-        a.summaryDifferences += columns.differences;
-        if (differences.mostPartsDiffer()) {
-            log(messages::mostPartsDiffer(differences.differingParts, differences.parts));
-            a.readingInDoubt = true;
-        }
-        if (wants.structure) a.structure = structure;
-
-        // A reading that took no row of a file that has rows is no success either.
-        if (tookNoRow(a.tables) && request.bomFormatFile.empty()) {
-            std::string bytes;
-            if (readWholeFile(request.bomFileName, bytes) == kNoError)
-                if (const size_t rows = rowsIn(bytes)) {
-                    log(messages::noRowRead(rows));
-                    a.readingInDoubt = true;
-                }
-        }
+        analyseStructure(request, log, wants, a, read);
     } catch (const std::bad_alloc&) {
         a.readError = kOutOfMemory;
     }

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "engine/recognition/export_sample.h"
 #include "engine/request/run_request.h"
 #include "engine/results/analysis.h"
 #include "engine/results/run_outcome.h"
@@ -25,11 +26,17 @@ AnalysisWants analysisWantsOf(const RunRequest& request);
 // Reads and analyses the request's BOM file, which the caller has found and opened once: logs "Nr
 // of lines read of BOM input file:" and, for a file of more than one line, the main assembly and
 // every problem of the roll-up and of the summary check. When the request's keywords and columns
-// find no main assembly, the file is read once more, whole, for the words and layout its structure
-// shows (engine/recognition/export_recognition.h); what was recognised is logged and used. With a
+// find no main assembly, the words and layout its structure shows are recognised
+// (engine/recognition/export_recognition.h) from a sample of the file (its first blocks and its
+// end, engine/recognition/export_sample.h), and the file read once more by them; where the sample
+// settles nothing or the reading is in doubt (a problem, a summary that differs, a row not taken),
+// from the whole file, read into memory. What was recognised, and from what, is logged. With a
 // BOM format file the file is read by it instead (engine/reading/layout_reader.h), whole, and a
 // line that does not fit ends the analysis with the log line that names it.
 Analysis analyse(const RunRequest& request, const LogSink& log, const AnalysisWants& wants);
+// The same with other bounds of the sample the words and layout are first recognised from.
+Analysis analyse(const RunRequest& request, const LogSink& log, const AnalysisWants& wants,
+                 const SampleLimits& sampleLimits);
 
 // The reading steps of a run, which a comparison takes for each of its files: the request's BOM
 // file looked for, opened once and analysed, each step with its log lines. When the file cannot be

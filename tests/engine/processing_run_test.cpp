@@ -200,7 +200,8 @@ TEST(ProcessingRun, AnExplicitReportPathIsUsed) {
 
 // The reading of a file names it in two lines of its own; the analysis says how many lines it
 // logged after them, and what it recognised: nothing in the CAD system's own layout, the words of
-// another language, and the words and layout of a company's table.
+// another language, and the words and layout of a company's table, and that it recognised them
+// from the whole file (a small file is its own sample).
 TEST(FileAnalysis, SaysWhatItRecognisedAndHowManyLinesItLogged) {
     TempFolder folder;
     const struct {
@@ -209,8 +210,8 @@ TEST(FileAnalysis, SaysWhatItRecognisedAndHowManyLinesItLogged) {
         size_t loggedLines;
     } cases[] = {
         {"/gearbox.bom.1", false, false, 2},
-        {"/localised/stehleuchte.bom.1", true, false, 3},
-        {"/table/hoist.bom.1", true, true, 4},
+        {"/localised/stehleuchte.bom.1", true, false, 4},
+        {"/table/hoist.bom.1", true, true, 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.example);
@@ -225,6 +226,9 @@ TEST(FileAnalysis, SaysWhatItRecognisedAndHowManyLinesItLogged) {
         EXPECT_EQ(reading.analysis.loggedLines, c.loggedLines);
         ASSERT_EQ(log.size(), 2 + c.loggedLines);
         EXPECT_EQ(Lines(log.begin(), log.begin() + 2), (Lines{"Trying to read BOM file:", request.bomFileName}));
+        const bool recognised = c.words || c.layout;
+        EXPECT_EQ(std::count(log.begin(), log.end(), std::string(messages::kRecognisedFromWholeFile)),
+                  recognised ? 1 : 0);
     }
 }
 

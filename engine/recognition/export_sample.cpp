@@ -1,0 +1,211 @@
+#include "engine/recognition/export_sample.h"
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <vector>
+
+#include "engine/rollup/reading_check.h"
+
+namespace trelk {
+
+namespace {
+
+constexpr char kEndOfFileMark = 26;
+
+bool isBlankLine(std::string_view line) {
+    return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+std::string_view lineEndOf(const TextLayout& layout) {
+    switch (layout.ends) {
+    case LineEnds::Lf: return "\n";
+    case LineEnds::CrCrLf: return "\r\r\n";
+    case LineEnds::CrOrCrLf: break;
+    }
+    return "\r\n";
+}
+
+// Reads from the file's current place, counting the bytes and noting a Ctrl-Z.
+struct CountingRead {
+    InputFile& file;
+    ExportSample& sample;
+    size_t operator()(char* into, size_t room) const {
+        const size_t got = file.read(into, room);
+        sample.bytesRead += got;
+        if (std::memchr(into, kEndOfFileMark, got)) sample.usable = false;
+        return got;
+    }
+};
+
+// Where the first lines end: at the start of the block after `blocks` blocks once `rows` rows
+// are in, else at the last whole line. `cut` is 0 when the bytes hold too little to tell.
+struct HeadCut {
+    size_t cut = 0;
+    size_t blocks = 0;
+    bool atBlockStart = false;
+};
+
+HeadCut cutHead(std::string_view head, const TextLayout& layout, const SampleLimits& limits) {
+    HeadCut found;
+    size_t blocks = 0, rows = 0;
+    bool afterBlank = true;
+    size_t lastLineStart = 0;
+    bool done = false;
+    forEachLine(
+        head,
+        [&](std::string_view line) {
+            if (done) return;
+            const size_t start = static_cast<size_t>(line.data() - head.data());
+            lastLineStart = start;
+            if (isBlankLine(line)) {
+                afterBlank = true;
+                return;
+            }
+            if (afterBlank) {
+                if (blocks >= limits.blocks && rows >= limits.rows) {
+                    found = {start, blocks, true};
+                    done = true;
+                    return;
+                }
+                ++blocks;
+            }
+            afterBlank = false;
+            rows += looksLikeRow(line);
+        },
+        layout);
+    if (!done) {
+        // The last line may be cut by the end of the bytes: it is left out.
+        found.cut = lastLineStart;
+        found.blocks = 0;
+        forEachLine(
+            head.substr(0, lastLineStart),
+            [&, afterBlank = true](std::string_view line) mutable {
+                const bool blank = isBlankLine(line);
+                found.blocks += afterBlank && !blank;
+                afterBlank = blank;
+            },
+            layout);
+    }
+    return found;
+}
+
+// A block at the end of the file: the empty lines before it and its first lines.
+struct TailBlock {
+    std::vector<std::string> blanksBefore, lines;
+};
+
+}  // namespace
+
+namespace messages {
+std::string recognisedFromSample(size_t blocks) {
+    return "Recognised from the first " + std::to_string(blocks) + " blocks and the end of the BOM file";
+}
+}  // namespace messages
+
+int takeExportSample(InputFile& file, const SampleLimits& limits, ExportSample& sample) {
+    sample = ExportSample();
+    const CountingRead read{file, sample};
+    if (const int error = file.rewind()) return error;
+    sample.layout = scanTextLayout(read);
+    if (const int error = file.rewind()) return error;
+    if (!sample.usable) return kNoError;
+
+    // The start, read in growing pieces until it holds the blocks and rows asked for.
+    std::string head;
+    size_t want = std::min<size_t>(limits.headBytes, 64 * 1024);
+    bool atEnd = false;
+    HeadCut cut;
+    for (;;) {
+        while (head.size() < want && !atEnd) {
+            const size_t before = head.size();
+            head.resize(want);
+            const size_t got = read(&head[before], want - before);
+            head.resize(before + got);
+            atEnd = got == 0;
+        }
+        if (file.error() != kNoError) return file.error();
+        if (!sample.usable) return kNoError;
+        if (atEnd) {
+            sample.bytes = std::move(head);
+            sample.whole = true;
+            return kNoError;
+        }
+        cut = cutHead(head, sample.layout, limits);
+        if (cut.atBlockStart || want >= limits.headBytes) break;
+        want = std::min(limits.headBytes, want * 2);
+    }
+    head.resize(cut.cut);
+    sample.blocks = cut.blocks;
+
+    // The end: the first lines of its last blocks that begin after the start kept.
+    const uint64_t tailStart =
+        std::max<uint64_t>(cut.cut, file.size() > limits.tailBytes ? file.size() - limits.tailBytes : 0);
+    std::deque<TailBlock> tail;
+    if (tailStart < file.size()) {
+        if (const int error = file.seek(tailStart)) return error;
+        TextLayout tailLayout = sample.layout;
+        tailLayout.byteOrderMark = tailStart == 0 && sample.layout.byteOrderMark;
+        // A line cut by where the reading starts, and the rest of its block, are left out.
+        bool skipping = !(tailStart == cut.cut && cut.atBlockStart), inBlock = false;
+        std::vector<std::string> blanks;
+        forEachLineRead(
+            read,
+            [&](std::string_view line) {
+                if (isBlankLine(line)) {
+                    skipping = inBlock = false;
+                    if (blanks.size() < 4) blanks.emplace_back(line);
+                    return;
+                }
+                if (skipping) return;
+                if (!inBlock) {
+                    tail.push_back({std::move(blanks), {}});
+                    blanks.clear();
+                    if (tail.size() > limits.tailBlocks) tail.pop_front();
+                    inBlock = true;
+                }
+                if (tail.back().lines.size() < limits.tailBlockLines) tail.back().lines.emplace_back(line);
+            },
+            [] {}, tailLayout);
+        if (file.error() != kNoError) return file.error();
+        if (!sample.usable) return kNoError;
+    }
+
+    const std::string_view end = lineEndOf(sample.layout);
+    sample.bytes = std::move(head);
+    for (const TailBlock& block : tail) {
+        if (block.blanksBefore.empty()) sample.bytes.append(end);
+        for (const std::string& line : block.blanksBefore) sample.bytes.append(line).append(end);
+        for (const std::string& line : block.lines) sample.bytes.append(line).append(end);
+    }
+    return kNoError;
+}
+
+namespace {
+
+struct LineCounter {
+    std::string_view keyword;
+    FileLineCounts& counts;
+    void operator()(std::string_view line) const {
+        counts.rows += looksLikeRow(line);
+        if (!keyword.empty() && line.find(keyword) != std::string_view::npos) ++counts.holdingKeyword;
+    }
+};
+
+}  // namespace
+
+int countFileLines(InputFile& file, const TextLayout& layout, std::string_view keyword, FileLineCounts& counts) {
+    counts = FileLineCounts();
+    if (const int error = file.rewind()) return error;
+    forEachLineRead([&](char* into, size_t room) { return file.read(into, room); }, LineCounter{keyword, counts}, [] {},
+                    layout, readPieceFor(file.size()));
+    return file.error();
+}
+
+FileLineCounts countLines(std::string_view bytes, const TextLayout& layout, std::string_view keyword) {
+    FileLineCounts counts;
+    forEachLine(bytes, LineCounter{keyword, counts}, layout);
+    return counts;
+}
+
+}  // namespace trelk

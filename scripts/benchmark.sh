@@ -8,16 +8,20 @@
 # The workload C1 is a comparison: W1 against an edited copy of it (quantities changed at every
 # level, lines removed), trelk-cli --compare beside the two single runs it stands for; it gets a
 # table of its own.
+# W1-de and W1-table are W1 with its words put into German and W1 rewritten as a company table
+# (`|` cells, a position column, no type column): their words and layout must be recognised. They
+# are timed in one table with W1 in English words, side by side, with their ratios to it.
 # With -b, another build of trelk-cli (an earlier commit's, say) is timed on the same files, run
 # for run interleaved with this one, and each table gets its column and the ratio of the two.
 #
-#   scripts/benchmark.sh [-r RUNS] [-c CAP_SECONDS] [-w W1,W2,W3,W4,C1] [-b OTHER_TRELK_CLI]
+#   scripts/benchmark.sh [-r RUNS] [-c CAP_SECONDS] [-w W1,W2,W3,W4,C1,R1] [-b OTHER_TRELK_CLI]
+# R1 is the recognition workload: W1, W1-de and W1-table.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=5
 cap=60
-workloads=W1,W2,W3,W4,C1
+workloads=W1,W2,W3,W4,C1,R1
 other=
 while getopts "r:c:w:b:h" opt; do
   case "$opt" in
@@ -25,7 +29,7 @@ while getopts "r:c:w:b:h" opt; do
     c) cap=$OPTARG ;;
     w) workloads=$OPTARG ;;
     b) other=$(realpath "$OPTARG") ;;
-    *) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    *) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
   esac
 done
 
@@ -92,8 +96,33 @@ slower_by() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%+.1f %%", (a / b - 1) * 
 run_single() { "$cli" --settings "$work/defaults.ini" -s all -o "$work/$1.trelk.txt" "$work/$1.bom" >/dev/null; }
 run_two() { run_single "$1" && "$cli" --settings "$work/defaults.ini" -s all -o "$work/$1.trelk.txt" "$work/$1.old.bom" >/dev/null; }
 
+# W1 in the German interface's words (UTF-8).
+german_w1() {
+  sed -e 's/^Bill of Materials for assembly /St\xC3\xBCckliste der Baugruppe /' \
+      -e 's/^Assembly \(.*\) contains:/Baugruppe \1 enth\xC3\xA4lt:/' \
+      -e 's/^Sub-Assembly \(.*\) contains:/Unterbaugruppe \1 enth\xC3\xA4lt:/' \
+      -e 's/^Quantity      Type              Name/Menge         Typ               Name/' \
+      -e 's/^\(   [0-9]* *\)Sub-Assembly      /\1Unterbaugruppe    /' \
+      -e 's/^\(   [0-9]* *\)Part              /\1Teil              /' \
+      -e 's/^Summary of parts for assembly /Zusammenfassung der Teile der Baugruppe /' "$1" >"$2"
+}
+# W1 as a company's table: a title, "Assembly *** NAME ***" headers, a row of column titles, cells
+# separated by "|" with a position column before the quantity and no type column, and the summary
+# under its own title.
+table_w1() {
+  awk 'BEGIN { ORS = "\r\n" }
+       { sub(/\r$/, "") }
+       /^Bill of Materials for assembly / { print " Parts list"; print " =========="; next }
+       /contains:$/ { print " Assembly *** " $(NF - 1) " ***"; print ""; next }
+       /^Summary of parts for assembly / { name = $NF; sub(/:$/, "", name); print "All single parts of assembly " name; next }
+       /^Quantity / { print "Pos|Qty|Name"; pos = 0; next }
+       /^   [0-9]/ { printf "%3d|%3d|%s\r\n", ++pos, $1, $3; next }
+       { print }' "$1" >"$2"
+}
+
 rows=()
 compare_rows=()
+recognition_rows=()
 for w in ${workloads//,/ }; do
   if [ "$w" = C1 ]; then
     echo "Generating $w: W1 and an edited copy ..." >&2
@@ -117,6 +146,36 @@ for w in ${workloads//,/ }; do
     mb=$(awk -v a="$(stat -c %s "$work/$w.old.bom")" -v b="$(stat -c %s "$work/$w.bom")" 'BEGIN { printf "%.1f + %.1f", a / 1e6, b / 1e6 }')
     ratio=$(awk -v c="$compare_s" -v t="$two_s" 'BEGIN { printf "%.2fx", c / t }')
     compare_rows+=("$w|$mb|$changes|$(ms "$compare_s")$other_cells|$(ms "$two_s")|$ratio|$(awk -v k="$peak_kb" 'BEGIN { printf "%.0f MB", k * 1024 / 1e6 }')")
+    rm -f "$work/$w".*
+    continue
+  fi
+  if [ "$w" = R1 ]; then
+    echo "Generating $w: W1 in English words, in German words and as a table ..." >&2
+    "$bomgen" W1 -o "$work/$w.en.bom"
+    german_w1 "$work/$w.en.bom" "$work/$w.de.bom"
+    table_w1 "$work/$w.en.bom" "$work/$w.table.bom"
+    declare -A r1_s r1_kb
+    for v in en de table; do run_trelk "$w.$v"; done  # to warm the page cache
+    echo "Timing $w: each of the three in turn, $runs rounds ..." >&2
+    for v in en de table; do rm -f "$work/$w.$v.times"; done
+    for _ in $(seq "$runs"); do
+      for v in en de table; do elapsed run_trelk "$w.$v" >>"$work/$w.$v.times"; done
+    done
+    for v in en de table; do
+      r1_s[$v]=$(median <"$work/$w.$v.times")
+      r1_kb[$v]=$(/usr/bin/time -f %M "$cli" --settings "$work/defaults.ini" -s all -o "$work/$w.$v.trelk.txt" \
+                   "$work/$w.$v.bom" 2>&1 >/dev/null | tail -1)
+    done
+    # The reports' sections must be W1's: the recognised readings take every row.
+    for v in de table; do
+      cmp -s <(sed -n '/^Summary of parts/,$p' "$work/$w.en.trelk.txt" | tail -n +2) \
+             <(sed -n '/^Summary of parts/,$p' "$work/$w.$v.trelk.txt" | tail -n +2) ||
+        echo "benchmark: $w: the report of W1-$v differs from W1's" >&2
+    done
+    for v in en de table; do
+      how=$(grep -a -m1 '^Recognised from' "$work/$w.$v.trelk.log" || echo "words given")
+      recognition_rows+=("W1-$v|$(stat -c %s "$work/$w.$v.bom" | awk '{ printf "%.1f", $1 / 1e6 }')|$(ms "${r1_s[$v]}")|$(awk -v a="${r1_s[$v]}" -v b="${r1_s[en]}" 'BEGIN { printf "%.2fx", a / b }')|$(awk -v k="${r1_kb[$v]}" 'BEGIN { printf "%.0f MB", k * 1024 / 1e6 }')|$(awk -v a="${r1_kb[$v]}" -v b="${r1_kb[en]}" 'BEGIN { printf "%.2fx", a / b }')|$how")
+    done
     rm -f "$work/$w".*
     continue
   fi
@@ -185,6 +244,13 @@ if [ "${#rows[@]}" -gt 0 ]; then
   {
     echo "workload|lines|MB|trelk-cli -s all${other:+|other -s all|trelk/other}|literal|wc -l|trelk/wc|literal/trelk|trelk peak memory"
     printf '%s\n' "${rows[@]}"
+  } | table
+fi
+if [ "${#recognition_rows[@]}" -gt 0 ]; then
+  echo
+  {
+    echo "workload|MB|trelk-cli -s all|/ W1-en|peak memory|/ W1-en|how read"
+    printf '%s\n' "${recognition_rows[@]}"
   } | table
 fi
 if [ "${#compare_rows[@]}" -gt 0 ]; then

@@ -50,14 +50,15 @@ HeadCut cutHead(std::string_view head, const TextLayout& layout, const SampleLim
     HeadCut found;
     size_t blocks = 0, rows = 0;
     bool afterBlank = true;
-    size_t lastLineStart = 0;
+    // Where the head is cut when the bytes run out: before the last row, so that a row keeps the
+    // line its cut type word goes on in.
+    size_t lastRowStart = 0;
     bool done = false;
     forEachLine(
         head,
         [&](std::string_view line) {
             if (done) return;
             const size_t start = static_cast<size_t>(line.data() - head.data());
-            lastLineStart = start;
             if (isBlankLine(line)) {
                 afterBlank = true;
                 return;
@@ -71,15 +72,17 @@ HeadCut cutHead(std::string_view head, const TextLayout& layout, const SampleLim
                 ++blocks;
             }
             afterBlank = false;
-            rows += looksLikeRow(line);
+            if (looksLikeRow(line)) {
+                ++rows;
+                lastRowStart = start;
+            }
         },
         layout);
     if (!done) {
-        // The last line may be cut by the end of the bytes: it is left out.
-        found.cut = lastLineStart;
+        found.cut = lastRowStart;
         found.blocks = 0;
         forEachLine(
-            head.substr(0, lastLineStart),
+            head.substr(0, lastRowStart),
             [&, afterBlank = true](std::string_view line) mutable {
                 const bool blank = isBlankLine(line);
                 found.blocks += afterBlank && !blank;
@@ -93,6 +96,7 @@ HeadCut cutHead(std::string_view head, const TextLayout& layout, const SampleLim
 // A block at the end of the file: the empty lines before it and its first lines.
 struct TailBlock {
     std::vector<std::string> blanksBefore, lines;
+    bool full = false;
 };
 
 }  // namespace
@@ -159,15 +163,22 @@ int takeExportSample(InputFile& file, const SampleLimits& limits, ExportSample& 
                 }
                 if (skipping) return;
                 if (!inBlock) {
-                    tail.push_back({std::move(blanks), {}});
+                    tail.push_back({std::move(blanks), {}, false});
                     blanks.clear();
                     if (tail.size() > limits.tailBlocks) tail.pop_front();
                     inBlock = true;
                 }
-                if (tail.back().lines.size() < limits.tailBlockLines) tail.back().lines.emplace_back(line);
+                // Cut before a row, as the head is.
+                TailBlock& block = tail.back();
+                block.full = block.full || (block.lines.size() >= limits.tailBlockLines &&
+                                            (looksLikeRow(line) || block.lines.size() >= 2 * limits.tailBlockLines));
+                if (!block.full) block.lines.emplace_back(line);
             },
             [] {}, tailLayout);
         if (file.error() != kNoError) return file.error();
+        // The last block began before the end looked through: the summary's heading is not in
+        // the sample, and the whole file must tell.
+        if (tail.empty() && tailStart > cut.cut) sample.usable = false;
         if (!sample.usable) return kNoError;
     }
 

@@ -222,10 +222,12 @@ bool analyseBySample(const RunRequest& request, const LogSink& sink, const Analy
     if (b.lineCount <= 1 || !read.structure->hasMainAssembly()) return false;
     analyseStructure(request, keep, wants, b, read);
 
-    // Sound when it found the main assembly, met no problem, agrees with the file's own summary,
-    // took every row of the file, and its summary keyword stands in no line the sample left out.
+    // Sound when it found the main assembly, met no problem, found the file's own summary and
+    // agrees with it, took every row of the file, and its summary keyword stands in no line the
+    // sample left out. Without a summary nothing tells that the sample missed the summary's
+    // heading (its rows may stand in a block's place), so such a file is recognised whole.
     const BomStructure& bom = *read.structure;
-    if (!b.mainAssemblyFound || b.problems != 0 || b.summaryDifferences != 0 || b.readingInDoubt) return false;
+    if (!bom.hasSummary() || !b.mainAssemblyFound || b.problems != 0 || b.summaryDifferences != 0 || b.readingInDoubt) return false;
     FileLineCounts inFile;
     {
         InputFile input;

@@ -227,7 +227,8 @@ bool analyseBySample(const RunRequest& request, const LogSink& sink, const Analy
     // sample left out. Without a summary nothing tells that the sample missed the summary's
     // heading (its rows may stand in a block's place), so such a file is recognised whole.
     const BomStructure& bom = *read.structure;
-    if (!bom.hasSummary() || !b.mainAssemblyFound || b.problems != 0 || b.summaryDifferences != 0 || b.readingInDoubt) return false;
+    if (!bom.hasSummary() || !b.mainAssemblyFound || b.problems != 0 || b.summaryDifferences != 0 || b.readingInDoubt)
+        return false;
     FileLineCounts inFile;
     {
         InputFile input;

@@ -154,27 +154,40 @@ for w in ${workloads//,/ }; do
     "$bomgen" W1 -o "$work/$w.en.bom"
     german_w1 "$work/$w.en.bom" "$work/$w.de.bom"
     table_w1 "$work/$w.en.bom" "$work/$w.table.bom"
-    declare -A r1_s r1_kb
-    for v in en de table; do run_trelk "$w.$v"; done  # to warm the page cache
-    echo "Timing $w: each of the three in turn, $runs rounds ..." >&2
-    for v in en de table; do rm -f "$work/$w.$v.times"; done
+    builds=trelk
+    [ -n "$other" ] && builds="trelk other"
+    for v in en de table; do for b in $builds; do "run_$b" "$w.$v"; done; done  # to warm the page cache
+    echo "Timing $w: each of the three in turn${other:+, with each build}, $runs rounds ..." >&2
+    rm -f "$work/$w".*.times
     for _ in $(seq "$runs"); do
-      for v in en de table; do elapsed run_trelk "$w.$v" >>"$work/$w.$v.times"; done
+      for v in en de table; do
+        for b in $builds; do elapsed "run_$b" "$w.$v" >>"$work/$w.$v.$b.times"; done
+      done
     done
+    declare -A r1_s r1_kb
     for v in en de table; do
-      r1_s[$v]=$(median <"$work/$w.$v.times")
-      r1_kb[$v]=$(/usr/bin/time -f %M "$cli" --settings "$work/defaults.ini" -s all -o "$work/$w.$v.trelk.txt" \
-                   "$work/$w.$v.bom" 2>&1 >/dev/null | tail -1)
+      for b in $builds; do
+        r1_s[$v.$b]=$(median <"$work/$w.$v.$b.times")
+        binary=$cli
+        [ "$b" = other ] && binary=$other
+        r1_kb[$v.$b]=$(/usr/bin/time -f %M "$binary" --settings "$work/defaults.ini" -s all -o "$work/$w.$v.$b.txt" \
+                        "$work/$w.$v.bom" 2>&1 >/dev/null | tail -1)
+      done
     done
-    # The reports' sections must be W1's: the recognised readings take every row.
+    # The recognised readings give W1's report, but for the lines naming the words read by.
     for v in de table; do
-      cmp -s <(sed -n '/^Summary of parts/,$p' "$work/$w.en.trelk.txt" | tail -n +2) \
-             <(sed -n '/^Summary of parts/,$p' "$work/$w.$v.trelk.txt" | tail -n +2) ||
-        echo "benchmark: $w: the report of W1-$v differs from W1's" >&2
+      cmp -s <(sed -n '/^Summary of parts/,$p' "$work/$w.en.trelk.txt") <(sed -n '/^Summary of parts/,$p' "$work/$w.$v.trelk.txt") ||
+        echo "benchmark: $w: the parts summary of W1-$v differs from W1's" >&2
     done
     for v in en de table; do
       how=$(grep -a -m1 '^Recognised from' "$work/$w.$v.trelk.log" || echo "words given")
-      recognition_rows+=("W1-$v|$(stat -c %s "$work/$w.$v.bom" | awk '{ printf "%.1f", $1 / 1e6 }')|$(ms "${r1_s[$v]}")|$(awk -v a="${r1_s[$v]}" -v b="${r1_s[en]}" 'BEGIN { printf "%.2fx", a / b }')|$(awk -v k="${r1_kb[$v]}" 'BEGIN { printf "%.0f MB", k * 1024 / 1e6 }')|$(awk -v a="${r1_kb[$v]}" -v b="${r1_kb[en]}" 'BEGIN { printf "%.2fx", a / b }')|$how")
+      cells="W1-$v|$(stat -c %s "$work/$w.$v.bom" | awk '{ printf "%.1f", $1 / 1e6 }')"
+      for b in $builds; do
+        cells+="|$(ms "${r1_s[$v.$b]}")|$(awk -v a="${r1_s[$v.$b]}" -v b="${r1_s[en.$b]}" 'BEGIN { printf "%.2fx", a / b }')"
+        cells+="|$(awk -v k="${r1_kb[$v.$b]}" 'BEGIN { printf "%.0f MB", k * 1024 / 1e6 }')"
+        cells+="|$(awk -v a="${r1_kb[$v.$b]}" -v b="${r1_kb[en.$b]}" 'BEGIN { printf "%.2fx", a / b }')"
+      done
+      recognition_rows+=("$cells|$how")
     done
     rm -f "$work/$w".*
     continue
@@ -249,7 +262,7 @@ fi
 if [ "${#recognition_rows[@]}" -gt 0 ]; then
   echo
   {
-    echo "workload|MB|trelk-cli -s all|/ W1-en|peak memory|/ W1-en|how read"
+    echo "workload|MB|trelk-cli -s all|/ W1-en|peak memory|/ W1-en${other:+|other -s all|/ W1-en|other peak memory|/ W1-en}|how read"
     printf '%s\n' "${recognition_rows[@]}"
   } | table
 fi

@@ -24,11 +24,12 @@ bool isCut(char c) { return c == ' ' || c == '\t' || c == '|' || c == ';'; }
 }  // namespace
 
 bool looksLikeRow(std::string_view line) {
-    // The first words tell: a quantity stands at the start of a row or after its position. Only
-    // whether each is a number is kept: a run counts every line of a large file this way.
+    // The first words tell: a quantity stands at the start of a row or after its position. The
+    // answer is known as soon as two words and one that is no number are in: a run counts every
+    // line of a large file this way.
     constexpr size_t kWords = 8;
     size_t words = 0;
-    bool number[2] = {false, false}, someWord = false;
+    bool numberFirst = false, someWord = false;
     size_t i = 0;
     while (i < line.size() && words < kWords) {
         while (i < line.size() && isCut(line[i])) ++i;
@@ -36,11 +37,15 @@ bool looksLikeRow(std::string_view line) {
         while (i < line.size() && !isCut(line[i])) ++i;
         if (i == start) continue;
         const bool isNumber = startsWithNumber(line.substr(start, i - start));
-        if (words < 2) number[words] = isNumber;
         someWord = someWord || !isNumber;
-        ++words;
+        if (++words == 1) {
+            numberFirst = isNumber;
+        } else if (words == 2 && !numberFirst && !isNumber) {
+            return false;
+        }
+        if (words >= 2 && someWord) return true;
     }
-    return words >= 2 && (number[0] || number[1]) && someWord;
+    return false;
 }
 
 size_t rowsIn(std::string_view bytes) {

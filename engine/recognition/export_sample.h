@@ -21,7 +21,7 @@ inline constexpr size_t kSampleRows = 2000;
 // The most bytes of the start kept, whatever the blocks and rows: the recognition's cost.
 inline constexpr size_t kSampleHeadBytes = 4u << 20;
 // The end looked through for the last blocks: a summary of 100,000 parts holds about 5 MB.
-inline constexpr uint64_t kSampleTailBytes = 16u << 20;
+inline constexpr uint64_t kSampleTailBytes = 8u << 20;
 // The summary's heading, its title row after an empty line, and sections after the summary.
 inline constexpr size_t kSampleTailBlocks = 4;
 // Lines kept of each of the last blocks: their heading and a first few rows.

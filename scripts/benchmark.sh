@@ -8,14 +8,14 @@
 # The workload C1 is a comparison: W1 against an edited copy of it (quantities changed at every
 # level, lines removed), trelk-cli --compare beside the two single runs it stands for; it gets a
 # table of its own.
-# W1-de and W1-table are W1 with its words put into German and W1 rewritten as a company table
-# (`|` cells, a position column, no type column): their words and layout must be recognised. They
-# are timed in one table with W1 in English words, side by side, with their ratios to it.
+# R1 is W1 with its words put into German (W1-de) and W1 rewritten as a company table (W1-table:
+# `|` cells, a position column, no type column), whose words and layout must be recognised, timed
+# side by side in one table with W1 in English words and with each file read with its words and
+# layout given in the settings (-given), with the ratios to both.
 # With -b, another build of trelk-cli (an earlier commit's, say) is timed on the same files, run
 # for run interleaved with this one, and each table gets its column and the ratio of the two.
 #
 #   scripts/benchmark.sh [-r RUNS] [-c CAP_SECONDS] [-w W1,W2,W3,W4,C1,R1] [-b OTHER_TRELK_CLI]
-# R1 is the recognition workload: W1, W1-de and W1-table.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,7 +29,7 @@ while getopts "r:c:w:b:h" opt; do
     c) cap=$OPTARG ;;
     w) workloads=$OPTARG ;;
     b) other=$(realpath "$OPTARG") ;;
-    *) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    *) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
   esac
 done
 
@@ -154,38 +154,53 @@ for w in ${workloads//,/ }; do
     "$bomgen" W1 -o "$work/$w.en.bom"
     german_w1 "$work/$w.en.bom" "$work/$w.de.bom"
     table_w1 "$work/$w.en.bom" "$work/$w.table.bom"
+    ln -s "$w.de.bom" "$work/$w.de-given.bom"
+    ln -s "$w.table.bom" "$work/$w.table-given.bom"
+    # The same files with their words and layout given, as a user who knows them sets them.
+    printf '[Keywords]\r\ncontains=enth\xC3\xA4lt:\r\nSubAssembly=Unterbaugruppe\r\nPart=Teil\r\nSummaryOfParts=Zusammenfassung der Teile der Baugruppe\r\n' \
+      >"$work/$w.de-given.ini"
+    printf '[Keywords]\r\nSummaryOfParts=All single parts of assembly\r\n[Columns]\r\nQuantity= 2\r\nType= 0\r\nName= 3\r\nSeparator=|\r\nHeader=Assembly *** %%$name ***\r\n' \
+      >"$work/$w.table-given.ini"
+    variants="en de de-given table table-given"
+    settings_of() { [ -f "$work/$w.$1.ini" ] && echo "$work/$w.$1.ini" || echo "$work/defaults.ini"; }
+    run_r1_trelk() { "$cli" --settings "$(settings_of "$1")" -s all -o "$work/$w.$1.trelk.txt" "$work/$w.$1.bom" >"$work/$w.$1.trelk.log"; }
+    run_r1_other() { "$other" --settings "$(settings_of "$1")" -s all -o "$work/$w.$1.other.txt" "$work/$w.$1.bom" >"$work/$w.$1.other.log"; }
     builds=trelk
     [ -n "$other" ] && builds="trelk other"
-    for v in en de table; do for b in $builds; do "run_$b" "$w.$v"; done; done  # to warm the page cache
-    echo "Timing $w: each of the three in turn${other:+, with each build}, $runs rounds ..." >&2
+    for v in $variants; do for b in $builds; do "run_r1_$b" "$v"; done; done  # to warm the page cache
+    echo "Timing $w: each file in turn${other:+, with each build}, $runs rounds ..." >&2
     rm -f "$work/$w".*.times
     for _ in $(seq "$runs"); do
-      for v in en de table; do
-        for b in $builds; do elapsed "run_$b" "$w.$v" >>"$work/$w.$v.$b.times"; done
+      for v in $variants; do
+        for b in $builds; do elapsed "run_r1_$b" "$v" >>"$work/$w.$v.$b.times"; done
       done
     done
     declare -A r1_s r1_kb
-    for v in en de table; do
+    for v in $variants; do
       for b in $builds; do
         r1_s[$v.$b]=$(median <"$work/$w.$v.$b.times")
         binary=$cli
         [ "$b" = other ] && binary=$other
-        r1_kb[$v.$b]=$(/usr/bin/time -f %M "$binary" --settings "$work/defaults.ini" -s all -o "$work/$w.$v.$b.txt" \
+        r1_kb[$v.$b]=$(/usr/bin/time -f %M "$binary" --settings "$(settings_of "$v")" -s all -o "$work/$w.$v.$b.txt" \
                         "$work/$w.$v.bom" 2>&1 >/dev/null | tail -1)
       done
     done
-    # The recognised readings give W1's report, but for the lines naming the words read by.
-    for v in de table; do
+    # The recognised readings give W1's report, but for the copy of the file in its own words.
+    for v in de de-given table table-given; do
       cmp -s <(sed -n '/^Summary of parts/,$p' "$work/$w.en.trelk.txt") <(sed -n '/^Summary of parts/,$p' "$work/$w.$v.trelk.txt") ||
         echo "benchmark: $w: the parts summary of W1-$v differs from W1's" >&2
     done
-    for v in en de table; do
+    for v in $variants; do
       how=$(grep -a -m1 '^Recognised from' "$work/$w.$v.trelk.log" || echo "words given")
-      cells="W1-$v|$(stat -c %s "$work/$w.$v.bom" | awk '{ printf "%.1f", $1 / 1e6 }')"
+      given=en
+      case "$v" in de | table) given=$v-given ;; esac
+      cells="W1-$v|$(stat -L -c %s "$work/$w.$v.bom" | awk '{ printf "%.1f", $1 / 1e6 }')"
       for b in $builds; do
         cells+="|$(ms "${r1_s[$v.$b]}")|$(awk -v a="${r1_s[$v.$b]}" -v b="${r1_s[en.$b]}" 'BEGIN { printf "%.2fx", a / b }')"
+        cells+="|$(awk -v a="${r1_s[$v.$b]}" -v b="${r1_s[$given.$b]}" 'BEGIN { printf "%.2fx", a / b }')"
         cells+="|$(awk -v k="${r1_kb[$v.$b]}" 'BEGIN { printf "%.0f MB", k * 1024 / 1e6 }')"
         cells+="|$(awk -v a="${r1_kb[$v.$b]}" -v b="${r1_kb[en.$b]}" 'BEGIN { printf "%.2fx", a / b }')"
+        cells+="|$(awk -v a="${r1_kb[$v.$b]}" -v b="${r1_kb[$given.$b]}" 'BEGIN { printf "%.2fx", a / b }')"
       done
       recognition_rows+=("$cells|$how")
     done
@@ -262,7 +277,7 @@ fi
 if [ "${#recognition_rows[@]}" -gt 0 ]; then
   echo
   {
-    echo "workload|MB|trelk-cli -s all|/ W1-en|peak memory|/ W1-en${other:+|other -s all|/ W1-en|other peak memory|/ W1-en}|how read"
+    echo "workload|MB|trelk-cli -s all|/ W1-en|/ given|peak memory|/ W1-en|/ given${other:+|other -s all|/ W1-en|/ given|other peak memory|/ W1-en|/ given}|how read"
     printf '%s\n' "${recognition_rows[@]}"
   } | table
 fi

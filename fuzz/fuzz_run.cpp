@@ -3,7 +3,8 @@
 // (fuzz::requestFrom); the rest is the BOM file. Checked on every input: the log starts as it
 // must, the report exists exactly when the log says so, and an earlier report survives a run
 // that stops. On inputs small enough for it, the whole log and the report must equal those of
-// the literal reading (tests/support), line by line and byte for byte.
+// the literal reading (tests/support), line by line and byte for byte; and a recognised file, read
+// as when recognised from a sample of a few of its lines, as when recognised from all of them.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "engine/files/memory_files.h"
 #include "engine/recognition/export_recognition.h"
 #include "engine/recognition/export_sample.h"
+#include "engine/runs/file_analysis.h"
 #include "engine/runs/processing_run.h"
 #include "engine/rollup/rollup.h"
 #include "fuzz_support.h"
@@ -39,6 +41,24 @@ std::string joined(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
     return text;
+}
+
+// What a run goes on with after reading the file: its log (but for the line that says how the
+// words were recognised), the words and columns, and the tables.
+struct End {
+    std::string text;
+    literal::Analysis tables;
+};
+End endOf(const RunRequest& request, const SampleLimits& limits) {
+    std::string text;
+    const Analysis a = analyse(
+        request,
+        [&](std::string_view line) {
+            if (line.rfind("Recognised from ", 0) != 0) text.append(line).append("\n");
+        },
+        AnalysisWants(), limits);
+    text += describeKeywords({a.keywords, a.columns}) + "\n" + describeLayout({a.keywords, a.columns}) + "\n";
+    return {text, testing::fromTables(a.tables)};
 }
 
 }  // namespace
@@ -83,6 +103,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     fuzz::check(stored, "a readable BOM without a stored report");
 
+    // Recognised from a sample of a few lines, the file is read as when recognised from all of it.
+    const bool recognised =
+        log[3].rfind(messages::kKeywordsRecognised, 0) == 0 || log[3].rfind(messages::kLayoutRecognised, 0) == 0;
+    if (recognised) {
+        SampleLimits whole, few;
+        whole.blocks = whole.rows = SIZE_MAX;
+        whole.headBytes = SIZE_MAX / 4;
+        few.blocks = 1 + flags % 3;
+        few.rows = flags % 7;
+        few.headBytes = 32 + bytes.size() / 4;
+        few.tailBytes = 32 + bytes.size() / 3;
+        few.tailBlockLines = 2 + flags % 5;
+        const End fromAll = endOf(request, whole), fromSample = endOf(request, few);
+        fuzz::checkEqual(fromAll.text, fromSample.text, "a reading recognised from a sample logs otherwise");
+        fuzz::checkEqual("", testing::difference(fromAll.tables, fromSample.tables),
+                         "a reading recognised from a sample gives other totals");
+    }
+
     // The literal reading, where it can finish in a moment, by the words and columns the run went
     // by: those of the request, or those recognised in the file. It knows the rules of the CAD
     // system's own layout, not those of tables.
@@ -90,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KeywordSet keywords = request.keywords;
     ColumnLayout columns = request.columns;
     std::vector<std::string> expectedLog = {log[0], log[1], log[2]};
-    if (log[3].rfind(messages::kKeywordsRecognised, 0) == 0 || log[3].rfind(messages::kLayoutRecognised, 0) == 0) {
+    if (recognised) {
         const std::optional<RecognisedExport> found = recogniseExport(bytes, keywords, columns);
         fuzz::check(found.has_value(), "a recognition logged that the file does not give");
         keywords = found->keywords;

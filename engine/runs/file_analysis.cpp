@@ -158,8 +158,31 @@ void analyseStructure(const RunRequest& request, const LogSink& log, const Analy
     }
 }
 
-// The file read by the words and columns of `a`, piece by piece, into its structure.
-int readStructure(const RunRequest& request, const AnalysisWants& wants, const Analysis& a, Read& read) {
+// Whether a word stands anywhere in bytes given piece by piece.
+class WordWatch {
+public:
+    explicit WordWatch(std::string_view word) : word_(word) {}
+    void feed(const char* data, size_t size) {
+        if (seen_ || word_.empty()) return;
+        const std::string_view piece(data, size);
+        // A word across the border of two pieces.
+        const std::string border = carry_ + std::string(piece.substr(0, word_.size() - 1));
+        seen_ = border.find(word_) != std::string::npos || piece.find(word_) != std::string_view::npos;
+        carry_ = std::string(piece.substr(piece.size() - std::min(piece.size(), word_.size() - 1)));
+    }
+    void restart() { carry_.clear(); }
+    bool seen() const { return seen_; }
+
+private:
+    std::string_view word_;
+    std::string carry_;
+    bool seen_ = false;
+};
+
+// The file read by the words and columns of `a`, piece by piece, into its structure; `watch`, when
+// given, is told every byte read.
+int readStructure(const RunRequest& request, const AnalysisWants& wants, const Analysis& a, Read& read,
+                  WordWatch* watch = nullptr) {
     // Closed again before the file is opened anew: it is opened without sharing.
     InputFile input;
     if (const int error = input.open(request.bomFileName)) return error;
@@ -169,15 +192,33 @@ int readStructure(const RunRequest& request, const AnalysisWants& wants, const A
         [&](char* into, size_t room) {
             const size_t got = input.read(into, room);
             if (wants.encoding) read.encoding.feed(into, got);
+            if (watch) watch->feed(into, got);
             return got;
         },
         [&] {
             read.encoding = EncodingCheck();
+            if (watch) watch->restart();
             return input.rewind() == kNoError;
         },
         a.keywords, input.size(), a.columns);
     // A read that fails part way is reported, not taken for the end of the file.
     return input.error();
+}
+
+// Whether the request's words can find no main assembly in a file without its `contains`
+// keyword: a header line ends with it, and the lines are only normalised at blanks. Then a file
+// whose start lacks it is first read by the words recognised in it, watching for the keyword.
+bool headersNeedContains(const RunRequest& request) {
+    const std::string& contains = request.keywords.contains;
+    return !contains.empty() && contains.find(' ') == std::string::npos && !request.columns.tableRules();
+}
+
+bool startLacks(const std::string& fileName, std::string_view word) {
+    InputFile input;
+    if (input.open(fileName) != kNoError) return false;
+    std::string start(64 * 1024, '\0');
+    start.resize(input.read(&start[0], start.size()));
+    return start.find(word) == std::string::npos;
 }
 
 void takeRecognised(const RecognisedExport& found, Analysis& a, Read& read) {
@@ -192,9 +233,12 @@ void takeRecognised(const RecognisedExport& found, Analysis& a, Read& read) {
 // The file's words and layout recognised from its sample and the file then read once by them, as
 // a file with those words given is read. False, with nothing logged and `a` as it was, when the
 // sample settles nothing or the run's own evidence doubts the reading: then the whole file is
-// tried. True when the analysis is done (or a read failed: `a.readError`).
+// tried. True when the analysis is done (or a read failed: `a.readError`). `encoding` is that of
+// the reading by the request's words, if there was one; else the file is read by the recognised
+// words before it is read by the request's, and `a` stays as it was if it holds `mustNotHold`.
 bool analyseBySample(const RunRequest& request, const LogSink& sink, const AnalysisWants& wants,
-                     const SampleLimits& limits, const EncodingCheck& encoding, Analysis& a) {
+                     const SampleLimits& limits, const EncodingCheck* encoding, std::string_view mustNotHold,
+                     Analysis& a) {
     ExportSample sample;
     std::optional<RecognisedExport> found;
     {
@@ -208,8 +252,11 @@ bool analyseBySample(const RunRequest& request, const LogSink& sink, const Analy
     Analysis b = a;
     Read read;
     takeRecognised(*found, b, read);
-    if ((a.readError = readStructure(request, AnalysisWants(), b, read)) != kNoError) return true;
-    read.encoding = encoding;
+    WordWatch watch(mustNotHold);
+    if ((a.readError = readStructure(request, encoding ? AnalysisWants() : wants, b, read, &watch)) != kNoError)
+        return true;
+    if (watch.seen()) return false;
+    if (encoding) read.encoding = *encoding;
     read.recognised.push_back(messages::recognisedFromSample(sample.blocks));
     std::vector<std::string> lines;
     const LogSink keep = [&](std::string_view line) {
@@ -265,9 +312,17 @@ Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisW
         if (!request.bomFormatFile.empty()) {
             if (!readByFormatFile(request, log, a, read.structure, read.notes, read.encoding)) return a;
         } else {
+            // A file in other words is not read by the request's first, where that reading
+            // cannot find a main assembly in it.
+            const bool byRecognisedFirst =
+                headersNeedContains(request) && startLacks(request.bomFileName, request.keywords.contains);
+            if (byRecognisedFirst &&
+                analyseBySample(request, sink, wants, sampleLimits, nullptr, request.keywords.contains, a))
+                return a;
             if ((a.readError = readStructure(request, wants, a, read)) != kNoError) return a;
             if (read.structure->lineCount() > 1 && !read.structure->hasMainAssembly()) {
-                if (analyseBySample(request, sink, wants, sampleLimits, read.encoding, a)) return a;
+                if (!byRecognisedFirst && analyseBySample(request, sink, wants, sampleLimits, &read.encoding, {}, a))
+                    return a;
                 std::string bytes;
                 if ((a.readError = readWholeFile(request.bomFileName, bytes)) != kNoError) return a;
                 if (const std::optional<RecognisedExport> found = recogniseExport(bytes, a.keywords, a.columns)) {

@@ -192,7 +192,7 @@ for w in ${workloads//,/ }; do
     done
     for v in $variants; do
       how=$(grep -a -m1 '^Recognised from' "$work/$w.$v.trelk.log" || echo "words given")
-      given=en
+      given=$v
       case "$v" in de | table) given=$v-given ;; esac
       cells="W1-$v|$(stat -L -c %s "$work/$w.$v.bom" | awk '{ printf "%.1f", $1 / 1e6 }')"
       for b in $builds; do

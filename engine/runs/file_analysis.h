@@ -28,9 +28,11 @@ AnalysisWants analysisWantsOf(const RunRequest& request);
 // every problem of the roll-up and of the summary check. When the request's keywords and columns
 // find no main assembly, the words and layout its structure shows are recognised
 // (engine/recognition/export_recognition.h) from a sample of the file (its first blocks and its
-// end, engine/recognition/export_sample.h), and the file read once more by them; where the sample
-// settles nothing or the reading is in doubt (a problem, a summary that differs, a row not taken),
-// from the whole file, read into memory. What was recognised, and from what, is logged. With a
+// end, engine/recognition/export_sample.h), and the file read once more by them (or only by them,
+// when it holds no `contains` keyword of the request's, without which no header is found); where
+// the sample settles nothing or the reading is in doubt (a problem, a summary that differs, a row
+// not taken), from the whole file, read into memory. What was recognised, and from what, is
+// logged. With a
 // BOM format file the file is read by it instead (engine/reading/layout_reader.h), whole, and a
 // line that does not fit ends the analysis with the log line that names it.
 Analysis analyse(const RunRequest& request, const LogSink& log, const AnalysisWants& wants);

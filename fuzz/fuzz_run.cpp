@@ -57,7 +57,10 @@ End endOf(const RunRequest& request, const SampleLimits& limits) {
             if (line.rfind("Recognised from ", 0) != 0) text.append(line).append("\n");
         },
         AnalysisWants(), limits);
-    text += describeKeywords({a.keywords, a.columns}) + "\n" + describeLayout({a.keywords, a.columns}) + "\n";
+    RecognisedExport read;
+    read.keywords = a.keywords;
+    read.columns = a.columns;
+    text += describeKeywords(read) + "\n" + describeLayout(read) + "\n";
     return {text, testing::fromTables(a.tables)};
 }
 

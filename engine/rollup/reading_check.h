@@ -17,7 +17,7 @@ namespace trelk {
 bool tookNoRow(const ResultTables& tables);
 
 // The lines of the bytes that look like rows of a table: two words or more, cut at blanks, TABs,
-// '|' and ';', one of the first two a number and one of them no number.
+// '|' and ';', among the first eight one a number and one no number.
 size_t rowsIn(std::string_view bytes);
 
 namespace messages {

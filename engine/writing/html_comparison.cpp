@@ -55,7 +55,7 @@ public:
                             systemTextToUtf8(fileNameOf(c_.newFile.bomFileName)) + ", comparison for " +
                             toUtf8(c_.oldFile.mainAssembly, c_.encoding);
         if (!c_.sameMainAssembly) title += " \xE2\x86\x92 " + toUtf8(c_.newFile.mainAssembly, c_.encoding);
-        page_.begin(title, "comparison");
+        page_.begin(title, "comparison", c_.hasAttributes);
         findPlaces();
         header();
         tools();

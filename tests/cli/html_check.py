@@ -763,6 +763,31 @@ class Page(unittest.TestCase):
         attrs = self.script("return Array.from(document.querySelectorAll('#breakdown .attrs'), (e) => e.textContent)")
         self.assertIn("Part no. BL-1001 \u00b7 Description Belt EP400/3 650 wide, e", " ".join(attrs))
 
+    def test_attribute_changes_on_a_comparison_page(self):
+        folder = os.path.join(self.folder.name, "company-compare-csv")
+        self.assertEqual(run("--bom-format", COMPANY_FORMAT, "--compare", CONVEYOR, "-f", "csv", "-o", folder,
+                             CONVEYOR_REV_B).returncode, 1)
+        expected = [[name, kind, column, old, new] for name, kind, column, _, old, new in
+                    read_comparison_csv(folder, "attribute-changes.csv")]
+        self.assertGreater(len(expected), 3)
+        self.load(self.comparison_page(CONVEYOR, CONVEYOR_REV_B, "--bom-format", COMPANY_FORMAT))
+        read = ("return Array.from(document.querySelectorAll('#attributes tbody tr'))"
+                ".filter((r) => !r.closest('[hidden]')).map((r) => Array.from(r.cells, (c) => c.textContent))")
+        self.assertEqual(self.script(read), expected)
+        self.assertIn("%d changed attributes" % len(expected),
+                      self.driver.find_element("css selector", ".verdict").text)
+        # Sorted by the new value, then back by name; the filter keeps the rows of a name.
+        buttons = self.driver.find_elements("css selector", "#attributes thead button")
+        self.assertEqual([b.text.rstrip("\u00a0\u2195\u25B2\u25BC") for b in buttons],
+                         ["Name", "Type", "Attribute", "Old", "New"])
+        self.click(buttons[4])
+        self.assertEqual([r[4] for r in self.script(read)], sorted(r[4] for r in expected))
+        self.click(buttons[0])
+        self.assertEqual(self.script(read), expected)
+        self.type_filter("guard")
+        self.assertEqual(self.script(read), [r for r in expected if "GUARD" in r[0]])
+        self.type_filter("")
+
     # ---- The page of a comparison ----
 
     def comparison_page(self, old, new, *args):
@@ -914,7 +939,9 @@ class Page(unittest.TestCase):
                  ("large run", self.page_of(self.write_bom("large.bom.1", LARGE_LINES))),
                  ("comparison", os.path.join(self.folder.name, "gearbox-compare.html")),
                  ("large comparison", os.path.join(self.folder.name, "large-compare.html")),
-                 ("attribute columns", self.page_of(company, "--bom-format", COMPANY_FORMAT, "--build", "12"))]
+                 ("attribute columns", self.page_of(company, "--bom-format", COMPANY_FORMAT, "--build", "12")),
+                 ("attribute comparison", os.path.join(self.folder.name, "company-compare.html"))]
+        os.replace(self.comparison_page(CONVEYOR, CONVEYOR_REV_B, "--bom-format", COMPANY_FORMAT), pages[5][1])
         os.replace(self.comparison_page(GEARBOX, GEARBOX_REV_B), pages[2][1])
         os.replace(self.comparison_page(self.write_bom("old.bom.1", old), self.write_bom("new.bom.1", new)),
                    pages[3][1])

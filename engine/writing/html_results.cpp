@@ -323,8 +323,11 @@ private:
     // The total's column, the attribute columns and the summed ones, and where each summed column's
     // totals of an assembly are.
     void findColumns() {
-        const size_t digits = 20;  // the most a total prints
-        totalColumn_ = extraColumn(totalHeading_, totalHeading_.size(), request_.buildQuantity == 1 ? 6 : 9, true);
+        size_t totalDigits = 1;
+        for (const TotalsTable* table : {&tables_.assemblyTotals, &tables_.partTotals})
+            for (size_t r = 0; r < table->count(); ++r)
+                totalDigits = std::max(totalDigits, std::to_string(table->totals[r].value()).size());
+        totalColumn_ = extraColumn(totalHeading_, totalHeading_.size(), totalDigits, true);
         std::vector<size_t> widest(attributes_.columns.size(), 0);
         for (const ItemAttributeRow& row : attributes_.items)
             for (size_t c = 0; c < row.values.size() && c < widest.size(); ++c)
@@ -338,7 +341,7 @@ private:
             const std::string title = "\xCE\xA3 " + toUtf8(t.title, analysis_.encoding);  // Σ
             size_t longest = 0;
             for (const ColumnTotal::Assembly& a : t.assemblies) longest = std::max(longest, a.total.size());
-            summed_.push_back(extraColumn(htmlEscaped(title), screenChars(title), std::min(longest, digits), true));
+            summed_.push_back(extraColumn(htmlEscaped(title), screenChars(title), longest, true));
             std::unordered_map<std::string_view, size_t>& at = summedAt_.emplace_back();
             for (size_t a = 0; a < t.assemblies.size(); ++a) at.emplace(t.assemblies[a].name, a);
         }

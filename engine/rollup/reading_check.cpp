@@ -24,26 +24,24 @@ bool isCut(char c) { return c == ' ' || c == '\t' || c == '|' || c == ';'; }
 }  // namespace
 
 bool looksLikeRow(std::string_view line) {
-    // The first words tell: a quantity stands at the start of a row or after its position. The
-    // answer is known as soon as two words and one that is no number are in: a run counts every
-    // line of a large file this way.
+    // The first words tell: a quantity stands among them, wherever its column is (a company's
+    // table may put it after the name and the type). The answer is known as soon as a number and
+    // a word that is none are in: a run counts every line of a large file this way.
     constexpr size_t kWords = 8;
     size_t words = 0;
-    bool numberFirst = false, someWord = false;
+    bool someNumber = false, someWord = false;
     size_t i = 0;
     while (i < line.size() && words < kWords) {
         while (i < line.size() && isCut(line[i])) ++i;
         const size_t start = i;
         while (i < line.size() && !isCut(line[i])) ++i;
         if (i == start) continue;
-        const bool isNumber = startsWithNumber(line.substr(start, i - start));
-        someWord = someWord || !isNumber;
-        if (++words == 1) {
-            numberFirst = isNumber;
-        } else if (words == 2 && !numberFirst && !isNumber) {
-            return false;
-        }
-        if (words >= 2 && someWord) return true;
+        ++words;
+        if (startsWithNumber(line.substr(start, i - start)))
+            someNumber = true;
+        else
+            someWord = true;
+        if (someNumber && someWord) return true;
     }
     return false;
 }

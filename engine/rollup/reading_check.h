@@ -17,11 +17,11 @@ namespace trelk {
 bool tookNoRow(const ResultTables& tables);
 
 // A line that looks like a row of a table: two words or more, cut at blanks, TABs, '|' and ';',
-// one of the first two a number and one of the first eight no number.
+// among the first eight one a number and one no number.
 bool looksLikeRow(std::string_view line);
 
 // The lines of the bytes that look like rows of a table: two words or more, cut at blanks, TABs,
-// '|' and ';', one of the first two a number and one of them no number.
+// '|' and ';', among the first eight one a number and one no number.
 size_t rowsIn(std::string_view bytes);
 
 namespace messages {

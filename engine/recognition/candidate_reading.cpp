@@ -122,10 +122,19 @@ bool findHeaders(const ExportLines& lines, const LineCut& cut, const Names& memb
     return setHeaderRule(lines, joinFields(before, 0, before.size()), after, r);
 }
 
+// Where the blocks stand: by line, the name of the block whose header is the nearest above
+// (empty above the first and in the summary), and the names of all blocks.
+struct Blocks {
+    std::vector<std::string_view> of;
+    std::unordered_set<std::string> names;
+};
+
 // The sub-assembly word is the type of the members that have blocks; the part word the most
-// usual type of the others.
-bool findTypeWords(const ExportLines& lines, const LineCut& cut, int t, int name,
-                   const std::unordered_set<std::string>& blockNames, KeywordSet& keywords) {
+// usual type of the others. A row that names the block it stands in, or a row of the summary,
+// is a part of an assembly's name: an assembly holds no copy of itself, and the summary lists
+// parts.
+bool findTypeWords(const ExportLines& lines, const LineCut& cut, int t, int name, const Blocks& blocks,
+                   KeywordSet& keywords) {
     std::map<std::string, size_t> withBlock, without;
     size_t rowsWithBlock = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -134,7 +143,8 @@ bool findTypeWords(const ExportLines& lines, const LineCut& cut, int t, int name
         std::string type(cellAt(c, t));
         if (cut.separator == 0 && !cut.restOf.empty()) type += cut.restOf[i];
         if (type.empty()) return false;
-        if (blockNames.count(std::string(cellAt(c, name)))) {
+        const std::string_view member = cellAt(c, name);
+        if (!blocks.of[i].empty() && member != blocks.of[i] && blocks.names.count(std::string(member))) {
             ++withBlock[type];
             ++rowsWithBlock;
         } else {
@@ -179,7 +189,8 @@ bool standsBefore(const ExportLines& lines, const std::string& keyword, size_t l
 // The summary: a line after the main header that names the main assembly and leads rows. Its
 // keyword is the text before the name when the name ends the line, else the text after it;
 // it must not stand in an earlier line, where the report's copy of the file would stop.
-void findSummary(const ExportLines& lines, const LineCut& cut, size_t mainLine, Reading& r) {
+// Returns the summary's line, or kFar.
+size_t findSummary(const ExportLines& lines, const LineCut& cut, size_t mainLine, Reading& r) {
     for (size_t i = mainLine + 1; i < lines.size(); ++i) {
         if (!lines.leads(cut, i)) continue;
         const std::vector<std::string_view> f = lines.fields(i);
@@ -202,10 +213,11 @@ void findSummary(const ExportLines& lines, const LineCut& cut, size_t mainLine, 
                                                             : std::vector<const std::string*>{&after}) {
             if (keyword->empty() || keyword->size() > kMaxKeywordBytes || standsBefore(lines, *keyword, i)) continue;
             r.found.keywords.SummaryOfParts = *keyword;
-            return;
+            return i;
         }
-        return;
+        return i;
     }
+    return kFar;
 }
 
 }  // namespace
@@ -224,7 +236,8 @@ std::optional<Reading> readingFor(const ExportLines& lines, const LineCut& cut, 
     if (!lines.anyName(cut, name) || !findHeaders(lines, cut, lines.leadMembers(cut, name), r)) return std::nullopt;
     // The lines the header rule takes, and the names of their blocks.
     LineClassifier classifier(keywords, columns);
-    std::unordered_set<std::string> blockNames;
+    Blocks blocks;
+    blocks.of.assign(lines.size(), std::string_view());
     size_t mainLine = kFar;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (cut.row[i] || cut.rest[i]) continue;
@@ -235,11 +248,20 @@ std::optional<Reading> readingFor(const ExportLines& lines, const LineCut& cut, 
             mainLine = i;
             r.mainName = std::string(c.headerName);
         }
-        blockNames.emplace(c.headerName);
+        blocks.of[i] = c.headerName;
+        blocks.names.emplace(c.headerName);
     }
     if (mainLine == kFar || r.mainName.empty()) return std::nullopt;
-    if (t != 0 && !findTypeWords(lines, cut, t, name, blockNames, keywords)) return std::nullopt;
-    findSummary(lines, cut, mainLine, r);
+    // The summary is found by its header rule alone, before the type words it tells apart.
+    const size_t summaryLine = findSummary(lines, cut, mainLine, r);
+    if (t != 0) {
+        std::string_view block;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (i == summaryLine || !blocks.of[i].empty()) block = i == summaryLine ? std::string_view() : blocks.of[i];
+            blocks.of[i] = block;
+        }
+        if (!findTypeWords(lines, cut, t, name, blocks, keywords)) return std::nullopt;
+    }
     if (cut.separator != 0) {
         const size_t titleLine = lines.titleAbove(cut, cut.firstRow());
         if (titleLine != kFar) {

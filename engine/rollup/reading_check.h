@@ -16,12 +16,17 @@ namespace trelk {
 // gives one.
 bool tookNoRow(const ResultTables& tables);
 
+// Most of the item lines read have no number where the quantity stands: the columns in use are
+// not the file's (a name or a type taken for the quantity), and every total would be 0 or wrong.
+bool quantitiesMissing(size_t rowsWithoutQuantity, size_t rows);
+
 // The lines of the bytes that look like rows of a table: two words or more, cut at blanks, TABs,
 // '|' and ';', one of the first two a number and one of them no number.
 size_t rowsIn(std::string_view bytes);
 
 namespace messages {
 std::string noRowRead(size_t rows);
+std::string noQuantityRead(size_t rowsWithoutQuantity, size_t rows);
 }  // namespace messages
 
 }  // namespace trelk

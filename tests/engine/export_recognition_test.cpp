@@ -49,6 +49,23 @@ std::string tablesDifference(const literal::Analysis& expected, const Analysis& 
     return testing::difference(want, got);
 }
 
+std::map<std::string, int64_t> totalsOf(const TotalsTable& table) {
+    std::map<std::string, int64_t> out;
+    for (size_t row = 0; row < table.count(); ++row) out[std::string(table.names[row])] = table.totals[row].value();
+    return out;
+}
+
+std::map<std::string, int64_t> partTotals(const Analysis& analysis) { return totalsOf(analysis.tables.partTotals); }
+
+// The parts of one build of the product, by name.
+std::map<std::string, int64_t> partsInBuild(const testing::Product& product) {
+    const testing::Truth truth = testing::truthOf(product);
+    std::map<std::string, int64_t> parts;
+    for (size_t m = 1; m < product.models.size(); ++m)
+        if (!product.models[m].assembly && truth.inBuild[m] > 0) parts[product.models[m].name] += truth.inBuild[m];
+    return parts;
+}
+
 // Exports in random interface languages: any script, a contains word of one or two fields, the
 // summary's name at its end or inside it, type words cut at a random width of their column.
 TEST(ExportRecognition, ReadsTheCadLayoutInAnyLanguage) {
@@ -172,16 +189,37 @@ TEST(ExportRecognition, TakesTheTypeColumnWhereAnAssemblyHoldsAPartOfItsName) {
             EXPECT_TRUE(read.analysis.mainAssemblyFound);
             EXPECT_EQ(read.analysis.problems, 0u);
             EXPECT_EQ(read.analysis.summaryDifferences, 0u);
-            const auto totals = [](const TotalsTable& table) {
-                std::map<std::string, int64_t> out;
-                for (size_t row = 0; row < table.count(); ++row)
-                    out[std::string(table.names[row])] = table.totals[row].value();
-                return out;
-            };
-            EXPECT_EQ(totals(read.analysis.tables.partTotals), parts);
-            EXPECT_EQ(totals(read.analysis.tables.assemblyTotals), assemblies);
+            EXPECT_EQ(totalsOf(read.analysis.tables.partTotals), parts);
+            EXPECT_EQ(totalsOf(read.analysis.tables.assemblyTotals), assemblies);
         }
     EXPECT_GT(ownNames, 0u);
+}
+
+// Company layouts read with no settings: every total as the product has it, or a run that says it
+// could not read the file (no main assembly, or a reading in doubt: exit 1), never wrong totals
+// that pass for a success.
+TEST(ExportRecognition, ReadsACompanyLayoutRightOrSaysItCannot) {
+    const std::pair<const char*, std::string_view> layouts[] = {
+        {"German labels and TAB cells", testing::kGermanLabelsFormat},
+        {"cut names and a cost column", testing::kCutNamesCostFormat},
+        {"name first between | with decimal quantities", testing::kPipeNameFirstFormat},
+        {"glued cells and a mass column", testing::kGluedMassFormat},
+        {"a summary only", testing::kSummaryOnlyFormat},
+        {"the built-in layout", testing::kDefaultFormat},
+    };
+    for (const auto& [name, format] : layouts)
+        for (uint64_t seed = 1; seed <= 20; ++seed) {
+            testing::ProductShape shape;
+            shape.maxParts = 20;
+            shape.maxAssemblies = 5;
+            shape.parameters = testing::formatParameters(format);
+            const testing::Product product = testing::randomProduct(seed, shape);
+            const std::string bytes = testing::renderExport(format, product);
+            SCOPED_TRACE(std::string(name) + ", seed " + std::to_string(seed) + ":\n" + bytes.substr(0, 1500));
+            const Read read = readWithDefaults(bytes);
+            if (!read.analysis.mainAssemblyFound || read.analysis.readingInDoubt) continue;
+            EXPECT_EQ(partTotals(read.analysis), partsInBuild(product));
+        }
 }
 
 // Text of about `bytes` bytes, made of one shape again and again.

@@ -9,6 +9,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 . scripts/fuzz-options.sh
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}$fuzz_sanitizer_options
 
 slot=${SLOT:-300}
 target=${TARGET:-10000000}

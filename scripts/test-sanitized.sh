@@ -33,11 +33,20 @@ fi
 
 findings=build/sanitize/findings
 mkdir -p "$findings"
-work=$(mktemp -d "${TMPDIR:-/tmp}/trelk-fuzz.XXXXXX")
+work=$(fuzz_scratch)
 trap 'rm -rf "$work"' EXIT
 total=0
 failed=0
+export ASAN_OPTIONS=$ASAN_OPTIONS:$fuzz_sanitizer_options
 for fuzzer in fuzz_run fuzz_comparison fuzz_recognition fuzz_profile fuzz_font_anchor_texts fuzz_numbers fuzz_format; do
+  # Every seed once, whole: the input cap below would cut the longer ones.
+  seeds=(fuzz/corpus/$fuzzer/*)
+  if ! build/sanitize/fuzz/$fuzzer "${seeds[@]}" >"$work/$fuzzer.seeds.log" 2>&1; then
+    failed=1
+    echo "   $fuzzer: a seed fails:"
+    grep -v '^INFO' "$work/$fuzzer.seeds.log" | tail -n 60
+    continue
+  fi
   # Inputs are kept small where a run's cost grows with them: a finding needs a few lines, and
   # many small runs find more than a few large ones.
   fuzz_options "$fuzzer"

@@ -211,7 +211,11 @@ size_t findSummary(const ExportLines& lines, const LineCut& cut, size_t mainLine
         const std::string& line = lines.norm(i);
         for (const std::string* keyword : p + 1 == f.size() ? std::vector<const std::string*>{&before, &line}
                                                             : std::vector<const std::string*>{&after}) {
-            if (keyword->empty() || keyword->size() > kMaxKeywordBytes || standsBefore(lines, *keyword, i)) continue;
+            // The report's copy of the file looks for the keyword across line ends: one holding
+            // a line-end byte (an LF inside a line) could match earlier than in this line.
+            if (keyword->empty() || keyword->size() > kMaxKeywordBytes ||
+                keyword->find_first_of("\r\n") != std::string::npos || standsBefore(lines, *keyword, i))
+                continue;
             r.found.keywords.SummaryOfParts = *keyword;
             return i;
         }

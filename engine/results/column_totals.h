@@ -19,12 +19,19 @@ struct ColumnTotal {
     std::string total;
     // The export's total line under its summary, as printed: for one build.
     std::optional<std::string> listed;
+    // What that line was checked against (every part of one build), and whether it is further from
+    // it than the printed values' rounding allows.
+    std::string checked;
+    bool differs = false;
     // Each assembly reached, by name: quantity x value of every part below it for one of it, and
     // the total line under its block, which sums its own rows (each member's own value).
     struct Assembly {
         std::string_view name;
         std::string total;
         std::optional<std::string> listed;
+        // The sum of the block's own rows that its line was checked against, and whether they differ.
+        std::string checked;
+        bool differs = false;
     };
     std::vector<Assembly> assemblies;
 };

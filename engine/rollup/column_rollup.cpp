@@ -226,13 +226,21 @@ ColumnRollup rollUpColumns(const ItemAttributes& attributes, const ResultTables&
             below[assembly] = value;
             return value;
         };
-        auto check = [&](const ListedTotal& t, Sum got, const std::string& where) {
+        // A total line checked: the sum it was checked against, and whether it is further from it than
+        // the rounding of the printed values allows. A block's, by its assembly.
+        struct Checked {
+            std::string sum;
+            bool differs = false;
+        };
+        std::unordered_map<std::string_view, Checked> blockChecks;
+        auto check = [&](const ListedTotal& t, Sum got, const std::string& where) -> Checked {
             const Wide listed = sum.scaled(t.value);
             const Wide apart = listed > got.value ? listed - got.value : got.value - listed;
-            if (t.value.numeric && apart <= got.rounding + sum.halfUnit(t.value)) return;
+            if (t.value.numeric && apart <= got.rounding + sum.halfUnit(t.value)) return {sum.text(got.value), false};
             ++out.differences;
             log("Total of column " + total.title + " " + where + " differs from its total line " +
                 std::to_string(t.line) + ": listed " + t.value.text + ", summed " + sum.text(got.value));
+            return {sum.text(got.value), true};
         };
 
         for (const ListedTotal& t : attributes.totals) {
@@ -247,7 +255,9 @@ ColumnRollup rollUpColumns(const ItemAttributes& attributes, const ResultTables&
                         got.rounding += each * sum.halfUnit(*v);
                     }
                 total.listed = t.value.text;
-                check(t, got, "for the whole product");
+                const Checked checked = check(t, got, "for the whole product");
+                total.checked = checked.sum;
+                total.differs = checked.differs;
             } else {
                 // A block's line: its own rows, each member's own value.
                 if (const auto lines = blocks.find(t.assembly); lines != blocks.end())
@@ -256,7 +266,7 @@ ColumnRollup rollUpColumns(const ItemAttributes& attributes, const ResultTables&
                             got.value += line.quantity * sum.scaled(*v);
                             got.rounding += line.quantity * sum.halfUnit(*v);
                         }
-                check(t, got, "in the block of " + t.assembly);
+                blockChecks[t.assembly] = check(t, got, "in the block of " + t.assembly);
             }
         }
 
@@ -273,6 +283,10 @@ ColumnRollup rollUpColumns(const ItemAttributes& attributes, const ResultTables&
             a.name = name;
             a.total = sum.text(treeOf(name));
             if (const auto line = blockLines.find(name); line != blockLines.end()) a.listed = line->second->value.text;
+            if (const auto checked = blockChecks.find(name); checked != blockChecks.end()) {
+                a.checked = checked->second.sum;
+                a.differs = checked->second.differs;
+            }
             total.assemblies.push_back(std::move(a));
         };
         // The main assembly's name as the tables' store holds it, which outlives the analysis's moves.

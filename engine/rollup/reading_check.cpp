@@ -32,7 +32,8 @@ namespace {
 bool isCut(char c) { return c == ' ' || c == '\t' || c == '|' || c == ';'; }
 
 bool looksLikeRow(std::string_view line) {
-    // The first words tell: a quantity stands at the start of a row or after its position.
+    // The first words tell: a quantity stands among them, wherever its column is (a company's
+    // table may put it after the name and the type).
     constexpr size_t kWords = 8;
     std::vector<std::string_view> words;
     size_t i = 0;
@@ -42,8 +43,9 @@ bool looksLikeRow(std::string_view line) {
         while (i < line.size() && !isCut(line[i])) ++i;
         if (i > start) words.push_back(line.substr(start, i - start));
     }
-    if (words.size() < 2 || !(startsWithNumber(words[0]) || startsWithNumber(words[1]))) return false;
-    return std::any_of(words.begin(), words.end(), [](std::string_view w) { return !startsWithNumber(w); });
+    const auto number = [](std::string_view w) { return startsWithNumber(w); };
+    return words.size() >= 2 && std::any_of(words.begin(), words.end(), number) &&
+           !std::all_of(words.begin(), words.end(), number);
 }
 
 }  // namespace

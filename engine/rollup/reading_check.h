@@ -21,7 +21,7 @@ bool tookNoRow(const ResultTables& tables);
 bool quantitiesMissing(size_t rowsWithoutQuantity, size_t rows);
 
 // The lines of the bytes that look like rows of a table: two words or more, cut at blanks, TABs,
-// '|' and ';', one of the first two a number and one of them no number.
+// '|' and ';', among the first eight one a number and one no number.
 size_t rowsIn(std::string_view bytes);
 
 namespace messages {

@@ -55,7 +55,7 @@ public:
                             systemTextToUtf8(fileNameOf(c_.newFile.bomFileName)) + ", comparison for " +
                             toUtf8(c_.oldFile.mainAssembly, c_.encoding);
         if (!c_.sameMainAssembly) title += " \xE2\x86\x92 " + toUtf8(c_.newFile.mainAssembly, c_.encoding);
-        page_.begin(title, "comparison");
+        page_.begin(title, "comparison", c_.hasAttributes);
         findPlaces();
         header();
         tools();
@@ -267,11 +267,11 @@ private:
 
     template <class To>
     void attributeColumns(To& to, const AttributeDifference* a) {
-        to.column("", "Name", [&] { page_ << page_.name(a->name).html; });
-        to.column("", "Type", [&] { page_ << treeTypeWord(a->kind); });
-        to.column("", "Column", [&] { value(a->column); });
-        to.column("", "Old", [&] { value(a->oldValue); });
-        to.column("", "New", [&] { value(a->newValue); });
+        to.column("data-sort=\"text\" aria-sort=\"ascending\"", "Name", [&] { page_ << page_.name(a->name).html; });
+        to.column("data-sort=\"text\"", "Type", [&] { page_ << treeTypeWord(a->kind); });
+        to.column("data-sort=\"text\"", "Attribute", [&] { value(a->column); });
+        to.column("data-sort=\"text\"", "Old", [&] { value(a->oldValue); });
+        to.column("data-sort=\"text\"", "New", [&] { value(a->newValue); });
     }
 
     void attributes() {
@@ -280,17 +280,23 @@ private:
             page_ << "<p class=\"none\">No attribute differs.</p>\n</section>\n";
             return;
         }
-        page_ << "<p class=\"legend\">Each attribute of an item both files list that differs: the value in the old "
-                 "file and in the new one.</p>\n<table class=\"attribute-changes\">\n<thead><tr>";
-        HtmlHeadings headings(page_);
-        attributeColumns(headings, nullptr);
-        page_ << "</thead>\n<tbody>";
-        HtmlCells cells(page_);
-        for (const AttributeDifference& a : c_.attributeChanges) {
-            page_ << "<tr data-changed>";
-            attributeColumns(cells, &a);
+        page_ << "<p class=\"legend\">Each attribute of an item both files list that differs, by the item&#39;s "
+                 "name: the value in the old file and in the new one (&#x2013;: the file prints none).</p>\n"
+                 "<table class=\"attribute-changes sortable narrowable\" data-rows=\""
+              << static_cast<int64_t>(c_.attributeChanges.size()) << "\">\n<thead><tr>";
+        {
+            HtmlHeadings headings(page_);
+            attributeColumns(headings, nullptr);
+            page_ << "</thead>\n<tbody>";
+            HtmlTablePieces pieces(page_, "attribute-changes", c_.attributeChanges.size());
+            HtmlCells cells(page_);
+            for (size_t row = 0; row < c_.attributeChanges.size(); ++row) {
+                if (row > 0 && row % kHtmlPieceRows == 0) pieces.next();
+                page_ << "<tr data-changed>";
+                attributeColumns(cells, &c_.attributeChanges[row]);
+            }
         }
-        page_ << "</tbody>\n</table>\n</section>\n";
+        page_ << "</section>\n";
     }
 
     void section(const ReportSection& s) {

@@ -36,29 +36,33 @@ std::string htmlEscaped(std::string_view text) {
     return escaped;
 }
 
-std::string htmlContentSecurityPolicy() {
+std::string htmlContentSecurityPolicy(bool attributeColumns) {
     // default-src covers every fetch but these: base-uri and form-action need naming of their own.
     std::string policy = "default-src 'none'; style-src ";
-    policy += kHtmlPageStyleHash;
+    policy += attributeColumns ? kHtmlPageAttributesStyleHash : kHtmlPageStyleHash;
     policy += "; script-src ";
-    policy += kHtmlPageScriptHash;
+    policy += attributeColumns ? kHtmlPageAttributesScriptHash : kHtmlPageScriptHash;
     policy += "; base-uri 'none'; form-action 'none'";
     return policy;
 }
 
 HtmlPage::HtmlPage(OutputFile& file, TextEncoding encoding) : out_(file), encoding_(encoding) {}
 
-void HtmlPage::begin(std::string_view title, std::string_view kind) {
+void HtmlPage::begin(std::string_view title, std::string_view kind, bool attributeColumns) {
+    attributeColumns_ = attributeColumns;
     // The policy comes first, before anything it governs.
     out_ << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-         << "<meta http-equiv=\"Content-Security-Policy\" content=\"" << htmlContentSecurityPolicy() << "\">\n"
+         << "<meta http-equiv=\"Content-Security-Policy\" content=\"" << htmlContentSecurityPolicy(attributeColumns)
+         << "\">\n"
          << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
          << "<meta name=\"generator\" content=\"Trelk\">\n<title>" << htmlEscaped(title) << "</title>\n<style>"
-         << kHtmlPageStyle << "</style>\n</head>\n<body data-page=\"" << kind << "\">\n";
+         << (attributeColumns ? kHtmlPageAttributesStyle : kHtmlPageStyle) << "</style>\n</head>\n<body data-page=\""
+         << kind << "\">\n";
 }
 
 int HtmlPage::finish() {
-    out_ << "<script>" << kHtmlPageScript << "</script>\n</body>\n</html>\n";
+    out_ << "<script>" << (attributeColumns_ ? kHtmlPageAttributesScript : kHtmlPageScript)
+         << "</script>\n</body>\n</html>\n";
     return out_.finish();
 }
 

@@ -23,8 +23,9 @@ namespace trelk {
 void appendHtmlEscaped(std::string& to, std::string_view text);
 std::string htmlEscaped(std::string_view text);
 
-// The policy of every page: no fetch of any kind, and only the page's own style and script.
-std::string htmlContentSecurityPolicy();
+// The policy of every page: no fetch of any kind, and only the page's own style and script (their
+// form for a page with attribute columns, or the plain one).
+std::string htmlContentSecurityPolicy(bool attributeColumns = false);
 
 class HtmlPage {
 public:
@@ -33,8 +34,9 @@ public:
     HtmlPage& operator=(const HtmlPage&) = delete;
 
     // Everything up to the start of the body. `title` is UTF-8; `kind` names the page kind in the
-    // body's data-page attribute.
-    void begin(std::string_view title, std::string_view kind);
+    // body's data-page attribute. A page that shows an export's attribute columns takes the style and
+    // script that lay them out and sort their decimals; one without them, the plain form.
+    void begin(std::string_view title, std::string_view kind, bool attributeColumns = false);
     // The rest: the script and the end of the document. The error number of a failed write, or 0.
     int finish();
 
@@ -59,6 +61,7 @@ public:
 private:
     OutputBuffer out_;
     TextEncoding encoding_;
+    bool attributeColumns_ = false;
     std::unordered_map<std::string_view, Name> names_;
 };
 
@@ -83,7 +86,9 @@ private:
 // heading beside what a row writes in its cell,
 //   to.column("data-sort=\"number\"", "Total", [&] { page << total; });
 // and is called with HtmlHeadings for the table's head and with HtmlCells for each row, after the
-// row's "<tr ...>". The heading is the th's attributes (or none) and its label.
+// row's "<tr ...>". The heading is the th's attributes (or none) and its label. A column whose cells
+// carry attributes of their own names them too, by a function that writes them for the row:
+//   to.column("class=\"num\"", "Mass", [&] { page << " class=\"num\""; }, [&] { page << mass; });
 class HtmlHeadings {
 public:
     explicit HtmlHeadings(HtmlPage& page) : page_(page) {}
@@ -92,6 +97,10 @@ public:
         page_ << "<th scope=\"col\"";
         if (!attributes.empty()) page_ << " " << attributes;
         page_ << ">" << label;
+    }
+    template <class CellAttributes, class Cell>
+    void column(std::string_view attributes, std::string_view label, CellAttributes&&, Cell&& cell) {
+        column(attributes, label, cell);
     }
 
 private:
@@ -105,6 +114,13 @@ public:
         page_ << "<td>";
         cell();
     }
+    template <class CellAttributes, class Cell>
+    void column(std::string_view, std::string_view, CellAttributes&& attributes, Cell&& cell) {
+        page_ << "<td";
+        attributes();
+        page_ << ">";
+        cell();
+    }
 
 private:
     HtmlPage& page_;
@@ -114,6 +130,10 @@ struct HtmlColumnCount {
     size_t count = 0;
     template <class Cell>
     void column(std::string_view, std::string_view, Cell&&) {
+        ++count;
+    }
+    template <class CellAttributes, class Cell>
+    void column(std::string_view, std::string_view, CellAttributes&&, Cell&&) {
         ++count;
     }
 };

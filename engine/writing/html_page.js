@@ -561,6 +561,17 @@
     return negativeA ? -order : order;
   }
 
+/* only with attribute columns: */
+  // An attribute column prints decimals ("0.049", "-12.50"): each is keyed by its value's digits at
+  // 18 decimals (no value printed has more), which compareIntegers orders as it orders integers.
+  const kDecimals = 18;
+  integerKey = (text) => {
+    const number = /^\+?(-?)([0-9]+)(?:\.([0-9]*))?$/.exec(text);
+    if (!number) return null;
+    const digits = (number[2] + (number[3] || "").padEnd(kDecimals, "0")).replace(/^0+(?=[0-9])/, "");
+    return digits === "0" ? digits : number[1] + digits;
+  };
+/* :only with attribute columns */
   function makeSortable(table) {
     const heads = table.tHead ? Array.from(table.tHead.rows[0].cells) : [];
     let inOrder = -1;

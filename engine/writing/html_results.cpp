@@ -1,6 +1,8 @@
 #include "engine/writing/html.h"
 
+#include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/writing/html_page.h"
@@ -25,10 +27,14 @@ public:
           tables_(analysis_.tables),
           tree_(analysis_.tree),
           main_(tables_.mainAssemblyName),
-          totalHeading_("Total" + forTheBuild()) {}
+          totalHeading_("Total" + forTheBuild()),
+          attributes_(analysis_.attributes),
+          attributed_(!attributes_.columns.empty()) {
+        if (attributed_) findColumns();
+    }
 
     void write() {
-        page_.begin("Trelk: " + toUtf8(main_, analysis_.encoding), "results");
+        page_.begin("Trelk: " + toUtf8(main_, analysis_.encoding), "results", attributed_);
         findPlaces();
         header();
         bool any = false;
@@ -90,8 +96,8 @@ private:
         page_ << "</h2>\n";
         switch (s.section) {
         case Section::Breakdown: tree(); break;
-        case Section::Assemblies: totals(tables_.assemblyTotals, "sub-assemblies"); break;
-        case Section::Parts: totals(tables_.partTotals, "parts"); break;
+        case Section::Assemblies: totals(tables_.assemblyTotals, "sub-assemblies", ItemKind::SubAssembly); break;
+        case Section::Parts: totals(tables_.partTotals, "parts", ItemKind::Part); break;
         case Section::AssembliesWhereUsed: whereUsed(tables_.assemblyWhereUsed, true); break;
         case Section::PartsWhereUsed: whereUsed(tables_.partWhereUsed, false); break;
         }
@@ -116,7 +122,12 @@ private:
         const bool large = tree.rows.size() > kHtmlLargeRows;
         const HtmlPage::Name& root = page_.name(tree.name(tree.rows.front().parent));
         page_ << "<ul class=\"tree\" data-rows=\"" << static_cast<int64_t>(tree.rows.size() + 1)
-              << "\">\n<li><details open id=\"t" << root.number << "\"><summary><b>" << root.html << "</b></summary>";
+              << "\">\n<li><details open id=\"t" << root.number << "\"><summary><b>" << root.html << "</b>";
+        {
+            std::string rootAttributes;
+            attributeLine(rootAttributes, tree.name(tree.rows.front().parent), ItemKind::SubAssembly);
+            page_ << rootAttributes << "</summary>";
+        }
         // A piece parsed later cannot hold another (the parser does not nest them): one that would
         // start inside another is held apart, after the tree, and a slot where it belongs tells
         // the script where to place it; without script the slot is a link to it, and it links back.
@@ -250,31 +261,195 @@ private:
             to += item.html;
         to += "</b>";
         to += std::to_string(row.pathQuantity.value());
+        attributeLine(to, tree_.name(row.item), row.kind);
+    }
+
+    // The item's attributes below its entry in the tree, each after its column's title.
+    void attributeLine(std::string& to, std::string_view name, ItemKind kind) {
+        if (!attributed_) return;
+        const ItemAttributeRow* item = attributes_.find(name, kind);
+        if (!item) return;
+        bool any = false;
+        for (size_t c = 0; c < item->values.size() && c < columns_.size(); ++c) {
+            const AttributeValue& value = item->values[c].value;
+            if (value.empty()) continue;
+            to += any ? " &#xB7; " : "<span class=\"attrs\">";
+            any = true;
+            to += columns_[c].heading;
+            to += " ";
+            appendHtmlEscaped(to, toUtf8(value.text, analysis_.encoding));
+        }
+        if (any) to += "</span>";
+    }
+
+    // A column of a table with attribute columns: its heading and the class of its cells, which
+    // says how wide it is (html_page.css): every row shares out its width alike, so that the columns
+    // line up, and no heading wraps.
+    struct ExtraColumn {
+        std::string heading;     // HTML
+        std::string cellClass;   // "num w12", "w24"
+        std::string attributes;  // the th's
+    };
+
+    // The width class of a column whose heading and widest value take that many characters: wN is
+    // N rem wide (html_page.css), room for the heading in bold and its sort arrow, and for the value
+    // up to 16 characters; a wider one wraps in its cell rather than widening the table.
+    static std::string widthClass(size_t headingChars, size_t valueChars) {
+        const double heading = 0.55 * static_cast<double>(headingChars + 2);
+        const double value = 0.5 * static_cast<double>(std::min<size_t>(valueChars, 16));
+        const double wanted = std::max(heading, value) + 0.9;  // the cell's padding
+        for (const int width : {5, 6, 7, 8, 9, 10, 11, 12, 14, 16, 18})
+            if (wanted <= width) return "w" + std::to_string(width);
+        return "w20";
+    }
+    // Characters as a monospace line would take them: an East Asian one counts twice.
+    static size_t screenChars(std::string_view utf8) {
+        size_t chars = 0;
+        for (const char c : utf8) {
+            const auto byte = static_cast<unsigned char>(c);
+            if ((byte & 0xC0) != 0x80) chars += byte >= 0xE1 ? 2 : 1;
+        }
+        return chars;
+    }
+    static ExtraColumn extraColumn(std::string heading, size_t headingChars, size_t valueChars, bool numeric) {
+        ExtraColumn c;
+        c.cellClass = (numeric ? "num " : "") + widthClass(headingChars, valueChars);
+        c.attributes =
+            std::string(numeric ? "data-sort=\"number\"" : "data-sort=\"text\"") + " class=\"" + c.cellClass + "\"";
+        c.heading = std::move(heading);
+        return c;
+    }
+
+    // The total's column, the attribute columns and the summed ones, and where each summed column's
+    // totals of an assembly are.
+    void findColumns() {
+        size_t totalDigits = 1;
+        for (const TotalsTable* table : {&tables_.assemblyTotals, &tables_.partTotals})
+            for (size_t r = 0; r < table->count(); ++r)
+                totalDigits = std::max(totalDigits, std::to_string(table->totals[r].value()).size());
+        totalColumn_ = extraColumn(totalHeading_, totalHeading_.size(), totalDigits, true);
+        std::vector<size_t> widest(attributes_.columns.size(), 0);
+        for (const ItemAttributeRow& row : attributes_.items)
+            for (size_t c = 0; c < row.values.size() && c < widest.size(); ++c)
+                widest[c] = std::max(widest[c], screenChars(toUtf8(row.values[c].value.text, analysis_.encoding)));
+        for (size_t c = 0; c < attributes_.columns.size(); ++c) {
+            const std::string title = toUtf8(attributes_.columns[c].title, analysis_.encoding);
+            columns_.push_back(
+                extraColumn(htmlEscaped(title), screenChars(title), widest[c], attributes_.columns[c].numeric));
+        }
+        for (const ColumnTotal& t : analysis_.columnTotals) {
+            const std::string title = "\xCE\xA3 " + toUtf8(t.title, analysis_.encoding);  // Σ
+            size_t longest = 0;
+            for (const ColumnTotal::Assembly& a : t.assemblies) longest = std::max(longest, a.total.size());
+            summed_.push_back(extraColumn(htmlEscaped(title), screenChars(title), longest, true));
+            std::unordered_map<std::string_view, size_t>& at = summedAt_.emplace_back();
+            for (size_t a = 0; a < t.assemblies.size(); ++a) at.emplace(t.assemblies[a].name, a);
+        }
+    }
+
+    // The class of a cell, and its title: a value is marked where the item's rows print others too,
+    // or where every print of it is cut.
+    void cellAttributes(const ExtraColumn& column, bool differs, bool cut, std::string_view differsTitle) {
+        page_ << " class=\"" << column.cellClass << (differs ? " differs" : cut ? " cut" : "") << "\"";
+        if (differs) page_ << " title=\"" << differsTitle << "\"";
+        if (cut && !differs) page_ << " title=\"Cut where the export prints it: the value may go on\"";
     }
 
     template <class To>
-    void totalsColumns(To& to, const TotalsTable& table, size_t row) {
+    void totalsColumns(To& to, const TotalsTable& table, size_t row, ItemKind kind) {
         to.column("data-sort=\"text\" aria-sort=\"ascending\"", "Name",
                   [&] { page_ << page_.name(table.names[row]).html; });
-        to.column("data-sort=\"number\" class=\"num\"", totalHeading_, [&] { page_ << table.totals[row].value(); });
+        if (!attributed_) {
+            to.column("data-sort=\"number\" class=\"num\"", totalHeading_, [&] { page_ << table.totals[row].value(); });
+            return;
+        }
+        to.column(
+            totalColumn_.attributes, totalColumn_.heading, [&] { cellAttributes(totalColumn_, false, false, {}); },
+            [&] { page_ << table.totals[row].value(); });
+        const ItemAttributeRow* item = attributes_.find(table.names[row], kind);
+        for (size_t c = 0; c < columns_.size(); ++c) {
+            const ItemAttribute* value = item ? &item->values[c] : nullptr;
+            to.column(
+                columns_[c].attributes, columns_[c].heading,
+                [&] {
+                    cellAttributes(columns_[c], value && value->disagrees, value && value->cut,
+                                   "Rows of this item print other values too; this is one of them");
+                },
+                [&] {
+                    if (value) page_ << htmlEscaped(toUtf8(value->value.text, analysis_.encoding));
+                });
+        }
+        if (kind != ItemKind::SubAssembly) return;
+        for (size_t t = 0; t < summed_.size(); ++t) {
+            const ColumnTotal& total = analysis_.columnTotals[t];
+            const auto at = summedAt_[t].find(table.names[row]);
+            const ColumnTotal::Assembly* a = at == summedAt_[t].end() ? nullptr : &total.assemblies[at->second];
+            to.column(
+                summed_[t].attributes, summed_[t].heading,
+                [&] {
+                    const bool differs = a && a->differs;
+                    cellAttributes(summed_[t], differs, false,
+                                   differs ? "The block&#39;s total line says " +
+                                                 htmlEscaped(toUtf8(a->listed.value_or(""), analysis_.encoding)) +
+                                                 ", its rows sum to " + a->checked
+                                           : std::string());
+                },
+                [&] {
+                    if (a) page_ << a->total;
+                });
+        }
     }
 
-    void totals(const TotalsTable& table, std::string_view what) {
+    void totals(const TotalsTable& table, std::string_view what, ItemKind kind) {
         if (table.count() == 0) {
             page_ << "<p class=\"none\">No " << what << ".</p>\n";
             return;
         }
-        page_ << "<table class=\"totals sortable narrowable\" data-rows=\"" << static_cast<int64_t>(table.count())
-              << "\">\n<thead><tr>";
-        HtmlHeadings headings(page_);
-        totalsColumns(headings, table, 0);
-        page_ << "</thead>\n<tbody>";
-        HtmlTablePieces pieces(page_, "totals", table.count());
-        HtmlCells cells(page_);
-        for (size_t row = 0; row < table.count(); ++row) {
-            if (row > 0 && row % kHtmlPieceRows == 0) pieces.next();
-            page_ << "<tr>";
-            totalsColumns(cells, table, row);
+        if (attributed_ && kind == ItemKind::SubAssembly && !analysis_.columnTotals.empty())
+            page_ << "<p class=\"legend\">&#x3A3; before a column&#39;s title: quantity &#xD7; value of every part "
+                     "below one of the sub-assembly; marked &#x2260; where the export&#39;s total line under its "
+                     "block differs from the rows of the block.</p>\n";
+        page_ << "<table class=\"totals sortable narrowable" << (attributed_ ? " attributed" : "") << "\" data-rows=\""
+              << static_cast<int64_t>(table.count()) << "\">\n<thead><tr>";
+        {
+            HtmlHeadings headings(page_);
+            totalsColumns(headings, table, 0, kind);
+            page_ << "</thead>\n<tbody>";
+            HtmlTablePieces pieces(page_, attributed_ ? "totals attributed" : "totals", table.count());
+            HtmlCells cells(page_);
+            for (size_t row = 0; row < table.count(); ++row) {
+                if (row > 0 && row % kHtmlPieceRows == 0) pieces.next();
+                page_ << "<tr>";
+                totalsColumns(cells, table, row, kind);
+            }
+        }
+        const bool underParts = isChosen(sections_, Section::Parts);
+        if (attributed_ && (kind == ItemKind::Part) == underParts) columnTotals();
+    }
+
+    // Each summed column for the whole build, beside the export's own total line.
+    void columnTotals() {
+        for (const ColumnTotal& t : analysis_.columnTotals) {
+            page_ << "<p class=\"column-total" << (t.differs ? " differs" : "") << "\"><b>"
+                  << htmlEscaped(toUtf8(t.title, analysis_.encoding)) << "</b>: ";
+            if (t.total.empty())
+                page_ << "too large to total";
+            else
+                page_ << t.total << " in total";
+            if (request_.buildQuantity != 1) {
+                page_ << " for " << request_.buildQuantity << " machines";
+                if (!t.checked.empty()) page_ << " (" << t.checked << " for one)";
+            }
+            if (!t.listed)
+                page_ << "; the export prints no total line of it.";
+            else if (t.differs)
+                page_ << "; <strong><span aria-hidden=\"true\">&#x2260;</span> the export says "
+                      << htmlEscaped(toUtf8(*t.listed, analysis_.encoding))
+                      << "</strong>, further from what its parts sum to"
+                      << (request_.buildQuantity != 1 ? " for one" : "") << " than the rounding of its values allows.";
+            else
+                page_ << ", the export says " << htmlEscaped(toUtf8(*t.listed, analysis_.encoding)) << ".";
+            page_ << "</p>\n";
         }
     }
 
@@ -338,6 +513,13 @@ private:
     const AssemblyTree& tree_;
     const std::string& main_;
     const std::string totalHeading_;
+    const ItemAttributes& attributes_;
+    const bool attributed_;
+    // With attribute columns: the total's column, the attribute columns (by the attributes' order)
+    // and the summed columns with their assemblies' places in the column total, by name.
+    ExtraColumn totalColumn_;
+    std::vector<ExtraColumn> columns_, summed_;
+    std::vector<std::unordered_map<std::string_view, size_t>> summedAt_;
     HtmlPlaces places_{page_};
 };
 

@@ -25,6 +25,9 @@ import export_check  # noqa: E402  (the BOM whose CSV files that check reads bac
 CLI = None
 EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
 GEARBOX, GEARBOX_REV_B = os.path.join(EXAMPLES, "gearbox.bom.1"), os.path.join(EXAMPLES, "gearbox-rev-b.bom.1")
+COMPANY = os.path.join(EXAMPLES, "company")
+CONVEYOR, CONVEYOR_REV_B = os.path.join(COMPANY, "conveyor.bom.1"), os.path.join(COMPANY, "conveyor-rev-b.bom.1")
+COMPANY_FORMAT = os.path.join(COMPANY, "brenner-lund.fmt")
 CHROMIUM = shutil.which("chromium") or "/usr/bin/chromium"
 CHROMEDRIVER = shutil.which("chromedriver") or "/usr/bin/chromedriver"
 
@@ -285,6 +288,16 @@ for (const table of document.querySelectorAll('main table')) {
   window.scrollTo(0, 0);
 }
 return faults;
+"""
+
+# A totals table as the page shows it: the headings' labels, and per row its cells' texts, classes and
+# titles.
+READ_TOTALS = """
+const table = document.querySelector(`#${arguments[0]} table.totals`);
+const label = (th) => th.textContent.replace(/\\u00a0?[\\u2195\\u25B2\\u25BC]$/, '');
+return {heads: Array.from(table.tHead.rows[0].cells, label),
+        rows: Array.from(table.querySelectorAll('tbody tr'), (r) => Array.from(r.cells, (c) =>
+            [c.textContent, c.className, c.title]))};
 """
 
 COMPARISON_FILES = {"blocks": "block-changes.csv", "assemblies": "assembly-total-changes.csv",
@@ -659,6 +672,122 @@ class Page(unittest.TestCase):
         finally:
             self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": False})
 
+    # ---- An export with attribute columns ----
+
+    def company_csv(self, bom, *args):
+        """The CSV files of a company export read by its format, as {file: rows}, header rows kept."""
+        folder = os.path.join(self.folder.name, "company-csv")
+        r = run("--bom-format", COMPANY_FORMAT, "-f", "csv", "-s", "all", "-o", folder, *args, bom)
+        self.assertIn(r.returncode, (0, 1), r.stderr)
+        tables = {}
+        for file in os.listdir(folder):
+            with open(os.path.join(folder, file), "rb") as f:
+                raw = f.read()
+            tables[file] = list(csv.reader(io.StringIO(raw.decode("utf-8-sig"), newline="")))
+        return tables
+
+    def test_attribute_columns_of_a_company_export(self):
+        """The company example and a copy whose rows disagree on a mass and whose summary and a block
+        misstate their total mass: the totals tables show every attribute column as the CSV files do, a disagreeing
+        value and a block whose total line is off are marked, a numeric column sorts by value, and
+        the column total lines say what JSON's columnTotals do."""
+        with open(CONVEYOR, encoding="utf-8-sig") as f:
+            lines = f.read().splitlines()
+        drive = lines.index("Sub-Assembly DRIVE_STATION_ASM")
+        bolt = next(i for i in range(drive, len(lines)) if "HEX_BOLT_ISO4017_M12" in lines[i])
+        lines[bolt] = lines[bolt].replace("   0.049|", "   0.051|")
+        total = next(i for i, line in enumerate(lines) if line.startswith("Total mass:"))
+        lines[total] = "Total mass:    541.000 kg"
+        block = lines.index("Mass of DRIVE_STATION_ASM:     78.256 kg   Cost:     968.12 EUR")
+        lines[block] = "Mass of DRIVE_STATION_ASM:     79.000 kg   Cost:     968.12 EUR"
+        edited = self.write_bom("conveyor-edited.bom.1", lines)
+        for variant, bom in (("example", CONVEYOR), ("edited", edited)):
+            for build in ("1", "3"):
+                with self.subTest(variant, build=build):
+                    csv_tables = self.company_csv(bom, "--build", build)
+                    page = os.path.join(self.folder.name, "company.html")
+                    r = run("--bom-format", COMPANY_FORMAT, "-f", "html", "-s", "all", "--build", build, "-o",
+                            page, bom)
+                    self.assertEqual(r.returncode, 0, r.stderr)
+                    log = r.stdout.decode("utf-8")
+                    json_file = os.path.join(self.folder.name, "company.json")
+                    run("--bom-format", COMPANY_FORMAT, "-f", "json", "-s", "none", "--build", build, "-o",
+                        json_file, bom)
+                    with open(json_file, encoding="utf-8") as f:
+                        column_totals = json.load(f, parse_float=str)["columnTotals"]
+                    self.load(page)
+                    for section, file in (("parts", "parts.csv"), ("assemblies", "assemblies.csv")):
+                        shown = self.script(READ_TOTALS, section)
+                        header, *rows = csv_tables[file]
+                        titles = header[2:-1]  # after name and total, before attributesDisagree
+                        self.assertEqual(shown["heads"][2:2 + len(titles)], titles)
+                        self.assertEqual([[c[0] for c in row[:2 + len(titles)]] for row in shown["rows"]],
+                                         [row[:-1] for row in rows])
+                        # Exactly the items whose rows disagree are marked, each in a cell with a title.
+                        marked = {row[0][0] for row in shown["rows"] if any("differs" in c[1] for c in
+                                                                            row[2:2 + len(titles)])}
+                        self.assertEqual(marked, {row[0] for row in rows if row[-1] == "true"})
+                        for row in shown["rows"]:
+                            for cell in row[2:2 + len(titles)]:
+                                self.assertEqual("differs" in cell[1], cell[2].startswith("Rows of this item"))
+                    self.assertEqual([row[0] for row in csv_tables["parts.csv"][1:] if row[-1] == "true"],
+                                     ["HEX_BOLT_ISO4017_M12X40"] if variant == "edited" else [])
+                    # A block whose total line the log says is off is marked in its column of sums.
+                    shown = self.script(READ_TOTALS, "assemblies")
+                    mass = shown["heads"].index("\u03a3 Mass kg")
+                    off = set(re.findall(r"Total of column Mass kg in the block of (\S+) differs", log))
+                    self.assertEqual({row[0][0] for row in shown["rows"] if "differs" in row[mass][1]}, off)
+                    self.assertEqual(bool(off), variant == "edited")
+                    # The line under the parts table, per summed column.
+                    lines_shown = self.script("return Array.from(document.querySelectorAll('#parts p.column-total'),"
+                                              " (p) => [p.textContent, p.className])")
+                    self.assertEqual(len(lines_shown), len(column_totals))
+                    for (text, css), t in zip(lines_shown, column_totals):
+                        self.assertTrue(text.startswith("%s: %s in total" % (t["column"], t["total"])), text)
+                        differs = t["column"] == "Mass kg" and variant == "edited"
+                        self.assertEqual("differs" in css, differs, text)
+                        self.assertIn("the export says " + t["listed"], text)
+                    # Sorting by a numeric attribute orders by value, both ways.
+                    parts = self.driver.find_element("id", "parts")
+                    column = self.script(READ_TOTALS, "parts")["heads"].index("Mass kg")
+                    button = parts.find_elements("css selector", "thead button")[column]
+                    for descending in (False, True):
+                        self.click(button)
+                        values = [row[column][0] for row in self.script(READ_TOTALS, "parts")["rows"]]
+                        self.assertEqual(values, sorted(values, key=float, reverse=descending))
+                        self.assertNotEqual(values, sorted(values, reverse=descending))  # not as text
+                    # The filter narrows the table with the attributes as it does any other.
+                    self.type_filter("washer")
+                    self.assertEqual(self.shown()["parts"], ["WASHER_ISO7089_12"])
+        # The tree shows an item's attributes on a line of its own.
+        attrs = self.script("return Array.from(document.querySelectorAll('#breakdown .attrs'), (e) => e.textContent)")
+        self.assertIn("Part no. BL-1001 \u00b7 Description Belt EP400/3 650 wide, e", " ".join(attrs))
+
+    def test_attribute_changes_on_a_comparison_page(self):
+        folder = os.path.join(self.folder.name, "company-compare-csv")
+        self.assertEqual(run("--bom-format", COMPANY_FORMAT, "--compare", CONVEYOR, "-f", "csv", "-o", folder,
+                             CONVEYOR_REV_B).returncode, 1)
+        expected = [[name, kind, column, old, new] for name, kind, column, _, old, new in
+                    read_comparison_csv(folder, "attribute-changes.csv")]
+        self.assertGreater(len(expected), 3)
+        self.load(self.comparison_page(CONVEYOR, CONVEYOR_REV_B, "--bom-format", COMPANY_FORMAT))
+        read = ("return Array.from(document.querySelectorAll('#attributes tbody tr'))"
+                ".filter((r) => !r.closest('[hidden]')).map((r) => Array.from(r.cells, (c) => c.textContent))")
+        self.assertEqual(self.script(read), expected)
+        self.assertIn("%d changed attributes" % len(expected),
+                      self.driver.find_element("css selector", ".verdict").text)
+        # Sorted by the new value, then back by name; the filter keeps the rows of a name.
+        buttons = self.driver.find_elements("css selector", "#attributes thead button")
+        self.assertEqual([b.text.rstrip("\u00a0\u2195\u25B2\u25BC") for b in buttons],
+                         ["Name", "Type", "Attribute", "Old", "New"])
+        self.click(buttons[4])
+        self.assertEqual([r[4] for r in self.script(read)], sorted(r[4] for r in expected))
+        self.click(buttons[0])
+        self.assertEqual(self.script(read), expected)
+        self.type_filter("guard")
+        self.assertEqual(self.script(read), [r for r in expected if "GUARD" in r[0]])
+        self.type_filter("")
+
     # ---- The page of a comparison ----
 
     def comparison_page(self, old, new, *args):
@@ -804,10 +933,15 @@ class Page(unittest.TestCase):
         its own box, a table's head band ends where its rows do, a sort arrow stays on its label's
         line, and a table head scrolled under the filter bar sticks below it, never over it."""
         old, new = large_pair(7)
+        with open(CONVEYOR, encoding="utf-8-sig") as f:
+            company = self.write_bom("company.bom.1", f.read().splitlines())
         pages = [("run", self.page_of(self.write_bom("export.bom.1", export_check.BOM_LINES))),
                  ("large run", self.page_of(self.write_bom("large.bom.1", LARGE_LINES))),
                  ("comparison", os.path.join(self.folder.name, "gearbox-compare.html")),
-                 ("large comparison", os.path.join(self.folder.name, "large-compare.html"))]
+                 ("large comparison", os.path.join(self.folder.name, "large-compare.html")),
+                 ("attribute columns", self.page_of(company, "--bom-format", COMPANY_FORMAT, "--build", "12")),
+                 ("attribute comparison", os.path.join(self.folder.name, "company-compare.html"))]
+        os.replace(self.comparison_page(CONVEYOR, CONVEYOR_REV_B, "--bom-format", COMPANY_FORMAT), pages[5][1])
         os.replace(self.comparison_page(GEARBOX, GEARBOX_REV_B), pages[2][1])
         os.replace(self.comparison_page(self.write_bom("old.bom.1", old), self.write_bom("new.bom.1", new)),
                    pages[3][1])

@@ -105,6 +105,9 @@ TEST(ColumnTotals, ATotalLineMayBeAsFarAsItsValuesRoundingAllows) {
         testing::Amount total;
         EXPECT_TRUE(testing::parseAmount(r.totals[0].assemblies[0].total, total));
         EXPECT_EQ(total.micros, 4750000);
+        // The block's line as the outputs mark it: the same verdict as the log's, beside the sum.
+        EXPECT_EQ(r.totals[0].assemblies[0].differs, c.differs);
+        EXPECT_EQ(r.totals[0].assemblies[0].checked, c.decimals == 2 ? "4.75" : "4.750");
     }
 }
 

@@ -127,6 +127,19 @@ TEST(ExportRecognition, ReadsCompanyTables) {
     }
 }
 
+// The report's copy of the file stops at the summary's keyword, looked for across line ends: a
+// keyword taken from a line holding a lone LF would stop it at an earlier block.
+TEST(ExportRecognition, TakesNoSummaryKeywordHoldingALineEnd) {
+    const std::string text =
+        "Baugruppe TOP enth\xe4lt:\r\n2 Baugruppe SUB\r\n1 Teil NUT\r\n\r\n"
+        "Baugruppe SUB enth\xe4lt:\r\n4 Teil NUT\r\n\r\n"
+        "Summe TOP \n4 Teil NUT\r\n9 Teil NUT\r\n";
+    const std::optional<RecognisedExport> found = recogniseExport(text, KeywordSet(), ColumnLayout());
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->keywords.SummaryOfParts.find_first_of("\r\n"), std::string::npos)
+        << testing::visible(found->keywords.SummaryOfParts);
+}
+
 // What is no export keeps today's messages: random text, a list of names, the start of an export
 // cut before its first block is whole.
 TEST(ExportRecognition, LeavesWhatIsNoExport) {

@@ -212,7 +212,7 @@ BomLineTable lineTable(std::string_view bytes) { return BomLineTable::fromLines(
 namespace {
 
 // A line of the table that looks like a row: two words or more when it is cut at blanks, TABs, '|'
-// and ';', and among the first eight, one of the first two a number and one no number.
+// and ';', and among the first eight, one a number and one no number.
 bool looksLikeRow(std::string_view line) {
     std::vector<std::string> words;
     std::string word;
@@ -225,7 +225,7 @@ bool looksLikeRow(std::string_view line) {
         }
     }
     const auto number = [](const std::string& w) { return startsWithNumber(w); };
-    return words.size() >= 2 && (number(words[0]) || number(words[1])) &&
+    return words.size() >= 2 && std::any_of(words.begin(), words.end(), number) &&
            std::any_of(words.begin(), words.end(), [&](const std::string& w) { return !number(w); });
 }
 

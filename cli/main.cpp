@@ -218,7 +218,7 @@ int run(const RunRequest& request, const CommandLine& line) {
     }
     const RunOutcome outcome = runProcessing(request, host);
     std::fflush(stdout);
-    if (line.strict && outcome.summaryDifferences > 0) return kExitRunProblem;
+    if (line.strict && (outcome.summaryDifferences > 0 || outcome.problems > 0)) return kExitRunProblem;
     // Results that the log says are not to be trusted are no success.
     if (outcome.readingInDoubt || outcome.roundedQuantities > 0) return kExitRunProblem;
     // A report without a main assembly holds nothing: the file was not read as a BOM.

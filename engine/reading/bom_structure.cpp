@@ -143,6 +143,10 @@ private:
             const Quantity quantity = readQuantityField(line.is.quantity);
             const NameId item = numberOf(line.is.item, line.itemHash);
             if (inBlock_ && quantity.outOfRange) bom_.quantityProblems_.push_back({line.number, item});
+            if (inBlock_) {
+                ++bom_.blockRows_;
+                if (!startsWithNumber(line.is.quantity)) ++bom_.rowsWithoutQuantity_;
+            }
             bom_.items_.push_back({item, quantity.value, line.is.kind});
             ++rowsInBlock_;
         }

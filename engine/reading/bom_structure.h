@@ -88,6 +88,11 @@ public:
     const std::vector<BomItem>& items() const { return items_; }
     const std::vector<BomBlock>& blocks() const { return blocks_; }
     const std::vector<QuantityProblem>& quantityProblems() const { return quantityProblems_; }
+    // The item lines inside blocks, and those of them whose quantity field holds no number: read
+    // as 0, where the CAD system always prints a number; most of them mean the quantity is taken
+    // from another column than its own.
+    size_t blockRows() const { return blockRows_; }
+    size_t rowsWithoutQuantity() const { return rowsWithoutQuantity_; }
     std::string_view name(NameId id) const { return names_.name(id); }
     size_t nameCount() const { return names_.size(); }
     NameId findName(std::string_view name) const { return names_.find(name); }
@@ -124,6 +129,7 @@ private:
     std::vector<BomItem> items_;
     std::vector<BomBlock> blocks_;
     std::vector<QuantityProblem> quantityProblems_;
+    size_t blockRows_ = 0, rowsWithoutQuantity_ = 0;
     NameIndex names_;
     std::vector<uint32_t> walkBegin_, walkEnd_;  // by name number
     NameId mainAssembly_ = kNone;

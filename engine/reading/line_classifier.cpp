@@ -39,6 +39,12 @@ std::string_view between(const char* begin, const char* end) {
     return std::string_view(begin, static_cast<size_t>(end - begin));
 }
 
+std::string_view withoutSurroundingBlanks(std::string_view cell) {
+    while (!cell.empty() && cell.front() == ' ') cell.remove_prefix(1);
+    while (!cell.empty() && cell.back() == ' ') cell.remove_suffix(1);
+    return cell;
+}
+
 }  // namespace
 
 std::string_view fieldOfRawLine(std::string_view line, int n) {
@@ -87,9 +93,30 @@ std::string_view cellOfLine(std::string_view line, char separator, int n) {
         const size_t start = at == std::string_view::npos ? 0 : at + 1;
         cell = line.substr(start, end - start);
     }
-    while (!cell.empty() && cell.front() == ' ') cell.remove_prefix(1);
-    while (!cell.empty() && cell.back() == ' ') cell.remove_suffix(1);
-    return cell;
+    return withoutSurroundingBlanks(cell);
+}
+
+std::vector<std::string_view> cellsOfLine(std::string_view line, char separator) {
+    std::vector<std::string_view> cells;
+    const char* const end = line.data() + line.size();
+    if (separator == 0) {
+        for (const char* p = skipBlanks(line.data(), end); p != end;) {
+            const char* const wordEnd = findBlank(p, end);
+            cells.push_back(between(p, wordEnd));
+            p = skipBlanks(wordEnd, end);
+        }
+        return cells;
+    }
+    // Counted first: one allocation, where growing would make several for every line.
+    cells.reserve(static_cast<size_t>(std::count(line.begin(), line.end(), separator)) + 1);
+    size_t start = 0;
+    for (;;) {
+        const size_t at = line.find(separator, start);
+        cells.push_back(withoutSurroundingBlanks(
+            line.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start)));
+        if (at == std::string_view::npos) return cells;
+        start = at + 1;
+    }
 }
 
 bool startsWithNumber(std::string_view text) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/request/run_options.h"
 #include "text/text_rules.h"
@@ -95,6 +96,11 @@ std::string_view fieldOfRawLine(std::string_view line, int n);
 // (1, 2, ...) or from the end (-1, -2, ...), without the blanks around it. Empty when the line
 // has no such cell.
 std::string_view cellOfLine(std::string_view line, char separator, int n);
+
+// Every cell of a line, as fieldOfRawLine (separator 0) and cellOfLine (a separator byte) take
+// them one at a time: words cut at runs of blanks, none for a blank line; or the pieces between
+// separator bytes without the blanks around them, one empty cell for an empty line.
+std::vector<std::string_view> cellsOfLine(std::string_view line, char separator);
 
 // The text begins with a number, as a quantity does.
 bool startsWithNumber(std::string_view text);

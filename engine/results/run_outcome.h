@@ -26,6 +26,7 @@ struct RunOutcome {
     std::string where;               // the report or JSON file or the CSV folder; empty for the standard output
     bool mainAssemblyFound = false;  // the file has a block header
     size_t summaryDifferences = 0;   // names whose total differs from the export's own summary
+    size_t problems = 0;             // the roll-up's "abnormal error!" lines: a name not found, a cycle
     // The results were written but are not to be trusted, as the log says: the reading took no row
     // of a file that has rows, its totals differ from the export's own summary in most parts, or a
     // cut name may stand for several items.

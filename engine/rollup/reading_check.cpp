@@ -11,7 +11,14 @@ std::string noRowRead(size_t rows) {
            " rows of the BOM file was read as a member of an assembly: the keywords or the layout in use do not fit "
            "it!";
 }
+std::string noQuantityRead(size_t rowsWithoutQuantity, size_t rows) {
+    return std::to_string(rowsWithoutQuantity) + " of the " + std::to_string(rows) +
+           " rows read of the BOM file have no number where the quantity stands: the keywords or the layout in use "
+           "do not fit it!";
+}
 }  // namespace messages
+
+bool quantitiesMissing(size_t rowsWithoutQuantity, size_t rows) { return rowsWithoutQuantity * 2 > rows; }
 
 bool tookNoRow(const ResultTables& tables) {
     return tables.assemblyWhereUsed.count() == 0 && tables.partWhereUsed.count() == 0;

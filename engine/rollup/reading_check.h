@@ -20,12 +20,17 @@ bool tookNoRow(const ResultTables& tables);
 // among the first eight one a number and one no number.
 bool looksLikeRow(std::string_view line);
 
+// Most of the item lines read have no number where the quantity stands: the columns in use are
+// not the file's (a name or a type taken for the quantity), and every total would be 0 or wrong.
+bool quantitiesMissing(size_t rowsWithoutQuantity, size_t rows);
+
 // The lines of the bytes that look like rows of a table: two words or more, cut at blanks, TABs,
 // '|' and ';', among the first eight one a number and one no number.
 size_t rowsIn(std::string_view bytes);
 
 namespace messages {
 std::string noRowRead(size_t rows);
+std::string noQuantityRead(size_t rowsWithoutQuantity, size_t rows);
 }  // namespace messages
 
 }  // namespace trelk

@@ -147,6 +147,11 @@ void analyseStructure(const RunRequest& request, const LogSink& log, const Analy
     }
     if (wants.structure) a.structure = read.structure;
 
+    // Nor is one that took names or type words for the quantities of most rows.
+    if (quantitiesMissing(bom.rowsWithoutQuantity(), bom.blockRows())) {
+        log(messages::noQuantityRead(bom.rowsWithoutQuantity(), bom.blockRows()));
+        a.readingInDoubt = true;
+    }
     // A reading that took no row of a file that has rows is no success either.
     if (tookNoRow(a.tables) && request.bomFormatFile.empty()) {
         std::string bytes;

@@ -29,6 +29,7 @@ RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
     RunOutcome outcome = writeResults(request, reportPathFor(request), document, host);
     outcome.mainAssemblyFound = reading.analysis.mainAssemblyFound;
     outcome.summaryDifferences = reading.analysis.summaryDifferences;
+    outcome.problems = reading.analysis.problems;
     outcome.readingInDoubt = reading.analysis.readingInDoubt;
     outcome.roundedQuantities = reading.analysis.roundedQuantities;
     return outcome;

@@ -189,28 +189,35 @@ TEST(Cli, TakesKeywordsAndSectionsFromTheSettingsFile) {
     EXPECT_EQ(readFile(report), "");
 }
 
-// Totals that differ from the export's own summary are logged; --strict makes that exit 1, with
-// the report written all the same.
-TEST(Cli, StrictFailsWhenTheTotalsDifferFromTheSummary) {
+// Totals that differ from the export's own summary, and the roll-up's "abnormal error!" lines, are
+// logged; --strict makes either exit 1, with the report written all the same.
+TEST(Cli, StrictFailsWhenTheTotalsDifferFromTheSummaryOrTheRollUpHadProblems) {
     TempFolder folder;
     const std::string breakdown =
         "Assembly TOP contains:\r\n     4         Part  WHEEL_100\r\n\r\n"
         "Summary of parts for assembly TOP:\r\n";
     const std::string differing = folder.write("differs.bom", breakdown + "    10         Part  WHEEL_100\r\n");
     const std::string agreeing = folder.write("agrees.bom", breakdown + "     4         Part  WHEEL_100\r\n");
+    const std::string cycle = folder.write("cycle.bom",
+                                           "Assembly TOP contains:\r\n  1 Sub-Assembly A\r\n\r\n"
+                                           "Sub-Assembly A contains:\r\n  1 Sub-Assembly A\r\n");
     const std::string report = folder.file("r.txt");
     const std::string line =
         "Total differs from the summary of parts in the BOM file, counted 4, listed 10 - WHEEL_100\n";
+    const std::string problem = "Assembly contains itself";
     const struct {
         std::vector<std::string> args;
         int status;
         bool logged;
+        bool problemLogged = false;
     } cases[] = {
         {{differing}, 0, true},
         {{"--strict", differing}, 1, true},
         {{"--strict", "-q", differing}, 1, false},
         {{"--strict", agreeing}, 0, false},
         {{"--strict", "--build", "3", agreeing}, 0, false},  // the summary lists one machine
+        {{cycle}, 0, false, true},
+        {{"--strict", cycle}, 1, false, true},
     };
     for (const auto& c : cases) {
         std::remove(report.c_str());
@@ -219,6 +226,7 @@ TEST(Cli, StrictFailsWhenTheTotalsDifferFromTheSummary) {
         const Result r = runCli(args);
         EXPECT_EQ(r.status, c.status) << c.args[0];
         EXPECT_EQ(r.out.find(line) != std::string::npos, c.logged) << r.out;
+        EXPECT_EQ(r.out.find(problem) != std::string::npos, c.problemLogged) << r.out;
         EXPECT_TRUE(testing::fileExists(report));
     }
 }

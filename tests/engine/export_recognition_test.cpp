@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <random>
 #include <utility>
 
 #include "engine/runs/file_analysis.h"
 #include "engine/recognition/export_recognition.h"
+#include "support/bom_product.h"
+#include "support/format_render.h"
 #include "support/literal_rollup.h"
 #include "support/random_bom.h"
 #include "support/random_export.h"
@@ -44,6 +47,23 @@ std::string tablesDifference(const literal::Analysis& expected, const Analysis& 
     literal::Analysis want = expected;
     want.log.clear();
     return testing::difference(want, got);
+}
+
+std::map<std::string, int64_t> totalsOf(const TotalsTable& table) {
+    std::map<std::string, int64_t> out;
+    for (size_t row = 0; row < table.count(); ++row) out[std::string(table.names[row])] = table.totals[row].value();
+    return out;
+}
+
+std::map<std::string, int64_t> partTotals(const Analysis& analysis) { return totalsOf(analysis.tables.partTotals); }
+
+// The parts of one build of the product, by name.
+std::map<std::string, int64_t> partsInBuild(const testing::Product& product) {
+    const testing::Truth truth = testing::truthOf(product);
+    std::map<std::string, int64_t> parts;
+    for (size_t m = 1; m < product.models.size(); ++m)
+        if (!product.models[m].assembly && truth.inBuild[m] > 0) parts[product.models[m].name] += truth.inBuild[m];
+    return parts;
 }
 
 // Exports in random interface languages: any script, a contains word of one or two fields, the
@@ -135,6 +155,84 @@ TEST(ExportRecognition, LeavesWhatIsNoExport) {
             EXPECT_FALSE(recogniseExport(text, KeywordSet(), ColumnLayout()).has_value());
         }
     }
+}
+
+// The CAD system's built-in layout in other interface languages, rendered by the tests' renderer
+// from random products, now and then an assembly holding a part of its own name (in its block, and
+// in the summary): the type column must be taken, or that part reads as the assembly holding
+// itself. Every total as the product has it, and no problem logged.
+TEST(ExportRecognition, TakesTheTypeColumnWhereAnAssemblyHoldsAPartOfItsName) {
+    struct Language {
+        const char* header;
+        const char* summary;
+        size_t words;  // in testing::typeWordSets()
+    };
+    const Language languages[] = {
+        {"%$type %$name enth\xC3\xA4lt:", "Zusammenfassung der Teile der Baugruppe %$name:", 1},
+        {"%$type %$name \xE3\x81\xAE\xE6\xA7\x8B\xE6\x88\x90:",
+         "\xE9\x83\xA8\xE5\x93\x81\xE4\xB8\x80\xE8\xA6\xA7 %$name:", 2},
+        {"%$type %$name \xD1\x81\xD0\xBE\xD0\xB4\xD0\xB5\xD1\x80\xD0\xB6\xD0\xB8\xD1\x82:",
+         "\xD0\xA1\xD0\xB2\xD0\xBE\xD0\xB4\xD0\xBA\xD0\xB0 \xD0\xB4\xD0\xB5\xD1\x82\xD0\xB0\xD0\xBB\xD0\xB5\xD0\xB9 "
+         "%$name:",
+         3},
+        {"%$type %$name \xE5\x8C\x85\xE5\x90\xAB:", "\xE9\x9B\xB6\xE4\xBB\xB6\xE6\xB1\x87\xE6\x80\xBB %$name:", 4},
+    };
+    size_t ownNames = 0;  // products with a part named as an assembly that holds it
+    for (const Language& language : languages)
+        for (uint64_t seed = 1; seed <= 30; ++seed) {
+            testing::ProductShape shape;
+            shape.maxParts = 20;
+            shape.maxAssemblies = 5;
+            const testing::Product product = testing::randomProduct(seed, shape);
+            const testing::Truth truth = testing::truthOf(product);
+            testing::RenderOptions options;
+            options.words = testing::typeWordSets()[language.words];
+            const std::string bytes =
+                testing::renderExport(testing::defaultFormatIn(language.header, language.summary), product, options);
+            SCOPED_TRACE("seed " + std::to_string(seed) + ":\n" + bytes);
+            std::map<std::string, int64_t> parts, assemblies;
+            for (size_t m = 1; m < product.models.size(); ++m) {
+                const testing::Model& model = product.models[m];
+                if (truth.inBuild[m] > 0) (model.assembly ? assemblies : parts)[model.name] = truth.inBuild[m];
+                for (const testing::Member& member : model.members)
+                    ownNames += model.assembly && !product.models[member.model].assembly &&
+                                product.models[member.model].name == model.name && truth.inBuild[m] > 0;
+            }
+            const Read read = readWithDefaults(bytes);
+            EXPECT_TRUE(read.analysis.mainAssemblyFound);
+            EXPECT_EQ(read.analysis.problems, 0u);
+            EXPECT_EQ(read.analysis.summaryDifferences, 0u);
+            EXPECT_EQ(totalsOf(read.analysis.tables.partTotals), parts);
+            EXPECT_EQ(totalsOf(read.analysis.tables.assemblyTotals), assemblies);
+        }
+    EXPECT_GT(ownNames, 0u);
+}
+
+// Company layouts read with no settings: every total as the product has it, or a run that says it
+// could not read the file (no main assembly, or a reading in doubt: exit 1), never wrong totals
+// that pass for a success.
+TEST(ExportRecognition, ReadsACompanyLayoutRightOrSaysItCannot) {
+    const std::pair<const char*, std::string_view> layouts[] = {
+        {"German labels and TAB cells", testing::kGermanLabelsFormat},
+        {"cut names and a cost column", testing::kCutNamesCostFormat},
+        {"name first between | with decimal quantities", testing::kPipeNameFirstFormat},
+        {"glued cells and a mass column", testing::kGluedMassFormat},
+        {"a summary only", testing::kSummaryOnlyFormat},
+        {"the built-in layout", testing::kDefaultFormat},
+    };
+    for (const auto& [name, format] : layouts)
+        for (uint64_t seed = 1; seed <= 20; ++seed) {
+            testing::ProductShape shape;
+            shape.maxParts = 20;
+            shape.maxAssemblies = 5;
+            shape.parameters = testing::formatParameters(format);
+            const testing::Product product = testing::randomProduct(seed, shape);
+            const std::string bytes = testing::renderExport(format, product);
+            SCOPED_TRACE(std::string(name) + ", seed " + std::to_string(seed) + ":\n" + bytes.substr(0, 1500));
+            const Read read = readWithDefaults(bytes);
+            if (!read.analysis.mainAssemblyFound || read.analysis.readingInDoubt) continue;
+            EXPECT_EQ(partTotals(read.analysis), partsInBuild(product));
+        }
 }
 
 // Text of about `bytes` bytes, made of one shape again and again.

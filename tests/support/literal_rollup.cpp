@@ -279,6 +279,23 @@ Analysis analyseTable(BomLineTable table, const KeywordSet& keywords, const Roll
             if (totals->totals[row].outOfRange())
                 totalSay.say(std::string(messages::kTotalOutOfRange) + totals->names[row]);
 
+    // Most item lines without a number where the quantity stands: another column taken for it,
+    // said after the summary's lines.
+    size_t items = 0, withoutQuantity = 0;
+    reading.forEachBlockItem([&](size_t, std::string_view line, std::string_view) {
+        ++items;
+        const std::string_view quantity = field(line, columns.Quantity);
+        size_t i = quantity.substr(0, 1) == "+" || quantity.substr(0, 1) == "-" ? 1 : 0;
+        if (quantity.substr(i, 1) == ".") ++i;
+        withoutQuantity += !(i < quantity.size() && quantity[i] >= '0' && quantity[i] <= '9');
+    });
+    const auto sayNoQuantity = [&] {
+        if (2 * withoutQuantity > items)
+            out.log.push_back(std::to_string(withoutQuantity) + " of the " + std::to_string(items) +
+                              " rows read of the BOM file have no number where the quantity stands: the keywords or "
+                              "the layout in use do not fit it!");
+    };
+
     // The export's own summary of parts against the totals.
     // Its line holds the keyword and names the main assembly: as its last field (a ":" after it
     // aside), or as the field before the keyword, which then ends the line.
@@ -299,7 +316,10 @@ Analysis analyseTable(BomLineTable table, const KeywordSet& keywords, const Roll
             break;
         }
     }
-    if (summary == 0) return out;
+    if (summary == 0) {
+        sayNoQuantity();
+        return out;
+    }
     std::vector<std::string> listedNames;
     std::vector<int64_t> listed;
     std::optional<int64_t> totalLine;
@@ -356,6 +376,7 @@ Analysis analyseTable(BomLineTable table, const KeywordSet& keywords, const Roll
     if (differences >= 3 && 2 * differences > names.size())
         out.log.push_back("Totals differ from the summary of parts in the BOM file in " + std::to_string(differences) +
                           " of " + std::to_string(names.size()) + " parts: the file was not read as it is laid out!");
+    sayNoQuantity();
     return out;
 }
 
@@ -377,6 +398,8 @@ literal::Analysis engineAnalysis(std::string bytes, const KeywordSet& keywords, 
     logOutOfRangeTotals(tables, log);
     const SummaryDifferences differences = logSummaryDifferences(tables.partTotals, bom, log);
     if (differences.mostPartsDiffer()) log(messages::mostPartsDiffer(differences.differingParts, differences.parts));
+    if (quantitiesMissing(bom.rowsWithoutQuantity(), bom.blockRows()))
+        log(messages::noQuantityRead(bom.rowsWithoutQuantity(), bom.blockRows()));
     if (tookNoRow(tables))
         if (const size_t rows = rowsIn(text)) log(messages::noRowRead(rows));
     literal::Analysis converted = fromTables(tables);

@@ -1,0 +1,282 @@
+#include "engine/recognition/candidates.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <tuple>
+#include <unordered_set>
+
+#include "engine/recognition/recognition_limits.h"
+#include "text/text_rules.h"
+
+namespace trelk::recognition {
+
+namespace {
+
+// What every candidate of a file shares.
+struct Context {
+    const ExportLines& lines;
+    const KeywordSet& inUse;
+    const ColumnLayout& columnsInUse;
+
+    std::optional<Reading> reading(const LineCut& cut, int q, int t, int name) const {
+        return readingFor(lines, cut, ColumnChoice{q, t, name}, inUse, columnsInUse);
+    }
+};
+
+// ----- Fields at blanks: the CAD system's own layout in any language, and plain tables.
+
+// The CAD system's own rows: quantity, type word, name. A type word cut at the width of its
+// column goes on in the next line, a line of one field; the whole word is found elsewhere.
+std::optional<Reading> typedBlankReading(const Context& x, LineCut cut, int q) {
+    const ExportLines& lines = x.lines;
+    const size_t n = lines.size();
+    const int t = q + 1;
+    const size_t typeAt = static_cast<size_t>(t) - 1;
+    for (size_t i = 0; i < n; ++i)
+        if (cut.row[i] && lines.fields(i).size() < static_cast<size_t>(t) + 1) cut.row[i] = 0;
+    cut.members.clear();
+    cut.restOf.assign(n, std::string());
+    std::map<std::string, size_t> pieces;  // the words a line of one field would make whole
+    for (size_t i = 0; i + 1 < n; ++i) {
+        const std::string& next = lines.norm(i + 1);
+        if (!cut.row[i] || cut.row[i + 1] || next.empty() || next.find(' ') != std::string::npos || isNumber(next))
+            continue;
+        const std::string word = std::string(lines.fields(i)[typeAt]) + next;
+        ++pieces[word];
+        cut.restOf[i] = next;
+    }
+    // Such a word stands whole elsewhere: a type of other rows, or a word of a header.
+    std::unordered_set<std::string_view> whole;
+    if (!pieces.empty())
+        for (size_t i = 0; i < n; ++i) {
+            const std::vector<std::string_view> f = lines.fields(i);
+            if (cut.row[i]) {
+                if (pieces.count(std::string(f[typeAt]))) whole.insert(f[typeAt]);
+            } else {
+                for (const std::string_view word : f)
+                    if (pieces.count(std::string(word))) whole.insert(word);
+            }
+        }
+    for (size_t i = 0; i + 1 < n; ++i) {
+        if (cut.restOf[i].empty()) continue;
+        const std::string word = std::string(lines.fields(i)[typeAt]) + cut.restOf[i];
+        if (whole.count(word) || pieces[word] >= kMinCutTypeWords)
+            cut.rest[i + 1] = 1;
+        else
+            cut.restOf[i].clear();
+    }
+    lines.measureGaps(cut);
+    // The name ends the line, or a description follows it.
+    const bool described = lines.headersNamed(cut, t + 1) > lines.headersNamed(cut, -1);
+    for (const int name : {described ? t + 1 : -1, described ? -1 : t + 1})
+        if (std::optional<Reading> r = x.reading(cut, q, t, name)) return r;
+    return std::nullopt;
+}
+
+void blankReadings(const Context& x, std::vector<Reading>& out) {
+    const ExportLines& lines = x.lines;
+    const size_t n = lines.size();
+    LineCut base(0, n);
+    size_t rows = 0, secondNumeric = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const std::vector<std::string_view> f = lines.fields(i);
+        if (f.size() >= 2 && isNumber(f[0])) {
+            base.row[i] = 1;
+            ++rows;
+            if (f.size() >= 3 && isNumber(f[1])) ++secondNumeric;
+        }
+    }
+    if (rows == 0) return;
+    // A position number before the quantity.
+    std::vector<int> quantityFields = {1};
+    if (secondNumeric * 10 >= rows * kPositionRowTenths) quantityFields.push_back(2);
+    for (const int q : quantityFields) {
+        LineCut cut = base;
+        for (size_t i = 0; i < n; ++i)
+            if (cut.row[i] && lines.fields(i).size() < static_cast<size_t>(q) + 1) cut.row[i] = 0;
+        cut.members.clear();
+        if (std::optional<Reading> typed = typedBlankReading(x, cut, q)) {
+            out.push_back(std::move(*typed));
+            continue;
+        }
+        lines.measureGaps(cut);
+        for (const int name : {-1, q + 1})
+            if (std::optional<Reading> r = x.reading(cut, q, 0, name)) out.push_back(std::move(*r));
+    }
+}
+
+// ----- Tables whose cells a byte separates.
+
+bool isWholeColumn(const ExportLines& lines, const LineCut& cut, int column) {
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (cut.row[i]) {
+            const std::string_view cell = cellAt(lines.cells(cut, i), column);
+            if (cell.find_first_of(".,") != std::string_view::npos) return false;
+        }
+    return true;
+}
+
+bool isNumberColumn(const ExportLines& lines, const LineCut& cut, int column) {
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (cut.row[i] && !isNumber(cellAt(lines.cells(cut, i), column))) return false;
+    return true;
+}
+
+// Position numbers: within every run of rows, steps of one usual size from the first row.
+bool isPositionColumn(const ExportLines& lines, const LineCut& cut, int column) {
+    bool seenRun = false;
+    for (size_t i = 0; i < lines.size();) {
+        if (!cut.row[i]) {
+            ++i;
+            continue;
+        }
+        std::vector<int64_t> values;
+        for (; i < lines.size() && (cut.row[i] || cut.rest[i]); ++i)
+            if (cut.row[i]) values.push_back(readLeadingNumber(cellAt(lines.cells(cut, i), column)).value);
+        if (values.size() < 2) continue;
+        seenRun = true;
+        const int64_t step = values[1] - values[0];
+        if (std::find(kPositionSteps.begin(), kPositionSteps.end(), step) == kPositionSteps.end() ||
+            (values[0] != 1 && values[0] != step))
+            return false;
+        for (size_t k = 1; k < values.size(); ++k)
+            if (values[k] - values[k - 1] != step) return false;
+    }
+    return seenRun;
+}
+
+// A column of a few words, other than the quantity and the name, in every row: 0 when none.
+int typeColumn(const ExportLines& lines, const LineCut& cut, int quantity, int nameColumn) {
+    const size_t columns = lines.cells(cut, cut.firstRow()).size();
+    for (size_t k = 1; k <= columns; ++k) {
+        const int column = static_cast<int>(k);
+        if (column == quantity || column == nameColumn) continue;
+        std::unordered_set<std::string_view> words;
+        bool fits = true;
+        for (size_t i = 0; i < lines.size() && fits; ++i) {
+            if (!cut.row[i]) continue;
+            const std::string_view cell = cellAt(lines.cells(cut, i), column);
+            fits = !cell.empty() && !isNumber(cell);
+            words.insert(cell);
+        }
+        if (fits && words.size() <= kMaxTypeWords && words.size() < cut.rowCount()) return column;
+    }
+    return 0;
+}
+
+// The number of separators most lines that hold one have.
+size_t usualSeparatorCount(const ExportLines& lines, char separator, size_t* lineCount = nullptr) {
+    std::map<size_t, size_t> counts;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = lines.raw(i);
+        const size_t k = static_cast<size_t>(std::count(line.begin(), line.end(), separator));
+        if (k > 0) ++counts[k];
+    }
+    size_t width = 0, most = 0;
+    for (const auto& [k, count] : counts)
+        if (count > most) {
+            most = count;
+            width = k;
+        }
+    if (lineCount) *lineCount = most;
+    return width;
+}
+
+void tableReadings(const Context& x, char separator, std::vector<Reading>& out) {
+    const ExportLines& lines = x.lines;
+    const size_t n = lines.size();
+    const size_t width = usualSeparatorCount(lines, separator);
+    LineCut cut(separator, n);
+    std::vector<size_t> tableLines;
+    for (size_t i = 0; i < n; ++i)
+        if (static_cast<size_t>(std::count(lines.raw(i).begin(), lines.raw(i).end(), separator)) == width)
+            tableLines.push_back(i);
+    const size_t columns = width + 1;
+    if (columns > kMaxTableColumns) return;
+    // A line of the table with no number in any cell is a row of column titles.
+    for (const size_t i : tableLines) {
+        const std::vector<std::string_view> c = lines.cells(cut, i);
+        if (std::any_of(c.begin(), c.end(), isNumber))
+            cut.row[i] = 1;
+        else
+            cut.title[i] = 1;
+    }
+    if (cut.rowCount() == 0) return;
+    lines.measureGaps(cut);
+    // Quantities: a number in every row. Names: a word without blanks in every row.
+    std::vector<uint8_t> allNumbers(columns, 1), allWords(columns, 1);
+    for (size_t i = 0; i < n; ++i) {
+        if (!cut.row[i]) continue;
+        const std::vector<std::string_view> c = lines.cells(cut, i);
+        for (size_t k = 0; k < columns; ++k) {
+            allNumbers[k] = allNumbers[k] && isNumber(c[k]);
+            allWords[k] = allWords[k] && !c[k].empty() && c[k].find(' ') == std::string_view::npos;
+        }
+    }
+    std::vector<int> quantities, names;
+    for (size_t k = 0; k < columns; ++k) {
+        if (allNumbers[k]) quantities.push_back(static_cast<int>(k) + 1);
+        if (allWords[k]) names.push_back(static_cast<int>(k) + 1);
+    }
+    // The name column is the one whose names head blocks; else the one of the most names
+    // (a type or a unit repeats), numbers last.
+    int nameColumn = 0;
+    std::tuple<size_t, bool, size_t> bestEvidence{0, false, 0};
+    for (const int column : names) {
+        const std::tuple<size_t, bool, size_t> evidence{
+            lines.headersNamed(cut, column), !isNumberColumn(lines, cut, column), lines.distinctNames(cut, column)};
+        if (nameColumn == 0 || evidence > bestEvidence) {
+            bestEvidence = evidence;
+            nameColumn = column;
+        }
+    }
+    if (nameColumn == 0) return;
+    std::vector<int> counted;
+    for (const int column : quantities)
+        if (column != nameColumn && !isPositionColumn(lines, cut, column)) counted.push_back(column);
+    if (counted.empty())
+        for (const int column : quantities)
+            if (column != nameColumn) counted.push_back(column);
+    // Whole numbers first (a mass or a length has decimals), then the nearest to the name.
+    std::vector<uint8_t> whole(columns + 1, 0);
+    for (const int column : counted) whole[static_cast<size_t>(column)] = isWholeColumn(lines, cut, column);
+    std::stable_sort(counted.begin(), counted.end(), [&](int a, int b) {
+        const bool wholeA = whole[static_cast<size_t>(a)], wholeB = whole[static_cast<size_t>(b)];
+        if (wholeA != wholeB) return wholeA;
+        return std::abs(a - nameColumn) < std::abs(b - nameColumn);
+    });
+    if (counted.size() > kMaxQuantityColumns) counted.resize(kMaxQuantityColumns);
+    // Each with and without a type column: the trial keeps the one that reads every row.
+    for (const int quantity : counted) {
+        if (const int type = typeColumn(lines, cut, quantity, nameColumn))
+            if (std::optional<Reading> r = x.reading(cut, quantity, type, nameColumn)) out.push_back(std::move(*r));
+        if (std::optional<Reading> r = x.reading(cut, quantity, 0, nameColumn)) out.push_back(std::move(*r));
+    }
+}
+
+}  // namespace
+
+std::vector<char> separatorsOf(const ExportLines& lines) {
+    std::vector<std::pair<size_t, char>> found;
+    for (const char c : kSeparators) {
+        size_t best = 0;
+        usualSeparatorCount(lines, c, &best);
+        if (best >= kMinSeparatorLines) found.push_back({best, c});
+    }
+    std::sort(found.rbegin(), found.rend());
+    std::vector<char> out;
+    for (const auto& f : found) out.push_back(f.second);
+    return out;
+}
+
+std::vector<Reading> candidateReadings(const ExportLines& lines, const KeywordSet& inUse,
+                                       const ColumnLayout& columnsInUse) {
+    const Context x{lines, inUse, columnsInUse};
+    std::vector<Reading> out;
+    blankReadings(x, out);
+    for (const char separator : separatorsOf(lines)) tableReadings(x, separator, out);
+    return out;
+}
+
+}  // namespace trelk::recognition

@@ -1,0 +1,31 @@
+#include "engine/recognition/choice.h"
+
+#include <utility>
+
+namespace trelk::recognition {
+
+bool better(const Trial& a, const Trial& b) {
+    if (a.accepted != b.accepted) return a.accepted;
+    if (a.summaryAgrees != b.summaryAgrees) return a.summaryAgrees;
+    if (a.differences != b.differences) return a.differences < b.differences;
+    if (a.blocksNamed != b.blocksNamed) return a.blocksNamed > b.blocksNamed;
+    if (a.items != b.items) return a.items > b.items;
+    return a.typed && !b.typed;
+}
+
+std::optional<Reading> chooseReading(std::string_view bytes, std::vector<Reading> candidates, uint64_t& steps) {
+    std::optional<Reading> best;
+    Trial bestTrial;
+    for (Reading& reading : candidates) {
+        const Trial trial = tryReading(bytes, reading);
+        steps += trial.steps;
+        if (!best || better(trial, bestTrial)) {
+            best = std::move(reading);
+            bestTrial = trial;
+        }
+    }
+    if (!best || !bestTrial.accepted) return std::nullopt;
+    return best;
+}
+
+}  // namespace trelk::recognition

@@ -1,0 +1,21 @@
+// The choice: which trial wins, and why. Takes the candidates and their trials; gives the one
+// reading whose evidence is strongest, or nothing when no trial found enough to be taken.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "engine/recognition/trial.h"
+
+namespace trelk::recognition {
+
+// The file's own summary is the best evidence, then the blocks found and the rows read; a type
+// column is taken where it reads every row a reading without one reads.
+bool better(const Trial& a, const Trial& b);
+
+// Every candidate tried on the bytes, the best kept; `steps` receives the trials' work.
+std::optional<Reading> chooseReading(std::string_view bytes, std::vector<Reading> candidates, uint64_t& steps);
+
+}  // namespace trelk::recognition

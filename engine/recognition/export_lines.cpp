@@ -1,0 +1,164 @@
+#include "engine/recognition/export_lines.h"
+
+#include <algorithm>
+
+#include "engine/reading/line_classifier.h"
+#include "engine/recognition/recognition_limits.h"
+#include "text/text_rules.h"
+
+namespace trelk::recognition {
+
+bool isNumber(std::string_view text) {
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t digits = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
+    if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
+        ++i;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) ++digits;
+    }
+    return digits > 0 && i == text.size();
+}
+
+bool hasLetter(std::string_view text) {
+    for (const char c : text) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if (b >= 0x80 || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) return true;
+    }
+    return false;
+}
+
+std::string_view withoutColon(std::string_view field) {
+    if (!field.empty() && field.back() == ':') field.remove_suffix(1);
+    return field;
+}
+
+std::string joinFields(const std::vector<std::string_view>& fields, size_t begin, size_t end) {
+    std::string text;
+    for (size_t i = begin; i < end; ++i) {
+        if (i > begin) text += ' ';
+        text += fields[i];
+    }
+    return text;
+}
+
+std::vector<std::string_view> commonEnd(const std::vector<std::vector<std::string_view>>& texts) {
+    if (texts.empty()) return {};
+    std::vector<std::string_view> common = texts.front();
+    for (const auto& fields : texts) {
+        size_t n = 0;
+        while (n < common.size() && n < fields.size() && common[common.size() - 1 - n] == fields[fields.size() - 1 - n])
+            ++n;
+        common.erase(common.begin(), common.end() - static_cast<std::ptrdiff_t>(n));
+    }
+    return common;
+}
+
+std::string_view cellAt(const std::vector<std::string_view>& cells, int n) {
+    const size_t count = cells.size();
+    if (n > 0) return static_cast<size_t>(n) <= count ? cells[static_cast<size_t>(n) - 1] : std::string_view();
+    return static_cast<size_t>(-n) <= count ? cells[count - static_cast<size_t>(-n)] : std::string_view();
+}
+
+LineCut::LineCut(char separatorByte, size_t lines)
+    : separator(separatorByte), row(lines, 0), title(lines, 0), rest(lines, 0) {}
+
+size_t LineCut::firstRow() const { return static_cast<size_t>(std::find(row.begin(), row.end(), 1) - row.begin()); }
+
+size_t LineCut::rowCount() const { return static_cast<size_t>(std::count(row.begin(), row.end(), 1)); }
+
+ExportLines::ExportLines(std::string_view bytes) {
+    forEachBomLine(bytes, [&](std::string_view line) {
+        raw_.push_back(line);
+        std::string normalised(line);
+        normalised.resize(normaliseInPlace(normalised.data(), normalised.size()));
+        norm_.push_back(std::move(normalised));
+    });
+}
+
+std::vector<std::string_view> ExportLines::fields(std::string_view normalised) const {
+    steps_ += normalised.size() + 1;
+    return cellsOfLine(normalised, 0);
+}
+
+std::vector<std::string_view> ExportLines::cells(const LineCut& cut, size_t line) const {
+    if (cut.separator == 0) return fields(norm_[line]);
+    steps_ += raw_[line].size() + 1;
+    return cellsOfLine(raw_[line], cut.separator);
+}
+
+bool ExportLines::text(const LineCut& cut, size_t line) const {
+    return !norm_[line].empty() && !cut.row[line] && !cut.title[line] && !cut.rest[line];
+}
+
+void ExportLines::measureGaps(LineCut& cut) const {
+    const size_t n = norm_.size();
+    cut.gapToRow.assign(n + 1, kFar);
+    for (size_t i = n; i-- > 0;) {
+        const size_t next = i + 1 < n ? cut.gapToRow[i + 1] : kFar;
+        if (i + 1 < n && cut.row[i + 1])
+            cut.gapToRow[i] = 0;
+        else if (i + 1 >= n)
+            cut.gapToRow[i] = kFar;
+        else if (text(cut, i + 1))
+            cut.gapToRow[i] = next == kFar ? kFar : next + 1;
+        else
+            cut.gapToRow[i] = next;
+    }
+}
+
+bool ExportLines::leads(const LineCut& cut, size_t line) const {
+    return text(cut, line) && cut.gapToRow[line] <= kMaxLinesAboveRows;
+}
+
+size_t ExportLines::titleAbove(const LineCut& cut, size_t row) const {
+    for (size_t i = row; i-- > 0;) {
+        if (cut.title[i]) return i;
+        if (!norm_[i].empty()) return kFar;
+    }
+    return kFar;
+}
+
+const Names& ExportLines::leadMembers(const LineCut& cut, int nameColumn) const {
+    auto found = cut.members.find(nameColumn);
+    if (found != cut.members.end()) return found->second;
+    Names words;
+    for (size_t i = 0; i < norm_.size(); ++i)
+        if (leads(cut, i))
+            for (const std::string_view field : fields(norm_[i])) words.insert(field);
+    Names& members = cut.members[nameColumn];
+    for (size_t i = 0; i < norm_.size(); ++i)
+        if (cut.row[i]) {
+            const std::string_view name = cellAt(cells(cut, i), nameColumn);
+            if (!name.empty() && words.count(name)) members.insert(name);
+        }
+    return members;
+}
+
+size_t ExportLines::headersNamed(const LineCut& cut, int nameColumn) const {
+    const Names& members = leadMembers(cut, nameColumn);
+    size_t named = 0;
+    for (size_t i = 0; i < norm_.size(); ++i)
+        if (leads(cut, i))
+            for (const std::string_view field : fields(norm_[i]))
+                if (members.count(field)) {
+                    ++named;
+                    break;
+                }
+    return named;
+}
+
+size_t ExportLines::distinctNames(const LineCut& cut, int nameColumn) const {
+    Names names;
+    for (size_t i = 0; i < norm_.size(); ++i)
+        if (cut.row[i]) names.insert(cellAt(cells(cut, i), nameColumn));
+    return names.size();
+}
+
+bool ExportLines::anyName(const LineCut& cut, int nameColumn) const {
+    for (size_t i = 0; i < norm_.size(); ++i)
+        if (cut.row[i] && !cellAt(cells(cut, i), nameColumn).empty()) return true;
+    return false;
+}
+
+}  // namespace trelk::recognition

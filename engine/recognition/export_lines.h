@@ -1,0 +1,94 @@
+// The first step of recognition: what the file's lines could be. `ExportLines` holds the lines as
+// read and normalised, and cuts them into cells by the one splitter the line classifier uses; a
+// `LineCut` marks, for one way of cutting them (words at blanks, or cells at a separator byte),
+// which lines are rows, column titles and rests of cut type words, and how far each line stands
+// above the next rows: where block headers and the summary may stand.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace trelk::recognition {
+
+inline constexpr size_t kFar = ~size_t{0} / 2;
+
+using Names = std::unordered_set<std::string_view>;
+
+// A quantity: a sign, digits, a decimal point or comma and digits.
+bool isNumber(std::string_view text);
+// A word, not a rule or a separator: a byte that is no ASCII punctuation, digit or blank.
+bool hasLetter(std::string_view text);
+std::string_view withoutColon(std::string_view field);
+std::string joinFields(const std::vector<std::string_view>& fields, size_t begin, size_t end);
+// The longest run of fields that ends every one of the texts (each given as its fields).
+std::vector<std::string_view> commonEnd(const std::vector<std::vector<std::string_view>>& texts);
+// Cell n as the column layout counts it: 1, 2, ... from the start, -1, ... from the end.
+std::string_view cellAt(const std::vector<std::string_view>& cells, int n);
+
+// One way of cutting the lines into cells, and what its lines are.
+struct LineCut {
+    char separator = 0;               // 0: fields at blanks
+    std::vector<uint8_t> row;         // by line: a row of items
+    std::vector<uint8_t> title;       // by line: a row of column titles
+    std::vector<uint8_t> rest;        // by line: the rest of a cut type word
+    std::vector<std::string> restOf;  // by line of a row: the rest of its type word, if cut
+    std::vector<size_t> gapToRow;     // by line: lines of text before the next row
+    // leadMembers by name column, once asked for; cleared when the rows change.
+    mutable std::map<int, Names> members;
+
+    // No line marked yet, for a file of `lines` lines.
+    LineCut(char separatorByte, size_t lines);
+    size_t firstRow() const;
+    size_t rowCount() const;
+};
+
+// The file's lines, and every scan of them counted.
+class ExportLines {
+public:
+    explicit ExportLines(std::string_view bytes);
+
+    size_t size() const { return norm_.size(); }
+    std::string_view raw(size_t line) const { return raw_[line]; }
+    const std::string& norm(size_t line) const { return norm_[line]; }
+
+    // The words of a normalised text, and the cells of a line as a cut takes them; each call counts
+    // the bytes it goes over.
+    std::vector<std::string_view> fields(std::string_view normalised) const;
+    std::vector<std::string_view> fields(size_t line) const { return fields(norm_[line]); }
+    std::vector<std::string_view> cells(const LineCut& cut, size_t line) const;
+    // A line looked at once more by other means (a classifier, a search), counted.
+    void count(uint64_t bytes) const { steps_ += bytes; }
+    // The bytes of lines the scans went over so far, each scan of a line counted.
+    uint64_t steps() const { return steps_; }
+
+    // A line of text under the cut: neither empty, nor a row, a title or the rest of a type word.
+    bool text(const LineCut& cut, size_t line) const;
+    // Sets cut.gapToRow from the cut's rows.
+    void measureGaps(LineCut& cut) const;
+    // A line of text that rows follow soon: where block headers stand.
+    bool leads(const LineCut& cut, size_t line) const;
+    // The title row just above a row (with only empty lines between), or kFar.
+    size_t titleAbove(const LineCut& cut, size_t row) const;
+
+    // The words of lines that lead rows which rows name in that column: the members that such a
+    // line may head the block of (views into the lines). Only the few words of those lines are
+    // kept, not every name of the file.
+    const Names& leadMembers(const LineCut& cut, int nameColumn) const;
+    // The lines that lead rows and name such a member.
+    size_t headersNamed(const LineCut& cut, int nameColumn) const;
+    // The different names in that column of the rows.
+    size_t distinctNames(const LineCut& cut, int nameColumn) const;
+    bool anyName(const LineCut& cut, int nameColumn) const;
+
+private:
+    std::vector<std::string_view> raw_;
+    std::vector<std::string> norm_;
+    mutable uint64_t steps_ = 0;
+};
+
+}  // namespace trelk::recognition

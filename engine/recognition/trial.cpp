@@ -1,0 +1,44 @@
+#include "engine/recognition/trial.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/reading/bom_structure.h"
+#include "engine/recognition/recognition_limits.h"
+#include "engine/rollup/rollup.h"
+#include "engine/rollup/summary_check.h"
+
+namespace trelk::recognition {
+
+Trial tryReading(std::string_view bytes, const Reading& reading) {
+    Trial trial;
+    trial.steps = bytes.size();
+    const BomStructure bom(bytes, reading.found.keywords, reading.found.columns);
+    if (!bom.hasMainAssembly()) return trial;
+    const NameId main = bom.findName(bom.mainAssemblyName());
+    if (!bom.hasBlock(main) || bom.walkEnd(main) == bom.walkBegin(main)) return trial;
+    trial.items = bom.items().size();
+    trial.typed = reading.found.columns.Type != 0;
+    std::vector<uint8_t> listed(bom.nameCount(), 0);
+    for (const BomItem& item : bom.items())
+        if (item.kind == ItemKind::SubAssembly) listed[item.item] = 1;
+    for (const BomBlock& block : bom.blocks())
+        if (block.assembly != main && listed[block.assembly]) ++trial.blocksNamed;
+    if (bom.hasSummary() && !bom.summaryRows().empty()) {
+        RollupLimits limits;
+        limits.maxCycleSteps =
+            std::min<uint64_t>(limits.maxCycleSteps, kCycleStepsPerByte * (bytes.size() + kCycleStepsSlackBytes));
+        const RollupTotals totals = expandAssembly(
+            bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}, limits);
+        trial.steps += totals.linesWalked;
+        const ResultTables tables = sortTables(bom, totals, WhereUsedById());
+        trial.differences = summaryDifferences(tables.partTotals, bom, 0).count;
+        trial.summaryAgrees = trial.differences == 0;
+    }
+    // One block alone proves little: its summary must list more than one part, and agree.
+    trial.accepted = trial.blocksNamed > 0 || (trial.summaryAgrees && bom.summaryRows().size() > 1 &&
+                                               bom.walkEnd(main) - bom.walkBegin(main) > 1);
+    return trial;
+}
+
+}  // namespace trelk::recognition

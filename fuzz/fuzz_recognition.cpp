@@ -2,21 +2,55 @@
 // words and columns in use as for fuzz_run, the rest is the file. Checked: the work stays within
 // a bound linear in the file's size (counted in steps, not timed), a file read by the words and
 // columns recognised in it has a main assembly (the run reads it so), and what was recognised can
-// be described. That a recognised reading equals the literal one is fuzz_run's check.
+// be described, and a file recognised from a sample of a few of its lines is read as when
+// recognised from all of them. That a recognised reading equals the literal one is fuzz_run's
+// check.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "engine/files/memory_files.h"
 #include "engine/reading/bom_structure.h"
 #include "engine/recognition/export_recognition.h"
+#include "engine/recognition/export_sample.h"
+#include "engine/runs/file_analysis.h"
 #include "fuzz_support.h"
+#include "support/literal_rollup.h"
+
+namespace trelk {
+namespace {
+
+// What a run goes on with after reading the file: its log (but for the line that says how the
+// words were recognised), the words and columns, and the tables.
+struct End {
+    std::string text;
+    literal::Analysis tables;
+};
+End endOf(const RunRequest& request, const SampleLimits& limits) {
+    std::string text;
+    const Analysis a = analyse(
+        request,
+        [&](std::string_view line) {
+            if (line.rfind("Recognised from ", 0) != 0) text.append(line).append("\n");
+        },
+        AnalysisWants(), limits);
+    RecognisedExport read;
+    read.keywords = a.keywords;
+    read.columns = a.columns;
+    text += describeKeywords(read) + "\n" + describeLayout(read) + "\n";
+    return {text, testing::fromTables(a.tables)};
+}
+
+}  // namespace
+}  // namespace trelk
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace trelk;
     if (size == 0) return 0;
     std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
-    const RunRequest request = fuzz::requestFrom(data[0], rest);
+    const uint8_t flags = data[0];
+    RunRequest request = fuzz::requestFrom(flags, rest);
     uint64_t steps = 0;
     const std::optional<RecognisedExport> found = recogniseExport(rest, request.keywords, request.columns, &steps);
     const uint64_t bound = fuzz::recognitionStepBound(rest);
@@ -27,5 +61,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const BomStructure bom(rest, found->keywords, found->columns);
     fuzz::check(bom.hasMainAssembly(), "a recognised reading finds no main assembly");
     fuzz::check(!describeKeywords(*found).empty() && !describeLayout(*found).empty(), "a recognition not described");
+
+    // Recognised from a sample of a few lines, the file is read as when recognised from all of it.
+    request.bomFileName = "/fuzz/input.bom";
+    memory_files::clear();
+    memory_files::put(request.bomFileName, std::string(rest));
+    SampleLimits whole, few;
+    whole.blocks = whole.rows = SIZE_MAX;
+    whole.headBytes = SIZE_MAX / 4;
+    few.blocks = 1 + flags % 3;
+    few.rows = flags % 7;
+    few.headBytes = 32 + rest.size() / 4;
+    few.tailBytes = 32 + rest.size() / 3;
+    few.tailBlockLines = 2 + flags % 5;
+    const End fromAll = endOf(request, whole), fromSample = endOf(request, few);
+    fuzz::checkEqual(fromAll.text, fromSample.text, "a reading recognised from a sample logs otherwise");
+    fuzz::checkEqual("", testing::difference(fromAll.tables, fromSample.tables),
+                     "a reading recognised from a sample gives other totals");
     return 0;
 }

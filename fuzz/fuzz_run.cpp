@@ -3,8 +3,7 @@
 // (fuzz::requestFrom); the rest is the BOM file. Checked on every input: the log starts as it
 // must, the report exists exactly when the log says so, and an earlier report survives a run
 // that stops. On inputs small enough for it, the whole log and the report must equal those of
-// the literal reading (tests/support), line by line and byte for byte; and a recognised file, read
-// as when recognised from a sample of a few of its lines, as when recognised from all of them.
+// the literal reading (tests/support), line by line and byte for byte.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -14,7 +13,6 @@
 #include "engine/files/memory_files.h"
 #include "engine/recognition/export_recognition.h"
 #include "engine/recognition/export_sample.h"
-#include "engine/runs/file_analysis.h"
 #include "engine/runs/processing_run.h"
 #include "engine/rollup/rollup.h"
 #include "fuzz_support.h"
@@ -41,27 +39,6 @@ std::string joined(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += line + "\n";
     return text;
-}
-
-// What a run goes on with after reading the file: its log (but for the line that says how the
-// words were recognised), the words and columns, and the tables.
-struct End {
-    std::string text;
-    literal::Analysis tables;
-};
-End endOf(const RunRequest& request, const SampleLimits& limits) {
-    std::string text;
-    const Analysis a = analyse(
-        request,
-        [&](std::string_view line) {
-            if (line.rfind("Recognised from ", 0) != 0) text.append(line).append("\n");
-        },
-        AnalysisWants(), limits);
-    RecognisedExport read;
-    read.keywords = a.keywords;
-    read.columns = a.columns;
-    text += describeKeywords(read) + "\n" + describeLayout(read) + "\n";
-    return {text, testing::fromTables(a.tables)};
 }
 
 }  // namespace
@@ -106,23 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     fuzz::check(stored, "a readable BOM without a stored report");
 
-    // Recognised from a sample of a few lines, the file is read as when recognised from all of it.
     const bool recognised =
         log[3].rfind(messages::kKeywordsRecognised, 0) == 0 || log[3].rfind(messages::kLayoutRecognised, 0) == 0;
-    if (recognised) {
-        SampleLimits whole, few;
-        whole.blocks = whole.rows = SIZE_MAX;
-        whole.headBytes = SIZE_MAX / 4;
-        few.blocks = 1 + flags % 3;
-        few.rows = flags % 7;
-        few.headBytes = 32 + bytes.size() / 4;
-        few.tailBytes = 32 + bytes.size() / 3;
-        few.tailBlockLines = 2 + flags % 5;
-        const End fromAll = endOf(request, whole), fromSample = endOf(request, few);
-        fuzz::checkEqual(fromAll.text, fromSample.text, "a reading recognised from a sample logs otherwise");
-        fuzz::checkEqual("", testing::difference(fromAll.tables, fromSample.tables),
-                         "a reading recognised from a sample gives other totals");
-    }
 
     // The literal reading, where it can finish in a moment, by the words and columns the run went
     // by: those of the request, or those recognised in the file. It knows the rules of the CAD

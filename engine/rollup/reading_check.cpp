@@ -1,5 +1,8 @@
 #include "engine/rollup/reading_check.h"
 
+#include <cstdint>
+#include <vector>
+
 #include "engine/reading/line_classifier.h"
 #include "text/text_rules.h"
 
@@ -11,12 +14,28 @@ std::string noRowRead(size_t rows) {
            " rows of the BOM file was read as a member of an assembly: the keywords or the layout in use do not fit "
            "it!";
 }
+std::string assembliesWithoutBlock(size_t count) {
+    return std::to_string(count) +
+           " sub-assemblies of the BOM file have no block of their own by the keywords and layout recognised in it: "
+           "they do not fit it!";
+}
 std::string noQuantityRead(size_t rowsWithoutQuantity, size_t rows) {
     return std::to_string(rowsWithoutQuantity) + " of the " + std::to_string(rows) +
            " rows read of the BOM file have no number where the quantity stands: the keywords or the layout in use "
            "do not fit it!";
 }
 }  // namespace messages
+
+size_t assembliesWithoutBlock(const BomStructure& bom) {
+    std::vector<uint8_t> seen(bom.nameCount(), 0);
+    size_t count = 0;
+    for (const BomItem& item : bom.items())
+        if (item.kind == ItemKind::SubAssembly && !bom.hasBlock(item.item) && !seen[item.item]) {
+            seen[item.item] = 1;
+            ++count;
+        }
+    return count;
+}
 
 bool quantitiesMissing(size_t rowsWithoutQuantity, size_t rows) { return rowsWithoutQuantity * 2 > rows; }
 

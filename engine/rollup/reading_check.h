@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/reading/bom_structure.h"
 #include "engine/rollup/rollup.h"
 
 namespace trelk {
@@ -28,8 +29,14 @@ bool quantitiesMissing(size_t rowsWithoutQuantity, size_t rows);
 // '|' and ';', among the first eight one a number and one no number.
 size_t rowsIn(std::string_view bytes);
 
+// Sub-assemblies, by their rows' type word, that have no block of their own: the CAD system prints
+// one for each, so a reading by recognised words that meets one has misread the file (a cut name,
+// a header rule that misses blocks).
+size_t assembliesWithoutBlock(const BomStructure& bom);
+
 namespace messages {
 std::string noRowRead(size_t rows);
+std::string assembliesWithoutBlock(size_t count);
 std::string noQuantityRead(size_t rowsWithoutQuantity, size_t rows);
 }  // namespace messages
 

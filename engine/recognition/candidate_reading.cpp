@@ -17,6 +17,8 @@ bool setHeaderRule(const ExportLines& lines, const std::string& before, const st
     if (before.empty() && after.empty()) return false;
     if (lines.fields(before).size() > kMaxHeaderWords || lines.fields(after).size() > kMaxHeaderWords) return false;
     if (before.size() > kMaxKeywordBytes || after.size() > kMaxKeywordBytes) return false;
+    r.headerBefore = before;
+    r.headerAfter = after;
     if (before.empty()) {
         r.found.keywords.contains = after;
     } else {
@@ -94,7 +96,26 @@ bool findHeaders(const ExportLines& lines, const LineCut& cut, const Names& memb
             after = text;
         }
     if (most == 0) return findSingleHeader(lines, cut, r);
-    const std::vector<std::string_view> afterFields = lines.fields(after);
+    // Text that differs from block to block (a description after the name) is no part of the
+    // rule: of the lines whose words after the name begin as the likeliest's do, only the words
+    // they all share are kept. Else the rule would find only the blocks that print the same text.
+    std::vector<std::string_view> afterFields = lines.fields(after);
+    if (!afterFields.empty())
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (!lines.leads(cut, i)) continue;
+            const std::vector<std::string_view> f = lines.fields(i);
+            for (size_t p = f.size(); p-- > 0;) {
+                if (!members.count(f[p])) continue;
+                if (p + 1 < f.size() && f[p + 1] == afterFields.front()) {
+                    size_t n = 1;
+                    while (n < afterFields.size() && p + 1 + n < f.size() && f[p + 1 + n] == afterFields[n]) ++n;
+                    afterFields.resize(n);
+                }
+                break;
+            }
+        }
+    after = joinFields(afterFields, 0, afterFields.size());
+    afterFields = lines.fields(after);
     // The words before the name, over every line that leads rows and ends so.
     std::vector<std::vector<std::string_view>> befores;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -120,6 +141,18 @@ bool findHeaders(const ExportLines& lines, const LineCut& cut, const Names& memb
         }
     const std::vector<std::string_view> before = commonEnd(befores);
     return setHeaderRule(lines, joinFields(before, 0, before.size()), after, r);
+}
+
+// A line that the header rule would take if text were allowed to follow its first word after the
+// name: the rule's words before a name, and the first of its words after it, then anything.
+bool nearlyHeader(const std::vector<std::string_view>& f, const std::vector<std::string_view>& before,
+                  const std::vector<std::string_view>& after) {
+    for (size_t p = before.size(); p < f.size(); ++p) {
+        if (!std::equal(before.begin(), before.end(), f.begin() + static_cast<std::ptrdiff_t>(p - before.size())))
+            continue;
+        if (after.empty() || (p + 1 < f.size() && f[p + 1] == after.front())) return true;
+    }
+    return false;
 }
 
 // Where the blocks stand: by line, the name of the block whose header is the nearest above
@@ -256,6 +289,15 @@ std::optional<Reading> readingFor(const ExportLines& lines, const LineCut& cut, 
         blocks.names.emplace(c.headerName);
     }
     if (mainLine == kFar || r.mainName.empty()) return std::nullopt;
+    // A rule that misses lines shaped as its headers (text after the name that differs from
+    // block to block) would find only some blocks, and might take a sub-assembly for the main
+    // assembly: it reads no block rather than some.
+    {
+        const std::vector<std::string_view> before = lines.fields(r.headerBefore), after = lines.fields(r.headerAfter);
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (blocks.of[i].empty() && lines.leads(cut, i) && nearlyHeader(lines.fields(i), before, after))
+                return std::nullopt;
+    }
     // The summary is found by its header rule alone, before the type words it tells apart.
     const size_t summaryLine = findSummary(lines, cut, mainLine, r);
     if (t != 0) {

@@ -16,6 +16,8 @@ namespace trelk::recognition {
 struct Reading {
     RecognisedExport found;
     std::string mainName;
+    // The block header rule's words before and after the name.
+    std::string headerBefore, headerAfter;
 };
 
 // Columns as the column layout counts them; type 0 for none.

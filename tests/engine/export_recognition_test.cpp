@@ -235,6 +235,45 @@ TEST(ExportRecognition, ReadsACompanyLayoutRightOrSaysItCannot) {
         }
 }
 
+// Exports that recognition once read with exit 0 and wrong totals: exact now, or a run that says
+// it could not read them.
+TEST(ExportRecognition, ReadsNoneOfTheseWrongInSilence) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::map<std::string, int64_t> parts;
+    };
+    const Case cases[] = {
+        {"a description after each header's name, two alike (a rule holding it finds only those two)",
+         "*** TOP ***  (Frame)\nName|Qty\nSUB_A|2\nBOLT|4\n\n"
+         "*** SUB_A ***  (Guide)\nName|Qty\nSUB_B|3\nNUT|1\n\n"
+         "*** SUB_B ***  (Guide)\nName|Qty\nPIN|5\nWASHER|1\n\n"
+         "Name|Qty\nBOLT|4\nNUT|2\nPIN|30\nWASHER|6\n",
+         {{"BOLT", 4}, {"NUT", 2}, {"PIN", 30}, {"WASHER", 6}}},
+        {"a description after the name at blanks, the only alike ones empty",
+         "*** TOP ***  (Frame left)\n-----\nQty Description Name\n2 Steel SUB_A\n4 BOLT\n\n"
+         "*** SUB_A ***  ()\n-----\nQty Description Name\n3 SUB_B\n1 Brass NUT\n\n"
+         "*** SUB_B ***  ()\n-----\nQty Description Name\n5 PIN\n\n"
+         "Parts of TOP\nQty Description Name\n4 BOLT\n2 Brass NUT\n30 PIN\n",
+         {{"BOLT", 4}, {"NUT", 2}, {"PIN", 30}}},
+        {"names cut in the rows, whole in the headers: a sub-assembly without a block",
+         "Assembly TOP enth\xC3\xA4lt:\nMenge\tTyp      \tModellname\n1\tSub-Assem\tTURNTABLE_BEARIN\n"
+         "2\tPart     \tBOLT\n1\tSub-Assem\tFRAME_ASM\n\n"
+         "Sub-Assembly TURNTABLE_BEARING_ASM enth\xC3\xA4lt:\nMenge\tTyp      \tModellname\n3\tPart     \tNUT\n\n"
+         "Sub-Assembly FRAME_ASM enth\xC3\xA4lt:\nMenge\tTyp      \tModellname\n2\tPart     \tBOLT\n"
+         "1\tPart     \tNUT\n\n"
+         "Teile\xC3\xBC"
+         "bersicht TOP\nMenge\tTyp      \tModellname\n4\tPart     \tBOLT\n4\tPart     \tNUT\n",
+         {{"BOLT", 4}, {"NUT", 4}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Read read = readWithDefaults(c.bytes);
+        if (!read.analysis.mainAssemblyFound || read.analysis.readingInDoubt) continue;
+        EXPECT_EQ(partTotals(read.analysis), c.parts);
+    }
+}
+
 // Text of about `bytes` bytes, made of one shape again and again.
 using Shape = std::string (*)(size_t bytes, std::mt19937_64& rng);
 

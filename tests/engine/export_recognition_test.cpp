@@ -236,20 +236,28 @@ TEST(ExportRecognition, ReadsACompanyLayoutRightOrSaysItCannot) {
 }
 
 // Exports that recognition once read with exit 0 and wrong totals: exact now, or a run that says
-// it could not read them.
+// it could not read them; and beside each such fault, the same layout without it, which must read.
 TEST(ExportRecognition, ReadsNoneOfTheseWrongInSilence) {
     struct Case {
         const char* what;
         std::string bytes;
         std::map<std::string, int64_t> parts;
+        bool mustRead = false;
     };
+    const std::map<std::string, int64_t> fourParts = {{"BOLT", 4}, {"NUT", 2}, {"PIN", 30}, {"WASHER", 6}};
     const Case cases[] = {
+        {"the same text after every header's name",
+         "*** TOP ***  (Guide)\nName|Qty\nSUB_A|2\nBOLT|4\n\n"
+         "*** SUB_A ***  (Guide)\nName|Qty\nSUB_B|3\nNUT|1\n\n"
+         "*** SUB_B ***  (Guide)\nName|Qty\nPIN|5\nWASHER|1\n\n"
+         "Name|Qty\nBOLT|4\nNUT|2\nPIN|30\nWASHER|6\n",
+         fourParts, true},
         {"a description after each header's name, two alike (a rule holding it finds only those two)",
          "*** TOP ***  (Frame)\nName|Qty\nSUB_A|2\nBOLT|4\n\n"
          "*** SUB_A ***  (Guide)\nName|Qty\nSUB_B|3\nNUT|1\n\n"
          "*** SUB_B ***  (Guide)\nName|Qty\nPIN|5\nWASHER|1\n\n"
          "Name|Qty\nBOLT|4\nNUT|2\nPIN|30\nWASHER|6\n",
-         {{"BOLT", 4}, {"NUT", 2}, {"PIN", 30}, {"WASHER", 6}}},
+         fourParts},
         {"a description after the name at blanks, the only alike ones empty",
          "*** TOP ***  (Frame left)\n-----\nQty Description Name\n2 Steel SUB_A\n4 BOLT\n\n"
          "*** SUB_A ***  ()\n-----\nQty Description Name\n3 SUB_B\n1 Brass NUT\n\n"
@@ -265,11 +273,23 @@ TEST(ExportRecognition, ReadsNoneOfTheseWrongInSilence) {
          "Teile\xC3\xBC"
          "bersicht TOP\nMenge\tTyp      \tModellname\n4\tPart     \tBOLT\n4\tPart     \tNUT\n",
          {{"BOLT", 4}, {"NUT", 4}}},
+        {"names whole in the rows and the headers",
+         "Assembly TOP enth\xC3\xA4lt:\nMenge\tTyp      \tModellname\n1\tSub-Assem\tBEARING_ASM\n"
+         "2\tPart     \tBOLT\n1\tSub-Assem\tFRAME_ASM\n\n"
+         "Sub-Assembly BEARING_ASM enth\xC3\xA4lt:\nMenge\tTyp      \tModellname\n3\tPart     \tNUT\n\n"
+         "Sub-Assembly FRAME_ASM enth\xC3\xA4lt:\nMenge\tTyp      \tModellname\n2\tPart     \tBOLT\n"
+         "1\tPart     \tNUT\n\n"
+         "Teile\xC3\xBC"
+         "bersicht TOP\nMenge\tTyp      \tModellname\n4\tPart     \tBOLT\n4\tPart     \tNUT\n",
+         {{"BOLT", 4}, {"NUT", 4}},
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const Read read = readWithDefaults(c.bytes);
-        if (!read.analysis.mainAssemblyFound || read.analysis.readingInDoubt) continue;
+        if (!c.mustRead && (!read.analysis.mainAssemblyFound || read.analysis.readingInDoubt)) continue;
+        EXPECT_TRUE(read.analysis.mainAssemblyFound);
+        EXPECT_FALSE(read.analysis.readingInDoubt);
         EXPECT_EQ(partTotals(read.analysis), c.parts);
     }
 }

@@ -14,6 +14,7 @@
 #include "engine/recognition/export_recognition.h"
 #include "engine/recognition/export_sample.h"
 #include "engine/runs/processing_run.h"
+#include "engine/rollup/reading_check.h"
 #include "engine/rollup/rollup.h"
 #include "fuzz_support.h"
 #include "support/literal_report.h"
@@ -104,14 +105,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // A file this small is its own sample.
         expectedLog.emplace_back(messages::kRecognisedFromWholeFile);
     }
+    size_t orphans = 0;
     {
         const BomStructure bom(bytes, keywords, columns);
         if (!fuzz::literalWalkWithin(bom, 4000)) return 0;
+        // Said last, of a reading by recognised words only.
+        if (recognised) orphans = assembliesWithoutBlock(bom);
     }
     const literal::Analysis expected = testing::literalAnalysis(bytes, keywords, RollupLimits(), columns);
     if (hasHeaderLine(bytes, keywords, columns))
         expectedLog.push_back("Main assembly name: " + expected.mainAssemblyName);
     expectedLog.insert(expectedLog.end(), expected.log.begin(), expected.log.end());
+    if (orphans > 0) expectedLog.push_back(messages::assembliesWithoutBlock(orphans));
     expectedLog.push_back("Results stored in file:");
     expectedLog.push_back(report);
     fuzz::checkEqual(joined(expectedLog), joined(log), "log lines differ from the literal reading");

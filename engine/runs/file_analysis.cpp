@@ -152,12 +152,6 @@ void analyseStructure(const RunRequest& request, const LogSink& log, const Analy
         log(messages::noQuantityRead(bom.rowsWithoutQuantity(), bom.blockRows()));
         a.readingInDoubt = true;
     }
-    // Nor is a reading by recognised words in which a sub-assembly has no block.
-    if (a.wordsRecognised || a.layoutRecognised)
-        if (const size_t orphans = assembliesWithoutBlock(bom)) {
-            log(messages::assembliesWithoutBlock(orphans));
-            a.readingInDoubt = true;
-        }
     // A reading that took no row of a file that has rows is no success either.
     if (tookNoRow(a.tables) && request.bomFormatFile.empty()) {
         std::string bytes;
@@ -167,6 +161,12 @@ void analyseStructure(const RunRequest& request, const LogSink& log, const Analy
                 a.readingInDoubt = true;
             }
     }
+    // Nor is a reading by recognised words in which a sub-assembly has no block.
+    if (a.wordsRecognised || a.layoutRecognised)
+        if (const size_t orphans = assembliesWithoutBlock(bom)) {
+            log(messages::assembliesWithoutBlock(orphans));
+            a.readingInDoubt = true;
+        }
 }
 
 // Whether a word stands anywhere in bytes given piece by piece.

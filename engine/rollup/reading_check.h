@@ -37,6 +37,8 @@ size_t assembliesWithoutBlock(const BomStructure& bom);
 namespace messages {
 std::string noRowRead(size_t rows);
 std::string assembliesWithoutBlock(size_t count);
+inline constexpr std::string_view kRecognisedContainsItself =
+    "An assembly of the BOM file contains itself by the keywords and layout recognised in it: they do not fit it!";
 std::string noQuantityRead(size_t rowsWithoutQuantity, size_t rows);
 }  // namespace messages
 

@@ -124,8 +124,10 @@ void analyseStructure(const RunRequest& request, const LogSink& log, const Analy
     if (a.mainAssemblyFound) log("Main assembly name: " + std::string(bom.mainAssemblyName()));
     for (const std::string& line : read.notes) log(line);
     // Every line these steps log is a problem of the roll-up.
+    bool containsItself = false;
     const LogSink problem = [&](std::string_view line) {
         ++a.problems;
+        containsItself = containsItself || line.rfind(messages::kContainsItself, 0) == 0;
         log(line);
     };
     logQuantityProblems(bom, problem);
@@ -167,6 +169,12 @@ void analyseStructure(const RunRequest& request, const LogSink& log, const Analy
             log(messages::assembliesWithoutBlock(orphans));
             a.readingInDoubt = true;
         }
+    // Or in which an assembly contains itself: without a type column, a part named as the assembly
+    // that holds it reads so, and its totals are lost.
+    if ((a.wordsRecognised || a.layoutRecognised) && containsItself) {
+        log(messages::kRecognisedContainsItself);
+        a.readingInDoubt = true;
+    }
 }
 
 // Whether a word stands anywhere in bytes given piece by piece.

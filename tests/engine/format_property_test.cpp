@@ -264,12 +264,15 @@ TEST(FormatProperty, TheDefaultLayoutReadsAsTheLineClassifierReadsIt) {
 std::string totalsDifference(const Totals& read, const Totals& expected) {
     Totals mapped;
     for (const auto& [name, total] : read) {
-        const std::string* form = nullptr;
-        for (const auto& entry : expected)
-            if (entry.first.rfind(name, 0) == 0) {
-                if (form) return "";  // a cut name that stands for several: not a wrong total
-                form = &entry.first;
-            }
+        // A name printed whole is that item, though it starts other names too.
+        const auto whole = expected.find(name);
+        const std::string* form = whole != expected.end() ? &whole->first : nullptr;
+        if (!form)
+            for (const auto& entry : expected)
+                if (entry.first.rfind(name, 0) == 0) {
+                    if (form) return "";  // a cut name that stands for several: not a wrong total
+                    form = &entry.first;
+                }
         if (!form) return name + " is no item of the product";
         mapped[*form] += total;
     }

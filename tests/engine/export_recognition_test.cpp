@@ -273,6 +273,10 @@ TEST(ExportRecognition, ReadsNoneOfTheseWrongInSilence) {
          "Teile\xC3\xBC"
          "bersicht TOP\nMenge\tTyp      \tModellname\n4\tPart     \tBOLT\n4\tPart     \tNUT\n",
          {{"BOLT", 4}, {"NUT", 4}}},
+        {"no type column, and an assembly holding a part of its own name",
+         "Baugruppe TOP enth\xC3\xA4lt:\n  2  SUB\n  3  BOLT\n\nBaugruppe SUB enth\xC3\xA4lt:\n  1  SUB\n  4  NUT\n\n"
+         "Teile TOP:\n  2  SUB\n  3  BOLT\n  8  NUT\n",
+         {{"SUB", 2}, {"BOLT", 3}, {"NUT", 8}}},
         {"names whole in the rows and the headers",
          "Assembly TOP enth\xC3\xA4lt:\nMenge\tTyp      \tModellname\n1\tSub-Assem\tBEARING_ASM\n"
          "2\tPart     \tBOLT\n1\tSub-Assem\tFRAME_ASM\n\n"

@@ -673,6 +673,31 @@ class Page(unittest.TestCase):
         finally:
             self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": False})
 
+    def test_filter_reads_pieces_held_as_text_as_it_reads_rows_made(self):
+        """The filter counts what it keeps in the pieces still held as text from their written
+        markup, and narrows the rows made from their elements: for every text, above all those that
+        the page writes as character references, both keep the same rows."""
+        names = ["A&LT_%04d", "q\"T'%04d", "\u00c9TRIER_%04d", "K<b>%04d", "Part_%04d", "lt;%04d", "X&amp;%04d"]
+        lines = ["Assembly BIG contains:"] + ["     1 Sub-Assembly  S&%d" % i for i in range(3)] + \
+            ["     %d         Part  %s" % (i % 5 + 1, names[i % len(names)] % i) for i in range(2500)]
+        for i in range(3):
+            lines += ["", "Sub-Assembly S&%d contains:" % i] + \
+                ["     2         Part  %s" % (names[(k + i) % len(names)] % (k + 3000 * (i + 1))) for k in range(700)]
+        page = self.page_of(self.write_bom("references.bom.1", lines))
+        print_all = "window.dispatchEvent(new Event('beforeprint'))"
+        for needle in ("lt", "&lt", "amp", "&", "<b>", "\"t'", "\u00e9trier_00", "t;", "s&1", "a&lt_01"):
+            with self.subTest(needle):
+                self.load(page)
+                self.type_filter(needle)
+                counted = self.script("return document.getElementById('filter-status').value")
+                self.script(print_all)
+                from_text = self.shown()
+                self.load(page)
+                self.script(print_all)
+                self.type_filter(needle)
+                self.assertEqual(self.script("return document.getElementById('filter-status').value"), counted)
+                self.assertEqual(self.shown(), from_text)
+
     # ---- An export with attribute columns ----
 
     def company_csv(self, bom, *args):

@@ -261,6 +261,9 @@
     if (index) return index;
     const raw = pieceText(later);
     index = { tags: [], up: [], parents: null, view: null, outer: null, ids: null };
+    // The text node's own text is the document's, not a copy: kept, it costs nothing.
+    const node = later.firstElementChild && later.firstElementChild.firstChild;
+    if (node && !node.nextSibling && node.nodeType === Node.TEXT_NODE) index.raw = raw;
     const spans = [];
     const held = later.classList.contains("held");
     const tree = held ? later.parentElement && later.parentElement.previousElementSibling : later.closest("ul.tree");
@@ -361,20 +364,38 @@
     return true;
   }
   function spanHas(raw, spans, j, text, search) {
-    search.lastIndex = spans[j];
-    const m = search.exec(raw);
-    return m !== null && m.index + m[0].length <= spans[j + 1] && spanHolds(raw, spans, j, text);
+    // Searched alone: searched in place, a text found nowhere in the name would be looked for to
+    // the end of the piece.
+    search.lastIndex = 0;
+    return search.test(raw.slice(spans[j], spans[j + 1])) && spanHolds(raw, spans, j, text);
   }
   // Per row or entry of an index: 1 when its name holds the text (all do when there is none), 2
   // when one of the assemblies it is used in does.
+  // The pieces in which a text occurs nowhere, for a few texts searched last: a text that holds
+  // one of them occurs nowhere in them either, so each key typed searches fewer pieces.
+  const misses = [];
   function hitsIn(later, index, condition) {
     const hits = new Uint8Array(index.count);
     const { text, search } = condition;
     if (!text) return hits.fill(1);
+    if (misses.some((miss) => text.includes(miss.text) && miss.pieces.has(later))) return hits;
+    found(later, index, condition, hits);
+    if (hits.every((hit) => hit === 0)) {
+      let miss = misses.find((m) => m.text === text);
+      if (!miss) {
+        miss = { text, pieces: new WeakSet() };
+        if (misses.push(miss) > 4) misses.shift();
+      }
+      miss.pieces.add(later);
+    }
+    return hits;
+  }
+  function found(later, index, condition, hits) {
+    const { text, search } = condition;
     if (index.spans) {
       const { spans } = index, n = spans.length;
-      if (!search) return hits;
-      const raw = pieceText(later);
+      if (!search) return;
+      const raw = index.raw || pieceText(later);
       search.lastIndex = 0;
       // Matches come in order, as do the spans: no match crosses a span's edge, as the text
       // escaped holds no < or >.
@@ -388,7 +409,7 @@
           j += 3;
         }
       }
-      return hits;
+      return;
     }
     const { starts, parents } = index;
     let entry = 0;
@@ -397,7 +418,6 @@
       hits[entry] = 1;
     }
     if (parents) parents.forEach((list, i) => { if (list.includes(text)) hits[i] |= 2; });
-    return hits;
   }
   // Whether the name of the entry k of a piece holds the text.
   function nameHas(later, index, k, condition) {
@@ -411,7 +431,7 @@
       else high = middle;
     }
     return search !== null && low * 3 < spans.length && spans[low * 3 + 2] === k * 2 &&
-      spanHas(pieceText(later), spans, low * 3, text, search);
+      spanHas(index.raw || pieceText(later), spans, low * 3, text, search);
   }
   // The entry that a held piece's list belongs to: made (an li), or in a piece still held (that
   // piece's index and the entry's place in it).

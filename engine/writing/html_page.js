@@ -369,11 +369,11 @@
     search.lastIndex = 0;
     return search.test(raw.slice(spans[j], spans[j + 1])) && spanHolds(raw, spans, j, text);
   }
-  // Per row or entry of an index: 1 when its name holds the text (all do when there is none), 2
-  // when one of the assemblies it is used in does.
   // The pieces in which a text occurs nowhere, for a few texts searched last: a text that holds
   // one of them occurs nowhere in them either, so each key typed searches fewer pieces.
   const misses = [];
+  // Per row or entry of an index: 1 when its name holds the text (all do when there is none), 2
+  // when one of the assemblies it is used in does.
   function hitsIn(later, index, condition) {
     const hits = new Uint8Array(index.count);
     const { text, search } = condition;

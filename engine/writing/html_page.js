@@ -898,6 +898,36 @@
     if (printOpen) printOpen.elements.forEach((d, i) => (d.open = printOpen[i]));
     printOpen = null;
   });
+  // The browser prints as soon as beforeprint returns, so there every piece is made at once: seconds
+  // of work on a large page, during which it takes no input. Asked for by its keys, printing makes
+  // the pieces first in slices, between which the page takes input, and prints once they are all
+  // made; the browser's own menu still prints by beforeprint alone.
+  let preparing = false;
+  document.addEventListener("keydown", (event) => {
+    if (!(event.ctrlKey || event.metaKey) || event.altKey || event.shiftKey || event.key.toLowerCase() !== "p") return;
+    if (!document.querySelector("div.later")) return;
+    event.preventDefault();
+    if (preparing) return;
+    preparing = true;
+    const shown = status ? status.value : "";
+    if (status) status.value = "Making every row for printing\u2026";
+    const pieces = Array.from(document.querySelectorAll("div.later"));
+    let next = 0;
+    const step = () => {
+      const end = performance.now() + 10;
+      while (next < pieces.length && performance.now() < end) make(pieces[next++], true);
+      if (next < pieces.length) {
+        resumes.push(step);
+        channel.port2.postMessage(0);
+        return;
+      }
+      preparing = false;
+      if (status) status.value = shown;
+      if (currentCondition().keep) refresh(true);
+      window.print();
+    };
+    step();
+  });
   for (const later of document.querySelectorAll("div.later:not(.held)")) {
     if (nearWindow) nearWindow.observe(later);
     else make(later);

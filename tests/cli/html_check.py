@@ -658,6 +658,22 @@ class Page(unittest.TestCase):
         self.assertEqual(self.script(READ_TABLES), expected)
         self.assertTrue(all(self.script("return Array.from(document.querySelectorAll('ul.tree details'), d => d.open)")))
 
+        # Printing asked for by its keys makes the pieces in slices first, then prints them all.
+        for needle, status in (("", "All "), ("q2_59", "34 of ")):
+            self.load(page)
+            self.type_filter(needle)
+            self.script("window.printed = null; window.print = () => { window.printed = "
+                        "document.querySelectorAll('div.later').length; };")
+            from selenium.webdriver.common.action_chains import ActionChains
+            from selenium.webdriver.common.keys import Keys
+            ActionChains(self.driver).key_down(Keys.CONTROL).send_keys("p").key_up(Keys.CONTROL).perform()
+            from selenium.webdriver.support.ui import WebDriverWait
+            WebDriverWait(self.driver, 30).until(lambda d: d.execute_script("return window.printed") is not None)
+            self.assertEqual(self.script("return window.printed"), 0)
+            self.assertTrue(self.script("return document.getElementById('filter-status').value").startswith(status))
+            if not needle:
+                self.assertEqual(self.script(READ_TABLES), expected)
+
         # Without script the later pieces show as the markup they hold.
         self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": True})
         try:

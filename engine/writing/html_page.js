@@ -132,19 +132,21 @@
       root: table,
       items: null,
       seen: 0,
-      update() {
+      update(end) {
         if (!view.items) {
           Object.assign(view, { items: [], names: [], parent: [], parents: members ? [] : null, grouped: false });
           view.seen = made.length;
           for (const body of bodiesOf(table)) addBody(body);
         }
-        for (; view.seen < made.length; ++view.seen) {
+        for (const start = view.seen; view.seen < made.length; ++view.seen) {
+          if (view.seen > start && performance.now() > end) break;
           const node = made[view.seen];
           if (node.tagName === "TABLE" && node.isConnected && rootOf(node) === table)
             for (const body of node.tBodies) addBody(body);
         }
         // The rows of a group hang below its heading as a tree's entries do.
         view.up = view.grouped ? view.parent : null;
+        return view.seen === made.length;
       },
     };
     function addBody(body) {
@@ -177,19 +179,21 @@
       seen: 0,
       tree: true,
       parents: null,
-      update() {
+      update(end) {
         if (!view.items) {
           Object.assign(view, { items: [], up: [], names: [], index: new Map() });
           view.seen = made.length;
           add(Array.from(root.children), -1);
         }
-        for (; view.seen < made.length; ++view.seen) {
+        for (const start = view.seen; view.seen < made.length; ++view.seen) {
+          if (view.seen > start && performance.now() > end) break;
           const node = made[view.seen];
           if (node.isConnected && root.contains(node)) {
             const li = node.parentElement.closest("li");
             add(Array.from(node.querySelectorAll(":scope > ul > li")), view.index.has(li) ? view.index.get(li) : -1);
           }
         }
+        return view.seen === made.length;
       },
     };
     // The entries given and those below them, depth first with an explicit stack: every entry
@@ -542,7 +546,8 @@
   // Returns how many items stay.
   // A generator: it yields now and then, where the work may pause.
   function* narrow(view, condition, counts) {
-    view.update();
+    // The rows of pieces made since are read first, thousands of them after printing was prepared.
+    while (!view.update(performance.now() + 10)) yield;
     const { keep, named, inNamed, marked } = condition;
     const byParent = view.grouped || view.tree;
     const { items, up: parent } = view;
@@ -913,18 +918,24 @@
     if (status) status.value = "Making every row for printing\u2026";
     const pieces = Array.from(document.querySelectorAll("div.later"));
     let next = 0;
+    // Longer slices than the filter's: each new slice lays out what the last one made.
+    const later = (work) => {
+      resumes.push(work);
+      channel.port2.postMessage(0);
+    };
+    const print = () => {
+      if (running) later(print);
+      else window.print();
+    };
     const step = () => {
-      const end = performance.now() + 10;
+      const end = performance.now() + 40;
       while (next < pieces.length && performance.now() < end) make(pieces[next++], true);
-      if (next < pieces.length) {
-        resumes.push(step);
-        channel.port2.postMessage(0);
-        return;
-      }
+      if (next < pieces.length) return later(step);
       preparing = false;
       if (status) status.value = shown;
-      if (currentCondition().keep) refresh(true);
-      window.print();
+      // The rows made are narrowed by the condition in force, in slices too.
+      if (currentCondition().keep) refresh(false);
+      print();
     };
     step();
   });

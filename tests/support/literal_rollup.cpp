@@ -185,6 +185,7 @@ std::vector<std::string> readLines(std::string_view bytes) {
     const bool lfEnds = !anyCr && anyLf;
     const bool crCrLfEnds = anyLf && everyLfAfterCrCr;
     std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), lfEnds ? '\n' : '\r')) + 1);
     size_t start = 0, i = 0;
     while (i < bytes.size()) {
         const char c = bytes[i];

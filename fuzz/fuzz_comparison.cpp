@@ -251,9 +251,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The literal comparison reads both files by one set of words and the rules of the CAD
     // system's own layout; a file whose words or layout were recognised may be read by others.
-    // It walks every path and searches the file for every block: only small structures go to it.
+    // It compares names byte for byte: a Windows-1252 file's names are matched as UTF-8 against
+    // a UTF-8 file's (an edit that moves the byte-order mark or adds a byte that is no UTF-8
+    // changes the encoding). It walks every path and searches the file for every block: only
+    // small structures go to it.
     if (sameWords(oldAnalysis.keywords, newAnalysis.keywords) && oldAnalysis.columns == newAnalysis.columns &&
-        !oldAnalysis.columns.tableRules() && fuzz::literalWalkWithin(*oldAnalysis.structure, 4000) &&
+        oldAnalysis.encoding == newAnalysis.encoding && !oldAnalysis.columns.tableRules() &&
+        fuzz::literalWalkWithin(*oldAnalysis.structure, 4000) &&
         fuzz::literalWalkWithin(*newAnalysis.structure, 4000)) {
         const std::vector<std::string> expected =
             literal::compareFiles(oldText, newText, oldAnalysis.keywords, oldAnalysis.columns);

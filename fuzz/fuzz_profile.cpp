@@ -45,13 +45,9 @@ const platform::SettingsFileAccess kInMemory{[](const std::string& file, std::st
                                              }};
 
 // The profile layer's one-key calls (iniRead, iniKeyExists, iniWrite in profile.h), on those files.
-std::string readKey(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& defaultValue) {
-    return ProfileDocument(file, kInMemory).read(section, key, defaultValue);
-}
-int keyExists(const std::string& file, const std::string& section, const std::string& key) {
-    return ProfileDocument(file, kInMemory).holds(section, key) ? 1 : 0;
-}
+// The reads of one state of the file go to one document, read once: its reads are const, so
+// asking it again equals reading the file again.
+ProfileDocument opened(const std::string& file) { return ProfileDocument(file, kInMemory); }
 bool writeKey(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
     ProfileDocument document(file, kInMemory);
     return document.write(section, key, value) && document.save();
@@ -140,13 +136,12 @@ std::vector<std::pair<std::string, std::string>> probes(std::string_view text) {
 }
 
 // Whether the read finds the key: a missing key gives back the default, whatever it is.
-bool readable(const std::string& file, const std::string& section, const std::string& key) {
-    return readKey(file, section, key, kAbsent) == readKey(file, section, key, kAbsent + "2");
+bool readable(const ProfileDocument& file, const std::string& section, const std::string& key) {
+    return file.read(section, key, kAbsent) == file.read(section, key, kAbsent + "2");
 }
 
-void checkScanAgreesWithRead(const std::string& file, const std::string& section, const std::string& key) {
-    fuzz::check(readable(file, section, key) == (keyExists(file, section, key) == 1),
-                "key scan and profile read disagree");
+void checkScanAgreesWithRead(const ProfileDocument& file, const std::string& section, const std::string& key) {
+    fuzz::check(readable(file, section, key) == file.holds(section, key), "key scan and profile read disagree");
 }
 
 void checkProfile(const std::string& file, const std::string& text, const std::string& section, const std::string& key,
@@ -154,11 +149,14 @@ void checkProfile(const std::string& file, const std::string& text, const std::s
     memory_files::put(file, text);
     const auto others = probes(text);
     std::vector<std::string> before;
-    for (const auto& [s, k] : others) {
-        before.push_back(readKey(file, s, k, kAbsent));
-        checkScanAgreesWithRead(file, s, k);
+    {
+        const ProfileDocument document = opened(file);
+        for (const auto& [s, k] : others) {
+            before.push_back(document.read(s, k, kAbsent));
+            checkScanAgreesWithRead(document, s, k);
+        }
+        checkScanAgreesWithRead(document, section, key);
     }
-    checkScanAgreesWithRead(file, section, key);
 
     const bool holdable = usableSection(section) && usableKey(key) && !hasLineEnd(value) &&
                           (!isUtf16File(text) || isUtf8(section + key + value));
@@ -169,13 +167,14 @@ void checkProfile(const std::string& file, const std::string& text, const std::s
     }
     if (!holdable) return;
     fuzz::check(written, "a write to a plain file failed");
-    fuzz::check(readable(file, section, key), "a written key is not found");
-    fuzz::checkEqual(asRead(value), readKey(file, section, key, kAbsent), "a written value does not read back");
-    fuzz::check(keyExists(file, section, key) == 1, "the key scan misses a written key");
+    const ProfileDocument after = opened(file);
+    fuzz::check(readable(after, section, key), "a written key is not found");
+    fuzz::checkEqual(asRead(value), after.read(section, key, kAbsent), "a written value does not read back");
+    fuzz::check(after.holds(section, key), "the key scan misses a written key");
     for (size_t i = 0; i < others.size(); ++i) {
         const auto& [s, k] = others[i];
         if (sameIgnoringCase(s, section) && sameIgnoringCase(k, key)) continue;
-        fuzz::checkEqual(before[i], readKey(file, s, k, kAbsent), "a write changed another key");
+        fuzz::checkEqual(before[i], after.read(s, k, kAbsent), "a write changed another key");
     }
     const std::string once = held(file);
     writeKey(file, section, key, value);
@@ -187,7 +186,7 @@ void checkProfile(const std::string& file, const std::string& text, const std::s
 void closeKeyByKey(const std::string& file, const SettingsToSave& save) {
     const KeywordSet keywords;
     const auto add = [&](const char* section, const char* key, const std::string& value) {
-        if (!keyExists(file, section, key)) writeKey(file, section, key, value);
+        if (!opened(file).holds(section, key)) writeKey(file, section, key, value);
     };
     add("Keywords", "contains", keywords.contains);
     add("Keywords", "SubAssembly", keywords.SubAssembly);

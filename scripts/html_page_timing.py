@@ -12,7 +12,8 @@ printing what every step cost by the browser's own clock:
 - sorting the parts by their second column (a run's total, a comparison's old total), unfolding
   the whole tree ("Unfold all", on a run's page), clearing and checking "Differences only" (on a
   comparison's page), following a link into a part of the page far away, and making every row
-  for printing.
+  for printing: asked for by its keys (in slices, until the page would print), and by the
+  browser's menu (beforeprint, all at once, on the page loaded again).
 
 An answer runs from the input event or click until the page has painted what it says. Beside each
 figure stands the longest task that ran meanwhile, in which the page took no input: a page that
@@ -82,9 +83,13 @@ def measure(page, filters, out):
                                  "return performance.now();")
         time.sleep(1)
         memory = browser_memory(root) - blank
+        # What reading the pieces left behind is collected a few seconds after, while the page is idle.
+        time.sleep(5)
+        later = browser_memory(root) - blank
         out("%s: %.1f MB; parsed %.2f s, ready %.2f s (then %s), pieces read while idle by %.2f s; memory %.0f MB, "
-            "%.2fx the page" % (os.path.basename(page), size, parsed / 1000, ready / 1000, figure(settled),
-                                indexed / 1000, memory, memory / size))
+            "%.2fx the page, 5 s later %.0f MB, %.2fx" % (os.path.basename(page), size, parsed / 1000, ready / 1000,
+                                                         figure(settled), indexed / 1000, memory, memory / size,
+                                                         later, later / size))
         comparison = driver.execute_script("return document.body.dataset.page") == "comparison"
 
         for text in filters:
@@ -126,9 +131,20 @@ def measure(page, filters, out):
                                          "  const r = t.getBoundingClientRect();"
                                          "  return r.bottom > 0 && r.top < innerHeight; }, 600000);")
         out("  link followed: %s" % figure(followed))
+        # Printing by its keys makes the pieces in slices and then prints (here: notes that it would).
+        printed = answer(driver, "window.printed = false; window.print = () => { window.printed = true; };"
+                                 "return await trelkTiming.time(() => document.dispatchEvent(new KeyboardEvent("
+                                 "'keydown', {key: 'p', ctrlKey: true, bubbles: true, cancelable: true})),"
+                                 "() => window.printed, 600000);")
+        out("  printed by its keys, every row made in slices: %s; memory then %.0f MB" % (
+            figure(printed), browser_memory(root) - blank))
+        # The browser's menu: beforeprint makes them all at once, on the page loaded again.
+        driver.get("file://" + os.path.abspath(page))
+        driver.execute_script(HELPERS)
         printed = answer(driver, "return await trelkTiming.time(() => window.dispatchEvent(new Event('beforeprint')),"
                                  "() => true, 600000);")
-        out("  every row made for printing: %s; memory then %.0f MB" % (figure(printed), browser_memory(root) - blank))
+        out("  every row made for printing at once (loaded again): %s; memory then %.0f MB" % (
+            figure(printed), browser_memory(root) - blank))
     finally:
         driver.quit()
         shutil.rmtree(folder, ignore_errors=True)

@@ -4,19 +4,34 @@
 
 namespace trelk::ini {
 
-std::vector<Line> splitSettingsLines(std::string_view bytes) {
-    std::vector<Line> lines;
+namespace {
+
+// Calls take(line) for each line in turn until it returns false.
+template <class Take>
+void forEachSettingsLine(std::string_view bytes, Take&& take) {
     size_t start = 0;
     while (start < bytes.size()) {
-        const size_t end = bytes.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back({bytes.substr(start), {}});
-            break;
+        // A plain loop: find_first_of asks memchr once for every byte of the text.
+        size_t end = start;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        if (end == bytes.size()) {
+            take(Line{bytes.substr(start), {}});
+            return;
         }
         const size_t endLength = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
-        lines.push_back({bytes.substr(start, end - start), bytes.substr(end, endLength)});
+        if (!take(Line{bytes.substr(start, end - start), bytes.substr(end, endLength)})) return;
         start = end + endLength;
     }
+}
+
+}  // namespace
+
+std::vector<Line> splitSettingsLines(std::string_view bytes) {
+    std::vector<Line> lines;
+    forEachSettingsLine(bytes, [&](const Line& line) {
+        lines.push_back(line);
+        return true;
+    });
     return lines;
 }
 
@@ -64,8 +79,9 @@ std::string readValue(std::string_view rawValue) {
 }
 
 bool findValue(std::string_view bytes, std::string_view section, std::string_view key, std::string& value) {
-    bool inSection = false, sectionSeen = false;
-    for (const Line& line : splitSettingsLines(bytes)) {
+    // The lines are walked, not collected: a load asks for some twenty keys.
+    bool inSection = false, sectionSeen = false, found = false;
+    forEachSettingsLine(bytes, [&](const Line& line) {
         std::string_view name, lineKey, rawValue;
         if (sectionName(line.text, name)) {
             if (sectionSeen && inSection) return false;  // only the first section of that name counts
@@ -73,30 +89,40 @@ bool findValue(std::string_view bytes, std::string_view section, std::string_vie
             sectionSeen |= inSection;
         } else if (inSection && keyAndValue(line.text, lineKey, rawValue) && equalsIgnoringCase(lineKey, key)) {
             value = readValue(rawValue);
-            return true;
+            found = true;
+            return false;
         }
-    }
-    return false;
+        return true;
+    });
+    return found;
 }
 
 std::string withValue(std::string_view bytes, std::string_view section, std::string_view key, std::string_view value) {
-    std::vector<Line> lines = splitSettingsLines(bytes);
     const std::string_view newLineEnd = "\r\n";
-    // Where the section is, where its last non-blank line is, and the key's line.
+    // Where the section is, where its last non-blank line is, and the key's line: the lines are
+    // walked twice, to find these and to write, rather than collected (a close sets some fifteen
+    // keys).
     size_t sectionLine = std::string::npos, lastContent = std::string::npos, keyLine = std::string::npos;
-    for (size_t i = 0; i < lines.size(); ++i) {
+    size_t lines = 0;
+    bool searching = true;
+    forEachSettingsLine(bytes, [&](const Line& line) {
+        const size_t i = lines++;
+        if (!searching) return true;
         std::string_view name, lineKey, rawValue;
-        if (sectionName(lines[i].text, name)) {
-            if (sectionLine != std::string::npos) break;
-            if (equalsIgnoringCase(name, section)) sectionLine = lastContent = i;
+        if (sectionName(line.text, name)) {
+            if (sectionLine != std::string::npos)
+                searching = false;
+            else if (equalsIgnoringCase(name, section))
+                sectionLine = lastContent = i;
         } else if (sectionLine != std::string::npos) {
-            if (!trimBlanks(lines[i].text).empty()) lastContent = i;
-            if (keyAndValue(lines[i].text, lineKey, rawValue) && equalsIgnoringCase(lineKey, key)) {
+            if (!trimBlanks(line.text).empty()) lastContent = i;
+            if (keyAndValue(line.text, lineKey, rawValue) && equalsIgnoringCase(lineKey, key)) {
                 keyLine = i;
-                break;
+                searching = false;
             }
         }
-    }
+        return true;
+    });
     std::string out;
     out.reserve(bytes.size() + section.size() + key.size() + value.size() + 8);
     auto put = [&](std::string_view text, std::string_view end) {
@@ -109,20 +135,23 @@ std::string withValue(std::string_view bytes, std::string_view section, std::str
         out.append(value.data(), value.size());
         out.append(end.data(), end.size());
     };
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const bool last = i + 1 == lines.size();
+    size_t i = 0;
+    forEachSettingsLine(bytes, [&](const Line& line) {
+        const bool last = i + 1 == lines;
         if (i == keyLine) {
             // The key keeps its spelling and its place.
             std::string_view lineKey, rawValue;
-            keyAndValue(lines[i].text, lineKey, rawValue);
-            putKeyLine(lineKey, lines[i].end);
-            continue;
+            keyAndValue(line.text, lineKey, rawValue);
+            putKeyLine(lineKey, line.end);
+        } else {
+            const bool keyFollows = keyLine == std::string::npos && i == lastContent;
+            const bool sectionFollows = last && sectionLine == std::string::npos;
+            put(line.text, line.end.empty() && (keyFollows || sectionFollows) ? newLineEnd : line.end);
+            if (keyFollows) putKeyLine(key, newLineEnd);
         }
-        const bool keyFollows = keyLine == std::string::npos && i == lastContent;
-        const bool sectionFollows = last && sectionLine == std::string::npos;
-        put(lines[i].text, lines[i].end.empty() && (keyFollows || sectionFollows) ? newLineEnd : lines[i].end);
-        if (keyFollows) putKeyLine(key, newLineEnd);
-    }
+        ++i;
+        return true;
+    });
     if (sectionLine == std::string::npos) {
         out += '[';
         out.append(section.data(), section.size());

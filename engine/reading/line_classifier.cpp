@@ -100,6 +100,9 @@ std::vector<std::string_view> cellsOfLine(std::string_view line, char separator)
     std::vector<std::string_view> cells;
     const char* const end = line.data() + line.size();
     if (separator == 0) {
+        // A word more than the blanks at most: one allocation for the line, not one each time the
+        // vector grows (recognition cuts every line many times).
+        cells.reserve(static_cast<size_t>(std::count(line.begin(), line.end(), ' ')) + 1);
         for (const char* p = skipBlanks(line.data(), end); p != end;) {
             const char* const wordEnd = findBlank(p, end);
             cells.push_back(between(p, wordEnd));

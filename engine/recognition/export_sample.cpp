@@ -111,7 +111,8 @@ int takeExportSample(InputFile& file, const SampleLimits& limits, ExportSample& 
     sample = ExportSample();
     const CountingRead read{file, sample};
     if (const int error = file.rewind()) return error;
-    sample.layout = scanTextLayout(read);
+    // A small file is scanned without a buffer of the largest piece.
+    sample.layout = scanTextLayout(read, std::max<size_t>(readPieceFor(file.size()) / 2, 4096));
     if (const int error = file.rewind()) return error;
     if (!sample.usable) return kNoError;
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/request/run_options.h"
+
 namespace trelk {
 
 struct RunOutcome {
@@ -32,6 +34,9 @@ struct RunOutcome {
     // cut name may stand for several items.
     bool readingInDoubt = false;
     size_t roundedQuantities = 0;  // quantities that are no whole number, counted rounded
+    // The words and columns the file was read by: the request's, or those recognised in it.
+    KeywordSet keywords;
+    ColumnLayout columns;
 
     bool stored() const { return ending == Ending::Stored; }
 };

@@ -1,5 +1,6 @@
 #include "engine/runs/file_analysis.h"
 
+#include <algorithm>
 #include <new>
 
 #include "engine/files/file_system.h"
@@ -235,7 +236,8 @@ bool headersNeedContains(const RunRequest& request) {
 bool startLacks(const std::string& fileName, std::string_view word) {
     InputFile input;
     if (input.open(fileName) != kNoError) return false;
-    std::string start(64 * 1024, '\0');
+    // No larger than the file: a small file costs no 64 KB buffer.
+    std::string start(static_cast<size_t>(std::min<uint64_t>(64 * 1024, input.size())), '\0');
     start.resize(input.read(&start[0], start.size()));
     return start.find(word) == std::string::npos;
 }

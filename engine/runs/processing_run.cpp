@@ -32,6 +32,8 @@ RunOutcome runProcessing(const RunRequest& request, ProcessingHost& host) {
     outcome.problems = reading.analysis.problems;
     outcome.readingInDoubt = reading.analysis.readingInDoubt;
     outcome.roundedQuantities = reading.analysis.roundedQuantities;
+    outcome.keywords = reading.analysis.keywords;
+    outcome.columns = reading.analysis.columns;
     return outcome;
 }
 

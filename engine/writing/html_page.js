@@ -41,8 +41,7 @@
   // A piece's text with the pieces held apart for its slots in their places, for making all at
   // once: one text parsed instead of thousands placed one by one. Those used go to `spliced`.
   function wholeText(later, spliced) {
-    const raw = later.firstElementChild ? later.firstElementChild.textContent : "";
-    return raw.replace(/<div class="slot" id="s(\d+)">[^]*?<\/div>/g, (slot, n) => {
+    return pieceText(later).replace(/<div class="slot" id="s(\d+)">[^]*?<\/div>/g, (slot, n) => {
       const held = document.getElementById("p" + n);
       if (!held || !held.classList.contains("held")) return slot;
       spliced.push(held);
@@ -62,7 +61,7 @@
     }
     const template = document.createElement("template");
     const spliced = [];
-    template.innerHTML = whole ? wholeText(later, spliced) : later.firstElementChild ? later.firstElementChild.textContent : "";
+    template.innerHTML = whole ? wholeText(later, spliced) : pieceText(later);
     const back = template.content.querySelector(":scope > p.of");
     if (back) back.remove();
     made.push(...template.content.children);
@@ -133,19 +132,21 @@
       root: table,
       items: null,
       seen: 0,
-      update() {
+      update(end) {
         if (!view.items) {
           Object.assign(view, { items: [], names: [], parent: [], parents: members ? [] : null, grouped: false });
           view.seen = made.length;
           for (const body of bodiesOf(table)) addBody(body);
         }
-        for (; view.seen < made.length; ++view.seen) {
+        for (const start = view.seen; view.seen < made.length; ++view.seen) {
+          if (view.seen > start && performance.now() > end) break;
           const node = made[view.seen];
           if (node.tagName === "TABLE" && node.isConnected && rootOf(node) === table)
             for (const body of node.tBodies) addBody(body);
         }
         // The rows of a group hang below its heading as a tree's entries do.
         view.up = view.grouped ? view.parent : null;
+        return view.seen === made.length;
       },
     };
     function addBody(body) {
@@ -178,19 +179,21 @@
       seen: 0,
       tree: true,
       parents: null,
-      update() {
+      update(end) {
         if (!view.items) {
           Object.assign(view, { items: [], up: [], names: [], index: new Map() });
           view.seen = made.length;
           add(Array.from(root.children), -1);
         }
-        for (; view.seen < made.length; ++view.seen) {
+        for (const start = view.seen; view.seen < made.length; ++view.seen) {
+          if (view.seen > start && performance.now() > end) break;
           const node = made[view.seen];
           if (node.isConnected && root.contains(node)) {
             const li = node.parentElement.closest("li");
             add(Array.from(node.querySelectorAll(":scope > ul > li")), view.index.has(li) ? view.index.get(li) : -1);
           }
         }
+        return view.seen === made.length;
       },
     };
     // The entries given and those below them, depth first with an explicit stack: every entry
@@ -224,19 +227,33 @@
     const inNamed = (view, i) => Boolean(text) && view.parents !== null && view.parents[i].includes(text);
     const marked = (view, i) => only.every((a) => view.items[i].hasAttribute(a));
     const keep = !text && only.length === 0 ? null : (view, i) => named(view, i) && marked(view, i);
-    return { keep, named, inNamed, marked, text, only };
+    return { keep, named, inNamed, marked, text, only, search: text ? searchFor(text) : null };
   }
 
   // A later piece is not made for the filter: its rows are read once from its text into an index,
   // which says how many rows the condition keeps in it. A piece that keeps none hides; the others
-  // stay, to be made (and narrowed) when they come near the window. Per row or entry: its name in
-  // lower case, its start tag (for the switches' attributes), the row or entry it hangs below in
-  // the piece (-1: none; in the tree the entry that holds the piece), and with data-members the
-  // assemblies it is used in.
+  // stay, to be made (and narrowed) when they come near the window. Per row or entry: its start tag
+  // (for the switches' attributes), the row or entry it hangs below in the piece (-1: none; in the
+  // tree the entry that holds the piece), and where its name and, with data-members, the
+  // assemblies it is used in stand in the piece's text.
+  // A large page holds a million rows, so the index keeps no text of its own when it can help it:
+  // a piece of ASCII text whose names hold no markup is searched as it is written (the filter's
+  // text escaped as the page escapes it, case ignored), and only the places of its names are kept,
+  // `spans`: start, end, row * 2 + 1 for an assembly the row is used in. Any other piece keeps its
+  // names in lower case as one text, each ended by a line feed, with where each starts.
   const pieceIndexes = new Map();
   const unescaped = { "&amp;": "&", "&lt;": "<", "&gt;": ">", "&quot;": '"', "&#39;": "'", "&#13;": "\r" };
+  const escapes = { "&": "&amp;", "<": "&lt;", ">": "&gt;", '"': "&quot;", "'": "&#39;", "\r": "&#13;" };
   function cellText(html) {
     return html.replace(/<[^>]*>/g, "").replace(/&(?:amp|lt|gt|quot|#39|#13);/g, (e) => unescaped[e]).trim();
+  }
+  // A piece's text: its noscript's text node as the parser left it (reading textContent would copy
+  // it, megabytes over a large page).
+  function pieceText(later) {
+    const noscript = later.firstElementChild;
+    if (!noscript) return "";
+    const node = noscript.firstChild;
+    return node && !node.nextSibling && node.nodeType === Node.TEXT_NODE ? node.data : noscript.textContent;
   }
   // A start tag as the switches read it: only one with data- attributes is kept, which saves a
   // string per row on a page without switches.
@@ -246,10 +263,15 @@
   function pieceIndex(later) {
     let index = pieceIndexes.get(later);
     if (index) return index;
-    const raw = later.firstElementChild ? later.firstElementChild.textContent : "";
-    index = { names: [], tags: [], up: [], parents: null, view: null, outer: null, ids: null };
+    const raw = pieceText(later);
+    index = { tags: [], up: [], parents: null, view: null, outer: null, ids: null };
+    // The text node's own text is the document's, not a copy: kept, it costs nothing.
+    const node = later.firstElementChild && later.firstElementChild.firstChild;
+    if (node && !node.nextSibling && node.nodeType === Node.TEXT_NODE) index.raw = raw;
+    const spans = [];
     const held = later.classList.contains("held");
     const tree = held ? later.parentElement && later.parentElement.previousElementSibling : later.closest("ul.tree");
+    let members = false;
     if (tree) {
       index.view = views.find((v) => v.root === tree);
       index.outer = held ? null : later.parentElement.closest("li");
@@ -259,69 +281,161 @@
         if (m[0] === "</details>") {
           stack.pop();
         } else if (m[3] !== undefined) {
-          index.names[index.names.length - 1] = cellText(m[3]).toLowerCase();
+          const end = m.index + m[0].length;
+          if (index.up.length) spans.push(end - m[3].length, end, (index.up.length - 1) * 2);
         } else {
+          const row = index.up.length;
           index.up.push(stack.length ? stack[stack.length - 1] : -1);
           index.tags.push(tagOf(m[0]));
           if (m[2]) {
             const id = /id="?(t\d+)/.exec(m[2]);
-            if (id) index.ids.set(id[1], index.names.length);
-            stack.push(index.names.length);
+            if (id) index.ids.set(id[1], row);
+            stack.push(row);
           }
-          index.names.push("");
         }
       }
     } else {
       const root = rootOf(later);
       index.view = views.find((v) => v.root === root);
-      const members = Boolean(root) && "members" in root.dataset;
-      if (members) index.parents = [];
-      let heading = -1;
+      members = Boolean(root) && "members" in root.dataset;
+      let heading = -1, at = 0;
       for (const chunk of raw.split(/(?=<tr[\s>]|<tbody>)/)) {
+        const base = at;
+        at += chunk.length;
         if (chunk.startsWith("<tbody>")) heading = -1;
         if (!chunk.startsWith("<tr")) continue;
-        const cells = chunk.split(/<t[dh](?=[\s>])[^>]*>/);
+        const row = index.up.length;
+        // Where each cell's content starts in the piece's text, and where the row ends.
+        const cells = Array.from(chunk.matchAll(/<t[dh](?=[\s>])[^>]*>/g), (c) => [base + c.index, base + c.index + c[0].length]);
+        cells.push([at, at]);
         const isHeading = chunk.includes('<th scope="rowgroup"');
         index.up.push(isHeading ? -1 : heading);
-        if (isHeading) heading = index.names.length;
+        if (isHeading) heading = row;
         index.tags.push(tagOf(chunk.slice(0, chunk.indexOf(">") + 1)));
-        index.names.push(cellText(cells[1] || "").toLowerCase());
-        if (members)
-          index.parents.push(Array.from((cells[2] || "").matchAll(/<(a|span)(?: href=[^>]*)?>([^<]*)<\/\1>/g),
-                                        (m) => cellText(m[2]).toLowerCase()).join("\n"));
+        if (cells.length > 1) spans.push(cells[0][1], cells[1][0], row * 2);
+        if (members && cells.length > 2) {
+          const [from, to] = [cells[1][1], cells[2][0]];
+          for (const m of raw.slice(from, to).matchAll(/<(a|span)(?: href=[^>]*)?>([^<]*)<\/\1>/g)) {
+            const end = from + m.index + m[0].length - m[1].length - 3;
+            spans.push(end - m[2].length, end, row * 2 + 1);
+          }
+        }
       }
     }
-    // Kept compact, as a large page holds a million of them: the names as one text, each ended by
-    // a line feed (no name holds one), with where each starts; no start tags when none has data.
-    index.starts = new Int32Array(index.names.length + 1);
-    let at = 0;
-    index.names.forEach((name, i) => {
-      index.starts[i] = at;
-      at += name.length + 1;
-    });
-    index.starts[index.names.length] = at;
-    index.text = index.names.join("\n") + "\n";
-    index.count = index.names.length;
-    index.names = null;
-    index.up = Int32Array.from(index.up);
+    index.count = index.up.length;
+    let plain = !/[^\x00-\x7f]/.test(raw);
+    for (let j = 0; plain && j < spans.length; j += 3) {
+      const markup = raw.indexOf("<", spans[j]);
+      plain = markup < 0 || markup >= spans[j + 1];
+    }
+    if (plain) {
+      index.spans = (raw.length < 0x10000 && index.count < 0x8000 ? Uint16Array : Int32Array).from(spans);
+    } else {
+      const names = new Array(index.count).fill("");
+      const parents = members ? Array.from({ length: index.count }, () => []) : null;
+      for (let j = 0; j < spans.length; j += 3) {
+        const name = cellText(raw.slice(spans[j], spans[j + 1])).toLowerCase();
+        if (spans[j + 2] & 1) parents[spans[j + 2] >> 1].push(name);
+        else names[spans[j + 2] >> 1] = name;
+      }
+      if (parents) index.parents = parents.map((list) => list.join("\n"));
+      index.starts = new Int32Array(index.count + 1);
+      let at = 0;
+      names.forEach((name, i) => {
+        index.starts[i] = at;
+        at += name.length + 1;
+      });
+      index.starts[index.count] = at;
+      index.text = names.join("\n") + "\n";
+    }
+    index.up = (index.count < 0x8000 ? Int16Array : Int32Array).from(index.up);
     if (index.tags.every((tag) => !tag)) index.tags = null;
     pieceIndexes.set(later, index);
     return index;
   }
-  // Per entry of an index: whether its name holds the text (all do when there is none).
-  function hitsIn(index, text) {
+  // The filter's text as a piece of ASCII text writes it, found whatever its case; null when it
+  // cannot occur in one (a name in ASCII is ASCII in lower case too).
+  function searchFor(text) {
+    if (/[^\x00-\x7f]/.test(text)) return null;
+    const written = text.replace(/[&<>"'\r]/g, (c) => escapes[c]);
+    return new RegExp(written.replace(/[.*+?^${}()|[\]\\/]/g, "\\$&"), "gi");
+  }
+  // Whether the span j of a piece's text, where the text was found, holds it: one that holds a
+  // character reference is read again, as "lt" is found in "&lt;".
+  function spanHolds(raw, spans, j, text) {
+    for (let k = spans[j]; k < spans[j + 1]; ++k)
+      if (raw.charCodeAt(k) === 38) return cellText(raw.slice(spans[j], spans[j + 1])).toLowerCase().includes(text);
+    return true;
+  }
+  function spanHas(raw, spans, j, text, search) {
+    // Searched alone: searched in place, a text found nowhere in the name would be looked for to
+    // the end of the piece.
+    search.lastIndex = 0;
+    return search.test(raw.slice(spans[j], spans[j + 1])) && spanHolds(raw, spans, j, text);
+  }
+  // The pieces in which a text occurs nowhere, for a few texts searched last: a text that holds
+  // one of them occurs nowhere in them either, so each key typed searches fewer pieces.
+  const misses = [];
+  // Per row or entry of an index: 1 when its name holds the text (all do when there is none), 2
+  // when one of the assemblies it is used in does.
+  function hitsIn(later, index, condition) {
     const hits = new Uint8Array(index.count);
+    const { text, search } = condition;
     if (!text) return hits.fill(1);
-    const { starts } = index;
+    if (misses.some((miss) => text.includes(miss.text) && miss.pieces.has(later))) return hits;
+    found(later, index, condition, hits);
+    if (hits.every((hit) => hit === 0)) {
+      let miss = misses.find((m) => m.text === text);
+      if (!miss) {
+        miss = { text, pieces: new WeakSet() };
+        if (misses.push(miss) > 4) misses.shift();
+      }
+      miss.pieces.add(later);
+    }
+    return hits;
+  }
+  function found(later, index, condition, hits) {
+    const { text, search } = condition;
+    if (index.spans) {
+      const { spans } = index, n = spans.length;
+      if (!search) return;
+      const raw = index.raw || pieceText(later);
+      search.lastIndex = 0;
+      // Matches come in order, as do the spans: no match crosses a span's edge, as the text
+      // escaped holds no < or >.
+      for (let j = 0, m; j < n && (m = search.exec(raw)); ) {
+        const end = m.index + m[0].length;
+        while (j < n && spans[j + 1] < end) j += 3;
+        if (j < n && spans[j] <= m.index) {
+          const hit = (spans[j + 2] & 1) + 1, row = spans[j + 2] >> 1;
+          if (spanHolds(raw, spans, j, text)) hits[row] |= hit;
+          search.lastIndex = spans[j + 1];
+          j += 3;
+        }
+      }
+      return;
+    }
+    const { starts, parents } = index;
     let entry = 0;
     for (let at = index.text.indexOf(text); at >= 0; at = index.text.indexOf(text, at + 1)) {
       while (starts[entry + 1] <= at) ++entry;
       hits[entry] = 1;
     }
-    return hits;
+    if (parents) parents.forEach((list, i) => { if (list.includes(text)) hits[i] |= 2; });
   }
-  function nameHas(index, k, text) {
-    return index.text.slice(index.starts[k], index.starts[k + 1] - 1).includes(text);
+  // Whether the name of the entry k of a piece holds the text.
+  function nameHas(later, index, k, condition) {
+    const { text, search } = condition;
+    if (!index.spans) return index.text.slice(index.starts[k], index.starts[k + 1] - 1).includes(text);
+    const { spans } = index;
+    let low = 0, high = spans.length / 3;
+    while (low < high) {
+      const middle = (low + high) >> 1;
+      if (spans[middle * 3 + 2] < k * 2) low = middle + 1;
+      else high = middle;
+    }
+    return search !== null && low * 3 < spans.length && spans[low * 3 + 2] === k * 2 &&
+      spanHas(index.raw || pieceText(later), spans, low * 3, text, search);
   }
   // The entry that a held piece's list belongs to: made (an li), or in a piece still held (that
   // piece's index and the entry's place in it).
@@ -337,23 +451,23 @@
   }
   // How many of a piece's rows the condition keeps, as narrow() decides for rows made; `below`
   // marks the entries with something kept in a piece held apart.
-  function keptIn(index, condition, owner, below) {
-    const { tags, up, parents } = index, { text } = condition;
-    const hits = hitsIn(index, text);
+  function keptIn(later, index, condition, owner, below) {
+    const { tags, up } = index, { text } = condition;
+    const hits = hitsIn(later, index, condition);
     const marks = condition.only.map((a) => " " + a);
     let outerNamed = false;
     if (text && owner && owner.li) {
       const name = entryName(owner.li);
       outerNamed = name !== null && name.textContent.toLowerCase().includes(text);
     } else if (text && owner) {
-      outerNamed = nameHas(owner.index, owner.k, text);
+      outerNamed = nameHas(owner.piece, owner.index, owner.k, condition);
     }
     let kept = 0;
     for (let i = index.count - 1; i >= 0; --i) {
       const marked = marks.length === 0 || (tags !== null && marks.every((a) => tags[i].includes(a)));
-      const hit = marked && hits[i] === 1;
+      const hit = marked && (hits[i] & 1) === 1;
       const member = marked && Boolean(text) &&
-        ((up[i] >= 0 ? hits[up[i]] === 1 : outerNamed) || (parents !== null && parents[i].includes(text)));
+        ((up[i] >= 0 ? (hits[up[i]] & 1) === 1 : outerNamed) || (hits[i] & 2) === 2);
       if (hit || member || below[i]) {
         ++kept;
         if (up[i] >= 0) below[up[i]] = 1;
@@ -383,7 +497,7 @@
       if (kept === undefined) {
         const below = new Uint8Array(index.count);
         for (const k of belowIn.get(later) || []) below[k] = 1;
-        kept = keptIn(index, condition, owner, below);
+        kept = keptIn(later, index, condition, owner, below);
         keptCache.kept.set(later, kept);
       }
       later.hidden = kept === 0;
@@ -419,7 +533,7 @@
   function laterWith(id) {
     const written = new RegExp(`id="?${id.replace(/[^\w-]/g, "")}[">]`);
     for (const later of document.querySelectorAll("div.later"))
-      if (later.firstElementChild && written.test(later.firstElementChild.textContent)) return [later];
+      if (written.test(pieceText(later))) return [later];
     return [];
   }
 
@@ -432,7 +546,8 @@
   // Returns how many items stay.
   // A generator: it yields now and then, where the work may pause.
   function* narrow(view, condition, counts) {
-    view.update();
+    // The rows of pieces made since are read first, thousands of them after printing was prepared.
+    while (!view.update(performance.now() + 10)) yield;
     const { keep, named, inNamed, marked } = condition;
     const byParent = view.grouped || view.tree;
     const { items, up: parent } = view;
@@ -640,7 +755,7 @@
         rowsOf(e);
         continue;
       }
-      const raw = e.firstElementChild ? e.firstElementChild.textContent : "";
+      const raw = pieceText(e);
       const body = raw.replace(/^[\s\S]*?<tbody>/, "").replace(/<\/tbody>[\s\S]*$/, "");
       for (const row of body.split(/(?=<tr[\s>])/)) if (row.startsWith("<tr")) rows.push(row);
     }
@@ -787,6 +902,42 @@
   window.addEventListener("afterprint", () => {
     if (printOpen) printOpen.elements.forEach((d, i) => (d.open = printOpen[i]));
     printOpen = null;
+  });
+  // The browser prints as soon as beforeprint returns, so there every piece is made at once: seconds
+  // of work on a large page, during which it takes no input. Asked for by its keys, printing makes
+  // the pieces first in slices, between which the page takes input, and prints once they are all
+  // made; the browser's own menu still prints by beforeprint alone.
+  let preparing = false;
+  document.addEventListener("keydown", (event) => {
+    if (!(event.ctrlKey || event.metaKey) || event.altKey || event.shiftKey || event.key.toLowerCase() !== "p") return;
+    if (!document.querySelector("div.later")) return;
+    event.preventDefault();
+    if (preparing) return;
+    preparing = true;
+    const shown = status ? status.value : "";
+    if (status) status.value = "Making every row for printing\u2026";
+    const pieces = Array.from(document.querySelectorAll("div.later"));
+    let next = 0;
+    // Longer slices than the filter's: each new slice lays out what the last one made.
+    const later = (work) => {
+      resumes.push(work);
+      channel.port2.postMessage(0);
+    };
+    const print = () => {
+      if (running) later(print);
+      else window.print();
+    };
+    const step = () => {
+      const end = performance.now() + 40;
+      while (next < pieces.length && performance.now() < end) make(pieces[next++], true);
+      if (next < pieces.length) return later(step);
+      preparing = false;
+      if (status) status.value = shown;
+      // The rows made are narrowed by the condition in force, in slices too.
+      if (currentCondition().keep) refresh(false);
+      print();
+    };
+    step();
   });
   for (const later of document.querySelectorAll("div.later:not(.held)")) {
     if (nearWindow) nearWindow.observe(later);

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
+#include <utility>
 
 #include "engine/files/file_system.h"
+#include "engine/recognition/export_recognition.h"
 #include "engine/runs/file_analysis.h"
 #include "engine/runs/processing_run.h"
+#include "support/random_bom.h"
+#include "support/random_export.h"
 #include "support/recording_host.h"
 #include "support/temp_folder.h"
 
@@ -229,6 +234,49 @@ TEST(FileAnalysis, SaysWhatItRecognisedAndHowManyLinesItLogged) {
         const bool recognised = c.words || c.layout;
         EXPECT_EQ(std::count(log.begin(), log.end(), std::string(messages::kRecognisedFromWholeFile)),
                   recognised ? 1 : 0);
+    }
+}
+
+// The words and columns a run hands back read the file as the run read it: given as the request's,
+// they need no recognition and give the same report. Exports in random interface languages and
+// company tables, and one in the words in use.
+TEST(ProcessingRun, HandsBackTheWordsAndColumnsItReadBy) {
+    TempFolder folder;
+    std::vector<std::pair<std::string, std::string>> files = {{"the words in use", kTopAsm}};
+    for (uint64_t seed = 1; seed <= 12; ++seed) {
+        std::mt19937_64 rng(seed);
+        const testing::BomModel model = testing::randomModel(rng);
+        files.emplace_back("export, seed " + std::to_string(seed),
+                           testing::cadExport(model, testing::randomVocabulary(rng), testing::CadLook()));
+        files.emplace_back("table, seed " + std::to_string(seed), testing::randomTable(model, rng).text);
+    }
+    for (const auto& [what, text] : files) {
+        SCOPED_TRACE(what + ":\n" + testing::visible(text));
+        RunRequest request;
+        request.bomFileName = folder.write("in.bom", text);
+        request.applicationFolder = folder.path();
+        RecordingHost first;
+        const RunOutcome read = runProcessing(request, first);
+        ASSERT_TRUE(read.stored());
+        const std::string report = testing::readFile(read.where);
+        const bool recognised = !(
+            read.keywords.contains == request.keywords.contains &&
+            read.keywords.SubAssembly == request.keywords.SubAssembly && read.keywords.Part == request.keywords.Part &&
+            read.keywords.SummaryOfParts == request.keywords.SummaryOfParts && read.columns == request.columns);
+        const auto saysRecognised = [](const std::string& line) {
+            return line.rfind(messages::kKeywordsRecognised, 0) == 0 || line.rfind(messages::kLayoutRecognised, 0) == 0;
+        };
+        EXPECT_EQ(recognised, first.log.size() > 3 && saysRecognised(first.log[3]));
+
+        request.keywords = read.keywords;
+        request.columns = read.columns;
+        RecordingHost again;
+        const RunOutcome readAgain = runProcessing(request, again);
+        ASSERT_TRUE(readAgain.stored());
+        EXPECT_EQ(testing::readFile(readAgain.where), report);
+        EXPECT_EQ(readAgain.keywords.Part, read.keywords.Part);
+        EXPECT_TRUE(readAgain.columns == read.columns);
+        for (const std::string& line : again.log) EXPECT_FALSE(saysRecognised(line)) << line;
     }
 }
 

@@ -31,8 +31,7 @@ struct File {
     std::map<std::string, std::map<Member, int64_t>> blocks;
     std::map<std::string, Tally> totals[2];
 
-    File(std::string_view bytes, const KeywordSet& keywords, const ColumnLayout& columns)
-        : analysis(analyse(lineTable(bytes), keywords, RollupLimits(), columns)) {
+    File(std::string_view bytes, const KeywordSet& keywords, const ColumnLayout& columns) {
         BomLineTable table = lineTable(bytes);
         table.normaliseAll();
         const TypeFields types = typeFields(table, keywords, columns.Type);
@@ -50,6 +49,8 @@ struct File {
                     readQuantityField(field(line, columns.Quantity)).value;
             }
         }
+        // Normalising again changes nothing: the table is read once.
+        analysis = analyse(std::move(table), keywords, RollupLimits(), columns);
         for (int k : {0, 1}) {
             const Totals& t = k == 0 ? analysis.assemblyTotals : analysis.partTotals;
             for (size_t row = 0; row < t.names.size(); ++row) totals[k][t.names[row]] = t.totals[row];

@@ -8,7 +8,7 @@ namespace {
 
 const std::string kSeparator(86, '-');
 
-void line(std::string& out, const std::string& text) { out += text + "\r\n"; }
+void line(std::string& out, std::string_view text) { out.append(text).append("\r\n"); }
 
 void summary(std::string& out, const std::string& title, const Totals& table) {
     line(out, kSeparator);
@@ -28,7 +28,7 @@ void whereUsed(std::string& out, const std::string& title, const WhereUsed& tabl
         const std::string& text = table.entries[row];
         size_t start = 0;
         for (size_t cut; (cut = text.find(';', start)) != std::string::npos; start = cut + 1)
-            line(out, text.substr(start, cut - start));
+            line(out, std::string_view(text).substr(start, cut - start));
         line(out, "");
     }
     line(out, kSeparator);
@@ -38,16 +38,22 @@ void whereUsed(std::string& out, const std::string& title, const WhereUsed& tabl
 
 std::string report(const Analysis& analysis, const SectionSelection& sections, const std::string& bomFileName,
                    const KeywordSet& keywords) {
+    BomLineTable table;
+    std::string bytes;
+    if (sections.Include_BOMAssyBreakdown && isListedFile(bomFileName) && readWholeFile(bomFileName, bytes) == kNoError)
+        table = lineTable(bytes);
+    return report(analysis, sections, table, keywords);
+}
+
+std::string report(const Analysis& analysis, const SectionSelection& sections, const BomLineTable& table,
+                   const KeywordSet& keywords) {
     std::string out;
     const std::string& main = analysis.mainAssemblyName;
     if (sections.Include_BOMAssyBreakdown) {
-        BomLineTable table;
-        std::string bytes;
-        if (isListedFile(bomFileName) && readWholeFile(bomFileName, bytes) == kNoError) table = lineTable(bytes);
         line(out, kSeparator);
         for (size_t i = 1; i <= table.count(); ++i) {
             if (table.line(i).find(keywords.SummaryOfParts) != std::string_view::npos) break;
-            line(out, std::string(table.line(i)));
+            line(out, table.line(i));
         }
         line(out, kSeparator);
         line(out, "");

@@ -12,5 +12,8 @@ namespace trelk::literal {
 
 std::string report(const Analysis& analysis, const SectionSelection& sections, const std::string& bomFileName,
                    const KeywordSet& keywords);
+// The same with the file's lines as lineTable gives them, read once by the caller.
+std::string report(const Analysis& analysis, const SectionSelection& sections, const BomLineTable& file,
+                   const KeywordSet& keywords);
 
 }  // namespace trelk::literal

@@ -26,15 +26,6 @@ void forEachSettingsLine(std::string_view bytes, Take&& take) {
 
 }  // namespace
 
-std::vector<Line> splitSettingsLines(std::string_view bytes) {
-    std::vector<Line> lines;
-    forEachSettingsLine(bytes, [&](const Line& line) {
-        lines.push_back(line);
-        return true;
-    });
-    return lines;
-}
-
 namespace {
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 bool isBlank(char c) { return c == ' ' || c == '\t'; }

@@ -4,18 +4,16 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace trelk::ini {
 
-// One line of the file and the line end that followed it ("\r\n", "\n", "\r" or "").
+// One line of the file and the line end that followed it ("\r\n", "\n", "\r" or ""). Lines end
+// at CR LF, LF or CR: a settings file may have been edited anywhere. (A BOM file's lines follow the
+// rules of text/text_rules.h instead.)
 struct Line {
     std::string_view text;
     std::string_view end;
 };
-// Lines end at CR LF, LF or CR: a settings file may have been edited anywhere. (A BOM file's lines
-// follow the rules of text/text_rules.h instead.)
-std::vector<Line> splitSettingsLines(std::string_view bytes);
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // A text with CR or LF would become several lines of the file: never written.

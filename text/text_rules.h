@@ -111,7 +111,7 @@ void forEachBomLine(std::string_view bytes, OnLine&& onLine) {
 }
 
 // The lines of forEachLine (CR and CR LF end a line) and of forEachBomLine, as a list. A settings
-// file is cut by rules of its own (splitSettingsLines).
+// file is cut by rules of its own (settings/ini_text.cpp).
 std::vector<std::string_view> splitLines(std::string_view bytes);
 std::vector<std::string_view> splitBomLines(std::string_view bytes);
 

@@ -232,6 +232,66 @@ TEST(FormatProperty, ReadsTheCompanyLayoutsInEveryLanguage) {
             }
 }
 
+// Every attribute by item and column title, as text: what two readings of one file are compared by.
+std::map<std::pair<std::string, std::string>, std::string> attributesByTitle(const ItemAttributes& attributes) {
+    std::map<std::pair<std::string, std::string>, std::string> out;
+    for (const ItemAttributeRow& row : attributes.items)
+        for (size_t c = 0; c < attributes.columns.size(); ++c)
+            if (!row.values[c].value.empty())
+                out[{row.name + (row.kind == ItemKind::SubAssembly ? " (assembly)" : ""),
+                     attributes.columns[c].title}] = row.values[c].value.text;
+    return out;
+}
+
+// The company layouts that recognition reads, with no settings, in every interface language: read
+// as their format file reads them, every total and every cell kept, and nothing said in doubt.
+TEST(FormatProperty, WithNoSettingsTheRecognisedCompanyLayoutsReadAsByTheirFormatFile) {
+    const std::string_view formats[] = {testing::kPipeNameFirstFormat};
+    testing::TempFolder folder;
+    for (const std::string_view format : formats)
+        for (size_t words = 0; words < testing::typeWordSets().size(); ++words)
+            for (uint64_t seed = 1; seed <= 20; ++seed) {
+                testing::ProductShape shape;
+                shape.parameters = testing::formatParameters(format);
+                const Product product = testing::randomProduct(seed * 7 + words, shape);
+                testing::RenderOptions options;
+                options.words = testing::typeWordSets()[words];
+                const std::string bytes = testing::renderExport(format, product, options);
+                const std::string what = shown(seed * 7 + words, std::string(format), bytes);
+                RunRequest request;
+                request.bomFileName = folder.write("export.bom.1", bytes);
+                const Analysis a = analyse(
+                    request, [](std::string_view) {}, AnalysisWants());
+                ASSERT_TRUE(a.mainAssemblyFound) << what;
+                EXPECT_FALSE(a.readingInDoubt) << what;
+                EXPECT_EQ(a.summaryDifferences, 0u) << what;
+                EXPECT_EQ(a.problems, 0u) << what;
+                const BomFormatFile file = parseBomFormat(format);
+                ASSERT_TRUE(file.layout);
+                Totals parts, assemblies;
+                expectedTotals(product, testing::truthOf(product), *file.layout, parts, assemblies);
+                EXPECT_EQ(totalsOf(a.tables.partTotals), parts) << what;
+                EXPECT_EQ(totalsOf(a.tables.assemblyTotals), assemblies) << what;
+                // The rows' cells, as the format file reads them; the parameters of block headers,
+                // free text to a recognition, are not taken (the main assembly's, in no row).
+                auto byFormat = attributesByTitle(readByLayout(bytes, *file.layout).attributes);
+                std::set<std::string> titles;
+                for (const AttributeColumn& c : a.attributes.columns) titles.insert(c.title);
+                const std::string main = product.models[0].name + " (assembly)";
+                for (auto at = byFormat.begin(); at != byFormat.end();)
+                    at = titles.count(at->first.second) && at->first.first != main ? std::next(at) : byFormat.erase(at);
+                EXPECT_FALSE(titles.empty()) << what;
+                const auto recognised = attributesByTitle(a.attributes);
+                for (const auto& [key, value] : byFormat) {
+                    const auto got = recognised.find(key);
+                    EXPECT_EQ(got == recognised.end() ? "(none)" : got->second, value)
+                        << key.first << " " << key.second << "\n"
+                        << what;
+                }
+                EXPECT_EQ(recognised.size(), byFormat.size()) << what;
+            }
+}
+
 // The CAD system's own layout, rendered for random products: read by the layout the keywords
 // describe (words and cells, as a recognition fills it) and by the default format file, the layout
 // reader gives the totals the line classifier gives.

@@ -49,6 +49,9 @@ Trial tryReading(std::string_view bytes, const Reading& reading) {
     // One block alone proves little: its summary must list more than one part, and agree.
     trial.accepted = trial.blocksNamed > 0 || (trial.summaryAgrees && bom.summaryRows().size() > 1 &&
                                                bom.walkEnd(main) - bom.walkBegin(main) > 1);
+    // A layout guessed from the lines is taken only where the file's own summary confirms it: a
+    // cell glued to the next or a column taken wrong reads some rows right and others not.
+    if (reading.found.layout) trial.accepted = trial.accepted && trial.summaryAgrees;
     return trial;
 }
 

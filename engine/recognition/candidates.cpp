@@ -107,6 +107,58 @@ void blankReadings(const Context& x, std::vector<Reading>& out) {
     }
 }
 
+int typeColumn(const ExportLines& lines, const LineCut& cut, int quantity, int nameColumn);
+
+// ----- Fields at blanks, the quantity glued to the name where it fills its field ("20.000BOLT").
+
+// The decimals of quantities glued to the word after them: the fewest digits after a point that a
+// letter follows, in the first words of lines; -1 when no line starts so.
+int gluedDecimals(const ExportLines& lines) {
+    int fewest = -1;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines.norm(i);
+        lines.count(line.size() + 1);
+        size_t k = 0;
+        while (k < line.size() && line[k] >= '0' && line[k] <= '9') ++k;
+        if (k == 0 || k >= line.size() || line[k] != '.') continue;
+        const size_t point = ++k;
+        while (k < line.size() && line[k] >= '0' && line[k] <= '9') ++k;
+        if (k == point || k >= line.size() || line[k] == ' ' || line[k] == '.' || line[k] == ',') continue;
+        const int decimals = static_cast<int>(k - point);
+        if (fewest < 0 || decimals < fewest) fewest = decimals;
+    }
+    return fewest;
+}
+
+void gluedReadings(const Context& x, std::vector<Reading>& out) {
+    const ExportLines& lines = x.lines;
+    const int decimals = gluedDecimals(lines);
+    if (decimals < 0) return;
+    const size_t n = lines.size();
+    LineCut cut(0, n);
+    cut.gluedDecimals = decimals;
+    for (size_t i = 0; i < n; ++i) {
+        const std::vector<std::string_view> c = lines.cells(cut, i);
+        cut.row[i] = c.size() >= 2 && isNumber(c[0]) && hasLetter(c[1]);
+    }
+    if (cut.rowCount() == 0) return;
+    // The line just above a run of rows with no number in it: the column titles.
+    for (size_t i = 1; i < n; ++i) {
+        if (!cut.row[i] || cut.row[i - 1]) continue;
+        size_t above = i;
+        do above = above == 0 ? n : above - 1;
+        while (above < n && lines.norm(above).empty());
+        if (above < n && !cut.row[above]) {
+            const std::vector<std::string_view> c = lines.fields(above);
+            if (c.size() >= 2 && std::none_of(c.begin(), c.end(), isNumber)) cut.title[above] = 1;
+        }
+    }
+    lines.measureGaps(cut);
+    const int type = typeColumn(lines, cut, 1, 2);
+    if (std::optional<Reading> r = layoutReadingFor(lines, cut, ColumnChoice{1, type, 2}, x.inUse))
+        out.push_back(std::move(*r));
+}
+
 // ----- Tables whose cells a byte separates.
 
 bool isWholeColumn(const ExportLines& lines, const LineCut& cut, int column) {
@@ -290,6 +342,7 @@ std::vector<Reading> candidateReadings(const ExportLines& lines, const KeywordSe
     const Context x{lines, inUse, columnsInUse};
     std::vector<Reading> out;
     blankReadings(x, out);
+    gluedReadings(x, out);
     for (const char separator : separatorsOf(lines)) {
         const size_t usual = usualSeparatorCount(lines, separator);
         tableReadings(x, separator, usual, true, out);

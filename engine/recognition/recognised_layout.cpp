@@ -34,10 +34,16 @@ LineTemplate wordsLine(std::vector<LinePiece> pieces) {
     return line;
 }
 
-// A title row as the reader matches it: each cell's text over the row's cell.
-LineTemplate titleLine(const std::vector<std::string_view>& cells) {
+// A title row as the reader matches it: each cell's text over the row's cell; at blanks, where
+// titles of several words do not stand over one word each, the whole line.
+LineTemplate titleLine(const LineCut& cut, std::string_view text) {
     LineTemplate line;
-    for (const std::string_view cell : cells) line.cells.push_back({literal(std::string(cell))});
+    if (cut.separator == 0) {
+        line.cells.push_back({literal(std::string(trimBlanks(text)))});
+        return line;
+    }
+    for (const std::string_view cell : cellsOfLine(text, cut.separator))
+        line.cells.push_back({literal(std::string(cell))});
     return line;
 }
 
@@ -103,10 +109,11 @@ std::optional<std::string> nameBy(const LineTemplate& line, std::string_view tex
     return std::nullopt;
 }
 
-RowLayout rowOf(char separator, int quantity, int type, int name) {
+RowLayout rowOf(const LineCut& cut, int quantity, int type, int name) {
     RowLayout row;
-    row.split = RowLayout::Split::Separator;
-    row.separator = separator;
+    row.split = cut.separator != 0 ? RowLayout::Split::Separator : RowLayout::Split::Blanks;
+    row.separator = cut.separator;
+    row.gluedDecimals = cut.separator != 0 ? -1 : cut.gluedDecimals;
     auto cell = [&row](int number, FieldRole role) {
         CellRole c;
         c.cell = number;
@@ -122,6 +129,26 @@ RowLayout rowOf(char separator, int quantity, int type, int name) {
 size_t nextText(const ExportLines& lines, size_t from) {
     while (from < lines.size() && lines.norm(from).empty()) ++from;
     return from;
+}
+
+// The line `i` printed right after rows (a total line), as its first words without digits and then
+// any text; none when the rows end the file or an empty line, a block header or a line without
+// such words follows them.
+std::vector<LineTemplate> trailerAt(const ExportLines& lines, const LineCut& cut, size_t i,
+                                    const LineTemplate* header) {
+    if (i >= lines.size() || !lines.text(cut, i)) return {};
+    lines.count(lines.raw(i).size() + 1);
+    if (header && nameBy(*header, lines.raw(i))) return {};
+    const Words words = lines.fields(i);
+    size_t literalWords = 0;
+    while (literalWords < words.size() && literalWords < kMaxHeaderWords &&
+           std::none_of(words[literalWords].begin(), words[literalWords].end(),
+                        [](char c) { return c >= '0' && c <= '9'; }))
+        ++literalWords;
+    if (literalWords == 0) return {};
+    std::vector<LinePiece> pieces = {literal(joinFields(words, 0, literalWords))};
+    if (words.size() > literalWords) pieces.push_back(field(FieldRole::Ignored));
+    return {wordsLine(std::move(pieces))};
 }
 
 // The column of the cells whose title is the one given, from 1; 0 when no cell or several have it.
@@ -165,19 +192,21 @@ std::optional<SectionLayout> summaryOf(const ExportLines& lines, const LineCut& 
     size_t next = nextText(lines, line + 1);
     if (next == lines.size()) return std::nullopt;
     std::vector<std::string_view> titles;
-    std::vector<std::string_view> cells = cellsOfLine(lines.raw(next), cut.separator);
-    lines.count(lines.raw(next).size() + 1);
+    std::vector<std::string_view> cells = lines.cells(cut, next);
     if (cells.size() < 2) return std::nullopt;
     if (std::none_of(cells.begin(), cells.end(), isNumber)) {
         titles = cells;
-        summary.titles.push_back(titleLine(titles));
+        summary.titles.push_back(titleLine(cut, lines.raw(next)));
         next = nextText(lines, next + 1);
         if (next == lines.size()) return std::nullopt;
-        cells = cellsOfLine(lines.raw(next), cut.separator);
-        lines.count(lines.raw(next).size() + 1);
+        cells = lines.cells(cut, next);
     }
     int quantity = 0, type = 0, name = 0;
-    if (!titles.empty() && !blockTitles.empty()) {
+    if (titles == blockTitles) {
+        quantity = choice.quantity;
+        name = choice.name;
+        type = choice.type;
+    } else if (!titles.empty() && !blockTitles.empty() && cut.separator != 0) {
         quantity = columnTitled(titles, cellAt(blockTitles, choice.quantity));
         name = columnTitled(titles, cellAt(blockTitles, choice.name));
         if (choice.type != 0) type = columnTitled(titles, cellAt(blockTitles, choice.type));
@@ -189,7 +218,15 @@ std::optional<SectionLayout> summaryOf(const ExportLines& lines, const LineCut& 
     if (quantity == 0 || name == 0 || quantity == name) return std::nullopt;
     // Its first row must be one: a number and a name where the columns say.
     if (!isNumber(cellAt(cells, quantity)) || cellAt(cells, name).empty()) return std::nullopt;
-    summary.row = rowOf(cut.separator, quantity, type, name);
+    summary.row = rowOf(cut, quantity, type, name);
+    // Its rows: the lines on that are rows of the cut or have as many cells, a number and a name where the columns say.
+    size_t end = next;
+    for (; end < lines.size(); ++end) {
+        if (cut.row[end]) continue;
+        const std::vector<std::string_view> c = lines.cells(cut, end);
+        if (c.size() != cells.size() || !isNumber(cellAt(c, quantity)) || cellAt(c, name).empty()) break;
+    }
+    summary.trailer = trailerAt(lines, cut, end, nullptr);
     return summary;
 }
 
@@ -217,7 +254,7 @@ size_t sharedWord(const ExportLines& lines, const LineCut& cut, size_t from, con
 
 std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
                                         const KeywordSet& inUse) {
-    if (cut.separator == 0) return std::nullopt;
+    if (cut.separator == 0 && cut.gluedDecimals < 0) return std::nullopt;
     const size_t firstRow = cut.firstRow();
     if (firstRow >= lines.size()) return std::nullopt;
     // The main assembly's header: the line of text nearest above the first rows.
@@ -228,7 +265,11 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
             break;
         }
     if (mainLine == kFar) return std::nullopt;
-    // The other headers: lines that lead rows and name a member, the first such word the name.
+    // The other headers: lines that lead rows and name a member, the first such word the name. A
+    // line naming a word of the main header names the main assembly (the summary's heading, where
+    // the main assembly holds a part of its own name): no sub-assembly's block.
+    const Words mainWords = lines.fields(mainLine);
+    const Names inMain(mainWords.begin(), mainWords.end());
     const Names& members = lines.leadMembers(cut, choice.name);
     std::vector<HeaderLine> headers;
     for (size_t i = mainLine + 1; i < lines.size(); ++i) {
@@ -236,13 +277,12 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
         const Words words = lines.fields(i);
         for (size_t p = 0; p < words.size(); ++p)
             if (members.count(words[p])) {
-                headers.push_back({i, words, p});
+                if (!inMain.count(words[p])) headers.push_back({i, words, p});
                 break;
             }
     }
     // The main header's name: where the first word that follows every other header's name follows
     // it, or its last word where they all end with the name.
-    const Words mainWords = lines.fields(mainLine);
     {
         std::vector<Words> afters;
         for (const HeaderLine& h : headers)
@@ -285,13 +325,14 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     breakdown.heading.push_back(*header);
     std::vector<std::string_view> titles;
     if (const size_t title = lines.titleAbove(cut, firstRow); title != kFar) {
-        lines.count(lines.raw(title).size() + 1);
-        titles = cellsOfLine(lines.raw(title), cut.separator);
-        breakdown.titles.push_back(titleLine(titles));
+        titles = lines.cells(cut, title);
+        breakdown.titles.push_back(titleLine(cut, lines.raw(title)));
     }
-    breakdown.row = rowOf(cut.separator, choice.quantity, choice.type, choice.name);
-    lines.count(lines.raw(firstRow).size() + 1);
-    const size_t rowCells = cellsOfLine(lines.raw(firstRow), cut.separator).size();
+    breakdown.row = rowOf(cut, choice.quantity, choice.type, choice.name);
+    const size_t rowCells = lines.cells(cut, firstRow).size();
+    size_t afterRows = firstRow;
+    while (afterRows < lines.size() && cut.row[afterRows]) ++afterRows;
+    breakdown.trailer = trailerAt(lines, cut, afterRows, &*header);
     layout.summary = summaryOf(lines, cut, headers.back().line, mainName, titles, choice, rowCells);
     layout.breakdown = std::move(breakdown);
 

@@ -153,6 +153,23 @@ void gluedReadings(const Context& x, std::vector<Reading>& out) {
             if (c.size() >= 2 && std::none_of(c.begin(), c.end(), isNumber)) cut.title[above] = 1;
         }
     }
+    // A name as wide as its field is glued to the type word after it ("WASHERSPart"): a row without
+    // a third field whose name ends with the third field of other rows makes the file unreadable
+    // this way, rather than read with a name that is no item's.
+    Names thirds;
+    for (size_t i = 0; i < n; ++i)
+        if (cut.row[i]) {
+            const std::vector<std::string_view> c = lines.cells(cut, i);
+            if (c.size() >= 3 && hasLetter(c[2])) thirds.insert(c[2]);
+        }
+    if (thirds.size() <= kMaxTypeWords)
+        for (size_t i = 0; i < n; ++i) {
+            if (!cut.row[i]) continue;
+            const std::vector<std::string_view> c = lines.cells(cut, i);
+            if (c.size() == 2)
+                for (const std::string_view word : thirds)
+                    if (c[1].size() > word.size() && c[1].substr(c[1].size() - word.size()) == word) return;
+        }
     lines.measureGaps(cut);
     const int type = typeColumn(lines, cut, 1, 2);
     if (std::optional<Reading> r = layoutReadingFor(lines, cut, ColumnChoice{1, type, 2}, x.inUse))

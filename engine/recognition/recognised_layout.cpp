@@ -341,7 +341,9 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     RecognisedExport& found = r.found;
     found.keywords = inUse;
     found.columns.Quantity = choice.quantity;
-    found.columns.Type = choice.type;
+    // The columns only say where the cells are; they never stand for the line classifier's table
+    // rules (a separator, or no type column), which cannot read such a file.
+    found.columns.Type = cut.separator != 0 ? choice.type : 0;
     found.columns.Name = choice.name;
     found.columns.Separator = cut.separator;
     found.quantityTitle = std::string(cellAt(titles, choice.quantity));

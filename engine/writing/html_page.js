@@ -736,9 +736,9 @@
   }
 
   // A table in pieces is sorted as text: its rows, read once as the markup they are written in,
-  // are written again in the new order into pieces of their own, of which only those that show
-  // now are made; the others wait as text, as the page's own pieces do.
-  const kPieceRows = 250, kLaterRun = 5;
+  // are written again in the new order into pieces of their own, of which only the first is made;
+  // the others wait as text, as the page's own pieces do, and are made as they come near the window.
+  const kPieceRows = 250, kHiddenRun = 5;
   function rowsAsText(table) {
     if (table.rowsAsText) return table.rowsAsText;
     const rows = [];
@@ -780,8 +780,8 @@
     } else if (descending) {
       order.reverse();
     }
-    // What the condition in force keeps is written as markup, with the short runs between; the
-    // long runs of what it hides wait as text. Without one, the first piece is markup.
+    // What the condition in force keeps goes into pieces with the short runs between, the long runs
+    // of what it hides into pieces of their own, which hide whole.
     const condition = currentCondition();
     const kept = new Uint8Array(rows.length);
     if (condition.keep) {
@@ -791,15 +791,13 @@
           (!condition.text || cellText(row.split(/<t[dh](?=[\s>])[^>]*>/)[1] || "").toLowerCase().includes(condition.text));
       });
     }
-    const markup = new Uint8Array(rows.length);
-    if (!condition.keep) {
-      markup.fill(1, 0, kPieceRows);
-    } else {
+    const group = new Uint8Array(rows.length);
+    if (condition.keep) {
       for (let r = 0; r < rows.length;) {
         let end = r;
         while (end < rows.length && !kept[order[end]]) ++end;
-        if (end - r < kLaterRun) markup.fill(1, r, end);
-        markup[end] = 1;
+        if (end - r < kHiddenRun) group.fill(1, r, end);
+        group[end] = 1;
         r = end + 1;
       }
     }
@@ -810,9 +808,9 @@
     const kind = table.className.replace(/\b(sortable|narrowable)\b/g, "").trim();
     const pieces = [];
     for (let r = 0; r < rows.length;) {
-      const asMarkup = markup[r];
+      const asMarkup = r === 0;
       let end = r;
-      while (end < rows.length && markup[end] === asMarkup && end - r < kPieceRows) ++end;
+      while (end < rows.length && group[end] === group[r] && end - r < kPieceRows) ++end;
       const html = `<table class="${kind} piece-of"><tbody>` + order.slice(r, end).map((i) => rows[i]).join("") + "</tbody></table>";
       if (asMarkup) {
         const template = document.createElement("template");
@@ -828,10 +826,9 @@
       }
       r = end;
     }
-    // The first table keeps its head and takes the first piece when it is markup, so that the head
-    // sticks over it.
+    // The first table keeps its head and takes the first piece, so that the head sticks over it.
     for (const body of Array.from(table.tBodies)) body.remove();
-    if (markup[0]) table.append(pieces.shift().firstElementChild.tBodies[0]);
+    if (rows.length) table.append(pieces.shift().firstElementChild.tBodies[0]);
     else table.append(document.createElement("tbody"));
     table.after(...pieces);
     const view = views.find((v) => v.root === table);

@@ -35,8 +35,13 @@
   const views = [];
   const made = []; // the elements of the pieces made, in the order they were made
 
-  function slotOf(later) {
-    return document.getElementById("s" + later.id.slice(1));
+  // The slots of held pieces in the document, by id: a key press looks up thousands of them, most
+  // of them still text, which the document would be searched for each time.
+  const slots = new Map();
+  function slotOf(later, index) {
+    const id = index ? index.slot || (index.slot = "s" + later.id.slice(1)) : "s" + later.id.slice(1);
+    const slot = slots.get(id);
+    return slot && slot.isConnected ? slot : null;
   }
   // A piece's text with the pieces held apart for its slots in their places, for making all at
   // once: one text parsed instead of thousands placed one by one. Those used go to `spliced`.
@@ -69,6 +74,7 @@
     const tree = place.closest("ul.tree");
     if (tree && tree.unfolded) for (const details of template.content.querySelectorAll("details")) details.open = true;
     for (const slot of template.content.querySelectorAll("div.slot")) {
+      slots.set(slot.id, slot);
       const held = document.getElementById("p" + slot.id.slice(1));
       slot.hidden = Boolean(held && held.hidden);
       if (nearWindow) nearWindow.observe(slot);
@@ -264,12 +270,13 @@
     let index = pieceIndexes.get(later);
     if (index) return index;
     const raw = pieceText(later);
-    index = { tags: [], up: [], parents: null, view: null, outer: null, ids: null };
+    index = { tags: [], up: [], parents: null, view: null, outer: null, ids: null, owner: null, held: false };
     // The text node's own text is the document's, not a copy: kept, it costs nothing.
     const node = later.firstElementChild && later.firstElementChild.firstChild;
     if (node && !node.nextSibling && node.nodeType === Node.TEXT_NODE) index.raw = raw;
     const spans = [];
     const held = later.classList.contains("held");
+    index.held = held;
     const tree = held ? later.parentElement && later.parentElement.previousElementSibling : later.closest("ul.tree");
     let members = false;
     if (tree) {
@@ -377,28 +384,28 @@
   // one of them occurs nowhere in them either, so each key typed searches fewer pieces.
   const misses = [];
   // Per row or entry of an index: 1 when its name holds the text (all do when there is none), 2
-  // when one of the assemblies it is used in does.
+  // when one of the assemblies it is used in does; null when none does.
   function hitsIn(later, index, condition) {
+    const { text } = condition;
+    if (!text) return new Uint8Array(index.count).fill(1);
+    if (misses.some((miss) => text.includes(miss.text) && miss.pieces.has(later))) return null;
     const hits = new Uint8Array(index.count);
-    const { text, search } = condition;
-    if (!text) return hits.fill(1);
-    if (misses.some((miss) => text.includes(miss.text) && miss.pieces.has(later))) return hits;
-    found(later, index, condition, hits);
-    if (hits.every((hit) => hit === 0)) {
-      let miss = misses.find((m) => m.text === text);
-      if (!miss) {
-        miss = { text, pieces: new WeakSet() };
-        if (misses.push(miss) > 4) misses.shift();
-      }
-      miss.pieces.add(later);
+    if (found(later, index, condition, hits)) return hits;
+    let miss = misses.find((m) => m.text === text);
+    if (!miss) {
+      miss = { text, pieces: new WeakSet() };
+      if (misses.push(miss) > 4) misses.shift();
     }
-    return hits;
+    miss.pieces.add(later);
+    return null;
   }
+  // Marks the hits; whether there is any.
   function found(later, index, condition, hits) {
     const { text, search } = condition;
+    let any = false;
     if (index.spans) {
       const { spans } = index, n = spans.length;
-      if (!search) return;
+      if (!search) return false;
       const raw = index.raw || pieceText(later);
       search.lastIndex = 0;
       // Matches come in order, as do the spans: no match crosses a span's edge, as the text
@@ -408,20 +415,31 @@
         while (j < n && spans[j + 1] < end) j += 3;
         if (j < n && spans[j] <= m.index) {
           const hit = (spans[j + 2] & 1) + 1, row = spans[j + 2] >> 1;
-          if (spanHolds(raw, spans, j, text)) hits[row] |= hit;
+          if (spanHolds(raw, spans, j, text)) {
+            hits[row] |= hit;
+            any = true;
+          }
           search.lastIndex = spans[j + 1];
           j += 3;
         }
       }
-      return;
+      return any;
     }
     const { starts, parents } = index;
     let entry = 0;
     for (let at = index.text.indexOf(text); at >= 0; at = index.text.indexOf(text, at + 1)) {
       while (starts[entry + 1] <= at) ++entry;
       hits[entry] = 1;
+      any = true;
     }
-    if (parents) parents.forEach((list, i) => { if (list.includes(text)) hits[i] |= 2; });
+    if (parents)
+      parents.forEach((list, i) => {
+        if (list.includes(text)) {
+          hits[i] |= 2;
+          any = true;
+        }
+      });
+    return any;
   }
   // Whether the name of the entry k of a piece holds the text.
   function nameHas(later, index, k, condition) {
@@ -439,29 +457,52 @@
   }
   // The entry that a held piece's list belongs to: made (an li), or in a piece still held (that
   // piece's index and the entry's place in it).
+  // It is kept in the index while it stays: an entry made stays, a piece held stays until made. An
+  // entry made carries its name in lower case, read once.
   function ownerOf(later, index) {
-    if (index.outer) return { li: index.outer };
-    if (!later.classList.contains("held")) return null;
-    const details = document.getElementById(later.dataset.of);
-    if (details) return { li: details.parentElement };
-    const piece = document.getElementById(later.dataset.in);
-    if (!piece || !piece.matches("div.later")) return null;
-    const pieceIndexOf = pieceIndex(piece), k = pieceIndexOf.ids.get(later.dataset.of);
-    return k === undefined ? null : { piece, index: pieceIndexOf, k };
+    const known = index.owner;
+    if (known && (known.li || known.piece.isConnected)) return known;
+    let owner = null;
+    if (index.outer) {
+      owner = { li: index.outer };
+    } else if (later.classList.contains("held")) {
+      const of = later.dataset.of, details = document.getElementById(of);
+      if (details) {
+        owner = { li: details.parentElement };
+      } else {
+        const piece = document.getElementById(later.dataset.in);
+        if (!piece || !piece.matches("div.later")) return null;
+        const pieceIndexOf = pieceIndex(piece), k = pieceIndexOf.ids.get(of);
+        if (k === undefined) return null;
+        owner = { piece, index: pieceIndexOf, k };
+      }
+    }
+    if (owner && owner.li) {
+      const name = entryName(owner.li);
+      owner.name = name === null ? null : name.textContent.toLowerCase();
+    }
+    if (owner) index.owner = owner;
+    return owner;
   }
   // How many of a piece's rows the condition keeps, as narrow() decides for rows made; `below`
   // marks the entries with something kept in a piece held apart.
   function keptIn(later, index, condition, owner, below) {
     const { tags, up } = index, { text } = condition;
-    const hits = hitsIn(later, index, condition);
+    let hits = hitsIn(later, index, condition);
     const marks = condition.only.map((a) => " " + a);
     let outerNamed = false;
     if (text && owner && owner.li) {
-      const name = entryName(owner.li);
-      outerNamed = name !== null && name.textContent.toLowerCase().includes(text);
+      outerNamed = owner.name !== null && owner.name.includes(text);
     } else if (text && owner) {
       outerNamed = nameHas(owner.piece, owner.index, owner.k, condition);
     }
+    // Most pieces hold nothing the filter names: they keep nothing, unless their list's entry is named
+    // or a piece below keeps something.
+    if (hits === null) {
+      if (!outerNamed && below === null) return 0;
+      hits = new Uint8Array(index.count);
+    }
+    if (below === null) below = new Uint8Array(index.count);
     let kept = 0;
     for (let i = index.count - 1; i >= 0; --i) {
       const marked = marks.length === 0 || (tags !== null && marks.every((a) => tags[i].includes(a)));
@@ -479,6 +520,9 @@
   // does, and pieces made as the filter unfolds sub-assemblies would otherwise have every piece
   // counted again, round after round.
   let keptCache = { key: null, kept: new WeakMap() };
+  // The pieces held, in the order the filter counts them: read once, and again when a sort has
+  // written new ones (a piece made leaves the document, and is passed over).
+  let laterPieces = null;
   function* hideUnwanted(condition) {
     const key = condition.text + "\n" + condition.only.join(" ");
     if (keptCache.key !== key) keptCache = { key, kept: new WeakMap() };
@@ -487,23 +531,32 @@
     const belowIn = new Map(); // by piece: its entries that hold a piece held apart that keeps something
     // The pieces held apart come after the tree, each before the one that holds its entry: they go
     // first, so that a piece knows what is kept in those below its entries.
-    const pieces = [...document.querySelectorAll("div.held > div.later"), ...document.querySelectorAll("div.later:not(.held)")];
+    if (!laterPieces)
+      laterPieces = [...document.querySelectorAll("div.held > div.later"), ...document.querySelectorAll("div.later:not(.held)")];
+    const pieces = laterPieces;
+    let done = 0;
     for (const later of pieces) {
-      yield;
+      if ((++done & 7) === 0) yield;
       if (!later.isConnected) continue; // made meanwhile: its rows are narrowed as made
       const index = pieceIndex(later);
       const owner = ownerOf(later, index);
       let kept = keptCache.kept.get(later);
       if (kept === undefined) {
-        const below = new Uint8Array(index.count);
-        for (const k of belowIn.get(later) || []) below[k] = 1;
+        const marked = belowIn.get(later);
+        let below = null;
+        if (marked) {
+          below = new Uint8Array(index.count);
+          for (const k of marked) below[k] = 1;
+        }
         kept = keptIn(later, index, condition, owner, below);
         keptCache.kept.set(later, kept);
       }
-      later.hidden = kept === 0;
-      if (later.classList.contains("held")) {
-        const slot = slotOf(later);
-        if (slot) slot.hidden = later.hidden;
+      // Set only when it changes: setting it costs the browser a look at the element's style.
+      const hide = kept === 0;
+      if (later.hidden !== hide) later.hidden = hide;
+      if (index.held) {
+        const slot = slotOf(later, index);
+        if (slot && slot.hidden !== hide) slot.hidden = hide;
       }
       if (kept) {
         condition.laterKept.set(index.view, (condition.laterKept.get(index.view) || 0) + kept);
@@ -831,6 +884,7 @@
     if (rows.length) table.append(pieces.shift().firstElementChild.tBodies[0]);
     else table.append(document.createElement("tbody"));
     table.after(...pieces);
+    laterPieces = null;
     const view = views.find((v) => v.root === table);
     if (view) view.items = null;
     if (condition.keep) refresh(false);
@@ -862,6 +916,7 @@
     return href && href[0] === "#" ? decodeURIComponent(href.slice(1)) : "";
   }
 
+  for (const slot of document.querySelectorAll("div.slot")) slots.set(slot.id, slot);
   for (const table of document.querySelectorAll("table.narrowable")) views.push(tableView(table));
   for (const tree of document.querySelectorAll("ul.tree")) {
     views.push(treeView(tree));

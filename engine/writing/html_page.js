@@ -1003,7 +1003,11 @@
     const read = (idle) => {
       while (next < pieces.length && idle.timeRemaining() > 1) {
         const later = pieces[next++];
-        if (later.isConnected) pieceIndex(later);
+        if (!later.isConnected) continue;
+        // And what ties it to the page, which the filter's first key would look up otherwise.
+        const index = pieceIndex(later);
+        ownerOf(later, index);
+        if (index.held) slotOf(later, index);
       }
       if (next < pieces.length) requestIdleCallback(read);
       else document.documentElement.dataset.indexed = "";

@@ -816,18 +816,32 @@
     table.sortKeys = [];
     return rows;
   }
+  // Integer keys as numbers, compared by subtraction, when each is exact as one (15 digits at
+  // most); the cell without one is -Infinity, first as compareIntegers puts it. Else null.
+  function numericKeys(keys) {
+    const values = new Float64Array(keys.length);
+    for (let i = 0; i < keys.length; ++i) {
+      const key = keys[i];
+      if (key === null) values[i] = -Infinity;
+      else if (key.length <= 15) values[i] = Number(key);
+      else return null;
+    }
+    return values;
+  }
   function sortPieces(table, column, inOrder, number, descending) {
     const rows = rowsAsText(table);
     const order = rows.map((_, i) => i);
     if (!inOrder) {
       let keys = table.sortKeys[column];
       if (!keys) {
-        keys = table.sortKeys[column] = rows.map((row) => {
+        keys = rows.map((row) => {
           const text = cellText(row.split(/<t[dh](?=[\s>])[^>]*>/)[column + 1] || "");
           return number ? integerKey(text) : text;
         });
+        keys = table.sortKeys[column] = (number && numericKeys(keys)) || keys;
       }
-      const compare = number ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
+      const compare = keys instanceof Float64Array ? (a, b) => a - b
+        : number ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
       const sign = descending ? -1 : 1;
       order.sort((a, b) => sign * compare(keys[a], keys[b]) || a - b);
     } else if (descending) {

@@ -69,6 +69,7 @@
     template.innerHTML = whole ? wholeText(later, spliced) : pieceText(later);
     const back = template.content.querySelector(":scope > p.of");
     if (back) back.remove();
+    later.madeAt = made.length; // where its elements start in `made`
     made.push(...template.content.children);
     // In a tree unfolded whole, what comes later comes unfolded.
     const tree = place.closest("ul.tree");
@@ -83,6 +84,7 @@
     place.replaceWith(template.content);
     if (place !== later) later.remove();
     for (const held of spliced) {
+      held.madeAt = later.madeAt;
       pieceIndexes.delete(held);
       held.remove();
     }
@@ -526,7 +528,9 @@
   function* hideUnwanted(condition) {
     const key = condition.text + "\n" + condition.only.join(" ");
     if (keptCache.key !== key) keptCache = { key, kept: new WeakMap() };
-    condition.laterKept = new Map(); // by view
+    // What each piece held keeps, with its view: a piece made before its view's rows are counted
+    // (near the window, as the filter moved the rows) has its rows counted as elements instead.
+    condition.laterKept = [];
     condition.wantedIn = new Set(); // the tree's entries that hold a piece that keeps something
     const belowIn = new Map(); // by piece: its entries that hold a piece held apart that keeps something
     // The pieces held apart come after the tree, each before the one that holds its entry: they go
@@ -559,7 +563,7 @@
         if (slot && slot.hidden !== hide) slot.hidden = hide;
       }
       if (kept) {
-        condition.laterKept.set(index.view, (condition.laterKept.get(index.view) || 0) + kept);
+        condition.laterKept.push(later, index.view, kept);
         if (owner && owner.li) condition.wantedIn.add(owner.li);
         else if (owner) {
           if (!belowIn.has(owner.piece)) belowIn.set(owner.piece, []);
@@ -601,6 +605,7 @@
   function* narrow(view, condition, counts) {
     // The rows of pieces made since are read first, thousands of them after printing was prepared.
     while (!view.update(performance.now() + 10)) yield;
+    const seen = made.length; // the pieces made after this are not among the items counted here
     const { keep, named, inNamed, marked } = condition;
     const byParent = view.grouped || view.tree;
     const { items, up: parent } = view;
@@ -630,7 +635,7 @@
         }
       }
     }
-    counts.push([shown, Number(view.root.dataset.rows) || n]);
+    counts.push([shown, Number(view.root.dataset.rows) || n, seen]);
   }
 
   // Where a view says that the condition empties it.
@@ -689,8 +694,14 @@
     const counts = [];
     for (const view of views) yield* narrow(view, condition, counts);
     let shown = 0, total = 0;
+    const laterKept = new Map(), seen = new Map(views.map((view, v) => [view, counts[v][2]]));
+    const pieces = keep ? condition.laterKept : [];
+    for (let j = 0; j < pieces.length; j += 3) {
+      const [later, view, kept] = [pieces[j], pieces[j + 1], pieces[j + 2]];
+      if (later.isConnected || later.madeAt >= seen.get(view)) laterKept.set(view, (laterKept.get(view) || 0) + kept);
+    }
     views.forEach((view, v) => {
-      const s = counts[v][0] + (keep ? condition.laterKept.get(view) || 0 : 0), t = counts[v][1];
+      const s = counts[v][0] + (laterKept.get(view) || 0), t = counts[v][1];
       shown += s;
       total += t;
       if (keep && s === 0) {

@@ -362,6 +362,24 @@
     pieceIndexes.set(later, index);
     return index;
   }
+  // Reads the indexes of the pieces given while the page is idle, and what ties each to the page,
+  // which the filter's next key would look up otherwise; then calls `done`.
+  function readWhileIdle(pieces, done) {
+    if (!("requestIdleCallback" in window)) return;
+    let next = 0;
+    const read = (idle) => {
+      while (next < pieces.length && idle.timeRemaining() > 1) {
+        const later = pieces[next++];
+        if (!later.isConnected) continue;
+        const index = pieceIndex(later);
+        ownerOf(later, index);
+        if (index.held) slotOf(later, index);
+      }
+      if (next < pieces.length) requestIdleCallback(read);
+      else if (done) done();
+    };
+    requestIdleCallback(read);
+  }
   // The filter's text as a piece of ASCII text writes it, found whatever its case; null when it
   // cannot occur in one (a name in ASCII is ASCII in lower case too).
   function searchFor(text) {
@@ -908,8 +926,11 @@
     for (const body of Array.from(table.tBodies)) body.remove();
     if (rows.length) table.append(pieces.shift().firstElementChild.tBodies[0]);
     else table.append(document.createElement("tbody"));
+    const held = pieces.filter((piece) => piece.nodeType === Node.ELEMENT_NODE);
     table.after(...pieces);
     laterPieces = null;
+    // Read as the page's own pieces are, so that the filter or the switch counts them at once.
+    readWhileIdle(held);
     const view = views.find((v) => v.root === table);
     if (view) view.items = null;
     if (condition.keep) refresh(false);
@@ -1022,23 +1043,9 @@
   }
   if (!nearWindow) for (const later of document.querySelectorAll("div.later.held")) make(later);
   // The pieces' indexes are read while the page is idle, so that the filter's first use is quick.
-  if ("requestIdleCallback" in window) {
-    const pieces = Array.from(document.querySelectorAll("div.later"));
-    let next = 0;
-    const read = (idle) => {
-      while (next < pieces.length && idle.timeRemaining() > 1) {
-        const later = pieces[next++];
-        if (!later.isConnected) continue;
-        // And what ties it to the page, which the filter's first key would look up otherwise.
-        const index = pieceIndex(later);
-        ownerOf(later, index);
-        if (index.held) slotOf(later, index);
-      }
-      if (next < pieces.length) requestIdleCallback(read);
-      else document.documentElement.dataset.indexed = "";
-    };
-    requestIdleCallback(read);
-  }
+  readWhileIdle(Array.from(document.querySelectorAll("div.later")), () => {
+    document.documentElement.dataset.indexed = "";
+  });
   document.documentElement.classList.add("scripted");
   // The table heads stick below the filter bar, however many lines it takes.
   const bar = document.querySelector(".tools");

@@ -115,7 +115,9 @@ def measure(page, filters, out):
                                         "() => status.value !== '\u2026', 600000);")
                 out("  \"Differences only\" %s: %s; %s" % (state, figure(switch), driver.execute_script(
                     "return document.getElementById('filter-status').value")))
-            link = ("const a = Array.from(document.querySelectorAll('#parts a[href^=\"#b\"]')).pop();")
+            # The last link to a block made: the parts' rows with one may all still be text.
+            link = ("const a = Array.from(document.querySelectorAll("
+                    "'#parts a[href^=\"#b\"], #parts-where-used a[href^=\"#b\"]')).pop();")
         else:
             unfold = answer(driver, "const b = Array.from(document.querySelectorAll('button'))"
                                     ".find((e) => e.textContent === 'Unfold all');"

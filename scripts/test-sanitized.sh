@@ -5,7 +5,7 @@
 #   FUZZ_SECONDS=600 scripts/test-sanitized.sh   longer fuzzing
 #   scripts/test-sanitized.sh --fuzz-only        skip the tests
 # A fuzzer's finding is kept in build/sanitize/findings/ and printed in hex. Each fuzzer's line
-# gives its executions and executions a second.
+# gives its executions, executions a second and executions a second of the CPU time it got.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/fuzz-options.sh
@@ -54,13 +54,17 @@ for fuzzer in fuzz_run fuzz_comparison fuzz_recognition fuzz_profile fuzz_font_a
   mkdir -p "$work/$fuzzer"
   log="$work/$fuzzer.log"
   status=0
-  build/sanitize/fuzz/$fuzzer "$work/$fuzzer" "fuzz/corpus/$fuzzer" \
+  # The CPU time it got too: on a shared machine the executions a CPU second say more than those
+  # of the wall clock.
+  TIMEFORMAT='%U %S'
+  { time build/sanitize/fuzz/$fuzzer "$work/$fuzzer" "fuzz/corpus/$fuzzer" \
     -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -max_len="$max_len" -entropic="$entropic" -print_final_stats=1 \
-    -artifact_prefix="$findings/$fuzzer-" >"$log" 2>&1 || status=$?
+    -artifact_prefix="$findings/$fuzzer-" >"$log" 2>&1; } 2>"$work/$fuzzer.cpu" || status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n1)
   runs=${runs:-0}
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n1)
   rate=${rate:-0}
+  cpu_rate=$(awk -v runs="$runs" '{ t = $1 + $2 } END { print (t > 0 ? int(runs / t) : 0) }' "$work/$fuzzer.cpu")
   total=$((total + runs))
   if [ "$status" -ne 0 ]; then
     failed=1
@@ -79,7 +83,7 @@ for fuzzer in fuzz_run fuzz_comparison fuzz_recognition fuzz_profile fuzz_font_a
       [ "$(stat -c %s "$artifact")" -le 8192 ] && { echo "   base64:"; base64 -w 120 "$artifact"; }
     done
   else
-    echo "   $fuzzer: $runs executions in $seconds s ($rate a second), no finding"
+    echo "   $fuzzer: $runs executions in $seconds s ($rate a second, $cpu_rate a CPU second), no finding"
   fi
 done
 echo "   fuzzers: $total executions in all"

@@ -323,12 +323,13 @@ private:
     }
 
     // The changed totals among those alike in both files, all by name: both lists are sorted. The
-    // rows of a large table go into pieces of a few hundred, a run of rows alike in both files of
-    // kLaterRun or more into pieces held as text until needed (engine/writing/html_page.h),
-    // everything else into pieces of markup. The page starts with only the changes shown: it parses
-    // those and the short runs between them, and the pieces of the others wait until they are
-    // shown.
-    static constexpr size_t kLaterRun = 20;
+    // rows of a large table go into pieces of a few hundred, each after the first held as text until
+    // it comes near the window (engine/writing/html_page.h): a page of 100,000 rows as elements takes
+    // the browser over ten times its size. A run of rows alike in both files of kSameRun or more goes
+    // into pieces of its own, and so do the changes with the short runs between them: the page
+    // starts with only the changes shown, and a piece of a long run keeps nothing then, so it hides
+    // whole without being made.
+    static constexpr size_t kSameRun = 20;
 
     // A row of the totals: a changed total, or one alike in both files.
     struct TotalRow {
@@ -386,27 +387,28 @@ private:
             else
                 order.push_back({nullptr, &same[j++]});
         }
-        std::vector<uint8_t> later(rows, 0);
-        if (rows > kHtmlLargeRows) {
+        const bool large = rows > kHtmlLargeRows;
+        std::vector<uint8_t> sameRun(rows, 0);
+        if (large) {
             for (size_t r = 0; r < rows;) {
                 size_t end = r;
                 while (end < rows && order[end].same) ++end;
-                if (end - r >= kLaterRun) std::fill(later.begin() + r, later.begin() + end, 1);
+                if (end - r >= kSameRun) std::fill(sameRun.begin() + r, sameRun.begin() + end, 1);
                 r = end == r ? r + 1 : end;
             }
         }
         HtmlCells cells(page_);
-        bool pieceLater = false;
+        bool pieceSame = sameRun.empty() ? false : sameRun[0], later = false;
         size_t inPiece = 0;
         for (size_t r = 0; r < rows; ++r) {
-            if (later[r] != pieceLater || inPiece >= kHtmlPieceRows) {
-                if (rows > kHtmlLargeRows)
-                    page_ << "</tbody>\n</table>" << (pieceLater ? kHtmlLaterEnd : "")
-                          << (later[r] ? kHtmlLaterStart : "\n") << "<table class=\"total-changes piece-of"
-                          << (later[r] ? "" : " markup") << "\"><tbody>";
+            if (sameRun[r] != pieceSame || inPiece >= kHtmlPieceRows) {
+                if (large)
+                    page_ << "</tbody>\n</table>" << (later ? kHtmlLaterEnd : "") << kHtmlLaterStart
+                          << "<table class=\"total-changes piece-of\"><tbody>";
                 else
                     page_ << "</tbody><tbody>";
-                pieceLater = later[r];
+                pieceSame = sameRun[r];
+                later = large;
                 inPiece = 0;
             }
             ++inPiece;
@@ -419,7 +421,7 @@ private:
             }
             totalColumns(cells, order[r]);
         }
-        page_ << "</tbody>\n</table>" << (pieceLater ? kHtmlLaterEnd : "") << "\n";
+        page_ << "</tbody>\n</table>" << (later ? kHtmlLaterEnd : "") << "\n";
     }
 
     // One row per member, its changed lines listed by parent.

@@ -35,8 +35,13 @@
   const views = [];
   const made = []; // the elements of the pieces made, in the order they were made
 
-  function slotOf(later) {
-    return document.getElementById("s" + later.id.slice(1));
+  // The slots of held pieces in the document, by id: a key press looks up thousands of them, most
+  // of them still text, which the document would be searched for each time.
+  const slots = new Map();
+  function slotOf(later, index) {
+    const id = index ? index.slot || (index.slot = "s" + later.id.slice(1)) : "s" + later.id.slice(1);
+    const slot = slots.get(id);
+    return slot && slot.isConnected ? slot : null;
   }
   // A piece's text with the pieces held apart for its slots in their places, for making all at
   // once: one text parsed instead of thousands placed one by one. Those used go to `spliced`.
@@ -64,11 +69,13 @@
     template.innerHTML = whole ? wholeText(later, spliced) : pieceText(later);
     const back = template.content.querySelector(":scope > p.of");
     if (back) back.remove();
+    later.madeAt = made.length; // where its elements start in `made`
     made.push(...template.content.children);
     // In a tree unfolded whole, what comes later comes unfolded.
     const tree = place.closest("ul.tree");
     if (tree && tree.unfolded) for (const details of template.content.querySelectorAll("details")) details.open = true;
     for (const slot of template.content.querySelectorAll("div.slot")) {
+      slots.set(slot.id, slot);
       const held = document.getElementById("p" + slot.id.slice(1));
       slot.hidden = Boolean(held && held.hidden);
       if (nearWindow) nearWindow.observe(slot);
@@ -77,6 +84,7 @@
     place.replaceWith(template.content);
     if (place !== later) later.remove();
     for (const held of spliced) {
+      held.madeAt = later.madeAt;
       pieceIndexes.delete(held);
       held.remove();
     }
@@ -264,12 +272,13 @@
     let index = pieceIndexes.get(later);
     if (index) return index;
     const raw = pieceText(later);
-    index = { tags: [], up: [], parents: null, view: null, outer: null, ids: null };
+    index = { tags: [], up: [], parents: null, view: null, outer: null, ids: null, owner: null, held: false };
     // The text node's own text is the document's, not a copy: kept, it costs nothing.
     const node = later.firstElementChild && later.firstElementChild.firstChild;
     if (node && !node.nextSibling && node.nodeType === Node.TEXT_NODE) index.raw = raw;
     const spans = [];
     const held = later.classList.contains("held");
+    index.held = held;
     const tree = held ? later.parentElement && later.parentElement.previousElementSibling : later.closest("ul.tree");
     let members = false;
     if (tree) {
@@ -353,6 +362,24 @@
     pieceIndexes.set(later, index);
     return index;
   }
+  // Reads the indexes of the pieces given while the page is idle, and what ties each to the page,
+  // which the filter's next key would look up otherwise; then calls `done`.
+  function readWhileIdle(pieces, done) {
+    if (!("requestIdleCallback" in window)) return;
+    let next = 0;
+    const read = (idle) => {
+      while (next < pieces.length && idle.timeRemaining() > 1) {
+        const later = pieces[next++];
+        if (!later.isConnected) continue;
+        const index = pieceIndex(later);
+        ownerOf(later, index);
+        if (index.held) slotOf(later, index);
+      }
+      if (next < pieces.length) requestIdleCallback(read);
+      else if (done) done();
+    };
+    requestIdleCallback(read);
+  }
   // The filter's text as a piece of ASCII text writes it, found whatever its case; null when it
   // cannot occur in one (a name in ASCII is ASCII in lower case too).
   function searchFor(text) {
@@ -377,28 +404,28 @@
   // one of them occurs nowhere in them either, so each key typed searches fewer pieces.
   const misses = [];
   // Per row or entry of an index: 1 when its name holds the text (all do when there is none), 2
-  // when one of the assemblies it is used in does.
+  // when one of the assemblies it is used in does; null when none does.
   function hitsIn(later, index, condition) {
+    const { text } = condition;
+    if (!text) return new Uint8Array(index.count).fill(1);
+    if (misses.some((miss) => text.includes(miss.text) && miss.pieces.has(later))) return null;
     const hits = new Uint8Array(index.count);
-    const { text, search } = condition;
-    if (!text) return hits.fill(1);
-    if (misses.some((miss) => text.includes(miss.text) && miss.pieces.has(later))) return hits;
-    found(later, index, condition, hits);
-    if (hits.every((hit) => hit === 0)) {
-      let miss = misses.find((m) => m.text === text);
-      if (!miss) {
-        miss = { text, pieces: new WeakSet() };
-        if (misses.push(miss) > 4) misses.shift();
-      }
-      miss.pieces.add(later);
+    if (found(later, index, condition, hits)) return hits;
+    let miss = misses.find((m) => m.text === text);
+    if (!miss) {
+      miss = { text, pieces: new WeakSet() };
+      if (misses.push(miss) > 4) misses.shift();
     }
-    return hits;
+    miss.pieces.add(later);
+    return null;
   }
+  // Marks the hits; whether there is any.
   function found(later, index, condition, hits) {
     const { text, search } = condition;
+    let any = false;
     if (index.spans) {
       const { spans } = index, n = spans.length;
-      if (!search) return;
+      if (!search) return false;
       const raw = index.raw || pieceText(later);
       search.lastIndex = 0;
       // Matches come in order, as do the spans: no match crosses a span's edge, as the text
@@ -408,20 +435,31 @@
         while (j < n && spans[j + 1] < end) j += 3;
         if (j < n && spans[j] <= m.index) {
           const hit = (spans[j + 2] & 1) + 1, row = spans[j + 2] >> 1;
-          if (spanHolds(raw, spans, j, text)) hits[row] |= hit;
+          if (spanHolds(raw, spans, j, text)) {
+            hits[row] |= hit;
+            any = true;
+          }
           search.lastIndex = spans[j + 1];
           j += 3;
         }
       }
-      return;
+      return any;
     }
     const { starts, parents } = index;
     let entry = 0;
     for (let at = index.text.indexOf(text); at >= 0; at = index.text.indexOf(text, at + 1)) {
       while (starts[entry + 1] <= at) ++entry;
       hits[entry] = 1;
+      any = true;
     }
-    if (parents) parents.forEach((list, i) => { if (list.includes(text)) hits[i] |= 2; });
+    if (parents)
+      parents.forEach((list, i) => {
+        if (list.includes(text)) {
+          hits[i] |= 2;
+          any = true;
+        }
+      });
+    return any;
   }
   // Whether the name of the entry k of a piece holds the text.
   function nameHas(later, index, k, condition) {
@@ -439,29 +477,52 @@
   }
   // The entry that a held piece's list belongs to: made (an li), or in a piece still held (that
   // piece's index and the entry's place in it).
+  // It is kept in the index while it stays: an entry made stays, a piece held stays until made. An
+  // entry made carries its name in lower case, read once.
   function ownerOf(later, index) {
-    if (index.outer) return { li: index.outer };
-    if (!later.classList.contains("held")) return null;
-    const details = document.getElementById(later.dataset.of);
-    if (details) return { li: details.parentElement };
-    const piece = document.getElementById(later.dataset.in);
-    if (!piece || !piece.matches("div.later")) return null;
-    const pieceIndexOf = pieceIndex(piece), k = pieceIndexOf.ids.get(later.dataset.of);
-    return k === undefined ? null : { piece, index: pieceIndexOf, k };
+    const known = index.owner;
+    if (known && (known.li || known.piece.isConnected)) return known;
+    let owner = null;
+    if (index.outer) {
+      owner = { li: index.outer };
+    } else if (later.classList.contains("held")) {
+      const of = later.dataset.of, details = document.getElementById(of);
+      if (details) {
+        owner = { li: details.parentElement };
+      } else {
+        const piece = document.getElementById(later.dataset.in);
+        if (!piece || !piece.matches("div.later")) return null;
+        const pieceIndexOf = pieceIndex(piece), k = pieceIndexOf.ids.get(of);
+        if (k === undefined) return null;
+        owner = { piece, index: pieceIndexOf, k };
+      }
+    }
+    if (owner && owner.li) {
+      const name = entryName(owner.li);
+      owner.name = name === null ? null : name.textContent.toLowerCase();
+    }
+    if (owner) index.owner = owner;
+    return owner;
   }
   // How many of a piece's rows the condition keeps, as narrow() decides for rows made; `below`
   // marks the entries with something kept in a piece held apart.
   function keptIn(later, index, condition, owner, below) {
     const { tags, up } = index, { text } = condition;
-    const hits = hitsIn(later, index, condition);
+    let hits = hitsIn(later, index, condition);
     const marks = condition.only.map((a) => " " + a);
     let outerNamed = false;
     if (text && owner && owner.li) {
-      const name = entryName(owner.li);
-      outerNamed = name !== null && name.textContent.toLowerCase().includes(text);
+      outerNamed = owner.name !== null && owner.name.includes(text);
     } else if (text && owner) {
       outerNamed = nameHas(owner.piece, owner.index, owner.k, condition);
     }
+    // Most pieces hold nothing the filter names: they keep nothing, unless their list's entry is named
+    // or a piece below keeps something.
+    if (hits === null) {
+      if (!outerNamed && below === null) return 0;
+      hits = new Uint8Array(index.count);
+    }
+    if (below === null) below = new Uint8Array(index.count);
     let kept = 0;
     for (let i = index.count - 1; i >= 0; --i) {
       const marked = marks.length === 0 || (tags !== null && marks.every((a) => tags[i].includes(a)));
@@ -479,34 +540,48 @@
   // does, and pieces made as the filter unfolds sub-assemblies would otherwise have every piece
   // counted again, round after round.
   let keptCache = { key: null, kept: new WeakMap() };
+  // The pieces held, in the order the filter counts them: read once, and again when a sort has
+  // written new ones (a piece made leaves the document, and is passed over).
+  let laterPieces = null;
   function* hideUnwanted(condition) {
     const key = condition.text + "\n" + condition.only.join(" ");
     if (keptCache.key !== key) keptCache = { key, kept: new WeakMap() };
-    condition.laterKept = new Map(); // by view
+    // What each piece held keeps, with its view: a piece made before its view's rows are counted
+    // (near the window, as the filter moved the rows) has its rows counted as elements instead.
+    condition.laterKept = [];
     condition.wantedIn = new Set(); // the tree's entries that hold a piece that keeps something
     const belowIn = new Map(); // by piece: its entries that hold a piece held apart that keeps something
     // The pieces held apart come after the tree, each before the one that holds its entry: they go
     // first, so that a piece knows what is kept in those below its entries.
-    const pieces = [...document.querySelectorAll("div.held > div.later"), ...document.querySelectorAll("div.later:not(.held)")];
+    if (!laterPieces)
+      laterPieces = [...document.querySelectorAll("div.held > div.later"), ...document.querySelectorAll("div.later:not(.held)")];
+    const pieces = laterPieces;
+    let done = 0;
     for (const later of pieces) {
-      yield;
+      if ((++done & 7) === 0) yield;
       if (!later.isConnected) continue; // made meanwhile: its rows are narrowed as made
       const index = pieceIndex(later);
       const owner = ownerOf(later, index);
       let kept = keptCache.kept.get(later);
       if (kept === undefined) {
-        const below = new Uint8Array(index.count);
-        for (const k of belowIn.get(later) || []) below[k] = 1;
+        const marked = belowIn.get(later);
+        let below = null;
+        if (marked) {
+          below = new Uint8Array(index.count);
+          for (const k of marked) below[k] = 1;
+        }
         kept = keptIn(later, index, condition, owner, below);
         keptCache.kept.set(later, kept);
       }
-      later.hidden = kept === 0;
-      if (later.classList.contains("held")) {
-        const slot = slotOf(later);
-        if (slot) slot.hidden = later.hidden;
+      // Set only when it changes: setting it costs the browser a look at the element's style.
+      const hide = kept === 0;
+      if (later.hidden !== hide) later.hidden = hide;
+      if (index.held) {
+        const slot = slotOf(later, index);
+        if (slot && slot.hidden !== hide) slot.hidden = hide;
       }
       if (kept) {
-        condition.laterKept.set(index.view, (condition.laterKept.get(index.view) || 0) + kept);
+        condition.laterKept.push(later, index.view, kept);
         if (owner && owner.li) condition.wantedIn.add(owner.li);
         else if (owner) {
           if (!belowIn.has(owner.piece)) belowIn.set(owner.piece, []);
@@ -548,6 +623,7 @@
   function* narrow(view, condition, counts) {
     // The rows of pieces made since are read first, thousands of them after printing was prepared.
     while (!view.update(performance.now() + 10)) yield;
+    const seen = made.length; // the pieces made after this are not among the items counted here
     const { keep, named, inNamed, marked } = condition;
     const byParent = view.grouped || view.tree;
     const { items, up: parent } = view;
@@ -577,7 +653,7 @@
         }
       }
     }
-    counts.push([shown, Number(view.root.dataset.rows) || n]);
+    counts.push([shown, Number(view.root.dataset.rows) || n, seen]);
   }
 
   // Where a view says that the condition empties it.
@@ -636,8 +712,14 @@
     const counts = [];
     for (const view of views) yield* narrow(view, condition, counts);
     let shown = 0, total = 0;
+    const laterKept = new Map(), seen = new Map(views.map((view, v) => [view, counts[v][2]]));
+    const pieces = keep ? condition.laterKept : [];
+    for (let j = 0; j < pieces.length; j += 3) {
+      const [later, view, kept] = [pieces[j], pieces[j + 1], pieces[j + 2]];
+      if (later.isConnected || later.madeAt >= seen.get(view)) laterKept.set(view, (laterKept.get(view) || 0) + kept);
+    }
     views.forEach((view, v) => {
-      const s = counts[v][0] + (keep ? condition.laterKept.get(view) || 0 : 0), t = counts[v][1];
+      const s = counts[v][0] + (laterKept.get(view) || 0), t = counts[v][1];
       shown += s;
       total += t;
       if (keep && s === 0) {
@@ -736,9 +818,9 @@
   }
 
   // A table in pieces is sorted as text: its rows, read once as the markup they are written in,
-  // are written again in the new order into pieces of their own, of which only those that show
-  // now are made; the others wait as text, as the page's own pieces do.
-  const kPieceRows = 250, kLaterRun = 5;
+  // are written again in the new order into pieces of their own, of which only the first is made;
+  // the others wait as text, as the page's own pieces do, and are made as they come near the window.
+  const kPieceRows = 250, kHiddenRun = 5;
   function rowsAsText(table) {
     if (table.rowsAsText) return table.rowsAsText;
     const rows = [];
@@ -763,25 +845,39 @@
     table.sortKeys = [];
     return rows;
   }
+  // Integer keys as numbers, compared by subtraction, when each is exact as one (15 digits at
+  // most); the cell without one is -Infinity, first as compareIntegers puts it. Else null.
+  function numericKeys(keys) {
+    const values = new Float64Array(keys.length);
+    for (let i = 0; i < keys.length; ++i) {
+      const key = keys[i];
+      if (key === null) values[i] = -Infinity;
+      else if (key.length <= 15) values[i] = Number(key);
+      else return null;
+    }
+    return values;
+  }
   function sortPieces(table, column, inOrder, number, descending) {
     const rows = rowsAsText(table);
     const order = rows.map((_, i) => i);
     if (!inOrder) {
       let keys = table.sortKeys[column];
       if (!keys) {
-        keys = table.sortKeys[column] = rows.map((row) => {
+        keys = rows.map((row) => {
           const text = cellText(row.split(/<t[dh](?=[\s>])[^>]*>/)[column + 1] || "");
           return number ? integerKey(text) : text;
         });
+        keys = table.sortKeys[column] = (number && numericKeys(keys)) || keys;
       }
-      const compare = number ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
+      const compare = keys instanceof Float64Array ? (a, b) => a - b
+        : number ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
       const sign = descending ? -1 : 1;
       order.sort((a, b) => sign * compare(keys[a], keys[b]) || a - b);
     } else if (descending) {
       order.reverse();
     }
-    // What the condition in force keeps is written as markup, with the short runs between; the
-    // long runs of what it hides wait as text. Without one, the first piece is markup.
+    // What the condition in force keeps goes into pieces with the short runs between, the long runs
+    // of what it hides into pieces of their own, which hide whole.
     const condition = currentCondition();
     const kept = new Uint8Array(rows.length);
     if (condition.keep) {
@@ -791,15 +887,13 @@
           (!condition.text || cellText(row.split(/<t[dh](?=[\s>])[^>]*>/)[1] || "").toLowerCase().includes(condition.text));
       });
     }
-    const markup = new Uint8Array(rows.length);
-    if (!condition.keep) {
-      markup.fill(1, 0, kPieceRows);
-    } else {
+    const group = new Uint8Array(rows.length);
+    if (condition.keep) {
       for (let r = 0; r < rows.length;) {
         let end = r;
         while (end < rows.length && !kept[order[end]]) ++end;
-        if (end - r < kLaterRun) markup.fill(1, r, end);
-        markup[end] = 1;
+        if (end - r < kHiddenRun) group.fill(1, r, end);
+        group[end] = 1;
         r = end + 1;
       }
     }
@@ -810,9 +904,9 @@
     const kind = table.className.replace(/\b(sortable|narrowable)\b/g, "").trim();
     const pieces = [];
     for (let r = 0; r < rows.length;) {
-      const asMarkup = markup[r];
+      const asMarkup = r === 0;
       let end = r;
-      while (end < rows.length && markup[end] === asMarkup && end - r < kPieceRows) ++end;
+      while (end < rows.length && group[end] === group[r] && end - r < kPieceRows) ++end;
       const html = `<table class="${kind} piece-of"><tbody>` + order.slice(r, end).map((i) => rows[i]).join("") + "</tbody></table>";
       if (asMarkup) {
         const template = document.createElement("template");
@@ -828,12 +922,15 @@
       }
       r = end;
     }
-    // The first table keeps its head and takes the first piece when it is markup, so that the head
-    // sticks over it.
+    // The first table keeps its head and takes the first piece, so that the head sticks over it.
     for (const body of Array.from(table.tBodies)) body.remove();
-    if (markup[0]) table.append(pieces.shift().firstElementChild.tBodies[0]);
+    if (rows.length) table.append(pieces.shift().firstElementChild.tBodies[0]);
     else table.append(document.createElement("tbody"));
+    const held = pieces.filter((piece) => piece.nodeType === Node.ELEMENT_NODE);
     table.after(...pieces);
+    laterPieces = null;
+    // Read as the page's own pieces are, so that the filter or the switch counts them at once.
+    readWhileIdle(held);
     const view = views.find((v) => v.root === table);
     if (view) view.items = null;
     if (condition.keep) refresh(false);
@@ -865,6 +962,7 @@
     return href && href[0] === "#" ? decodeURIComponent(href.slice(1)) : "";
   }
 
+  for (const slot of document.querySelectorAll("div.slot")) slots.set(slot.id, slot);
   for (const table of document.querySelectorAll("table.narrowable")) views.push(tableView(table));
   for (const tree of document.querySelectorAll("ul.tree")) {
     views.push(treeView(tree));
@@ -945,19 +1043,9 @@
   }
   if (!nearWindow) for (const later of document.querySelectorAll("div.later.held")) make(later);
   // The pieces' indexes are read while the page is idle, so that the filter's first use is quick.
-  if ("requestIdleCallback" in window) {
-    const pieces = Array.from(document.querySelectorAll("div.later"));
-    let next = 0;
-    const read = (idle) => {
-      while (next < pieces.length && idle.timeRemaining() > 1) {
-        const later = pieces[next++];
-        if (later.isConnected) pieceIndex(later);
-      }
-      if (next < pieces.length) requestIdleCallback(read);
-      else document.documentElement.dataset.indexed = "";
-    };
-    requestIdleCallback(read);
-  }
+  readWhileIdle(Array.from(document.querySelectorAll("div.later")), () => {
+    document.documentElement.dataset.indexed = "";
+  });
   document.documentElement.classList.add("scripted");
   // The table heads stick below the filter bar, however many lines it takes.
   const bar = document.querySelector(".tools");

@@ -641,7 +641,9 @@ class Page(unittest.TestCase):
                                     (1, lambda row: (-int(row[1]), parts.index(row)), "p1"),
                                     (0, lambda row: parts.index(row), "p1"), (0, lambda row: -parts.index(row), "")):
             self.type_filter(needle)
-            self.script("arguments[0].click()", buttons[button])
+            # Clicked with the table's first rows in view: the rows are made as they come near the
+            # window, and those read are the first.
+            self.script("document.getElementById('parts').scrollIntoView(); arguments[0].click()", buttons[button])
             self.assertGreater(self.script("return document.querySelectorAll('#parts div.later').length"), 0)
             self.settle(self.driver.find_element("id", "filter"))
             shown = [row[:2] for row in self.script(read) if row[2]]
@@ -858,6 +860,22 @@ class Page(unittest.TestCase):
         old, new = large_pair(20)
         yield "large", self.write_bom("old.bom.1", old), self.write_bom("new.bom.1", new)
 
+    def check_sorted_by_old_total(self):
+        """A large comparison's parts sorted by the old total and by the difference, downwards, its
+        rows rewritten as text: equal values in the order they had, no value first; printing then
+        shows every row in that order."""
+        read = ("return Array.from(document.querySelectorAll('#parts tbody tr'), "
+                "r => [r.cells[0].textContent, r.cells[1].textContent, r.cells[3].textContent])")
+        rows = self.script(read)
+        self.assertTrue(any(int(difference) < 0 for _, _, difference in rows))
+        buttons = self.driver.find_elements("css selector", "#parts thead button")
+        for button, key in ((1, lambda i: (rows[i][1] != "", int(rows[i][1] or 0), i)),
+                            (3, lambda i: (-int(rows[i][2]), i))):
+            self.script("arguments[0].click(); window.dispatchEvent(new Event('beforeprint'))", buttons[button])
+            if button == 3:  # first upwards, then downwards
+                self.script("arguments[0].click(); window.dispatchEvent(new Event('beforeprint'))", buttons[button])
+            self.assertEqual(self.script(read), [rows[i] for i in sorted(range(len(rows)), key=key)])
+
     def test_comparison_tables_in_the_dom_equal_the_csv_files(self):
         csv_folder = os.path.join(self.folder.name, "compare-csv")
         for variant, old, new in self.comparison_pairs():
@@ -870,17 +888,23 @@ class Page(unittest.TestCase):
                                       len(self.driver.find_elements("css selector", "img, svg"))), (None, 1, 0))
                     expected = {section: read_comparison_csv(csv_folder, file)
                                 for section, file in COMPARISON_FILES.items()}
-                    # The page starts with the changes alone; the totals alike in both files of a
-                    # large page wait as text.
+                    # The page starts with the changes alone; the totals of a large page wait as text
+                    # but for the first piece, and are made as they come near the window: the rows
+                    # shown are the first changes. Printing makes every piece, as the CSV files hold
+                    # every row, and then shows every change.
+                    changes = [[row[0] for row in expected[s]] for s in ("assemblies", "parts")]
                     shown = self.script(READ_SHOWN_ROWS)
-                    self.assertEqual([shown[s] for s in ("assemblies", "parts")],
-                                     [[row[0] for row in expected[s]] for s in ("assemblies", "parts")])
+                    shown = [shown[s] for s in ("assemblies", "parts")]
+                    self.assertEqual(shown, [rows[:len(rows_shown)] for rows, rows_shown in zip(changes, shown)])
                     if variant == "large":
                         self.assertGreater(self.script("return document.querySelectorAll('div.later').length"), 0)
-                    # Printing makes every piece, as the CSV files hold every row.
                     self.script("window.dispatchEvent(new Event('beforeprint'))")
+                    shown = self.script(READ_SHOWN_ROWS)
+                    self.assertEqual([shown[s] for s in ("assemblies", "parts")], changes)
                     page = self.script(READ_CHANGES)
                     self.assertEqual(page["tables"], expected)
+                    if variant == "large" and build == "1":
+                        self.check_sorted_by_old_total()
                     logs = read_comparison_csv(csv_folder, "compared-log.csv")
                     self.assertEqual(page["logs"], [[line for side, line in logs if side == s] for s in ("old", "new")])
                     mains = [row[2] for row in read_comparison_csv(csv_folder, "compared-files.csv")]

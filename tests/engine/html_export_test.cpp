@@ -257,8 +257,9 @@ TEST(HtmlExport, LargeTreeHeldInPiecesIsWholeWhenMade) {
 }
 
 // A comparison of two hostile BOMs: its page as sound. Every tenth pair is many small blocks, each
-// changed, for tables in pieces: the table of changes is cut between blocks only, and the totals
-// alike in both files that wait as text hold no change (the page starts with the changes alone).
+// changed, for tables in pieces: the table of changes is cut between blocks only, every piece of
+// the totals after the first waits as text, and one that holds a change holds no long run of totals
+// alike in both files (the page starts with the changes alone: such a run hides whole).
 TEST(HtmlExport, ComparisonPageKeepsNamesTextAndBlocksWhole) {
     TempFolder folder;
     for (uint32_t seed = 1; seed <= 200; ++seed) {
@@ -289,15 +290,33 @@ TEST(HtmlExport, ComparisonPageKeepsNamesTextAndBlocksWhole) {
         const std::string page = testing::readFile(folder.file("Trelk-compare.html"));
         expectSoundMarkup(page);
         const std::string piece = "<table class=\"block-changes piece-of\">",
-                          alike = std::string(kHtmlLaterStart) + "<table class=\"total-changes piece-of\">";
-        size_t pieces = 0, alikePieces = 0;
+                          totalsPiece = "<table class=\"total-changes piece-of\">",
+                          held = std::string(kHtmlLaterStart) + totalsPiece;
+        size_t pieces = 0, heldPieces = 0, alikePieces = 0, changedPieces = 0;
         for (size_t at = page.find(piece); at != std::string::npos; at = page.find(piece, at + 1), ++pieces)
             EXPECT_EQ(page.substr(at + piece.size(), 16), "\n<tbody><tr id=b");
-        for (size_t at = page.find(alike); at != std::string::npos; at = page.find(alike, at + 1), ++alikePieces)
-            EXPECT_EQ(page.substr(at, page.find(kHtmlLaterEnd, at) - at).find("data-changed"), std::string::npos);
+        // Every piece of the totals after the first is held as text.
+        for (size_t at = page.find(totalsPiece); at != std::string::npos; at = page.find(totalsPiece, at + 1))
+            EXPECT_TRUE(at >= kHtmlLaterStart.size() &&
+                        page.compare(at - kHtmlLaterStart.size(), kHtmlLaterStart.size(), kHtmlLaterStart) == 0);
+        for (size_t at = page.find(held); at != std::string::npos; at = page.find(held, at + 1), ++heldPieces) {
+            const std::string text = page.substr(at, page.find(kHtmlLaterEnd, at) - at);
+            if (text.find("data-changed") == std::string::npos) {
+                ++alikePieces;
+                continue;
+            }
+            ++changedPieces;
+            size_t run = 0, longest = 0;
+            for (size_t row = text.find("<tr"); row != std::string::npos; row = text.find("<tr", row + 1)) {
+                run = text.compare(row, 4, "<tr>") == 0 ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+            EXPECT_LT(longest, 20u);
+        }
         if (large) {
             EXPECT_GT(pieces, 2u);
             EXPECT_GT(alikePieces, 2u);
+            EXPECT_GT(changedPieces, 0u);
         }
     }
 }

@@ -12,6 +12,7 @@
 
 #include "engine/files/memory_files.h"
 #include "engine/reading/bom_structure.h"
+#include "engine/reading/layout_reader.h"
 #include "engine/recognition/export_recognition.h"
 #include "engine/recognition/export_sample.h"
 #include "engine/runs/file_analysis.h"
@@ -58,8 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::fail("recognition took more steps than its linear bound", std::to_string(bound) + " steps at most",
                    std::to_string(steps) + " steps");
     if (!found) return 0;
-    const BomStructure bom(rest, found->keywords, found->columns);
-    fuzz::check(bom.hasMainAssembly(), "a recognised reading finds no main assembly");
+    if (found->layout) {
+        // A layout is read by the layout reader, as the run reads it.
+        const LayoutReading byLayout = readByLayout(rest, *found->layout);
+        fuzz::check(!byLayout.misfit && byLayout.structure && byLayout.structure->hasMainAssembly(),
+                    "a recognised layout finds no main assembly");
+    } else {
+        const BomStructure bom(rest, found->keywords, found->columns);
+        fuzz::check(bom.hasMainAssembly(), "a recognised reading finds no main assembly");
+    }
     fuzz::check(!describeKeywords(*found).empty() && !describeLayout(*found).empty(), "a recognition not described");
 
     // Recognised from a sample of a few lines, the file is read as when recognised from all of it.

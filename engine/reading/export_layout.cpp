@@ -153,6 +153,8 @@ std::string cellsText(const RowLayout& row) {
                                      : "cells separated by " + quoted(std::string(1, row.separator));
     else
         text = "fields cut at blanks";
+    if (row.gluedDecimals >= 0)
+        text += ", the quantity with " + std::to_string(row.gluedDecimals) + " decimals glued to the next field";
     bool typed = false;
     for (const CellRole& c : row.cells) {
         text += ", " + std::string(roleWord(c.field.role)) + " in column " + std::to_string(c.cell);
@@ -195,7 +197,7 @@ std::optional<WordReading> wordReading(const ExportLayout& layout) {
     if (!layout.prolog.empty() || !layout.breakdown) return std::nullopt;
     const SectionLayout& breakdown = *layout.breakdown;
     const RowLayout& row = breakdown.row;
-    if (row.split == RowLayout::Split::Printed) return std::nullopt;
+    if (row.split == RowLayout::Split::Printed || row.gluedDecimals >= 0) return std::nullopt;
     WordReading reading;
     reading.keywords.SubAssembly = layout.subAssemblyWord;
     reading.keywords.Part = layout.partWord;

@@ -156,8 +156,12 @@ struct RowLayout {
     char separator = 0;           // Separator: the byte between the cells ('|', TAB)
     LineTemplate printed;         // Printed: the row as the format prints it
     std::vector<CellRole> cells;  // Separator and Blanks: the cells read; other cells are attributes
+    // Blanks: the first word is a quantity with this many decimals, glued to the next cell where it
+    // fills its field ("20.000BOLT_M8"), and cut there; -1: never glued.
+    int gluedDecimals = -1;
     bool operator==(const RowLayout& o) const {
-        return split == o.split && separator == o.separator && printed == o.printed && cells == o.cells;
+        return split == o.split && separator == o.separator && printed == o.printed && cells == o.cells &&
+               gluedDecimals == o.gluedDecimals;
     }
 };
 

@@ -354,6 +354,26 @@ bool titlesFit(const LineTemplate& titles, std::string_view line, char separator
     return want == got;
 }
 
+std::pair<std::string_view, std::string_view> splitGluedQuantity(std::string_view word, int decimals) {
+    const auto digits = [&](size_t from) {
+        size_t i = from;
+        while (i < word.size() && word[i] >= '0' && word[i] <= '9') ++i;
+        return i - from;
+    };
+    size_t i = word.size() > 0 && (word[0] == '-' || word[0] == '+') ? 1 : 0;
+    const size_t whole = digits(i);
+    if (whole == 0) return {word, {}};
+    i += whole;
+    if (decimals > 0) {
+        if (i >= word.size() || word[i] != '.' || word.size() - i - 1 < static_cast<size_t>(decimals))
+            return {word, {}};
+        i += 1;
+        for (size_t k = 0; k < static_cast<size_t>(decimals); ++k, ++i)
+            if (word[i] < '0' || word[i] > '9') return {word, {}};
+    }
+    return {word.substr(0, i), word.substr(i)};
+}
+
 LineMatch matchCells(const RowLayout& row, std::string_view line) {
     LineMatch m;
     std::vector<std::string_view> cells;
@@ -368,6 +388,13 @@ LineMatch matchCells(const RowLayout& row, std::string_view line) {
         }
     } else {
         cells = wordsOf(line);
+        if (row.gluedDecimals >= 0 && !cells.empty()) {
+            const auto [quantity, rest] = splitGluedQuantity(cells.front(), row.gluedDecimals);
+            if (!rest.empty()) {
+                cells.front() = quantity;
+                cells.insert(cells.begin() + 1, rest);
+            }
+        }
     }
     const int count = static_cast<int>(cells.size());
     std::vector<bool> used(cells.size(), false);

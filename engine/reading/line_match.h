@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/reading/export_layout.h"
@@ -94,6 +95,11 @@ struct LineMatch {
 // words. The fields of a line that fits, and how much literal text it matched (the score that
 // tells a header from a row that happens to fit it too).
 LineMatch matchLine(const PreparedLine& line, std::string_view text, bool utf8);
+
+// A word that starts with a quantity of `decimals` decimals glued to the text after it
+// ("20.000BOLT_M8"): the quantity and the rest. The rest is empty when the word is no such quantity
+// followed by text.
+std::pair<std::string_view, std::string_view> splitGluedQuantity(std::string_view word, int decimals);
 
 // A row cut into cells by a separator or at blanks: the cells of the roles, and every other cell
 // as a value without field (its `piece` is the cell's number from 0).

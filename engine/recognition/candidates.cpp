@@ -6,6 +6,7 @@
 #include <tuple>
 #include <unordered_set>
 
+#include "engine/recognition/recognised_layout.h"
 #include "engine/recognition/recognition_limits.h"
 #include "text/text_rules.h"
 
@@ -106,6 +107,75 @@ void blankReadings(const Context& x, std::vector<Reading>& out) {
     }
 }
 
+int typeColumn(const ExportLines& lines, const LineCut& cut, int quantity, int nameColumn);
+
+// ----- Fields at blanks, the quantity glued to the name where it fills its field ("20.000BOLT").
+
+// The decimals of quantities glued to the word after them: the fewest digits after a point that a
+// letter follows, in the first words of lines; -1 when no line starts so.
+int gluedDecimals(const ExportLines& lines) {
+    int fewest = -1;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines.norm(i);
+        lines.count(line.size() + 1);
+        size_t k = 0;
+        while (k < line.size() && line[k] >= '0' && line[k] <= '9') ++k;
+        if (k == 0 || k >= line.size() || line[k] != '.') continue;
+        const size_t point = ++k;
+        while (k < line.size() && line[k] >= '0' && line[k] <= '9') ++k;
+        if (k == point || k >= line.size() || line[k] == ' ' || line[k] == '.' || line[k] == ',') continue;
+        const int decimals = static_cast<int>(k - point);
+        if (fewest < 0 || decimals < fewest) fewest = decimals;
+    }
+    return fewest;
+}
+
+void gluedReadings(const Context& x, std::vector<Reading>& out) {
+    const ExportLines& lines = x.lines;
+    const int decimals = gluedDecimals(lines);
+    if (decimals < 0) return;
+    const size_t n = lines.size();
+    LineCut cut(0, n);
+    cut.gluedDecimals = decimals;
+    for (size_t i = 0; i < n; ++i) {
+        const std::vector<std::string_view> c = lines.cells(cut, i);
+        cut.row[i] = c.size() >= 2 && isNumber(c[0]) && hasLetter(c[1]);
+    }
+    if (cut.rowCount() == 0) return;
+    // The line just above a run of rows with no number in it: the column titles.
+    for (size_t i = 1; i < n; ++i) {
+        if (!cut.row[i] || cut.row[i - 1]) continue;
+        size_t above = i;
+        do above = above == 0 ? n : above - 1;
+        while (above < n && lines.norm(above).empty());
+        if (above < n && !cut.row[above]) {
+            const std::vector<std::string_view> c = lines.fields(above);
+            if (c.size() >= 2 && std::none_of(c.begin(), c.end(), isNumber)) cut.title[above] = 1;
+        }
+    }
+    // A name as wide as its field is glued to the type word after it ("WASHERSPart"): a row without
+    // a third field whose name ends with the third field of other rows makes the file unreadable
+    // this way, rather than read with a name that is no item's.
+    Names thirds;
+    for (size_t i = 0; i < n; ++i)
+        if (cut.row[i]) {
+            const std::vector<std::string_view> c = lines.cells(cut, i);
+            if (c.size() >= 3 && hasLetter(c[2])) thirds.insert(c[2]);
+        }
+    if (thirds.size() <= kMaxTypeWords)
+        for (size_t i = 0; i < n; ++i) {
+            if (!cut.row[i]) continue;
+            const std::vector<std::string_view> c = lines.cells(cut, i);
+            if (c.size() == 2)
+                for (const std::string_view word : thirds)
+                    if (c[1].size() > word.size() && c[1].substr(c[1].size() - word.size()) == word) return;
+        }
+    lines.measureGaps(cut);
+    const int type = typeColumn(lines, cut, 1, 2);
+    if (std::optional<Reading> r = layoutReadingFor(lines, cut, ColumnChoice{1, type, 2}, x.inUse))
+        out.push_back(std::move(*r));
+}
+
 // ----- Tables whose cells a byte separates.
 
 bool isWholeColumn(const ExportLines& lines, const LineCut& cut, int column) {
@@ -165,14 +235,20 @@ int typeColumn(const ExportLines& lines, const LineCut& cut, int quantity, int n
     return 0;
 }
 
-// The number of separators most lines that hold one have.
-size_t usualSeparatorCount(const ExportLines& lines, char separator, size_t* lineCount = nullptr) {
+// The numbers of separators that lines hold, each with the lines that hold it.
+std::map<size_t, size_t> separatorCounts(const ExportLines& lines, char separator) {
     std::map<size_t, size_t> counts;
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines.raw(i);
         const size_t k = static_cast<size_t>(std::count(line.begin(), line.end(), separator));
         if (k > 0) ++counts[k];
     }
+    return counts;
+}
+
+// The number of separators most lines that hold one have.
+size_t usualSeparatorCount(const ExportLines& lines, char separator, size_t* lineCount = nullptr) {
+    const std::map<size_t, size_t> counts = separatorCounts(lines, separator);
     size_t width = 0, most = 0;
     for (const auto& [k, count] : counts)
         if (count > most) {
@@ -183,10 +259,11 @@ size_t usualSeparatorCount(const ExportLines& lines, char separator, size_t* lin
     return width;
 }
 
-void tableReadings(const Context& x, char separator, std::vector<Reading>& out) {
+// The readings of the table whose rows hold `width` separators; `byKeywords`: those the line
+// classifier reads too, else only the ones described as a layout.
+void tableReadings(const Context& x, char separator, size_t width, bool byKeywords, std::vector<Reading>& out) {
     const ExportLines& lines = x.lines;
     const size_t n = lines.size();
-    const size_t width = usualSeparatorCount(lines, separator);
     LineCut cut(separator, n);
     std::vector<size_t> tableLines;
     for (size_t i = 0; i < n; ++i)
@@ -249,9 +326,16 @@ void tableReadings(const Context& x, char separator, std::vector<Reading>& out) 
     if (counted.size() > kMaxQuantityColumns) counted.resize(kMaxQuantityColumns);
     // Each with and without a type column: the trial keeps the one that reads every row.
     for (const int quantity : counted) {
-        if (const int type = typeColumn(lines, cut, quantity, nameColumn))
-            if (std::optional<Reading> r = x.reading(cut, quantity, type, nameColumn)) out.push_back(std::move(*r));
-        if (std::optional<Reading> r = x.reading(cut, quantity, 0, nameColumn)) out.push_back(std::move(*r));
+        const int type = typeColumn(lines, cut, quantity, nameColumn);
+        if (byKeywords) {
+            if (type != 0)
+                if (std::optional<Reading> r = x.reading(cut, quantity, type, nameColumn)) out.push_back(std::move(*r));
+            if (std::optional<Reading> r = x.reading(cut, quantity, 0, nameColumn)) out.push_back(std::move(*r));
+        }
+        // The same columns described as a layout, for headers the keywords cannot describe; tried
+        // only when no reading by keywords is taken (engine/recognition/choice.h).
+        if (std::optional<Reading> r = layoutReadingFor(lines, cut, ColumnChoice{quantity, type, nameColumn}, x.inUse))
+            out.push_back(std::move(*r));
     }
 }
 
@@ -275,7 +359,19 @@ std::vector<Reading> candidateReadings(const ExportLines& lines, const KeywordSe
     const Context x{lines, inUse, columnsInUse};
     std::vector<Reading> out;
     blankReadings(x, out);
-    for (const char separator : separatorsOf(lines)) tableReadings(x, separator, out);
+    gluedReadings(x, out);
+    for (const char separator : separatorsOf(lines)) {
+        const size_t usual = usualSeparatorCount(lines, separator);
+        tableReadings(x, separator, usual, true, out);
+        // A summary with fewer cells than the blocks' rows may be as long as they are (a product of
+        // one block): the rows of the next most usual width are tried as a layout too.
+        std::vector<std::pair<size_t, size_t>> others;
+        for (const auto& [width, count] : separatorCounts(lines, separator))
+            if (width != usual && count >= kMinSeparatorLines) others.emplace_back(count, width);
+        std::sort(others.rbegin(), others.rend());
+        if (others.size() > kMaxOtherTableWidths) others.resize(kMaxOtherTableWidths);
+        for (const auto& other : others) tableReadings(x, separator, other.second, false, out);
+    }
     return out;
 }
 

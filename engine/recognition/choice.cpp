@@ -16,12 +16,16 @@ bool better(const Trial& a, const Trial& b) {
 std::optional<Reading> chooseReading(std::string_view bytes, std::vector<Reading> candidates, uint64_t& steps) {
     std::optional<Reading> best;
     Trial bestTrial;
-    for (Reading& reading : candidates) {
-        const Trial trial = tryReading(bytes, reading);
-        steps += trial.steps;
-        if (!best || better(trial, bestTrial)) {
-            best = std::move(reading);
-            bestTrial = trial;
+    for (const bool layouts : {false, true}) {
+        if (best && bestTrial.accepted) break;
+        for (Reading& reading : candidates) {
+            if (reading.found.layout.has_value() != layouts) continue;
+            const Trial trial = tryReading(bytes, reading);
+            steps += trial.steps;
+            if (!best || better(trial, bestTrial)) {
+                best = std::move(reading);
+                bestTrial = trial;
+            }
         }
     }
     if (!best || !bestTrial.accepted) return std::nullopt;

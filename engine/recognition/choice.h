@@ -15,7 +15,9 @@ namespace trelk::recognition {
 // column is taken where it reads every row a reading without one reads.
 bool better(const Trial& a, const Trial& b);
 
-// Every candidate tried on the bytes, the best kept; `steps` receives the trials' work.
+// Every candidate tried on the bytes, the best kept; `steps` receives the trials' work. Readings
+// described as a layout are tried only when no reading by keywords and columns is taken: a file the
+// line classifier reads keeps that reading.
 std::optional<Reading> chooseReading(std::string_view bytes, std::vector<Reading> candidates, uint64_t& steps);
 
 }  // namespace trelk::recognition

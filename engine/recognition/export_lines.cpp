@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/reading/line_classifier.h"
+#include "engine/reading/line_match.h"
 #include "engine/recognition/recognition_limits.h"
 #include "text/text_rules.h"
 
@@ -82,7 +83,17 @@ std::vector<std::string_view> ExportLines::fields(std::string_view normalised) c
 }
 
 std::vector<std::string_view> ExportLines::cells(const LineCut& cut, size_t line) const {
-    if (cut.separator == 0) return fields(norm_[line]);
+    if (cut.separator == 0) {
+        std::vector<std::string_view> f = fields(norm_[line]);
+        if (cut.gluedDecimals >= 0 && !f.empty()) {
+            const auto [quantity, rest] = splitGluedQuantity(f.front(), cut.gluedDecimals);
+            if (!rest.empty()) {
+                f.front() = quantity;
+                f.insert(f.begin() + 1, rest);
+            }
+        }
+        return f;
+    }
     steps_ += raw_[line].size() + 1;
     return cellsOfLine(raw_[line], cut.separator);
 }

@@ -33,6 +33,7 @@ std::string_view cellAt(const std::vector<std::string_view>& cells, int n);
 // One way of cutting the lines into cells, and what its lines are.
 struct LineCut {
     char separator = 0;               // 0: fields at blanks
+    int gluedDecimals = -1;           // fields at blanks: the first cut after a quantity's decimals
     std::vector<uint8_t> row;         // by line: a row of items
     std::vector<uint8_t> title;       // by line: a row of column titles
     std::vector<uint8_t> rest;        // by line: the rest of a cut type word

@@ -46,6 +46,7 @@ std::string describeKeywords(const RecognisedExport& r) {
 }
 
 std::string describeLayout(const RecognisedExport& r) {
+    if (r.layout) return std::string(messages::kLayoutRecognised) + describeLayout(*r.layout);
     const ColumnLayout& c = r.columns;
     auto column = [&](std::string_view what, int n, const std::string& title) {
         std::string text = std::string(what) + (c.Separator != 0 ? " in column " : " in field ") + std::to_string(n);

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/reading/export_layout.h"
 #include "engine/request/run_options.h"
 
 namespace trelk {
@@ -27,6 +28,10 @@ struct RecognisedExport {
     bool layoutRecognised = false;  // the columns differ from those in use
     // The column titles of the file's title row above the quantity, type and name, where it has one.
     std::string quantityTitle, typeTitle, nameTitle;
+    // A layout the keywords and columns cannot describe (block headers with other words and free
+    // text around the name, a summary with cells of its own): the file is then read by the layout
+    // reader, and `columns` says only where the cells are, for the log.
+    std::optional<ExportLayout> layout;
 };
 
 // The reading the export's bytes settle, or nothing when they do not settle one: no rows, no

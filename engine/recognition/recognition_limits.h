@@ -61,6 +61,12 @@ inline constexpr size_t kMaxKeywordBytes = 100;
 // The widest table tried: each column costs passes over the file.
 inline constexpr size_t kMaxTableColumns = 32;
 
+// The widths of a table tried besides the usual one, as a layout only: the summary may print fewer
+// cells than the blocks' rows and be as long, and the blocks' rows then are not the most usual. Each
+// costs passes over the file. Inside: rows of 4 cells below a summary of 3 cells with more lines;
+// outside: rows of 4 cells below two other widths that each have more lines (they are not tried).
+inline constexpr size_t kMaxOtherTableWidths = 1;
+
 // The quantity columns tried, the likeliest first: each costs a trial reading of the file.
 inline constexpr size_t kMaxQuantityColumns = 4;
 

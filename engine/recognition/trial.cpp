@@ -1,9 +1,11 @@
 #include "engine/recognition/trial.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "engine/reading/bom_structure.h"
+#include "engine/reading/layout_reader.h"
 #include "engine/recognition/recognition_limits.h"
 #include "engine/rollup/rollup.h"
 #include "engine/rollup/summary_check.h"
@@ -13,7 +15,16 @@ namespace trelk::recognition {
 Trial tryReading(std::string_view bytes, const Reading& reading) {
     Trial trial;
     trial.steps = bytes.size();
-    const BomStructure bom(bytes, reading.found.keywords, reading.found.columns);
+    // A layout is read by the layout reader, which stops at the first line it cannot place.
+    std::shared_ptr<const BomStructure> structure;
+    if (reading.found.layout) {
+        LayoutReading read = readByLayout(bytes, *reading.found.layout);
+        if (read.misfit || !read.structure) return trial;
+        structure = std::move(read.structure);
+    } else {
+        structure = std::make_shared<const BomStructure>(bytes, reading.found.keywords, reading.found.columns);
+    }
+    const BomStructure& bom = *structure;
     if (!bom.hasMainAssembly()) return trial;
     const NameId main = bom.findName(bom.mainAssemblyName());
     if (!bom.hasBlock(main) || bom.walkEnd(main) == bom.walkBegin(main)) return trial;
@@ -38,6 +49,9 @@ Trial tryReading(std::string_view bytes, const Reading& reading) {
     // One block alone proves little: its summary must list more than one part, and agree.
     trial.accepted = trial.blocksNamed > 0 || (trial.summaryAgrees && bom.summaryRows().size() > 1 &&
                                                bom.walkEnd(main) - bom.walkBegin(main) > 1);
+    // A layout guessed from the lines is taken only where the file's own summary confirms it: a
+    // cell glued to the next or a column taken wrong reads some rows right and others not.
+    if (reading.found.layout) trial.accepted = trial.accepted && trial.summaryAgrees;
     return trial;
 }
 

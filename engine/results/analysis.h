@@ -46,12 +46,12 @@ struct Analysis {
     // lines, when it reads by one): a caller that logs lines of its own around them (readBomFile)
     // can tell them apart.
     size_t loggedLines = 0;
-    // The layout the file was read by: the one the words and columns describe, or the BOM format
-    // file's. For a file read by its BOM format file, `keywords` are the request's, with the
+    // The layout the file was read by: the one the words and columns describe, the BOM format
+    // file's, or one recognised in the file that they cannot describe. For a file read by its BOM format file, `keywords` are the request's, with the
     // summary keyword the format's summary heading begins with (the report's copy of the breakdown
     // stops there).
     ExportLayout layout;
-    // The rows' other cells and the export's total lines, when the BOM format file was read by.
+    // The rows' other cells and the export's total lines, when a layout was read by.
     ItemAttributes attributes;
     // Its numeric columns of a mass, a weight or a cost, or named by the request, totalled through
     // the tree; a total line that differs counts among the summary differences.

@@ -251,6 +251,28 @@ void takeRecognised(const RecognisedExport& found, Analysis& a, Read& read) {
     if (found.layoutRecognised) read.recognised.push_back(describeLayout(found));
 }
 
+// The file read by a recognised layout, as by a format file: the rows' other cells kept, names
+// left as printed said. False, with `a` and `read` as they were, when the reading stops at a line
+// the layout does not place: the file is then one recognition could not read.
+bool readByRecognisedLayout(std::string_view bytes, const RecognisedExport& found, Analysis& a, Read& read) {
+    LayoutReading reading = readByLayout(bytes, *found.layout);
+    if (reading.misfit || !reading.structure) return false;
+    read.structure = std::move(reading.structure);
+    takeRecognised(found, a, read);
+    read.recognised.emplace_back(messages::kRecognisedFromWholeFile);
+    a.layout = *found.layout;
+    a.attributes = std::move(reading.attributes);
+    a.roundedQuantities = reading.roundedQuantities;
+    a.readingInDoubt = reading.ambiguous > 0;
+    read.notes = std::move(reading.log);
+    // The report's copy of the breakdown stops where the summary's heading begins.
+    if (a.layout.summary && !a.layout.summary->heading.empty()) {
+        const std::string literal = a.layout.summary->heading.front().firstLiteral();
+        if (!literal.empty()) a.keywords.SummaryOfParts = literal;
+    }
+    return true;
+}
+
 // The file's words and layout recognised from its sample and the file then read once by them, as
 // a file with those words given is read. False, with nothing logged and `a` as it was, when the
 // sample settles nothing or the run's own evidence doubts the reading: then the whole file is
@@ -268,7 +290,8 @@ bool analyseBySample(const RunRequest& request, const LogSink& sink, const Analy
         if ((a.readError = takeExportSample(input, limits, sample)) != kNoError) return true;
         if (sample.whole || !sample.usable) return false;
         found = recogniseExport(sample.bytes, a.keywords, a.columns);
-        if (!found) return false;
+        // A layout is read by the layout reader, which takes the whole file.
+        if (!found || found->layout) return false;
     }
     Analysis b = a;
     Read read;
@@ -335,6 +358,7 @@ Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisW
         } else {
             // A file in other words is not read by the request's first, where that reading
             // cannot find a main assembly in it.
+            bool byLayout = false;
             const bool byRecognisedFirst =
                 headersNeedContains(request) && startLacks(request.bomFileName, request.keywords.contains);
             if (byRecognisedFirst &&
@@ -346,7 +370,13 @@ Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisW
                     return a;
                 std::string bytes;
                 if ((a.readError = readWholeFile(request.bomFileName, bytes)) != kNoError) return a;
-                if (const std::optional<RecognisedExport> found = recogniseExport(bytes, a.keywords, a.columns)) {
+                std::optional<RecognisedExport> found = recogniseExport(bytes, a.keywords, a.columns);
+                if (found && found->layout) {
+                    if ((byLayout = readByRecognisedLayout(bytes, *found, a, read))) {
+                        read.encoding = EncodingCheck();
+                        read.encoding.feed(bytes.data(), bytes.size());
+                    }
+                } else if (found) {
                     read.structure = std::make_shared<const BomStructure>(bytes, found->keywords, found->columns);
                     takeRecognised(*found, a, read);
                     read.recognised.emplace_back(messages::kRecognisedFromWholeFile);
@@ -354,7 +384,7 @@ Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisW
                     read.encoding.feed(bytes.data(), bytes.size());
                 }
             }
-            a.layout = fromKeywords(a.keywords, a.columns);
+            if (!byLayout) a.layout = fromKeywords(a.keywords, a.columns);
             a.lineCount = read.structure->lineCount();
             log("Nr of lines read of BOM input file:" + formatSignedDecimal(static_cast<int64_t>(a.lineCount)));
             if (a.lineCount <= 1) return a;

@@ -287,6 +287,29 @@ TEST(ExportRecognition, ReadsNoneOfTheseWrongInSilence) {
          "bersicht TOP\nMenge\tTyp      \tModellname\n4\tPart     \tBOLT\n4\tPart     \tNUT\n",
          {{"BOLT", 4}, {"NUT", 4}},
          true},
+        {"name-first cells between ';', free text after each header's name, a summary of fewer cells",
+         "Assembly: TOP  Rev. A  Frame, welded\nName;Qty;Kind\nSUB;2.000;Sub-Assembly\nBOLT;4.000;Part\n\n"
+         "Sub-Assembly: SUB  Rev. C  Guide rail\nName;Qty;Kind\nNUT;1.000;Part\nPIN;5.000;Part\n\n"
+         "Parts of TOP:\nName;Qty\nBOLT;4.000\nNUT;2.000\nPIN;10.000\n",
+         {{"BOLT", 4}, {"NUT", 2}, {"PIN", 10}},
+         true},
+        {"the same in one block, its summary as long as its rows",
+         "Assembly: TOP  Rev. A  Frame\nName;Qty;Kind\nBOLT;4.000;Part\nNUT;1.000;Part\n\n"
+         "Parts of TOP:\nName;Qty\nBOLT;4.000\nNUT;1.000\n",
+         {{"BOLT", 4}, {"NUT", 1}},
+         true},
+        {"quantities glued to the names, a total line after each block",
+         "Assembly: TOP  Rev. A  Frame\nQty Name   Type\n2.000SUB    Sub-Asm\n4.000BOLT   Part      0.5\n"
+         "Total mass: 2.0 kg\n\nSub-Assembly: SUB  Rev. B  Rail\nQty Name   Type\n1.000NUT    Part\n"
+         "12.000PIN   Part\nTotal mass: 0.0 kg\n\nAll parts of TOP\nQty Name   Type\n4.000BOLT   Part      0.5\n"
+         "2.000NUT    Part\n24.000PIN   Part\nTotal mass: 2.0 kg\n",
+         {{"BOLT", 4}, {"NUT", 2}, {"PIN", 24}},
+         true},
+        {"a name as wide as its field, glued to its type word",
+         "Assembly: TOP  Rev. A  Frame\nQty Name   Type\n2.000SUB    Sub-Asm\n4.000BOLT   Part\n\n"
+         "Sub-Assembly: SUB  Rev. B  Rail\nQty Name   Type\n1.000NUT    Part\n3.000WASHERSPart\n\n"
+         "All parts of TOP\nQty Name   Type\n4.000BOLT   Part\n2.000NUT    Part\n6.000WASHERSPart\n",
+         {{"BOLT", 4}, {"NUT", 2}, {"WASHERS", 6}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

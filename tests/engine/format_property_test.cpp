@@ -4,6 +4,8 @@
 // reading cannot tell from another and says so, which the product then really holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <map>
 #include <set>
 
@@ -230,6 +232,86 @@ TEST(FormatProperty, ReadsTheCompanyLayoutsInEveryLanguage) {
                 }
                 EXPECT_EQ(attributeFault(printed, reading.attributes), "") << what;
             }
+}
+
+// Every attribute by item and column title, as text: what two readings of one file are compared by.
+std::map<std::pair<std::string, std::string>, std::string> attributesByTitle(const ItemAttributes& attributes) {
+    std::map<std::pair<std::string, std::string>, std::string> out;
+    for (const ItemAttributeRow& row : attributes.items)
+        for (size_t c = 0; c < attributes.columns.size(); ++c)
+            if (!row.values[c].value.empty())
+                out[{row.name + (row.kind == ItemKind::SubAssembly ? " (assembly)" : ""),
+                     attributes.columns[c].title}] = row.values[c].value.text;
+    return out;
+}
+
+// The company layouts that recognition reads, with no settings, in every interface language: read
+// as their format file reads them, every total and every cell kept, and nothing said in doubt.
+TEST(FormatProperty, WithNoSettingsTheRecognisedCompanyLayoutsReadAsByTheirFormatFile) {
+    // Each with the width of its name field: a longer name goes on below its cell, which no
+    // recognition places, and one as long may be glued to the next: such a file may be said
+    // unreadable, else it too is read exactly.
+    struct Format {
+        std::string_view text;
+        size_t nameWidth;
+        bool titledCells;  // cells separated, each under its title; at blanks they are "column N"
+    };
+    const Format formats[] = {{testing::kPipeNameFirstFormat, 31, true}, {testing::kGluedMassFormat, 24, false}};
+    testing::TempFolder folder;
+    size_t read = 0;
+    for (const Format& f : formats)
+        for (size_t words = 0; words < testing::typeWordSets().size(); ++words)
+            for (uint64_t seed = 1; seed <= 20; ++seed) {
+                testing::ProductShape shape;
+                shape.parameters = testing::formatParameters(f.text);
+                const Product product = testing::randomProduct(seed * 7 + words, shape);
+                const auto characters = [](const std::string& text) {
+                    return static_cast<size_t>(
+                        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+                };
+                const bool wide =
+                    std::any_of(product.models.begin(), product.models.end(),
+                                [&](const testing::Model& m) { return characters(m.name) >= f.nameWidth; });
+                testing::RenderOptions options;
+                options.words = testing::typeWordSets()[words];
+                const std::string bytes = testing::renderExport(f.text, product, options);
+                const std::string what = shown(seed * 7 + words, std::string(f.text), bytes);
+                RunRequest request;
+                request.bomFileName = folder.write("export.bom.1", bytes);
+                const Analysis a = analyse(
+                    request, [](std::string_view) {}, AnalysisWants());
+                if (wide && (!a.mainAssemblyFound || a.readingInDoubt)) continue;  // said unreadable
+                read += !wide;
+                ASSERT_TRUE(a.mainAssemblyFound) << what;
+                EXPECT_FALSE(a.readingInDoubt) << what;
+                EXPECT_EQ(a.summaryDifferences, 0u) << what;
+                EXPECT_EQ(a.problems, 0u) << what;
+                const BomFormatFile file = parseBomFormat(f.text);
+                ASSERT_TRUE(file.layout);
+                Totals parts, assemblies;
+                expectedTotals(product, testing::truthOf(product), *file.layout, parts, assemblies);
+                EXPECT_EQ(totalsOf(a.tables.partTotals), parts) << what;
+                EXPECT_EQ(totalsOf(a.tables.assemblyTotals), assemblies) << what;
+                if (!f.titledCells) continue;
+                // The rows' cells, as the format file reads them; the parameters of block headers,
+                // free text to a recognition, are not taken (the main assembly's, in no row).
+                auto byFormat = attributesByTitle(readByLayout(bytes, *file.layout).attributes);
+                std::set<std::string> titles;
+                for (const AttributeColumn& c : a.attributes.columns) titles.insert(c.title);
+                const std::string main = product.models[0].name + " (assembly)";
+                for (auto at = byFormat.begin(); at != byFormat.end();)
+                    at = titles.count(at->first.second) && at->first.first != main ? std::next(at) : byFormat.erase(at);
+                EXPECT_FALSE(titles.empty()) << what;
+                const auto recognised = attributesByTitle(a.attributes);
+                for (const auto& [key, value] : byFormat) {
+                    const auto got = recognised.find(key);
+                    EXPECT_EQ(got == recognised.end() ? "(none)" : got->second, value)
+                        << key.first << " " << key.second << "\n"
+                        << what;
+                }
+                EXPECT_EQ(recognised.size(), byFormat.size()) << what;
+            }
+    EXPECT_GT(read, 100u);
 }
 
 // The CAD system's own layout, rendered for random products: read by the layout the keywords

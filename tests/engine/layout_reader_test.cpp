@@ -7,6 +7,7 @@
 
 #include "engine/reading/bom_format_file.h"
 #include "engine/reading/layout_reader.h"
+#include "engine/reading/line_match.h"
 #include "engine/rollup/rollup.h"
 #include "engine/rollup/summary_check.h"
 #include "support/temp_folder.h"
@@ -303,6 +304,30 @@ TEST(LayoutReader, ReadsALayoutOfWordsAndCells) {
     EXPECT_EQ(wheel->values[1].value.text, "H-221");
     EXPECT_EQ(wheel->values[3].value.units, 1100);
     EXPECT_TRUE(wheel->values[0].disagrees);  // its position in its block and in the summary
+}
+
+// A quantity glued to the next field is cut after its decimals, however the text after it begins.
+TEST(LayoutReader, CutsAGluedQuantityAfterItsDecimals) {
+    const struct {
+        std::string_view word;
+        int decimals;
+        std::string_view quantity, rest;
+    } cases[] = {
+        {"20.000BOLT", 3, "20.000", "BOLT"},
+        {"2.0001BOLT", 3, "2.000", "1BOLT"},  // a name that starts with a digit
+        {"2.000", 3, "2.000", ""},            // a quantity alone
+        {"-1.500X", 3, "-1.500", "X"},
+        {"2.00BOLT", 3, "2.00BOLT", ""},  // too few decimals: no quantity of this layout
+        {"BOLT", 3, "BOLT", ""},
+        {"12PIN", 0, "12", "PIN"},
+        {"2.5", 1, "2.5", ""},
+        {"", 3, "", ""},
+    };
+    for (const auto& c : cases) {
+        const auto [quantity, rest] = splitGluedQuantity(c.word, c.decimals);
+        EXPECT_EQ(quantity, c.quantity) << c.word;
+        EXPECT_EQ(rest, c.rest) << c.word;
+    }
 }
 
 TEST(LayoutReader, PrintedValuesAgreeWithinTheirRounding) {

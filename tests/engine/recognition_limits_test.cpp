@@ -180,6 +180,24 @@ std::string cutTypeWords(size_t cuts) {
     return text;
 }
 
+// One block of `;` rows of 3 cells under a summary of 2 cells as long, so that the summary's width
+// is the usual one; above them `lines` lines of 4 cells and as many of 5, each width then more
+// usual than the rows'.
+std::string oneBlockUnderWiderLines(size_t lines) {
+    std::string text;
+    for (size_t k = 0; k < lines; ++k)
+        text +=
+            "Blatt;Stand;Zeichner;Pr\xFC"
+            "fer\r\n";
+    for (size_t k = 0; k < lines; ++k)
+        text +=
+            "Blatt;Stand;Zeichner;Pr\xFC"
+            "fer;Freigabe\r\n";
+    return text +
+           "Baugruppe: TOP  Rev. A  Rahmen\r\nTeil;Menge;Art\r\nBOLT;4.000;Teil\r\nNUT;1.000;Teil\r\n\r\n"
+           "Teile von TOP:\r\nTeil;Menge\r\nBOLT;4.000\r\nNUT;1.000\r\n";
+}
+
 struct Boundary {
     const char* threshold;
     std::string inside, outside;
@@ -285,6 +303,10 @@ TEST(RecognitionLimits, EachThresholdDividesItsBoundaryFiles) {
          [](const std::string& text) {
              const std::optional<RecognisedExport> r = recognised(text);
              return r && r->columns.Separator != 0;
+         }},
+        {"one table width tried besides the usual one", oneBlockUnderWiderLines(0), oneBlockUnderWiderLines(4),
+         [](const std::string& text) {
+             return anyCandidate(text, [](const Reading& r) { return r.found.layout && r.found.columns.Type == 3; });
          }},
     };
     for (const Boundary& b : boundaries) {

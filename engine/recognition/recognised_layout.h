@@ -1,0 +1,17 @@
+// A candidate reading that the words and columns of the line classifier cannot describe, described
+// as a layout instead (engine/reading/export_layout.h) and read by the layout reader: a table whose
+// block headers hold the name among other words and free text ("Sub-Assembly: FRAME  Rev. B  Welded
+// frame"), and whose summary has cells of its own. Takes the lines, a cut at a separator and the
+// columns chosen; gives the layout, or nothing when the file shows no such headers.
+#pragma once
+
+#include <optional>
+
+#include "engine/recognition/candidate_reading.h"
+
+namespace trelk::recognition {
+
+std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut& cut, ColumnChoice columns,
+                                        const KeywordSet& inUse);
+
+}  // namespace trelk::recognition

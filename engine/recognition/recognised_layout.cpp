@@ -258,7 +258,6 @@ size_t sharedWord(const ExportLines& lines, const LineCut& cut, size_t from, con
     return kFar;
 }
 
-
 // The characters of a UTF-8 text.
 size_t charCount(std::string_view text) {
     size_t n = 0;

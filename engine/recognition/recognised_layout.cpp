@@ -163,14 +163,14 @@ int columnTitled(const std::vector<std::string_view>& titles, std::string_view t
     return found;
 }
 
-// The summary: the first line after the last block header that names the main assembly, then
-// perhaps a title row, then rows cut by the same separator. Its columns are those titled as the
-// breakdown's are, or the breakdown's own when its rows have as many cells.
 // Where the summary stands: its heading's line and its rows' lines [begin, end).
 struct SummaryLines {
     size_t heading = kFar, begin = kFar, end = kFar;
 };
 
+// The summary: the first line after the last block header that names the main assembly, then
+// perhaps a title row, then rows cut by the same separator. Its columns are those titled as the
+// breakdown's are, or the breakdown's own when its rows have as many cells.
 std::optional<SectionLayout> summaryOf(const ExportLines& lines, const LineCut& cut, size_t after,
                                        const std::string& mainName, const std::vector<std::string_view>& blockTitles,
                                        ColumnChoice choice, size_t rowCells, SummaryLines& found) {
@@ -281,17 +281,18 @@ struct ColumnCut {
     Names atWidth;   // the texts printed at the width: the starts of longer ones
 };
 
-ColumnCut columnCut(const std::vector<std::string_view>& texts, const std::vector<std::string_view>& elsewhere) {
+ColumnCut columnCut(const std::vector<std::string_view>& texts, std::vector<std::string_view> elsewhere) {
     ColumnCut c;
     size_t widest = 0;
     for (const std::string_view t : texts) widest = std::max(widest, charCount(t));
     if (widest == 0) return c;
+    // Sorted, the words that start with a text and are longer follow right after it.
+    std::sort(elsewhere.begin(), elsewhere.end());
     bool starts = false;
     for (const std::string_view t : texts) {
-        if (charCount(t) != widest) continue;
-        c.atWidth.insert(t);
-        for (const std::string_view longer : elsewhere)
-            starts = starts || (longer.size() > t.size() && longer.compare(0, t.size(), t) == 0);
+        if (charCount(t) != widest || !c.atWidth.insert(t).second) continue;
+        const auto next = std::upper_bound(elsewhere.begin(), elsewhere.end(), t);
+        starts = starts || (next != elsewhere.end() && next->compare(0, t.size(), t) == 0);
     }
     if (!starts) return ColumnCut();
     c.width = static_cast<int>(widest);

@@ -782,6 +782,7 @@
   let pending = 0;
   function refreshSoon() {
     ++jobs; // the search under way answers what is no longer asked: it stops at its next slice
+    answered = null; // and what the page shows is its own, whatever the text was answered last
     clearTimeout(pending);
     pending = setTimeout(() => refresh(false), 0);
   }

@@ -3,7 +3,8 @@
 # writes each one's page with all five sections and uses it in headless Chromium as a person would
 # (scripts/html_page_timing.py says what it times): ready, memory, three filter texts typed key by
 # key (on W1 and C1: one that matches about a thousand items, one that matches a single part, one
-# that matches nothing), sorting, unfolding, a link, printing. C1 is the page of a comparison: W1
+# that matches nothing; per key the time to the first answer, the rows in view narrowed and
+# "Searching…" shown, and to the whole answer, the count of every row), sorting, unfolding, a link, printing. C1 is the page of a comparison: W1
 # against a copy edited as scripts/benchmark.sh edits it.
 #   scripts/benchmark-html.sh [W1,W3,W4,C1]
 # TRELK_BENCH_BUILD=build/native uses the programs of an existing build instead of building Release

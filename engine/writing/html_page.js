@@ -475,6 +475,9 @@
     return search !== null && low * 3 < spans.length && spans[low * 3 + 2] === k * 2 &&
       spanHas(index.raw || pieceText(later), spans, low * 3, text, search);
   }
+  // The entries made that hold a list still held as text, as far as the indexes read tell: what a
+  // first answer cannot decide for them without counting every piece held.
+  const heldOwners = new WeakSet();
   // The entry that a held piece's list belongs to: made (an li), or in a piece still held (that
   // piece's index and the entry's place in it).
   // It is kept in the index while it stays: an entry made stays, a piece held stays until made. An
@@ -498,6 +501,7 @@
       }
     }
     if (owner && owner.li) {
+      heldOwners.add(owner.li);
       const name = entryName(owner.li);
       owner.name = name === null ? null : name.textContent.toLowerCase();
     }
@@ -550,6 +554,7 @@
     // (near the window, as the filter moved the rows) has its rows counted as elements instead.
     condition.laterKept = [];
     condition.wantedIn = new Set(); // the tree's entries that hold a piece that keeps something
+    condition.keptBelow = []; // the pieces that keep something below an entry still held as text
     const belowIn = new Map(); // by piece: its entries that hold a piece held apart that keeps something
     // The pieces held apart come after the tree, each before the one that holds its entry: they go
     // first, so that a piece knows what is kept in those below its entries.
@@ -584,6 +589,7 @@
         condition.laterKept.push(later, index.view, kept);
         if (owner && owner.li) condition.wantedIn.add(owner.li);
         else if (owner) {
+          condition.keptBelow.push(later, index);
           if (!belowIn.has(owner.piece)) belowIn.set(owner.piece, []);
           belowIn.get(owner.piece).push(owner.k);
         }
@@ -624,6 +630,13 @@
     // The rows of pieces made since are read first, thousands of them after printing was prepared.
     while (!view.update(performance.now() + 10)) yield;
     const seen = made.length; // the pieces made after this are not among the items counted here
+    // A piece that holds the entry of a list counted may have been made since (near the window):
+    // that entry is an element now, and stays for what its list keeps.
+    if (view.tree && condition.keptBelow)
+      for (let j = 0; j < condition.keptBelow.length; j += 2) {
+        const owner = ownerOf(condition.keptBelow[j], condition.keptBelow[j + 1]);
+        if (owner && owner.li) condition.wantedIn.add(owner.li);
+      }
     const { keep, named, inNamed, marked } = condition;
     const byParent = view.grouped || view.tree;
     const { items, up: parent } = view;
@@ -638,10 +651,13 @@
       // named in the row.
       const member = Boolean(keep) && marked(view, i) &&
         ((byParent && parent[i] >= 0 && Boolean(condition.text) && named(view, parent[i])) || inNamed(view, i));
-      const show = hit || member || (below !== null && below[i] === 1);
+      let show = hit || member || (below !== null && below[i] === 1);
+      // A first answer leaves an entry whose list is still text as it was, until the count of the
+      // pieces says whether it stays.
+      const li = items[i];
+      if (!show && condition.first && view.tree && !li.hidden && heldOwners.has(li)) show = true;
       if (show) ++shown;
       if (show && parent && parent[i] >= 0) below[parent[i]] = 1;
-      const li = items[i];
       if (li.hidden === show) li.hidden = !show;
       if (parent) {
         li.classList.toggle("hit", Boolean(keep) && hit);
@@ -672,11 +688,22 @@
   // Long work is cut into slices of a few milliseconds, between which the page takes input and
   // paints; work that newer work makes useless stops at its next slice. A link needs its target
   // shown at once, and printing every row: they run whole.
+  // A new condition on a page with pieces held is answered in two steps: the rows made (those in
+  // and near the window) at once, with "Searching…" in the status, then the count of every piece
+  // held, in slices. The same condition again (a piece made as it came near the window) has
+  // nothing new to show first.
   const channel = new MessageChannel(), resumes = [];
   channel.port1.onmessage = () => resumes.shift()();
-  let jobs = 0, running = false, again = false;
+  const paint = {}; // yielded where the slice ends early, for the browser to paint a first answer
+  let jobs = 0, running = false, again = false, answered = null;
+  function conditionKey(condition) {
+    return condition.text + "\n" + condition.only.join(" ");
+  }
   function refresh(whole) {
-    const job = ++jobs, work = refreshing();
+    const condition = currentCondition();
+    const first = !whole && Boolean(condition.keep) && conditionKey(condition) !== answered &&
+      document.querySelector("div.later") !== null;
+    const job = ++jobs, work = refreshing(condition, first);
     running = true;
     const finished = () => {
       running = false;
@@ -693,20 +720,34 @@
     const step = () => {
       if (job !== jobs) return;
       const end = performance.now() + 10;
-      while (performance.now() < end)
-        if (work.next().done) {
+      while (performance.now() < end) {
+        const next = work.next();
+        if (next.done) {
           finished();
           return;
         }
+        if (next.value === paint) break;
+      }
       resumes.push(step);
       channel.port2.postMessage(0);
     };
     step();
   }
 
-  function* refreshing() {
-    const condition = currentCondition();
-    const { keep, text, only } = condition;
+  function* refreshing(condition, first) {
+    const { keep, text } = condition;
+    if (first) {
+      condition.first = true;
+      const counts = [];
+      for (const view of views) yield* narrow(view, condition, counts);
+      condition.first = false;
+      // Nothing is said to match nothing before every piece is counted.
+      for (const view of views) if (view.empty) view.empty.hidden = true;
+      document.body.classList.add("narrowed");
+      const shown = counts.reduce((sum, count) => sum + count[0], 0);
+      if (status) status.value = `Searching\u2026 ${shown} rows shown so far`;
+      yield paint;
+    }
     if (keep) yield* hideUnwanted(condition);
     else showLater();
     const counts = [];
@@ -735,10 +776,13 @@
     }
     document.body.classList.toggle("narrowed", Boolean(keep));
     if (status) status.value = keep ? `${shown} of ${total} rows shown` : `All ${total} rows shown`;
+    answered = conditionKey(condition);
   }
 
   let pending = 0;
   function refreshSoon() {
+    ++jobs; // the search under way answers what is no longer asked: it stops at its next slice
+    answered = null; // and what the page shows is its own, whatever the text was answered last
     clearTimeout(pending);
     pending = setTimeout(() => refresh(false), 0);
   }

@@ -51,7 +51,9 @@
 // over the row's cells: the attributes take their names from it), the block header as one or more
 // Words templates with the name's field where the name was found and the words around it as
 // literal text (Ignored fields for words that change from block to block, such as a type word),
-// and the summary's heading likewise; leave the widths at 0. A guess is tried on a line by
+// and the summary's heading likewise; leave the widths at 0, but give a name or type cell the
+// precision its rows are seen cut at (the reader then matches cut texts as for a format file).
+// A guess is tried on a line by
 // engine/reading/line_match.h, as the reader tries the layout's lines. describeLayout() then logs it as
 // it logs a format file's layout, and wordReading() says whether the line classifier's fast
 // reading can take it (engine/reading/line_classifier.h; the default layout is read so, as fast as ever)

@@ -176,6 +176,36 @@ void gluedReadings(const Context& x, std::vector<Reading>& out) {
         out.push_back(std::move(*r));
 }
 
+// ----- Fields at blanks, the name first: name, type word, quantity, then other cells.
+
+void nameFirstReadings(const Context& x, std::vector<Reading>& out) {
+    const ExportLines& lines = x.lines;
+    const size_t n = lines.size();
+    LineCut cut(0, n);
+    for (size_t i = 0; i < n; ++i) {
+        const std::vector<std::string_view> f = lines.fields(i);
+        cut.row[i] = f.size() >= 3 && !isNumber(f[0]) && hasLetter(f[0]) && hasLetter(f[1]) && isNumber(f[2]) &&
+                     !isLabel(f[0]) && !isLabel(f[1]);
+    }
+    if (cut.rowCount() == 0) return;
+    // The line just above a run of rows with no number in it: the column titles.
+    for (size_t i = 1; i < n; ++i) {
+        if (!cut.row[i] || cut.row[i - 1]) continue;
+        size_t above = i;
+        do above = above == 0 ? n : above - 1;
+        while (above < n && lines.norm(above).empty());
+        if (above < n && !cut.row[above]) {
+            const std::vector<std::string_view> c = lines.fields(above);
+            if (c.size() >= 2 && std::none_of(c.begin(), c.end(), isNumber)) cut.title[above] = 1;
+        }
+    }
+    lines.measureGaps(cut);
+    const int type = typeColumn(lines, cut, 3, 1);
+    if (type != 2) return;  // a name, a word and a number that are no type column: no such table
+    if (std::optional<Reading> r = layoutReadingFor(lines, cut, ColumnChoice{3, type, 1}, x.inUse))
+        out.push_back(std::move(*r));
+}
+
 // ----- Tables whose cells a byte separates.
 
 bool isWholeColumn(const ExportLines& lines, const LineCut& cut, int column) {
@@ -360,6 +390,7 @@ std::vector<Reading> candidateReadings(const ExportLines& lines, const KeywordSe
     std::vector<Reading> out;
     blankReadings(x, out);
     gluedReadings(x, out);
+    nameFirstReadings(x, out);
     for (const char separator : separatorsOf(lines)) {
         const size_t usual = usualSeparatorCount(lines, separator);
         tableReadings(x, separator, usual, true, out);

@@ -29,6 +29,8 @@ bool hasLetter(std::string_view text) {
     return false;
 }
 
+bool isLabel(std::string_view word) { return !word.empty() && (word.back() == ':' || word.back() == '='); }
+
 std::string_view withoutColon(std::string_view field) {
     if (!field.empty() && field.back() == ':') field.remove_suffix(1);
     return field;

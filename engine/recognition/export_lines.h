@@ -24,6 +24,8 @@ bool isNumber(std::string_view text);
 // A word, not a rule or a separator: a byte that is no ASCII punctuation, digit or blank.
 bool hasLetter(std::string_view text);
 std::string_view withoutColon(std::string_view field);
+// A word that labels a value ("cost:", "Summe:"): a total line's, never a name or a type word.
+bool isLabel(std::string_view word);
 std::string joinFields(const std::vector<std::string_view>& fields, size_t begin, size_t end);
 // The longest run of fields that ends every one of the texts (each given as its fields).
 std::vector<std::string_view> commonEnd(const std::vector<std::vector<std::string_view>>& texts);

@@ -163,12 +163,17 @@ int columnTitled(const std::vector<std::string_view>& titles, std::string_view t
     return found;
 }
 
+// Where the summary stands: its heading's line and its rows' lines [begin, end).
+struct SummaryLines {
+    size_t heading = kFar, begin = kFar, end = kFar;
+};
+
 // The summary: the first line after the last block header that names the main assembly, then
 // perhaps a title row, then rows cut by the same separator. Its columns are those titled as the
 // breakdown's are, or the breakdown's own when its rows have as many cells.
 std::optional<SectionLayout> summaryOf(const ExportLines& lines, const LineCut& cut, size_t after,
                                        const std::string& mainName, const std::vector<std::string_view>& blockTitles,
-                                       ColumnChoice choice, size_t rowCells) {
+                                       ColumnChoice choice, size_t rowCells, SummaryLines& found) {
     size_t line = kFar, at = 0;
     Words words;
     for (size_t i = after + 1; i < lines.size() && line == kFar; ++i) {
@@ -224,9 +229,12 @@ std::optional<SectionLayout> summaryOf(const ExportLines& lines, const LineCut& 
     for (; end < lines.size(); ++end) {
         if (cut.row[end]) continue;
         const std::vector<std::string_view> c = lines.cells(cut, end);
-        if (c.size() != cells.size() || !isNumber(cellAt(c, quantity)) || cellAt(c, name).empty()) break;
+        if (c.size() != cells.size() || !isNumber(cellAt(c, quantity)) || cellAt(c, name).empty() ||
+            std::any_of(c.begin(), c.end(), isLabel))
+            break;
     }
     summary.trailer = trailerAt(lines, cut, end, nullptr);
+    found = SummaryLines{line, next, end};
     return summary;
 }
 
@@ -250,11 +258,110 @@ size_t sharedWord(const ExportLines& lines, const LineCut& cut, size_t from, con
     return kFar;
 }
 
-}  // namespace
+// The characters of a UTF-8 text.
+size_t charCount(std::string_view text) {
+    size_t n = 0;
+    for (const char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
 
-std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
-                                        const KeywordSet& inUse) {
-    if (cut.separator == 0 && cut.gluedDecimals < 0) return std::nullopt;
+// The first `chars` characters of a UTF-8 text, or all of it.
+std::string_view charPrefix(std::string_view text, size_t chars) {
+    size_t at = 0;
+    for (; at < text.size(); ++at)
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80 && chars-- == 0) break;
+    return text.substr(0, at);
+}
+
+// Where a column's texts are cut: the most characters its rows print, when a text that long starts
+// a longer word printed elsewhere (in a block header, or in the other section's rows). A file whose
+// longest name is simply the longest shows no such word, and its names are taken as printed.
+struct ColumnCut {
+    int width = -1;  // -1: not cut
+    Names atWidth;   // the texts printed at the width: the starts of longer ones
+};
+
+ColumnCut columnCut(const std::vector<std::string_view>& texts, std::vector<std::string_view> elsewhere) {
+    ColumnCut c;
+    size_t widest = 0;
+    for (const std::string_view t : texts) widest = std::max(widest, charCount(t));
+    if (widest == 0) return c;
+    // Sorted, the words that start with a text and are longer follow right after it.
+    std::sort(elsewhere.begin(), elsewhere.end());
+    bool starts = false;
+    for (const std::string_view t : texts) {
+        if (charCount(t) != widest || !c.atWidth.insert(t).second) continue;
+        const auto next = std::upper_bound(elsewhere.begin(), elsewhere.end(), t);
+        starts = starts || (next != elsewhere.end() && next->compare(0, t.size(), t) == 0);
+    }
+    if (!starts) return ColumnCut();
+    c.width = static_cast<int>(widest);
+    return c;
+}
+
+// The cuts of the rows' names (in the blocks and in the summary, each at its own width) and type
+// words: the blocks' rows are all but the last run of rows, the summary's are the last.
+struct RowCuts {
+    ColumnCut blockNames, summaryNames, types;
+};
+
+RowCuts rowCuts(const ExportLines& lines, const LineCut& cut, ColumnChoice choice, const KeywordSet& inUse,
+                const SummaryLines* summary = nullptr, int summaryName = 0) {
+    std::vector<std::vector<std::string_view>> names(1), types(1);
+    std::vector<std::string_view> headerWords = {inUse.SubAssembly, inUse.Part};
+    bool afterRows = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (summary && i == summary->heading) break;
+        if (cut.row[i]) {
+            const std::vector<std::string_view> cells = lines.cells(cut, i);
+            names.back().push_back(cellAt(cells, choice.name));
+            if (choice.type != 0) types.back().push_back(cellAt(cells, choice.type));
+            afterRows = true;
+        } else if (lines.text(cut, i)) {
+            if (afterRows) {
+                names.emplace_back();
+                types.emplace_back();
+                afterRows = false;
+            }
+            if (lines.leads(cut, i))
+                for (const std::string_view w : lines.fields(i)) headerWords.push_back(withoutColon(w));
+        }
+    }
+    if (names.back().empty()) {
+        names.pop_back();
+        types.pop_back();
+    }
+    if (summary) {
+        // The summary where the layout found it, cut by its own columns.
+        names.emplace_back();
+        types.emplace_back();
+        if (summary->heading != kFar)
+            for (size_t i = summary->begin; i < summary->end; ++i)
+                if (!lines.norm(i).empty()) names.back().push_back(cellAt(lines.cells(cut, i), summaryName));
+    }
+    RowCuts c;
+    if (names.empty()) return c;
+    std::vector<std::string_view> blockNames, summaryNames = names.back(), allTypes;
+    for (size_t g = 0; g + 1 < names.size(); ++g) blockNames.insert(blockNames.end(), names[g].begin(), names[g].end());
+    for (const auto& t : types) allTypes.insert(allTypes.end(), t.begin(), t.end());
+    std::vector<std::string_view> elsewhere = headerWords;
+    elsewhere.insert(elsewhere.end(), summaryNames.begin(), summaryNames.end());
+    c.blockNames = columnCut(blockNames, elsewhere);
+    elsewhere = headerWords;
+    elsewhere.insert(elsewhere.end(), blockNames.begin(), blockNames.end());
+    c.summaryNames = columnCut(summaryNames, elsewhere);
+    c.types = columnCut(allTypes, headerWords);
+    return c;
+}
+
+void cutAt(RowLayout& row, FieldRole role, const ColumnCut& c) {
+    if (c.width < 0) return;
+    for (CellRole& cell : row.cells)
+        if (cell.field.role == role) cell.field.format.precision = c.width;
+}
+
+std::optional<Reading> layoutOf(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
+                                const KeywordSet& inUse, const ColumnCut& blockNames, SummaryLines& summaryAt) {
     const size_t firstRow = cut.firstRow();
     if (firstRow >= lines.size()) return std::nullopt;
     // The main assembly's header: the line of text nearest above the first rows.
@@ -271,12 +378,17 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     const Words mainWords = lines.fields(mainLine);
     const Names inMain(mainWords.begin(), mainWords.end());
     const Names& members = lines.leadMembers(cut, choice.name);
+    // A name longer than the rows print it: its header names the member cut to its start.
+    auto startsCutName = [&](std::string_view word) {
+        const auto width = static_cast<size_t>(blockNames.width);
+        return blockNames.width > 0 && charCount(word) > width && blockNames.atWidth.count(charPrefix(word, width));
+    };
     std::vector<HeaderLine> headers;
     for (size_t i = mainLine + 1; i < lines.size(); ++i) {
         if (!lines.leads(cut, i)) continue;
         const Words words = lines.fields(i);
         for (size_t p = 0; p < words.size(); ++p)
-            if (members.count(words[p])) {
+            if (members.count(words[p]) || startsCutName(words[p])) {
                 if (!inMain.count(words[p])) headers.push_back({i, words, p});
                 break;
             }
@@ -333,7 +445,7 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     size_t afterRows = firstRow;
     while (afterRows < lines.size() && cut.row[afterRows]) ++afterRows;
     breakdown.trailer = trailerAt(lines, cut, afterRows, &*header);
-    layout.summary = summaryOf(lines, cut, headers.back().line, mainName, titles, choice, rowCells);
+    layout.summary = summaryOf(lines, cut, headers.back().line, mainName, titles, choice, rowCells, summaryAt);
     layout.breakdown = std::move(breakdown);
 
     Reading r;
@@ -351,6 +463,38 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     if (choice.type != 0) found.typeTitle = std::string(cellAt(titles, choice.type));
     found.layoutRecognised = true;
     found.layout = std::move(layout);
+    return r;
+}
+
+}  // namespace
+
+std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
+                                        const KeywordSet& inUse) {
+    // Words at blanks, the quantity first, are the keywords' to read unless glued to the name.
+    const bool nameFirst = choice.name > 0 && choice.name < choice.quantity;
+    if (cut.separator == 0 && cut.gluedDecimals < 0 && !nameFirst) return std::nullopt;
+    // Names and type words cut by their columns are matched to their longer forms by the layout
+    // reader, as for a format file's precisions.
+    // First by the last run of rows taken for the summary, to find the headers of assemblies whose
+    // names the rows cut; then by the summary the layout found.
+    const RowCuts guess = rowCuts(lines, cut, choice, inUse);
+    SummaryLines summaryAt;
+    std::optional<Reading> r = layoutOf(lines, cut, choice, inUse, guess.blockNames, summaryAt);
+    if (!r) return r;
+    ExportLayout& layout = *r->found.layout;
+    int summaryName = 0;
+    if (layout.summary)
+        for (const CellRole& c : layout.summary->row.cells)
+            if (c.field.role == FieldRole::Name) summaryName = c.cell;
+    const RowCuts cuts = rowCuts(lines, cut, choice, inUse, &summaryAt, summaryName);
+    if (layout.breakdown) {
+        cutAt(layout.breakdown->row, FieldRole::Name, cuts.blockNames);
+        cutAt(layout.breakdown->row, FieldRole::Type, cuts.types);
+    }
+    if (layout.summary) {
+        cutAt(layout.summary->row, FieldRole::Name, cuts.summaryNames);
+        cutAt(layout.summary->row, FieldRole::Type, cuts.types);
+    }
     return r;
 }
 

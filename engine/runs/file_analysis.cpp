@@ -383,6 +383,19 @@ Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisW
                     read.encoding = EncodingCheck();
                     read.encoding.feed(bytes.data(), bytes.size());
                 }
+            } else if (read.structure->hasMainAssembly() &&
+                       (read.structure->blockRows() == 0 ||
+                        quantitiesMissing(read.structure->rowsWithoutQuantity(), read.structure->blockRows()))) {
+                // The request's words found the headers but no row or no quantity in the rows: a table of other
+                // columns under the CAD system's own headers, read only as a recognised layout (which
+                // the file's own summary must confirm).
+                std::string bytes;
+                if ((a.readError = readWholeFile(request.bomFileName, bytes)) != kNoError) return a;
+                const std::optional<RecognisedExport> found = recogniseExport(bytes, a.keywords, a.columns);
+                if (found && found->layout && (byLayout = readByRecognisedLayout(bytes, *found, a, read))) {
+                    read.encoding = EncodingCheck();
+                    read.encoding.feed(bytes.data(), bytes.size());
+                }
             }
             if (!byLayout) a.layout = fromKeywords(a.keywords, a.columns);
             a.lineCount = read.structure->lineCount();

@@ -208,6 +208,74 @@ TEST(ExportRecognition, TakesTheTypeColumnWhereAnAssemblyHoldsAPartOfItsName) {
     EXPECT_GT(ownNames, 0u);
 }
 
+// Name-first rows under the CAD system's own headers, names cut to 8 characters in the rows and
+// type words to 5: a cut name is the one longer name the file prints that it starts (a block
+// header's, the summary's), found so even where only the header prints it whole; one that starts
+// two is left as printed and the run says it cannot read the file.
+TEST(ExportRecognition, MatchesCutNamesToTheOneLongerNameTheyStart) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::map<std::string, int64_t> parts, assemblies;  // empty: said unreadable
+        const char* logged;
+    };
+    const std::string top =
+        "Assembly FRAME_ASSEMBLY contains:\nName      Type   Qty\nBRACKET_  Sub-A      2\nBOLT_M8   Part       4\n\n"
+        "Sub-Assembly BRACKET_LEFT contains:\nName      Type   Qty\n";
+    const Case cases[] = {
+        {"one longer form each",
+         top + "HEX_NUT_  Part       3\nPIN_5     Part       1\n\n"
+               "Summary of parts for assembly FRAME_ASSEMBLY:\nName        Type   Qty\n"
+               "BOLT_M8     Part       4\nHEX_NUT_M8  Part       6\nPIN_5       Part       2\n",
+         {{"BOLT_M8", 4}, {"HEX_NUT_M8", 6}, {"PIN_5", 2}},
+         {{"BRACKET_LEFT", 2}},
+         "Cut names and type words matched to their longer forms in the BOM file: 2 names, 1 type word"},
+        {"a cut name that starts two",
+         top + "HEX_NUT_  Part       3\nHEX_NUT_  Part       1\n\n"
+               "Summary of parts for assembly FRAME_ASSEMBLY:\nName        Type   Qty\n"
+               "BOLT_M8     Part       4\nHEX_NUT_M6  Part       2\nHEX_NUT_M8  Part       6\n",
+         {},
+         {},
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::TempFolder folder;
+        RunRequest request;
+        request.bomFileName = folder.write("export.bom.1", c.bytes);
+        std::string log;
+        const Analysis a = analyse(
+            request, [&](std::string_view line) { log += std::string(line) + "\n"; }, AnalysisWants());
+        EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+        if (c.parts.empty()) {
+            EXPECT_TRUE(!a.mainAssemblyFound || a.readingInDoubt) << log;
+            continue;
+        }
+        EXPECT_FALSE(a.readingInDoubt) << log;
+        EXPECT_EQ(partTotals(a), c.parts) << log;
+        EXPECT_EQ(totalsOf(a.tables.assemblyTotals), c.assemblies) << log;
+    }
+}
+
+// The product's totals by the names a reading may give: a name that the file prints only cut (no
+// longer form of it anywhere) is read as printed, and stands for the one product name it starts.
+std::map<std::string, int64_t> asPrinted(std::map<std::string, int64_t> expected,
+                                         const std::map<std::string, int64_t>& read) {
+    for (const auto& r : read) {
+        if (expected.count(r.first)) continue;
+        std::vector<std::string> starting;
+        for (const auto& e : expected)
+            if (e.first.size() > r.first.size() && e.first.compare(0, r.first.size(), r.first) == 0 &&
+                !read.count(e.first))
+                starting.push_back(e.first);
+        if (starting.size() != 1) continue;
+        const int64_t total = expected[starting.front()];
+        expected.erase(starting.front());
+        expected[r.first] = total;
+    }
+    return expected;
+}
+
 // Company layouts read with no settings: every total as the product has it, or a run that says it
 // could not read the file (no main assembly, or a reading in doubt: exit 1), never wrong totals
 // that pass for a success.
@@ -231,7 +299,7 @@ TEST(ExportRecognition, ReadsACompanyLayoutRightOrSaysItCannot) {
             SCOPED_TRACE(std::string(name) + ", seed " + std::to_string(seed) + ":\n" + bytes.substr(0, 1500));
             const Read read = readWithDefaults(bytes);
             if (!read.analysis.mainAssemblyFound || read.analysis.readingInDoubt) continue;
-            EXPECT_EQ(partTotals(read.analysis), partsInBuild(product));
+            EXPECT_EQ(partTotals(read.analysis), asPrinted(partsInBuild(product), partTotals(read.analysis)));
         }
 }
 

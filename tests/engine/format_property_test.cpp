@@ -256,9 +256,12 @@ TEST(FormatProperty, WithNoSettingsTheRecognisedCompanyLayoutsReadAsByTheirForma
         size_t nameWidth;
         bool titledCells;  // cells separated, each under its title; at blanks they are "column N"
     };
-    const Format formats[] = {{testing::kPipeNameFirstFormat, 31, true}, {testing::kGluedMassFormat, 24, false}};
+    // Names cut to 18 characters in the rows: one as long may be the start of several.
+    const Format formats[] = {{testing::kPipeNameFirstFormat, 31, true},
+                              {testing::kGluedMassFormat, 24, false},
+                              {testing::kCutNamesCostFormat, 18, false}};
     testing::TempFolder folder;
-    size_t read = 0;
+    size_t read = 0, readWide = 0;
     for (const Format& f : formats)
         for (size_t words = 0; words < testing::typeWordSets().size(); ++words)
             for (uint64_t seed = 1; seed <= 20; ++seed) {
@@ -282,6 +285,7 @@ TEST(FormatProperty, WithNoSettingsTheRecognisedCompanyLayoutsReadAsByTheirForma
                     request, [](std::string_view) {}, AnalysisWants());
                 if (wide && (!a.mainAssemblyFound || a.readingInDoubt)) continue;  // said unreadable
                 read += !wide;
+                readWide += wide;
                 ASSERT_TRUE(a.mainAssemblyFound) << what;
                 EXPECT_FALSE(a.readingInDoubt) << what;
                 EXPECT_EQ(a.summaryDifferences, 0u) << what;
@@ -312,6 +316,7 @@ TEST(FormatProperty, WithNoSettingsTheRecognisedCompanyLayoutsReadAsByTheirForma
                 EXPECT_EQ(recognised.size(), byFormat.size()) << what;
             }
     EXPECT_GT(read, 100u);
+    EXPECT_GE(readWide, 30u);  // names cut, or as wide as their field, and read all the same: 33
 }
 
 // The CAD system's own layout, rendered for random products: read by the layout the keywords

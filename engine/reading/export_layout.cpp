@@ -44,15 +44,13 @@ std::string LineTemplate::firstLiteral() const {
     return "";
 }
 
-namespace {
-
-LinePiece literal(std::string text) {
+LinePiece literalPiece(std::string text) {
     LinePiece piece;
     piece.text = std::move(text);
     return piece;
 }
 
-LinePiece field(FieldRole role) {
+LinePiece fieldPiece(FieldRole role) {
     LinePiece piece;
     piece.isField = true;
     piece.field.role = role;
@@ -65,6 +63,8 @@ LineTemplate wordsLine(std::vector<LinePiece> pieces) {
     line.cells.push_back(std::move(pieces));
     return line;
 }
+
+namespace {
 
 RowLayout rowOf(const ColumnLayout& columns) {
     RowLayout row;
@@ -178,15 +178,15 @@ ExportLayout fromKeywords(const KeywordSet& keywords, const ColumnLayout& column
     SectionLayout breakdown;
     const HeaderPattern pattern = parseHeaderPattern(columns.Header);
     if (pattern.valid)
-        breakdown.heading.push_back(wordsLine(
-            {field(FieldRole::Ignored), literal(pattern.before), field(FieldRole::Name), literal(pattern.after)}));
+        breakdown.heading.push_back(wordsLine({fieldPiece(FieldRole::Ignored), literalPiece(pattern.before),
+                                               fieldPiece(FieldRole::Name), literalPiece(pattern.after)}));
     else
         breakdown.heading.push_back(
-            wordsLine({field(FieldRole::Ignored), field(FieldRole::Name), literal(keywords.contains)}));
+            wordsLine({fieldPiece(FieldRole::Ignored), fieldPiece(FieldRole::Name), literalPiece(keywords.contains)}));
     breakdown.row = rowOf(columns);
     SectionLayout summary;
-    summary.heading.push_back(wordsLine({field(FieldRole::Ignored), literal(keywords.SummaryOfParts),
-                                         field(FieldRole::Ignored), field(FieldRole::Name)}));
+    summary.heading.push_back(wordsLine({fieldPiece(FieldRole::Ignored), literalPiece(keywords.SummaryOfParts),
+                                         fieldPiece(FieldRole::Ignored), fieldPiece(FieldRole::Name)}));
     summary.row = breakdown.row;
     layout.breakdown = std::move(breakdown);
     layout.summary = std::move(summary);

@@ -195,6 +195,12 @@ struct ExportLayout {
     }
 };
 
+// Pieces and lines of a guessed layout: literal text, a field of that role (no width), and one
+// Words line of those pieces.
+LinePiece literalPiece(std::string text);
+LinePiece fieldPiece(FieldRole role);
+LineTemplate wordsLine(std::vector<LinePiece> pieces);
+
 // The layout that the words and columns describe: the breakdown's header a Words line that ends
 // with the `contains` keyword after the name (or the columns' header pattern), rows cut at blanks
 // or at the separator, the summary a Words line with the `SummaryOfParts` keyword before the name.

@@ -14,36 +14,16 @@ namespace {
 
 using Words = std::vector<std::string_view>;
 
-LinePiece literal(std::string text) {
-    LinePiece piece;
-    piece.text = std::move(text);
-    return piece;
-}
-
-LinePiece field(FieldRole role) {
-    LinePiece piece;
-    piece.isField = true;
-    piece.field.role = role;
-    return piece;
-}
-
-LineTemplate wordsLine(std::vector<LinePiece> pieces) {
-    LineTemplate line;
-    line.match = LineTemplate::Match::Words;
-    line.cells.push_back(std::move(pieces));
-    return line;
-}
-
 // A title row as the reader matches it: each cell's text over the row's cell; at blanks, where
 // titles of several words do not stand over one word each, the whole line.
 LineTemplate titleLine(const LineCut& cut, std::string_view text) {
     LineTemplate line;
     if (cut.separator == 0) {
-        line.cells.push_back({literal(std::string(trimBlanks(text)))});
+        line.cells.push_back({literalPiece(std::string(trimBlanks(text)))});
         return line;
     }
     for (const std::string_view cell : cellsOfLine(text, cut.separator))
-        line.cells.push_back({literal(std::string(cell))});
+        line.cells.push_back({literalPiece(std::string(cell))});
     return line;
 }
 
@@ -91,11 +71,11 @@ std::optional<LineTemplate> headerTemplate(const std::vector<HeaderLine>& header
     const bool moreAfter =
         std::any_of(afters.begin(), afters.end(), [&](const Words& w) { return w.size() > after.size(); });
     std::vector<LinePiece> pieces;
-    if (moreBefore) pieces.push_back(field(FieldRole::Ignored));
-    if (!before.empty()) pieces.push_back(literal(joinFields(before, 0, before.size())));
-    pieces.push_back(field(FieldRole::Name));
-    if (!after.empty()) pieces.push_back(literal(joinFields(after, 0, after.size())));
-    if (moreAfter) pieces.push_back(field(FieldRole::Ignored));
+    if (moreBefore) pieces.push_back(fieldPiece(FieldRole::Ignored));
+    if (!before.empty()) pieces.push_back(literalPiece(joinFields(before, 0, before.size())));
+    pieces.push_back(fieldPiece(FieldRole::Name));
+    if (!after.empty()) pieces.push_back(literalPiece(joinFields(after, 0, after.size())));
+    if (moreAfter) pieces.push_back(fieldPiece(FieldRole::Ignored));
     return wordsLine(std::move(pieces));
 }
 
@@ -146,8 +126,8 @@ std::vector<LineTemplate> trailerAt(const ExportLines& lines, const LineCut& cut
                         [](char c) { return c >= '0' && c <= '9'; }))
         ++literalWords;
     if (literalWords == 0) return {};
-    std::vector<LinePiece> pieces = {literal(joinFields(words, 0, literalWords))};
-    if (words.size() > literalWords) pieces.push_back(field(FieldRole::Ignored));
+    std::vector<LinePiece> pieces = {literalPiece(joinFields(words, 0, literalWords))};
+    if (words.size() > literalWords) pieces.push_back(fieldPiece(FieldRole::Ignored));
     return {wordsLine(std::move(pieces))};
 }
 
@@ -189,9 +169,9 @@ std::optional<SectionLayout> summaryOf(const ExportLines& lines, const LineCut& 
     if (line == kFar || words.size() < 2 || words.size() > 2 * kMaxHeaderWords + 1) return std::nullopt;
     SectionLayout summary;
     std::vector<LinePiece> heading;
-    if (at > 0) heading.push_back(literal(joinFields(words, 0, at)));
-    heading.push_back(field(FieldRole::Name));
-    if (at + 1 < words.size()) heading.push_back(literal(joinFields(words, at + 1, words.size())));
+    if (at > 0) heading.push_back(literalPiece(joinFields(words, 0, at)));
+    heading.push_back(fieldPiece(FieldRole::Name));
+    if (at + 1 < words.size()) heading.push_back(literalPiece(joinFields(words, at + 1, words.size())));
     summary.heading.push_back(wordsLine(std::move(heading)));
 
     size_t next = nextText(lines, line + 1);
@@ -432,7 +412,7 @@ std::optional<Reading> layoutOf(const ExportLines& lines, const LineCut& cut, Co
     layout.partWord = inUse.Part;
     // The lines above the main header are printed once, as they are.
     for (size_t i = 0; i < mainLine; ++i)
-        if (!lines.norm(i).empty()) layout.prolog.push_back(wordsLine({literal(lines.norm(i))}));
+        if (!lines.norm(i).empty()) layout.prolog.push_back(wordsLine({literalPiece(lines.norm(i))}));
     SectionLayout breakdown;
     breakdown.heading.push_back(*header);
     std::vector<std::string_view> titles;

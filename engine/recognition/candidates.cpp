@@ -130,6 +130,21 @@ int gluedDecimals(const ExportLines& lines) {
     return fewest;
 }
 
+// The line just above a run of rows with no number in it: the column titles.
+void markTitleLines(const ExportLines& lines, LineCut& cut) {
+    const size_t n = lines.size();
+    for (size_t i = 1; i < n; ++i) {
+        if (!cut.row[i] || cut.row[i - 1]) continue;
+        size_t above = i;
+        do above = above == 0 ? n : above - 1;
+        while (above < n && lines.norm(above).empty());
+        if (above < n && !cut.row[above]) {
+            const std::vector<std::string_view> c = lines.fields(above);
+            if (c.size() >= 2 && std::none_of(c.begin(), c.end(), isNumber)) cut.title[above] = 1;
+        }
+    }
+}
+
 void gluedReadings(const Context& x, std::vector<Reading>& out) {
     const ExportLines& lines = x.lines;
     const int decimals = gluedDecimals(lines);
@@ -142,17 +157,7 @@ void gluedReadings(const Context& x, std::vector<Reading>& out) {
         cut.row[i] = c.size() >= 2 && isNumber(c[0]) && hasLetter(c[1]);
     }
     if (cut.rowCount() == 0) return;
-    // The line just above a run of rows with no number in it: the column titles.
-    for (size_t i = 1; i < n; ++i) {
-        if (!cut.row[i] || cut.row[i - 1]) continue;
-        size_t above = i;
-        do above = above == 0 ? n : above - 1;
-        while (above < n && lines.norm(above).empty());
-        if (above < n && !cut.row[above]) {
-            const std::vector<std::string_view> c = lines.fields(above);
-            if (c.size() >= 2 && std::none_of(c.begin(), c.end(), isNumber)) cut.title[above] = 1;
-        }
-    }
+    markTitleLines(lines, cut);
     // A name as wide as its field is glued to the type word after it ("WASHERSPart"): a row without
     // a third field whose name ends with the third field of other rows makes the file unreadable
     // this way, rather than read with a name that is no item's.
@@ -188,17 +193,7 @@ void nameFirstReadings(const Context& x, std::vector<Reading>& out) {
                      !isLabel(f[0]) && !isLabel(f[1]);
     }
     if (cut.rowCount() == 0) return;
-    // The line just above a run of rows with no number in it: the column titles.
-    for (size_t i = 1; i < n; ++i) {
-        if (!cut.row[i] || cut.row[i - 1]) continue;
-        size_t above = i;
-        do above = above == 0 ? n : above - 1;
-        while (above < n && lines.norm(above).empty());
-        if (above < n && !cut.row[above]) {
-            const std::vector<std::string_view> c = lines.fields(above);
-            if (c.size() >= 2 && std::none_of(c.begin(), c.end(), isNumber)) cut.title[above] = 1;
-        }
-    }
+    markTitleLines(lines, cut);
     lines.measureGaps(cut);
     const int type = typeColumn(lines, cut, 3, 1);
     if (type != 2) return;  // a name, a word and a number that are no type column: no such table

@@ -965,12 +965,13 @@
     return row.slice(start, next ? next.index : row.length);
   }
   // A sort runs in slices as the filter does, and answers first with the rows at the top of the
-  // table, "Sorting…" in the status; then the other pieces are written. The filter waits for it:
+  // table, which the status says; then the other pieces are written. The filter waits for it:
   // it counts the new pieces once they are all there. A new sort stops the one under way; a link
   // followed or printing finishes it at once.
   function sortPieces(table, column, inOrder, number, descending) {
     const job = { work: sortingPieces(table, column, inOrder, number, descending) };
     sorting = job;
+    if (status) status.value = "Sorting\u2026";
     const step = () => {
       if (sorting !== job) return;
       const end = performance.now() + 10;
@@ -1052,7 +1053,7 @@
         template.innerHTML = html;
         for (const body of Array.from(table.tBodies)) body.remove();
         table.append(template.content.firstElementChild.tBodies[0]);
-        if (status) status.value = "Sorting\u2026";
+        if (status) status.value = "Sorting\u2026 the rows at the top are in order";
         yield paint;
       } else {
         const later = document.createElement("div"), noscript = document.createElement("noscript");

@@ -103,13 +103,14 @@ window.trelkTiming = {
   answered() { return this.status() !== '\u2026'; },
   // ... and says no more that the work goes on ("Searching…", "Sorting…"): the whole answer.
   complete() { return this.answered() && !this.status().includes('\u2026'); },
-  // Clicks a sort button; a table in pieces answers first with its top rows ("Sorting…"), then
-  // whole; one made whole sorts at once.
+  // Clicks a sort button; a table in pieces answers first with its top rows ("Sorting… the rows at
+  // the top are in order"), then whole; one made whole sorts at once.
   async sort(button, limit) {
     const table = button.closest('table'), status = document.getElementById('filter-status');
     const next = table.nextElementSibling;
     if (!status || !next || !next.matches('table.piece-of, div.later')) return this.time(() => button.click(), () => true, limit);
-    return this.time(() => { status.value = '\u2026'; button.click(); }, () => this.complete(), limit, () => this.answered());
+    return this.time(() => button.click(), () => this.complete(), limit,
+                     () => this.complete() || this.status().endsWith(' in order'));
   },
   // Types the text key by key into the filter, each key once the one before was answered whole;
   // per key [whole answer, longest task, ok, first answer] in milliseconds. Where a first answer
@@ -796,6 +797,56 @@ class Page(unittest.TestCase):
                 self.assertEqual(shown, self.script(final))
         # The page is large enough for first answers to be seen.
         self.assertGreater(searched_in_two_steps, 0)
+
+    def test_a_sort_cut_by_keys_and_sorts_ends_as_sorted_at_once(self):
+        """A sort of a table in pieces runs in slices: keys typed and other sorts clicked while it
+        runs end in the rows, order and count that the last text and the same clicks give, each
+        waited for."""
+        page = self.page_of(self.write_bom("sorted.bom.1", generated_bom(5)))
+        steps = ("""
+            const steps = arguments[0], pauses = [0, 2, 10, 30];
+            const box = document.getElementById('filter'), status = document.getElementById('filter-status');
+            const heads = document.querySelectorAll('#parts thead button');
+            for (let i = 0; i < steps.length; ++i) {
+              const [kind, value] = steps[i];
+              if (kind === 'sort') {
+                heads[value].click();
+              } else {
+                box.value = value;
+                box.dispatchEvent(new Event('input', {bubbles: true}));
+              }
+              const end = performance.now() + pauses[i % pauses.length];
+              do await new Promise((r) => setTimeout(r, 1)); while (performance.now() < end);
+            }""")
+        # Nothing more is sent: the page alone ends what it was asked.
+        settled = ("""
+            const status = document.getElementById('filter-status');
+            const limit = performance.now() + 60000;
+            while (status.value.includes('\u2026') && performance.now() < limit)
+              await new Promise((r) => setTimeout(r, 2));
+            return status.value;""")
+        final = ("window.dispatchEvent(new Event('beforeprint'));"
+                 "return [Array.from(document.querySelectorAll('#parts thead th'), (th) => th.getAttribute('aria-sort')),"
+                 "(() => {" + READ_SHOWN + "})()];")
+        run_async = lambda script, *args: self.driver.execute_async_script(
+            "const done = arguments[arguments.length - 1];"
+            "(async () => { done(await (async () => {" + script + "})()); })();", *args)
+        for sequence in ([["sort", 1], ["key", "p"], ["key", "pa"], ["sort", 1], ["key", "part_01"]],
+                         [["key", "a0"], ["sort", 1], ["sort", 0], ["key", "a"], ["sort", 1]],
+                         [["sort", 1], ["key", "zzz"], ["key", ""], ["sort", 0], ["sort", 0]]):
+            with self.subTest(sequence):
+                self.load(page)
+                run_async(steps, sequence)
+                status = run_async(settled)
+                cut = self.script(final)
+                self.load(page)
+                self.type_filter([value for kind, value in sequence if kind == "key"][-1])
+                for kind, value in sequence:
+                    if kind == "sort":
+                        self.script("arguments[0].click()",
+                                    self.driver.find_elements("css selector", "#parts thead button")[value])
+                        self.assertEqual(run_async(settled), status)
+                self.assertEqual(self.script(final), cut)
 
     # ---- An export with attribute columns ----
 

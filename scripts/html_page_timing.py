@@ -11,7 +11,8 @@ printing what every step cost by the browser's own clock:
   key two answers, the first (the rows made, in and near the window, narrowed and painted, and the
   status shown, "Searching…" while the rest is counted) and the whole one (the count of every row,
   painted); of each the slowest key and the last, and the rows shown;
-- sorting the parts by their second column (a run's total, a comparison's old total), unfolding
+- sorting the parts by their second column (a run's total, a comparison's old total), both ways:
+  on a table in pieces the first answer (its top rows in order) and the whole one; unfolding
   the whole tree ("Unfold all", on a run's page), clearing and checking "Differences only" (on a
   comparison's page), following a link into a part of the page far away, and making every row
   for printing: asked for by its keys (in slices, until the page would print), and by the

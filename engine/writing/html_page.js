@@ -937,7 +937,13 @@
       // Its body cut out, not copied: the rows are slices of the page's own text.
       const raw = pieceText(e), from = raw.indexOf("<tbody>"), to = raw.lastIndexOf("</tbody>");
       const body = raw.slice(from < 0 ? 0 : from + 7, to < 0 ? raw.length : to);
-      for (const row of body.split(/(?=<tr[\s>])/)) if (row.startsWith("<tr")) rows.push(row);
+      // Found by indexOf, not split by a pattern that looks ahead at every character: "<tr" stands
+      // nowhere else in a piece's text, as every name is escaped.
+      for (let at = body.indexOf("<tr"); at >= 0; ) {
+        const next = body.indexOf("<tr", at + 3);
+        rows.push(body.slice(at, next < 0 ? body.length : next));
+        at = next;
+      }
     }
     table.rowsAsText = rows;
     table.sortKeys = [];

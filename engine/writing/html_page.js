@@ -1048,7 +1048,9 @@
     }
     const kind = table.className.replace(/\b(sortable|narrowable)\b/g, "").trim();
     const held = [];
-    let last = table;
+    // Each piece goes before what follows the table: a piece written before it may have been made
+    // meanwhile, as it came near the window, and is no longer there to follow.
+    const parent = table.parentNode, after = table.nextElementSibling;
     for (let r = 0; r < rows.length;) {
       let end = r;
       while (end < rows.length && group[end] === group[r] && end - r < kPieceRows) ++end;
@@ -1067,8 +1069,7 @@
         later.tableRoot = table;
         noscript.textContent = html;
         later.append(noscript);
-        last.after(later);
-        last = later;
+        parent.insertBefore(later, after);
         if (nearWindow) nearWindow.observe(later);
         held.push(later);
         yield;

@@ -74,6 +74,8 @@ ExportLines::ExportLines(std::string_view bytes) {
     forEachBomLine(bytes, [&](std::string_view line) {
         raw_.push_back(line);
         std::string normalised(line);
+        // Words are cut at TABs as at blanks: label lines put TABs between a label and its value.
+        if (normalised.find('\t') != std::string::npos) std::replace(normalised.begin(), normalised.end(), '\t', ' ');
         normalised.resize(normaliseInPlace(normalised.data(), normalised.size()));
         norm_.push_back(std::move(normalised));
     });

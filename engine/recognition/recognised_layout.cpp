@@ -446,6 +446,189 @@ std::optional<Reading> layoutOf(const ExportLines& lines, const LineCut& cut, Co
     return r;
 }
 
+// ----- Blocks headed by several label lines ("Modellname:<TAB><TAB>FRAME", "Art:<TAB>Baugruppe").
+
+// The lines of text above each run of rows, after the run before: a block's or the summary's label
+// lines, the title row aside. `first` is the run's first row.
+struct LabelGroup {
+    size_t first;
+    std::vector<size_t> lines;
+};
+
+std::vector<LabelGroup> labelGroups(const ExportLines& lines, const LineCut& cut) {
+    std::vector<LabelGroup> groups;
+    std::vector<size_t> text;
+    bool inRows = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (cut.row[i] || cut.rest[i]) {
+            if (!inRows && cut.row[i]) groups.push_back({i, std::move(text)});
+            text.clear();
+            inRows = true;
+        } else if (lines.text(cut, i)) {
+            text.push_back(i);
+            inRows = false;
+        } else if (!lines.norm(i).empty()) {
+            inRows = false;  // a title row: the rows after it start a run of their own
+        }
+    }
+    return groups;
+}
+
+// One label line of every block: the words every one starts with as literal text, then the name
+// at `nameAt` (when given) or an Ignored field for the words that change from block to block.
+LineTemplate labelLine(const std::vector<Words>& texts, size_t nameAt) {
+    if (nameAt != kFar) {
+        std::vector<HeaderLine> headers;
+        for (const Words& w : texts) headers.push_back({0, w, nameAt});
+        if (std::optional<LineTemplate> t = headerTemplate(headers)) return *t;
+        return wordsLine({fieldPiece(FieldRole::Name)});
+    }
+    const Words common = commonStart(texts);
+    std::vector<LinePiece> pieces;
+    if (!common.empty()) pieces.push_back(literalPiece(joinFields(common, 0, common.size())));
+    if (std::any_of(texts.begin(), texts.end(), [&](const Words& w) { return w.size() > common.size(); }))
+        pieces.push_back(fieldPiece(FieldRole::Ignored));
+    return wordsLine(std::move(pieces));
+}
+
+// What a reading of such a layout found, in the words and columns the run reports.
+Reading labelledReading(ExportLayout layout, std::string mainName, const LineCut& cut, ColumnChoice choice,
+                        const std::vector<std::string_view>& titles, const KeywordSet& inUse) {
+    Reading r;
+    r.mainName = std::move(mainName);
+    RecognisedExport& found = r.found;
+    found.keywords = inUse;
+    found.columns.Quantity = choice.quantity;
+    found.columns.Type = cut.separator != 0 ? choice.type : 0;
+    found.columns.Name = choice.name;
+    found.columns.Separator = cut.separator;
+    found.quantityTitle = std::string(cellAt(titles, choice.quantity));
+    found.nameTitle = std::string(cellAt(titles, choice.name));
+    if (choice.type != 0) found.typeTitle = std::string(cellAt(titles, choice.type));
+    found.layoutRecognised = true;
+    found.layout = std::move(layout);
+    return r;
+}
+
+// Blocks headed by the same label lines, one of them holding the block's name among its words;
+// the summary one more such group whose name is the main assembly's, told from a block by a
+// label's value that no block prints ("Art: Gesamtstückliste"). The name's line is the one where
+// every other block names a member of a row: a file of one block, or whose groups differ in
+// length, or whose summary prints no value of its own, cannot tell its lines apart and is left.
+std::optional<Reading> labelledLayoutOf(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
+                                        const KeywordSet& inUse, SummaryLines& summaryAt) {
+    const std::vector<LabelGroup> groups = labelGroups(lines, cut);
+    if (groups.size() < 2) return std::nullopt;
+    const size_t count = groups[1].lines.size();
+    if (count < 2 || count > kMaxLabelLines || groups[0].lines.size() < count) return std::nullopt;
+    for (size_t g = 1; g < groups.size(); ++g)
+        if (groups[g].lines.size() != count) return std::nullopt;
+    // Each group's label lines as words, the first group's prolog aside.
+    const size_t prolog = groups[0].lines.size() - count;
+    std::vector<std::vector<Words>> words(groups.size());
+    for (size_t g = 0; g < groups.size(); ++g)
+        for (size_t l = 0; l < count; ++l) words[g].push_back(lines.fields(groups[g].lines[(g == 0 ? prolog : 0) + l]));
+    Names members;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (cut.row[i]) members.insert(cellAt(lines.cells(cut, i), choice.name));
+    // The name's place: the one word, by line and position, that names a member in every later
+    // group but the summary (which names the main assembly, as the first group does there).
+    size_t nameLine = kFar, nameAt = kFar;
+    for (size_t l = 0; l < count; ++l)
+        for (size_t p = 0; p < words[0][l].size(); ++p) {
+            const std::string_view main = words[0][l][p];
+            size_t named = 0, summaries = 0;
+            bool fits = true;
+            for (size_t g = 1; g < groups.size() && fits; ++g) {
+                const Words& w = words[g][l];
+                if (p >= w.size()) {
+                    fits = false;
+                } else if (w[p] == main) {
+                    // The summary, printed once, after every block.
+                    fits = ++summaries == 1 && g + 1 == groups.size();
+                } else {
+                    fits = members.count(w[p]) > 0;
+                    ++named;
+                }
+            }
+            if (!fits || named == 0) continue;
+            if (nameLine != kFar) return std::nullopt;  // two places would do: a guess
+            nameLine = l;
+            nameAt = p;
+        }
+    if (nameLine == kFar) return std::nullopt;
+    const std::string mainName(words[0][nameLine][nameAt]);
+    const bool hasSummary = words.back()[nameLine][nameAt] == mainName;
+    const size_t blocks = hasSummary ? groups.size() - 1 : groups.size();
+
+    ExportLayout layout;
+    layout.origin = ExportLayout::Origin::Recognised;
+    layout.subAssemblyWord = inUse.SubAssembly;
+    layout.partWord = inUse.Part;
+    for (size_t i = 0; i < prolog; ++i)
+        layout.prolog.push_back(wordsLine({literalPiece(lines.norm(groups[0].lines[i]))}));
+    SectionLayout breakdown;
+    for (size_t l = 0; l < count; ++l) {
+        std::vector<Words> texts;
+        for (size_t g = 0; g < blocks; ++g) texts.push_back(words[g][l]);
+        breakdown.heading.push_back(labelLine(texts, l == nameLine ? nameAt : kFar));
+    }
+    // Every block's header must give back its name.
+    for (size_t g = 0; g < blocks; ++g) {
+        const size_t line = groups[g].lines[(g == 0 ? prolog : 0) + nameLine];
+        lines.count(lines.raw(line).size() + 1);
+        const std::optional<std::string> name = nameBy(breakdown.heading[nameLine], lines.raw(line));
+        if (!name || *name != words[g][nameLine][nameAt]) return std::nullopt;
+    }
+    std::vector<std::string_view> titles;
+    if (const size_t title = lines.titleAbove(cut, groups[0].first); title != kFar) {
+        titles = lines.cells(cut, title);
+        breakdown.titles.push_back(titleLine(cut, lines.raw(title)));
+    }
+    breakdown.row = rowOf(cut, choice.quantity, choice.type, choice.name);
+    layout.breakdown = std::move(breakdown);
+
+    if (hasSummary) {
+        const LabelGroup& group = groups.back();
+        SectionLayout summary;
+        size_t marks = 0;
+        for (size_t l = 0; l < count; ++l) {
+            const Words& own = words.back()[l];
+            bool printedByBlock = false;
+            for (size_t g = 0; g < blocks && !printedByBlock; ++g) printedByBlock = words[g][l] == own;
+            if (l == nameLine || printedByBlock) {
+                summary.heading.push_back(layout.breakdown->heading[l]);
+            } else {
+                summary.heading.push_back(wordsLine({literalPiece(joinFields(own, 0, own.size()))}));
+                ++marks;
+            }
+        }
+        // Headed as a block is, the summary would be read as a second block of the main assembly.
+        if (marks == 0) return std::nullopt;
+        const size_t title = lines.titleAbove(cut, group.first);
+        std::vector<std::string_view> summaryTitles;
+        if (title != kFar) {
+            summaryTitles = lines.cells(cut, title);
+            summary.titles.push_back(titleLine(cut, lines.raw(title)));
+        }
+        ColumnChoice columns = choice;
+        if (summaryTitles != titles) {
+            if (summaryTitles.empty() || titles.empty()) return std::nullopt;
+            columns.quantity = columnTitled(summaryTitles, cellAt(titles, choice.quantity));
+            columns.name = columnTitled(summaryTitles, cellAt(titles, choice.name));
+            columns.type = choice.type != 0 ? columnTitled(summaryTitles, cellAt(titles, choice.type)) : 0;
+            if (columns.quantity == 0 || columns.name == 0) return std::nullopt;
+        }
+        summary.row = rowOf(cut, columns.quantity, columns.type, columns.name);
+        size_t end = group.first;
+        while (end < lines.size() && (cut.row[end] || cut.rest[end] || lines.norm(end).empty())) ++end;
+        summary.trailer = trailerAt(lines, cut, end, nullptr);
+        summaryAt = SummaryLines{group.lines[nameLine], group.first, end};
+        layout.summary = std::move(summary);
+    }
+    return labelledReading(std::move(layout), mainName, cut, choice, titles, inUse);
+}
+
 }  // namespace
 
 std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
@@ -460,6 +643,7 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     const RowCuts guess = rowCuts(lines, cut, choice, inUse);
     SummaryLines summaryAt;
     std::optional<Reading> r = layoutOf(lines, cut, choice, inUse, guess.blockNames, summaryAt);
+    if (!r) r = labelledLayoutOf(lines, cut, choice, inUse, summaryAt);
     if (!r) return r;
     ExportLayout& layout = *r->found.layout;
     int summaryName = 0;

@@ -206,30 +206,29 @@ void nameFirstReadings(const Context& x, std::vector<Reading>& out) {
 // there, but a quantity in the first cell and a word in the second do.
 
 void tabRowReadings(const Context& x, std::vector<Reading>& out) {
-    const ExportLines& lines = x.lines;
-    const size_t n = lines.size();
+    const size_t n = x.lines.size();
     LineCut cut('\t', n);
     std::vector<size_t> widths;  // the cells of each row
     bool labelsWithTabs = false;
     for (size_t i = 0; i < n; ++i) {
-        if (lines.raw(i).find('\t') == std::string_view::npos) continue;
-        const std::vector<std::string_view> c = lines.cells(cut, i);
+        if (x.lines.raw(i).find('\t') == std::string_view::npos) continue;
+        const std::vector<std::string_view> c = x.lines.cells(cut, i);
         cut.row[i] = c.size() >= 2 && isNumber(c[0]) && hasLetter(c[1]) && std::none_of(c.begin(), c.end(), isLabel);
         if (cut.row[i])
             widths.push_back(c.size());
         else
             labelsWithTabs = labelsWithTabs || isLabel(c[0]);
     }
-    if (widths.empty()) return;
-    // Rows of one width under no such labels are the table readings' to read.
-    const auto [fewest, most] = std::minmax_element(widths.begin(), widths.end());
-    if (*fewest == *most && !labelsWithTabs) return;
+    // Without such labels the rows are the table readings' to read.
+    if (widths.empty() || !labelsWithTabs) return;
+    const size_t fewest = *std::min_element(widths.begin(), widths.end());
+    const ExportLines lines = x.lines.wordsAtTabs();
     markTitleLines(lines, cut);
     lines.measureGaps(cut);
     // The name: a word in every row, the one that heads blocks, else the one of the most names.
     int nameColumn = 0;
     std::pair<size_t, size_t> bestEvidence{0, 0};
-    for (int column = 2; column <= static_cast<int>(*fewest); ++column) {
+    for (int column = 2; column <= static_cast<int>(fewest); ++column) {
         bool words = true;
         for (size_t i = 0; i < n && words; ++i)
             if (cut.row[i]) {
@@ -245,8 +244,9 @@ void tabRowReadings(const Context& x, std::vector<Reading>& out) {
     }
     if (nameColumn == 0) return;
     const int type = typeColumn(lines, cut, 1, nameColumn);
-    if (std::optional<Reading> r = layoutReadingFor(lines, cut, ColumnChoice{1, type, nameColumn}, x.inUse))
-        out.push_back(std::move(*r));
+    std::optional<Reading> r = layoutReadingFor(lines, cut, ColumnChoice{1, type, nameColumn}, x.inUse);
+    x.lines.count(lines.steps());
+    if (r) out.push_back(std::move(*r));
 }
 
 // ----- Tables whose cells a byte separates.

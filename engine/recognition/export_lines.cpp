@@ -74,11 +74,23 @@ ExportLines::ExportLines(std::string_view bytes) {
     forEachBomLine(bytes, [&](std::string_view line) {
         raw_.push_back(line);
         std::string normalised(line);
-        // Words are cut at TABs as at blanks: label lines put TABs between a label and its value.
-        if (normalised.find('\t') != std::string::npos) std::replace(normalised.begin(), normalised.end(), '\t', ' ');
         normalised.resize(normaliseInPlace(normalised.data(), normalised.size()));
         norm_.push_back(std::move(normalised));
     });
+}
+
+ExportLines ExportLines::wordsAtTabs() const {
+    ExportLines out;
+    out.raw_ = raw_;
+    out.norm_.reserve(norm_.size());
+    for (size_t i = 0; i < norm_.size(); ++i) {
+        std::string normalised = norm_[i];
+        steps_ += normalised.size() + 1;
+        std::replace(normalised.begin(), normalised.end(), '\t', ' ');
+        normalised.resize(normaliseInPlace(normalised.data(), normalised.size()));
+        out.norm_.push_back(std::move(normalised));
+    }
+    return out;
 }
 
 std::vector<std::string_view> ExportLines::fields(std::string_view normalised) const {

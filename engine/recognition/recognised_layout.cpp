@@ -513,8 +513,9 @@ Reading labelledReading(ExportLayout layout, std::string mainName, const LineCut
 // Blocks headed by the same label lines, one of them holding the block's name among its words;
 // the summary one more such group whose name is the main assembly's, told from a block by a
 // label's value that no block prints ("Art: Gesamtstückliste"). The name's line is the one where
-// every other block names a member of a row: a file of one block, or whose groups differ in
-// length, or whose summary prints no value of its own, cannot tell its lines apart and is left.
+// every other block names a member of a row (in a file of one block, the one labelled as the name
+// column is titled): a file whose groups differ in length, or whose summary prints no value of its
+// own, cannot tell its lines apart and is left.
 std::optional<Reading> labelledLayoutOf(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
                                         const KeywordSet& inUse, SummaryLines& summaryAt) {
     const std::vector<LabelGroup> groups = labelGroups(lines, cut);
@@ -531,6 +532,15 @@ std::optional<Reading> labelledLayoutOf(const ExportLines& lines, const LineCut&
     Names members;
     for (size_t i = 0; i < lines.size(); ++i)
         if (cut.row[i]) members.insert(cellAt(lines.cells(cut, i), choice.name));
+    const size_t title = lines.titleAbove(cut, groups[0].first);
+    const std::vector<std::string_view> titles =
+        title != kFar ? lines.cells(cut, title) : std::vector<std::string_view>();
+    // A file of one block names no member in its label lines: there the name is the word after the
+    // label that the name column's title repeats ("Modellname:" over the column "Modellname").
+    const std::string_view nameTitle = cellAt(titles, choice.name);
+    auto labelledByTitle = [&](size_t l, size_t p) {
+        return groups.size() == 2 && p > 0 && !nameTitle.empty() && withoutColon(words[0][l][p - 1]) == nameTitle;
+    };
     // The name's place: the one word, by line and position, that names a member in every later
     // group but the summary (which names the main assembly, as the first group does there).
     size_t nameLine = kFar, nameAt = kFar;
@@ -551,7 +561,7 @@ std::optional<Reading> labelledLayoutOf(const ExportLines& lines, const LineCut&
                     ++named;
                 }
             }
-            if (!fits || named == 0) continue;
+            if (!fits || (named == 0 && !labelledByTitle(l, p))) continue;
             if (nameLine != kFar) return std::nullopt;  // two places would do: a guess
             nameLine = l;
             nameAt = p;
@@ -580,11 +590,7 @@ std::optional<Reading> labelledLayoutOf(const ExportLines& lines, const LineCut&
         const std::optional<std::string> name = nameBy(breakdown.heading[nameLine], lines.raw(line));
         if (!name || *name != words[g][nameLine][nameAt]) return std::nullopt;
     }
-    std::vector<std::string_view> titles;
-    if (const size_t title = lines.titleAbove(cut, groups[0].first); title != kFar) {
-        titles = lines.cells(cut, title);
-        breakdown.titles.push_back(titleLine(cut, lines.raw(title)));
-    }
+    if (title != kFar) breakdown.titles.push_back(titleLine(cut, lines.raw(title)));
     breakdown.row = rowOf(cut, choice.quantity, choice.type, choice.name);
     layout.breakdown = std::move(breakdown);
 
@@ -605,11 +611,11 @@ std::optional<Reading> labelledLayoutOf(const ExportLines& lines, const LineCut&
         }
         // Headed as a block is, the summary would be read as a second block of the main assembly.
         if (marks == 0) return std::nullopt;
-        const size_t title = lines.titleAbove(cut, group.first);
+        const size_t summaryTitle = lines.titleAbove(cut, group.first);
         std::vector<std::string_view> summaryTitles;
-        if (title != kFar) {
-            summaryTitles = lines.cells(cut, title);
-            summary.titles.push_back(titleLine(cut, lines.raw(title)));
+        if (summaryTitle != kFar) {
+            summaryTitles = lines.cells(cut, summaryTitle);
+            summary.titles.push_back(titleLine(cut, lines.raw(summaryTitle)));
         }
         ColumnChoice columns = choice;
         if (summaryTitles != titles) {

@@ -408,19 +408,21 @@ TEST(ExportRecognition, ReadsBlocksUnderLabelLines) {
     const std::string sub = "3\tTeil\tNUT\tMutter M8\n1\tTeil\tBOLT\n";
     const std::string summary = "6\tTeil\tBOLT\tSchraube M8\n6\tTeil\tNUT\tMutter M8\n";
     const std::map<std::string, int64_t> parts = {{"BOLT", 6}, {"NUT", 6}};
+    const std::string whole =
+        "Gesamtst\xC3\xBC"
+        "ckliste";
     struct Case {
         const char* what;
         std::string bytes;
         bool mustRead;
         size_t summaryDifferences = 0;
+        // The blocks each part is named in: a summary read as a block would add one each.
+        std::map<std::string, uint32_t> usedIn = {{"BOLT", 2}, {"NUT", 1}};
     };
     const Case cases[] = {
         {"a summary marked by its type label",
          labelledBlock("TOP", "Baugruppe", top) + labelledBlock("SUB_A", "Unterbaugruppe", sub, "") +
-             labelledBlock("TOP",
-                           "Gesamtst\xC3\xBC"
-                           "ckliste",
-                           summary),
+             labelledBlock("TOP", whole, summary),
          true},
         {"the name on the first label line, the mark on the last",
          "Modellname:\tTOP\nArt:\tBaugruppe\nMenge\tTyp\tModellname\n" + top + "\n" +
@@ -431,19 +433,19 @@ TEST(ExportRecognition, ReadsBlocksUnderLabelLines) {
          labelledBlock("TOP", "Baugruppe", top) + labelledBlock("SUB_A", "Unterbaugruppe", sub) +
              labelledBlock("TOP", "Baugruppe", summary),
          false},
-        {"one block: its drawing number and its name both stand again above the summary",
-         labelledBlock("TOP", "Baugruppe", "4\tTeil\tBOLT\n6\tTeil\tNUT\n") +
-             labelledBlock("TOP",
-                           "Gesamtst\xC3\xBC"
-                           "ckliste",
-                           "4\tTeil\tBOLT\n6\tTeil\tNUT\n"),
+        {"one block, its name labelled as the name column is titled",
+         labelledBlock("TOP", "Baugruppe", "6\tTeil\tBOLT\n6\tTeil\tNUT\n") +
+             labelledBlock("TOP", whole, "6\tTeil\tBOLT\n6\tTeil\tNUT\n"),
+         true,
+         0,
+         {{"BOLT", 1}, {"NUT", 1}}},
+        {"one block, its drawing number and its name both again above the summary, no label a title",
+         "Zeichnung:\tZ-100\nName:\tTOP\nArt:\tBaugruppe\nMenge\tTyp\tModell\n6\tTeil\tBOLT\n6\tTeil\tNUT\n\n"
+         "Zeichnung:\tZ-100\nName:\tTOP\nArt:\tSumme\nMenge\tTyp\tModell\n6\tTeil\tBOLT\n6\tTeil\tNUT\n",
          false},
         {"a changed summary row",
          labelledBlock("TOP", "Baugruppe", top) + labelledBlock("SUB_A", "Unterbaugruppe", sub) +
-             labelledBlock("TOP",
-                           "Gesamtst\xC3\xBC"
-                           "ckliste",
-                           "7\tTeil\tBOLT\n6\tTeil\tNUT\n"),
+             labelledBlock("TOP", whole, "7\tTeil\tBOLT\n6\tTeil\tNUT\n"),
          true, 1},
     };
     for (const Case& c : cases) {
@@ -455,12 +457,11 @@ TEST(ExportRecognition, ReadsBlocksUnderLabelLines) {
         EXPECT_EQ(a.summaryDifferences, c.summaryDifferences);
         EXPECT_EQ(partTotals(a), parts);
         EXPECT_EQ(a.tables.mainAssemblyName, "TOP");
-        // BOLT is named in two blocks, NUT in one: a summary read as a block would add one each.
         const WhereUsedTable& used = a.tables.partWhereUsed;
         std::map<std::string, uint32_t> entries;
         for (size_t r = 0; r < used.count(); ++r)
             entries[std::string(used.names[r])] = used.entryEnd[r] - used.entryBegin[r];
-        EXPECT_EQ(entries, (std::map<std::string, uint32_t>{{"BOLT", 2}, {"NUT", 1}}));
+        EXPECT_EQ(entries, c.usedIn);
         EXPECT_TRUE(a.layoutRecognised);
     }
 }

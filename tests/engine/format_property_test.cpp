@@ -255,15 +255,12 @@ TEST(FormatProperty, WithNoSettingsTheRecognisedCompanyLayoutsReadAsByTheirForma
         std::string_view text;
         size_t nameWidth;
         bool titledCells;  // cells separated, each under its title; at blanks they are "column N"
-        // Blocks under label lines: with no block but the main one, the name's line is no line
-        // where a block names a member, and such a file may be said unreadable.
-        bool oneBlockUnreadable = false;
     };
     // Names cut to 18 characters in the rows: one as long may be the start of several.
     const Format formats[] = {{testing::kPipeNameFirstFormat, 31, true},
                               {testing::kGluedMassFormat, 24, false},
                               {testing::kCutNamesCostFormat, 18, false},
-                              {testing::kGermanLabelsFormat, ~size_t{0}, true, true}};
+                              {testing::kGermanLabelsFormat, ~size_t{0}, true}};
     testing::TempFolder folder;
     size_t read = 0, readWide = 0;
     for (const Format& f : formats)
@@ -287,10 +284,7 @@ TEST(FormatProperty, WithNoSettingsTheRecognisedCompanyLayoutsReadAsByTheirForma
                 request.bomFileName = folder.write("export.bom.1", bytes);
                 const Analysis a = analyse(
                     request, [](std::string_view) {}, AnalysisWants());
-                const bool oneBlock =
-                    f.oneBlockUnreadable && std::count_if(product.models.begin(), product.models.end(),
-                                                          [](const testing::Model& m) { return m.assembly; }) == 1;
-                if ((wide || oneBlock) && (!a.mainAssemblyFound || a.readingInDoubt)) continue;  // said unreadable
+                if (wide && (!a.mainAssemblyFound || a.readingInDoubt)) continue;  // said unreadable
                 read += !wide;
                 readWide += wide;
                 ASSERT_TRUE(a.mainAssemblyFound) << what;

@@ -635,6 +635,43 @@ std::optional<Reading> labelledLayoutOf(const ExportLines& lines, const LineCut&
     return labelledReading(std::move(layout), mainName, cut, choice, titles, inUse);
 }
 
+// The value a Words line takes from a text for the field of that role, or nothing when it does
+// not fit.
+std::optional<std::string> valueBy(const LineTemplate& line, std::string_view text, FieldRole role) {
+    const PreparedLine prepared = prepareLine(line, true);
+    const LineMatch m = matchLine(prepared, text, true);
+    if (!m.fits) return std::nullopt;
+    for (const FieldValue& v : m.values)
+        if (v.field && v.field->role == role) return v.text;
+    return std::nullopt;
+}
+
+// A block header that prints a word before the name ("Unterbaugruppe FRAME contains:"), where the
+// rows cut their type words: that word is the header's type word, whose whole form the layout
+// reader matches the rows' cut words to, in whatever language the file is. Taken only where every
+// header reads the same name so, its word one without a colon (a label, "Sub-Assembly:", is not
+// the type word the rows print).
+void typeWordBeforeName(const ExportLines& lines, const LineCut& cut, SectionLayout& breakdown) {
+    if (breakdown.heading.size() != 1 || breakdown.heading.front().cells.size() != 1) return;
+    LineTemplate& header = breakdown.heading.front();
+    const std::vector<LinePiece>& pieces = header.cells.front();
+    if (pieces.size() < 2 || !pieces[0].isField || pieces[0].field.role != FieldRole::Ignored || !pieces[1].isField ||
+        pieces[1].field.role != FieldRole::Name)
+        return;
+    LineTemplate typed = header;
+    typed.cells.front()[0].field.role = FieldRole::Type;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!lines.leads(cut, i)) continue;
+        lines.count(2 * (lines.raw(i).size() + 1));
+        const std::optional<std::string> name = valueBy(header, lines.raw(i), FieldRole::Name);
+        if (!name) continue;
+        const std::optional<std::string> type = valueBy(typed, lines.raw(i), FieldRole::Type);
+        if (!type || isLabel(*type) || !hasLetter(*type) || valueBy(typed, lines.raw(i), FieldRole::Name) != name)
+            return;
+    }
+    header = std::move(typed);
+}
+
 }  // namespace
 
 std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
@@ -660,6 +697,7 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     if (layout.breakdown) {
         cutAt(layout.breakdown->row, FieldRole::Name, cuts.blockNames);
         cutAt(layout.breakdown->row, FieldRole::Type, cuts.types);
+        if (cuts.types.width >= 0) typeWordBeforeName(lines, cut, *layout.breakdown);
     }
     if (layout.summary) {
         cutAt(layout.summary->row, FieldRole::Name, cuts.summaryNames);

@@ -230,6 +230,15 @@ TEST(ExportRecognition, MatchesCutNamesToTheOneLongerNameTheyStart) {
          {{"BOLT_M8", 4}, {"HEX_NUT_M8", 6}, {"PIN_5", 2}},
          {{"BRACKET_LEFT", 2}},
          "Cut names and type words matched to their longer forms in the BOM file: 2 names, 1 type word"},
+        {"a cut type word in another language, whole only in a header",
+         "Baugruppe FRAME_ASSEMBLY contains:\nName      Type   Qty\nBRACKET_  Unter      2\nBOLT_M8   Teil       4\n\n"
+         "Unterbaugruppe BRACKET_LEFT contains:\nName      Type   Qty\nHEX_NUT_  Teil       3\nPIN_5     Teil       "
+         "1\n\n"
+         "Summary of parts for assembly FRAME_ASSEMBLY:\nName        Type   Qty\n"
+         "BOLT_M8     Teil       4\nHEX_NUT_M8  Teil       6\nPIN_5       Teil       2\n",
+         {{"BOLT_M8", 4}, {"HEX_NUT_M8", 6}, {"PIN_5", 2}},
+         {{"BRACKET_LEFT", 2}},
+         "Cut names and type words matched to their longer forms in the BOM file: 2 names, 1 type word"},
         {"a cut name that starts two",
          top + "HEX_NUT_  Part       3\nHEX_NUT_  Part       1\n\n"
                "Summary of parts for assembly FRAME_ASSEMBLY:\nName        Type   Qty\n"

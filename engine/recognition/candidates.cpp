@@ -221,7 +221,7 @@ void tabRowReadings(const Context& x, std::vector<Reading>& out) {
     }
     // Without such labels the rows are the table readings' to read.
     if (widths.empty() || !labelsWithTabs) return;
-    const size_t fewest = *std::min_element(widths.begin(), widths.end());
+    const size_t fewest = std::min(*std::min_element(widths.begin(), widths.end()), kMaxTableColumns);
     const ExportLines lines = x.lines.wordsAtTabs();
     markTitleLines(lines, cut);
     lines.measureGaps(cut);

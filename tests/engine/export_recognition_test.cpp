@@ -533,6 +533,14 @@ TEST(ExportRecognition, TakesWorkInProportionToTheFile) {
          [](size_t bytes, std::mt19937_64& rng) {
              return repeated(bytes, [&](size_t) { return testing::randomText(rng); });
          }},
+        {"blocks under TAB label lines, each holding the next",
+         [](size_t bytes, std::mt19937_64&) {
+             return repeated(bytes, [](size_t i) {
+                 return labelledBlock("A" + std::to_string(i), i == 0 ? "Baugruppe" : "Unterbaugruppe",
+                                      "2\tUnterbaugruppe\tA" + std::to_string(i + 1) + "\n3\tTeil\tP" +
+                                          std::to_string(i % 50) + "\tSchraube\n");
+             });
+         }},
     };
     constexpr size_t kBytes = 100 * 1024;
     constexpr uint64_t kStepsPerByte = 50;  // about 12 today

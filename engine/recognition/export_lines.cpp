@@ -79,6 +79,20 @@ ExportLines::ExportLines(std::string_view bytes) {
     });
 }
 
+ExportLines ExportLines::wordsAtTabs() const {
+    ExportLines out;
+    out.raw_ = raw_;
+    out.norm_.reserve(norm_.size());
+    for (size_t i = 0; i < norm_.size(); ++i) {
+        std::string normalised = norm_[i];
+        steps_ += normalised.size() + 1;
+        std::replace(normalised.begin(), normalised.end(), '\t', ' ');
+        normalised.resize(normaliseInPlace(normalised.data(), normalised.size()));
+        out.norm_.push_back(std::move(normalised));
+    }
+    return out;
+}
+
 std::vector<std::string_view> ExportLines::fields(std::string_view normalised) const {
     steps_ += normalised.size() + 1;
     return cellsOfLine(normalised, 0);

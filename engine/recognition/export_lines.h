@@ -54,6 +54,11 @@ struct LineCut {
 class ExportLines {
 public:
     explicit ExportLines(std::string_view bytes);
+    // The same lines with their words cut at TABs as at blanks, for label lines
+    // ("Modellname:<TAB><TAB>NAME"). Other readings keep TABs inside words: in a table cut at a
+    // separator, a row of fewer cells than the table's is a line of text, whose words must not
+    // name members.
+    ExportLines wordsAtTabs() const;
 
     size_t size() const { return norm_.size(); }
     std::string_view raw(size_t line) const { return raw_[line]; }
@@ -89,6 +94,8 @@ public:
     bool anyName(const LineCut& cut, int nameColumn) const;
 
 private:
+    ExportLines() = default;
+
     std::vector<std::string_view> raw_;
     std::vector<std::string> norm_;
     mutable uint64_t steps_ = 0;

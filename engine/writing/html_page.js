@@ -868,6 +868,11 @@
   function makeSortable(table) {
     const heads = table.tHead ? Array.from(table.tHead.rows[0].cells) : [];
     let inOrder = -1;
+    // What a table in pieces has read while the page is idle, so that its first sort answers as
+    // soon as a later one: a key per row of each column that sorts.
+    if (table.nextElementSibling && table.nextElementSibling.matches("table.piece-of, div.later"))
+      keysToRead.push(() => heads.flatMap((th, column) =>
+        th.dataset.sort && column !== inOrder ? [keysOf(table, column, th.dataset.sort === "number")] : []));
     heads.forEach((th, column) => {
       if (!th.dataset.sort) return;
       if (th.getAttribute("aria-sort") === "ascending") inOrder = column;
@@ -917,8 +922,12 @@
   // are written again in the new order into pieces of their own, of which only the first is made;
   // the others wait as text, as the page's own pieces do, and are made as they come near the window.
   const kPieceRows = 250, kHiddenRun = 5;
-  function* rowsAsText(table) {
-    if (table.rowsAsText) return table.rowsAsText;
+  // Read by the first sort or, before it, while the page is idle: one reading of each, which
+  // whoever needs it next carries on.
+  function rowsAsText(table) {
+    return table.rowsWork || (table.rowsWork = readRows(table));
+  }
+  function* readRows(table) {
     const rows = [];
     // A made row as the page wrote it: without what narrowing set, its CR as a reference, which
     // the parser would otherwise change.
@@ -928,7 +937,11 @@
           rows.push(row.outerHTML.replace(/^<tr([^>]*?) hidden=""/, "<tr$1").replace(/\r/g, "&#13;"));
     };
     rowsOf(table);
-    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = e.nextElementSibling) {
+    // The pieces as they are now: one made between two slices leaves the document, and with it
+    // the way to the pieces after it, but keeps its text.
+    const pieces = [];
+    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = e.nextElementSibling) pieces.push(e);
+    for (const e of pieces) {
       yield;
       if (e.tagName === "TABLE") {
         rowsOf(e);
@@ -946,8 +959,23 @@
       }
     }
     table.rowsAsText = rows;
-    table.sortKeys = [];
-    return rows;
+  }
+  function keysOf(table, column, number) {
+    const work = table.keysWork || (table.keysWork = []);
+    return work[column] || (work[column] = readKeys(table, column, number));
+  }
+  // A column's keys: numbers in a Float64Array when each is exact as one, else the cells' text.
+  function* readKeys(table, column, number) {
+    yield* rowsAsText(table);
+    const rows = table.rowsAsText;
+    let keys = new Array(rows.length);
+    for (let i = 0; i < rows.length; ++i) {
+      if ((i & 1023) === 0) yield;
+      const text = cellText(cellOf(rows[i], column));
+      keys[i] = number ? integerKey(text) : text;
+    }
+    if (!table.sortKeys) table.sortKeys = [];
+    table.sortKeys[column] = (number && numericKeys(keys)) || keys;
   }
   // Integer keys as numbers, compared by subtraction, when each is exact as one (15 digits at
   // most); the cell without one is -Infinity, first as compareIntegers puts it. Else null.
@@ -997,19 +1025,12 @@
   }
   function* sortingPieces(table, column, inOrder, number, descending) {
     ++jobs; // a search under way would count pieces about to go
-    const rows = yield* rowsAsText(table);
+    yield* rowsAsText(table);
+    const rows = table.rowsAsText;
     const order = rows.map((_, i) => i);
     if (!inOrder) {
-      let keys = table.sortKeys[column];
-      if (!keys) {
-        keys = new Array(rows.length);
-        for (let i = 0; i < rows.length; ++i) {
-          if ((i & 1023) === 0) yield;
-          const text = cellText(cellOf(rows[i], column));
-          keys[i] = number ? integerKey(text) : text;
-        }
-        keys = table.sortKeys[column] = (number && numericKeys(keys)) || keys;
-      }
+      yield* keysOf(table, column, number);
+      const keys = table.sortKeys[column];
       const compare = keys instanceof Float64Array ? (a, b) => a - b
         : number ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
       const sign = descending ? -1 : 1;
@@ -1132,6 +1153,7 @@
     }
     tree.before(tools);
   }
+  const keysToRead = [];
   for (const table of document.querySelectorAll("table.sortable")) makeSortable(table);
   for (const hidden of document.querySelectorAll(".tools[hidden]")) hidden.hidden = false;
   if (currentCondition().keep) refresh(false);
@@ -1206,10 +1228,24 @@
     const read = (idle) => {
       while (next < views.length && idle.timeRemaining() > 1) views[next++].update(performance.now() + idle.timeRemaining());
       if (next < views.length) requestIdleCallback(read);
-      else document.documentElement.dataset.indexed = "";
+      else {
+        document.documentElement.dataset.indexed = "";
+        readKeysWhileIdle();
+      }
     };
     requestIdleCallback(read);
   });
+  // Then the sort keys: left to a sort under way, which carries on the reading of its own column.
+  function readKeysWhileIdle() {
+    const work = keysToRead.flatMap((keys) => keys());
+    let next = 0;
+    const read = (idle) => {
+      while (!sorting && next < work.length && idle.timeRemaining() > 1) if (work[next].next().done) ++next;
+      if (next < work.length) requestIdleCallback(read);
+      else document.documentElement.dataset.keyed = "";
+    };
+    requestIdleCallback(read);
+  }
   document.documentElement.classList.add("scripted");
   // The table heads stick below the filter bar, however many lines it takes.
   const bar = document.querySelector(".tools");

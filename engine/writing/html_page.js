@@ -964,30 +964,71 @@
     const work = table.keysWork || (table.keysWork = []);
     return work[column] || (work[column] = readKeys(table, column, number));
   }
-  // A column's keys: numbers in a Float64Array when each is exact as one, else the cells' text.
+  // A column's keys: numbers in a Float64Array when each is exact as one (15 digits at most; a cell
+  // without one is -Infinity, first as compareIntegers puts it), else the cells' text or integers.
+  // Most cells of a number column are a plain integer, read in place: a string made for each
+  // would be garbage that grows the heap while the page is idle.
   function* readKeys(table, column, number) {
     yield* rowsAsText(table);
     const rows = table.rowsAsText;
-    let keys = new Array(rows.length);
-    for (let i = 0; i < rows.length; ++i) {
-      if ((i & 1023) === 0) yield;
-      const text = cellText(cellOf(rows[i], column));
-      keys[i] = number ? integerKey(text) : text;
-    }
     if (!table.sortKeys) table.sortKeys = [];
-    table.sortKeys[column] = (number && numericKeys(keys)) || keys;
-  }
-  // Integer keys as numbers, compared by subtraction, when each is exact as one (15 digits at
-  // most); the cell without one is -Infinity, first as compareIntegers puts it. Else null.
-  function numericKeys(keys) {
-    const values = new Float64Array(keys.length);
-    for (let i = 0; i < keys.length; ++i) {
-      const key = keys[i];
-      if (key === null) values[i] = -Infinity;
-      else if (key.length <= 15) values[i] = Number(key);
-      else return null;
+    let keys = number ? new Float64Array(rows.length) : null;
+    for (let i = 0; keys && i < rows.length; ++i) {
+      if ((i & 1023) === 0) yield;
+      const value = plainInteger(rows[i], column);
+      if (value !== undefined) {
+        keys[i] = value;
+        continue;
+      }
+      const key = integerKey(cellText(cellOf(rows[i], column)));
+      if (key === null) keys[i] = -Infinity;
+      else if (key.length <= 15) keys[i] = Number(key);
+      else keys = null;
     }
-    return values;
+    if (!keys) {
+      keys = new Array(rows.length);
+      for (let i = 0; i < rows.length; ++i) {
+        if ((i & 1023) === 0) yield;
+        const text = cellText(cellOf(rows[i], column));
+        keys[i] = number ? integerKey(text) : text;
+      }
+    }
+    table.sortKeys[column] = keys;
+  }
+  // The integer that a cell (counted from 0) holds alone, as a page writes it in a piece: a sign or
+  // none, then 1 to 15 digits, then the next cell or the row's end. Else undefined.
+  function plainInteger(row, column) {
+    let at = 0;
+    for (let k = 0; k <= column; ++k) {
+      at = nextCell(row, at);
+      if (at < 0) return undefined;
+      at = row.indexOf(">", at) + 1;
+      if (at === 0) return undefined;
+    }
+    let sign = 1, c = row.charCodeAt(at);
+    if (c === 43 || c === 45) { // + -
+      if (c === 45) sign = -1;
+      c = row.charCodeAt(++at);
+    }
+    let value = 0, digits = 0;
+    while (c >= 48 && c <= 57) {
+      value = value * 10 + (c - 48);
+      ++digits;
+      c = row.charCodeAt(++at);
+    }
+    if (digits === 0 || digits > 15) return undefined;
+    if (at === row.length || nextCell(row, at) === at) return sign * value;
+    return undefined;
+  }
+  // Where the next cell's start tag begins, from `at` on, as cellTag finds it; -1 past the last.
+  function nextCell(row, at) {
+    for (;;) {
+      at = row.indexOf("<t", at);
+      if (at < 0) return -1;
+      const c = row.charCodeAt(at + 2), d = row.charCodeAt(at + 3);
+      if ((c === 100 || c === 104) && (d === 62 || /\s/.test(row[at + 3]))) return at;
+      at += 2;
+    }
   }
   // The markup of a row's cell (counted from 0) as the page writes it: found, not split off, as a
   // row's other cells may be long.

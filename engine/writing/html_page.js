@@ -1283,7 +1283,10 @@
     const read = (idle) => {
       while (!sorting && next < work.length && idle.timeRemaining() > 1) if (work[next].next().done) ++next;
       if (next < work.length) requestIdleCallback(read);
-      else document.documentElement.dataset.keyed = "";
+      else {
+        document.documentElement.dataset.keyed = "";
+        performance.mark("trelk-keyed");
+      }
     };
     requestIdleCallback(read);
   }

@@ -446,6 +446,28 @@ std::optional<Reading> layoutOf(const ExportLines& lines, const LineCut& cut, Co
     return r;
 }
 
+// Whether a summary can stand in the file under this cut, checked before the layout's passes over
+// it: a layout is taken only where its summary agrees, and the summary's heading is a line of text
+// below the main header (the nearest line above the first rows that leads them) naming the main
+// assembly, one of that header's words. Most files that are no table of this kind have no such line.
+bool summaryMayFollow(const ExportLines& lines, const LineCut& cut) {
+    size_t mainLine = kFar;
+    for (size_t i = cut.firstRow(); i-- > 0;)
+        if (lines.leads(cut, i)) {
+            mainLine = i;
+            break;
+        }
+    if (mainLine == kFar) return false;
+    const LineWords mainWords = lines.words(mainLine);
+    const Names inMain(mainWords.begin(), mainWords.end());
+    for (size_t i = mainLine + 1; i < lines.size(); ++i) {
+        if (!lines.text(cut, i)) continue;
+        for (const std::string_view word : lines.words(i))
+            if (inMain.count(withoutColon(word))) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
@@ -453,6 +475,7 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     // Words at blanks, the quantity first, are the keywords' to read unless glued to the name.
     const bool nameFirst = choice.name > 0 && choice.name < choice.quantity;
     if (cut.separator == 0 && cut.gluedDecimals < 0 && !nameFirst) return std::nullopt;
+    if (!summaryMayFollow(lines, cut)) return std::nullopt;
     // Names and type words cut by their columns are matched to their longer forms by the layout
     // reader, as for a format file's precisions.
     // First by the last run of rows taken for the summary, to find the headers of assemblies whose
@@ -462,6 +485,9 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     std::optional<Reading> r = layoutOf(lines, cut, choice, inUse, guess.blockNames, summaryAt);
     if (!r) return r;
     ExportLayout& layout = *r->found.layout;
+    // A layout is taken only where the file's summary agrees with it (engine/recognition/choice.h):
+    // one that finds no summary cannot be taken, and is not tried.
+    if (!layout.summary) return std::nullopt;
     int summaryName = 0;
     if (layout.summary)
         for (const CellRole& c : layout.summary->row.cells)

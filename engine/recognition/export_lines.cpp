@@ -180,15 +180,19 @@ size_t ExportLines::titleAbove(const LineCut& cut, size_t row) const {
 const Names& ExportLines::leadMembers(const LineCut& cut, int nameColumn) const {
     auto found = cut.members.find(nameColumn);
     if (found != cut.members.end()) return found->second;
-    Names words;
+    // Sorted in one vector: a set would make a node of every word of every such line.
+    std::vector<std::string_view> words;
     for (size_t i = 0; i < norm_.size(); ++i)
-        if (leads(cut, i))
-            for (const std::string_view field : this->words(i)) words.insert(field);
+        if (leads(cut, i)) {
+            const LineWords line = this->words(i);
+            words.insert(words.end(), line.begin(), line.end());
+        }
+    std::sort(words.begin(), words.end());
     Names& members = cut.members[nameColumn];
     for (size_t i = 0; i < norm_.size(); ++i)
         if (cut.row[i]) {
             const std::string_view name = cell(cut, i, nameColumn);
-            if (!name.empty() && words.count(name)) members.insert(name);
+            if (!name.empty() && std::binary_search(words.begin(), words.end(), name)) members.insert(name);
         }
     return members;
 }
@@ -207,10 +211,11 @@ size_t ExportLines::headersNamed(const LineCut& cut, int nameColumn) const {
 }
 
 size_t ExportLines::distinctNames(const LineCut& cut, int nameColumn) const {
-    Names names;
+    std::vector<std::string_view> names;
     for (size_t i = 0; i < norm_.size(); ++i)
-        if (cut.row[i]) names.insert(cell(cut, i, nameColumn));
-    return names.size();
+        if (cut.row[i]) names.push_back(cell(cut, i, nameColumn));
+    std::sort(names.begin(), names.end());
+    return static_cast<size_t>(std::unique(names.begin(), names.end()) - names.begin());
 }
 
 bool ExportLines::anyName(const LineCut& cut, int nameColumn) const {

@@ -458,12 +458,12 @@ bool summaryMayFollow(const ExportLines& lines, const LineCut& cut) {
             break;
         }
     if (mainLine == kFar) return false;
-    const LineWords mainWords = lines.words(mainLine);
-    const Names inMain(mainWords.begin(), mainWords.end());
+    std::vector<std::string_view> inMain(lines.words(mainLine));
+    std::sort(inMain.begin(), inMain.end());
     for (size_t i = mainLine + 1; i < lines.size(); ++i) {
         if (!lines.text(cut, i)) continue;
         for (const std::string_view word : lines.words(i))
-            if (inMain.count(withoutColon(word))) return true;
+            if (std::binary_search(inMain.begin(), inMain.end(), withoutColon(word))) return true;
     }
     return false;
 }

@@ -187,12 +187,13 @@ const Names& ExportLines::leadMembers(const LineCut& cut, int nameColumn) const 
             const LineWords line = this->words(i);
             words.insert(words.end(), line.begin(), line.end());
         }
-    std::sort(words.begin(), words.end());
+    std::sort(words.begin(), words.end(), shorterOrBefore);
     Names& members = cut.members[nameColumn];
     for (size_t i = 0; i < norm_.size(); ++i)
         if (cut.row[i]) {
             const std::string_view name = cell(cut, i, nameColumn);
-            if (!name.empty() && std::binary_search(words.begin(), words.end(), name)) members.insert(name);
+            if (!name.empty() && std::binary_search(words.begin(), words.end(), name, shorterOrBefore))
+                members.insert(name);
         }
     return members;
 }
@@ -214,7 +215,7 @@ size_t ExportLines::distinctNames(const LineCut& cut, int nameColumn) const {
     std::vector<std::string_view> names;
     for (size_t i = 0; i < norm_.size(); ++i)
         if (cut.row[i]) names.push_back(cell(cut, i, nameColumn));
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), shorterOrBefore);
     return static_cast<size_t>(std::unique(names.begin(), names.end()) - names.begin());
 }
 

@@ -52,6 +52,12 @@ private:
     size_t count_;
 };
 
+// An order of words that compares lengths before bytes: sorting and searching words then compares
+// bytes only of words of one length.
+inline bool shorterOrBefore(std::string_view a, std::string_view b) {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
 // One way of cutting the lines into cells, and what its lines are.
 struct LineCut {
     char separator = 0;               // 0: fields at blanks

@@ -459,11 +459,11 @@ bool summaryMayFollow(const ExportLines& lines, const LineCut& cut) {
         }
     if (mainLine == kFar) return false;
     std::vector<std::string_view> inMain(lines.words(mainLine));
-    std::sort(inMain.begin(), inMain.end());
+    std::sort(inMain.begin(), inMain.end(), shorterOrBefore);
     for (size_t i = mainLine + 1; i < lines.size(); ++i) {
         if (!lines.text(cut, i)) continue;
         for (const std::string_view word : lines.words(i))
-            if (std::binary_search(inMain.begin(), inMain.end(), withoutColon(word))) return true;
+            if (std::binary_search(inMain.begin(), inMain.end(), withoutColon(word), shorterOrBefore)) return true;
     }
     return false;
 }

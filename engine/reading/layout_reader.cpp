@@ -954,7 +954,14 @@ void Reader::finish(LayoutReading& out) {
             ListedTotal t;
             t.parameter = field->parameter;
             const auto found = columnIndex_.find("%" + t.parameter);
-            if (found != columnIndex_.end()) t.column = found->second;
+            if (found != columnIndex_.end()) {
+                t.column = found->second;
+            } else {
+                // A recognised layout's total names its column by the title over its cells.
+                for (size_t c = 0; c < attributes_.columns.size() && t.column == ListedTotal::kNoColumn; ++c)
+                    if (attributes_.columns[c].parameter.empty() && attributes_.columns[c].title == t.parameter)
+                        t.column = c;
+            }
             t.assembly = assembly;
             t.value = AttributeValue::of(value.first);
             t.line = value.second;

@@ -145,7 +145,7 @@ int columnTitled(const std::vector<std::string_view>& titles, std::string_view t
 
 // Where the summary stands: its heading's line and its rows' lines [begin, end).
 struct SummaryLines {
-    size_t heading = kFar, begin = kFar, end = kFar;
+    size_t heading = kFar, title = kFar, begin = kFar, end = kFar;
 };
 
 // The summary: the first line after the last block header that names the main assembly, then
@@ -177,11 +177,13 @@ std::optional<SectionLayout> summaryOf(const ExportLines& lines, const LineCut& 
     size_t next = nextText(lines, line + 1);
     if (next == lines.size()) return std::nullopt;
     std::vector<std::string_view> titles;
+    size_t titleAt = kFar;
     std::vector<std::string_view> cells = lines.cells(cut, next);
     if (cells.size() < 2) return std::nullopt;
     if (std::none_of(cells.begin(), cells.end(), isNumber)) {
         titles = cells;
         summary.titles.push_back(titleLine(cut, lines.raw(next)));
+        titleAt = next;
         next = nextText(lines, next + 1);
         if (next == lines.size()) return std::nullopt;
         cells = lines.cells(cut, next);
@@ -214,7 +216,10 @@ std::optional<SectionLayout> summaryOf(const ExportLines& lines, const LineCut& 
             break;
     }
     summary.trailer = trailerAt(lines, cut, end, nullptr);
-    found = SummaryLines{line, next, end};
+    found.heading = line;
+    found.title = titleAt;
+    found.begin = next;
+    found.end = end;
     return summary;
 }
 
@@ -468,6 +473,215 @@ bool summaryMayFollow(const ExportLines& lines, const LineCut& cut) {
     return false;
 }
 
+// A cell of a line cut at blanks, and where it stands on the line, in characters.
+struct PlacedCell {
+    std::string_view text;
+    size_t begin = 0, end = 0;
+};
+
+// The cells of a line cut at blanks as its rows are (a glued quantity cut off the word it starts).
+std::vector<PlacedCell> placedCells(std::string_view raw, int gluedDecimals) {
+    std::vector<PlacedCell> out;
+    for (const std::string_view cell : cellsOfLine(raw, 0)) {
+        const size_t begin = charCount(raw.substr(0, static_cast<size_t>(cell.data() - raw.data())));
+        out.push_back({cell, begin, begin + charCount(cell)});
+    }
+    if (gluedDecimals >= 0 && !out.empty()) {
+        const PlacedCell first = out.front();
+        const auto [quantity, rest] = splitGluedQuantity(first.text, gluedDecimals);
+        if (!rest.empty()) {
+            const size_t at = first.begin + charCount(quantity);
+            out.front() = {quantity, first.begin, at};
+            out.insert(out.begin() + 1, PlacedCell{rest, at, first.end});
+        }
+    }
+    return out;
+}
+
+// Where a column's cells stand over its rows: the first and last characters they start and end at.
+struct ColumnPlace {
+    size_t minBegin = kFar, maxBegin = 0, minEnd = kFar, maxEnd = 0;
+    bool numbers = true;  // every cell a number
+    // Its texts start together (names, type words) rather than end together (numbers, printed to
+    // the right of their fields). Told by what they are, not by where they stand: the rows' cells
+    // are pushed right by numbers wider than their fields, by as much as each row's are.
+    bool left() const { return !numbers; }
+};
+
+// A title row at blanks cut into the cells of the rows below it, each title (a run of its words)
+// over its column. A cut between two columns is a gap between title words where the first
+// column's titles end before the second's cells start and the second's titles start after the
+// first's cells end, but for the few characters by which numbers printed wider than their fields
+// push the cells right of their titles. Of such cuts, the one whose titles of left-aligned columns
+// start where their cells do, and whose gaps are wider than the one blank inside a title
+// ("Mass [kg]"). Nothing when there is no such cut, or fewer titles than cells.
+std::optional<LineTemplate> titlesOverCells(std::string_view title, const std::vector<ColumnPlace>& columns) {
+    const std::vector<PlacedCell> words = placedCells(title, -1);
+    const size_t n = columns.size(), m = words.size();
+    if (n < 2 || m < n) return std::nullopt;
+    constexpr size_t kNoCut = ~size_t{0};
+    constexpr size_t kPerCharOff = 1000;  // a cut off its cells weighs more than any preference
+    constexpr size_t kPerCharAside = 4;   // a left-aligned column's title not over its cells' start
+    constexpr size_t kNarrowGap = 2;      // a cut at one blank, as inside a title
+    auto distance = [](size_t a, size_t b) { return a > b ? a - b : b - a; };
+    size_t bestCost = kNoCut;
+    std::vector<size_t> bestStarts;  // the first title word of each column
+    for (size_t shift = 0; shift <= kMaxTitleShift; ++shift) {
+        // cost[k][j]: the cheapest cut of the titles of columns 0..k-1 before word j, column k from j.
+        std::vector<std::vector<size_t>> cost(n, std::vector<size_t>(m, kNoCut)), from(n, std::vector<size_t>(m, 0));
+        cost[0][0] = 0;
+        for (size_t k = 1; k < n; ++k)
+            for (size_t j = k; j + (n - k) <= m; ++j) {
+                const size_t gapBegin = words[j - 1].end + shift, gapEnd = words[j].begin + shift;
+                const size_t over = gapBegin > columns[k].minBegin ? gapBegin - columns[k].minBegin : 0;
+                const size_t under = columns[k - 1].maxEnd > gapEnd ? columns[k - 1].maxEnd - gapEnd : 0;
+                if (over > kMaxTitleShift || under > kMaxTitleShift) continue;
+                size_t here = kPerCharOff * (over + under);
+                if (columns[k].left()) here += kPerCharAside * distance(gapEnd, columns[k].minBegin);
+                if (words[j].begin - words[j - 1].end <= 1) here += kNarrowGap;
+                for (size_t i = k - 1; i < j; ++i)
+                    if (cost[k - 1][i] != kNoCut && cost[k - 1][i] + here < cost[k][j]) {
+                        cost[k][j] = cost[k - 1][i] + here;
+                        from[k][j] = i;
+                    }
+            }
+        for (size_t j = n - 1; j < m; ++j) {
+            if (cost[n - 1][j] >= bestCost) continue;
+            bestCost = cost[n - 1][j];
+            bestStarts.assign(n, 0);
+            for (size_t k = n - 1, at = j; k > 0; at = from[k][at], --k) bestStarts[k] = at;
+        }
+    }
+    if (bestCost == kNoCut) return std::nullopt;
+    LineTemplate line;
+    for (size_t k = 0; k < n; ++k) {
+        const PlacedCell& first = words[bestStarts[k]];
+        const PlacedCell& last = words[k + 1 < n ? bestStarts[k + 1] - 1 : m - 1];
+        const size_t from = static_cast<size_t>(first.text.data() - title.data());
+        const size_t to = static_cast<size_t>(last.text.data() - title.data()) + last.text.size();
+        line.cells.push_back({literalPiece(std::string(title.substr(from, to - from)))});
+    }
+    return line;
+}
+
+// Names the cells of a section's rows cut at blanks by the title row above them, cut at the
+// columns its rows [begin, end) stand in; the layout reader names each attribute by the title
+// over its cell. The titles stay one line where they cannot be placed (the cells are then
+// "column N").
+void titleBlankCells(const ExportLines& lines, const LineCut& cut, size_t titleLine, size_t begin, size_t end,
+                     bool rowsOnly, SectionLayout& section) {
+    if (titleLine == kFar || section.titles.size() != 1) return;
+    // The rows with the most cells place the columns: a row without a value in its last columns
+    // (an assembly's mass) has fewer.
+    const auto isRow = [&](size_t i) { return rowsOnly ? cut.row[i] != 0 : !lines.norm(i).empty(); };
+    size_t widest = 0;
+    for (size_t i = begin; i < end && i < lines.size(); ++i)
+        if (isRow(i)) widest = std::max(widest, placedCells(lines.raw(i), cut.gluedDecimals).size());
+    std::vector<ColumnPlace> columns(widest);
+    for (size_t i = begin; i < end && i < lines.size(); ++i) {
+        if (!isRow(i)) continue;
+        lines.count(2 * (lines.raw(i).size() + 1));
+        const std::vector<PlacedCell> cells = placedCells(lines.raw(i), cut.gluedDecimals);
+        if (cells.size() != widest) continue;
+        for (size_t k = 0; k < cells.size(); ++k) {
+            ColumnPlace& c = columns[k];
+            c.minBegin = std::min(c.minBegin, cells[k].begin);
+            c.maxBegin = std::max(c.maxBegin, cells[k].begin);
+            c.minEnd = std::min(c.minEnd, cells[k].end);
+            c.maxEnd = std::max(c.maxEnd, cells[k].end);
+            c.numbers = c.numbers && isNumber(cells[k].text);
+        }
+    }
+    lines.count(lines.raw(titleLine).size() + 1);
+    if (std::optional<LineTemplate> titles = titlesOverCells(lines.raw(titleLine), columns))
+        section.titles.front() = std::move(*titles);
+}
+
+bool hasDigit(std::string_view word) {
+    return std::any_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A word of a title or a label as they are compared: ASCII letters in lower case, without the
+// punctuation around it ("Mass [kg]" and "Total mass:" share "mass").
+std::string labelWord(std::string_view word) {
+    const auto punctuation = [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x80 && b > ' ' && !((b >= '0' && b <= '9') || ((b | 0x20) >= 'a' && (b | 0x20) <= 'z'));
+    };
+    while (!word.empty() && punctuation(word.front())) word.remove_prefix(1);
+    while (!word.empty() && punctuation(word.back())) word.remove_suffix(1);
+    std::string out(word);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// A total line after a section's rows whose label names one of the columns no role takes ("Total
+// mass: 12.345 kg" under the title "Mass [kg]"): its number is that column's total, which the
+// reading checks against the column summed through the tree. The line as its label, the total
+// (named by the column's title) and the words after it; nothing when the line is no label, one
+// number and words without digits, or its label names no one such column.
+std::optional<LineTemplate> totalLine(const ExportLines& lines, size_t line, const SectionLayout& section) {
+    if (section.titles.empty() || line >= lines.size()) return std::nullopt;
+    const Words words = lines.fields(line);
+    size_t label = 0;
+    while (label < words.size() && !hasDigit(words[label])) ++label;
+    if (label == 0 || label > kMaxHeaderWords || label >= words.size() || !isNumber(words[label])) return std::nullopt;
+    if (std::any_of(words.begin() + static_cast<std::ptrdiff_t>(label) + 1, words.end(), hasDigit)) return std::nullopt;
+    std::vector<std::string> labelWords;
+    for (size_t k = 0; k < label; ++k)
+        if (std::string w = labelWord(words[k]); !w.empty()) labelWords.push_back(std::move(w));
+    const std::vector<std::vector<LinePiece>>& cells = section.titles.front().cells;
+    std::vector<bool> taken(cells.size(), false);
+    for (const CellRole& role : section.row.cells) {
+        const int n = static_cast<int>(cells.size());
+        const int at = role.cell > 0 ? role.cell - 1 : n + role.cell;
+        if (at >= 0 && at < n) taken[static_cast<size_t>(at)] = true;
+    }
+    std::string column;
+    size_t named = 0;
+    for (size_t k = 0; k < cells.size(); ++k) {
+        if (taken[k]) continue;
+        std::string title;
+        for (const LinePiece& piece : cells[k]) title += piece.text;
+        const std::string_view trimmed = trimBlanks(title);
+        bool shares = false;
+        for (const std::string_view w : lines.fields(trimmed))
+            shares = shares || std::find(labelWords.begin(), labelWords.end(), labelWord(w)) != labelWords.end();
+        if (!shares) continue;
+        ++named;
+        column = std::string(trimmed);
+    }
+    if (named != 1) return std::nullopt;
+    LinePiece total = fieldPiece(FieldRole::Total);
+    total.field.parameter = column;
+    std::vector<LinePiece> pieces = {literalPiece(joinFields(words, 0, label)), std::move(total)};
+    if (label + 1 < words.size()) pieces.push_back(literalPiece(joinFields(words, label + 1, words.size())));
+    return wordsLine(std::move(pieces));
+}
+
+// Names the attribute columns of a recognised layout as a format file names them: rows cut at
+// blanks by the titles above them, and the total lines after the rows by the column whose total
+// they print.
+void nameColumns(const ExportLines& lines, const LineCut& cut, const SummaryLines& summaryAt, ExportLayout& layout) {
+    const size_t firstRow = cut.firstRow();
+    const size_t breakdownEnd = summaryAt.heading != kFar ? summaryAt.heading : lines.size();
+    if (layout.breakdown && cut.separator == 0)
+        titleBlankCells(lines, cut, lines.titleAbove(cut, firstRow), firstRow, breakdownEnd, true, *layout.breakdown);
+    if (layout.summary && cut.separator == 0 && summaryAt.heading != kFar)
+        titleBlankCells(lines, cut, summaryAt.title, summaryAt.begin, summaryAt.end, false, *layout.summary);
+    auto total = [&](SectionLayout& section, size_t line) {
+        if (section.trailer.size() != 1) return;
+        if (std::optional<LineTemplate> t = totalLine(lines, line, section)) section.trailer.front() = std::move(*t);
+    };
+    if (layout.breakdown) {
+        size_t afterRows = firstRow;
+        while (afterRows < lines.size() && cut.row[afterRows]) ++afterRows;
+        total(*layout.breakdown, afterRows);
+    }
+    if (layout.summary && summaryAt.heading != kFar) total(*layout.summary, summaryAt.end);
+}
+
 }  // namespace
 
 std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
@@ -501,6 +715,7 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
         cutAt(layout.summary->row, FieldRole::Name, cuts.summaryNames);
         cutAt(layout.summary->row, FieldRole::Type, cuts.types);
     }
+    nameColumns(lines, cut, summaryAt, layout);
     return r;
 }
 

@@ -58,6 +58,14 @@ inline constexpr size_t kMinCutTypeWords = 2;
 // searched for a keyword, at a cost of up to its length per byte.
 inline constexpr size_t kMaxKeywordBytes = 100;
 
+// A title row at blanks stands over its cells up to this many characters to the left of them (a
+// number printed wider than its field, a quantity "12.000" in a field of four, pushes the cells
+// after it right, while the titles keep their widths), and a column's title may reach as many
+// characters again into the cells before it (rows pushed by different amounts). Inside: a title
+// starting 6 characters before the end of the longest cell of the column before it; outside: 7,
+// the row's cells are then named "column N".
+inline constexpr size_t kMaxTitleShift = 3;
+
 // The widest table tried: each column costs passes over the file.
 inline constexpr size_t kMaxTableColumns = 32;
 

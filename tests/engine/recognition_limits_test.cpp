@@ -198,6 +198,24 @@ std::string oneBlockUnderWiderLines(size_t lines) {
            "Teile von TOP:\r\nTeil;Menge\r\nBOLT;4.000\r\nNUT;1.000\r\n";
 }
 
+// Name-first rows at blanks (name, type, quantity) with a summary, under title rows whose type
+// title starts `reach` characters before the end of the longest name (10 characters).
+std::string titledNameFirstRows(size_t reach) {
+    const auto padded = [](std::string text, size_t width) {
+        text.resize(std::max(text.size(), width), ' ');
+        return text;
+    };
+    const std::string titles = padded(padded("Nr", 10 - reach) + "Art", 20) + "Menge\r\n";
+    const auto row = [&](const std::string& name, const std::string& type, int quantity) {
+        const std::string q = std::to_string(quantity);
+        return padded(padded(name, 12) + type, 25 - q.size()) + q + "\r\n";
+    };
+    return "Baugruppe TOP enth\xE4lt:\r\n" + titles + row("SUB", "Gruppe", 2) + row("P-1", "Teil", 2) +
+           row("SCHRAUBE-1", "Teil", 3) + "\r\nBaugruppe SUB enth\xE4lt:\r\n" + titles + row("Q-1", "Teil", 2) +
+           row("Q-2", "Teil", 3) + "\r\nTeile von TOP:\r\n" + titles + row("P-1", "Teil", 2) +
+           row("SCHRAUBE-1", "Teil", 3) + row("Q-1", "Teil", 4) + row("Q-2", "Teil", 6);
+}
+
 struct Boundary {
     const char* threshold;
     std::string inside, outside;
@@ -303,6 +321,15 @@ TEST(RecognitionLimits, EachThresholdDividesItsBoundaryFiles) {
          [](const std::string& text) {
              const std::optional<RecognisedExport> r = recognised(text);
              return r && r->columns.Separator != 0;
+         }},
+        {"titles 6 characters into the cells before them", titledNameFirstRows(2 * recognition::kMaxTitleShift),
+         titledNameFirstRows(2 * recognition::kMaxTitleShift + 1),
+         [](const std::string& text) {
+             return anyCandidate(text, [](const Reading& r) {
+                 const std::optional<ExportLayout>& layout = r.found.layout;
+                 return layout && layout->breakdown && layout->breakdown->titles.size() == 1 &&
+                        layout->breakdown->titles.front().cells.size() == 3;
+             });
          }},
         {"one table width tried besides the usual one", oneBlockUnderWiderLines(0), oneBlockUnderWiderLines(4),
          [](const std::string& text) {

@@ -471,8 +471,8 @@ TEST(ExportLines, HoldEveryLineCutAsCuttingItWholeGives) {
     const std::string alphabet = "  \t|;,.0123456789abAB\xC3\xA4:\r\n\x1A";
     for (int round = 0; round < 300; ++round) {
         std::string bytes;
-        const size_t length = rng() % 200;
-        for (size_t k = 0; k < length; ++k) bytes += alphabet[rng() % alphabet.size()];
+        const size_t length = static_cast<size_t>(rng() % 200);
+        for (size_t k = 0; k < length; ++k) bytes += alphabet[static_cast<size_t>(rng() % alphabet.size())];
         const recognition::ExportLines lines(bytes);
         std::vector<recognition::LineCut> cuts;
         for (const char separator : {'\0', '|', ';', ','}) cuts.emplace_back(separator, lines.size());

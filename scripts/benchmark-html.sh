@@ -4,7 +4,9 @@
 # (scripts/html_page_timing.py says what it times): ready, memory, three filter texts typed key by
 # key (on W1 and C1: one that matches about a thousand items, one that matches a single part, one
 # that matches nothing; per key the time to the first answer, the rows in view narrowed and
-# "Searching…" shown, and to the whole answer, the count of every row), sorting, unfolding, a link, printing. C1 is the page of a comparison: W1
+# "Searching…" shown, and to the whole answer, the count of every row; clearing a filter likewise,
+# "Showing every row…" first), sorting (first answer: the table's top rows in order; whole: every
+# piece written and counted), unfolding, a link, printing. C1 is the page of a comparison: W1
 # against a copy edited as scripts/benchmark.sh edits it.
 #   scripts/benchmark-html.sh [W1,W3,W4,C1]
 # TRELK_BENCH_BUILD=build/native uses the programs of an existing build instead of building Release

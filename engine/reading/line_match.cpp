@@ -209,9 +209,9 @@ std::vector<std::string_view> wordsOf(std::string_view text) {
     std::vector<std::string_view> words;
     size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && text[i] == ' ') ++i;
+        while (i < text.size() && isBlankByte(text[i])) ++i;
         const size_t start = i;
-        while (i < text.size() && text[i] != ' ') ++i;
+        while (i < text.size() && !isBlankByte(text[i])) ++i;
         if (i > start) words.push_back(text.substr(start, i - start));
     }
     return words;

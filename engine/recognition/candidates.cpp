@@ -201,6 +201,54 @@ void nameFirstReadings(const Context& x, std::vector<Reading>& out) {
         out.push_back(std::move(*r));
 }
 
+// ----- Cells at TABs whose rows end with their last filled cell ("2<TAB>Teil<TAB>NAME"), under
+// label lines that hold TABs too ("Modellname:<TAB><TAB>NAME"): no count of TABs tells a row
+// there, but a quantity in the first cell and a word in the second do.
+
+void tabRowReadings(const Context& x, std::vector<Reading>& out) {
+    const size_t n = x.lines.size();
+    LineCut cut('\t', n);
+    std::vector<size_t> widths;  // the cells of each row
+    bool labelsWithTabs = false;
+    for (size_t i = 0; i < n; ++i) {
+        if (x.lines.raw(i).find('\t') == std::string_view::npos) continue;
+        const std::vector<std::string_view> c = x.lines.cells(cut, i);
+        cut.row[i] = c.size() >= 2 && isNumber(c[0]) && hasLetter(c[1]) && std::none_of(c.begin(), c.end(), isLabel);
+        if (cut.row[i])
+            widths.push_back(c.size());
+        else
+            labelsWithTabs = labelsWithTabs || isLabel(c[0]);
+    }
+    // Without such labels the rows are the table readings' to read.
+    if (widths.empty() || !labelsWithTabs) return;
+    const size_t fewest = std::min(*std::min_element(widths.begin(), widths.end()), kMaxTableColumns);
+    const ExportLines lines = x.lines.wordsAtTabs();
+    markTitleLines(lines, cut);
+    lines.measureGaps(cut);
+    // The name: a word in every row, the one that heads blocks, else the one of the most names.
+    int nameColumn = 0;
+    std::pair<size_t, size_t> bestEvidence{0, 0};
+    for (int column = 2; column <= static_cast<int>(fewest); ++column) {
+        bool words = true;
+        for (size_t i = 0; i < n && words; ++i)
+            if (cut.row[i]) {
+                const std::string_view cell = cellAt(lines.cells(cut, i), column);
+                words = hasLetter(cell) && cell.find(' ') == std::string_view::npos;
+            }
+        if (!words) continue;
+        const std::pair<size_t, size_t> evidence{lines.headersNamed(cut, column), lines.distinctNames(cut, column)};
+        if (nameColumn == 0 || evidence > bestEvidence) {
+            bestEvidence = evidence;
+            nameColumn = column;
+        }
+    }
+    if (nameColumn == 0) return;
+    const int type = typeColumn(lines, cut, 1, nameColumn);
+    std::optional<Reading> r = layoutReadingFor(lines, cut, ColumnChoice{1, type, nameColumn}, x.inUse);
+    x.lines.count(lines.steps());
+    if (r) out.push_back(std::move(*r));
+}
+
 // ----- Tables whose cells a byte separates.
 
 bool isWholeColumn(const ExportLines& lines, const LineCut& cut, int column) {
@@ -386,7 +434,9 @@ std::vector<Reading> candidateReadings(const ExportLines& lines, const KeywordSe
     blankReadings(x, out);
     gluedReadings(x, out);
     nameFirstReadings(x, out);
-    for (const char separator : separatorsOf(lines)) {
+    const std::vector<char> separators = separatorsOf(lines);
+    if (std::find(separators.begin(), separators.end(), '\t') != separators.end()) tabRowReadings(x, out);
+    for (const char separator : separators) {
         const size_t usual = usualSeparatorCount(lines, separator);
         tableReadings(x, separator, usual, true, out);
         // A summary with fewer cells than the blocks' rows may be as long as they are (a product of

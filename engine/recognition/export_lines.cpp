@@ -102,8 +102,14 @@ ExportLines::ExportLines(std::string_view bytes) {
         normalised.resize(normaliseInPlace(normalised.data(), normalised.size()));
         norm_.push_back(std::move(normalised));
     });
+    cutWords();
+}
+
+void ExportLines::cutWords() {
     // The words point into norm_, which no longer moves. Counted first, so that they take one
     // allocation of their size.
+    words_.clear();
+    firstWord_.clear();
     size_t count = 0;
     for (const std::string& line : norm_) forEachWord(line, [&count](std::string_view) { ++count; });
     words_.reserve(count);
@@ -113,6 +119,21 @@ ExportLines::ExportLines(std::string_view bytes) {
         forEachWord(line, [this](std::string_view word) { words_.push_back(word); });
     }
     firstWord_.push_back(words_.size());
+}
+
+ExportLines ExportLines::wordsAtTabs() const {
+    ExportLines out;
+    out.raw_ = raw_;
+    out.norm_.reserve(norm_.size());
+    for (size_t i = 0; i < norm_.size(); ++i) {
+        std::string normalised = norm_[i];
+        steps_ += normalised.size() + 1;
+        std::replace(normalised.begin(), normalised.end(), '\t', ' ');
+        normalised.resize(normaliseInPlace(normalised.data(), normalised.size()));
+        out.norm_.push_back(std::move(normalised));
+    }
+    out.cutWords();
+    return out;
 }
 
 std::vector<std::string_view> ExportLines::fields(std::string_view normalised) const {

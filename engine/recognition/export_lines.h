@@ -80,9 +80,16 @@ struct LineCut {
 class ExportLines {
 public:
     explicit ExportLines(std::string_view bytes);
-    // The words point into the lines held: a copy would point into the original's.
+    // The words point into the lines held, which a move keeps where they are and a copy would not.
     ExportLines(const ExportLines&) = delete;
     ExportLines& operator=(const ExportLines&) = delete;
+    ExportLines(ExportLines&&) = default;
+    ExportLines& operator=(ExportLines&&) = default;
+    // The same lines with their words cut at TABs as at blanks, for label lines
+    // ("Modellname:<TAB><TAB>NAME"). Other readings keep TABs inside words: in a table cut at a
+    // separator, a row of fewer cells than the table's is a line of text, whose words must not
+    // name members.
+    ExportLines wordsAtTabs() const;
 
     size_t size() const { return norm_.size(); }
     std::string_view raw(size_t line) const { return raw_[line]; }
@@ -126,6 +133,10 @@ public:
     bool anyName(const LineCut& cut, int nameColumn) const;
 
 private:
+    ExportLines() = default;
+    // Cuts every line of norm_ into words_.
+    void cutWords();
+
     std::vector<std::string_view> raw_;
     std::vector<std::string> norm_;
     // Every line's words in a row, and where each line's start (one more entry than lines).

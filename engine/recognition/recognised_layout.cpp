@@ -451,26 +451,234 @@ std::optional<Reading> layoutOf(const ExportLines& lines, const LineCut& cut, Co
     return r;
 }
 
-// Whether a summary can stand in the file under this cut, checked before the layout's passes over
-// it: a layout is taken only where its summary agrees, and the summary's heading is a line of text
-// below the main header (the nearest line above the first rows that leads them) naming the main
-// assembly, one of that header's words. Most files that are no table of this kind have no such line.
-bool summaryMayFollow(const ExportLines& lines, const LineCut& cut) {
-    size_t mainLine = kFar;
-    for (size_t i = cut.firstRow(); i-- > 0;)
-        if (lines.leads(cut, i)) {
-            mainLine = i;
-            break;
+// ----- Blocks headed by several label lines ("Modellname:<TAB><TAB>FRAME", "Art:<TAB>Baugruppe").
+
+// The lines of text above each run of rows, after the run before: a block's or the summary's label
+// lines, the title row aside. `first` is the run's first row.
+struct LabelGroup {
+    size_t first;
+    std::vector<size_t> lines;
+};
+
+std::vector<LabelGroup> labelGroups(const ExportLines& lines, const LineCut& cut) {
+    std::vector<LabelGroup> groups;
+    std::vector<size_t> text;
+    bool inRows = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (cut.row[i] || cut.rest[i]) {
+            if (!inRows && cut.row[i]) groups.push_back({i, std::move(text)});
+            text.clear();
+            inRows = true;
+        } else if (lines.text(cut, i)) {
+            text.push_back(i);
+            inRows = false;
+        } else if (!lines.norm(i).empty()) {
+            inRows = false;  // a title row: the rows after it start a run of their own
         }
-    if (mainLine == kFar) return false;
-    std::vector<std::string_view> inMain(lines.words(mainLine));
-    std::sort(inMain.begin(), inMain.end(), shorterOrBefore);
-    for (size_t i = mainLine + 1; i < lines.size(); ++i) {
-        if (!lines.text(cut, i)) continue;
-        for (const std::string_view word : lines.words(i))
-            if (std::binary_search(inMain.begin(), inMain.end(), withoutColon(word), shorterOrBefore)) return true;
     }
-    return false;
+    return groups;
+}
+
+// One label line of every block: the words every one starts with as literal text, then the name
+// at `nameAt` (when given) or an Ignored field for the words that change from block to block.
+LineTemplate labelLine(const std::vector<Words>& texts, size_t nameAt) {
+    if (nameAt != kFar) {
+        std::vector<HeaderLine> headers;
+        for (const Words& w : texts) headers.push_back({0, w, nameAt});
+        if (std::optional<LineTemplate> t = headerTemplate(headers)) return *t;
+        return wordsLine({fieldPiece(FieldRole::Name)});
+    }
+    const Words common = commonStart(texts);
+    std::vector<LinePiece> pieces;
+    if (!common.empty()) pieces.push_back(literalPiece(joinFields(common, 0, common.size())));
+    if (std::any_of(texts.begin(), texts.end(), [&](const Words& w) { return w.size() > common.size(); }))
+        pieces.push_back(fieldPiece(FieldRole::Ignored));
+    return wordsLine(std::move(pieces));
+}
+
+// What a reading of such a layout found, in the words and columns the run reports.
+Reading labelledReading(ExportLayout layout, std::string mainName, const LineCut& cut, ColumnChoice choice,
+                        const std::vector<std::string_view>& titles, const KeywordSet& inUse) {
+    Reading r;
+    r.mainName = std::move(mainName);
+    RecognisedExport& found = r.found;
+    found.keywords = inUse;
+    found.columns.Quantity = choice.quantity;
+    found.columns.Type = cut.separator != 0 ? choice.type : 0;
+    found.columns.Name = choice.name;
+    found.columns.Separator = cut.separator;
+    found.quantityTitle = std::string(cellAt(titles, choice.quantity));
+    found.nameTitle = std::string(cellAt(titles, choice.name));
+    if (choice.type != 0) found.typeTitle = std::string(cellAt(titles, choice.type));
+    found.layoutRecognised = true;
+    found.layout = std::move(layout);
+    return r;
+}
+
+// Blocks headed by the same label lines, one of them holding the block's name among its words;
+// the summary one more such group whose name is the main assembly's, told from a block by a
+// label's value that no block prints ("Art: Gesamtstückliste"). The name's line is the one where
+// every other block names a member of a row (in a file of one block, the one labelled as the name
+// column is titled): a file whose groups differ in length, or whose summary prints no value of its
+// own, cannot tell its lines apart and is left.
+std::optional<Reading> labelledLayoutOf(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
+                                        const KeywordSet& inUse, SummaryLines& summaryAt) {
+    const std::vector<LabelGroup> groups = labelGroups(lines, cut);
+    if (groups.size() < 2) return std::nullopt;
+    const size_t count = groups[1].lines.size();
+    if (count < 2 || count > kMaxLabelLines || groups[0].lines.size() < count) return std::nullopt;
+    for (size_t g = 1; g < groups.size(); ++g)
+        if (groups[g].lines.size() != count) return std::nullopt;
+    // Each group's label lines as words, the first group's prolog aside.
+    const size_t prolog = groups[0].lines.size() - count;
+    std::vector<std::vector<Words>> words(groups.size());
+    for (size_t g = 0; g < groups.size(); ++g)
+        for (size_t l = 0; l < count; ++l) words[g].push_back(lines.fields(groups[g].lines[(g == 0 ? prolog : 0) + l]));
+    Names members;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (cut.row[i]) members.insert(cellAt(lines.cells(cut, i), choice.name));
+    const size_t title = lines.titleAbove(cut, groups[0].first);
+    const std::vector<std::string_view> titles =
+        title != kFar ? lines.cells(cut, title) : std::vector<std::string_view>();
+    // A file of one block names no member in its label lines: there the name is the word after the
+    // label that the name column's title repeats ("Modellname:" over the column "Modellname").
+    const std::string_view nameTitle = cellAt(titles, choice.name);
+    auto labelledByTitle = [&](size_t l, size_t p) {
+        return groups.size() == 2 && p > 0 && !nameTitle.empty() && withoutColon(words[0][l][p - 1]) == nameTitle;
+    };
+    // The name's place: the one word, by line and position, that names a member in every later
+    // group but the summary (which names the main assembly, as the first group does there).
+    size_t nameLine = kFar, nameAt = kFar;
+    for (size_t l = 0; l < count; ++l)
+        for (size_t p = 0; p < words[0][l].size(); ++p) {
+            const std::string_view main = words[0][l][p];
+            size_t named = 0, summaries = 0;
+            bool fits = true;
+            for (size_t g = 1; g < groups.size() && fits; ++g) {
+                const Words& w = words[g][l];
+                if (p >= w.size()) {
+                    fits = false;
+                } else if (w[p] == main) {
+                    // The summary, printed once, after every block.
+                    fits = ++summaries == 1 && g + 1 == groups.size();
+                } else {
+                    fits = members.count(w[p]) > 0;
+                    ++named;
+                }
+            }
+            if (!fits || (named == 0 && !labelledByTitle(l, p))) continue;
+            if (nameLine != kFar) return std::nullopt;  // two places would do: a guess
+            nameLine = l;
+            nameAt = p;
+        }
+    if (nameLine == kFar) return std::nullopt;
+    const std::string mainName(words[0][nameLine][nameAt]);
+    const bool hasSummary = words.back()[nameLine][nameAt] == mainName;
+    const size_t blocks = hasSummary ? groups.size() - 1 : groups.size();
+
+    ExportLayout layout;
+    layout.origin = ExportLayout::Origin::Recognised;
+    layout.subAssemblyWord = inUse.SubAssembly;
+    layout.partWord = inUse.Part;
+    for (size_t i = 0; i < prolog; ++i)
+        layout.prolog.push_back(wordsLine({literalPiece(lines.norm(groups[0].lines[i]))}));
+    SectionLayout breakdown;
+    for (size_t l = 0; l < count; ++l) {
+        std::vector<Words> texts;
+        for (size_t g = 0; g < blocks; ++g) texts.push_back(words[g][l]);
+        breakdown.heading.push_back(labelLine(texts, l == nameLine ? nameAt : kFar));
+    }
+    // Every block's header must give back its name.
+    for (size_t g = 0; g < blocks; ++g) {
+        const size_t line = groups[g].lines[(g == 0 ? prolog : 0) + nameLine];
+        lines.count(lines.raw(line).size() + 1);
+        const std::optional<std::string> name = nameBy(breakdown.heading[nameLine], lines.raw(line));
+        if (!name || *name != words[g][nameLine][nameAt]) return std::nullopt;
+    }
+    if (title != kFar) breakdown.titles.push_back(titleLine(cut, lines.raw(title)));
+    breakdown.row = rowOf(cut, choice.quantity, choice.type, choice.name);
+    layout.breakdown = std::move(breakdown);
+
+    if (hasSummary) {
+        const LabelGroup& group = groups.back();
+        SectionLayout summary;
+        size_t marks = 0;
+        for (size_t l = 0; l < count; ++l) {
+            const Words& own = words.back()[l];
+            bool printedByBlock = false;
+            for (size_t g = 0; g < blocks && !printedByBlock; ++g) printedByBlock = words[g][l] == own;
+            if (l == nameLine || printedByBlock) {
+                summary.heading.push_back(layout.breakdown->heading[l]);
+            } else {
+                summary.heading.push_back(wordsLine({literalPiece(joinFields(own, 0, own.size()))}));
+                ++marks;
+            }
+        }
+        // Headed as a block is, the summary would be read as a second block of the main assembly.
+        if (marks == 0) return std::nullopt;
+        const size_t summaryTitle = lines.titleAbove(cut, group.first);
+        std::vector<std::string_view> summaryTitles;
+        if (summaryTitle != kFar) {
+            summaryTitles = lines.cells(cut, summaryTitle);
+            summary.titles.push_back(titleLine(cut, lines.raw(summaryTitle)));
+        }
+        ColumnChoice columns = choice;
+        if (summaryTitles != titles) {
+            if (summaryTitles.empty() || titles.empty()) return std::nullopt;
+            columns.quantity = columnTitled(summaryTitles, cellAt(titles, choice.quantity));
+            columns.name = columnTitled(summaryTitles, cellAt(titles, choice.name));
+            columns.type = choice.type != 0 ? columnTitled(summaryTitles, cellAt(titles, choice.type)) : 0;
+            if (columns.quantity == 0 || columns.name == 0) return std::nullopt;
+        }
+        summary.row = rowOf(cut, columns.quantity, columns.type, columns.name);
+        size_t end = group.first;
+        while (end < lines.size() && (cut.row[end] || cut.rest[end] || lines.norm(end).empty())) ++end;
+        summary.trailer = trailerAt(lines, cut, end, nullptr);
+        summaryAt = SummaryLines();
+        summaryAt.heading = group.lines[nameLine];
+        summaryAt.title = summaryTitle;
+        summaryAt.begin = group.first;
+        summaryAt.end = end;
+        layout.summary = std::move(summary);
+    }
+    return labelledReading(std::move(layout), mainName, cut, choice, titles, inUse);
+}
+
+// The value a Words line takes from a text for the field of that role, or nothing when it does
+// not fit.
+std::optional<std::string> valueBy(const LineTemplate& line, std::string_view text, FieldRole role) {
+    const PreparedLine prepared = prepareLine(line, true);
+    const LineMatch m = matchLine(prepared, text, true);
+    if (!m.fits) return std::nullopt;
+    for (const FieldValue& v : m.values)
+        if (v.field && v.field->role == role) return v.text;
+    return std::nullopt;
+}
+
+// A block header that prints a word before the name ("Unterbaugruppe FRAME contains:"), where the
+// rows cut their type words: that word is the header's type word, whose whole form the layout
+// reader matches the rows' cut words to, in whatever language the file is. Taken only where every
+// header reads the same name so, its word one without a colon (a label, "Sub-Assembly:", is not
+// the type word the rows print).
+void typeWordBeforeName(const ExportLines& lines, const LineCut& cut, SectionLayout& breakdown) {
+    if (breakdown.heading.size() != 1 || breakdown.heading.front().cells.size() != 1) return;
+    LineTemplate& header = breakdown.heading.front();
+    const std::vector<LinePiece>& pieces = header.cells.front();
+    if (pieces.size() < 2 || !pieces[0].isField || pieces[0].field.role != FieldRole::Ignored || !pieces[1].isField ||
+        pieces[1].field.role != FieldRole::Name)
+        return;
+    LineTemplate typed = header;
+    typed.cells.front()[0].field.role = FieldRole::Type;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!lines.leads(cut, i)) continue;
+        lines.count(2 * (lines.raw(i).size() + 1));
+        const std::optional<std::string> name = valueBy(header, lines.raw(i), FieldRole::Name);
+        if (!name) continue;
+        const std::optional<std::string> type = valueBy(typed, lines.raw(i), FieldRole::Type);
+        if (!type || isLabel(*type) || !hasLetter(*type) || valueBy(typed, lines.raw(i), FieldRole::Name) != name)
+            return;
+    }
+    header = std::move(typed);
 }
 
 // A cell of a line cut at blanks, and where it stands on the line, in characters.
@@ -689,7 +897,6 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     // Words at blanks, the quantity first, are the keywords' to read unless glued to the name.
     const bool nameFirst = choice.name > 0 && choice.name < choice.quantity;
     if (cut.separator == 0 && cut.gluedDecimals < 0 && !nameFirst) return std::nullopt;
-    if (!summaryMayFollow(lines, cut)) return std::nullopt;
     // Names and type words cut by their columns are matched to their longer forms by the layout
     // reader, as for a format file's precisions.
     // First by the last run of rows taken for the summary, to find the headers of assemblies whose
@@ -697,11 +904,12 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     const RowCuts guess = rowCuts(lines, cut, choice, inUse);
     SummaryLines summaryAt;
     std::optional<Reading> r = layoutOf(lines, cut, choice, inUse, guess.blockNames, summaryAt);
+    // A layout of one header a block is taken only where the file's summary agrees with it
+    // (engine/recognition/trial.h): one that finds no summary cannot be taken, and is not tried.
+    if (r && !r->found.layout->summary) return std::nullopt;
+    if (!r) r = labelledLayoutOf(lines, cut, choice, inUse, summaryAt);
     if (!r) return r;
     ExportLayout& layout = *r->found.layout;
-    // A layout is taken only where the file's summary agrees with it (engine/recognition/choice.h):
-    // one that finds no summary cannot be taken, and is not tried.
-    if (!layout.summary) return std::nullopt;
     int summaryName = 0;
     if (layout.summary)
         for (const CellRole& c : layout.summary->row.cells)
@@ -710,6 +918,7 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     if (layout.breakdown) {
         cutAt(layout.breakdown->row, FieldRole::Name, cuts.blockNames);
         cutAt(layout.breakdown->row, FieldRole::Type, cuts.types);
+        if (cuts.types.width >= 0) typeWordBeforeName(lines, cut, *layout.breakdown);
     }
     if (layout.summary) {
         cutAt(layout.summary->row, FieldRole::Name, cuts.summaryNames);

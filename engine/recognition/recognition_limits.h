@@ -31,6 +31,11 @@ inline constexpr size_t kMaxTypeWords = 8;
 // Inside: "A B C NAME"; outside: "A B C D NAME".
 inline constexpr size_t kMaxHeaderWords = 3;
 
+// A block headed by label lines has at most this many of them: a title, a drawing number, the
+// name, a type, a revision, a date. More lines of text above every block are a page of notes.
+// Inside: 8 label lines above each block; outside: 9, the blocks are then read by no label lines.
+inline constexpr size_t kMaxLabelLines = 8;
+
 // A block header stands at most this many lines of text above the block's first row: the header,
 // and a title row or a rule between. A line further up is a label or a heading of the page.
 // Inside: header, title, rule, rows; outside: header, three lines, rows.

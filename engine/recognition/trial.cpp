@@ -12,6 +12,21 @@
 
 namespace trelk::recognition {
 
+namespace {
+
+// Blocks under several label lines, every one of them fitted on every block and each other block
+// listed by a row, leave the rows no other reading: a summary that differs from them in a few
+// parts is the export's own (a row changed by hand), which the run reports as a summary
+// difference, not a file it cannot read. Where most parts differ, the reading is no such file's.
+bool summaryChanged(const BomStructure& bom, const Reading& reading, const Trial& trial) {
+    const ExportLayout& layout = *reading.found.layout;
+    const bool labelled = layout.breakdown && layout.breakdown->heading.size() > 1;
+    const size_t blocks = bom.blocks().size();
+    return labelled && blocks > 1 && trial.blocksNamed + 1 == blocks && !trial.mostPartsDiffer;
+}
+
+}  // namespace
+
 Trial tryReading(std::string_view bytes, const Reading& reading) {
     Trial trial;
     trial.steps = bytes.size();
@@ -43,7 +58,9 @@ Trial tryReading(std::string_view bytes, const Reading& reading) {
             bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}, limits);
         trial.steps += totals.linesWalked;
         const ResultTables tables = sortTables(bom, totals, WhereUsedById());
-        trial.differences = summaryDifferences(tables.partTotals, bom, 0).count;
+        const SummaryDifferences differences = summaryDifferences(tables.partTotals, bom, 0);
+        trial.differences = differences.count;
+        trial.mostPartsDiffer = differences.mostPartsDiffer();
         trial.summaryAgrees = trial.differences == 0;
     }
     // One block alone proves little: its summary must list more than one part, and agree.
@@ -51,7 +68,8 @@ Trial tryReading(std::string_view bytes, const Reading& reading) {
                                                bom.walkEnd(main) - bom.walkBegin(main) > 1);
     // A layout guessed from the lines is taken only where the file's own summary confirms it: a
     // cell glued to the next or a column taken wrong reads some rows right and others not.
-    if (reading.found.layout) trial.accepted = trial.accepted && trial.summaryAgrees;
+    if (reading.found.layout)
+        trial.accepted = trial.accepted && (trial.summaryAgrees || summaryChanged(bom, reading, trial));
     return trial;
 }
 

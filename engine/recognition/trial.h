@@ -15,8 +15,9 @@ struct Trial {
     // Evidence enough to take the reading at all: a block of a member, or a summary that agrees.
     bool accepted = false;
     bool summaryAgrees = false;
-    size_t differences = 0;  // parts whose totals differ from the summary's
-    size_t blocksNamed = 0;  // blocks other than the main one whose assembly a block lists
+    size_t differences = 0;        // parts whose totals differ from the summary's
+    bool mostPartsDiffer = false;  // as the run tells a reading by the wrong words or columns
+    size_t blocksNamed = 0;        // blocks other than the main one whose assembly a block lists
     size_t items = 0;
     bool typed = false;
     uint64_t steps = 0;  // the bytes read and the item lines the roll-up walked

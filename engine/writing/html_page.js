@@ -89,25 +89,43 @@
       held.remove();
     }
   }
+  // Pieces come near the window a few at a time as the page scrolls, but dozens at once when a
+  // filter that hid them is cleared: those are made a few per task, so that the page still takes
+  // input and paints between them.
+  const toMake = [];
+  function makeNear() {
+    const end = performance.now() + 20;
+    let any = false;
+    while (toMake.length && (!any || performance.now() < end)) {
+      const target = toMake.shift();
+      if (!target.isConnected) continue;
+      const slot = target.classList.contains("slot");
+      const later = slot ? document.getElementById("p" + target.id.slice(1)) : target;
+      if (later) make(later);
+      any = true;
+    }
+    if (toMake.length) {
+      resumes.push(makeNear);
+      channel.port2.postMessage(0);
+    }
+    // A piece that comes into view while the filter is in force is narrowed as it is made, or
+    // when the narrowing under way ends.
+    if (any && currentCondition().keep) {
+      if (running) again = true;
+      else refresh(false);
+    }
+  }
   const nearWindow =
     "IntersectionObserver" in window
       ? new IntersectionObserver(
           (entries) => {
-            let any = false;
+            const waiting = toMake.length > 0; // a task to make them is already asked for
             for (const entry of entries)
               if (entry.isIntersecting && entry.target.isConnected) {
                 nearWindow.unobserve(entry.target);
-                const slot = entry.target.classList.contains("slot");
-                const later = slot ? document.getElementById("p" + entry.target.id.slice(1)) : entry.target;
-                if (later) make(later);
-                any = true;
+                toMake.push(entry.target);
               }
-            // A piece that comes into view while the filter is in force is narrowed as it is made,
-            // or when the narrowing under way ends.
-            if (any && currentCondition().keep) {
-              if (running) again = true;
-              else refresh(false);
-            }
+            if (!waiting && toMake.length) makeNear();
           },
           { rootMargin: "1500px 0px" }
         )
@@ -174,9 +192,20 @@
     return view;
   }
   // The first table of the one that a made piece belongs to.
+  // Each piece walked keeps the answer: reading a table's hundreds of pieces one after the other
+  // would otherwise walk back over all those before each.
   function rootOf(piece) {
+    const walked = [];
     let e = piece;
-    while (e && e.matches("table.piece-of, div.later")) e = e.previousElementSibling;
+    while (e && e.matches("table.piece-of, div.later")) {
+      if (e.tableRoot && e.tableRoot.isConnected) {
+        e = e.tableRoot;
+        break;
+      }
+      walked.push(e);
+      e = e.previousElementSibling;
+    }
+    for (const w of walked) w.tableRoot = e;
     return e;
   }
 
@@ -596,8 +625,14 @@
       }
     }
   }
-  function showLater() {
-    for (const later of document.querySelectorAll("div.later[hidden], div.slot[hidden]")) later.hidden = false;
+  // Shown again five hundred at a time, each lot laid out in a frame of its own: all of a large
+  // page's at once took one task of a fifth of a second.
+  function* showLater() {
+    let done = 0;
+    for (const later of document.querySelectorAll("div.later[hidden], div.slot[hidden]")) {
+      later.hidden = false;
+      if (++done % 500 === 0) yield paint;
+    }
   }
   // The pieces given made, and narrowed by the condition in force.
   function makeNarrowed(pieces, whole) {
@@ -642,6 +677,10 @@
     const { items, up: parent } = view;
     const n = items.length;
     const below = parent ? new Uint8Array(n) : null;
+    // Decided from the last item up, as an entry stays for what stays below it; shown from the
+    // first down, a hundred rows a frame: rows shown again are laid out, and after a filter
+    // that hid them all every piece of a table is near the window at once.
+    const decided = new Uint8Array(n); // 1: shown, 2: named itself
     let shown = 0;
     for (let i = n - 1; i >= 0; --i) {
       if ((i & 511) === 0) yield;
@@ -654,11 +693,19 @@
       let show = hit || member || (below !== null && below[i] === 1);
       // A first answer leaves an entry whose list is still text as it was, until the count of the
       // pieces says whether it stays.
-      const li = items[i];
-      if (!show && condition.first && view.tree && !li.hidden && heldOwners.has(li)) show = true;
+      if (!show && condition.first && view.tree && !items[i].hidden && heldOwners.has(items[i])) show = true;
       if (show) ++shown;
       if (show && parent && parent[i] >= 0) below[parent[i]] = 1;
-      if (li.hidden === show) li.hidden = !show;
+      decided[i] = (show ? 1 : 0) | (hit ? 2 : 0);
+    }
+    let unhidden = 0;
+    for (let i = 0; i < n; ++i) {
+      if ((i & 511) === 0) yield;
+      const li = items[i], show = (decided[i] & 1) === 1, hit = (decided[i] & 2) === 2;
+      if (li.hidden === show) {
+        li.hidden = !show;
+        if (show && ++unhidden % 100 === 0) yield paint;
+      }
       if (parent) {
         li.classList.toggle("hit", Boolean(keep) && hit);
         li.classList.toggle("context", Boolean(keep) && !hit && show);
@@ -696,13 +743,16 @@
   channel.port1.onmessage = () => resumes.shift()();
   const paint = {}; // yielded where the slice ends early, for the browser to paint a first answer
   let jobs = 0, running = false, again = false, answered = null;
+  let sorting = null; // the sort under way, if any
   function conditionKey(condition) {
     return condition.text + "\n" + condition.only.join(" ");
   }
   function refresh(whole) {
+    // A sort under way counts when it is done.
+    if (sorting && !whole) return;
+    finishSorting();
     const condition = currentCondition();
-    const first = !whole && Boolean(condition.keep) && conditionKey(condition) !== answered &&
-      document.querySelector("div.later") !== null;
+    const first = !whole && conditionKey(condition) !== answered && document.querySelector("div.later") !== null;
     const job = ++jobs, work = refreshing(condition, first);
     running = true;
     const finished = () => {
@@ -737,19 +787,21 @@
   function* refreshing(condition, first) {
     const { keep, text } = condition;
     if (first) {
+      // Every row coming back is shown a frame at a time from the top: the status says so first.
+      if (!keep && status) status.value = "Showing every row\u2026";
+      // Nothing is said to match nothing before every piece is counted.
+      for (const view of views) if (view.empty) view.empty.hidden = true;
       condition.first = true;
       const counts = [];
       for (const view of views) yield* narrow(view, condition, counts);
       condition.first = false;
-      // Nothing is said to match nothing before every piece is counted.
-      for (const view of views) if (view.empty) view.empty.hidden = true;
-      document.body.classList.add("narrowed");
+      document.body.classList.toggle("narrowed", Boolean(keep));
       const shown = counts.reduce((sum, count) => sum + count[0], 0);
-      if (status) status.value = `Searching\u2026 ${shown} rows shown so far`;
+      if (status) status.value = keep ? `Searching\u2026 ${shown} rows shown so far` : `Showing every row\u2026 ${shown} so far`;
       yield paint;
     }
     if (keep) yield* hideUnwanted(condition);
-    else showLater();
+    else yield* showLater();
     const counts = [];
     for (const view of views) yield* narrow(view, condition, counts);
     let shown = 0, total = 0;
@@ -865,7 +917,7 @@
   // are written again in the new order into pieces of their own, of which only the first is made;
   // the others wait as text, as the page's own pieces do, and are made as they come near the window.
   const kPieceRows = 250, kHiddenRun = 5;
-  function rowsAsText(table) {
+  function* rowsAsText(table) {
     if (table.rowsAsText) return table.rowsAsText;
     const rows = [];
     // A made row as the page wrote it: without what narrowing set, its CR as a reference, which
@@ -877,13 +929,21 @@
     };
     rowsOf(table);
     for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = e.nextElementSibling) {
+      yield;
       if (e.tagName === "TABLE") {
         rowsOf(e);
         continue;
       }
-      const raw = pieceText(e);
-      const body = raw.replace(/^[\s\S]*?<tbody>/, "").replace(/<\/tbody>[\s\S]*$/, "");
-      for (const row of body.split(/(?=<tr[\s>])/)) if (row.startsWith("<tr")) rows.push(row);
+      // Its body cut out, not copied: the rows are slices of the page's own text.
+      const raw = pieceText(e), from = raw.indexOf("<tbody>"), to = raw.lastIndexOf("</tbody>");
+      const body = raw.slice(from < 0 ? 0 : from + 7, to < 0 ? raw.length : to);
+      // Found by indexOf, not split by a pattern that looks ahead at every character: "<tr" stands
+      // nowhere else in a piece's text, as every name is escaped.
+      for (let at = body.indexOf("<tr"); at >= 0; ) {
+        const next = body.indexOf("<tr", at + 3);
+        rows.push(body.slice(at, next < 0 ? body.length : next));
+        at = next;
+      }
     }
     table.rowsAsText = rows;
     table.sortKeys = [];
@@ -901,21 +961,59 @@
     }
     return values;
   }
+  // The markup of a row's cell (counted from 0) as the page writes it: found, not split off, as a
+  // row's other cells may be long.
+  const cellTag = /<t[dh](?=[\s>])[^>]*>/g;
+  function cellOf(row, column) {
+    cellTag.lastIndex = 0;
+    for (let k = 0; k <= column; ++k) if (!cellTag.exec(row)) return "";
+    const start = cellTag.lastIndex, next = cellTag.exec(row);
+    return row.slice(start, next ? next.index : row.length);
+  }
+  // A sort runs in slices as the filter does, and answers first with the rows at the top of the
+  // table, which the status says; then the other pieces are written. The filter waits for it:
+  // it counts the new pieces once they are all there. A new sort stops the one under way; a link
+  // followed or printing finishes it at once.
   function sortPieces(table, column, inOrder, number, descending) {
-    const rows = rowsAsText(table);
+    const job = { work: sortingPieces(table, column, inOrder, number, descending) };
+    sorting = job;
+    if (status) status.value = "Sorting\u2026";
+    const step = () => {
+      if (sorting !== job) return;
+      const end = performance.now() + 10;
+      while (performance.now() < end) {
+        const next = job.work.next();
+        if (next.done) return;
+        if (next.value === paint) break;
+      }
+      resumes.push(step);
+      channel.port2.postMessage(0);
+    };
+    step();
+  }
+  function finishSorting() {
+    const job = sorting;
+    if (job) while (sorting === job && !job.work.next().done);
+  }
+  function* sortingPieces(table, column, inOrder, number, descending) {
+    ++jobs; // a search under way would count pieces about to go
+    const rows = yield* rowsAsText(table);
     const order = rows.map((_, i) => i);
     if (!inOrder) {
       let keys = table.sortKeys[column];
       if (!keys) {
-        keys = rows.map((row) => {
-          const text = cellText(row.split(/<t[dh](?=[\s>])[^>]*>/)[column + 1] || "");
-          return number ? integerKey(text) : text;
-        });
+        keys = new Array(rows.length);
+        for (let i = 0; i < rows.length; ++i) {
+          if ((i & 1023) === 0) yield;
+          const text = cellText(cellOf(rows[i], column));
+          keys[i] = number ? integerKey(text) : text;
+        }
         keys = table.sortKeys[column] = (number && numericKeys(keys)) || keys;
       }
       const compare = keys instanceof Float64Array ? (a, b) => a - b
         : number ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
       const sign = descending ? -1 : 1;
+      yield;
       order.sort((a, b) => sign * compare(keys[a], keys[b]) || a - b);
     } else if (descending) {
       order.reverse();
@@ -926,10 +1024,12 @@
     const kept = new Uint8Array(rows.length);
     if (condition.keep) {
       const marks = condition.only.map((a) => new RegExp(`^<tr[^>]*\\s${a}[\\s=>]`));
-      rows.forEach((row, i) => {
+      for (let i = 0; i < rows.length; ++i) {
+        if ((i & 1023) === 0) yield;
+        const row = rows[i];
         kept[i] = marks.every((m) => m.test(row)) &&
-          (!condition.text || cellText(row.split(/<t[dh](?=[\s>])[^>]*>/)[1] || "").toLowerCase().includes(condition.text));
-      });
+          (!condition.text || cellText(cellOf(row, 0)).toLowerCase().includes(condition.text));
+      }
     }
     const group = new Uint8Array(rows.length);
     if (condition.keep) {
@@ -941,43 +1041,53 @@
         r = end + 1;
       }
     }
+    yield;
     for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = table.nextElementSibling) {
       pieceIndexes.delete(e);
       e.remove();
     }
     const kind = table.className.replace(/\b(sortable|narrowable)\b/g, "").trim();
-    const pieces = [];
+    const held = [];
+    // Each piece goes before what follows the table: a piece written before it may have been made
+    // meanwhile, as it came near the window, and is no longer there to follow.
+    const parent = table.parentNode, after = table.nextElementSibling;
     for (let r = 0; r < rows.length;) {
-      const asMarkup = r === 0;
       let end = r;
       while (end < rows.length && group[end] === group[r] && end - r < kPieceRows) ++end;
       const html = `<table class="${kind} piece-of"><tbody>` + order.slice(r, end).map((i) => rows[i]).join("") + "</tbody></table>";
-      if (asMarkup) {
+      if (r === 0) {
+        // The first table keeps its head and takes the first piece, so that the head sticks over it.
         const template = document.createElement("template");
         template.innerHTML = html;
-        pieces.push(template.content);
+        for (const body of Array.from(table.tBodies)) body.remove();
+        table.append(template.content.firstElementChild.tBodies[0]);
+        if (status) status.value = "Sorting\u2026 the rows at the top are in order";
+        yield paint;
       } else {
         const later = document.createElement("div"), noscript = document.createElement("noscript");
         later.className = "later";
+        later.tableRoot = table;
         noscript.textContent = html;
         later.append(noscript);
+        parent.insertBefore(later, after);
         if (nearWindow) nearWindow.observe(later);
-        pieces.push(later);
+        held.push(later);
+        yield;
       }
       r = end;
     }
-    // The first table keeps its head and takes the first piece, so that the head sticks over it.
-    for (const body of Array.from(table.tBodies)) body.remove();
-    if (rows.length) table.append(pieces.shift().firstElementChild.tBodies[0]);
-    else table.append(document.createElement("tbody"));
-    const held = pieces.filter((piece) => piece.nodeType === Node.ELEMENT_NODE);
-    table.after(...pieces);
+    if (!rows.length) {
+      for (const body of Array.from(table.tBodies)) body.remove();
+      table.append(document.createElement("tbody"));
+    }
+    sorting = null;
     laterPieces = null;
     // Read as the page's own pieces are, so that the filter or the switch counts them at once.
     readWhileIdle(held);
     const view = views.find((v) => v.root === table);
     if (view) view.items = null;
-    if (condition.keep) refresh(false);
+    // The count again, which also says that the sort is done.
+    refresh(false);
   }
 
   function setAllOpen(tree, open) {
@@ -989,6 +1099,7 @@
   // around it unfold, as does the target itself when it is one.
   function reveal(id) {
     if (!id) return;
+    finishSorting();
     if (!document.getElementById(id)) makeNarrowed(laterWith(id));
     const target = document.getElementById(id);
     if (!target) return;
@@ -1035,6 +1146,7 @@
   // Printed, every sub-assembly is unfolded; afterwards they fold back as they were.
   let printOpen = null;
   window.addEventListener("beforeprint", () => {
+    finishSorting();
     makeNarrowed(Array.from(document.querySelectorAll("div.later")), true);
     const all = Array.from(document.querySelectorAll(".tree details"));
     printOpen = all.map((d) => d.open);
@@ -1056,6 +1168,7 @@
     event.preventDefault();
     if (preparing) return;
     preparing = true;
+    finishSorting();
     const shown = status ? status.value : "";
     if (status) status.value = "Making every row for printing\u2026";
     const pieces = Array.from(document.querySelectorAll("div.later"));
@@ -1087,8 +1200,15 @@
   }
   if (!nearWindow) for (const later of document.querySelectorAll("div.later.held")) make(later);
   // The pieces' indexes are read while the page is idle, so that the filter's first use is quick.
+  // Then the views' own rows and entries, which the first key would read otherwise.
   readWhileIdle(Array.from(document.querySelectorAll("div.later")), () => {
-    document.documentElement.dataset.indexed = "";
+    let next = 0;
+    const read = (idle) => {
+      while (next < views.length && idle.timeRemaining() > 1) views[next++].update(performance.now() + idle.timeRemaining());
+      if (next < views.length) requestIdleCallback(read);
+      else document.documentElement.dataset.indexed = "";
+    };
+    requestIdleCallback(read);
   });
   document.documentElement.classList.add("scripted");
   // The table heads stick below the filter bar, however many lines it takes.

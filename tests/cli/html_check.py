@@ -101,8 +101,17 @@ window.trelkTiming = {
   status() { const s = document.getElementById('filter-status'); return s ? s.value : ''; },
   // The status has changed from the mark put there before an action: the first answer.
   answered() { return this.status() !== '\u2026'; },
-  // ... and says no more that the search goes on: the whole answer.
-  complete() { return this.answered() && !this.status().startsWith('Searching'); },
+  // ... and says no more that the work goes on ("Searching…", "Sorting…"): the whole answer.
+  complete() { return this.answered() && !this.status().includes('\u2026'); },
+  // Clicks a sort button; a table in pieces answers first with its top rows ("Sorting… the rows at
+  // the top are in order"), then whole; one made whole sorts at once.
+  async sort(button, limit) {
+    const table = button.closest('table'), status = document.getElementById('filter-status');
+    const next = table.nextElementSibling;
+    if (!status || !next || !next.matches('table.piece-of, div.later')) return this.time(() => button.click(), () => true, limit);
+    return this.time(() => button.click(), () => this.complete(), limit,
+                     () => this.complete() || this.status().endsWith(' in order'));
+  },
   // Types the text key by key into the filter, each key once the one before was answered whole;
   // per key [whole answer, longest task, ok, first answer] in milliseconds. Where a first answer
   // is painted, no table says that nothing matches.
@@ -198,9 +207,8 @@ FROZEN_MS, ANSWER_MS = 1000, 1000
 
 def complete(status):
     """Whether the filter's status element holds a whole answer: not the mark put there before an
-    action, nor the first answer of a search that goes on."""
-    value = status.get_attribute("value")
-    return value != "\u2026" and not value.startswith("Searching")
+    action, nor the first answer of a search or sort that goes on (both end in an ellipsis)."""
+    return "\u2026" not in status.get_attribute("value")
 
 
 def generated_bom(seed, edit=False):
@@ -668,8 +676,8 @@ class Page(unittest.TestCase):
             # Clicked with the table's first rows in view: the rows are made as they come near the
             # window, and those read are the first.
             self.script("document.getElementById('parts').scrollIntoView(); arguments[0].click()", buttons[button])
-            self.assertGreater(self.script("return document.querySelectorAll('#parts div.later').length"), 0)
             self.settle(self.driver.find_element("id", "filter"))
+            self.assertGreater(self.script("return document.querySelectorAll('#parts div.later').length"), 0)
             shown = [row[:2] for row in self.script(read) if row[2]]
             self.assertEqual(shown, [row for row in sorted(parts, key=key) if needle in row[0].lower()][:len(shown)])
             self.assertGreater(len(shown), 0)
@@ -752,7 +760,7 @@ class Page(unittest.TestCase):
             const box = document.getElementById('filter'), status = document.getElementById('filter-status');
             let early = 0, first = 0;
             const look = () => {
-              if (status.value.startsWith('Searching')) {
+              if (status.value !== '\u2026' && status.value.includes('\u2026')) {
                 ++first;
                 early += document.querySelectorAll('p.none:not([hidden])').length;
               }
@@ -765,7 +773,7 @@ class Page(unittest.TestCase):
               do { await new Promise((r) => setTimeout(r, 1)); look(); } while (performance.now() < end);
             }
             const limit = performance.now() + 60000;
-            while ((status.value === '\u2026' || status.value.startsWith('Searching')) && performance.now() < limit) {
+            while (status.value.includes('\u2026') && performance.now() < limit) {
               await new Promise((r) => setTimeout(r, 2));
               look();
             }
@@ -789,6 +797,56 @@ class Page(unittest.TestCase):
                 self.assertEqual(shown, self.script(final))
         # The page is large enough for first answers to be seen.
         self.assertGreater(searched_in_two_steps, 0)
+
+    def test_a_sort_cut_by_keys_and_sorts_ends_as_sorted_at_once(self):
+        """A sort of a table in pieces runs in slices: keys typed and other sorts clicked while it
+        runs end in the rows, order and count that the last text and the same clicks give, each
+        waited for."""
+        page = self.page_of(self.write_bom("sorted.bom.1", generated_bom(5)))
+        steps = ("""
+            const steps = arguments[0], pauses = [0, 2, 10, 30];
+            const box = document.getElementById('filter'), status = document.getElementById('filter-status');
+            const heads = document.querySelectorAll('#parts thead button');
+            for (let i = 0; i < steps.length; ++i) {
+              const [kind, value] = steps[i];
+              if (kind === 'sort') {
+                heads[value].click();
+              } else {
+                box.value = value;
+                box.dispatchEvent(new Event('input', {bubbles: true}));
+              }
+              const end = performance.now() + pauses[i % pauses.length];
+              do await new Promise((r) => setTimeout(r, 1)); while (performance.now() < end);
+            }""")
+        # Nothing more is sent: the page alone ends what it was asked.
+        settled = ("""
+            const status = document.getElementById('filter-status');
+            const limit = performance.now() + 60000;
+            while (status.value.includes('\u2026') && performance.now() < limit)
+              await new Promise((r) => setTimeout(r, 2));
+            return status.value;""")
+        final = ("window.dispatchEvent(new Event('beforeprint'));"
+                 "return [Array.from(document.querySelectorAll('#parts thead th'), (th) => th.getAttribute('aria-sort')),"
+                 "(() => {" + READ_SHOWN + "})()];")
+        run_async = lambda script, *args: self.driver.execute_async_script(
+            "const done = arguments[arguments.length - 1];"
+            "(async () => { done(await (async () => {" + script + "})()); })();", *args)
+        for sequence in ([["sort", 1], ["key", "p"], ["key", "pa"], ["sort", 1], ["key", "part_01"]],
+                         [["key", "a0"], ["sort", 1], ["sort", 0], ["key", "a"], ["sort", 1]],
+                         [["sort", 1], ["key", "zzz"], ["key", ""], ["sort", 0], ["sort", 0]]):
+            with self.subTest(sequence):
+                self.load(page)
+                run_async(steps, sequence)
+                status = run_async(settled)
+                cut = self.script(final)
+                self.load(page)
+                self.type_filter([value for kind, value in sequence if kind == "key"][-1])
+                for kind, value in sequence:
+                    if kind == "sort":
+                        self.script("arguments[0].click()",
+                                    self.driver.find_elements("css selector", "#parts thead button")[value])
+                        self.assertEqual(run_async(settled), status)
+                self.assertEqual(self.script(final), cut)
 
     # ---- An export with attribute columns ----
 
@@ -1100,9 +1158,8 @@ class Page(unittest.TestCase):
 
     def test_large_pages_never_freeze(self):
         """Every action on large run and comparison pages: the page never stops taking input for
-        long, and answers soon (FROZEN_MS, ANSWER_MS). The first key of a filter that matches nearly
-        every row, or clearing one, still costs about a second on a loaded machine: the rows it
-        shows are laid out."""
+        long, and answers soon (FROZEN_MS, ANSWER_MS): a sort of a table in pieces, and clearing a
+        filter, run in slices too, and are timed until they are whole."""
         run_page = self.page_of(self.write_bom("generated.bom.1", generated_bom(3)))
         old, new = self.write_bom("generated-old.bom.1", generated_bom(3)), \
             self.write_bom("generated-new.bom.1", generated_bom(3, edit=True))
@@ -1124,12 +1181,13 @@ class Page(unittest.TestCase):
                 "const done = arguments[arguments.length - 1];"
                 "(async () => { done(await (async () => {" + script + "})()); })();")
         click = ("const b = %s; return await trelkTiming.time(() => b.click(), () => true, 60000);")
+        sort = "return await trelkTiming.sort(%s, 60000);"
         for page, actions in (
-                (run_page, [("sort", click % "document.querySelectorAll('#parts thead button')[1]"),
-                            ("sort back", click % "document.querySelectorAll('#parts thead button')[0]"),
+                (run_page, [("sort", sort % "document.querySelectorAll('#parts thead button')[1]"),
+                            ("sort back", sort % "document.querySelectorAll('#parts thead button')[0]"),
                             ("unfold", click % "Array.from(document.querySelectorAll('button'))"
                                                ".find((e) => e.textContent === 'Unfold all')")]),
-                (comparison, [("sort", click % "document.querySelectorAll('#parts thead button')[1]"),
+                (comparison, [("sort", sort % "document.querySelectorAll('#parts thead button')[1]"),
                               ("switch", "const s = document.getElementById('filter-status');"
                                          "const box = document.getElementById('only-changed');"
                                          "return await trelkTiming.time(() => { s.value = '\u2026'; box.click(); },"

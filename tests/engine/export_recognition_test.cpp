@@ -232,6 +232,15 @@ TEST(ExportRecognition, MatchesCutNamesToTheOneLongerNameTheyStart) {
          {{"BOLT_M8", 4}, {"HEX_NUT_M8", 6}, {"PIN_5", 2}},
          {{"BRACKET_LEFT", 2}},
          "Cut names and type words matched to their longer forms in the BOM file: 2 names, 1 type word"},
+        {"a cut type word in another language, whole only in a header",
+         "Baugruppe FRAME_ASSEMBLY contains:\nName      Type   Qty\nBRACKET_  Unter      2\nBOLT_M8   Teil       4\n\n"
+         "Unterbaugruppe BRACKET_LEFT contains:\nName      Type   Qty\nHEX_NUT_  Teil       3\nPIN_5     Teil       "
+         "1\n\n"
+         "Summary of parts for assembly FRAME_ASSEMBLY:\nName        Type   Qty\n"
+         "BOLT_M8     Teil       4\nHEX_NUT_M8  Teil       6\nPIN_5       Teil       2\n",
+         {{"BOLT_M8", 4}, {"HEX_NUT_M8", 6}, {"PIN_5", 2}},
+         {{"BRACKET_LEFT", 2}},
+         "Cut names and type words matched to their longer forms in the BOM file: 2 names, 1 type word"},
         {"a cut name that starts two",
          top + "HEX_NUT_  Part       3\nHEX_NUT_  Part       1\n\n"
                "Summary of parts for assembly FRAME_ASSEMBLY:\nName        Type   Qty\n"
@@ -391,6 +400,83 @@ TEST(ExportRecognition, ReadsNoneOfTheseWrongInSilence) {
     }
 }
 
+// A block under German label lines, its cells at TABs, as a company's format prints it: a title
+// line, a drawing number, the name and the type word each after a label and TABs, the column titles.
+std::string labelledBlock(const std::string& name, const std::string& kind, const std::string& rows,
+                          const std::string& drawing = "Z-100") {
+    return "St\xC3\xBC"
+           "ckliste\nZeichnungsnummer:\t" +
+           drawing + "\nModellname:\t\t" + name + "\nArt:\t\t\t" + kind + "\nMenge\tTyp\tModellname\tBenennung\n" +
+           rows + "\n";
+}
+
+// Blocks under several label lines, the summary one more such group marked only by a label's
+// value: read exactly, the summary never a second block of the main assembly (each where-used list
+// once) and a changed summary row a summary difference (--strict), or said unreadable where the
+// lines cannot tell the summary or the name apart.
+TEST(ExportRecognition, ReadsBlocksUnderLabelLines) {
+    const std::string top = "2\tUnterbaugruppe\tSUB_A\n4\tTeil\tBOLT\tSchraube M8\n";
+    const std::string sub = "3\tTeil\tNUT\tMutter M8\n1\tTeil\tBOLT\n";
+    const std::string summary = "6\tTeil\tBOLT\tSchraube M8\n6\tTeil\tNUT\tMutter M8\n";
+    const std::map<std::string, int64_t> parts = {{"BOLT", 6}, {"NUT", 6}};
+    const std::string whole =
+        "Gesamtst\xC3\xBC"
+        "ckliste";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool mustRead;
+        size_t summaryDifferences = 0;
+        // The blocks each part is named in: a summary read as a block would add one each.
+        std::map<std::string, uint32_t> usedIn = {{"BOLT", 2}, {"NUT", 1}};
+    };
+    const Case cases[] = {
+        {"a summary marked by its type label",
+         labelledBlock("TOP", "Baugruppe", top) + labelledBlock("SUB_A", "Unterbaugruppe", sub, "") +
+             labelledBlock("TOP", whole, summary),
+         true},
+        {"the name on the first label line, the mark on the last",
+         "Modellname:\tTOP\nArt:\tBaugruppe\nMenge\tTyp\tModellname\n" + top + "\n" +
+             "Modellname:\tSUB_A\nArt:\tUnterbaugruppe\nMenge\tTyp\tModellname\n" + sub + "\n" +
+             "Modellname:\tTOP\nArt:\tSumme\nMenge\tTyp\tModellname\n" + summary,
+         true},
+        {"a summary headed as the main block is: no mark of its own",
+         labelledBlock("TOP", "Baugruppe", top) + labelledBlock("SUB_A", "Unterbaugruppe", sub) +
+             labelledBlock("TOP", "Baugruppe", summary),
+         false},
+        {"one block, its name labelled as the name column is titled",
+         labelledBlock("TOP", "Baugruppe", "6\tTeil\tBOLT\n6\tTeil\tNUT\n") +
+             labelledBlock("TOP", whole, "6\tTeil\tBOLT\n6\tTeil\tNUT\n"),
+         true,
+         0,
+         {{"BOLT", 1}, {"NUT", 1}}},
+        {"one block, its drawing number and its name both again above the summary, no label a title",
+         "Zeichnung:\tZ-100\nName:\tTOP\nArt:\tBaugruppe\nMenge\tTyp\tModell\n6\tTeil\tBOLT\n6\tTeil\tNUT\n\n"
+         "Zeichnung:\tZ-100\nName:\tTOP\nArt:\tSumme\nMenge\tTyp\tModell\n6\tTeil\tBOLT\n6\tTeil\tNUT\n",
+         false},
+        {"a changed summary row",
+         labelledBlock("TOP", "Baugruppe", top) + labelledBlock("SUB_A", "Unterbaugruppe", sub) +
+             labelledBlock("TOP", whole, "7\tTeil\tBOLT\n6\tTeil\tNUT\n"),
+         true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + ":\n" + c.bytes);
+        const Analysis a = readWithDefaults(c.bytes).analysis;
+        const bool read = a.mainAssemblyFound && !a.readingInDoubt;
+        if (!c.mustRead && !read) continue;
+        ASSERT_TRUE(read);
+        EXPECT_EQ(a.summaryDifferences, c.summaryDifferences);
+        EXPECT_EQ(partTotals(a), parts);
+        EXPECT_EQ(a.tables.mainAssemblyName, "TOP");
+        const WhereUsedTable& used = a.tables.partWhereUsed;
+        std::map<std::string, uint32_t> entries;
+        for (size_t r = 0; r < used.count(); ++r)
+            entries[std::string(used.names[r])] = used.entryEnd[r] - used.entryBegin[r];
+        EXPECT_EQ(entries, c.usedIn);
+        EXPECT_TRUE(a.layoutRecognised);
+    }
+}
+
 // Text of about `bytes` bytes, made of one shape again and again.
 using Shape = std::string (*)(size_t bytes, std::mt19937_64& rng);
 
@@ -448,6 +534,14 @@ TEST(ExportRecognition, TakesWorkInProportionToTheFile) {
         {"text",
          [](size_t bytes, std::mt19937_64& rng) {
              return repeated(bytes, [&](size_t) { return testing::randomText(rng); });
+         }},
+        {"blocks under TAB label lines, each holding the next",
+         [](size_t bytes, std::mt19937_64&) {
+             return repeated(bytes, [](size_t i) {
+                 return labelledBlock("A" + std::to_string(i), i == 0 ? "Baugruppe" : "Unterbaugruppe",
+                                      "2\tUnterbaugruppe\tA" + std::to_string(i + 1) + "\n3\tTeil\tP" +
+                                          std::to_string(i % 50) + "\tSchraube\n");
+             });
          }},
     };
     constexpr size_t kBytes = 100 * 1024;

@@ -272,8 +272,10 @@ TEST(FormatProperty, WithNoSettingsTheRecognisedCompanyLayoutsReadAsByTheirForma
         size_t nameWidth;
     };
     // Names cut to 18 characters in the rows: one as long may be the start of several.
-    const Format formats[] = {
-        {testing::kPipeNameFirstFormat, 31}, {testing::kGluedMassFormat, 24}, {testing::kCutNamesCostFormat, 18}};
+    const Format formats[] = {{testing::kPipeNameFirstFormat, 31},
+                              {testing::kGluedMassFormat, 24},
+                              {testing::kCutNamesCostFormat, 18},
+                              {testing::kGermanLabelsFormat, ~size_t{0}}};
     testing::TempFolder folder;
     size_t read = 0, readWide = 0, totalled = 0;
     for (const Format& f : formats)

@@ -198,6 +198,20 @@ std::string oneBlockUnderWiderLines(size_t lines) {
            "Teile von TOP:\r\nTeil;Menge\r\nBOLT;4.000\r\nNUT;1.000\r\n";
 }
 
+// TAB cells under `lines` label lines above each block: the name, the type word, then labels
+// every block prints alike.
+std::string labelLines(size_t lines) {
+    Layout layout{[lines](const Block& block) {
+                      std::vector<std::string> above = {"Modellname:\t\t" + block.assembly,
+                                                        block.assembly == "TOP" ? "Art:\tBaugruppe" : "Art:\tGruppe"};
+                      while (above.size() < lines) above.push_back("Feld " + std::to_string(above.size()) + ":\tja");
+                      above.push_back("Menge\tModellname");
+                      return above;
+                  },
+                  [](size_t, const Row& row, const Block&) { return q(row) + "\t" + row.name; }};
+    return write(product(3, 2), layout);
+}
+
 // Name-first rows at blanks (name, type, quantity) with a summary, under title rows whose type
 // title starts `reach` characters before the end of the longest name (10 characters).
 std::string titledNameFirstRows(size_t reach) {
@@ -321,6 +335,13 @@ TEST(RecognitionLimits, EachThresholdDividesItsBoundaryFiles) {
          [](const std::string& text) {
              const std::optional<RecognisedExport> r = recognised(text);
              return r && r->columns.Separator != 0;
+         }},
+        {"8 label lines above each block", labelLines(recognition::kMaxLabelLines),
+         labelLines(recognition::kMaxLabelLines + 1),
+         [](const std::string& text) {
+             return anyCandidate(text, [](const Reading& r) {
+                 return r.found.layout && r.found.layout->breakdown && r.found.layout->breakdown->heading.size() > 1;
+             });
          }},
         {"titles 6 characters into the cells before them", titledNameFirstRows(2 * recognition::kMaxTitleShift),
          titledNameFirstRows(2 * recognition::kMaxTitleShift + 1),

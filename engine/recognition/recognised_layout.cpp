@@ -904,6 +904,9 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     const RowCuts guess = rowCuts(lines, cut, choice, inUse);
     SummaryLines summaryAt;
     std::optional<Reading> r = layoutOf(lines, cut, choice, inUse, guess.blockNames, summaryAt);
+    // A layout of one header a block is taken only where the file's summary agrees with it
+    // (engine/recognition/trial.h): one that finds no summary cannot be taken, and is not tried.
+    if (r && !r->found.layout->summary) return std::nullopt;
     if (!r) r = labelledLayoutOf(lines, cut, choice, inUse, summaryAt);
     if (!r) return r;
     ExportLayout& layout = *r->found.layout;

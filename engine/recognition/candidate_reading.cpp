@@ -40,13 +40,13 @@ bool findSingleHeader(const ExportLines& lines, const LineCut& cut, Reading& r) 
             break;
         }
     if (header == kFar) return false;
-    const std::vector<std::string_view> f = lines.fields(header);
+    const LineWords f = lines.words(header);
     if (f.size() < 2) return false;
     // Looked up, not searched: a header and lines of many words must not cost their product.
     const Names inHeader(f.begin(), f.end());
     for (size_t s = first; s < lines.size(); ++s) {
         if (!lines.leads(cut, s)) continue;
-        const std::vector<std::string_view> title = lines.fields(s);
+        const LineWords title = lines.words(s);
         if (title.size() < 2) continue;
         const std::string_view titleEnd = withoutColon(title.back());
         if (!inHeader.count(titleEnd) &&
@@ -80,7 +80,7 @@ bool findHeaders(const ExportLines& lines, const LineCut& cut, const Names& memb
     std::map<std::string, size_t> afters;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!lines.leads(cut, i)) continue;
-        const std::vector<std::string_view> f = lines.fields(i);
+        const LineWords f = lines.words(i);
         if (f.size() < 2) continue;
         for (size_t p = f.size(); p-- > 0;)
             if (members.count(f[p])) {
@@ -103,7 +103,7 @@ bool findHeaders(const ExportLines& lines, const LineCut& cut, const Names& memb
     if (!afterFields.empty())
         for (size_t i = 0; i < lines.size(); ++i) {
             if (!lines.leads(cut, i)) continue;
-            const std::vector<std::string_view> f = lines.fields(i);
+            const LineWords f = lines.words(i);
             for (size_t p = f.size(); p-- > 0;) {
                 if (!members.count(f[p])) continue;
                 if (p + 1 < f.size() && f[p + 1] == afterFields.front()) {
@@ -120,7 +120,7 @@ bool findHeaders(const ExportLines& lines, const LineCut& cut, const Names& memb
     std::vector<std::vector<std::string_view>> befores;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!lines.leads(cut, i)) continue;
-        const std::vector<std::string_view> f = lines.fields(i);
+        const LineWords f = lines.words(i);
         if (f.size() < afterFields.size() + 1 || !std::equal(afterFields.begin(), afterFields.end(),
                                                              f.end() - static_cast<std::ptrdiff_t>(afterFields.size())))
             continue;
@@ -132,7 +132,7 @@ bool findHeaders(const ExportLines& lines, const LineCut& cut, const Names& memb
     if (after.empty())
         for (size_t i = cut.firstRow(); i-- > 0;) {
             if (!lines.leads(cut, i)) continue;
-            const std::vector<std::string_view> f = lines.fields(i);
+            const LineWords f = lines.words(i);
             if (f.size() < 2) break;
             std::vector<std::vector<std::string_view>> both = befores;
             both.emplace_back(f.begin(), f.end() - 1);
@@ -145,7 +145,7 @@ bool findHeaders(const ExportLines& lines, const LineCut& cut, const Names& memb
 
 // A line that the header rule would take if text were allowed to follow its first word after the
 // name: the rule's words before a name, and the first of its words after it, then anything.
-bool nearlyHeader(const std::vector<std::string_view>& f, const std::vector<std::string_view>& before,
+bool nearlyHeader(const LineWords& f, const std::vector<std::string_view>& before,
                   const std::vector<std::string_view>& after) {
     for (size_t p = before.size(); p < f.size(); ++p) {
         if (!std::equal(before.begin(), before.end(), f.begin() + static_cast<std::ptrdiff_t>(p - before.size())))
@@ -172,11 +172,10 @@ bool findTypeWords(const ExportLines& lines, const LineCut& cut, int t, int name
     size_t rowsWithBlock = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!cut.row[i]) continue;
-        const std::vector<std::string_view> c = lines.cells(cut, i);
-        std::string type(cellAt(c, t));
+        std::string type(lines.cell(cut, i, t));
         if (cut.separator == 0 && !cut.restOf.empty()) type += cut.restOf[i];
         if (type.empty()) return false;
-        const std::string_view member = cellAt(c, name);
+        const std::string_view member = lines.cell(cut, i, name);
         if (!blocks.of[i].empty() && member != blocks.of[i] && blocks.names.count(std::string(member))) {
             ++withBlock[type];
             ++rowsWithBlock;
@@ -226,7 +225,7 @@ bool standsBefore(const ExportLines& lines, const std::string& keyword, size_t l
 size_t findSummary(const ExportLines& lines, const LineCut& cut, size_t mainLine, Reading& r) {
     for (size_t i = mainLine + 1; i < lines.size(); ++i) {
         if (!lines.leads(cut, i)) continue;
-        const std::vector<std::string_view> f = lines.fields(i);
+        const LineWords f = lines.words(i);
         size_t p = f.size();
         if (!f.empty() && withoutColon(f.back()) == r.mainName)
             p = f.size() - 1;
@@ -295,7 +294,7 @@ std::optional<Reading> readingFor(const ExportLines& lines, const LineCut& cut, 
     {
         const std::vector<std::string_view> before = lines.fields(r.headerBefore), after = lines.fields(r.headerAfter);
         for (size_t i = 0; i < lines.size(); ++i)
-            if (blocks.of[i].empty() && lines.leads(cut, i) && nearlyHeader(lines.fields(i), before, after))
+            if (blocks.of[i].empty() && lines.leads(cut, i) && nearlyHeader(lines.words(i), before, after))
                 return std::nullopt;
     }
     // The summary is found by its header rule alone, before the type words it tells apart.

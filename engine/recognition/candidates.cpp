@@ -35,15 +35,15 @@ std::optional<Reading> typedBlankReading(const Context& x, LineCut cut, int q) {
     const int t = q + 1;
     const size_t typeAt = static_cast<size_t>(t) - 1;
     for (size_t i = 0; i < n; ++i)
-        if (cut.row[i] && lines.fields(i).size() < static_cast<size_t>(t) + 1) cut.row[i] = 0;
+        if (cut.row[i] && lines.words(i).size() < static_cast<size_t>(t) + 1) cut.row[i] = 0;
     cut.members.clear();
     cut.restOf.assign(n, std::string());
-    std::map<std::string, size_t> pieces;  // the words a line of one field would make whole
+    std::map<std::string, size_t, std::less<>> pieces;  // the words a line of one field would make whole
     for (size_t i = 0; i + 1 < n; ++i) {
         const std::string& next = lines.norm(i + 1);
         if (!cut.row[i] || cut.row[i + 1] || next.empty() || next.find(' ') != std::string::npos || isNumber(next))
             continue;
-        const std::string word = std::string(lines.fields(i)[typeAt]) + next;
+        const std::string word = std::string(lines.words(i)[typeAt]) + next;
         ++pieces[word];
         cut.restOf[i] = next;
     }
@@ -51,17 +51,17 @@ std::optional<Reading> typedBlankReading(const Context& x, LineCut cut, int q) {
     std::unordered_set<std::string_view> whole;
     if (!pieces.empty())
         for (size_t i = 0; i < n; ++i) {
-            const std::vector<std::string_view> f = lines.fields(i);
+            const LineWords f = lines.words(i);
             if (cut.row[i]) {
-                if (pieces.count(std::string(f[typeAt]))) whole.insert(f[typeAt]);
+                if (pieces.count(f[typeAt])) whole.insert(f[typeAt]);
             } else {
                 for (const std::string_view word : f)
-                    if (pieces.count(std::string(word))) whole.insert(word);
+                    if (pieces.count(word)) whole.insert(word);
             }
         }
     for (size_t i = 0; i + 1 < n; ++i) {
         if (cut.restOf[i].empty()) continue;
-        const std::string word = std::string(lines.fields(i)[typeAt]) + cut.restOf[i];
+        const std::string word = std::string(lines.words(i)[typeAt]) + cut.restOf[i];
         if (whole.count(word) || pieces[word] >= kMinCutTypeWords)
             cut.rest[i + 1] = 1;
         else
@@ -81,7 +81,7 @@ void blankReadings(const Context& x, std::vector<Reading>& out) {
     LineCut base(0, n);
     size_t rows = 0, secondNumeric = 0;
     for (size_t i = 0; i < n; ++i) {
-        const std::vector<std::string_view> f = lines.fields(i);
+        const LineWords f = lines.words(i);
         if (f.size() >= 2 && isNumber(f[0])) {
             base.row[i] = 1;
             ++rows;
@@ -95,7 +95,7 @@ void blankReadings(const Context& x, std::vector<Reading>& out) {
     for (const int q : quantityFields) {
         LineCut cut = base;
         for (size_t i = 0; i < n; ++i)
-            if (cut.row[i] && lines.fields(i).size() < static_cast<size_t>(q) + 1) cut.row[i] = 0;
+            if (cut.row[i] && lines.words(i).size() < static_cast<size_t>(q) + 1) cut.row[i] = 0;
         cut.members.clear();
         if (std::optional<Reading> typed = typedBlankReading(x, cut, q)) {
             out.push_back(std::move(*typed));
@@ -139,7 +139,7 @@ void markTitleLines(const ExportLines& lines, LineCut& cut) {
         do above = above == 0 ? n : above - 1;
         while (above < n && lines.norm(above).empty());
         if (above < n && !cut.row[above]) {
-            const std::vector<std::string_view> c = lines.fields(above);
+            const LineWords c = lines.words(above);
             if (c.size() >= 2 && std::none_of(c.begin(), c.end(), isNumber)) cut.title[above] = 1;
         }
     }
@@ -188,7 +188,7 @@ void nameFirstReadings(const Context& x, std::vector<Reading>& out) {
     const size_t n = lines.size();
     LineCut cut(0, n);
     for (size_t i = 0; i < n; ++i) {
-        const std::vector<std::string_view> f = lines.fields(i);
+        const LineWords f = lines.words(i);
         cut.row[i] = f.size() >= 3 && !isNumber(f[0]) && hasLetter(f[0]) && hasLetter(f[1]) && isNumber(f[2]) &&
                      !isLabel(f[0]) && !isLabel(f[1]);
     }
@@ -254,7 +254,7 @@ void tabRowReadings(const Context& x, std::vector<Reading>& out) {
 bool isWholeColumn(const ExportLines& lines, const LineCut& cut, int column) {
     for (size_t i = 0; i < lines.size(); ++i)
         if (cut.row[i]) {
-            const std::string_view cell = cellAt(lines.cells(cut, i), column);
+            const std::string_view cell = lines.cell(cut, i, column);
             if (cell.find_first_of(".,") != std::string_view::npos) return false;
         }
     return true;
@@ -262,7 +262,7 @@ bool isWholeColumn(const ExportLines& lines, const LineCut& cut, int column) {
 
 bool isNumberColumn(const ExportLines& lines, const LineCut& cut, int column) {
     for (size_t i = 0; i < lines.size(); ++i)
-        if (cut.row[i] && !isNumber(cellAt(lines.cells(cut, i), column))) return false;
+        if (cut.row[i] && !isNumber(lines.cell(cut, i, column))) return false;
     return true;
 }
 
@@ -276,7 +276,7 @@ bool isPositionColumn(const ExportLines& lines, const LineCut& cut, int column) 
         }
         std::vector<int64_t> values;
         for (; i < lines.size() && (cut.row[i] || cut.rest[i]); ++i)
-            if (cut.row[i]) values.push_back(readLeadingNumber(cellAt(lines.cells(cut, i), column)).value);
+            if (cut.row[i]) values.push_back(readLeadingNumber(lines.cell(cut, i, column)).value);
         if (values.size() < 2) continue;
         seenRun = true;
         const int64_t step = values[1] - values[0];
@@ -299,7 +299,7 @@ int typeColumn(const ExportLines& lines, const LineCut& cut, int quantity, int n
         bool fits = true;
         for (size_t i = 0; i < lines.size() && fits; ++i) {
             if (!cut.row[i]) continue;
-            const std::string_view cell = cellAt(lines.cells(cut, i), column);
+            const std::string_view cell = lines.cell(cut, i, column);
             fits = !cell.empty() && !isNumber(cell);
             words.insert(cell);
         }

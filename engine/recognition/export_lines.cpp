@@ -4,6 +4,7 @@
 
 #include "engine/reading/line_classifier.h"
 #include "engine/reading/line_match.h"
+#include "engine/reading/word_scan.h"
 #include "engine/recognition/recognition_limits.h"
 #include "text/text_rules.h"
 
@@ -70,13 +71,54 @@ size_t LineCut::firstRow() const { return static_cast<size_t>(std::find(row.begi
 
 size_t LineCut::rowCount() const { return static_cast<size_t>(std::count(row.begin(), row.end(), 1)); }
 
+namespace {
+
+// The words of a normalised line, as cellsOfLine cuts them at blanks.
+template <typename Take>
+void forEachWord(std::string_view line, Take take) {
+    const char* const end = line.data() + line.size();
+    for (const char* p = word_scan::skipBlanks(line.data(), end); p != end;) {
+        const char* const wordEnd = word_scan::findBlank(p, end);
+        take(std::string_view(p, static_cast<size_t>(wordEnd - p)));
+        p = word_scan::skipBlanks(wordEnd, end);
+    }
+}
+
+}  // namespace
+
+std::string_view LineWords::at(int n) const {
+    if (n > 0) return static_cast<size_t>(n) <= count_ ? first_[n - 1] : std::string_view();
+    return n < 0 && static_cast<size_t>(-n) <= count_ ? first_[count_ - static_cast<size_t>(-n)] : std::string_view();
+}
+
 ExportLines::ExportLines(std::string_view bytes) {
+    // Room for a line per LF, the usual line end, so that the lines' vectors rarely grow.
+    const size_t ends = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+    raw_.reserve(ends);
+    norm_.reserve(ends);
     forEachBomLine(bytes, [&](std::string_view line) {
         raw_.push_back(line);
         std::string normalised(line);
         normalised.resize(normaliseInPlace(normalised.data(), normalised.size()));
         norm_.push_back(std::move(normalised));
     });
+    cutWords();
+}
+
+void ExportLines::cutWords() {
+    // The words point into norm_, which no longer moves. Counted first, so that they take one
+    // allocation of their size.
+    words_.clear();
+    firstWord_.clear();
+    size_t count = 0;
+    for (const std::string& line : norm_) forEachWord(line, [&count](std::string_view) { ++count; });
+    words_.reserve(count);
+    firstWord_.reserve(norm_.size() + 1);
+    for (const std::string& line : norm_) {
+        firstWord_.push_back(words_.size());
+        forEachWord(line, [this](std::string_view word) { words_.push_back(word); });
+    }
+    firstWord_.push_back(words_.size());
 }
 
 ExportLines ExportLines::wordsAtTabs() const {
@@ -90,6 +132,7 @@ ExportLines ExportLines::wordsAtTabs() const {
         normalised.resize(normaliseInPlace(normalised.data(), normalised.size()));
         out.norm_.push_back(std::move(normalised));
     }
+    out.cutWords();
     return out;
 }
 
@@ -100,7 +143,7 @@ std::vector<std::string_view> ExportLines::fields(std::string_view normalised) c
 
 std::vector<std::string_view> ExportLines::cells(const LineCut& cut, size_t line) const {
     if (cut.separator == 0) {
-        std::vector<std::string_view> f = fields(norm_[line]);
+        std::vector<std::string_view> f = words(line);
         if (cut.gluedDecimals >= 0 && !f.empty()) {
             const auto [quantity, rest] = splitGluedQuantity(f.front(), cut.gluedDecimals);
             if (!rest.empty()) {
@@ -112,6 +155,15 @@ std::vector<std::string_view> ExportLines::cells(const LineCut& cut, size_t line
     }
     steps_ += raw_[line].size() + 1;
     return cellsOfLine(raw_[line], cut.separator);
+}
+
+std::string_view ExportLines::cell(const LineCut& cut, size_t line, int n) const {
+    if (cut.separator != 0) {
+        steps_ += raw_[line].size() + 1;
+        return cellOfLine(raw_[line], cut.separator, n);
+    }
+    if (cut.gluedDecimals < 0) return words(line).at(n);
+    return cellAt(cells(cut, line), n);
 }
 
 bool ExportLines::text(const LineCut& cut, size_t line) const {
@@ -149,15 +201,20 @@ size_t ExportLines::titleAbove(const LineCut& cut, size_t row) const {
 const Names& ExportLines::leadMembers(const LineCut& cut, int nameColumn) const {
     auto found = cut.members.find(nameColumn);
     if (found != cut.members.end()) return found->second;
-    Names words;
+    // Sorted in one vector: a set would make a node of every word of every such line.
+    std::vector<std::string_view> words;
     for (size_t i = 0; i < norm_.size(); ++i)
-        if (leads(cut, i))
-            for (const std::string_view field : fields(norm_[i])) words.insert(field);
+        if (leads(cut, i)) {
+            const LineWords line = this->words(i);
+            words.insert(words.end(), line.begin(), line.end());
+        }
+    std::sort(words.begin(), words.end(), shorterOrBefore);
     Names& members = cut.members[nameColumn];
     for (size_t i = 0; i < norm_.size(); ++i)
         if (cut.row[i]) {
-            const std::string_view name = cellAt(cells(cut, i), nameColumn);
-            if (!name.empty() && words.count(name)) members.insert(name);
+            const std::string_view name = cell(cut, i, nameColumn);
+            if (!name.empty() && std::binary_search(words.begin(), words.end(), name, shorterOrBefore))
+                members.insert(name);
         }
     return members;
 }
@@ -167,7 +224,7 @@ size_t ExportLines::headersNamed(const LineCut& cut, int nameColumn) const {
     size_t named = 0;
     for (size_t i = 0; i < norm_.size(); ++i)
         if (leads(cut, i))
-            for (const std::string_view field : fields(norm_[i]))
+            for (const std::string_view field : words(i))
                 if (members.count(field)) {
                     ++named;
                     break;
@@ -176,15 +233,16 @@ size_t ExportLines::headersNamed(const LineCut& cut, int nameColumn) const {
 }
 
 size_t ExportLines::distinctNames(const LineCut& cut, int nameColumn) const {
-    Names names;
+    std::vector<std::string_view> names;
     for (size_t i = 0; i < norm_.size(); ++i)
-        if (cut.row[i]) names.insert(cellAt(cells(cut, i), nameColumn));
-    return names.size();
+        if (cut.row[i]) names.push_back(cell(cut, i, nameColumn));
+    std::sort(names.begin(), names.end(), shorterOrBefore);
+    return static_cast<size_t>(std::unique(names.begin(), names.end()) - names.begin());
 }
 
 bool ExportLines::anyName(const LineCut& cut, int nameColumn) const {
     for (size_t i = 0; i < norm_.size(); ++i)
-        if (cut.row[i] && !cellAt(cells(cut, i), nameColumn).empty()) return true;
+        if (cut.row[i] && !cell(cut, i, nameColumn).empty()) return true;
     return false;
 }
 

@@ -32,6 +32,32 @@ std::vector<std::string_view> commonEnd(const std::vector<std::vector<std::strin
 // Cell n as the column layout counts it: 1, 2, ... from the start, -1, ... from the end.
 std::string_view cellAt(const std::vector<std::string_view>& cells, int n);
 
+// The words of one line as ExportLines holds them: a view, valid as long as the lines are.
+class LineWords {
+public:
+    LineWords(const std::string_view* first, size_t count) : first_(first), count_(count) {}
+    const std::string_view* begin() const { return first_; }
+    const std::string_view* end() const { return first_ + count_; }
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    std::string_view operator[](size_t k) const { return first_[k]; }
+    std::string_view front() const { return first_[0]; }
+    std::string_view back() const { return first_[count_ - 1]; }
+    // Cell n as cellAt counts it.
+    std::string_view at(int n) const;
+    operator std::vector<std::string_view>() const { return {begin(), end()}; }
+
+private:
+    const std::string_view* first_;
+    size_t count_;
+};
+
+// An order of words that compares lengths before bytes: sorting and searching words then compares
+// bytes only of words of one length.
+inline bool shorterOrBefore(std::string_view a, std::string_view b) {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
 // One way of cutting the lines into cells, and what its lines are.
 struct LineCut {
     char separator = 0;               // 0: fields at blanks
@@ -54,6 +80,11 @@ struct LineCut {
 class ExportLines {
 public:
     explicit ExportLines(std::string_view bytes);
+    // The words point into the lines held, which a move keeps where they are and a copy would not.
+    ExportLines(const ExportLines&) = delete;
+    ExportLines& operator=(const ExportLines&) = delete;
+    ExportLines(ExportLines&&) = default;
+    ExportLines& operator=(ExportLines&&) = default;
     // The same lines with their words cut at TABs as at blanks, for label lines
     // ("Modellname:<TAB><TAB>NAME"). Other readings keep TABs inside words: in a table cut at a
     // separator, a row of fewer cells than the table's is a line of text, whose words must not
@@ -67,8 +98,16 @@ public:
     // The words of a normalised text, and the cells of a line as a cut takes them; each call counts
     // the bytes it goes over.
     std::vector<std::string_view> fields(std::string_view normalised) const;
-    std::vector<std::string_view> fields(size_t line) const { return fields(norm_[line]); }
+    std::vector<std::string_view> fields(size_t line) const { return words(line); }
+    // The same words without a vector of their own: a line is cut once, when the lines are read,
+    // as recognition asks for every line's words many times. Counted as a cut.
+    LineWords words(size_t line) const {
+        steps_ += norm_[line].size() + 1;
+        return LineWords(words_.data() + firstWord_[line], firstWord_[line + 1] - firstWord_[line]);
+    }
     std::vector<std::string_view> cells(const LineCut& cut, size_t line) const;
+    // Cell n of a line as cells(cut, line) gives it, counted as they are.
+    std::string_view cell(const LineCut& cut, size_t line, int n) const;
     // A line looked at once more by other means (a classifier, a search), counted.
     void count(uint64_t bytes) const { steps_ += bytes; }
     // The bytes of lines the scans went over so far, each scan of a line counted.
@@ -95,9 +134,14 @@ public:
 
 private:
     ExportLines() = default;
+    // Cuts every line of norm_ into words_.
+    void cutWords();
 
     std::vector<std::string_view> raw_;
     std::vector<std::string> norm_;
+    // Every line's words in a row, and where each line's start (one more entry than lines).
+    std::vector<std::string_view> words_;
+    std::vector<size_t> firstWord_;
     mutable uint64_t steps_ = 0;
 };
 

@@ -345,6 +345,27 @@ void cutAt(RowLayout& row, FieldRole role, const ColumnCut& c) {
         if (cell.field.role == role) cell.field.format.precision = c.width;
 }
 
+// What a reading of a recognised layout found, in the words and columns the run reports.
+Reading recognisedReading(ExportLayout layout, std::string mainName, const LineCut& cut, ColumnChoice choice,
+                          const std::vector<std::string_view>& titles, const KeywordSet& inUse) {
+    Reading r;
+    r.mainName = std::move(mainName);
+    RecognisedExport& found = r.found;
+    found.keywords = inUse;
+    found.columns.Quantity = choice.quantity;
+    // The columns only say where the cells are; they never stand for the line classifier's table
+    // rules (a separator, or no type column), which cannot read such a file.
+    found.columns.Type = cut.separator != 0 ? choice.type : 0;
+    found.columns.Name = choice.name;
+    found.columns.Separator = cut.separator;
+    found.quantityTitle = std::string(cellAt(titles, choice.quantity));
+    found.nameTitle = std::string(cellAt(titles, choice.name));
+    if (choice.type != 0) found.typeTitle = std::string(cellAt(titles, choice.type));
+    found.layoutRecognised = true;
+    found.layout = std::move(layout);
+    return r;
+}
+
 std::optional<Reading> layoutOf(const ExportLines& lines, const LineCut& cut, ColumnChoice choice,
                                 const KeywordSet& inUse, const ColumnCut& blockNames, SummaryLines& summaryAt) {
     const size_t firstRow = cut.firstRow();
@@ -432,23 +453,7 @@ std::optional<Reading> layoutOf(const ExportLines& lines, const LineCut& cut, Co
     breakdown.trailer = trailerAt(lines, cut, afterRows, &*header);
     layout.summary = summaryOf(lines, cut, headers.back().line, mainName, titles, choice, rowCells, summaryAt);
     layout.breakdown = std::move(breakdown);
-
-    Reading r;
-    r.mainName = mainName;
-    RecognisedExport& found = r.found;
-    found.keywords = inUse;
-    found.columns.Quantity = choice.quantity;
-    // The columns only say where the cells are; they never stand for the line classifier's table
-    // rules (a separator, or no type column), which cannot read such a file.
-    found.columns.Type = cut.separator != 0 ? choice.type : 0;
-    found.columns.Name = choice.name;
-    found.columns.Separator = cut.separator;
-    found.quantityTitle = std::string(cellAt(titles, choice.quantity));
-    found.nameTitle = std::string(cellAt(titles, choice.name));
-    if (choice.type != 0) found.typeTitle = std::string(cellAt(titles, choice.type));
-    found.layoutRecognised = true;
-    found.layout = std::move(layout);
-    return r;
+    return recognisedReading(std::move(layout), mainName, cut, choice, titles, inUse);
 }
 
 // ----- Blocks headed by several label lines ("Modellname:<TAB><TAB>FRAME", "Art:<TAB>Baugruppe").
@@ -494,25 +499,6 @@ LineTemplate labelLine(const std::vector<Words>& texts, size_t nameAt) {
     if (std::any_of(texts.begin(), texts.end(), [&](const Words& w) { return w.size() > common.size(); }))
         pieces.push_back(fieldPiece(FieldRole::Ignored));
     return wordsLine(std::move(pieces));
-}
-
-// What a reading of such a layout found, in the words and columns the run reports.
-Reading labelledReading(ExportLayout layout, std::string mainName, const LineCut& cut, ColumnChoice choice,
-                        const std::vector<std::string_view>& titles, const KeywordSet& inUse) {
-    Reading r;
-    r.mainName = std::move(mainName);
-    RecognisedExport& found = r.found;
-    found.keywords = inUse;
-    found.columns.Quantity = choice.quantity;
-    found.columns.Type = cut.separator != 0 ? choice.type : 0;
-    found.columns.Name = choice.name;
-    found.columns.Separator = cut.separator;
-    found.quantityTitle = std::string(cellAt(titles, choice.quantity));
-    found.nameTitle = std::string(cellAt(titles, choice.name));
-    if (choice.type != 0) found.typeTitle = std::string(cellAt(titles, choice.type));
-    found.layoutRecognised = true;
-    found.layout = std::move(layout);
-    return r;
 }
 
 // Blocks headed by the same label lines, one of them holding the block's name among its words;
@@ -641,7 +627,7 @@ std::optional<Reading> labelledLayoutOf(const ExportLines& lines, const LineCut&
         summaryAt.end = end;
         layout.summary = std::move(summary);
     }
-    return labelledReading(std::move(layout), mainName, cut, choice, titles, inUse);
+    return recognisedReading(std::move(layout), mainName, cut, choice, titles, inUse);
 }
 
 // The value a Words line takes from a text for the field of that role, or nothing when it does
@@ -904,6 +890,9 @@ std::optional<Reading> layoutReadingFor(const ExportLines& lines, const LineCut&
     const RowCuts guess = rowCuts(lines, cut, choice, inUse);
     SummaryLines summaryAt;
     std::optional<Reading> r = layoutOf(lines, cut, choice, inUse, guess.blockNames, summaryAt);
+    // A layout of one header a block is taken only where the file's summary agrees with it
+    // (engine/recognition/trial.h): one that finds no summary cannot be taken, and is not tried.
+    if (r && !r->found.layout->summary) return std::nullopt;
     if (!r) r = labelledLayoutOf(lines, cut, choice, inUse, summaryAt);
     if (!r) return r;
     ExportLayout& layout = *r->found.layout;

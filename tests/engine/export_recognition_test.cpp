@@ -5,8 +5,10 @@
 #include <random>
 #include <utility>
 
-#include "engine/runs/file_analysis.h"
+#include "engine/reading/line_classifier.h"
+#include "engine/recognition/export_lines.h"
 #include "engine/recognition/export_recognition.h"
+#include "engine/runs/file_analysis.h"
 #include "support/bom_product.h"
 #include "support/format_render.h"
 #include "support/literal_rollup.h"
@@ -552,6 +554,43 @@ TEST(ExportRecognition, TakesWorkInProportionToTheFile) {
         const uint64_t smallSteps = recognitionSteps(small), largeSteps = recognitionSteps(large);
         EXPECT_LE(smallSteps, kStepsPerByte * small.size());
         EXPECT_LE(largeSteps, smallSteps * 5 / 2);
+    }
+}
+
+// The words held for every line, and a cell taken alone, are those of cutting the line whole, as
+// the cuts take them (at blanks, after a glued quantity, at each separator), each counted as one
+// cut: on lines of blanks, tabs, separators, numbers, letters and line ends in any order.
+TEST(ExportLines, HoldEveryLineCutAsCuttingItWholeGives) {
+    std::mt19937_64 rng(29);
+    const std::string alphabet = "  \t|;,.0123456789abAB\xC3\xA4:\r\n\x1A";
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes;
+        const size_t length = static_cast<size_t>(rng() % 200);
+        for (size_t k = 0; k < length; ++k) bytes += alphabet[static_cast<size_t>(rng() % alphabet.size())];
+        const recognition::ExportLines lines(bytes);
+        std::vector<recognition::LineCut> cuts;
+        for (const char separator : {'\0', '|', ';', ','}) cuts.emplace_back(separator, lines.size());
+        for (const int decimals : {0, 1, 3}) {
+            cuts.emplace_back('\0', lines.size());
+            cuts.back().gluedDecimals = decimals;
+        }
+        for (size_t i = 0; i < lines.size(); ++i) {
+            SCOPED_TRACE(::testing::PrintToString(bytes) + " line " + std::to_string(i));
+            const std::vector<std::string_view> words = cellsOfLine(lines.norm(i), 0);
+            const recognition::LineWords held = lines.words(i);
+            EXPECT_EQ(words, std::vector<std::string_view>(held));
+            EXPECT_EQ(words, lines.fields(i));
+            for (const recognition::LineCut& cut : cuts)
+                for (int n = -5; n <= 5; ++n) {
+                    if (n == 0) continue;
+                    const uint64_t before = lines.steps();
+                    const std::string_view whole = recognition::cellAt(lines.cells(cut, i), n);
+                    const uint64_t wholeSteps = lines.steps() - before;
+                    EXPECT_EQ(whole, lines.cell(cut, i, n))
+                        << "separator " << int(cut.separator) << ", glued " << cut.gluedDecimals << ", cell " << n;
+                    EXPECT_EQ(wholeSteps, lines.steps() - before - wholeSteps);
+                }
+        }
     }
 }
 

@@ -4,7 +4,8 @@ tests/cli/html_check.py starts it), one fresh browser per page, and uses each as
 printing what every step cost by the browser's own clock:
 
 - the page's size; from the start of navigation until the document is parsed, until the page's
-  script is ready (the trelk-ready mark) and until it has read its pieces while idle; and its
+  script is ready (the trelk-ready mark), until it has read its pieces while idle and then the
+  sort keys of its tables in pieces; and its
   memory: how much the resident memory of all the
   browser's processes grew from a blank page, and its ratio to the page's size;
 - filter texts typed key by key (each key once the page has answered the one before whole): per
@@ -89,10 +90,16 @@ def measure(page, filters, out):
         # What reading the pieces left behind is collected a few seconds after, while the page is idle.
         time.sleep(5)
         later = browser_memory(root) - blank
-        out("%s: %.1f MB; parsed %.2f s, ready %.2f s (then %s), pieces read while idle by %.2f s; memory %.0f MB, "
-            "%.2fx the page, 5 s later %.0f MB, %.2fx" % (os.path.basename(page), size, parsed / 1000, ready / 1000,
-                                                         figure(settled), indexed / 1000, memory, memory / size,
-                                                         later, later / size))
+        # The sort keys of its tables in pieces, read while idle after the pieces (within the second
+        # before the first figure of memory), on a page whose script does.
+        keyed = answer(driver, "const done = await trelkTiming.until("
+                               "() => 'keyed' in document.documentElement.dataset, 5000);"
+                               "return done ? performance.getEntriesByName('trelk-keyed')[0].startTime : null;")
+        out("%s: %.1f MB; parsed %.2f s, ready %.2f s (then %s), pieces read while idle by %.2f s, sort keys %s; "
+            "memory %.0f MB, %.2fx the page, 5 s later %.0f MB, %.2fx" % (
+                os.path.basename(page), size, parsed / 1000, ready / 1000, figure(settled), indexed / 1000,
+                "by %.2f s" % (keyed / 1000) if keyed is not None else "not read while idle", memory, memory / size,
+                later, later / size))
         comparison = driver.execute_script("return document.body.dataset.page") == "comparison"
 
         for text in filters:

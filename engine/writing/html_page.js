@@ -868,6 +868,11 @@
   function makeSortable(table) {
     const heads = table.tHead ? Array.from(table.tHead.rows[0].cells) : [];
     let inOrder = -1;
+    // What a table in pieces has read while the page is idle, so that its first sort answers as
+    // soon as a later one: a key per row of each column that sorts.
+    if (table.nextElementSibling && table.nextElementSibling.matches("table.piece-of, div.later"))
+      keysToRead.push(() => heads.flatMap((th, column) =>
+        th.dataset.sort && column !== inOrder ? [keysOf(table, column, th.dataset.sort === "number")] : []));
     heads.forEach((th, column) => {
       if (!th.dataset.sort) return;
       if (th.getAttribute("aria-sort") === "ascending") inOrder = column;
@@ -917,8 +922,12 @@
   // are written again in the new order into pieces of their own, of which only the first is made;
   // the others wait as text, as the page's own pieces do, and are made as they come near the window.
   const kPieceRows = 250, kHiddenRun = 5;
-  function* rowsAsText(table) {
-    if (table.rowsAsText) return table.rowsAsText;
+  // Read by the first sort or, before it, while the page is idle: one reading of each, which
+  // whoever needs it next carries on.
+  function rowsAsText(table) {
+    return table.rowsWork || (table.rowsWork = readRows(table));
+  }
+  function* readRows(table) {
     const rows = [];
     // A made row as the page wrote it: without what narrowing set, its CR as a reference, which
     // the parser would otherwise change.
@@ -928,7 +937,11 @@
           rows.push(row.outerHTML.replace(/^<tr([^>]*?) hidden=""/, "<tr$1").replace(/\r/g, "&#13;"));
     };
     rowsOf(table);
-    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = e.nextElementSibling) {
+    // The pieces as they are now: one made between two slices leaves the document, and with it
+    // the way to the pieces after it, but keeps its text.
+    const pieces = [];
+    for (let e = table.nextElementSibling; e && e.matches("table.piece-of, div.later"); e = e.nextElementSibling) pieces.push(e);
+    for (const e of pieces) {
       yield;
       if (e.tagName === "TABLE") {
         rowsOf(e);
@@ -946,20 +959,76 @@
       }
     }
     table.rowsAsText = rows;
-    table.sortKeys = [];
-    return rows;
   }
-  // Integer keys as numbers, compared by subtraction, when each is exact as one (15 digits at
-  // most); the cell without one is -Infinity, first as compareIntegers puts it. Else null.
-  function numericKeys(keys) {
-    const values = new Float64Array(keys.length);
-    for (let i = 0; i < keys.length; ++i) {
-      const key = keys[i];
-      if (key === null) values[i] = -Infinity;
-      else if (key.length <= 15) values[i] = Number(key);
-      else return null;
+  function keysOf(table, column, number) {
+    const work = table.keysWork || (table.keysWork = []);
+    return work[column] || (work[column] = readKeys(table, column, number));
+  }
+  // A column's keys: numbers in a Float64Array when each is exact as one (15 digits at most; a cell
+  // without one is -Infinity, first as compareIntegers puts it), else the cells' text or integers.
+  // Most cells of a number column are a plain integer, read in place: a string made for each
+  // would be garbage that grows the heap while the page is idle.
+  function* readKeys(table, column, number) {
+    yield* rowsAsText(table);
+    const rows = table.rowsAsText;
+    if (!table.sortKeys) table.sortKeys = [];
+    let keys = number ? new Float64Array(rows.length) : null;
+    for (let i = 0; keys && i < rows.length; ++i) {
+      if ((i & 1023) === 0) yield;
+      const value = plainInteger(rows[i], column);
+      if (value !== undefined) {
+        keys[i] = value;
+        continue;
+      }
+      const key = integerKey(cellText(cellOf(rows[i], column)));
+      if (key === null) keys[i] = -Infinity;
+      else if (key.length <= 15) keys[i] = Number(key);
+      else keys = null;
     }
-    return values;
+    if (!keys) {
+      keys = new Array(rows.length);
+      for (let i = 0; i < rows.length; ++i) {
+        if ((i & 1023) === 0) yield;
+        const text = cellText(cellOf(rows[i], column));
+        keys[i] = number ? integerKey(text) : text;
+      }
+    }
+    table.sortKeys[column] = keys;
+  }
+  // The integer that a cell (counted from 0) holds alone, as a page writes it in a piece: a sign or
+  // none, then 1 to 15 digits, then the next cell or the row's end. Else undefined.
+  function plainInteger(row, column) {
+    let at = 0;
+    for (let k = 0; k <= column; ++k) {
+      at = nextCell(row, at);
+      if (at < 0) return undefined;
+      at = row.indexOf(">", at) + 1;
+      if (at === 0) return undefined;
+    }
+    let sign = 1, c = row.charCodeAt(at);
+    if (c === 43 || c === 45) { // + -
+      if (c === 45) sign = -1;
+      c = row.charCodeAt(++at);
+    }
+    let value = 0, digits = 0;
+    while (c >= 48 && c <= 57) {
+      value = value * 10 + (c - 48);
+      ++digits;
+      c = row.charCodeAt(++at);
+    }
+    if (digits === 0 || digits > 15) return undefined;
+    if (at === row.length || nextCell(row, at) === at) return sign * value;
+    return undefined;
+  }
+  // Where the next cell's start tag begins, from `at` on, as cellTag finds it; -1 past the last.
+  function nextCell(row, at) {
+    for (;;) {
+      at = row.indexOf("<t", at);
+      if (at < 0) return -1;
+      const c = row.charCodeAt(at + 2), d = row.charCodeAt(at + 3);
+      if ((c === 100 || c === 104) && (d === 62 || /\s/.test(row[at + 3]))) return at;
+      at += 2;
+    }
   }
   // The markup of a row's cell (counted from 0) as the page writes it: found, not split off, as a
   // row's other cells may be long.
@@ -997,19 +1066,12 @@
   }
   function* sortingPieces(table, column, inOrder, number, descending) {
     ++jobs; // a search under way would count pieces about to go
-    const rows = yield* rowsAsText(table);
+    yield* rowsAsText(table);
+    const rows = table.rowsAsText;
     const order = rows.map((_, i) => i);
     if (!inOrder) {
-      let keys = table.sortKeys[column];
-      if (!keys) {
-        keys = new Array(rows.length);
-        for (let i = 0; i < rows.length; ++i) {
-          if ((i & 1023) === 0) yield;
-          const text = cellText(cellOf(rows[i], column));
-          keys[i] = number ? integerKey(text) : text;
-        }
-        keys = table.sortKeys[column] = (number && numericKeys(keys)) || keys;
-      }
+      yield* keysOf(table, column, number);
+      const keys = table.sortKeys[column];
       const compare = keys instanceof Float64Array ? (a, b) => a - b
         : number ? compareIntegers : (a, b) => (a < b ? -1 : a > b ? 1 : 0);
       const sign = descending ? -1 : 1;
@@ -1132,6 +1194,7 @@
     }
     tree.before(tools);
   }
+  const keysToRead = [];
   for (const table of document.querySelectorAll("table.sortable")) makeSortable(table);
   for (const hidden of document.querySelectorAll(".tools[hidden]")) hidden.hidden = false;
   if (currentCondition().keep) refresh(false);
@@ -1206,10 +1269,27 @@
     const read = (idle) => {
       while (next < views.length && idle.timeRemaining() > 1) views[next++].update(performance.now() + idle.timeRemaining());
       if (next < views.length) requestIdleCallback(read);
-      else document.documentElement.dataset.indexed = "";
+      else {
+        document.documentElement.dataset.indexed = "";
+        readKeysWhileIdle();
+      }
     };
     requestIdleCallback(read);
   });
+  // Then the sort keys: left to a sort under way, which carries on the reading of its own column.
+  function readKeysWhileIdle() {
+    const work = keysToRead.flatMap((keys) => keys());
+    let next = 0;
+    const read = (idle) => {
+      while (!sorting && next < work.length && idle.timeRemaining() > 1) if (work[next].next().done) ++next;
+      if (next < work.length) requestIdleCallback(read);
+      else {
+        document.documentElement.dataset.keyed = "";
+        performance.mark("trelk-keyed");
+      }
+    };
+    requestIdleCallback(read);
+  }
   document.documentElement.classList.add("scripted");
   // The table heads stick below the filter bar, however many lines it takes.
   const bar = document.querySelector(".tools");

@@ -848,6 +848,41 @@ class Page(unittest.TestCase):
                         self.assertEqual(run_async(settled), status)
                 self.assertEqual(self.script(final), cut)
 
+    def test_sort_keys_read_while_idle_sort_as_read_at_once(self):
+        """The sort keys of a table in pieces are read while the page is idle, as it scrolls and
+        makes pieces meanwhile; a sort then ends in the rows, order and count of a sort clicked at
+        once, which reads them itself."""
+        page = self.page_of(self.write_bom("sorted.bom.1", generated_bom(5)))
+        run_async = lambda script: self.driver.execute_async_script(
+            "const done = arguments[arguments.length - 1];"
+            "(async () => { done(await (async () => {" + script + "})()); })();")
+        scrolled = ("""
+            const root = document.documentElement, later = document.querySelectorAll('div.later').length;
+            const limit = performance.now() + 60000;
+            while (!('keyed' in root.dataset) && performance.now() < limit) {
+              window.scrollBy(0, 400);
+              await new Promise((r) => setTimeout(r, 5));
+            }
+            return ['keyed' in root.dataset, later - document.querySelectorAll('div.later').length];""")
+        settled = ("""
+            const status = document.getElementById('filter-status'), limit = performance.now() + 60000;
+            while (status.value.includes('\u2026') && performance.now() < limit)
+              await new Promise((r) => setTimeout(r, 2));
+            window.dispatchEvent(new Event('beforeprint'));
+            return [status.value, (() => {""" + READ_SHOWN + """})()];""")
+        click = "document.querySelectorAll('#parts thead button')[arguments[0]].click()"
+        for column in (1, 0):
+            with self.subTest(column=column):
+                self.load(page)
+                self.script(click, column)
+                at_once = run_async(settled)
+                self.load(page)
+                keyed, made = run_async(scrolled)
+                self.assertTrue(keyed)
+                self.assertGreater(made, 0)
+                self.script(click, column)
+                self.assertEqual(run_async(settled), at_once)
+
     # ---- An export with attribute columns ----
 
     def company_csv(self, bom, *args):

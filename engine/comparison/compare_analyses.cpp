@@ -32,15 +32,28 @@ bool allAscii(const std::vector<std::string>& lines) {
     return std::all_of(lines.begin(), lines.end(), [](const std::string& line) { return allAscii(line); });
 }
 
+// The texts a file's attributes bring into the comparison: its column titles and values.
+bool allAscii(const ItemAttributes& attributes) {
+    for (const AttributeColumn& column : attributes.columns)
+        if (!allAscii(column.title)) return false;
+    for (const ItemAttributeRow& row : attributes.items)
+        for (const ItemAttribute& value : row.values)
+            if (!allAscii(value.value.text)) return false;
+    for (const ListedTotal& total : attributes.totals)
+        if (!allAscii(total.assembly) || !allAscii(total.value.text)) return false;
+    return true;
+}
+
 // The names of both files numbered once: the same name gets the same number in both. The base
 // file's names keep their numbers; the other file's names that the base lacks follow them. A
-// file's log lines are in its encoding too (its own words, recognised, may be logged): what the
-// comparison writes is in one encoding only when those count as well.
+// file's log lines and attribute values are in its encoding too (its own words, recognised, may be
+// logged; a description may hold a quotation mark): what the comparison writes is in one encoding,
+// and the same whichever file is the old one, only when those count as well.
 class UnifiedNames {
 public:
     UnifiedNames(const BomStructure& oldBom, const BomStructure& newBom, TextEncoding oldEncoding,
-                 TextEncoding newEncoding, bool oldLogAscii, bool newLogAscii, std::deque<std::string>& converted) {
-        const bool oldAscii = oldLogAscii && allAscii(oldBom), newAscii = newLogAscii && allAscii(newBom);
+                 TextEncoding newEncoding, bool oldTextsAscii, bool newTextsAscii, std::deque<std::string>& converted) {
+        const bool oldAscii = oldTextsAscii && allAscii(oldBom), newAscii = newTextsAscii && allAscii(newBom);
         convert_ = oldEncoding != newEncoding && !oldAscii && !newAscii;
         // A Windows-1252 export and a UTF-8 one (older and newer releases of the CAD system): the
         // Windows-1252 file's names are matched as UTF-8 where their bytes alone do not match.
@@ -192,7 +205,8 @@ public:
              int64_t buildQuantity, std::deque<std::string>& converted, Comparison& out)
         : a_{&oldA, &newA},
           bom_{oldA.structure.get(), newA.structure.get()},
-          names_(*bom_[kOld], *bom_[kNew], oldA.encoding, newA.encoding, allAscii(oldFile.log), allAscii(newFile.log),
+          names_(*bom_[kOld], *bom_[kNew], oldA.encoding, newA.encoding,
+                 allAscii(oldFile.log) && allAscii(oldA.attributes), allAscii(newFile.log) && allAscii(newA.attributes),
                  converted),
           out_(out),
           build_(Tally::of(buildQuantity)) {

@@ -131,8 +131,9 @@ struct Comparison {
     ComparedFile oldFile, newFile;
     int64_t buildQuantity = 1;
     // The encoding of the names below and of the files' logs: the files' own when they agree (or one
-    // file's names and log lines are all ASCII); UTF-8 when a Windows-1252 file is compared with a
-    // UTF-8 one, whose names were then converted to be matched, and its log lines with them.
+    // file's names, log lines and attribute values are all ASCII); UTF-8 when a Windows-1252 file
+    // is compared with a UTF-8 one, whose names were then converted to be matched, and its log
+    // lines and values with them.
     TextEncoding encoding = TextEncoding::Utf8;
     bool sameMainAssembly = true;
     // Every assembly whose block differs, by name.

@@ -172,6 +172,21 @@ TEST(AttributeComparison, SaysWhichColumnsItCouldNotCompare) {
     EXPECT_TRUE(r.comparison.agree());
 }
 
+// A Windows-1252 export and a UTF-8 one of the same product, all names ASCII, a material with an
+// umlaut: the values are compared as one text, whichever file is the old one.
+TEST(AttributeComparison, ValuesInTwoEncodingsAgreeEitherWay) {
+    const Product windows1252 = pump([](auto& v) { v["BOLT"][0].second = "Gr\xfcn"; });
+    const Product utf8 = pump([](auto& v) { v["BOLT"][0].second = "Gr\u00fcn"; });
+    for (const bool swapped : {false, true}) {
+        SCOPED_TRACE(swapped ? "UTF-8 first" : "Windows-1252 first");
+        const Compared r = swapped ? compare(utf8, kFormat, windows1252, kFormat)
+                                   : compare(windows1252, kFormat, utf8, kFormat);
+        EXPECT_EQ(r.changes, std::vector<std::string>());
+        EXPECT_TRUE(r.comparison.agree());
+        EXPECT_EQ(r.comparison.encoding, TextEncoding::Utf8);
+    }
+}
+
 // An attribute text is the export's like a name: one that a spreadsheet would run as a formula is
 // written as text, while a negative mass stays a number; asked for raw, the bytes as read.
 TEST(AttributeComparison, AttributeTextsThatLookLikeFormulasAreWrittenAsText) {

@@ -15,9 +15,14 @@ namespace trelk::recognition {
 // column is taken where it reads every row a reading without one reads.
 bool better(const Trial& a, const Trial& b);
 
+// The evidence that tells readings apart for certain: the summary and the blocks named. A reading
+// ahead of another only by the rows it read or by a type column was chosen by weight.
+bool equallyProven(const Trial& a, const Trial& b);
+
 // Every candidate tried on the bytes, the best kept; `steps` receives the trials' work. Readings
 // described as a layout are tried only when no reading by keywords and columns is taken: a file the
-// line classifier reads keeps that reading.
+// line classifier reads keeps that reading. `found.settled` is false when a reading that reads the
+// bytes otherwise is as well proven as the one chosen.
 std::optional<Reading> chooseReading(std::string_view bytes, std::vector<Reading> candidates, uint64_t& steps);
 
 }  // namespace trelk::recognition

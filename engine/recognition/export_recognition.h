@@ -32,6 +32,10 @@ struct RecognisedExport {
     // text around the name, a summary with cells of its own): the file is then read by the layout
     // reader, and `columns` says only where the cells are, for the log.
     std::optional<ExportLayout> layout;
+    // No other reading of the bytes was as well proven: only the rows read or a type column
+    // preferred a rival. Recognised from a sample, an unsettled choice is made again on the whole
+    // file, whose further blocks may prefer the rival.
+    bool settled = true;
 };
 
 // The reading the export's bytes settle, or nothing when they do not settle one: no rows, no

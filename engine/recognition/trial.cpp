@@ -25,6 +25,38 @@ bool summaryChanged(const BomStructure& bom, const Reading& reading, const Trial
     return labelled && blocks > 1 && trial.blocksNamed + 1 == blocks && !trial.mostPartsDiffer;
 }
 
+// FNV-1a, over every byte that decides the reading's totals and where-used lists.
+class Fingerprint {
+public:
+    void add(std::string_view bytes) {
+        for (const char c : bytes) add(static_cast<unsigned char>(c));
+        add(0xFFu);  // no name runs into the next
+    }
+    void add(uint64_t value) {
+        hash_ ^= value;
+        hash_ *= 0x100000001b3u;
+    }
+    uint64_t value() const { return hash_; }
+
+private:
+    uint64_t hash_ = 0xcbf29ce484222325u;
+};
+
+uint64_t fingerprintOf(const BomStructure& bom) {
+    Fingerprint f;
+    f.add(bom.mainAssemblyName());
+    for (const BomBlock& block : bom.blocks()) {
+        f.add(bom.name(block.assembly));
+        for (uint32_t i = block.begin; i < block.end; ++i) {
+            const BomItem& item = bom.items()[i];
+            f.add(bom.name(item.item));
+            f.add(static_cast<uint64_t>(static_cast<uint32_t>(item.quantity)) << 1 |
+                  (item.kind == ItemKind::SubAssembly ? 1u : 0u));
+        }
+    }
+    return f.value();
+}
+
 }  // namespace
 
 Trial tryReading(std::string_view bytes, const Reading& reading) {
@@ -44,6 +76,7 @@ Trial tryReading(std::string_view bytes, const Reading& reading) {
     const NameId main = bom.findName(bom.mainAssemblyName());
     if (!bom.hasBlock(main) || bom.walkEnd(main) == bom.walkBegin(main)) return trial;
     trial.items = bom.items().size();
+    trial.fingerprint = fingerprintOf(bom);
     trial.typed = reading.found.columns.Type != 0;
     std::vector<uint8_t> listed(bom.nameCount(), 0);
     for (const BomItem& item : bom.items())

@@ -20,6 +20,10 @@ struct Trial {
     size_t blocksNamed = 0;        // blocks other than the main one whose assembly a block lists
     size_t items = 0;
     bool typed = false;
+    // What the reading read, hashed: its main assembly, blocks and rows by name, quantity and
+    // type. Two readings with the same fingerprint read the bytes alike (a name in the last field
+    // and in the third, where no row has more).
+    uint64_t fingerprint = 0;
     uint64_t steps = 0;  // the bytes read and the item lines the roll-up walked
 };
 

@@ -291,7 +291,7 @@ bool analyseBySample(const RunRequest& request, const LogSink& sink, const Analy
         if (sample.whole || !sample.usable) return false;
         found = recogniseExport(sample.bytes, a.keywords, a.columns);
         // A layout is read by the layout reader, which takes the whole file.
-        if (!found || found->layout) return false;
+        if (!found || found->layout || !found->settled) return false;
     }
     Analysis b = a;
     Read read;

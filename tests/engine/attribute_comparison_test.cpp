@@ -179,8 +179,8 @@ TEST(AttributeComparison, ValuesInTwoEncodingsAgreeEitherWay) {
     const Product utf8 = pump([](auto& v) { v["BOLT"][0].second = "Gr\u00fcn"; });
     for (const bool swapped : {false, true}) {
         SCOPED_TRACE(swapped ? "UTF-8 first" : "Windows-1252 first");
-        const Compared r = swapped ? compare(utf8, kFormat, windows1252, kFormat)
-                                   : compare(windows1252, kFormat, utf8, kFormat);
+        const Compared r =
+            swapped ? compare(utf8, kFormat, windows1252, kFormat) : compare(windows1252, kFormat, utf8, kFormat);
         EXPECT_EQ(r.changes, std::vector<std::string>());
         EXPECT_TRUE(r.comparison.agree());
         EXPECT_EQ(r.comparison.encoding, TextEncoding::Utf8);

@@ -98,26 +98,29 @@ std::string_view cellOfLine(std::string_view line, char separator, int n) {
 
 std::vector<std::string_view> cellsOfLine(std::string_view line, char separator) {
     std::vector<std::string_view> cells;
+    // Counted first: one allocation for the line, not one each time the vector grows
+    // (recognition cuts every line many times).
+    cells.reserve(static_cast<size_t>(std::count(line.begin(), line.end(), separator == 0 ? ' ' : separator)) + 1);
+    appendCellsOfLine(line, separator, cells);
+    return cells;
+}
+
+void appendCellsOfLine(std::string_view line, char separator, std::vector<std::string_view>& cells) {
     const char* const end = line.data() + line.size();
     if (separator == 0) {
-        // A word more than the blanks at most: one allocation for the line, not one each time the
-        // vector grows (recognition cuts every line many times).
-        cells.reserve(static_cast<size_t>(std::count(line.begin(), line.end(), ' ')) + 1);
         for (const char* p = skipBlanks(line.data(), end); p != end;) {
             const char* const wordEnd = findBlank(p, end);
             cells.push_back(between(p, wordEnd));
             p = skipBlanks(wordEnd, end);
         }
-        return cells;
+        return;
     }
-    // Counted first: one allocation, where growing would make several for every line.
-    cells.reserve(static_cast<size_t>(std::count(line.begin(), line.end(), separator)) + 1);
     size_t start = 0;
     for (;;) {
         const size_t at = line.find(separator, start);
         cells.push_back(withoutSurroundingBlanks(
             line.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start)));
-        if (at == std::string_view::npos) return cells;
+        if (at == std::string_view::npos) return;
         start = at + 1;
     }
 }

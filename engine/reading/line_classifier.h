@@ -101,6 +101,8 @@ std::string_view cellOfLine(std::string_view line, char separator, int n);
 // them one at a time: words cut at runs of blanks, none for a blank line; or the pieces between
 // separator bytes without the blanks around them, one empty cell for an empty line.
 std::vector<std::string_view> cellsOfLine(std::string_view line, char separator);
+// The same cells appended to `cells`, for many lines' cells in one vector.
+void appendCellsOfLine(std::string_view line, char separator, std::vector<std::string_view>& cells);
 
 // The text begins with a number, as a quantity does.
 bool startsWithNumber(std::string_view text);

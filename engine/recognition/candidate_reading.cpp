@@ -310,7 +310,7 @@ std::optional<Reading> readingFor(const ExportLines& lines, const LineCut& cut, 
     if (cut.separator != 0) {
         const size_t titleLine = lines.titleAbove(cut, cut.firstRow());
         if (titleLine != kFar) {
-            const std::vector<std::string_view> c = lines.cells(cut, titleLine);
+            const LineWords c = lines.cells(cut, titleLine);
             r.found.quantityTitle = std::string(cellAt(c, q));
             r.found.nameTitle = std::string(cellAt(c, name));
             if (t != 0) r.found.typeTitle = std::string(cellAt(c, t));

@@ -153,7 +153,7 @@ void gluedReadings(const Context& x, std::vector<Reading>& out) {
     LineCut cut(0, n);
     cut.gluedDecimals = decimals;
     for (size_t i = 0; i < n; ++i) {
-        const std::vector<std::string_view> c = lines.cells(cut, i);
+        const LineWords c = lines.cells(cut, i);
         cut.row[i] = c.size() >= 2 && isNumber(c[0]) && hasLetter(c[1]);
     }
     if (cut.rowCount() == 0) return;
@@ -164,13 +164,13 @@ void gluedReadings(const Context& x, std::vector<Reading>& out) {
     Names thirds;
     for (size_t i = 0; i < n; ++i)
         if (cut.row[i]) {
-            const std::vector<std::string_view> c = lines.cells(cut, i);
+            const LineWords c = lines.cells(cut, i);
             if (c.size() >= 3 && hasLetter(c[2])) thirds.insert(c[2]);
         }
     if (thirds.size() <= kMaxTypeWords)
         for (size_t i = 0; i < n; ++i) {
             if (!cut.row[i]) continue;
-            const std::vector<std::string_view> c = lines.cells(cut, i);
+            const LineWords c = lines.cells(cut, i);
             if (c.size() == 2)
                 for (const std::string_view word : thirds)
                     if (c[1].size() > word.size() && c[1].substr(c[1].size() - word.size()) == word) return;
@@ -212,7 +212,7 @@ void tabRowReadings(const Context& x, std::vector<Reading>& out) {
     bool labelsWithTabs = false;
     for (size_t i = 0; i < n; ++i) {
         if (x.lines.raw(i).find('\t') == std::string_view::npos) continue;
-        const std::vector<std::string_view> c = x.lines.cells(cut, i);
+        const LineWords c = x.lines.cells(cut, i);
         cut.row[i] = c.size() >= 2 && isNumber(c[0]) && hasLetter(c[1]) && std::none_of(c.begin(), c.end(), isLabel);
         if (cut.row[i])
             widths.push_back(c.size());
@@ -232,7 +232,7 @@ void tabRowReadings(const Context& x, std::vector<Reading>& out) {
         bool words = true;
         for (size_t i = 0; i < n && words; ++i)
             if (cut.row[i]) {
-                const std::string_view cell = cellAt(lines.cells(cut, i), column);
+                const std::string_view cell = lines.cells(cut, i).at(column);
                 words = hasLetter(cell) && cell.find(' ') == std::string_view::npos;
             }
         if (!words) continue;
@@ -346,7 +346,7 @@ void tableReadings(const Context& x, char separator, size_t width, bool byKeywor
     if (columns > kMaxTableColumns) return;
     // A line of the table with no number in any cell is a row of column titles.
     for (const size_t i : tableLines) {
-        const std::vector<std::string_view> c = lines.cells(cut, i);
+        const LineWords c = lines.cells(cut, i);
         if (std::any_of(c.begin(), c.end(), isNumber))
             cut.row[i] = 1;
         else
@@ -358,7 +358,7 @@ void tableReadings(const Context& x, char separator, size_t width, bool byKeywor
     std::vector<uint8_t> allNumbers(columns, 1), allWords(columns, 1);
     for (size_t i = 0; i < n; ++i) {
         if (!cut.row[i]) continue;
-        const std::vector<std::string_view> c = lines.cells(cut, i);
+        const LineWords c = lines.cells(cut, i);
         for (size_t k = 0; k < columns; ++k) {
             allNumbers[k] = allNumbers[k] && isNumber(c[k]);
             allWords[k] = allWords[k] && !c[k].empty() && c[k].find(' ') == std::string_view::npos;

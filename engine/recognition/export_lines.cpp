@@ -141,20 +141,38 @@ std::vector<std::string_view> ExportLines::fields(std::string_view normalised) c
     return cellsOfLine(normalised, 0);
 }
 
-std::vector<std::string_view> ExportLines::cells(const LineCut& cut, size_t line) const {
-    if (cut.separator == 0) {
-        std::vector<std::string_view> f = words(line);
-        if (cut.gluedDecimals >= 0 && !f.empty()) {
-            const auto [quantity, rest] = splitGluedQuantity(f.front(), cut.gluedDecimals);
-            if (!rest.empty()) {
-                f.front() = quantity;
-                f.insert(f.begin() + 1, rest);
-            }
+void ExportLines::cutCells(const LineCut& cut) const {
+    cut.cellStore.clear();
+    cut.firstCell.clear();
+    cut.firstCell.reserve(norm_.size() + 1);
+    for (size_t i = 0; i < norm_.size(); ++i) {
+        cut.firstCell.push_back(cut.cellStore.size());
+        if (cut.separator != 0) {
+            steps_ += raw_[i].size() + 1;
+            appendCellsOfLine(raw_[i], cut.separator, cut.cellStore);
+            continue;
         }
-        return f;
+        const LineWords w = words(i);
+        cut.cellStore.insert(cut.cellStore.end(), w.begin(), w.end());
+        if (w.empty()) continue;
+        const auto [quantity, rest] = splitGluedQuantity(w.front(), cut.gluedDecimals);
+        if (rest.empty()) continue;
+        std::string_view* const front = &cut.cellStore[cut.firstCell.back()];
+        *front = quantity;
+        cut.cellStore.insert(cut.cellStore.begin() + static_cast<std::ptrdiff_t>(cut.firstCell.back()) + 1, rest);
     }
-    steps_ += raw_[line].size() + 1;
-    return cellsOfLine(raw_[line], cut.separator);
+    cut.firstCell.push_back(cut.cellStore.size());
+    cut.cellsOf = this;
+    cut.cellsGlued = cut.gluedDecimals;
+}
+
+LineWords ExportLines::cells(const LineCut& cut, size_t line) const {
+    if (cut.separator == 0 && cut.gluedDecimals < 0) return words(line);
+    if (cut.cellsOf != this || cut.cellsGlued != cut.gluedDecimals || cut.firstCell.size() != norm_.size() + 1)
+        cutCells(cut);
+    steps_ += (cut.separator != 0 ? raw_[line].size() : norm_[line].size()) + 1;
+    const size_t first = cut.firstCell[line];
+    return LineWords(cut.cellStore.data() + first, cut.firstCell[line + 1] - first);
 }
 
 std::string_view ExportLines::cell(const LineCut& cut, size_t line, int n) const {
@@ -163,7 +181,7 @@ std::string_view ExportLines::cell(const LineCut& cut, size_t line, int n) const
         return cellOfLine(raw_[line], cut.separator, n);
     }
     if (cut.gluedDecimals < 0) return words(line).at(n);
-    return cellAt(cells(cut, line), n);
+    return cells(cut, line).at(n);
 }
 
 bool ExportLines::text(const LineCut& cut, size_t line) const {

@@ -52,6 +52,8 @@ private:
     size_t count_;
 };
 
+inline std::string_view cellAt(const LineWords& cells, int n) { return cells.at(n); }
+
 // An order of words that compares lengths before bytes: sorting and searching words then compares
 // bytes only of words of one length.
 inline bool shorterOrBefore(std::string_view a, std::string_view b) {
@@ -69,6 +71,12 @@ struct LineCut {
     std::vector<size_t> gapToRow;     // by line: lines of text before the next row
     // leadMembers by name column, once asked for; cleared when the rows change.
     mutable std::map<int, Names> members;
+    // Every line's cells, cut once at the first ask, for the lines and the glued decimals they
+    // were cut with: recognition asks for a row's cells many times.
+    mutable std::vector<std::string_view> cellStore;
+    mutable std::vector<size_t> firstCell;
+    mutable const void* cellsOf = nullptr;
+    mutable int cellsGlued = -1;
 
     // No line marked yet, for a file of `lines` lines.
     LineCut(char separatorByte, size_t lines);
@@ -105,7 +113,7 @@ public:
         steps_ += norm_[line].size() + 1;
         return LineWords(words_.data() + firstWord_[line], firstWord_[line + 1] - firstWord_[line]);
     }
-    std::vector<std::string_view> cells(const LineCut& cut, size_t line) const;
+    LineWords cells(const LineCut& cut, size_t line) const;
     // Cell n of a line as cells(cut, line) gives it, counted as they are.
     std::string_view cell(const LineCut& cut, size_t line, int n) const;
     // A line looked at once more by other means (a classifier, a search), counted.
@@ -136,6 +144,8 @@ private:
     ExportLines() = default;
     // Cuts every line of norm_ into words_.
     void cutWords();
+    // Cuts every line into the cut's cells, kept in the cut.
+    void cutCells(const LineCut& cut) const;
 
     std::vector<std::string_view> raw_;
     std::vector<std::string> norm_;

@@ -210,7 +210,7 @@ std::optional<SectionLayout> summaryOf(const ExportLines& lines, const LineCut& 
     size_t end = next;
     for (; end < lines.size(); ++end) {
         if (cut.row[end]) continue;
-        const std::vector<std::string_view> c = lines.cells(cut, end);
+        const LineWords c = lines.cells(cut, end);
         if (c.size() != cells.size() || !isNumber(cellAt(c, quantity)) || cellAt(c, name).empty() ||
             std::any_of(c.begin(), c.end(), isLabel))
             break;
@@ -298,7 +298,7 @@ RowCuts rowCuts(const ExportLines& lines, const LineCut& cut, ColumnChoice choic
     for (size_t i = 0; i < lines.size(); ++i) {
         if (summary && i == summary->heading) break;
         if (cut.row[i]) {
-            const std::vector<std::string_view> cells = lines.cells(cut, i);
+            const LineWords cells = lines.cells(cut, i);
             names.back().push_back(cellAt(cells, choice.name));
             if (choice.type != 0) types.back().push_back(cellAt(cells, choice.type));
             afterRows = true;
@@ -322,7 +322,7 @@ RowCuts rowCuts(const ExportLines& lines, const LineCut& cut, ColumnChoice choic
         types.emplace_back();
         if (summary->heading != kFar)
             for (size_t i = summary->begin; i < summary->end; ++i)
-                if (!lines.norm(i).empty()) names.back().push_back(cellAt(lines.cells(cut, i), summaryName));
+                if (!lines.norm(i).empty()) names.back().push_back(lines.cells(cut, i).at(summaryName));
     }
     RowCuts c;
     if (names.empty()) return c;
@@ -522,7 +522,7 @@ std::optional<Reading> labelledLayoutOf(const ExportLines& lines, const LineCut&
         for (size_t l = 0; l < count; ++l) words[g].push_back(lines.fields(groups[g].lines[(g == 0 ? prolog : 0) + l]));
     Names members;
     for (size_t i = 0; i < lines.size(); ++i)
-        if (cut.row[i]) members.insert(cellAt(lines.cells(cut, i), choice.name));
+        if (cut.row[i]) members.insert(lines.cells(cut, i).at(choice.name));
     const size_t title = lines.titleAbove(cut, groups[0].first);
     const std::vector<std::string_view> titles =
         title != kFar ? lines.cells(cut, title) : std::vector<std::string_view>();

@@ -22,8 +22,10 @@ public:
             const ItemKind kind = classifier_.continuedType(heldWord_, raw);
             if (kind == ItemKind::Member) {  // the word goes on over one more line
                 held_.emplace_back(raw);
+                // The rest normalised alone: its leading blanks belong to no word.
+                const size_t start = heldWord_.size();
                 heldWord_ += held_.back();
-                heldWord_.resize(normaliseInPlace(heldWord_.data(), heldWord_.size()));
+                heldWord_.resize(start + normaliseInPlace(heldWord_.data() + start, heldWord_.size() - start));
                 return;
             }
             releaseHeld(kind);

@@ -209,7 +209,7 @@ bool findTypeWords(const ExportLines& lines, const LineCut& cut, int t, int name
     return !part.empty() || !sub.empty();
 }
 
-bool standsBefore(const ExportLines& lines, const std::string& keyword, size_t line) {
+bool standsBefore(const ExportLines& lines, std::string_view keyword, size_t line) {
     for (size_t i = 0; i < line; ++i) {
         lines.count(lines.norm(i).size() + lines.raw(i).size() + 1);
         if (lines.norm(i).find(keyword) != std::string::npos || lines.raw(i).find(keyword) != std::string_view::npos)
@@ -240,15 +240,15 @@ size_t findSummary(const ExportLines& lines, const LineCut& cut, size_t mainLine
         if (classifier.classify(lines.raw(i)).header) continue;
         // The words before a name that ends the line may stand in other lines (short words
         // inside longer ones): then the whole line, which names the main assembly too, is it.
-        const std::string& line = lines.norm(i);
-        for (const std::string* keyword : p + 1 == f.size() ? std::vector<const std::string*>{&before, &line}
-                                                            : std::vector<const std::string*>{&after}) {
+        const std::string_view line = lines.norm(i);
+        for (const std::string_view keyword :
+             p + 1 == f.size() ? std::vector<std::string_view>{before, line} : std::vector<std::string_view>{after}) {
             // The report's copy of the file looks for the keyword across line ends: one holding
             // a line-end byte (an LF inside a line) could match earlier than in this line.
-            if (keyword->empty() || keyword->size() > kMaxKeywordBytes ||
-                keyword->find_first_of("\r\n") != std::string::npos || standsBefore(lines, *keyword, i))
+            if (keyword.empty() || keyword.size() > kMaxKeywordBytes ||
+                keyword.find_first_of("\r\n") != std::string_view::npos || standsBefore(lines, keyword, i))
                 continue;
-            r.found.keywords.SummaryOfParts = *keyword;
+            r.found.keywords.SummaryOfParts = std::string(keyword);
             return i;
         }
         return i;

@@ -40,10 +40,10 @@ std::optional<Reading> typedBlankReading(const Context& x, LineCut cut, int q) {
     cut.restOf.assign(n, std::string());
     std::map<std::string, size_t, std::less<>> pieces;  // the words a line of one field would make whole
     for (size_t i = 0; i + 1 < n; ++i) {
-        const std::string& next = lines.norm(i + 1);
+        const std::string_view next = lines.norm(i + 1);
         if (!cut.row[i] || cut.row[i + 1] || next.empty() || next.find(' ') != std::string::npos || isNumber(next))
             continue;
-        const std::string word = std::string(lines.words(i)[typeAt]) + next;
+        const std::string word = std::string(lines.words(i)[typeAt]).append(next);
         ++pieces[word];
         cut.restOf[i] = next;
     }
@@ -116,7 +116,7 @@ int typeColumn(const ExportLines& lines, const LineCut& cut, int quantity, int n
 int gluedDecimals(const ExportLines& lines) {
     int fewest = -1;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string& line = lines.norm(i);
+        const std::string_view line = lines.norm(i);
         lines.count(line.size() + 1);
         size_t k = 0;
         while (k < line.size() && line[k] >= '0' && line[k] <= '9') ++k;

@@ -95,26 +95,47 @@ ExportLines::ExportLines(std::string_view bytes) {
     // Room for a line per LF, the usual line end, so that the lines' vectors rarely grow.
     const size_t ends = static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
     raw_.reserve(ends);
-    norm_.reserve(ends);
-    forEachBomLine(bytes, [&](std::string_view line) {
-        raw_.push_back(line);
-        std::string normalised(line);
-        normalised.resize(normaliseInPlace(normalised.data(), normalised.size()));
-        norm_.push_back(std::move(normalised));
-    });
+    forEachBomLine(bytes, [&](std::string_view line) { raw_.push_back(line); });
+    normalise(raw_, bytes.size(), false);
     cutWords();
 }
 
+template <typename Lines>
+void ExportLines::normalise(const Lines& lines, size_t bytes, bool tabsAsBlanks) {
+    // One buffer for every line, not a string each: recognition reads every file it is given.
+    normText_.resize(bytes);
+    std::vector<size_t> ends;
+    ends.reserve(lines.size());
+    size_t at = 0;
+    for (const std::string_view line : lines) {
+        char* const start = normText_.data() + at;
+        std::copy(line.begin(), line.end(), start);
+        if (tabsAsBlanks) {
+            steps_ += line.size() + 1;
+            std::replace(start, start + line.size(), '\t', ' ');
+        }
+        at += normaliseInPlace(start, line.size());
+        ends.push_back(at);
+    }
+    norm_.clear();
+    norm_.reserve(lines.size());
+    size_t from = 0;
+    for (const size_t end : ends) {
+        norm_.emplace_back(normText_.data() + from, end - from);
+        from = end;
+    }
+}
+
 void ExportLines::cutWords() {
-    // The words point into norm_, which no longer moves. Counted first, so that they take one
+    // The words point into normText_, which no longer moves. Counted first, so that they take one
     // allocation of their size.
     words_.clear();
     firstWord_.clear();
     size_t count = 0;
-    for (const std::string& line : norm_) forEachWord(line, [&count](std::string_view) { ++count; });
+    for (const std::string_view line : norm_) forEachWord(line, [&count](std::string_view) { ++count; });
     words_.reserve(count);
     firstWord_.reserve(norm_.size() + 1);
-    for (const std::string& line : norm_) {
+    for (const std::string_view line : norm_) {
         firstWord_.push_back(words_.size());
         forEachWord(line, [this](std::string_view word) { words_.push_back(word); });
     }
@@ -124,14 +145,11 @@ void ExportLines::cutWords() {
 ExportLines ExportLines::wordsAtTabs() const {
     ExportLines out;
     out.raw_ = raw_;
-    out.norm_.reserve(norm_.size());
-    for (size_t i = 0; i < norm_.size(); ++i) {
-        std::string normalised = norm_[i];
-        steps_ += normalised.size() + 1;
-        std::replace(normalised.begin(), normalised.end(), '\t', ' ');
-        normalised.resize(normaliseInPlace(normalised.data(), normalised.size()));
-        out.norm_.push_back(std::move(normalised));
-    }
+    size_t bytes = 0;
+    for (const std::string_view line : norm_) bytes += line.size();
+    out.normalise(norm_, bytes, true);
+    steps_ += out.steps_;
+    out.steps_ = 0;
     out.cutWords();
     return out;
 }

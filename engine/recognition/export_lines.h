@@ -101,7 +101,7 @@ public:
 
     size_t size() const { return norm_.size(); }
     std::string_view raw(size_t line) const { return raw_[line]; }
-    const std::string& norm(size_t line) const { return norm_[line]; }
+    std::string_view norm(size_t line) const { return norm_[line]; }
 
     // The words of a normalised text, and the cells of a line as a cut takes them; each call counts
     // the bytes it goes over.
@@ -142,13 +142,18 @@ public:
 
 private:
     ExportLines() = default;
+    // Sets norm_ to the lines normalised, held in one buffer.
+    template <typename Lines>
+    void normalise(const Lines& lines, size_t bytes, bool tabsAsBlanks);
     // Cuts every line of norm_ into words_.
     void cutWords();
     // Cuts every line into the cut's cells, kept in the cut.
     void cutCells(const LineCut& cut) const;
 
     std::vector<std::string_view> raw_;
-    std::vector<std::string> norm_;
+    // The normalised lines, views into one buffer: a vector's, which a move keeps where it is.
+    std::vector<char> normText_;
+    std::vector<std::string_view> norm_;
     // Every line's words in a row, and where each line's start (one more entry than lines).
     std::vector<std::string_view> words_;
     std::vector<size_t> firstWord_;

@@ -438,7 +438,7 @@ std::optional<Reading> layoutOf(const ExportLines& lines, const LineCut& cut, Co
     layout.partWord = inUse.Part;
     // The lines above the main header are printed once, as they are.
     for (size_t i = 0; i < mainLine; ++i)
-        if (!lines.norm(i).empty()) layout.prolog.push_back(wordsLine({literalPiece(lines.norm(i))}));
+        if (!lines.norm(i).empty()) layout.prolog.push_back(wordsLine({literalPiece(std::string(lines.norm(i)))}));
     SectionLayout breakdown;
     breakdown.heading.push_back(*header);
     std::vector<std::string_view> titles;
@@ -567,7 +567,7 @@ std::optional<Reading> labelledLayoutOf(const ExportLines& lines, const LineCut&
     layout.subAssemblyWord = inUse.SubAssembly;
     layout.partWord = inUse.Part;
     for (size_t i = 0; i < prolog; ++i)
-        layout.prolog.push_back(wordsLine({literalPiece(lines.norm(groups[0].lines[i]))}));
+        layout.prolog.push_back(wordsLine({literalPiece(std::string(lines.norm(groups[0].lines[i])))}));
     SectionLayout breakdown;
     for (size_t l = 0; l < count; ++l) {
         std::vector<Words> texts;

@@ -23,10 +23,11 @@ namespace {
 // The part totals of one machine against the export's summary, which lists one machine: for a
 // build of several, the roll-up is done once more, silently, for one.
 SummaryDifferences checkSummary(const BomStructure& bom, const ResultTables& tables, int64_t buildQuantity,
-                                const LogSink& log) {
+                                const RollupLimits& limits, const LogSink& log) {
     if (buildQuantity == 1) return logSummaryDifferences(tables.partTotals, bom, log);
     if (!bom.hasSummary()) return {};
-    const RollupTotals one = expandAssembly(bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {});
+    const RollupTotals one = expandAssembly(
+        bom, bom.mainAssemblyName(), Tally::of(1), [](std::string_view) {}, limits);
     return logSummaryDifferences(sortTables(bom, one, WhereUsedById()).partTotals, bom, log);
 }
 
@@ -133,13 +134,13 @@ void analyseStructure(const RunRequest& request, const LogSink& log, const Analy
     };
     logQuantityProblems(bom, problem);
     const Tally build = Tally::of(request.buildQuantity);
-    const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), build, problem);
+    const RollupTotals totals = expandAssembly(bom, bom.mainAssemblyName(), build, problem, wants.rollup);
     // A summary-only export has no where-used lists: its one block is the summary's.
     a.tables = sortTables(bom, totals, a.summaryOnly ? WhereUsedById() : buildWhereUsed(bom));
     logOutOfRangeTotals(a.tables, problem);
     if (wants.encoding) a.encoding = read.encoding.encoding();
     if (wants.tree && !a.summaryOnly) a.tree = buildAssemblyTree(bom, build, problem);
-    const SummaryDifferences differences = checkSummary(bom, a.tables, request.buildQuantity, log);
+    const SummaryDifferences differences = checkSummary(bom, a.tables, request.buildQuantity, wants.rollup, log);
     a.summaryDifferences = differences.count;
     ColumnRollup columns = rollUpColumns(a.attributes, a.tables, request.buildQuantity, request.sumColumns, log);
     a.columnTotals = std::move(columns.totals);

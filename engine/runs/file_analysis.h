@@ -11,6 +11,7 @@
 #include "engine/request/run_request.h"
 #include "engine/results/analysis.h"
 #include "engine/results/run_outcome.h"
+#include "engine/rollup/rollup.h"
 
 namespace trelk {
 
@@ -19,6 +20,9 @@ struct AnalysisWants {
     bool encoding = false;   // the encoding of the names, which the exports convert
     bool tree = false;       // the multi-level tree of the exports' breakdown
     bool structure = false;  // the structure itself, which a comparison of two files reads
+    // The roll-up's bounds. A caller of many small analyses (a fuzzer) may give the walk through
+    // assemblies that contain themselves less room than a user's file gets.
+    RollupLimits rollup;
 };
 // What a run's request wants: the exports the encoding, and the tree for their breakdown section.
 AnalysisWants analysisWantsOf(const RunRequest& request);

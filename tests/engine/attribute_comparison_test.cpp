@@ -80,7 +80,10 @@ Compared compare(const Product& before, const char* beforeFormat, const Product&
         request.bomFormatFile = folder.write("f" + std::to_string(side) + ".fmt", formats[side]);
         request.bomFileName =
             folder.write("b" + std::to_string(side) + ".bom", testing::renderExport(formats[side], *products[side]));
-        BomFileReading reading = readBomFile(request, [](std::string_view) {}, {true, false, true});
+        AnalysisWants wants;
+        wants.encoding = wants.structure = true;
+        BomFileReading reading = readBomFile(
+            request, [](std::string_view) {}, wants);
         EXPECT_FALSE(reading.stopped);
         EXPECT_TRUE(reading.analysis.mainAssemblyFound);
         analyses[side] = std::move(reading.analysis);

@@ -72,8 +72,8 @@ Read readWithTotalLine(const std::string& listed, int decimals = 2, int64_t buil
     request.bomFileName = folder.write("b.bom", bytes);
     request.buildQuantity = build;
     Read r;
-    const BomFileReading reading =
-        readBomFile(request, [&](std::string_view line) { r.log.emplace_back(line); }, {false, false, false});
+    const BomFileReading reading = readBomFile(
+        request, [&](std::string_view line) { r.log.emplace_back(line); }, AnalysisWants());
     EXPECT_FALSE(reading.stopped);
     r.summaryDifferences = reading.analysis.summaryDifferences;
     r.totals = reading.analysis.columnTotals;

@@ -228,12 +228,12 @@ std::optional<SectionLayout> summaryOf(const ExportLines& lines, const LineCut& 
 size_t sharedWord(const ExportLines& lines, const LineCut& cut, size_t from, const Words& words) {
     for (size_t i = from; i < lines.size(); ++i) {
         if (!lines.text(cut, i)) continue;
-        const Words later = lines.fields(i);
-        Names laterWords;
-        for (const std::string_view w : later) laterWords.insert(withoutColon(w));
+        // A header line's few words: looked through, not hashed.
+        const LineWords later = lines.words(i);
         size_t found = kFar, count = 0;
         for (size_t p = 0; p < words.size(); ++p)
-            if (laterWords.count(withoutColon(words[p]))) {
+            if (std::any_of(later.begin(), later.end(),
+                            [&](std::string_view w) { return withoutColon(w) == withoutColon(words[p]); })) {
                 found = p;
                 ++count;
             }
@@ -309,7 +309,7 @@ RowCuts rowCuts(const ExportLines& lines, const LineCut& cut, ColumnChoice choic
                 afterRows = false;
             }
             if (lines.leads(cut, i))
-                for (const std::string_view w : lines.fields(i)) headerWords.push_back(withoutColon(w));
+                for (const std::string_view w : lines.words(i)) headerWords.push_back(withoutColon(w));
         }
     }
     if (names.back().empty()) {
@@ -392,7 +392,7 @@ std::optional<Reading> layoutOf(const ExportLines& lines, const LineCut& cut, Co
     std::vector<HeaderLine> headers;
     for (size_t i = mainLine + 1; i < lines.size(); ++i) {
         if (!lines.leads(cut, i)) continue;
-        const Words words = lines.fields(i);
+        const LineWords words = lines.words(i);
         for (size_t p = 0; p < words.size(); ++p)
             if (members.count(words[p]) || startsCutName(words[p])) {
                 if (!inMain.count(words[p])) headers.push_back({i, words, p});

@@ -274,6 +274,17 @@ bool readByRecognisedLayout(std::string_view bytes, const RecognisedExport& foun
     return true;
 }
 
+// A block after the first (the main assembly's) whose assembly no row lists: a second block of the
+// main assembly among them.
+bool blockNotListed(const BomStructure& bom) {
+    std::vector<uint8_t> listed(bom.nameCount(), 0);
+    for (const BomItem& item : bom.items())
+        if (item.kind == ItemKind::SubAssembly) listed[item.item] = 1;
+    const std::vector<BomBlock>& blocks = bom.blocks();
+    return blocks.size() > 1 && std::any_of(blocks.begin() + 1, blocks.end(),
+                                            [&](const BomBlock& block) { return !listed[block.assembly]; });
+}
+
 // The file's words and layout recognised from its sample and the file then read once by them, as
 // a file with those words given is read. False, with nothing logged and `a` as it was, when the
 // sample settles nothing or the run's own evidence doubts the reading: then the whole file is
@@ -321,6 +332,9 @@ bool analyseBySample(const RunRequest& request, const LogSink& sink, const Analy
     const BomStructure& bom = *read.structure;
     if (!bom.hasSummary() || !b.mainAssemblyFound || b.problems != 0 || b.summaryDifferences != 0 || b.readingInDoubt)
         return false;
+    // Every block but the main assembly's first is some row's: a block that none lists is a header
+    // the sample's words took that other readings of the file may take otherwise.
+    if (blockNotListed(bom)) return false;
     FileLineCounts inFile;
     {
         InputFile input;

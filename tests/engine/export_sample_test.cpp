@@ -158,7 +158,8 @@ std::string withLineAfter(std::string bytes, size_t n, const std::string& line) 
 
 // A large export is recognised from its sample, which reads a bounded part of it; where its
 // first blocks and its end mislead (later blocks in other words, the summary's words in a line
-// of the middle, a row there that no reading takes, an assembly that contains itself there, a first block larger than the sample),
+// of the middle, a row there that no reading takes, an assembly that contains itself there, a
+// second block of the main assembly, a first block larger than the sample),
 // the run's own evidence sends it to the whole file. Either way it ends as the whole file's
 // recognition ends it.
 TEST(ExportSample, ReadsALargeExportFromItsSampleAndMisleadingOnesWhole) {
@@ -177,6 +178,10 @@ TEST(ExportSample, ReadsALargeExportFromItsSampleAndMisleadingOnesWhole) {
         oneBlock.parts.push_back("TEIL_" + std::to_string(p));
         oneBlock.blocks[0].push_back({p % 5 + 1, false, static_cast<size_t>(p)});
     }
+    // The roll-up expands the first block of an assembly only: the totals stay the summary's.
+    std::string secondMainBlock = large;
+    secondMainBlock.insert(secondMainBlock.find("\r\nZusammenfassung"),
+                           "\r\nBaugruppe MASCHINE enth\xC3\xA4lt:\r\n     1  Unterbaugruppe  BAUGRUPPE_7\r\n");
     const struct {
         const char* what;
         std::string bytes;
@@ -190,6 +195,7 @@ TEST(ExportSample, ReadsALargeExportFromItsSampleAndMisleadingOnesWhole) {
         {"an assembly that contains itself in the middle",
          withLineAfter(large, 12001, "     1  Unterbaugruppe  MASCHINE\r\n"), false},
         {"one block larger than the sample", testing::cadExport(oneBlock, german(), look), false},
+        {"a second block of the main assembly before the summary", secondMainBlock, false},
     };
     SampleLimits limits;
     limits.headBytes = 64 * 1024;

@@ -205,15 +205,23 @@ private:
     size_t steps_ = 0;
 };
 
-std::vector<std::string_view> wordsOf(std::string_view text) {
-    std::vector<std::string_view> words;
+template <typename F>
+void forEachWord(std::string_view text, F&& f) {
     size_t i = 0;
     while (i < text.size()) {
         while (i < text.size() && isBlankByte(text[i])) ++i;
         const size_t start = i;
         while (i < text.size() && !isBlankByte(text[i])) ++i;
-        if (i > start) words.push_back(text.substr(start, i - start));
+        if (i > start) f(text.substr(start, i - start));
     }
+}
+
+std::vector<std::string_view> wordsOf(std::string_view text) {
+    size_t count = 0;
+    forEachWord(text, [&](std::string_view) { ++count; });
+    std::vector<std::string_view> words;
+    words.reserve(count);
+    forEachWord(text, [&](std::string_view w) { words.push_back(w); });
     return words;
 }
 
@@ -221,16 +229,8 @@ std::vector<std::string_view> wordsOf(std::string_view text) {
 // any other field any number of words.
 class WordsMatcher {
 public:
-    WordsMatcher(const PreparedLine& t, std::string_view line) : words_(wordsOf(line)) {
-        for (const TemplatePiece& p : t.pieces) {
-            if (p.isField) {
-                tokens_.push_back({p.field, {}});
-                continue;
-            }
-            for (const std::string_view w : wordsOf(p.text)) tokens_.push_back({nullptr, w});
-        }
-        spans_.resize(tokens_.size());
-    }
+    WordsMatcher(const PreparedLine& t, std::string_view line)
+        : tokens_(t.words), words_(wordsOf(line)), spans_(tokens_.size()) {}
 
     LineMatch run() {
         LineMatch m;
@@ -254,14 +254,10 @@ public:
     }
 
 private:
-    struct Token {
-        const LayoutField* field;
-        std::string_view word;
-    };
     bool at(size_t k, size_t w) {
         if (++steps_ > kMatchSteps) return false;
         if (k == tokens_.size()) return w == words_.size();
-        const Token& t = tokens_[k];
+        const PreparedLine::Word& t = tokens_[k];
         if (!t.field) {
             if (w == words_.size() || words_[w] != t.word) return false;
             spans_[k] = {w, w + 1};
@@ -280,8 +276,8 @@ private:
         return false;
     }
 
+    const std::vector<PreparedLine::Word>& tokens_;
     std::vector<std::string_view> words_;
-    std::vector<Token> tokens_;
     std::vector<std::pair<size_t, size_t>> spans_;
     size_t steps_ = 0;
 };
@@ -319,6 +315,11 @@ PreparedLine prepareLine(const LineTemplate& line, bool utf8, const std::vector<
                 width += out.chars;
             }
             p.pieces.push_back(out);
+            if (line.match != LineTemplate::Match::Words) continue;
+            if (out.isField)
+                p.words.push_back({out.field, {}});
+            else
+                forEachWord(out.text, [&](std::string_view w) { p.words.push_back({nullptr, w}); });
         }
         size_t title = 0;
         for (const LineTemplate& t : titles) {

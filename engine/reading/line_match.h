@@ -67,6 +67,13 @@ struct TemplatePiece {
 struct PreparedLine {
     const LineTemplate* source = nullptr;
     std::vector<TemplatePiece> pieces;
+    // A Words template as the words a line must hold: each literal word, or a field (whose word
+    // is then empty). Split once here rather than at every line.
+    struct Word {
+        const LayoutField* field = nullptr;
+        std::string_view word;
+    };
+    std::vector<Word> words;
 };
 
 // A row's template, given its title rows: a cell whose title is wider than the cell itself (its

@@ -43,7 +43,7 @@ bool findSingleHeader(const ExportLines& lines, const LineCut& cut, Reading& r) 
     const LineWords f = lines.words(header);
     if (f.size() < 2) return false;
     // Looked up, not searched: a header and lines of many words must not cost their product.
-    const Names inHeader(f.begin(), f.end());
+    const SortedWords inHeader(f.begin(), f.end());
     for (size_t s = first; s < lines.size(); ++s) {
         if (!lines.leads(cut, s)) continue;
         const LineWords title = lines.words(s);
@@ -52,7 +52,7 @@ bool findSingleHeader(const ExportLines& lines, const LineCut& cut, Reading& r) 
         if (!inHeader.count(titleEnd) &&
             std::none_of(title.begin(), title.end(), [&](std::string_view word) { return inHeader.count(word); }))
             continue;
-        const Names inTitle(title.begin(), title.end());
+        const SortedWords inTitle(title.begin(), title.end());
         std::vector<size_t> shared;
         for (size_t p = 0; p < f.size(); ++p)
             if (inTitle.count(f[p]) || f[p] == titleEnd) shared.push_back(p);
@@ -76,7 +76,7 @@ bool findSingleHeader(const ExportLines& lines, const LineCut& cut, Reading& r) 
 // The header rule: the words after the name that the lines naming a member share, and the
 // words before it that every such line ends with. Without a block that names a member, the
 // one header there is is the line before the first rows that names what the summary names.
-bool findHeaders(const ExportLines& lines, const LineCut& cut, const Names& members, Reading& r) {
+bool findHeaders(const ExportLines& lines, const LineCut& cut, const SortedWords& members, Reading& r) {
     std::map<std::string, size_t> afters;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!lines.leads(cut, i)) continue;

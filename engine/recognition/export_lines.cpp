@@ -234,29 +234,33 @@ size_t ExportLines::titleAbove(const LineCut& cut, size_t row) const {
     return kFar;
 }
 
-const Names& ExportLines::leadMembers(const LineCut& cut, int nameColumn) const {
+const SortedWords& ExportLines::leadMembers(const LineCut& cut, int nameColumn) const {
     auto found = cut.members.find(nameColumn);
     if (found != cut.members.end()) return found->second;
     // Sorted in one vector: a set would make a node of every word of every such line.
+    size_t count = 0;
+    for (size_t i = 0; i < norm_.size(); ++i)
+        if (leads(cut, i)) count += this->words(i).size();
     std::vector<std::string_view> words;
+    words.reserve(count);
     for (size_t i = 0; i < norm_.size(); ++i)
         if (leads(cut, i)) {
             const LineWords line = this->words(i);
             words.insert(words.end(), line.begin(), line.end());
         }
     std::sort(words.begin(), words.end(), shorterOrBefore);
-    Names& members = cut.members[nameColumn];
+    std::vector<std::string_view> members;
     for (size_t i = 0; i < norm_.size(); ++i)
         if (cut.row[i]) {
             const std::string_view name = cell(cut, i, nameColumn);
             if (!name.empty() && std::binary_search(words.begin(), words.end(), name, shorterOrBefore))
-                members.insert(name);
+                members.push_back(name);
         }
-    return members;
+    return cut.members[nameColumn] = SortedWords(members.begin(), members.end());
 }
 
 size_t ExportLines::headersNamed(const LineCut& cut, int nameColumn) const {
-    const Names& members = leadMembers(cut, nameColumn);
+    const SortedWords& members = leadMembers(cut, nameColumn);
     size_t named = 0;
     for (size_t i = 0; i < norm_.size(); ++i)
         if (leads(cut, i))
@@ -270,6 +274,7 @@ size_t ExportLines::headersNamed(const LineCut& cut, int nameColumn) const {
 
 size_t ExportLines::distinctNames(const LineCut& cut, int nameColumn) const {
     std::vector<std::string_view> names;
+    names.reserve(cut.rowCount());
     for (size_t i = 0; i < norm_.size(); ++i)
         if (cut.row[i]) names.push_back(cell(cut, i, nameColumn));
     std::sort(names.begin(), names.end(), shorterOrBefore);

@@ -5,6 +5,7 @@
 // above the next rows: where block headers and the summary may stand.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -18,6 +19,21 @@ namespace trelk::recognition {
 inline constexpr size_t kFar = ~size_t{0} / 2;
 
 using Names = std::unordered_set<std::string_view>;
+
+// Words looked up by binary search: one allocation, where a hash set makes a node of every word.
+class SortedWords {
+public:
+    SortedWords() = default;
+    template <typename It>
+    SortedWords(It begin, It end) : words_(begin, end) {
+        std::sort(words_.begin(), words_.end());
+        words_.erase(std::unique(words_.begin(), words_.end()), words_.end());
+    }
+    size_t count(std::string_view word) const { return std::binary_search(words_.begin(), words_.end(), word) ? 1 : 0; }
+
+private:
+    std::vector<std::string_view> words_;
+};
 
 // A quantity: a sign, digits, a decimal point or comma and digits.
 bool isNumber(std::string_view text);
@@ -70,7 +86,7 @@ struct LineCut {
     std::vector<std::string> restOf;  // by line of a row: the rest of its type word, if cut
     std::vector<size_t> gapToRow;     // by line: lines of text before the next row
     // leadMembers by name column, once asked for; cleared when the rows change.
-    mutable std::map<int, Names> members;
+    mutable std::map<int, SortedWords> members;
     // Every line's cells, cut once at the first ask, for the lines and the glued decimals they
     // were cut with: recognition asks for a row's cells many times.
     mutable std::vector<std::string_view> cellStore;
@@ -133,7 +149,7 @@ public:
     // The words of lines that lead rows which rows name in that column: the members that such a
     // line may head the block of (views into the lines). Only the few words of those lines are
     // kept, not every name of the file.
-    const Names& leadMembers(const LineCut& cut, int nameColumn) const;
+    const SortedWords& leadMembers(const LineCut& cut, int nameColumn) const;
     // The lines that lead rows and name such a member.
     size_t headersNamed(const LineCut& cut, int nameColumn) const;
     // The different names in that column of the rows.

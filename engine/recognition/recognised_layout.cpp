@@ -292,50 +292,47 @@ struct RowCuts {
 
 RowCuts rowCuts(const ExportLines& lines, const LineCut& cut, ColumnChoice choice, const KeywordSet& inUse,
                 const SummaryLines* summary = nullptr, int summaryName = 0) {
-    std::vector<std::vector<std::string_view>> names(1), types(1);
-    std::vector<std::string_view> headerWords = {inUse.SubAssembly, inUse.Part};
+    // The runs of rows' names one after the other, each run from its start on.
+    std::vector<std::string_view> names, types, headerWords = {inUse.SubAssembly, inUse.Part};
+    std::vector<size_t> runs = {0};
     bool afterRows = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (summary && i == summary->heading) break;
         if (cut.row[i]) {
             const LineWords cells = lines.cells(cut, i);
-            names.back().push_back(cellAt(cells, choice.name));
-            if (choice.type != 0) types.back().push_back(cellAt(cells, choice.type));
+            names.push_back(cellAt(cells, choice.name));
+            if (choice.type != 0) types.push_back(cellAt(cells, choice.type));
             afterRows = true;
         } else if (lines.text(cut, i)) {
             if (afterRows) {
-                names.emplace_back();
-                types.emplace_back();
+                runs.push_back(names.size());
                 afterRows = false;
             }
             if (lines.leads(cut, i))
                 for (const std::string_view w : lines.words(i)) headerWords.push_back(withoutColon(w));
         }
     }
-    if (names.back().empty()) {
-        names.pop_back();
-        types.pop_back();
-    }
+    if (runs.back() == names.size()) runs.pop_back();
     if (summary) {
         // The summary where the layout found it, cut by its own columns.
-        names.emplace_back();
-        types.emplace_back();
+        runs.push_back(names.size());
         if (summary->heading != kFar)
             for (size_t i = summary->begin; i < summary->end; ++i)
-                if (!lines.norm(i).empty()) names.back().push_back(lines.cells(cut, i).at(summaryName));
+                if (!lines.norm(i).empty()) names.push_back(lines.cells(cut, i).at(summaryName));
     }
     RowCuts c;
-    if (names.empty()) return c;
-    std::vector<std::string_view> blockNames, summaryNames = names.back(), allTypes;
-    for (size_t g = 0; g + 1 < names.size(); ++g) blockNames.insert(blockNames.end(), names[g].begin(), names[g].end());
-    for (const auto& t : types) allTypes.insert(allTypes.end(), t.begin(), t.end());
-    std::vector<std::string_view> elsewhere = headerWords;
+    if (runs.empty()) return c;
+    const auto last = names.begin() + static_cast<std::ptrdiff_t>(runs.back());
+    const std::vector<std::string_view> blockNames(names.begin(), last), summaryNames(last, names.end());
+    std::vector<std::string_view> elsewhere;
+    elsewhere.reserve(headerWords.size() + names.size());
+    elsewhere = headerWords;
     elsewhere.insert(elsewhere.end(), summaryNames.begin(), summaryNames.end());
-    c.blockNames = columnCut(blockNames, elsewhere);
+    c.blockNames = columnCut(blockNames, std::move(elsewhere));
     elsewhere = headerWords;
     elsewhere.insert(elsewhere.end(), blockNames.begin(), blockNames.end());
-    c.summaryNames = columnCut(summaryNames, elsewhere);
-    c.types = columnCut(allTypes, headerWords);
+    c.summaryNames = columnCut(summaryNames, std::move(elsewhere));
+    c.types = columnCut(types, std::move(headerWords));
     return c;
 }
 
@@ -382,8 +379,8 @@ std::optional<Reading> layoutOf(const ExportLines& lines, const LineCut& cut, Co
     // line naming a word of the main header names the main assembly (the summary's heading, where
     // the main assembly holds a part of its own name): no sub-assembly's block.
     const Words mainWords = lines.fields(mainLine);
-    const Names inMain(mainWords.begin(), mainWords.end());
-    const Names& members = lines.leadMembers(cut, choice.name);
+    const SortedWords inMain(mainWords.begin(), mainWords.end());
+    const SortedWords& members = lines.leadMembers(cut, choice.name);
     // A name longer than the rows print it: its header names the member cut to its start.
     auto startsCutName = [&](std::string_view word) {
         const auto width = static_cast<size_t>(blockNames.width);

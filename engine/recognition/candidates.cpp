@@ -302,6 +302,8 @@ int typeColumn(const ExportLines& lines, const LineCut& cut, int quantity, int n
             const std::string_view cell = lines.cell(cut, i, column);
             fits = !cell.empty() && !isNumber(cell);
             words.insert(cell);
+            // More words than a type column holds: the rest need not be seen.
+            fits = fits && words.size() <= kMaxTypeWords;
         }
         if (fits && words.size() <= kMaxTypeWords && words.size() < cut.rowCount()) return column;
     }

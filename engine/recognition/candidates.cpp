@@ -279,12 +279,14 @@ bool isPositionColumn(const ExportLines& lines, const LineCut& cut, int column) 
             if (cut.row[i]) values.push_back(readLeadingNumber(lines.cell(cut, i, column)).value);
         if (values.size() < 2) continue;
         seenRun = true;
-        const int64_t step = values[1] - values[0];
-        if (std::find(kPositionSteps.begin(), kPositionSteps.end(), step) == kPositionSteps.end() ||
+        // Numbers at the ends of the range step by no difference a position number makes.
+        int64_t step = 0, next = 0;
+        if (__builtin_sub_overflow(values[1], values[0], &step) ||
+            std::find(kPositionSteps.begin(), kPositionSteps.end(), step) == kPositionSteps.end() ||
             (values[0] != 1 && values[0] != step))
             return false;
         for (size_t k = 1; k < values.size(); ++k)
-            if (values[k] - values[k - 1] != step) return false;
+            if (__builtin_sub_overflow(values[k], values[k - 1], &next) || next != step) return false;
     }
     return seenRun;
 }

@@ -137,6 +137,16 @@ std::string positionTable(int step) {
     return write(product(4, 3), layout);
 }
 
+// `,` table: POS, QTY, NAME, the positions at the ends of the 64-bit range in turn.
+std::string rangeEndPositionTable() {
+    Layout layout{[](const Block& block) { return std::vector<std::string>{"Assembly " + block.assembly}; },
+                  [](size_t i, const Row& row, const Block&) {
+                      return std::string(i % 2 ? "-9223372036854775807," : "9223372036854775807,") + q(row) + "," +
+                             row.name;
+                  }};
+    return write(product(4, 3), layout);
+}
+
 // `,` table of `columns` cells: the quantity, the name, then words.
 std::string wideTable(size_t columns) {
     Layout layout{[](const Block& block) { return std::vector<std::string>{"Assembly " + block.assembly}; },
@@ -235,6 +245,12 @@ struct Boundary {
     std::string inside, outside;
     std::function<bool(const std::string&)> holds;
 };
+
+// Their differences leave the range: no step of positions, so the column may be the quantity (and
+// telling so must not overflow, which the sanitized build reports).
+TEST(RecognitionLimits, NumbersAtTheRangeEndsAreNoPositions) {
+    EXPECT_TRUE(anyCandidate(rangeEndPositionTable(), [](const Reading& r) { return r.found.columns.Quantity == 1; }));
+}
 
 TEST(RecognitionLimits, EachThresholdDividesItsBoundaryFiles) {
     const auto quantityAt = [](int column) {

@@ -868,9 +868,12 @@
   function makeSortable(table) {
     const heads = table.tHead ? Array.from(table.tHead.rows[0].cells) : [];
     let inOrder = -1;
+    // Told once: a sort under way leaves no piece after the table while it paints its first, and a
+    // click then must still sort every piece, not the first one's rows in place.
+    const inPieces = Boolean(table.nextElementSibling && table.nextElementSibling.matches("table.piece-of, div.later"));
     // What a table in pieces has read while the page is idle, so that its first sort answers as
     // soon as a later one: a key per row of each column that sorts.
-    if (table.nextElementSibling && table.nextElementSibling.matches("table.piece-of, div.later"))
+    if (inPieces)
       keysToRead.push(() => heads.flatMap((th, column) =>
         th.dataset.sort && column !== inOrder ? [keysOf(table, column, th.dataset.sort === "number")] : []));
     heads.forEach((th, column) => {
@@ -884,7 +887,7 @@
         const descending = th.getAttribute("aria-sort") === "ascending";
         for (const other of heads) other.removeAttribute("aria-sort");
         th.setAttribute("aria-sort", descending ? "descending" : "ascending");
-        if (table.nextElementSibling && table.nextElementSibling.matches("table.piece-of, div.later")) {
+        if (inPieces) {
           sortPieces(table, column, column === inOrder, th.dataset.sort === "number", descending);
           return;
         }

@@ -848,6 +848,34 @@ class Page(unittest.TestCase):
                         self.assertEqual(run_async(settled), status)
                 self.assertEqual(self.script(final), cut)
 
+    def test_a_sort_clicked_as_another_paints_its_first_rows_sorts_every_piece(self):
+        """While a sort of a table in pieces paints its first rows, no piece follows the table yet:
+        a sort clicked at that moment still sorts every piece, as it does once the first is done."""
+        page = self.page_of(self.write_bom("sorted.bom.1", generated_bom(5)))
+        settled = ("""
+            const done = arguments[arguments.length - 1], status = document.getElementById('filter-status');
+            (function wait() { status.value.includes('\u2026') ? setTimeout(wait, 2) : done(status.value); })();""")
+        final = "window.dispatchEvent(new Event('beforeprint')); return (() => {" + READ_SHOWN + "})();"
+        heads = lambda: self.driver.find_elements("css selector", "#parts thead button")
+        self.load(page)
+        # The second click is made from the status's change, before the page's next slice.
+        self.script("""
+            const status = document.getElementById('filter-status'), heads = arguments[0];
+            const watch = new MutationObserver(() => {
+              if (status.value !== 'Sorting\u2026 the rows at the top are in order') return;
+              watch.disconnect();
+              heads[0].click();
+            });
+            watch.observe(status, {childList: true, characterData: true, subtree: true});
+            heads[1].click();""", heads())
+        status = self.driver.execute_async_script(settled)
+        cut = self.script(final)
+        self.load(page)
+        for column in (1, 0):
+            self.script("arguments[0].click()", heads()[column])
+            self.assertEqual(self.driver.execute_async_script(settled), status)
+        self.assertEqual(self.script(final), cut)
+
     def test_sort_keys_read_while_idle_sort_as_read_at_once(self):
         """The sort keys of a table in pieces are read while the page is idle, as it scrolls and
         makes pieces meanwhile; a sort then ends in the rows, order and count of a sort clicked at

@@ -335,6 +335,9 @@ bool analyseBySample(const RunRequest& request, const LogSink& sink, const Analy
     // Every block but the main assembly's first is some row's: a block that none lists is a header
     // the sample's words took that other readings of the file may take otherwise.
     if (blockNotListed(bom)) return false;
+    // A reading of the main assembly's block alone has no block that another lists to prove its
+    // header rule: another reading of the file may find blocks in what it passed over.
+    if (bom.blocks().size() < 2) return false;
     FileLineCounts inFile;
     {
         InputFile input;

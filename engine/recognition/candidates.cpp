@@ -19,6 +19,7 @@ struct Context {
     const ExportLines& lines;
     const KeywordSet& inUse;
     const ColumnLayout& columnsInUse;
+    bool byKeywords, asLayouts;  // which candidates are made
 
     std::optional<Reading> reading(const LineCut& cut, int q, int t, int name) const {
         return readingFor(lines, cut, ColumnChoice{q, t, name}, inUse, columnsInUse);
@@ -339,6 +340,7 @@ size_t usualSeparatorCount(const ExportLines& lines, char separator, size_t* lin
 // The readings of the table whose rows hold `width` separators; `byKeywords`: those the line
 // classifier reads too, else only the ones described as a layout.
 void tableReadings(const Context& x, char separator, size_t width, bool byKeywords, std::vector<Reading>& out) {
+    if (!(byKeywords && x.byKeywords) && !x.asLayouts) return;
     const ExportLines& lines = x.lines;
     const size_t n = lines.size();
     LineCut cut(separator, n);
@@ -404,13 +406,13 @@ void tableReadings(const Context& x, char separator, size_t width, bool byKeywor
     // Each with and without a type column: the trial keeps the one that reads every row.
     for (const int quantity : counted) {
         const int type = typeColumn(lines, cut, quantity, nameColumn);
-        if (byKeywords) {
+        if (byKeywords && x.byKeywords) {
             if (type != 0)
                 if (std::optional<Reading> r = x.reading(cut, quantity, type, nameColumn)) out.push_back(std::move(*r));
             if (std::optional<Reading> r = x.reading(cut, quantity, 0, nameColumn)) out.push_back(std::move(*r));
         }
-        // The same columns described as a layout, for headers the keywords cannot describe; tried
-        // only when no reading by keywords is taken (engine/recognition/choice.h).
+        // The same columns described as a layout, for headers the keywords cannot describe.
+        if (!x.asLayouts) continue;
         if (std::optional<Reading> r = layoutReadingFor(lines, cut, ColumnChoice{quantity, type, nameColumn}, x.inUse))
             out.push_back(std::move(*r));
     }
@@ -432,17 +434,21 @@ std::vector<char> separatorsOf(const ExportLines& lines) {
 }
 
 std::vector<Reading> candidateReadings(const ExportLines& lines, const KeywordSet& inUse,
-                                       const ColumnLayout& columnsInUse) {
-    const Context x{lines, inUse, columnsInUse};
+                                       const ColumnLayout& columnsInUse, Candidates which) {
+    const Context x{lines, inUse, columnsInUse, which != Candidates::AsLayouts, which != Candidates::ByKeywords};
     std::vector<Reading> out;
-    blankReadings(x, out);
-    gluedReadings(x, out);
-    nameFirstReadings(x, out);
+    if (x.byKeywords) blankReadings(x, out);
+    if (x.asLayouts) {
+        gluedReadings(x, out);
+        nameFirstReadings(x, out);
+    }
     const std::vector<char> separators = separatorsOf(lines);
-    if (std::find(separators.begin(), separators.end(), '\t') != separators.end()) tabRowReadings(x, out);
+    if (x.asLayouts && std::find(separators.begin(), separators.end(), '\t') != separators.end())
+        tabRowReadings(x, out);
     for (const char separator : separators) {
         const size_t usual = usualSeparatorCount(lines, separator);
         tableReadings(x, separator, usual, true, out);
+        if (!x.asLayouts) continue;
         // A summary with fewer cells than the blocks' rows may be as long as they are (a product of
         // one block): the rows of the next most usual width are tried as a layout too.
         std::vector<std::pair<size_t, size_t>> others;

@@ -11,8 +11,13 @@
 
 namespace trelk::recognition {
 
+// Those the line classifier reads (keywords and columns), those described as a layout (for
+// headers the keywords cannot describe), or both. A layout is tried only when no reading by
+// keywords is taken, so its candidates are made only then.
+enum class Candidates { ByKeywords, AsLayouts, All };
+
 std::vector<Reading> candidateReadings(const ExportLines& lines, const KeywordSet& inUse,
-                                       const ColumnLayout& columnsInUse);
+                                       const ColumnLayout& columnsInUse, Candidates which = Candidates::All);
 
 // The separator bytes the file's lines share, the most used first.
 std::vector<char> separatorsOf(const ExportLines& lines);

@@ -17,10 +17,16 @@ std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\
 std::optional<RecognisedExport> recogniseExport(std::string_view bytes, const KeywordSet& inUse,
                                                 const ColumnLayout& columnsInUse, uint64_t* steps) {
     // Candidates, trial, choice: each step in a file of its own under engine/recognition/.
+    // Readings described as a layout only where no reading by keywords is taken: a file the line
+    // classifier reads keeps that reading.
+    using recognition::Candidates;
     const recognition::ExportLines lines(bytes);
-    std::vector<recognition::Reading> candidates = recognition::candidateReadings(lines, inUse, columnsInUse);
     uint64_t trialSteps = 0;
-    std::optional<recognition::Reading> chosen = recognition::chooseReading(bytes, std::move(candidates), trialSteps);
+    std::optional<recognition::Reading> chosen = recognition::chooseReading(
+        bytes, recognition::candidateReadings(lines, inUse, columnsInUse, Candidates::ByKeywords), trialSteps);
+    if (!chosen)
+        chosen = recognition::chooseReading(
+            bytes, recognition::candidateReadings(lines, inUse, columnsInUse, Candidates::AsLayouts), trialSteps);
     if (steps) *steps = lines.steps() + trialSteps;
     if (!chosen) return std::nullopt;
     return std::move(chosen->found);

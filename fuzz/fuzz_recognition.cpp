@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Recognised from a sample of a few lines, the file is read as when recognised from all of it,
     // or by a reading that the whole file proves as well (see below).
     request.bomFileName = "/fuzz/input.bom";
-    memory_files::clear();
+    const fuzz::FilesClearedAtEnd files;
     memory_files::put(request.bomFileName, std::string(rest));
     SampleLimits whole, few;
     whole.blocks = whole.rows = SIZE_MAX;

@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     request.bomFileName = "/fuzz/input.bom";
     request.applicationFolder = "/fuzz";
     const std::string report = reportPathFor(request);
-    memory_files::clear();
+    const fuzz::FilesClearedAtEnd files;
     memory_files::put(request.bomFileName, bytes);
     memory_files::put(report, kEarlierReport);
 

@@ -377,13 +377,15 @@ Analysis analyse(const RunRequest& request, const LogSink& sink, const AnalysisW
             // A file in other words is not read by the request's first, where that reading
             // cannot find a main assembly in it.
             bool byLayout = false;
-            const bool byRecognisedFirst =
-                headersNeedContains(request) && startLacks(request.bomFileName, request.keywords.contains);
+            const bool byRecognisedFirst = wants.recognition && headersNeedContains(request) &&
+                                           startLacks(request.bomFileName, request.keywords.contains);
             if (byRecognisedFirst &&
                 analyseBySample(request, sink, wants, sampleLimits, nullptr, request.keywords.contains, a))
                 return a;
             if ((a.readError = readStructure(request, wants, a, read)) != kNoError) return a;
-            if (read.structure->lineCount() > 1 && !read.structure->hasMainAssembly()) {
+            if (!wants.recognition) {
+                // Read by the request's words alone, whatever they find.
+            } else if (read.structure->lineCount() > 1 && !read.structure->hasMainAssembly()) {
                 if (!byRecognisedFirst && analyseBySample(request, sink, wants, sampleLimits, &read.encoding, {}, a))
                     return a;
                 std::string bytes;

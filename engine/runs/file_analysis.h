@@ -23,6 +23,9 @@ struct AnalysisWants {
     // The roll-up's bounds. A caller of many small analyses (a fuzzer) may give the walk through
     // assemblies that contain themselves less room than a user's file gets.
     RollupLimits rollup;
+    // Whether a file the request's words and columns do not read has its words and layout
+    // recognised. A caller that compares files read by given words (a fuzzer) may leave it out.
+    bool recognition = true;
 };
 // What a run's request wants: the exports the encoding, and the tree for their breakdown section.
 AnalysisWants analysisWantsOf(const RunRequest& request);

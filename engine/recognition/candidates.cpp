@@ -1,6 +1,7 @@
 #include "engine/recognition/candidates.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <map>
 #include <tuple>
@@ -313,20 +314,32 @@ int typeColumn(const ExportLines& lines, const LineCut& cut, int quantity, int n
     return 0;
 }
 
-// The numbers of separators that lines hold, each with the lines that hold it.
-std::map<size_t, size_t> separatorCounts(const ExportLines& lines, char separator) {
-    std::map<size_t, size_t> counts;
+// For each separator byte, the numbers of it that lines hold, each with the lines that hold it.
+// Every byte is looked at once for all of them.
+using SeparatorCounts = std::array<std::map<size_t, size_t>, kSeparators.size()>;
+
+SeparatorCounts separatorCounts(const ExportLines& lines) {
+    std::array<uint8_t, 256> which{};  // a byte's place in kSeparators, plus one; 0: no separator
+    for (size_t k = 0; k < kSeparators.size(); ++k)
+        which[static_cast<unsigned char>(kSeparators[k])] = static_cast<uint8_t>(k + 1);
+    SeparatorCounts counts;
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines.raw(i);
-        const size_t k = static_cast<size_t>(std::count(line.begin(), line.end(), separator));
-        if (k > 0) ++counts[k];
+        std::array<size_t, kSeparators.size() + 1> inLine{};
+        for (const char c : line) ++inLine[which[static_cast<unsigned char>(c)]];
+        for (size_t k = 0; k < kSeparators.size(); ++k)
+            if (inLine[k + 1] > 0) ++counts[k][inLine[k + 1]];
     }
     return counts;
 }
 
+const std::map<size_t, size_t>& countsOf(const SeparatorCounts& counts, char separator) {
+    return counts[static_cast<size_t>(std::find(kSeparators.begin(), kSeparators.end(), separator) -
+                                      kSeparators.begin())];
+}
+
 // The number of separators most lines that hold one have.
-size_t usualSeparatorCount(const ExportLines& lines, char separator, size_t* lineCount = nullptr) {
-    const std::map<size_t, size_t> counts = separatorCounts(lines, separator);
+size_t usualSeparatorCount(const std::map<size_t, size_t>& counts, size_t* lineCount = nullptr) {
     size_t width = 0, most = 0;
     for (const auto& [k, count] : counts)
         if (count > most) {
@@ -420,11 +433,13 @@ void tableReadings(const Context& x, char separator, size_t width, bool byKeywor
 
 }  // namespace
 
-std::vector<char> separatorsOf(const ExportLines& lines) {
+namespace {
+
+std::vector<char> separatorsOf(const SeparatorCounts& counts) {
     std::vector<std::pair<size_t, char>> found;
     for (const char c : kSeparators) {
         size_t best = 0;
-        usualSeparatorCount(lines, c, &best);
+        usualSeparatorCount(countsOf(counts, c), &best);
         if (best >= kMinSeparatorLines) found.push_back({best, c});
     }
     std::sort(found.rbegin(), found.rend());
@@ -432,6 +447,10 @@ std::vector<char> separatorsOf(const ExportLines& lines) {
     for (const auto& f : found) out.push_back(f.second);
     return out;
 }
+
+}  // namespace
+
+std::vector<char> separatorsOf(const ExportLines& lines) { return separatorsOf(separatorCounts(lines)); }
 
 std::vector<Reading> candidateReadings(const ExportLines& lines, const KeywordSet& inUse,
                                        const ColumnLayout& columnsInUse, Candidates which) {
@@ -442,17 +461,18 @@ std::vector<Reading> candidateReadings(const ExportLines& lines, const KeywordSe
         gluedReadings(x, out);
         nameFirstReadings(x, out);
     }
-    const std::vector<char> separators = separatorsOf(lines);
+    const SeparatorCounts counts = separatorCounts(lines);
+    const std::vector<char> separators = separatorsOf(counts);
     if (x.asLayouts && std::find(separators.begin(), separators.end(), '\t') != separators.end())
         tabRowReadings(x, out);
     for (const char separator : separators) {
-        const size_t usual = usualSeparatorCount(lines, separator);
+        const size_t usual = usualSeparatorCount(countsOf(counts, separator));
         tableReadings(x, separator, usual, true, out);
         if (!x.asLayouts) continue;
         // A summary with fewer cells than the blocks' rows may be as long as they are (a product of
         // one block): the rows of the next most usual width are tried as a layout too.
         std::vector<std::pair<size_t, size_t>> others;
-        for (const auto& [width, count] : separatorCounts(lines, separator))
+        for (const auto& [width, count] : countsOf(counts, separator))
             if (width != usual && count >= kMinSeparatorLines) others.emplace_back(count, width);
         std::sort(others.rbegin(), others.rend());
         if (others.size() > kMaxOtherTableWidths) others.resize(kMaxOtherTableWidths);

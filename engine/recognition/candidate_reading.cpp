@@ -28,6 +28,14 @@ bool setHeaderRule(const ExportLines& lines, const std::string& before, const st
     return true;
 }
 
+// Words `begin` to `end` of a line's words (not cells) as the normalised line holds them, one
+// blank between each two: the text joinFields makes of them, without making it.
+std::string_view wordsText(const LineWords& words, size_t begin, size_t end) {
+    if (begin >= end) return {};
+    const char* const from = words[begin].data();
+    return std::string_view(from, static_cast<size_t>(words[end - 1].data() + words[end - 1].size() - from));
+}
+
 // A file of one block: its header is the line above the first rows that shares a name with a
 // line that leads later rows, the summary. The name is the one the summary ends with, or the
 // one where the CAD system writes it in a header, before the last field; or the one they share.
@@ -67,34 +75,47 @@ bool findSingleHeader(const ExportLines& lines, const LineCut& cut, Reading& r) 
             p = shared.back();
         else if (shared.size() > 1)
             return false;
-        const std::string after = joinFields(f, p + 1, f.size());
-        return setHeaderRule(lines, after.empty() ? joinFields(f, 0, p) : std::string(), after, r);
+        const std::string after(wordsText(f, p + 1, f.size()));
+        return setHeaderRule(lines, after.empty() ? std::string(wordsText(f, 0, p)) : std::string(), after, r);
     }
     return false;
+}
+
+// Keeps of `common` the longest run of words that ends it and the words `begin` to `end` too.
+void keepCommonEnd(std::vector<std::string_view>& common, const std::string_view* begin, const std::string_view* end) {
+    size_t n = 0;
+    const size_t count = static_cast<size_t>(end - begin);
+    while (n < common.size() && n < count && common[common.size() - 1 - n] == end[-1 - static_cast<std::ptrdiff_t>(n)])
+        ++n;
+    common.erase(common.begin(), common.end() - static_cast<std::ptrdiff_t>(n));
 }
 
 // The header rule: the words after the name that the lines naming a member share, and the
 // words before it that every such line ends with. Without a block that names a member, the
 // one header there is is the line before the first rows that names what the summary names.
 bool findHeaders(const ExportLines& lines, const LineCut& cut, const SortedWords& members, Reading& r) {
-    std::map<std::string, size_t> afters;
+    // The words after the last member each line names; the likeliest are those most lines have.
+    std::vector<std::string_view> afters;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!lines.leads(cut, i)) continue;
         const LineWords f = lines.words(i);
         if (f.size() < 2) continue;
         for (size_t p = f.size(); p-- > 0;)
             if (members.count(f[p])) {
-                ++afters[joinFields(f, p + 1, f.size())];
+                afters.push_back(wordsText(f, p + 1, f.size()));
                 break;
             }
     }
+    std::sort(afters.begin(), afters.end());
     std::string after;
     size_t most = 0;
-    for (const auto& [text, count] : afters)
-        if (count > most || (count == most && text.size() > after.size())) {
-            most = count;
-            after = text;
+    for (size_t i = 0, j = 0; i < afters.size(); i = j) {
+        while (j < afters.size() && afters[j] == afters[i]) ++j;
+        if (j - i > most || (j - i == most && afters[i].size() > after.size())) {
+            most = j - i;
+            after = std::string(afters[i]);
         }
+    }
     if (most == 0) return findSingleHeader(lines, cut, r);
     // Text that differs from block to block (a description after the name) is no part of the
     // rule: of the lines whose words after the name begin as the likeliest's do, only the words
@@ -116,8 +137,9 @@ bool findHeaders(const ExportLines& lines, const LineCut& cut, const SortedWords
         }
     after = joinFields(afterFields, 0, afterFields.size());
     afterFields = lines.fields(after);
-    // The words before the name, over every line that leads rows and ends so.
-    std::vector<std::vector<std::string_view>> befores;
+    // The words before the name that every line that leads rows and ends so ends with.
+    std::vector<std::string_view> before;
+    bool anyBefore = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!lines.leads(cut, i)) continue;
         const LineWords f = lines.words(i);
@@ -125,7 +147,12 @@ bool findHeaders(const ExportLines& lines, const LineCut& cut, const SortedWords
                                                              f.end() - static_cast<std::ptrdiff_t>(afterFields.size())))
             continue;
         if (after.empty() && !members.count(f.back())) continue;
-        befores.emplace_back(f.begin(), f.end() - static_cast<std::ptrdiff_t>(afterFields.size()) - 1);
+        const std::string_view* const end = f.end() - static_cast<std::ptrdiff_t>(afterFields.size()) - 1;
+        if (anyBefore)
+            keepCommonEnd(before, f.begin(), end);
+        else
+            before.assign(f.begin(), end);
+        anyBefore = true;
     }
     // With the name last, only the lines naming a member were taken: the main header, the line
     // nearest above the first rows, may have another word before the words they share.
@@ -134,12 +161,12 @@ bool findHeaders(const ExportLines& lines, const LineCut& cut, const SortedWords
             if (!lines.leads(cut, i)) continue;
             const LineWords f = lines.words(i);
             if (f.size() < 2) break;
-            std::vector<std::vector<std::string_view>> both = befores;
-            both.emplace_back(f.begin(), f.end() - 1);
-            if (!commonEnd(both).empty()) befores = both;
+            std::vector<std::string_view> both =
+                anyBefore ? before : std::vector<std::string_view>(f.begin(), f.end() - 1);
+            if (anyBefore) keepCommonEnd(both, f.begin(), f.end() - 1);
+            if (!both.empty()) before = std::move(both);
             break;
         }
-    const std::vector<std::string_view> before = commonEnd(befores);
     return setHeaderRule(lines, joinFields(before, 0, before.size()), after, r);
 }
 
@@ -233,7 +260,7 @@ size_t findSummary(const ExportLines& lines, const LineCut& cut, size_t mainLine
             for (size_t k = 0; k < f.size(); ++k)
                 if (f[k] == r.mainName) p = k;
         if (p == f.size() || f.size() < 2) continue;
-        const std::string before = joinFields(f, 0, p), after = joinFields(f, p + 1, f.size());
+        const std::string before(wordsText(f, 0, p)), after(wordsText(f, p + 1, f.size()));
         // A line that is a header too is no summary.
         LineClassifier classifier(r.found.keywords, r.found.columns);
         lines.count(lines.raw(i).size() + 1);

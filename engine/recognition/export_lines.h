@@ -20,16 +20,28 @@ inline constexpr size_t kFar = ~size_t{0} / 2;
 
 using Names = std::unordered_set<std::string_view>;
 
+// An order of words that compares lengths before bytes: sorting and searching words then compares
+// bytes only of words of one length. The bytes are compared here, not by a call of memcmp: words
+// are a few bytes long, and recognition sorts and searches thousands of them.
+inline bool shorterOrBefore(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return a.size() < b.size();
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+    return false;
+}
+
 // Words looked up by binary search: one allocation, where a hash set makes a node of every word.
 class SortedWords {
 public:
     SortedWords() = default;
     template <typename It>
     SortedWords(It begin, It end) : words_(begin, end) {
-        std::sort(words_.begin(), words_.end());
+        std::sort(words_.begin(), words_.end(), shorterOrBefore);
         words_.erase(std::unique(words_.begin(), words_.end()), words_.end());
     }
-    size_t count(std::string_view word) const { return std::binary_search(words_.begin(), words_.end(), word) ? 1 : 0; }
+    size_t count(std::string_view word) const {
+        return std::binary_search(words_.begin(), words_.end(), word, shorterOrBefore) ? 1 : 0;
+    }
 
 private:
     std::vector<std::string_view> words_;
@@ -69,12 +81,6 @@ private:
 };
 
 inline std::string_view cellAt(const LineWords& cells, int n) { return cells.at(n); }
-
-// An order of words that compares lengths before bytes: sorting and searching words then compares
-// bytes only of words of one length.
-inline bool shorterOrBefore(std::string_view a, std::string_view b) {
-    return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
 
 // One way of cutting the lines into cells, and what its lines are.
 struct LineCut {

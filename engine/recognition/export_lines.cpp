@@ -207,6 +207,8 @@ bool ExportLines::text(const LineCut& cut, size_t line) const {
 }
 
 void ExportLines::measureGaps(LineCut& cut) const {
+    cut.members.clear();
+    cut.leadWords.reset();
     const size_t n = norm_.size();
     cut.gapToRow.assign(n + 1, kFar);
     for (size_t i = n; i-- > 0;) {
@@ -237,18 +239,21 @@ size_t ExportLines::titleAbove(const LineCut& cut, size_t row) const {
 const SortedWords& ExportLines::leadMembers(const LineCut& cut, int nameColumn) const {
     auto found = cut.members.find(nameColumn);
     if (found != cut.members.end()) return found->second;
-    // Sorted in one vector: a set would make a node of every word of every such line.
-    size_t count = 0;
-    for (size_t i = 0; i < norm_.size(); ++i)
-        if (leads(cut, i)) count += this->words(i).size();
-    std::vector<std::string_view> words;
-    words.reserve(count);
-    for (size_t i = 0; i < norm_.size(); ++i)
-        if (leads(cut, i)) {
-            const LineWords line = this->words(i);
-            words.insert(words.end(), line.begin(), line.end());
-        }
-    std::sort(words.begin(), words.end(), shorterOrBefore);
+    if (!cut.leadWords) {
+        // Sorted in one vector: a set would make a node of every word of every such line.
+        size_t count = 0;
+        for (size_t i = 0; i < norm_.size(); ++i)
+            if (leads(cut, i)) count += this->words(i).size();
+        std::vector<std::string_view>& words = cut.leadWords.emplace();
+        words.reserve(count);
+        for (size_t i = 0; i < norm_.size(); ++i)
+            if (leads(cut, i)) {
+                const LineWords line = this->words(i);
+                words.insert(words.end(), line.begin(), line.end());
+            }
+        std::sort(words.begin(), words.end(), shorterOrBefore);
+    }
+    const std::vector<std::string_view>& words = *cut.leadWords;
     std::vector<std::string_view> members;
     for (size_t i = 0; i < norm_.size(); ++i)
         if (cut.row[i]) {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -91,8 +92,10 @@ struct LineCut {
     std::vector<uint8_t> rest;        // by line: the rest of a cut type word
     std::vector<std::string> restOf;  // by line of a row: the rest of its type word, if cut
     std::vector<size_t> gapToRow;     // by line: lines of text before the next row
-    // leadMembers by name column, once asked for; cleared when the rows change.
+    // leadMembers by name column, and the words of the lines that lead rows (sorted, the same for
+    // every name column), once asked for; measureGaps clears them, as the rows have changed.
     mutable std::map<int, SortedWords> members;
+    mutable std::optional<std::vector<std::string_view>> leadWords;
     // Every line's cells, cut once at the first ask, for the lines and the glued decimals they
     // were cut with: recognition asks for a row's cells many times.
     mutable std::vector<std::string_view> cellStore;

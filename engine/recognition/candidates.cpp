@@ -299,17 +299,21 @@ int typeColumn(const ExportLines& lines, const LineCut& cut, int quantity, int n
     for (size_t k = 1; k <= columns; ++k) {
         const int column = static_cast<int>(k);
         if (column == quantity || column == nameColumn) continue;
-        std::unordered_set<std::string_view> words;
+        // The few words a type column holds, looked up in a row: no set of its own.
+        std::array<std::string_view, kMaxTypeWords + 1> words;
+        size_t distinct = 0;
         bool fits = true;
         for (size_t i = 0; i < lines.size() && fits; ++i) {
             if (!cut.row[i]) continue;
             const std::string_view cell = lines.cell(cut, i, column);
             fits = !cell.empty() && !isNumber(cell);
-            words.insert(cell);
+            if (std::find(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(distinct), cell) ==
+                words.begin() + static_cast<std::ptrdiff_t>(distinct))
+                words[distinct++] = cell;
             // More words than a type column holds: the rest need not be seen.
-            fits = fits && words.size() <= kMaxTypeWords;
+            fits = fits && distinct <= kMaxTypeWords;
         }
-        if (fits && words.size() <= kMaxTypeWords && words.size() < cut.rowCount()) return column;
+        if (fits && distinct <= kMaxTypeWords && distinct < cut.rowCount()) return column;
     }
     return 0;
 }

@@ -161,6 +161,9 @@ std::vector<std::string_view> ExportLines::fields(std::string_view normalised) c
 
 void ExportLines::cutCells(const LineCut& cut) const {
     cut.cellStore.clear();
+    // Room enough for every cell at blanks (a glued quantity adds one to a line), and for two
+    // cells a line at a separator: the store then grows a few times, not once for each doubling.
+    cut.cellStore.reserve(cut.separator != 0 ? 2 * norm_.size() : words_.size() + norm_.size());
     cut.firstCell.clear();
     cut.firstCell.reserve(norm_.size() + 1);
     for (size_t i = 0; i < norm_.size(); ++i) {

@@ -2,10 +2,13 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
+#include <set>
 #include <utility>
 
 #include "engine/reading/line_classifier.h"
+#include "engine/recognition/candidates.h"
 #include "engine/recognition/export_lines.h"
 #include "engine/recognition/export_recognition.h"
 #include "engine/runs/file_analysis.h"
@@ -107,6 +110,74 @@ TEST(ExportRecognition, ReadsTheCadLayoutInAnyLanguage) {
             EXPECT_EQ(read.analysis.summaryDifferences, 0u);
         }
         EXPECT_EQ(tablesDifference(truth(model), read.analysis), "");
+    }
+}
+
+// The candidates by keywords and those described as a layout, each made alone (as a layout is made
+// only when no reading by keywords is taken), are together every candidate: none lost, none
+// added, each of its kind. On exports in other words and on company tables.
+TEST(ExportRecognition, MakesTheCandidatesOfEachKindAsAllCandidatesHoldThem) {
+    using recognition::Candidates;
+    const auto described = [](const std::vector<recognition::Reading>& readings, std::optional<bool> layout) {
+        std::multiset<std::string> out;
+        for (const recognition::Reading& r : readings) {
+            if (layout) {
+                EXPECT_EQ(r.found.layout.has_value(), *layout);
+            }
+            out.insert(describeKeywords(r.found) + "\n" + describeLayout(r.found) + "\n" + r.mainName);
+        }
+        return out;
+    };
+    size_t ofEachKind[2] = {0, 0};
+    for (uint64_t seed = 1; seed <= 60; ++seed) {
+        std::mt19937_64 rng(seed);
+        const BomModel model = testing::randomModel(rng);
+        const std::string text = seed % 2
+                                     ? testing::cadExport(model, testing::randomVocabulary(rng), testing::CadLook())
+                                     : testing::randomTable(model, rng).text;
+        SCOPED_TRACE("seed " + std::to_string(seed) + ":\n" + testing::visible(text));
+        const recognition::ExportLines lines(text);
+        const auto all = described(recognition::candidateReadings(lines, KeywordSet(), ColumnLayout()), std::nullopt);
+        std::multiset<std::string> byKind = described(
+            recognition::candidateReadings(lines, KeywordSet(), ColumnLayout(), Candidates::ByKeywords), false);
+        ofEachKind[0] += byKind.size();
+        const auto asLayouts =
+            described(recognition::candidateReadings(lines, KeywordSet(), ColumnLayout(), Candidates::AsLayouts), true);
+        ofEachKind[1] += asLayouts.size();
+        byKind.insert(asLayouts.begin(), asLayouts.end());
+        EXPECT_EQ(byKind, all);
+    }
+    EXPECT_GT(ofEachKind[0], 0u);
+    EXPECT_GT(ofEachKind[1], 0u);
+}
+
+// A caller that leaves recognition out gets the file read by the request's words alone, whatever
+// they find; the same file is recognised otherwise.
+TEST(ExportRecognition, IsLeftOutWhereTheCallerAsks) {
+    for (uint64_t seed = 1; seed <= 20; ++seed) {
+        std::mt19937_64 rng(seed);
+        const BomModel model = testing::randomModel(rng);
+        const std::string text = seed % 2
+                                     ? testing::cadExport(model, testing::randomVocabulary(rng), testing::CadLook())
+                                     : testing::randomTable(model, rng).text;
+        SCOPED_TRACE("seed " + std::to_string(seed) + ":\n" + testing::visible(text));
+        testing::TempFolder folder;
+        RunRequest request;
+        request.bomFileName = folder.write("export.bom.1", text);
+        for (const bool recognition : {true, false}) {
+            AnalysisWants wants;
+            wants.recognition = recognition;
+            std::string log;
+            const Analysis a = analyse(
+                request, [&](std::string_view line) { log.append(line).append("\n"); }, wants);
+            EXPECT_EQ(a.wordsRecognised || a.layoutRecognised, recognition) << log;
+            EXPECT_EQ(log.find("ecognised") != std::string::npos, recognition) << log;
+            if (!recognition) {
+                EXPECT_EQ(a.keywords.contains, request.keywords.contains);
+                EXPECT_EQ(a.keywords.SummaryOfParts, request.keywords.SummaryOfParts);
+                EXPECT_EQ(a.columns, request.columns);
+            }
+        }
     }
 }
 

@@ -3,8 +3,9 @@
 // a bound linear in the file's size (counted in steps, not timed), a file read by the words and
 // columns recognised in it has a main assembly (the run reads it so), and what was recognised can
 // be described, and a file recognised from a sample of a few of its lines is read as when
-// recognised from all of them, or by another reading the whole file proves as well. That a
-// recognised reading equals the literal one is fuzz_run's check.
+// recognised from all of them, or by another reading the whole file proves as well, or soundly
+// where the run does not trust the whole file's own choice. That a recognised reading equals the
+// literal one is fuzz_run's check.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,6 +30,7 @@ struct End {
     std::string text;
     literal::Analysis tables;
     bool fromSample = false;  // read by what its sample showed
+    bool inDoubt = false;     // a reading the run says it cannot trust
 };
 End endOf(const RunRequest& request, const SampleLimits& limits) {
     std::string text;
@@ -46,7 +48,7 @@ End endOf(const RunRequest& request, const SampleLimits& limits) {
     read.keywords = a.keywords;
     read.columns = a.columns;
     text += describeKeywords(read) + "\n" + describeLayout(read) + "\n";
-    return {text, testing::fromTables(a.tables), fromSample};
+    return {text, testing::fromTables(a.tables), fromSample, a.readingInDoubt};
 }
 
 }  // namespace
@@ -107,6 +109,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const End fromAll = endOf(request, whole);
     const std::string otherTotals = testing::difference(fromAll.tables, fromSample.tables);
     if (fromAll.text == fromSample.text && otherTotals.empty()) return 0;
+    // The whole file's own choice is one the run does not trust (an assembly contains itself by
+    // it), where the sample's reading passed every check the run makes of a sample's reading: the
+    // sample found the sounder reading.
+    if (fromAll.inDoubt && fromSample.fromSample && !fromSample.inDoubt) return 0;
     // The sample chose another reading. Where the whole file proves it as well as its own choice
     // (the summary agrees as much, as many blocks named), only the weight of rows or a type column
     // preferred one of them, and a sample weighs fewer rows: both are sound readings of the file.

@@ -113,6 +113,14 @@ TEST(ExportRecognition, ReadsTheCadLayoutInAnyLanguage) {
     }
 }
 
+// An export in random words for an odd seed, a company table for an even one.
+std::string exportOrTable(uint64_t seed) {
+    std::mt19937_64 rng(seed);
+    const BomModel model = testing::randomModel(rng);
+    return seed % 2 ? testing::cadExport(model, testing::randomVocabulary(rng), testing::CadLook())
+                    : testing::randomTable(model, rng).text;
+}
+
 // The candidates by keywords and those described as a layout, each made alone (as a layout is made
 // only when no reading by keywords is taken), are together every candidate: none lost, none
 // added, each of its kind. On exports in other words and on company tables.
@@ -130,11 +138,7 @@ TEST(ExportRecognition, MakesTheCandidatesOfEachKindAsAllCandidatesHoldThem) {
     };
     size_t ofEachKind[2] = {0, 0};
     for (uint64_t seed = 1; seed <= 60; ++seed) {
-        std::mt19937_64 rng(seed);
-        const BomModel model = testing::randomModel(rng);
-        const std::string text = seed % 2
-                                     ? testing::cadExport(model, testing::randomVocabulary(rng), testing::CadLook())
-                                     : testing::randomTable(model, rng).text;
+        const std::string text = exportOrTable(seed);
         SCOPED_TRACE("seed " + std::to_string(seed) + ":\n" + testing::visible(text));
         const recognition::ExportLines lines(text);
         const auto all = described(recognition::candidateReadings(lines, KeywordSet(), ColumnLayout()), std::nullopt);
@@ -155,11 +159,7 @@ TEST(ExportRecognition, MakesTheCandidatesOfEachKindAsAllCandidatesHoldThem) {
 // they find; the same file is recognised otherwise.
 TEST(ExportRecognition, IsLeftOutWhereTheCallerAsks) {
     for (uint64_t seed = 1; seed <= 20; ++seed) {
-        std::mt19937_64 rng(seed);
-        const BomModel model = testing::randomModel(rng);
-        const std::string text = seed % 2
-                                     ? testing::cadExport(model, testing::randomVocabulary(rng), testing::CadLook())
-                                     : testing::randomTable(model, rng).text;
+        const std::string text = exportOrTable(seed);
         SCOPED_TRACE("seed " + std::to_string(seed) + ":\n" + testing::visible(text));
         testing::TempFolder folder;
         RunRequest request;

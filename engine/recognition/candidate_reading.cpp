@@ -81,15 +81,6 @@ bool findSingleHeader(const ExportLines& lines, const LineCut& cut, Reading& r) 
     return false;
 }
 
-// Keeps of `common` the longest run of words that ends it and the words `begin` to `end` too.
-void keepCommonEnd(std::vector<std::string_view>& common, const std::string_view* begin, const std::string_view* end) {
-    size_t n = 0;
-    const size_t count = static_cast<size_t>(end - begin);
-    while (n < common.size() && n < count && common[common.size() - 1 - n] == end[-1 - static_cast<std::ptrdiff_t>(n)])
-        ++n;
-    common.erase(common.begin(), common.end() - static_cast<std::ptrdiff_t>(n));
-}
-
 // The header rule: the words after the name that the lines naming a member share, and the
 // words before it that every such line ends with. Without a block that names a member, the
 // one header there is is the line before the first rows that names what the summary names.

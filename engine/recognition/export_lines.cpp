@@ -46,15 +46,18 @@ std::string joinFields(const std::vector<std::string_view>& fields, size_t begin
     return text;
 }
 
+void keepCommonEnd(std::vector<std::string_view>& common, const std::string_view* begin, const std::string_view* end) {
+    size_t n = 0;
+    const size_t count = static_cast<size_t>(end - begin);
+    while (n < common.size() && n < count && common[common.size() - 1 - n] == end[-1 - static_cast<std::ptrdiff_t>(n)])
+        ++n;
+    common.erase(common.begin(), common.end() - static_cast<std::ptrdiff_t>(n));
+}
+
 std::vector<std::string_view> commonEnd(const std::vector<std::vector<std::string_view>>& texts) {
     if (texts.empty()) return {};
     std::vector<std::string_view> common = texts.front();
-    for (const auto& fields : texts) {
-        size_t n = 0;
-        while (n < common.size() && n < fields.size() && common[common.size() - 1 - n] == fields[fields.size() - 1 - n])
-            ++n;
-        common.erase(common.begin(), common.end() - static_cast<std::ptrdiff_t>(n));
-    }
+    for (const auto& fields : texts) keepCommonEnd(common, fields.data(), fields.data() + fields.size());
     return common;
 }
 

@@ -56,6 +56,8 @@ std::string_view withoutColon(std::string_view field);
 // A word that labels a value ("cost:", "Summe:"): a total line's, never a name or a type word.
 bool isLabel(std::string_view word);
 std::string joinFields(const std::vector<std::string_view>& fields, size_t begin, size_t end);
+// Keeps of `common` the longest run of words that ends it and the words `begin` to `end` too.
+void keepCommonEnd(std::vector<std::string_view>& common, const std::string_view* begin, const std::string_view* end);
 // The longest run of fields that ends every one of the texts (each given as its fields).
 std::vector<std::string_view> commonEnd(const std::vector<std::vector<std::string_view>>& texts);
 // Cell n as the column layout counts it: 1, 2, ... from the start, -1, ... from the end.

@@ -95,7 +95,8 @@ for fuzzer in ${FUZZERS:-fuzz_run fuzz_comparison fuzz_recognition fuzz_profile 
     for artifact in "$findings/$fuzzer"-*; do
       [ -f "$artifact" ] || continue
       echo "   input $artifact:"
-      od -A x -t x1z "$artifact" | head -n 24
+      # The first 384 bytes: od reads no more, so no pipe breaks and the base64 below is printed.
+      od -A x -t x1z -N 384 "$artifact"
       # Whole, so that the input can be made again from the log: base64 -d > input
       [ "$(stat -c %s "$artifact")" -le 8192 ] && { echo "   base64:"; base64 -w 120 "$artifact"; }
     done

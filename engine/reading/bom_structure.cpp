@@ -372,4 +372,11 @@ void BomStructure::Assembler::finish() {
     open_ = kNone;
 }
 
+std::vector<uint8_t> listedAssemblies(const BomStructure& bom) {
+    std::vector<uint8_t> listed(bom.nameCount(), 0);
+    for (const BomItem& item : bom.items())
+        if (item.kind == ItemKind::SubAssembly) listed[item.item] = 1;
+    return listed;
+}
+
 }  // namespace trelk

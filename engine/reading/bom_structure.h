@@ -138,4 +138,7 @@ private:
     std::optional<int64_t> summaryTotal_;
 };
 
+// By name number: 1 where some row lists the name as a sub-assembly.
+std::vector<uint8_t> listedAssemblies(const BomStructure& bom);
+
 }  // namespace trelk

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <vector>
 
+#include "engine/reading/line_classifier.h"
 #include "engine/rollup/reading_check.h"
 
 namespace trelk {
@@ -195,28 +197,60 @@ int takeExportSample(InputFile& file, const SampleLimits& limits, ExportSample& 
 
 namespace {
 
-struct LineCounter {
-    std::string_view keyword;
-    FileLineCounts& counts;
-    void operator()(std::string_view line) const {
-        counts.rows += looksLikeRow(line);
-        if (!keyword.empty() && line.find(keyword) != std::string_view::npos) ++counts.holdingKeyword;
+// The header rule with only the last word before the name kept, or nothing where it has one
+// word or none there.
+std::optional<std::string> shorterHeaderRule(std::string_view rule) {
+    const HeaderPattern pattern = parseHeaderPattern(rule);
+    const size_t blank = pattern.before.rfind(' ');
+    if (!pattern.valid || blank == std::string::npos) return std::nullopt;
+    std::string shorter = pattern.before.substr(blank + 1) + " " + std::string(kNamePlaceholder);
+    if (!pattern.after.empty()) shorter += " " + pattern.after;
+    return shorter;
+}
+
+class LineCounter {
+public:
+    LineCounter(std::string_view keyword, std::string_view headerRule, FileLineCounts& counts)
+        : keyword_(keyword), counts_(counts) {
+        if (const std::optional<std::string> shorter = shorterHeaderRule(headerRule)) {
+            ColumnLayout whole, last;
+            whole.Header = std::string(headerRule);
+            last.Header = *shorter;
+            rule_.emplace(noKeywords_, whole);
+            shorterRule_.emplace(noKeywords_, last);
+        }
     }
+    void operator()(std::string_view line) {
+        counts_.rows += looksLikeRow(line);
+        if (!keyword_.empty() && line.find(keyword_) != std::string_view::npos) ++counts_.holdingKeyword;
+        if (shorterRule_ && shorterRule_->classify(line).header && !rule_->classify(line).header)
+            ++counts_.headersOfAShorterRule;
+    }
+
+private:
+    std::string_view keyword_;
+    FileLineCounts& counts_;
+    const KeywordSet noKeywords_;
+    std::optional<LineClassifier> rule_, shorterRule_;
 };
 
 }  // namespace
 
-int countFileLines(InputFile& file, const TextLayout& layout, std::string_view keyword, FileLineCounts& counts) {
+int countFileLines(InputFile& file, const TextLayout& layout, std::string_view keyword, std::string_view headerRule,
+                   FileLineCounts& counts) {
     counts = FileLineCounts();
     if (const int error = file.rewind()) return error;
-    forEachLineRead([&](char* into, size_t room) { return file.read(into, room); }, LineCounter{keyword, counts}, [] {},
-                    layout, readPieceFor(file.size()));
+    LineCounter counter(keyword, headerRule, counts);
+    forEachLineRead([&](char* into, size_t room) { return file.read(into, room); }, counter, [] {}, layout,
+                    readPieceFor(file.size()));
     return file.error();
 }
 
-FileLineCounts countLines(std::string_view bytes, const TextLayout& layout, std::string_view keyword) {
+FileLineCounts countLines(std::string_view bytes, const TextLayout& layout, std::string_view keyword,
+                          std::string_view headerRule) {
     FileLineCounts counts;
-    forEachLine(bytes, LineCounter{keyword, counts}, layout);
+    LineCounter counter(keyword, headerRule, counts);
+    forEachLine(bytes, counter, layout);
     return counts;
 }
 

@@ -51,15 +51,22 @@ struct ExportSample {
 int takeExportSample(InputFile& file, const SampleLimits& limits, ExportSample& sample);
 
 // What a reading of the whole file must agree with, counted in one more reading of it from the
-// start: the lines that look like rows (looksLikeRow), and those that hold `keyword` (when not
-// empty), where the report's copy of the breakdown stops.
+// start: the lines that look like rows (looksLikeRow), those that hold `keyword` (when not
+// empty), where the report's copy of the breakdown stops, and, for a block header rule
+// (`headerRule`, as a column layout's Header) of several words before the name, the lines that
+// the last of those words would take as headers and the whole rule does not. The sample's
+// headers may share words that later ones lack ("Parts list of %$name" where a later block
+// begins "Spare parts list of A1"): the rule the whole file shows is then shorter.
 struct FileLineCounts {
     size_t rows = 0;
     size_t holdingKeyword = 0;
+    size_t headersOfAShorterRule = 0;
 };
-int countFileLines(InputFile& file, const TextLayout& layout, std::string_view keyword, FileLineCounts& counts);
+int countFileLines(InputFile& file, const TextLayout& layout, std::string_view keyword, std::string_view headerRule,
+                   FileLineCounts& counts);
 // The same, for bytes held in memory (a sample).
-FileLineCounts countLines(std::string_view bytes, const TextLayout& layout, std::string_view keyword);
+FileLineCounts countLines(std::string_view bytes, const TextLayout& layout, std::string_view keyword,
+                          std::string_view headerRule = {});
 
 namespace messages {
 // The log line after those that say what was recognised: from the sample, or from the whole file.

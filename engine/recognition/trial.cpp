@@ -78,9 +78,7 @@ Trial tryReading(std::string_view bytes, const Reading& reading) {
     trial.items = bom.items().size();
     trial.fingerprint = fingerprintOf(bom);
     trial.typed = reading.found.columns.Type != 0;
-    std::vector<uint8_t> listed(bom.nameCount(), 0);
-    for (const BomItem& item : bom.items())
-        if (item.kind == ItemKind::SubAssembly) listed[item.item] = 1;
+    const std::vector<uint8_t> listed = listedAssemblies(bom);
     for (const BomBlock& block : bom.blocks())
         if (block.assembly != main && listed[block.assembly]) ++trial.blocksNamed;
     if (bom.hasSummary() && !bom.summaryRows().empty()) {

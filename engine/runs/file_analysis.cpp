@@ -274,15 +274,23 @@ bool readByRecognisedLayout(std::string_view bytes, const RecognisedExport& foun
     return true;
 }
 
-// A block after the first (the main assembly's) whose assembly no row lists: a second block of the
-// main assembly among them.
-bool blockNotListed(const BomStructure& bom) {
-    std::vector<uint8_t> listed(bom.nameCount(), 0);
-    for (const BomItem& item : bom.items())
-        if (item.kind == ItemKind::SubAssembly) listed[item.item] = 1;
+// The blocks prove the reading as the whole file's trial of it would: the main assembly's first
+// block has rows; every block after it is some row's (one that none lists is a header the
+// sample's words took that other readings of the file may take otherwise, a second block of the
+// main assembly among them); and one is another assembly's (a reading of the main assembly's
+// blocks alone has none that a row lists to prove its header rule: another reading of the file
+// may find blocks in what it passed over).
+bool blocksProveTheReading(const BomStructure& bom) {
+    const NameId main = bom.findName(bom.mainAssemblyName());
+    if (!bom.hasBlock(main) || bom.walkEnd(main) == bom.walkBegin(main)) return false;
+    const std::vector<uint8_t> listed = listedAssemblies(bom);
     const std::vector<BomBlock>& blocks = bom.blocks();
-    return blocks.size() > 1 && std::any_of(blocks.begin() + 1, blocks.end(),
-                                            [&](const BomBlock& block) { return !listed[block.assembly]; });
+    bool another = false;
+    for (auto block = blocks.begin() + 1; block < blocks.end(); ++block) {
+        if (!listed[block->assembly]) return false;
+        another = another || block->assembly != main;
+    }
+    return another;
 }
 
 // The file's words and layout recognised from its sample and the file then read once by them, as
@@ -326,28 +334,27 @@ bool analyseBySample(const RunRequest& request, const LogSink& sink, const Analy
     analyseStructure(request, keep, wants, b, read);
 
     // Sound when it found the main assembly, met no problem, found the file's own summary and
-    // agrees with it, took every row of the file, and its summary keyword stands in no line the
-    // sample left out. Without a summary nothing tells that the sample missed the summary's
+    // agrees with it, took every row of the file, and neither its summary keyword nor a shorter
+    // header rule's words stand in a line the sample left out. Without a summary nothing tells that the sample missed the summary's
     // heading (its rows may stand in a block's place), so such a file is recognised whole.
     const BomStructure& bom = *read.structure;
     if (!bom.hasSummary() || !b.mainAssemblyFound || b.problems != 0 || b.summaryDifferences != 0 || b.readingInDoubt)
         return false;
-    // Every block but the main assembly's first is some row's: a block that none lists is a header
-    // the sample's words took that other readings of the file may take otherwise.
-    if (blockNotListed(bom)) return false;
-    // A reading of the main assembly's block alone has no block that another lists to prove its
-    // header rule: another reading of the file may find blocks in what it passed over.
-    if (bom.blocks().size() < 2) return false;
+    if (!blocksProveTheReading(bom)) return false;
     FileLineCounts inFile;
     {
         InputFile input;
         if ((a.readError = input.open(request.bomFileName)) != kNoError) return true;
-        if ((a.readError = countFileLines(input, sample.layout, b.keywords.SummaryOfParts, inFile)) != kNoError)
+        if ((a.readError = countFileLines(input, sample.layout, b.keywords.SummaryOfParts, b.columns.Header, inFile)) !=
+            kNoError)
             return true;
     }
     const size_t taken = bom.items().size() + bom.summaryRows().size() + (bom.summaryTotal() ? 1 : 0);
     if (inFile.rows > taken) return false;
-    if (inFile.holdingKeyword != countLines(sample.bytes, sample.layout, b.keywords.SummaryOfParts).holdingKeyword)
+    const FileLineCounts inSample =
+        countLines(sample.bytes, sample.layout, b.keywords.SummaryOfParts, b.columns.Header);
+    if (inFile.holdingKeyword != inSample.holdingKeyword ||
+        inFile.headersOfAShorterRule != inSample.headersOfAShorterRule)
         return false;
     for (const std::string& line : lines) sink(line);
     a = std::move(b);

@@ -149,6 +149,15 @@ testing::Vocabulary german() {
     return words;
 }
 
+// Every `from` that begins a line in the bytes from `begin` to `end` made `to`.
+std::string withLineStarts(std::string bytes, const std::string& from, const std::string& to, size_t begin = 0,
+                           size_t end = std::string::npos) {
+    const std::string needle = "\n" + from;
+    for (size_t at = bytes.find(needle, begin); at < end; at = bytes.find(needle, at + 1))
+        bytes.replace(at + 1, from.size(), to);
+    return bytes;
+}
+
 // The bytes with `line` put in after the `n`th line end.
 std::string withLineAfter(std::string bytes, size_t n, const std::string& line) {
     size_t at = 0;
@@ -182,11 +191,22 @@ TEST(ExportSample, ReadsALargeExportFromItsSampleAndMisleadingOnesWhole) {
     std::string secondMainBlock = large;
     secondMainBlock.insert(secondMainBlock.find("\r\nZusammenfassung"),
                            "\r\nBaugruppe MASCHINE enth\xC3\xA4lt:\r\n     1  Unterbaugruppe  BAUGRUPPE_7\r\n");
+    // A company's headers of several words and no word after the name; in the middle, some
+    // begin otherwise, which the sample does not show.
+    testing::Vocabulary plain = german();
+    plain.contains.clear();
+    const std::string structure = withLineStarts(
+        withLineStarts(testing::cadExport(largeModel(), plain, look), "Unterbaugruppe ", "Struktur der Baugruppe "),
+        "Baugruppe ", "Struktur der Baugruppe ");
+    const std::string otherHeaders = withLineStarts(structure, "Struktur der Baugruppe ", "Teilstruktur der Baugruppe ",
+                                                    structure.size() / 3, structure.size() * 2 / 3);
     const struct {
         const char* what;
         std::string bytes;
         bool fromSample;
     } cases[] = {
+        {"headers of several words", structure, true},
+        {"later headers that begin otherwise", otherHeaders, false},
         {"in German words", large, true},
         {"later blocks in other type words", otherWords, false},
         {"the summary's words in a line of the middle",

@@ -120,7 +120,8 @@ int takeExportSample(InputFile& file, const SampleLimits& limits, ExportSample& 
 
     // The start, read in growing pieces until it holds the blocks and rows asked for.
     std::string head;
-    size_t want = std::min<size_t>(limits.headBytes, 64 * 1024);
+    // No larger than the file at first: the room is cleared before it is read into.
+    size_t want = std::min<size_t>({limits.headBytes, 64 * 1024, readPieceFor(file.size())});
     bool atEnd = false;
     HeadCut cut;
     for (;;) {

@@ -21,10 +21,10 @@ for arg in "$@"; do
 done
 seconds=${FUZZ_SECONDS:-60}
 # FUZZ_WORKERS=N runs each fuzzer as N processes growing one corpus (libFuzzer reloads it and
-# takes in what the others found): the fuzzers run one after another, so the other cores are free.
-# On two cores two processes made 1.4 to 2.5 times the executions of one. One by default until the
-# open recognition finding (fuzz/open-findings/) is fixed: two found it in a quarter of their runs.
-workers=${FUZZ_WORKERS:-1}
+# takes in what the others found): the fuzzers run one after another, so the other cores would be
+# idle. On two cores two processes made 1.4 to 2.5 times the executions of one. By default one
+# for each core, four at most, as each may take 2.5 GB (-rss_limit_mb below).
+workers=${FUZZ_WORKERS:-$(cores=$(nproc 2>/dev/null || echo 1); echo $((cores < 4 ? cores : 4)))}
 processes="$workers processes"
 [ "$workers" = 1 ] && processes="1 process"
 

@@ -177,7 +177,7 @@ bool nearlyHeader(const LineWords& f, const std::vector<std::string_view>& befor
 // (empty above the first and in the summary), and the names of all blocks.
 struct Blocks {
     std::vector<std::string_view> of;
-    std::unordered_set<std::string> names;
+    std::unordered_set<std::string_view> names;  // views of the lines, as the names in `of`
 };
 
 // The sub-assembly word is the type of the members that have blocks; the part word the most
@@ -194,7 +194,7 @@ bool findTypeWords(const ExportLines& lines, const LineCut& cut, int t, int name
         if (cut.separator == 0 && !cut.restOf.empty()) type += cut.restOf[i];
         if (type.empty()) return false;
         const std::string_view member = lines.cell(cut, i, name);
-        if (!blocks.of[i].empty() && member != blocks.of[i] && blocks.names.count(std::string(member))) {
+        if (!blocks.of[i].empty() && member != blocks.of[i] && blocks.names.count(member)) {
             ++withBlock[type];
             ++rowsWithBlock;
         } else {

@@ -4,7 +4,7 @@
 #   scripts/test-sanitized.sh                    the tests, then each fuzzer for 60 s
 #   FUZZ_SECONDS=600 scripts/test-sanitized.sh   longer fuzzing
 #   scripts/test-sanitized.sh --fuzz-only        skip the tests
-#   FUZZ_WORKERS=2 scripts/test-sanitized.sh     two processes a fuzzer (default: one)
+#   FUZZ_WORKERS=1 scripts/test-sanitized.sh     one process a fuzzer (default: one a core, four at most)
 #   FUZZERS=fuzz_run scripts/test-sanitized.sh   only the fuzzers named
 # A fuzzer's finding is kept in build/sanitize/findings/ and printed in hex. Each fuzzer's line
 # gives its executions, executions a second and executions a second of the CPU time it got.

@@ -154,7 +154,8 @@ int takeExportSample(InputFile& file, const SampleLimits& limits, ExportSample& 
         if (const int error = file.seek(tailStart)) return error;
         TextLayout tailLayout = sample.layout;
         tailLayout.byteOrderMark = tailStart == 0 && sample.layout.byteOrderMark;
-        // A line cut by where the reading starts, and the rest of its block, are left out.
+        // A line cut by where the reading starts, and the rest of its block, are left out. The
+        // pieces are no larger than the end that is read.
         bool skipping = !(tailStart == cut.cut && cut.atBlockStart), inBlock = false;
         std::vector<std::string> blanks;
         forEachLineRead(
@@ -178,7 +179,7 @@ int takeExportSample(InputFile& file, const SampleLimits& limits, ExportSample& 
                                             (looksLikeRow(line) || block.lines.size() >= 2 * limits.tailBlockLines));
                 if (!block.full) block.lines.emplace_back(line);
             },
-            [] {}, tailLayout);
+            [] {}, tailLayout, readPieceFor(file.size() - tailStart));
         if (file.error() != kNoError) return file.error();
         // The last block began before the end looked through: the summary's heading is not in
         // the sample, and the whole file must tell.

@@ -336,29 +336,49 @@
       const root = rootOf(later);
       index.view = views.find((v) => v.root === root);
       members = Boolean(root) && "members" in root.dataset;
-      let heading = -1, at = 0;
-      for (const chunk of raw.split(/(?=<tr[\s>]|<tbody>)/)) {
-        const base = at;
-        at += chunk.length;
-        if (chunk.startsWith("<tbody>")) heading = -1;
-        if (!chunk.startsWith("<tr")) continue;
-        const row = index.up.length;
-        // Where each cell's content starts in the piece's text, and where the row ends.
-        const cells = Array.from(chunk.matchAll(/<t[dh](?=[\s>])[^>]*>/g), (c) => [base + c.index, base + c.index + c[0].length]);
-        cells.push([at, at]);
-        const isHeading = chunk.includes('<th scope="rowgroup"');
-        index.up.push(isHeading ? -1 : heading);
-        if (isHeading) heading = row;
-        index.tags.push(tagOf(chunk.slice(0, chunk.indexOf(">") + 1)));
-        if (cells.length > 1) spans.push(cells[0][1], cells[1][0], row * 2);
-        if (members && cells.length > 2) {
-          const [from, to] = [cells[1][1], cells[2][0]];
-          for (const m of raw.slice(from, to).matchAll(/<(a|span)(?: href=[^>]*)?>([^<]*)<\/\1>/g)) {
-            const end = from + m.index + m[0].length - m[1].length - 3;
-            spans.push(end - m[2].length, end, row * 2 + 1);
+      // One pass over the tags that matter, with no string per row or cell: a sort writes the
+      // pieces anew, and they are all read again before its count.
+      const tag = /<tr(?=[\s>])[^>]*>|<tbody>|<t([dh])(?=[\s>])[^>]*>/g;
+      // The row under way: where its first cell's content starts, where its second cell and its
+      // third start or it ends, and where the second's content starts.
+      let heading = -1, row = -1, cells = 0, first = 0, second = 0, secondContent = 0, third = 0;
+      const endRow = (end) => {
+        if (row < 0) return;
+        if (cells === 1) second = end;
+        if (cells === 2) third = end;
+        if (cells >= 1) spans.push(first, second, row * 2);
+        if (members && cells >= 2) {
+          for (const m of raw.slice(secondContent, third).matchAll(/<(a|span)(?: href=[^>]*)?>([^<]*)<\/\1>/g)) {
+            const close = secondContent + m.index + m[0].length - m[1].length - 3;
+            spans.push(close - m[2].length, close, row * 2 + 1);
           }
         }
+        row = -1;
+      };
+      for (let m; (m = tag.exec(raw)); ) {
+        if (m[1] === undefined) {
+          endRow(m.index);
+          if (m[0] === "<tbody>") {
+            heading = -1;
+            continue;
+          }
+          row = index.up.length;
+          cells = 0;
+          index.up.push(heading);
+          index.tags.push(tagOf(m[0]));
+        } else if (row >= 0) {
+          if (m[0].startsWith('<th scope="rowgroup"') && index.up[row] === heading) {
+            index.up[row] = -1;
+            heading = row;
+          }
+          const end = m.index + m[0].length;
+          if (cells === 0) first = end;
+          else if (cells === 1) [second, secondContent] = [m.index, end];
+          else if (cells === 2) third = m.index;
+          ++cells;
+        }
       }
+      endRow(raw.length);
     }
     index.count = index.up.length;
     let plain = !/[^\x00-\x7f]/.test(raw);
